@@ -1,0 +1,31 @@
+# Two commands for a new user: `make run` and `make test`. `make bench` runs the benchmarks.
+BUILD ?= build
+JOBS ?= 2
+
+.PHONY: all deps configure build run test bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	$(BUILD)/vellumark
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 LC_ALL=C.UTF-8 \
+	    ctest --output-on-failure -j$(JOBS) --timeout 300
+
+bench: build
+	bench/run $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,7 @@
+#include "platform/platformerror.h"
+
+PlatformError::PlatformError(int number, QString description)
+    : m_number(number), m_description(std::move(description)),
+      m_what(QStringLiteral("%1: %2").arg(number).arg(m_description).toUtf8())
+{
+}
