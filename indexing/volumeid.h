@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class VolumeQuery;
+
+// The disc identity stamped on every catalogued file. A failed query gives a label of 14 blanks
+// and leaves serial as the caller had it; no error is raised.
+void GetVolumeId(const QString &root, QString &label, QString &serial);
+void GetVolumeId(const QString &root, QString &label, QString &serial, VolumeQuery &query);
+
+qint16 HiWord(qint32 value);
+qint16 LoWord(qint32 value);
+
+// Joins a folder and a name with exactly one separator unless one is already there.
+QString JoinPath(const QString &folder, const QString &name);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+// The catalogue connection: one SQLite file opened through Qt SQL. The provider text of the
+// Jet engine selects this engine; the file is never created here.
+class Connection
+{
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    void setProvider(const QString &provider) { m_provider = provider; }
+    QString provider() const { return m_provider; }
+
+    // Opens the file named by the connection text. Raises PlatformError when the provider is not
+    // known, the file is missing or is not a catalogue the engine can read.
+    void Open(const QString &connectionString, const QString &user = QString(),
+              const QString &password = QString(), int options = -1);
+    void Close();
+    bool isOpen() const;
+
+    // The engine handle, for the recordset and for fast paths that read many rows.
+    sqlite3 *handle() const { return m_handle; }
+
+    // Raises PlatformError with the engine's number and description for rc.
+    [[noreturn]] void raise(int rc) const;
+
+private:
+    QString m_provider;
+    QString m_name;
+    sqlite3 *m_handle = nullptr;
+};
