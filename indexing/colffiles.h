@@ -1,0 +1,48 @@
+#pragma once
+
+#include "indexing/clsffile.h"
+
+#include <QVariant>
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+// A keyed collection of file records, in the order they were added (positions count from 1).
+// Keys are texts compared with full Unicode case folding: keys that differ only in case, or
+// whose folded forms are equal ("STRASSE" and "Straße"), are the same key.
+class colFFiles
+{
+public:
+    using Record = std::shared_ptr<clsFFile>;
+    using const_iterator = std::vector<Record>::const_iterator;
+
+    colFFiles();
+    ~colFFiles();
+    colFFiles(const colFFiles &) = delete;
+    colFFiles &operator=(const colFFiles &) = delete;
+
+    int Count() const { return int(m_records.size()); }
+    // index is a 1-based position (a number) or a key (a text). Raises PlatformError 5 when it
+    // names no record.
+    void Delete(const QVariant &index);
+    // The records in their order.
+    const std::vector<Record> &NewEnum() const { return m_records; }
+    const_iterator begin() const { return m_records.begin(); }
+    const_iterator end() const { return m_records.end(); }
+    // Never fails: returns a new record whose Key is key, held only when no record with the same
+    // key was there before.
+    Record Add(const QVariant &key);
+    Record Item(const QVariant &index) const;
+
+private:
+    // The record that index names; raises PlatformError 5 when there is none. position receives
+    // its 0-based position when index is a position, else -1.
+    Record find(const QVariant &index, qsizetype *position) const;
+    Record findFolded(const QString &folded, size_t hash) const;
+
+    std::vector<Record> m_records;
+    // Folded-key hash -> record; the folded keys themselves are not kept (a key is folded again
+    // only when two hashes meet).
+    std::unordered_multimap<size_t, Record> m_byKey;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+// A folder's entries by name, spelled as the system spells them: bytes that need not be UTF-8.
+struct FolderEntries
+{
+    std::vector<QByteArray> subFolders;
+    std::vector<QByteArray> files;
+};
+
+// Walks folders for the indexer. Paths and names are kept as the system's bytes so that a name
+// that is not valid UTF-8 can still be reached; displayName gives the text to catalogue.
+// Failures raise PlatformError with the runtime's numbers (76 path not found, 70 permission
+// denied, 57 device I/O error, ...).
+class FolderLister
+{
+public:
+    virtual ~FolderLister() = default;
+
+    // The full path of the folder that path names: a relative path is taken against the current
+    // folder, "." and ".." are resolved by name, and the result has no separator at its end
+    // except for the root. Raises 76 when there is no folder there.
+    virtual QByteArray GetFolder(const QString &path) = 0;
+
+    // The folder's sub-folders and its files, each sorted by the bytes of their names. A
+    // symbolic link to a folder is neither (it is not followed); every other entry that is not
+    // a folder, a symbolic link to a file included, is a file.
+    virtual void list(const QByteArray &folder, FolderEntries &entries) = 0;
+
+    // The path of name inside folder.
+    static QByteArray childPath(const QByteArray &folder, const QByteArray &name);
+    // A name or path as text: bytes that are not valid UTF-8 become replacement characters.
+    static QString displayName(const QByteArray &native);
+};
+
+// The lister of this system: open/readdir with each entry's type, stat only where the type is
+// not told.
+FolderLister &systemFolderLister();
