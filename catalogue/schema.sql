@@ -12,3 +12,6 @@ CREATE TABLE Files (
     Archive TEXT,
     Serial TEXT
 );
+
+-- The indexer asks whether a file is already catalogued by folder, name, label and serial.
+CREATE INDEX FilesByName ON Files (File, Path, Archive, Serial);

@@ -1,5 +1,7 @@
 #include "window/frmmain.h"
 
+#include "indexing/folderindexer.h"
+#include "indexing/indexcommand.h"
 #include "platform/app.h"
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
@@ -117,7 +119,9 @@ void frmMain::lvwFiles_ColumnClick(int index)
 
 void frmMain::cmdIndexDirectory_Click()
 {
-    // Indexing a folder lands with the indexer.
+    FolderIndexer indexer(m_workspace.cnCatalogue, m_workspace.rsFiles, m_workspace.colIndexed,
+                          m_workspace.pointer);
+    IndexCommand(m_workspace, indexer).cmdIndexDirectory_Click();
 }
 
 void frmMain::cmdSearch_Click()

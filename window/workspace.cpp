@@ -1,5 +1,6 @@
 #include "window/workspace.h"
 
+#include "indexing/folderindexer.h"
 #include "platform/app.h"
 #include "platform/mousepointer.h"
 #include "window/cataloguelistmodel.h"
@@ -9,6 +10,7 @@ void Workspace::Form_Load()
     pointer.setMousePointer(vbHourglass);
     cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     cnCatalogue.Open(App::Path() + QStringLiteral("/data.mdb"), QString(), QString(), -1);
+    FolderIndexer::prepareCatalogue(cnCatalogue);
     rsFiles.Open(QStringLiteral("Files"), &cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
     pointer.setMousePointer(vbDefault);
     RefreshLv();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "indexing/colffiles.h"
 #include "platform/connection.h"
 #include "platform/recordset.h"
 #include "window/cataloguelist.h"
@@ -22,5 +23,6 @@ public:
     Connection cnCatalogue;
     Recordset rsFiles;
     CatalogueList lvwFiles;
+    colFFiles colIndexed; // a record per row indexed; only grows
     MousePointer &pointer;
 };

@@ -1,0 +1,203 @@
+#include "indexing/folderindexer.h"
+
+#include "indexing/colffiles.h"
+#include "indexing/volumeid.h"
+#include "platform/connection.h"
+#include "platform/dialogs.h"
+#include "platform/filemetadata.h"
+#include "platform/folderlister.h"
+#include "platform/mousepointer.h"
+#include "platform/platformerror.h"
+#include "platform/recordset.h"
+#include "platform/volumequery.h"
+
+#include <QLocale>
+
+#include <sqlite3.h>
+
+#include <new>
+
+namespace {
+
+const char LookupStatement[] = "SELECT 1 FROM Files WHERE File = ?1 AND Path = ?2 AND Archive = ?3"
+                               " AND COALESCE(Serial, '') = ?4 LIMIT 1";
+const char LookupIndex[] =
+    "CREATE INDEX IF NOT EXISTS FilesByName ON Files (File, Path, Archive, Serial)";
+
+void bindText(sqlite3_stmt *statement, int index, const QString &text)
+{
+    sqlite3_bind_text16(statement, index,
+                        text.isNull() ? reinterpret_cast<const ushort *>(u"") : text.utf16(),
+                        int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
+}
+
+void showError(int number, const QString &description)
+{
+    MsgBox(QStringLiteral("An error has occurred.\r\nError: %1\r\nDescription: %2")
+               .arg(number)
+               .arg(description),
+           vbCritical, QStringLiteral("Error"));
+}
+
+QVariant dateValue(const QDate &date)
+{
+    return date.isValid() ? QVariant(date) : QVariant();
+}
+
+// The folder's own path when the volume query can be handed it as text; a name that is not
+// valid UTF-8 does not survive as text, so such a folder keeps the path of the one above it.
+QString queryPathFor(const QString &path, const QByteArray &folder, const QString &above)
+{
+    if (!above.isEmpty() && path.toUtf8() != folder)
+        return above;
+    return path;
+}
+
+} // namespace
+
+FolderIndexer::FolderIndexer(Connection &cnCatalogue, Recordset &rsFiles, colFFiles &colIndexed,
+                             MousePointer &pointer, VolumeQuery &volumes, FolderLister &lister,
+                             FileMetadataReader &metadata)
+    : m_connection(cnCatalogue), m_rsFiles(rsFiles), m_colIndexed(colIndexed), m_pointer(pointer),
+      m_volumes(volumes), m_lister(lister), m_metadata(metadata)
+{}
+
+FolderIndexer::FolderIndexer(Connection &cnCatalogue, Recordset &rsFiles, colFFiles &colIndexed,
+                             MousePointer &pointer)
+    : FolderIndexer(cnCatalogue, rsFiles, colIndexed, pointer, systemVolumeQuery(),
+                    systemFolderLister(), systemFileMetadataReader())
+{}
+
+FolderIndexer::~FolderIndexer()
+{
+    finishLookup();
+}
+
+void FolderIndexer::prepareCatalogue(Connection &cnCatalogue)
+{
+    const int rc = sqlite3_exec(cnCatalogue.handle(), LookupIndex, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_READONLY)
+        cnCatalogue.raise(rc);
+}
+
+QString FolderIndexer::formatSize(qint64 size, QChar separator)
+{
+    if (size == 0)
+        return QString();
+    const QString digits = QString::number(size);
+    QString text;
+    text.reserve(digits.size() + digits.size() / 3);
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += separator;
+        text += digits[i];
+    }
+    return text;
+}
+
+void FolderIndexer::IndexFolder(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    if (m_depth == 0)
+        m_separator = QLocale::system().groupSeparator().at(0);
+    indexFolder(path, QByteArray(), QString());
+    if (m_depth == 0)
+        finishLookup();
+}
+
+void FolderIndexer::indexFolder(const QString &path, const QByteArray &folder,
+                                const QString &queryPath)
+{
+    ++m_depth;
+    m_pointer.setMousePointer(vbHourglass);
+    try {
+        const QByteArray native = folder.isEmpty() ? m_lister.GetFolder(path) : folder;
+        const QString folderPath = folder.isEmpty() ? FolderLister::displayName(native) : path;
+        const QString ownQueryPath = queryPathFor(folderPath, native, queryPath);
+        FolderEntries entries;
+        m_lister.list(native, entries);
+        for (const QByteArray &sub : entries.subFolders) {
+            indexFolder(JoinPath(folderPath, FolderLister::displayName(sub)),
+                        FolderLister::childPath(native, sub), ownQueryPath);
+        }
+        QString label;
+        QString serial;
+        for (const QByteArray &name : entries.files)
+            catalogueFile(folderPath, native, name, ownQueryPath, label, serial);
+    } catch (const PlatformError &e) {
+        showError(e.number(), e.description());
+    } catch (const std::bad_alloc &) {
+        showError(7, QStringLiteral("Out of memory"));
+    }
+    m_pointer.setMousePointer(vbDefault);
+    --m_depth;
+}
+
+void FolderIndexer::catalogueFile(const QString &folderPath, const QByteArray &folder,
+                                  const QByteArray &name, const QString &queryPath, QString &label,
+                                  QString &serial)
+{
+    const QString file = FolderLister::displayName(name);
+    GetVolumeId(queryPath, label, serial, m_volumes);
+    if (isCatalogued(folderPath, file, label, serial))
+        return;
+
+    const auto record = m_colIndexed.Add(label + u';' + serial + u';' + folderPath + file);
+
+    // A file that cannot be read gets no size and no dates rather than another file's values.
+    FileMetadata metadata;
+    bool known = true;
+    try {
+        metadata = m_metadata.read(FolderLister::childPath(folder, name));
+    } catch (const PlatformError &) {
+        known = false;
+    }
+
+    // A row cut short by an error stays pending only until the next AddNew or the refill's
+    // Requery, both of which drop it: it is never written half or later.
+    m_rsFiles.AddNew();
+    m_rsFiles.Fields(QStringLiteral("Path")).setValue(folderPath);
+    m_rsFiles.Fields(QStringLiteral("File")).setValue(file);
+    record->setFileSize(qint32(metadata.size));
+    m_rsFiles.Fields(QStringLiteral("Size")).setValue(formatSize(metadata.size, m_separator));
+    record->setDateAccessed(known ? metadata.accessed.utcDate() : QDate());
+    m_rsFiles.Fields(QStringLiteral("Accessed")).setValue(dateValue(record->DateAccessed()));
+    record->setDateCreated(known ? metadata.created.utcDate() : QDate());
+    m_rsFiles.Fields(QStringLiteral("Created")).setValue(dateValue(record->DateCreated()));
+    record->setDateModified(known ? metadata.modified.utcDate() : QDate());
+    m_rsFiles.Fields(QStringLiteral("Modified")).setValue(dateValue(record->DateModified()));
+    m_rsFiles.Fields(QStringLiteral("Archive")).setValue(label);
+    m_rsFiles.Fields(QStringLiteral("Serial"))
+        .setValue(serial.isNull() ? QStringLiteral("") : serial);
+    m_rsFiles.Update();
+}
+
+bool FolderIndexer::isCatalogued(const QString &folderPath, const QString &file,
+                                 const QString &label, const QString &serial)
+{
+    sqlite3 *db = m_connection.handle();
+    if (!m_lookup) {
+        const int rc = sqlite3_prepare_v2(db, LookupStatement, -1, &m_lookup, nullptr);
+        if (rc != SQLITE_OK) {
+            m_lookup = nullptr;
+            m_connection.raise(rc);
+        }
+    }
+    bindText(m_lookup, 1, file);
+    bindText(m_lookup, 2, folderPath);
+    bindText(m_lookup, 3, label);
+    bindText(m_lookup, 4, serial);
+    const int rc = sqlite3_step(m_lookup);
+    sqlite3_reset(m_lookup);
+    sqlite3_clear_bindings(m_lookup);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        m_connection.raise(rc);
+    return rc == SQLITE_ROW;
+}
+
+void FolderIndexer::finishLookup()
+{
+    sqlite3_finalize(m_lookup);
+    m_lookup = nullptr;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+
+class colFFiles;
+class Connection;
+class FileMetadataReader;
+class FolderLister;
+class MousePointer;
+class Recordset;
+class VolumeQuery;
+struct sqlite3_stmt;
+
+// Catalogues a folder tree: one row of table Files per file, through rsFiles, and one record in
+// colIndexed per row. Sub-folders come first, each whole tree before the next, then the folder's
+// own files. A file is skipped when the table already has a row with its folder, name, label and
+// serial. Every error ends only the folder it happened in, after an error box.
+class FolderIndexer
+{
+public:
+    FolderIndexer(Connection &cnCatalogue, Recordset &rsFiles, colFFiles &colIndexed,
+                  MousePointer &pointer, VolumeQuery &volumes, FolderLister &lister,
+                  FileMetadataReader &metadata);
+    // With the system's volume query, folder lister and metadata reader.
+    FolderIndexer(Connection &cnCatalogue, Recordset &rsFiles, colFFiles &colIndexed,
+                  MousePointer &pointer);
+    ~FolderIndexer();
+    FolderIndexer(const FolderIndexer &) = delete;
+    FolderIndexer &operator=(const FolderIndexer &) = delete;
+
+    // Never raises. An empty path does nothing at all; a relative path is taken against the
+    // current folder.
+    void IndexFolder(const QString &path);
+
+    // Makes the index that the duplicate test looks rows up by, in a catalogue made before it
+    // existed. Raises PlatformError for an engine failure other than a read-only catalogue.
+    static void prepareCatalogue(Connection &cnCatalogue);
+
+    // "#,###": digits grouped by three with separator; 0 gives the empty text.
+    static QString formatSize(qint64 size, QChar separator);
+
+private:
+    // One folder's invocation. folder is empty for the typed path, which is resolved first;
+    // queryPath is the path the volume query is handed for this folder's files.
+    void indexFolder(const QString &path, const QByteArray &folder, const QString &queryPath);
+    void catalogueFile(const QString &folderPath, const QByteArray &folder, const QByteArray &name,
+                       const QString &queryPath, QString &label, QString &serial);
+    bool isCatalogued(const QString &folderPath, const QString &file, const QString &label,
+                      const QString &serial);
+    void finishLookup();
+
+    Connection &m_connection;
+    Recordset &m_rsFiles;
+    colFFiles &m_colIndexed;
+    MousePointer &m_pointer;
+    VolumeQuery &m_volumes;
+    FolderLister &m_lister;
+    FileMetadataReader &m_metadata;
+
+    QChar m_separator;
+    int m_depth = 0;
+    sqlite3_stmt *m_lookup = nullptr; // prepared once per run
+};

@@ -1,0 +1,81 @@
+#include "support/indexingfixture.h"
+
+#include "platform/app.h"
+#include "platform/filemetadata.h"
+#include "platform/folderlister.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+bool FixedVolumeQuery::GetVolumeInformation(const QString &rootPath, QString &answer,
+                                            quint32 &number)
+{
+    asked.append(rootPath);
+    if (!answers)
+        return false;
+    answer = label;
+    number = serial;
+    return true;
+}
+
+IndexingFixture::IndexingFixture()
+{
+    QFile schema(QStringLiteral(VELLUMARK_SCHEMA));
+    if (!schema.open(QIODevice::ReadOnly))
+        qFatal("cannot read the schema");
+    const QByteArray catalogue = QFile::encodeName(m_catalogue.path() + "/data.mdb");
+    sqlite3 *db = nullptr;
+    if (sqlite3_open(catalogue.constData(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("cannot make the catalogue: %s", sqlite3_errmsg(db));
+    sqlite3_close(db);
+    App::setPathForTesting(m_catalogue.path());
+    workspace.Form_Load();
+    pointer.shapes.clear();
+}
+
+QString IndexingFixture::makeFile(const QString &relative, qint64 size)
+{
+    const QString path = tree() + QLatin1Char('/') + relative;
+    QDir().mkpath(QFileInfo(path).path());
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::ftruncate(fd, size) != 0)
+        qFatal("cannot make %s", qPrintable(path));
+    ::close(fd);
+    return path;
+}
+
+bool IndexingFixture::exec(const QString &sql)
+{
+    char *error = nullptr;
+    const int rc = sqlite3_exec(workspace.cnCatalogue.handle(), sql.toUtf8().constData(), nullptr,
+                                nullptr, &error);
+    if (rc != SQLITE_OK)
+        qWarning("%s", error);
+    sqlite3_free(error);
+    return rc == SQLITE_OK;
+}
+
+QStringList IndexingFixture::rows(const QString &columns)
+{
+    QStringList result;
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM Files ORDER BY ID").arg(columns).toUtf8();
+    if (sqlite3_prepare_v2(workspace.cnCatalogue.handle(), sql.constData(), -1, &stmt, nullptr) !=
+        SQLITE_OK)
+        qFatal("bad query %s", sql.constData());
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        QStringList cells;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, i));
+            cells << (text ? QString::fromUtf8(text) : QStringLiteral("<null>"));
+        }
+        result << cells.join(QLatin1Char('|'));
+    }
+    sqlite3_finalize(stmt);
+    return result;
+}
