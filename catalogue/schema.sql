@@ -14,4 +14,4 @@ CREATE TABLE Files (
 );
 
 -- The indexer asks whether a file is already catalogued by folder, name, label and serial.
-CREATE INDEX FilesByName ON Files (File, Path, Archive, Serial);
+CREATE INDEX FilesByFolder ON Files (Path, File, Archive, Serial);

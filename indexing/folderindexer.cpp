@@ -15,14 +15,34 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <new>
 
 namespace {
 
 const char LookupStatement[] = "SELECT 1 FROM Files WHERE File = ?1 AND Path = ?2 AND Archive = ?3"
                                " AND COALESCE(Serial, '') = ?4 LIMIT 1";
+// Path first: the files of one folder are written one after the other, so their index entries
+// share pages.
 const char LookupIndex[] =
-    "CREATE INDEX IF NOT EXISTS FilesByName ON Files (File, Path, Archive, Serial)";
+    "CREATE INDEX IF NOT EXISTS FilesByFolder ON Files (Path, File, Archive, Serial)";
+
+// Pages the write-ahead log may grow to during a run before it is copied into the catalogue.
+// Every row is still its own commit; fewer, larger checkpoints rewrite the few pages that all
+// rows touch (the table's last page, the folder's index page) once instead of every 1,000 pages,
+// and wait for the disk less often.
+constexpr int RunCheckpointPages = 10000;
+
+int walAutocheckpoint(sqlite3 *db)
+{
+    sqlite3_stmt *stmt = nullptr;
+    int pages = -1;
+    if (sqlite3_prepare_v2(db, "PRAGMA wal_autocheckpoint", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        pages = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    return pages;
+}
 
 void bindText(sqlite3_stmt *statement, int index, const QString &text)
 {
@@ -99,11 +119,22 @@ void FolderIndexer::IndexFolder(const QString &path)
 {
     if (path.isEmpty())
         return;
-    if (m_depth == 0)
+    const bool top = m_depth == 0;
+    sqlite3 *db = m_connection.handle();
+    int checkpointPages = -1;
+    if (top) {
         m_separator = QLocale::system().groupSeparator().at(0);
+        // Only a tuning: a connection that refuses it indexes all the same.
+        checkpointPages = walAutocheckpoint(db);
+        if (checkpointPages >= 0)
+            sqlite3_wal_autocheckpoint(db, std::max(checkpointPages, RunCheckpointPages));
+    }
     indexFolder(path, QByteArray(), QString());
-    if (m_depth == 0)
+    if (top) {
         finishLookup();
+        if (checkpointPages >= 0)
+            sqlite3_wal_autocheckpoint(db, checkpointPages);
+    }
 }
 
 void FolderIndexer::indexFolder(const QString &path, const QByteArray &folder,

@@ -286,7 +286,7 @@ private Q_SLOTS:
     void catalogueGetsTheLookupIndex()
     {
         IndexingFixture f;
-        QVERIFY(f.exec(QStringLiteral("DROP INDEX FilesByName")));
+        QVERIFY(f.exec(QStringLiteral("DROP INDEX FilesByFolder")));
         FolderIndexer::prepareCatalogue(f.workspace.cnCatalogue);
         sqlite3_stmt *plan = nullptr;
         QCOMPARE(sqlite3_prepare_v2(f.workspace.cnCatalogue.handle(),
@@ -299,7 +299,7 @@ private Q_SLOTS:
             QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(plan, 3)));
         sqlite3_finalize(plan);
         QVERIFY2(
-            detail.contains(QStringLiteral("INDEX FilesByName (File=? AND Path=? AND Archive=?)")),
+            detail.contains(QStringLiteral("INDEX FilesByFolder (Path=? AND File=? AND Archive=?)")),
             qPrintable(detail));
     }
 
