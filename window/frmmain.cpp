@@ -1,11 +1,16 @@
 #include "window/frmmain.h"
 
+#include "catalogue/removal.h"
+#include "catalogue/search.h"
 #include "platform/app.h"
+#include "platform/shellexecute.h"
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
+#include "window/launcher.h"
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -20,7 +25,8 @@ QRect pixels(const TwipRect &r)
 } // namespace
 
 frmMain::frmMain(QWidget *parent)
-    : QWidget(parent), m_workspace(*this), m_endProcess([] { std::_Exit(0); })
+    : QWidget(parent), m_workspace(*this), m_endProcess([] { std::_Exit(0); }),
+      m_shell(&systemShell())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(App::Title());
@@ -47,6 +53,9 @@ frmMain::frmMain(QWidget *parent)
     m_lvwFiles->setColumnWidth(CatalogueListModel::ID, 0);
     for (int c = CatalogueListModel::Path; c < CatalogueListModel::ColumnCount; ++c)
         m_lvwFiles->setColumnWidth(c, twipsToPixels(1440));
+    // Keys and double-clicks are seen on their way to the list, which still gets them.
+    m_lvwFiles->installEventFilter(this);
+    m_lvwFiles->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int section) { lvwFiles_ColumnClick(section + 1); });
 
@@ -122,17 +131,61 @@ void frmMain::cmdIndexDirectory_Click()
 
 void frmMain::cmdSearch_Click()
 {
-    // Searching lands with the search command.
+    // The caption is the view state.
+    QString caption = m_cmdSearch->text();
+    ::cmdSearch_Click(m_workspace, caption);
+    m_cmdSearch->setText(caption);
 }
 
 void frmMain::cmdExecuteFile_Click()
 {
-    // Launching lands with the launch command.
+    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); })
+        .cmdExecuteFile_Click();
+}
+
+void frmMain::OpenFile(QString file)
+{
+    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); })
+        .OpenFile(file);
 }
 
 void frmMain::cmdRemove_Click()
 {
-    // Removal lands with the removal command.
+    ::cmdRemove_Click(m_workspace);
+}
+
+void frmMain::lvwFiles_DblClick()
+{
+    cmdExecuteFile_Click();
+}
+
+void frmMain::lvwFiles_KeyDown(int keyCode, int shift)
+{
+    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); })
+        .lvwFiles_KeyDown(keyCode, shift);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_lvwFiles && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        int keyCode = 0;
+        if (key->key() == Qt::Key_Backspace)
+            keyCode = 8;
+        else if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            keyCode = 13;
+        else if (key->key() < 0x80)
+            keyCode = key->key(); // letters and digits carry the same codes
+        const Qt::KeyboardModifiers modifiers = key->modifiers();
+        const int shift = (modifiers & Qt::ShiftModifier ? 1 : 0) |
+                          (modifiers & Qt::ControlModifier ? 2 : 0) |
+                          (modifiers & Qt::AltModifier ? 4 : 0);
+        lvwFiles_KeyDown(keyCode, shift);
+    } else if (watched == m_lvwFiles->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        // Wherever it lands: the command acts on the selected item.
+        lvwFiles_DblClick();
+    }
+    return QWidget::eventFilter(watched, event); // the list still gets the event
 }
 
 void frmMain::cmdAbout_Click()

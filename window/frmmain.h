@@ -9,6 +9,7 @@
 #include <functional>
 
 class QPushButton;
+class ShellExecutor;
 class QTreeView;
 
 // The main window: six command buttons on the left, the catalogue list on the right.
@@ -34,6 +35,12 @@ public:
     void setEndProcess(std::function<void()> endProcess) { m_endProcess = std::move(endProcess); }
 
     void lvwFiles_ColumnClick(int index);
+    void lvwFiles_DblClick();
+    void lvwFiles_KeyDown(int keyCode, int shift);
+    // Opens file through the shell and reports the failures that have a message.
+    void OpenFile(QString file);
+    // The shell that opens files; tests put their own in place of the system's.
+    void setShell(ShellExecutor *shell) { m_shell = shell; }
 
 public Q_SLOTS:
     void cmdIndexDirectory_Click();
@@ -44,6 +51,7 @@ public Q_SLOTS:
     void cmdExit_Click();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -56,6 +64,7 @@ private:
     Workspace m_workspace;
     MainLayout m_layout;
     std::function<void()> m_endProcess;
+    ShellExecutor *m_shell;
 
     QTreeView *m_lvwFiles;
     QPushButton *m_cmdExit;
