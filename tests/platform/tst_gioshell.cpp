@@ -1,4 +1,9 @@
 #include "platform/gioshell.h"
+#include "platform/mousepointer.h"
+#include "support/queueddialogs.h"
+#include "support/testcatalogue.h"
+#include "window/launcher.h"
+#include "window/workspace.h"
 
 #include <QtTest>
 
@@ -11,6 +16,7 @@ private Q_SLOTS:
     void initTestCase();
     void open_data();
     void open();
+    void yesOpensTheSelectedFile();
 
 private:
     QString write(const QString &relative, const QByteArray &content, bool executable = false);
@@ -137,6 +143,26 @@ void TestGioShell::open()
         QCOMPARE(answer, result);
     if (!recordedIn.isEmpty())
         QTRY_COMPARE_WITH_TIMEOUT(recorded(recordedIn), recordedPath, 5000);
+}
+
+// The whole way from the list: the question, Yes, and the associated program given the file.
+void TestGioShell::yesOpensTheSelectedFile()
+{
+    QFile::remove(m_root.filePath("opened.txt"));
+    TestCatalogue catalogue;
+    catalogue.addRow(m_files + "/Docs", "notes.vmorphan");
+    catalogue.addRow(m_files + "/Docs", "letter.vmtest");
+    RecordedPointer pointer;
+    Workspace workspace(pointer);
+    workspace.Form_Load();
+    workspace.lvwFiles.setSelectedItem(1);
+    GioShell shell;
+    QueuedDialogs boxes;
+    boxes.queueAnswer(vbYes);
+    Launcher(workspace.lvwFiles, pointer, shell, nullptr).cmdExecuteFile_Click();
+
+    QTRY_COMPARE_WITH_TIMEOUT(recorded("opened.txt"), m_files + "/Docs/letter.vmtest", 5000);
+    QCOMPARE(boxes.messages().size(), 1); // the question, no error
 }
 
 QTEST_GUILESS_MAIN(TestGioShell)
