@@ -2,7 +2,7 @@
 #include "catalogue/search.h"
 #include "platform/mousepointer.h"
 #include "support/queueddialogs.h"
-#include "support/testcatalogue.h"
+#include "support/cataloguefixture.h"
 #include "window/workspace.h"
 
 #include <QtTest>
@@ -78,7 +78,7 @@ void TestRemoval::remove()
     QFETCH(QStringList, remaining);
     QFETCH(bool, errorShown);
 
-    TestCatalogue catalogue;
+    CatalogueFixture catalogue;
     for (const char *file : {"alpha", "beta", "gamma", "delta", "epsilon"})
         catalogue.addRow("/media/cd", QString::fromLatin1(file));
     RecordedPointer pointer;

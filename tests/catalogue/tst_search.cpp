@@ -2,7 +2,7 @@
 #include "platform/mousepointer.h"
 #include "platform/recordset.h"
 #include "support/queueddialogs.h"
-#include "support/testcatalogue.h"
+#include "support/cataloguefixture.h"
 #include "window/workspace.h"
 
 #include <QtTest>
@@ -72,7 +72,7 @@ void TestSearch::search()
     QFETCH(QString, text);
     QFETCH(QStringList, expected);
 
-    TestCatalogue catalogue;
+    CatalogueFixture catalogue;
     for (const char *file : {"Report.txt", "report-final.doc", "ÉCOLE.txt", "école.pdf", "it's.txt",
                              "100%.txt", "a_b.txt", "axb.txt", " padded .txt"})
         catalogue.addRow("/media/cd/Docs", QString::fromUtf8(file));
@@ -111,7 +111,7 @@ void TestSearch::search()
 
 void TestSearch::emptyTableShowsNoResults()
 {
-    TestCatalogue catalogue;
+    CatalogueFixture catalogue;
     RecordedPointer pointer;
     Workspace workspace(pointer);
     workspace.Form_Load();
@@ -128,7 +128,7 @@ void TestSearch::emptyTableShowsNoResults()
 
 void TestSearch::showAllBringsBackRowsAddedInTheSearchView()
 {
-    TestCatalogue catalogue;
+    CatalogueFixture catalogue;
     catalogue.addRow("/media/cd", "alpha.txt");
     catalogue.addRow("/media/cd", "beta.txt");
     RecordedPointer pointer;
@@ -161,7 +161,7 @@ void TestSearch::showAllBringsBackRowsAddedInTheSearchView()
 
 void TestSearch::failingSearchBringsBackTheFullView()
 {
-    TestCatalogue catalogue;
+    CatalogueFixture catalogue;
     catalogue.addRow("/media/cd", "alpha.txt");
     RecordedPointer pointer;
     Workspace workspace(pointer);

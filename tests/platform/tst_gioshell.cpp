@@ -1,7 +1,7 @@
 #include "platform/gioshell.h"
 #include "platform/mousepointer.h"
 #include "support/queueddialogs.h"
-#include "support/testcatalogue.h"
+#include "support/cataloguefixture.h"
 #include "window/launcher.h"
 #include "window/workspace.h"
 
@@ -149,7 +149,7 @@ void TestGioShell::open()
 void TestGioShell::yesOpensTheSelectedFile()
 {
     QFile::remove(m_root.filePath("opened.txt"));
-    TestCatalogue catalogue;
+    CatalogueFixture catalogue;
     catalogue.addRow(m_files + "/Docs", "notes.vmorphan");
     catalogue.addRow(m_files + "/Docs", "letter.vmtest");
     RecordedPointer pointer;

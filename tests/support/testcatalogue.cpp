@@ -1,62 +1,62 @@
 #include "support/testcatalogue.h"
 
-#include "platform/app.h"
-
 #include <QFile>
 #include <QtTest>
 
 #include <sqlite3.h>
 
-TestCatalogue::TestCatalogue()
+namespace TestCatalogue {
+
+namespace {
+sqlite3 *openFile(const QString &file)
 {
-    QFile schema(QStringLiteral(VELLUMARK_SCHEMA));
-    if (!m_dir.isValid() || !schema.open(QIODevice::ReadOnly))
-        qFatal("cannot make a test catalogue");
-    const QByteArray file = QFile::encodeName(m_dir.filePath(QStringLiteral("data.mdb")));
-    if (sqlite3_open(file.constData(), &m_db) != SQLITE_OK)
-        qFatal("cannot open %s", file.constData());
-    sqlite3_busy_timeout(m_db, 5000);
-    exec(QString::fromUtf8(schema.readAll()));
-    App::setPathForTesting(m_dir.path());
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK)
+        qFatal("cannot open %s", qPrintable(file));
+    return db;
+}
+} // namespace
+
+QString create(const QString &dir, const QString &fileName)
+{
+    QFile schema(QStringLiteral(VELLUMARK_SOURCE_DIR "/catalogue/schema.sql"));
+    if (!schema.open(QIODevice::ReadOnly))
+        qFatal("cannot read the schema");
+    const QString file = dir + QLatin1Char('/') + fileName;
+    exec(file, QString::fromUtf8(schema.readAll()));
+    return file;
 }
 
-TestCatalogue::~TestCatalogue()
+void exec(const QString &file, const QString &sql)
 {
-    sqlite3_close(m_db);
-    App::setPathForTesting(QString());
-}
-
-void TestCatalogue::exec(const QString &sql)
-{
+    sqlite3 *db = openFile(file);
     char *error = nullptr;
-    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error);
-        sqlite3_free(error);
-        QTest::qFail(qPrintable(message), __FILE__, __LINE__);
-    }
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
+        qFatal("%s: %s", qPrintable(sql), error);
+    sqlite3_close(db);
 }
 
-qint64 TestCatalogue::addRow(const QString &path, const QString &file, const QString &archive,
-                             const QString &serial)
+QStringList rows(const QString &file, const QString &fields)
 {
-    sqlite3_stmt *statement = nullptr;
-    sqlite3_prepare_v2(m_db,
-                       "INSERT INTO Files (Path, File, Size, Created, Accessed, Modified, "
-                       "Archive, Serial) VALUES (?, ?, '1', '2024-01-02', '2024-01-02', "
-                       "'2024-01-02', ?, ?)",
-                       -1, &statement, nullptr);
-    const QByteArray p = path.toUtf8(), f = file.toUtf8(), a = archive.toUtf8(),
-                     s = serial.toUtf8();
-    sqlite3_bind_text(statement, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
-    if (file.isNull())
-        sqlite3_bind_null(statement, 2);
-    else
-        sqlite3_bind_text(statement, 2, f.constData(), int(f.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(statement, 3, a.constData(), int(a.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(statement, 4, s.constData(), int(s.size()), SQLITE_TRANSIENT);
-    const int rc = sqlite3_step(statement);
-    sqlite3_finalize(statement);
-    if (rc != SQLITE_DONE)
-        qFatal("cannot add a row: %s", sqlite3_errmsg(m_db));
-    return sqlite3_last_insert_rowid(m_db);
+    sqlite3 *db = openFile(file);
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM Files ORDER BY ID").arg(fields).toUtf8();
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        qFatal("%s", sqlite3_errmsg(db));
+    QStringList result;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        QStringList cells;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+            cells.append(sqlite3_column_type(stmt, i) == SQLITE_NULL
+                             ? QStringLiteral("<null>")
+                             : QString::fromUtf8(
+                                   reinterpret_cast<const char *>(sqlite3_column_text(stmt, i))));
+        result.append(cells.join(QLatin1Char('|')));
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return result;
 }
+
+} // namespace TestCatalogue

@@ -1,29 +1,16 @@
 #pragma once
 
 #include <QString>
-#include <QTemporaryDir>
+#include <QStringList>
 
-struct sqlite3;
+// Makes catalogues for tests from the project's schema, and reads them back directly.
+namespace TestCatalogue {
 
-// A catalogue file of a test's own, made from the project's schema in a temporary folder that
-// the program takes for its own (App::Path). Rows are written through a second connection.
-class TestCatalogue
-{
-public:
-    TestCatalogue();
-    ~TestCatalogue();
+// Creates dir/data.mdb (or the given file) with the empty table; returns its path.
+QString create(const QString &dir, const QString &fileName = QStringLiteral("data.mdb"));
+// Runs SQL on the file through a connection of its own.
+void exec(const QString &file, const QString &sql);
+// One text per row: the named fields joined by "|", in ID order.
+QStringList rows(const QString &file, const QString &fields = QStringLiteral("File"));
 
-    QString folder() const { return m_dir.path(); }
-    sqlite3 *db() const { return m_db; }
-
-    // Adds a row; a null file gives a row without a name. Returns its ID.
-    qint64 addRow(const QString &path, const QString &file,
-                  const QString &archive = QStringLiteral("DISC"),
-                  const QString &serial = QStringLiteral("1234-ABCD"));
-    // Runs statements on the test's own connection; fails the test on an engine error.
-    void exec(const QString &sql);
-
-private:
-    QTemporaryDir m_dir;
-    sqlite3 *m_db = nullptr;
-};
+} // namespace TestCatalogue

@@ -2,7 +2,7 @@
 #include "platform/platformerror.h"
 #include "platform/shellexecute.h"
 #include "support/queueddialogs.h"
-#include "support/testcatalogue.h"
+#include "support/cataloguefixture.h"
 #include "window/frmmain.h"
 #include "window/launcher.h"
 
@@ -103,7 +103,7 @@ void TestLauncher::launch()
     QFETCH(QString, opened);
     QFETCH(QString, message);
 
-    TestCatalogue catalogue;
+    CatalogueFixture catalogue;
     catalogue.addRow("/media/cd/Other", "other.txt", "OTHER");
     catalogue.addRow(path, "letter.txt", "(no label)");
     RecordedPointer pointer;
@@ -146,7 +146,7 @@ void TestLauncher::launch()
 
 void TestLauncher::failureInsideEndsSilently()
 {
-    TestCatalogue catalogue;
+    CatalogueFixture catalogue;
     catalogue.addRow("/media/cd", "letter.txt");
     RecordedPointer pointer;
     Workspace workspace(pointer);
@@ -187,7 +187,7 @@ void TestLauncher::listEvents()
     QFETCH(int, modifiers);
     QFETCH(QString, effect);
 
-    TestCatalogue catalogue;
+    CatalogueFixture catalogue;
     catalogue.addRow("/media/cd", "first.txt");
     catalogue.addRow("/media/cd", "second.txt");
     catalogue.addRow("/media/cd", "third.txt");
