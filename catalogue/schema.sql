@@ -13,17 +13,12 @@ CREATE TABLE Files (
     Serial TEXT
 );
 
--- The name index for searching File by any part of it, kept in step with Files by triggers.
+-- The name index for searching File by any part of it: names of the rows up to
+-- FilesNameState.Indexed, brought up to date by the program in one batch before a search.
 -- The trigram tokenizer folds case; the exact match is made by the program's folded_like.
-CREATE VIRTUAL TABLE FilesName USING fts5(File, content='Files', content_rowid='ID',
-                                          tokenize='trigram');
-CREATE TRIGGER FilesNameInsert AFTER INSERT ON Files BEGIN
-    INSERT INTO FilesName(rowid, File) VALUES (new.ID, new.File);
-END;
-CREATE TRIGGER FilesNameDelete AFTER DELETE ON Files BEGIN
-    INSERT INTO FilesName(FilesName, rowid, File) VALUES ('delete', old.ID, old.File);
-END;
+CREATE VIRTUAL TABLE FilesName USING fts5(File, content='', columnsize=0, tokenize='trigram');
+CREATE TABLE FilesNameState (Indexed INTEGER NOT NULL);
+INSERT INTO FilesNameState (Indexed) VALUES (0);
 CREATE TRIGGER FilesNameUpdate AFTER UPDATE OF File ON Files BEGIN
-    INSERT INTO FilesName(FilesName, rowid, File) VALUES ('delete', old.ID, old.File);
-    INSERT INTO FilesName(rowid, File) VALUES (new.ID, new.File);
+    INSERT INTO FilesName (rowid, File) VALUES (new.ID, new.File);
 END;

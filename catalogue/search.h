@@ -17,9 +17,9 @@ struct SearchStatement
 };
 
 // Every row whose File contains text (% and _ keep their pattern meaning, case ignored for all
-// letters), ordered by File without regard to case. With indexed, the name index narrows the
-// rows first when the text allows it.
-SearchStatement searchStatement(const QString &text, bool indexed);
+// letters), ordered by File without regard to case. indexedUpTo is the name index's mark, or
+// -1 without an index; with one, the index narrows the rows when the text allows it.
+SearchStatement searchStatement(const QString &text, qint64 indexedUpTo);
 
 // The search button: from the full view asks for a text and shows the matching rows; from the
 // search view, or when nothing matches, brings the full view back. caption is the button's

@@ -13,25 +13,17 @@ namespace {
 
 // The same statements close the schema of a new catalogue (catalogue/schema.sql).
 const char *const CreateIndex = R"sql(
-CREATE VIRTUAL TABLE FilesName USING fts5(File, content='Files', content_rowid='ID',
-                                          tokenize='trigram');
-CREATE TRIGGER FilesNameInsert AFTER INSERT ON Files BEGIN
-    INSERT INTO FilesName(rowid, File) VALUES (new.ID, new.File);
-END;
-CREATE TRIGGER FilesNameDelete AFTER DELETE ON Files BEGIN
-    INSERT INTO FilesName(FilesName, rowid, File) VALUES ('delete', old.ID, old.File);
-END;
+CREATE VIRTUAL TABLE FilesName USING fts5(File, content='', columnsize=0, tokenize='trigram');
+CREATE TABLE FilesNameState (Indexed INTEGER NOT NULL);
+INSERT INTO FilesNameState (Indexed) VALUES (0);
 CREATE TRIGGER FilesNameUpdate AFTER UPDATE OF File ON Files BEGIN
-    INSERT INTO FilesName(FilesName, rowid, File) VALUES ('delete', old.ID, old.File);
-    INSERT INTO FilesName(rowid, File) VALUES (new.ID, new.File);
+    INSERT INTO FilesName (rowid, File) VALUES (new.ID, new.File);
 END;
-INSERT INTO FilesName(FilesName) VALUES ('rebuild');
 )sql";
 
 const char *const DropIndex = R"sql(
-DROP TRIGGER IF EXISTS FilesNameInsert;
-DROP TRIGGER IF EXISTS FilesNameDelete;
 DROP TRIGGER IF EXISTS FilesNameUpdate;
+DROP TABLE IF EXISTS FilesNameState;
 DROP TABLE IF EXISTS FilesName;
 )sql";
 
@@ -154,16 +146,21 @@ int foldedCollation(void *, int lengthA, const void *a, int lengthB, const void 
     return lengthA == lengthB ? 0 : (lengthA < lengthB ? -1 : 1);
 }
 
-int countRows(sqlite3 *db, const char *sql)
+qint64 scalar(sqlite3 *db, const char *sql, qint64 otherwise)
 {
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        return -1;
-    int count = -1;
-    if (sqlite3_step(statement) == SQLITE_ROW)
-        count = sqlite3_column_int(statement, 0);
+        return otherwise;
+    qint64 value = otherwise;
+    if (sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_type(statement, 0) != SQLITE_NULL)
+        value = sqlite3_column_int64(statement, 0);
     sqlite3_finalize(statement);
-    return count;
+    return value;
+}
+
+bool execAll(sqlite3 *db, const char *sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 } // namespace
@@ -181,23 +178,52 @@ bool registerFunctions(sqlite3 *db)
 
 bool exists(sqlite3 *db)
 {
-    return countRows(db, "SELECT count(*) FROM sqlite_master WHERE name IN ('FilesName', "
-                         "'FilesNameInsert', 'FilesNameDelete', 'FilesNameUpdate')") == 4;
+    return scalar(db,
+                  "SELECT count(*) FROM sqlite_master WHERE name IN ('FilesName', "
+                  "'FilesNameState', 'FilesNameUpdate')",
+                  0) == 3;
+}
+
+qint64 indexedUpTo(sqlite3 *db)
+{
+    return scalar(db, "SELECT max(Indexed) FROM FilesNameState", 0);
 }
 
 bool ensure(sqlite3 *db)
 {
-    if (exists(db))
-        return true;
-    // All or nothing: a half-made index would answer searches wrongly.
-    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (!exists(db)) {
+        // All or nothing: a half-made index would answer searches wrongly.
+        if (!execAll(db, "BEGIN IMMEDIATE"))
+            return false;
+        if (!execAll(db, DropIndex) || !execAll(db, CreateIndex) || !execAll(db, "COMMIT")) {
+            execAll(db, "ROLLBACK");
+            return false;
+        }
+    }
+    return catchUp(db);
+}
+
+bool catchUp(sqlite3 *db)
+{
+    if (!exists(db))
         return false;
-    if (sqlite3_exec(db, DropIndex, nullptr, nullptr, nullptr) == SQLITE_OK &&
-        sqlite3_exec(db, CreateIndex, nullptr, nullptr, nullptr) == SQLITE_OK &&
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
-        return true;
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    return false;
+    const qint64 last = scalar(db, "SELECT coalesce(max(ID), 0) FROM Files", -1);
+    if (last < 0)
+        return false;
+    if (last == indexedUpTo(db))
+        return true; // nothing to write: also the way a read-only catalogue stays searchable
+    if (!execAll(db, "BEGIN IMMEDIATE"))
+        return false;
+    // Rows past the mark go in together; deleted rows leave entries that match no row.
+    const bool done =
+        execAll(db, "INSERT INTO FilesName (rowid, File) SELECT ID, File FROM Files "
+                    "WHERE ID > (SELECT max(Indexed) FROM FilesNameState) AND File IS NOT NULL") &&
+        execAll(db, "UPDATE FilesNameState SET Indexed = (SELECT coalesce(max(ID), 0) FROM "
+                    "Files)") &&
+        execAll(db, "COMMIT");
+    if (!done)
+        execAll(db, "ROLLBACK");
+    return done;
 }
 
 bool foldedLike(const QString &value, const QString &pattern)

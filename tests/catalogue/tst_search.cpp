@@ -1,17 +1,19 @@
 #include "catalogue/search.h"
 #include "platform/mousepointer.h"
 #include "platform/recordset.h"
-#include "support/queueddialogs.h"
 #include "support/cataloguefixture.h"
+#include "support/queueddialogs.h"
 #include "window/workspace.h"
 
 #include <QtTest>
 
+#include <sqlite3.h>
+
 namespace {
 enum IndexMode { SchemaIndex, IndexMadeAtLoad, NoIndex };
 
-const char DropIndex[] = "DROP TRIGGER FilesNameInsert; DROP TRIGGER FilesNameDelete; "
-                         "DROP TRIGGER FilesNameUpdate; DROP TABLE FilesName;";
+const char DropIndex[] =
+    "DROP TRIGGER FilesNameUpdate; DROP TABLE FilesNameState; DROP TABLE FilesName;";
 
 QStringList listedFiles(const Workspace &workspace)
 {
@@ -33,6 +35,7 @@ private Q_SLOTS:
     void emptyTableShowsNoResults();
     void showAllBringsBackRowsAddedInTheSearchView();
     void failingSearchBringsBackTheFullView();
+    void readOnlyCatalogueIsSearchedExactly();
 };
 
 void TestSearch::search_data()
@@ -73,15 +76,19 @@ void TestSearch::search()
     QFETCH(QStringList, expected);
 
     CatalogueFixture catalogue;
-    for (const char *file : {"Report.txt", "report-final.doc", "ÉCOLE.txt", "école.pdf", "it's.txt",
+    for (const char *file : {"Report.txt", "report-final.doc", "ÉCOLE.txt", "école.pdf", "it's.tmp",
                              "100%.txt", "a_b.txt", "axb.txt", " padded .txt"})
         catalogue.addRow("/media/cd/Docs", QString::fromUtf8(file));
     catalogue.addRow("/media/cd/Docs", QString()); // a row without a name
+    const qint64 gone = catalogue.addRow("/media/cd/Docs", "report-gone.txt");
     if (mode == IndexMadeAtLoad)
         catalogue.exec(DropIndex);
     RecordedPointer pointer;
     Workspace workspace(pointer);
     workspace.Form_Load();
+    // Deleted after the index took its name, and renamed after: neither may mislead a search.
+    catalogue.exec(QString("DELETE FROM Files WHERE ID = %1").arg(gone));
+    catalogue.exec("UPDATE Files SET File = 'it''s.txt' WHERE File = 'it''s.tmp'");
     if (mode == NoIndex)
         catalogue.exec(DropIndex);
 
@@ -183,6 +190,25 @@ void TestSearch::failingSearchBringsBackTheFullView()
     QCOMPARE(workspace.rsFiles.source(), QStringLiteral("Files"));
     QCOMPARE(listedFiles(workspace), QStringList{"alpha.txt"});
     QCOMPARE(pointer.mousePointer(), int(vbDefault));
+}
+
+// Rows the index could not take in (the catalogue cannot be written) are still found.
+void TestSearch::readOnlyCatalogueIsSearchedExactly()
+{
+    CatalogueFixture catalogue;
+    catalogue.addRow("/media/cd", "alpha.txt");
+    RecordedPointer pointer;
+    Workspace workspace(pointer);
+    workspace.Form_Load();
+    catalogue.addRow("/media/cd", "ALPHABET.txt");
+    sqlite3_exec(workspace.cnCatalogue.handle(), "PRAGMA query_only = 1", nullptr, nullptr,
+                 nullptr);
+    QueuedDialogs boxes;
+    boxes.queueInput("alpha");
+    QString caption = SearchCaption;
+    cmdSearch_Click(workspace, caption);
+    QCOMPARE(listedFiles(workspace), (QStringList{"alpha.txt", "ALPHABET.txt"}));
+    QVERIFY(boxes.messages().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSearch)
