@@ -134,6 +134,8 @@ private Q_SLOTS:
             {"--utf8", "-b2048", "--vid=Vol", "--lvid=LogicalVolume12345"}, {},
             "LogicalVolume12345", 0, Udf);
         row("UDF empty", "udf", udf, {"--utf8", "-b512", "--vid=Vol", "--lvid="}, {}, "", 0, Udf);
+        row("UDF 2.50 metadata", "udf", udf,
+            {"--utf8", "-b2048", "-mbdr", "--udfrev=2.50", "--lvid=BD"}, {}, "BD", 0, Udf);
         row("UDF unicode", "udf", udf, {"--utf8", "-b2048", "--lvid=Über Ω"}, {}, "Über Ω", 0, Udf);
     }
 
