@@ -102,10 +102,10 @@ QByteArray nodeOf(quint64 device)
 
 } // namespace
 
-SystemVolumeQuery::SystemVolumeQuery(bool caching) : m_caching(caching)
+SystemVolumeQuery::SystemVolumeQuery(bool caching)
 {
     // Without a mount table to watch nothing can be kept.
-    if (m_caching)
+    if (caching)
         m_mountInfo = ::open(MountInfoPath, O_RDONLY | O_CLOEXEC);
 }
 
