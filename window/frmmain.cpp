@@ -12,7 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 
 #include <cstdlib>
 
@@ -31,23 +31,30 @@ frmMain::frmMain(QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(App::Title());
 
-    m_lvwFiles = new QTreeView(this);
+    // A table in report form: one line per file, whole rows selected. Its row heights are all
+    // the same, so a million rows cost no more to lay out than a thousand.
+    m_lvwFiles = new QTableView(this);
     m_lvwFiles->setObjectName(QStringLiteral("lvwFiles"));
-    m_lvwFiles->setRootIsDecorated(false);
-    m_lvwFiles->setItemsExpandable(false);
-    m_lvwFiles->setUniformRowHeights(true);
-    m_lvwFiles->setAllColumnsShowFocus(true);
+    m_lvwFiles->setShowGrid(false);
+    m_lvwFiles->setWordWrap(false);
+    m_lvwFiles->setCornerButtonEnabled(false);
     m_lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_lvwFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_lvwFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lvwFiles->setTextElideMode(Qt::ElideRight);
+    m_lvwFiles->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QHeaderView *rows = m_lvwFiles->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 4);
     m_lvwFiles->setModel(m_workspace.lvwFiles.model());
     m_lvwFiles->setSelectionModel(m_workspace.lvwFiles.selectionModel());
-    QHeaderView *header = m_lvwFiles->header();
+    QHeaderView *header = m_lvwFiles->horizontalHeader();
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(0);
     header->setSectionsClickable(true);
+    header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The ID travels with every row but is not shown.
     m_lvwFiles->setColumnWidth(CatalogueListModel::ID, 0);
@@ -119,9 +126,9 @@ void frmMain::lvwFiles_ColumnClick(int index)
     CatalogueList &list = m_workspace.lvwFiles;
     const int order = list.sortOrder() == 0 ? 1 : 0;
     list.model()->sort(index - 1, order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
-    m_lvwFiles->header()->setSortIndicatorShown(true);
-    m_lvwFiles->header()->setSortIndicator(index - 1,
-                                           order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_lvwFiles->horizontalHeader()->setSortIndicatorShown(true);
+    m_lvwFiles->horizontalHeader()->setSortIndicator(index - 1, order == 0 ? Qt::AscendingOrder
+                                                                           : Qt::DescendingOrder);
 }
 
 void frmMain::cmdIndexDirectory_Click()

@@ -9,8 +9,8 @@
 #include <functional>
 
 class QPushButton;
+class QTableView;
 class ShellExecutor;
-class QTreeView;
 
 // The main window: six command buttons on the left, the catalogue list on the right.
 class frmMain : public QWidget, public MousePointer
@@ -29,7 +29,7 @@ public:
 
     Workspace &workspace() { return m_workspace; }
     const MainLayout &layoutTwips() const { return m_layout; }
-    QTreeView *listView() const { return m_lvwFiles; }
+    QTableView *listView() const { return m_lvwFiles; }
 
     // What Exit does; tests put something observable in place of ending the process.
     void setEndProcess(std::function<void()> endProcess) { m_endProcess = std::move(endProcess); }
@@ -66,7 +66,7 @@ private:
     std::function<void()> m_endProcess;
     ShellExecutor *m_shell;
 
-    QTreeView *m_lvwFiles;
+    QTableView *m_lvwFiles;
     QPushButton *m_cmdExit;
     QPushButton *m_cmdAbout;
     QPushButton *m_cmdExecuteFile;

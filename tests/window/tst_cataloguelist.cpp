@@ -130,6 +130,37 @@ private Q_SLOTS:
         QCOMPARE(withoutNew, expected);
     }
 
+    void storageKeepsEveryCellAcrossBlocks()
+    {
+        // Cells of every length class, shared and not, over many storage blocks and two fills.
+        CatalogueRows rows;
+        for (int fill = 0; fill < 2; ++fill) {
+            rows.clear();
+            const int count = 9000 - fill * 4000;
+            for (int r = 0; r < count; ++r) {
+                QByteArray texts[CatalogueRows::SubItemCount];
+                const char *cells[CatalogueRows::SubItemCount];
+                int lengths[CatalogueRows::SubItemCount];
+                for (int c = 0; c < CatalogueRows::SubItemCount; ++c) {
+                    texts[c] = c == 0 ? QByteArray(300, char('a' + r / 7 % 26)) // shared runs
+                                      : QByteArray::number(r * 10 + c).repeated(c * 3);
+                    cells[c] = c == 3 ? nullptr : texts[c].constData();
+                    lengths[c] = int(texts[c].size());
+                }
+                rows.append(r, cells, lengths);
+            }
+            rows.release();
+            QCOMPARE(rows.size(), size_t(count));
+            for (int r : {0, 1, 4095, 4096, count - 1}) {
+                QCOMPARE(rows.text(size_t(r), 0), QString::number(r));
+                QCOMPARE(rows.text(size_t(r), 1), QString(300, QChar('a' + r / 7 % 26)));
+                QCOMPARE(rows.text(size_t(r), 9), QString::number(r * 10 + 8).repeated(24));
+                QVERIFY(rows.isNull(size_t(r), 4));
+                QVERIFY(!rows.isNull(size_t(r), 5));
+            }
+        }
+    }
+
     void selectionFollowsItsRowsThroughASort()
     {
         RecordedPointer pointer;

@@ -6,8 +6,8 @@
 
 #include <QHeaderView>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 // The main window: its controls, the layout rule, header clicks and Exit.
@@ -67,7 +67,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.windowTitle(), QStringLiteral("Vellumark"));
         QCOMPARE(w.size(), QSize(705, 300));
-        QTreeView *list = w.listView();
+        QTableView *list = w.listView();
         QCOMPARE(list->geometry(), QRect(112, 8, 584, 284));
         QCOMPARE(list->columnWidth(0), 0);
         QCOMPARE(list->columnWidth(1), 96);
@@ -110,7 +110,7 @@ private Q_SLOTS:
         w.Form_Load();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QHeaderView *header = w.listView()->header();
+        QHeaderView *header = w.listView()->horizontalHeader();
         for (int index : clicks)
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                               QPoint(header->sectionViewportPosition(index - 1) + 5, 5));

@@ -6,7 +6,7 @@
 #include "window/frmmain.h"
 #include "window/launcher.h"
 
-#include <QTreeView>
+#include <QTableView>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -197,7 +197,7 @@ void TestLauncher::listEvents()
     window.Form_Load();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTreeView *view = window.listView();
+    QTableView *view = window.listView();
     window.workspace().lvwFiles.setSelectedItem(1);
     QueuedDialogs boxes;
     boxes.queueAnswer(vbYes);

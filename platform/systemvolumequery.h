@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/volumequery.h"
+
+#include <QHash>
+#include <QMutex>
+
+// The volume query of this system: the folder's mounted filesystem (by its device number in the
+// mount table), its source device, then the medium's own label and serial. Folders on no block
+// device fail, like a drive with no disc. Answers are kept per device while the mount table is
+// unchanged, so a repeated query costs one stat and one poll.
+class SystemVolumeQuery : public VolumeQuery
+{
+public:
+    // caching false: every answer is a fresh query.
+    explicit SystemVolumeQuery(bool caching = true);
+    ~SystemVolumeQuery() override;
+    SystemVolumeQuery(const SystemVolumeQuery &) = delete;
+    SystemVolumeQuery &operator=(const SystemVolumeQuery &) = delete;
+
+    bool GetVolumeInformation(const QString &rootPath, QString &label, quint32 &serial) override;
+
+    // The longest label the query hands back.
+    static constexpr int LabelLength = 13;
+
+private:
+    struct Answer
+    {
+        bool ok = false;
+        QString label;
+        quint32 serial = 0;
+    };
+    static Answer ask(quint64 folderDevice);
+    bool mountTableChanged();
+
+    int m_mountInfo = -1;
+    QMutex m_mutex;
+    QHash<quint64, Answer> m_answers;
+};

@@ -1,0 +1,9 @@
+#include "platform/volumequery.h"
+
+#include "platform/systemvolumequery.h"
+
+VolumeQuery &systemVolumeQuery()
+{
+    static SystemVolumeQuery query;
+    return query;
+}
