@@ -1,5 +1,7 @@
 #include "generator.h"
 
+#include "catalogue/searchindex.h"
+
 #include <QDate>
 #include <QFile>
 #include <QLocale>
@@ -153,8 +155,11 @@ void makeCatalogue(const QString &file, qint64 rows)
         }
     }
     sqlite3_finalize(insert);
-    check(sqlite3_exec(db, "COMMIT; PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr),
-          db);
+    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+    // A catalogue as the program leaves it: its name index up to date.
+    if (!SearchIndex::ensure(db))
+        qFatal("generator: cannot make the name index");
+    check(sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr), db);
     sqlite3_close(db);
 }
 
