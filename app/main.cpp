@@ -1,7 +1,18 @@
+#include "app/basmain.h"
+#include "platform/guidialogs.h"
+#include "window/frmmain.h"
+
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Vellumark"));
+    GuiDialogs dialogs;
+    setDialogs(&dialogs);
+
+    std::unique_ptr<frmMain> window = basMain::Main();
+    if (!window)
+        return 1;
+    return app.exec();
 }

@@ -5,11 +5,20 @@
 namespace {
 Dialogs *g_dialogs = nullptr;
 
-QString titleOrApp(const QString &title) { return title.isEmpty() ? App::Title() : title; }
+QString titleOrApp(const QString &title)
+{
+    return title.isEmpty() ? App::Title() : title;
+}
 } // namespace
 
-void setDialogs(Dialogs *dialogs) { g_dialogs = dialogs; }
-Dialogs *dialogs() { return g_dialogs; }
+void setDialogs(Dialogs *dialogs)
+{
+    g_dialogs = dialogs;
+}
+Dialogs *dialogs()
+{
+    return g_dialogs;
+}
 
 int MsgBox(const QString &prompt, int flags, const QString &title)
 {

@@ -97,25 +97,38 @@ private:
     void requireOpen() const;
     void requireCurrent() const;
     void loadKeys(RowSink *sink);
-    QString selectStatement() const;
+    void skipDeleted();
+    int columnIndex(const QString &name) const;
+    bool deleteAt(size_t position);
+    sqlite3_stmt *prepared(const QString &sql);
+    void finalizeStatements();
+    void bind(sqlite3_stmt *stmt, int index, const QVariant &value);
+    static QVariant columnValue(sqlite3_stmt *stmt, int column, const QString &declaredType);
 
     Connection *m_connection = nullptr;
     QString m_source;
+    QString m_statement;
+    bool m_isTable = false;
     QString m_table;
     QVariantList m_params;
     int m_lockType = adLockOptimistic;
     std::vector<QString> m_columns;
     std::vector<QString> m_columnTypes;
+    int m_idColumn = -1;
+    std::map<QString, sqlite3_stmt *> m_statements;
 
+    // The keyset: the source's row keys in its order, and which of them this set deleted.
     std::vector<qint64> m_keys;
     std::vector<bool> m_deleted;
+    std::vector<std::pair<qint64, size_t>> m_keyIndex; // sorted by key, made on first use
     qint64 m_liveCount = 0;
     size_t m_position = 0;
 
     // Current row values, read on first use at a position.
     size_t m_cachedPosition = size_t(-1);
-    QVariantList m_cachedRow;
+    std::vector<QVariant> m_cachedRow;
 
+    // A row begun by AddNew, or changes to the current row, until Update.
     bool m_adding = false;
-    std::map<QString, QVariant> m_pending;
+    std::map<int, QVariant> m_pending;
 };

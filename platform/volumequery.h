@@ -10,8 +10,7 @@ class VolumeQuery
 public:
     virtual ~VolumeQuery() = default;
     // False when the folder lies on no readable medium (no disc, no block device).
-    virtual bool GetVolumeInformation(const QString &rootPath, QString &label,
-                                      quint32 &serial) = 0;
+    virtual bool GetVolumeInformation(const QString &rootPath, QString &label, quint32 &serial) = 0;
 };
 
 // The query of this system: mount table, source device, then the medium's own data.

@@ -34,11 +34,13 @@ int main(int argc, char **argv)
     ::unlink(temp.c_str());
     sqlite3 *db = nullptr;
     char *error = nullptr;
-    int rc = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc =
+        sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, sql.str().c_str(), nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
-        std::fprintf(stderr, "cannot make %s: %s\n", temp.c_str(), error ? error : sqlite3_errmsg(db));
+        std::fprintf(stderr, "cannot make %s: %s\n", temp.c_str(),
+                     error ? error : sqlite3_errmsg(db));
         sqlite3_free(error);
         sqlite3_close(db);
         ::unlink(temp.c_str());

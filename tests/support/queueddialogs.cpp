@@ -1,8 +1,14 @@
 #include "support/queueddialogs.h"
 
-QueuedDialogs::QueuedDialogs() : m_previous(dialogs()) { setDialogs(this); }
+QueuedDialogs::QueuedDialogs() : m_previous(dialogs())
+{
+    setDialogs(this);
+}
 
-QueuedDialogs::~QueuedDialogs() { setDialogs(m_previous); }
+QueuedDialogs::~QueuedDialogs()
+{
+    setDialogs(m_previous);
+}
 
 int QueuedDialogs::msgBox(const QString &prompt, int flags, const QString &title)
 {

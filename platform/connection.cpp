@@ -1,0 +1,96 @@
+#include "platform/connection.h"
+
+#include "platform/platformerror.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUuid>
+
+#include <sqlite3.h>
+
+namespace {
+const char JetProvider[] = "Microsoft.Jet.OLEDB.4.0";
+// Engine failures that are not the engine's own codes.
+constexpr int ProviderNotFound = 3706;
+constexpr int FileNotFound = 3024;
+
+void exec(sqlite3 *db, const char *sql)
+{
+    char *error = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
+    sqlite3_free(error);
+    if (rc != SQLITE_OK)
+        throw PlatformError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+}
+} // namespace
+
+Connection::Connection() : m_name(QUuid::createUuid().toString()) {}
+
+Connection::~Connection()
+{
+    Close();
+}
+
+void Connection::Open(const QString &connectionString, const QString &, const QString &, int)
+{
+    if (m_provider.compare(QLatin1String(JetProvider), Qt::CaseInsensitive) != 0)
+        throw PlatformError(ProviderNotFound,
+                            QStringLiteral("Provider cannot be found. It may not be properly "
+                                           "installed."));
+    // The engine would make a new empty file; the catalogue must already exist.
+    const QFileInfo file(connectionString);
+    if (!file.isFile())
+        throw PlatformError(FileNotFound,
+                            QStringLiteral("Could not find file '%1'.").arg(connectionString));
+
+    Close();
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(connectionString);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        throw PlatformError(error.nativeErrorCode().toInt(), error.text());
+    }
+    const QVariant v = db.driver()->handle();
+    m_handle = *static_cast<sqlite3 *const *>(v.data());
+    try {
+        // Reading the schema is where a file that is no database is found out.
+        exec(m_handle, "SELECT count(*) FROM sqlite_schema");
+    } catch (...) {
+        Close();
+        throw;
+    }
+    // Fast per-row commits. A read-only catalogue cannot change its journal; it still opens and
+    // its writes fail where they are made, so these two results are deliberately not checked.
+    sqlite3_exec(m_handle, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(m_handle, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+}
+
+void Connection::Close()
+{
+    if (!QSqlDatabase::contains(m_name))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_handle = nullptr;
+}
+
+bool Connection::isOpen() const
+{
+    return m_handle != nullptr;
+}
+
+void Connection::raise(int rc) const
+{
+    if (!m_handle)
+        throw PlatformError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
+    throw PlatformError(sqlite3_extended_errcode(m_handle),
+                        QString::fromUtf8(sqlite3_errmsg(m_handle)));
+}

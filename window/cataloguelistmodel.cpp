@@ -1,0 +1,293 @@
+#include "window/cataloguelistmodel.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const char *const Captions[CatalogueListModel::ColumnCount] = {
+    "ID", "Path", "File", "Size", "Type", "Created", "Accessed", "Modified", "Archive", "Serial"};
+
+bool isDateColumn(int column)
+{
+    return column == CatalogueListModel::Created || column == CatalogueListModel::Accessed ||
+           column == CatalogueListModel::Modified;
+}
+
+// A size text ("1,234,567") read as its number; a cell without digits sorts before zero.
+qint64 sizeValue(const char *data, int length)
+{
+    qint64 value = -1;
+    for (int i = 0; i < length; ++i) {
+        const char c = data[i];
+        if (c >= '0' && c <= '9')
+            value = (value < 0 ? 0 : value * 10) + (c - '0');
+    }
+    return value;
+}
+
+struct TextKey
+{
+    quint64 prefix; // first eight bytes of the folded text, big-endian, for quick comparisons
+    quint32 offset;
+    quint32 length;
+    quint32 row;
+};
+
+struct NumberKey
+{
+    qint64 value;
+    quint32 row;
+};
+
+// Fold the text for a comparison without regard to case; ASCII is folded in place.
+void appendFolded(std::vector<char> &out, const char *data, int length)
+{
+    bool ascii = true;
+    for (int i = 0; i < length; ++i)
+        if (static_cast<unsigned char>(data[i]) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii) {
+        for (int i = 0; i < length; ++i) {
+            const char c = data[i];
+            out.push_back(c >= 'A' && c <= 'Z' ? char(c + 32) : c);
+        }
+        return;
+    }
+    const QByteArray folded = QString::fromUtf8(data, length).toCaseFolded().toUtf8();
+    out.insert(out.end(), folded.constBegin(), folded.constEnd());
+}
+
+} // namespace
+
+CatalogueListModel::CatalogueListModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    // The user's short date, always with a four-digit year.
+    const QLocale locale;
+    m_dateFormat = locale.dateFormat(QLocale::ShortFormat);
+    if (!m_dateFormat.contains(QLatin1String("yyyy")))
+        m_dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    m_timeFormat = locale.timeFormat(QLocale::LongFormat);
+    m_timeFormat.remove(QLatin1String(" t")).remove(QLatin1Char('t'));
+    m_timeFormat = m_timeFormat.trimmed();
+    std::fill(std::begin(m_sourceColumn), std::end(m_sourceColumn), -1);
+}
+
+int CatalogueListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int CatalogueListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant CatalogueListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return text(index.row(), index.column());
+    if (role == RawTextRole)
+        return m_rows.text(storageRow(index.row()), index.column());
+    return QVariant();
+}
+
+QVariant CatalogueListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < ColumnCount)
+        return QString::fromLatin1(Captions[section]);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+QString CatalogueListModel::text(int row, int column) const
+{
+    const QString raw = m_rows.text(storageRow(row), column);
+    return isDateColumn(column) ? displayDate(raw) : raw;
+}
+
+qint64 CatalogueListModel::id(int row) const
+{
+    return m_rows.id(storageRow(row));
+}
+
+QString CatalogueListModel::displayDate(const QString &iso) const
+{
+    if (iso.size() == 10) {
+        const QDate date = QDate::fromString(iso, Qt::ISODate);
+        return date.isValid() ? QLocale().toString(date, m_dateFormat) : iso;
+    }
+    const QDateTime dt = QDateTime::fromString(iso, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!dt.isValid())
+        return iso;
+    return QLocale().toString(dt.date(), m_dateFormat) + QLatin1Char(' ') +
+           QLocale().toString(dt.time(), m_timeFormat);
+}
+
+void CatalogueListModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<quint32> storedBefore;
+    storedBefore.reserve(size_t(before.size()));
+    for (const QModelIndex &index : before)
+        storedBefore.push_back(quint32(storageRow(index.row())));
+
+    m_sorted = true;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    applySort();
+
+    if (!before.isEmpty()) {
+        std::vector<quint32> viewRow(m_rows.size());
+        for (size_t i = 0; i < m_order.size(); ++i)
+            viewRow[m_order[i]] = quint32(i);
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (int i = 0; i < before.size(); ++i)
+            after.append(this->index(int(viewRow[storedBefore[size_t(i)]]), before[i].column()));
+        changePersistentIndexList(before, after);
+    }
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CatalogueListModel::applySort()
+{
+    const size_t n = m_rows.size();
+    m_order.resize(n);
+    const int column = m_sortColumn;
+    if (column == ID || column == Size || n == 0) {
+        std::vector<NumberKey> keys(n);
+        for (size_t i = 0; i < n; ++i) {
+            qint64 value;
+            if (column == ID) {
+                value = m_rows.id(i);
+            } else {
+                const auto [data, length] = m_rows.cell(i, column);
+                value = sizeValue(data, length);
+            }
+            keys[i] = {value, quint32(i)};
+        }
+        std::sort(keys.begin(), keys.end(), [](const NumberKey &a, const NumberKey &b) {
+            return a.value != b.value ? a.value < b.value : a.row < b.row;
+        });
+        for (size_t i = 0; i < n; ++i)
+            m_order[i] = keys[i].row;
+    } else {
+        // Dates are ISO text, which orders by value as it stands; other texts are folded.
+        const bool fold = !isDateColumn(column);
+        std::vector<char> folded;
+        std::vector<TextKey> keys(n);
+        const char *lastData = nullptr;
+        TextKey last{0, 0, 0, 0};
+        for (size_t i = 0; i < n; ++i) {
+            const auto [data, length] = m_rows.cell(i, column);
+            if (data != lastData || i == 0) {
+                // Rows that share a stored cell share its folded key too.
+                last.offset = quint32(folded.size());
+                if (fold)
+                    appendFolded(folded, data, length);
+                else
+                    folded.insert(folded.end(), data, data + length);
+                last.length = quint32(folded.size()) - last.offset;
+                lastData = data;
+            }
+            keys[i] = last;
+            keys[i].row = quint32(i);
+        }
+        for (TextKey &key : keys) {
+            unsigned char bytes[8] = {};
+            std::memcpy(bytes, folded.data() + key.offset, std::min<size_t>(8, key.length));
+            quint64 prefix = 0;
+            for (unsigned char b : bytes)
+                prefix = (prefix << 8) | b;
+            key.prefix = prefix;
+        }
+        const char *base = folded.data();
+        std::sort(keys.begin(), keys.end(), [base](const TextKey &a, const TextKey &b) {
+            if (a.prefix != b.prefix)
+                return a.prefix < b.prefix;
+            const quint32 common = std::min(a.length, b.length);
+            if (common > 8) {
+                const int c = std::memcmp(base + a.offset + 8, base + b.offset + 8, common - 8);
+                if (c != 0)
+                    return c < 0;
+            }
+            if (a.length != b.length)
+                return a.length < b.length;
+            return a.row < b.row;
+        });
+        for (size_t i = 0; i < n; ++i)
+            m_order[i] = keys[i].row;
+    }
+    if (m_sortOrder == Qt::DescendingOrder)
+        std::reverse(m_order.begin(), m_order.end());
+}
+
+void CatalogueListModel::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_order.clear();
+    m_order.shrink_to_fit();
+    endResetModel();
+}
+
+void CatalogueListModel::begin(const std::vector<QString> &columns)
+{
+    if (!m_filling) {
+        beginResetModel();
+        m_filling = true;
+    }
+    const size_t previous = m_rows.size();
+    m_rows.clear();
+    m_rows.reserve(previous);
+    m_order.clear();
+    // Fields are found by name once per fill; a field the source lacks stays empty.
+    for (int c = 0; c < ColumnCount; ++c) {
+        m_sourceColumn[c] = -1;
+        for (size_t i = 0; i < columns.size(); ++i)
+            if (columns[i].compare(QLatin1String(Captions[c]), Qt::CaseInsensitive) == 0)
+                m_sourceColumn[c] = int(i);
+    }
+}
+
+void CatalogueListModel::row(sqlite3_stmt *statement)
+{
+    const char *cells[CatalogueRows::SubItemCount];
+    int lengths[CatalogueRows::SubItemCount];
+    for (int c = 1; c < ColumnCount; ++c) {
+        const int source = m_sourceColumn[c];
+        if (source < 0 || sqlite3_column_type(statement, source) == SQLITE_NULL) {
+            cells[c - 1] = nullptr;
+            lengths[c - 1] = 0;
+        } else {
+            cells[c - 1] = reinterpret_cast<const char *>(sqlite3_column_text(statement, source));
+            lengths[c - 1] = sqlite3_column_bytes(statement, source);
+            if (!cells[c - 1])
+                cells[c - 1] = ""; // out of memory in the engine: an empty cell, not a shifted one
+        }
+    }
+    m_rows.append(sqlite3_column_int64(statement, m_sourceColumn[ID]), cells, lengths);
+}
+
+void CatalogueListModel::finishFill()
+{
+    if (!m_filling)
+        return;
+    if (m_sorted)
+        applySort();
+    m_filling = false;
+    endResetModel();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/recordset.h"
+#include "window/cataloguerows.h"
+
+#include <QAbstractTableModel>
+
+// The catalogue list's rows as a table model: ten columns (ID, then Path to Serial), rows in
+// the order shown. Filled straight from the recordset's rows; sorted through a permutation.
+class CatalogueListModel : public QAbstractTableModel, public RowSink
+{
+    Q_OBJECT
+public:
+    enum Column { ID, Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial };
+    static constexpr int ColumnCount = 10;
+    // The raw stored text of a cell (ISO dates, sizes with separators), for tests and sorting.
+    static constexpr int RawTextRole = Qt::UserRole + 1;
+
+    explicit CatalogueListModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    // Orders the rows by a column: ID, Size and the dates by value, the rest as text without
+    // regard to case. Keeps the order for later fills.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // Cell text as the list shows it; column 0 is the ID.
+    QString text(int row, int column) const;
+    qint64 id(int row) const;
+    bool isSorted() const { return m_sorted; }
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+
+    void clear();
+    // RowSink: a fill runs from begin() through the rows to finishFill().
+    void begin(const std::vector<QString> &columns) override;
+    void row(sqlite3_stmt *statement) override;
+    void finishFill();
+
+private:
+    size_t storageRow(int row) const
+    {
+        return m_order.empty() ? size_t(row) : m_order[size_t(row)];
+    }
+    QString displayDate(const QString &iso) const;
+    void applySort();
+
+    CatalogueRows m_rows;
+    std::vector<quint32> m_order; // view row -> stored row; empty while unsorted
+    bool m_filling = false;
+    int m_sourceColumn[ColumnCount];
+    bool m_sorted = false;
+    int m_sortColumn = 0;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    QString m_dateFormat;
+    QString m_timeFormat;
+};

@@ -1,0 +1,180 @@
+#include "window/frmmain.h"
+
+#include "platform/app.h"
+#include "platform/twips.h"
+#include "window/cataloguelistmodel.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeView>
+
+#include <cstdlib>
+
+namespace {
+QRect pixels(const TwipRect &r)
+{
+    return QRect(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width),
+                 twipsToPixels(r.height));
+}
+} // namespace
+
+frmMain::frmMain(QWidget *parent)
+    : QWidget(parent), m_workspace(*this), m_endProcess([] { std::_Exit(0); })
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(App::Title());
+
+    m_lvwFiles = new QTreeView(this);
+    m_lvwFiles->setObjectName(QStringLiteral("lvwFiles"));
+    m_lvwFiles->setRootIsDecorated(false);
+    m_lvwFiles->setItemsExpandable(false);
+    m_lvwFiles->setUniformRowHeights(true);
+    m_lvwFiles->setAllColumnsShowFocus(true);
+    m_lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_lvwFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_lvwFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_lvwFiles->setTextElideMode(Qt::ElideRight);
+    m_lvwFiles->setModel(m_workspace.lvwFiles.model());
+    m_lvwFiles->setSelectionModel(m_workspace.lvwFiles.selectionModel());
+    QHeaderView *header = m_lvwFiles->header();
+    header->setSectionsMovable(false);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(0);
+    header->setSectionsClickable(true);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The ID travels with every row but is not shown.
+    m_lvwFiles->setColumnWidth(CatalogueListModel::ID, 0);
+    for (int c = CatalogueListModel::Path; c < CatalogueListModel::ColumnCount; ++c)
+        m_lvwFiles->setColumnWidth(c, twipsToPixels(1440));
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this](int section) { lvwFiles_ColumnClick(section + 1); });
+
+    m_cmdExit = makeButton("cmdExit", QStringLiteral("E&xit"));
+    m_cmdAbout = makeButton("cmdAbout", QStringLiteral("&About"));
+    m_cmdExecuteFile = makeButton("cmdExecuteFile", QStringLiteral("Exe&cute File"));
+    m_cmdIndexDirectory = makeButton("cmdIndexDirectory", QStringLiteral("&Index Directory"));
+    m_cmdRemove = makeButton("cmdRemove", QStringLiteral("&Remove"));
+    m_cmdSearch = makeButton("cmdSearch", QStringLiteral("&Search"));
+    connect(m_cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+    connect(m_cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
+    connect(m_cmdExecuteFile, &QPushButton::clicked, this, &frmMain::cmdExecuteFile_Click);
+    connect(m_cmdIndexDirectory, &QPushButton::clicked, this, &frmMain::cmdIndexDirectory_Click);
+    connect(m_cmdRemove, &QPushButton::clicked, this, &frmMain::cmdRemove_Click);
+    connect(m_cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
+
+    // Tab order as designed: the list first, so it has the focus when the window opens.
+    QWidget::setTabOrder(m_lvwFiles, m_cmdExit);
+    QWidget::setTabOrder(m_cmdExit, m_cmdAbout);
+    QWidget::setTabOrder(m_cmdAbout, m_cmdExecuteFile);
+    QWidget::setTabOrder(m_cmdExecuteFile, m_cmdIndexDirectory);
+    QWidget::setTabOrder(m_cmdIndexDirectory, m_cmdRemove);
+    QWidget::setTabOrder(m_cmdRemove, m_cmdSearch);
+    m_lvwFiles->setFocus();
+
+    applyLayout();
+    resize(twipsToPixels(10575), twipsToPixels(4500));
+}
+
+frmMain::~frmMain() = default;
+
+QPushButton *frmMain::makeButton(const char *name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false); // no default button: Enter reaches the focused control
+    return button;
+}
+
+void frmMain::Form_Load()
+{
+    m_workspace.Form_Load();
+}
+
+void frmMain::RefreshLv()
+{
+    m_workspace.RefreshLv();
+}
+
+void frmMain::setMousePointer(int shape)
+{
+    m_pointer = shape;
+    if (shape == vbHourglass)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void frmMain::lvwFiles_ColumnClick(int index)
+{
+    CatalogueList &list = m_workspace.lvwFiles;
+    const int order = list.sortOrder() == 0 ? 1 : 0;
+    list.model()->sort(index - 1, order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_lvwFiles->header()->setSortIndicatorShown(true);
+    m_lvwFiles->header()->setSortIndicator(index - 1,
+                                           order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void frmMain::cmdIndexDirectory_Click()
+{
+    // Indexing a folder lands with the indexer.
+}
+
+void frmMain::cmdSearch_Click()
+{
+    // Searching lands with the search command.
+}
+
+void frmMain::cmdExecuteFile_Click()
+{
+    // Launching lands with the launch command.
+}
+
+void frmMain::cmdRemove_Click()
+{
+    // Removal lands with the removal command.
+}
+
+void frmMain::cmdAbout_Click()
+{
+    // The about box lands with its own dialog.
+}
+
+void frmMain::cmdExit_Click()
+{
+    m_endProcess();
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // A minimised window has no client area; restoring it lays it out again.
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmMain::Form_Resize()
+{
+    if (isMinimized())
+        m_layout.Form_Resize(0.0f, 0.0f);
+    else
+        m_layout.Form_Resize(float(pixelsToTwips(width())), float(pixelsToTwips(height())));
+    applyLayout();
+}
+
+void frmMain::applyLayout()
+{
+    m_lvwFiles->setGeometry(pixels(m_layout.lvwFiles));
+    m_cmdExit->setGeometry(pixels(m_layout.cmdExit));
+    m_cmdAbout->setGeometry(pixels(m_layout.cmdAbout));
+    m_cmdExecuteFile->setGeometry(pixels(m_layout.cmdExecuteFile));
+    m_cmdIndexDirectory->setGeometry(pixels(m_layout.cmdIndexDirectory));
+    m_cmdRemove->setGeometry(pixels(m_layout.cmdRemove));
+    m_cmdSearch->setGeometry(pixels(m_layout.cmdSearch));
+}

@@ -1,0 +1,31 @@
+#include "window/workspace.h"
+
+#include "platform/app.h"
+#include "platform/mousepointer.h"
+#include "window/cataloguelistmodel.h"
+
+void Workspace::Form_Load()
+{
+    pointer.setMousePointer(vbHourglass);
+    cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    cnCatalogue.Open(App::Path() + QStringLiteral("/data.mdb"), QString(), QString(), -1);
+    rsFiles.Open(QStringLiteral("Files"), &cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
+    pointer.setMousePointer(vbDefault);
+    RefreshLv();
+}
+
+void Workspace::RefreshLv()
+{
+    pointer.setMousePointer(vbHourglass);
+    lvwFiles.clear();
+    // Re-running the source and walking it is one pass: each row goes straight into the list.
+    try {
+        rsFiles.Requery(lvwFiles.model());
+    } catch (...) {
+        // A source that cannot be run leaves the list empty; the refill still ends normally.
+        lvwFiles.model()->finishFill();
+        lvwFiles.clear();
+    }
+    lvwFiles.model()->finishFill();
+    pointer.setMousePointer(vbDefault);
+}
