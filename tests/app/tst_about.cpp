@@ -3,6 +3,7 @@
 #include "platform/registry.h"
 #include "support/queueddialogs.h"
 #include "support/recordinglauncher.h"
+#include "window/frmmain.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -155,6 +156,47 @@ private Q_SLOTS:
         QCOMPARE(boxes.messages()[0].text,
                  QStringLiteral("System Information Is Unavailable At This Time"));
         QVERIFY(about.isVisible());
+    }
+
+    // Alt+A in the main window opens a fresh about box modally: the main window gets no input
+    // (Alt+X does not end the program) until the box is closed.
+    void altAOpensItModallyFromTheMainWindow()
+    {
+        frmMain window;
+        int ended = 0;
+        window.setEndProcess([&] { ++ended; });
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        // The button clicks a moment after its access key; the box then runs its own loop.
+        QList<QPointer<frmAbout>> opened;
+        QList<QWidget *> parents;
+        QTimer watcher;
+        watcher.setInterval(10);
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            auto *about = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
+            if (!about || opened.contains(about))
+                return;
+            opened.append(about);
+            parents.append(about->parentWidget());
+            QTest::keyClick(window.windowHandle(), Qt::Key_X, Qt::AltModifier);
+            QTest::keyClick(about->windowHandle(), Qt::Key_Escape);
+        });
+        watcher.start();
+        for (int i = 1; i <= 2; ++i) {
+            QApplication::setActiveWindow(&window);
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QTest::keyClick(window.windowHandle(), Qt::Key_A, Qt::AltModifier);
+            QTRY_COMPARE(opened.size(), i);
+            QTRY_VERIFY(!QApplication::activeModalWidget());
+        }
+        QCOMPARE(opened.size(), 2);
+        QVERIFY(opened[0].isNull() && opened[1].isNull()); // unloaded on closing
+        QCOMPARE(parents, (QList<QWidget *>{&window, &window}));
+        QTest::qWait(200); // an access key that got through would click by now
+        QCOMPARE(ended, 0);
+        QVERIFY(!QApplication::activeModalWidget());
     }
 };
 
