@@ -79,7 +79,7 @@ QString systemInformationProgram()
     for (const char *name : candidates) {
         const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (!path.isEmpty())
-            return path;
+            return QFileInfo(path).absoluteFilePath();
     }
     return QString();
 }
