@@ -56,10 +56,11 @@ private Q_SLOTS:
                     (label->wordWrap() || label->sizeHint().width() <= label->width()));
     }
 
-    void iconAndSeparator()
+    void artworkAndSeparator()
     {
         for (int s : {16, 32, 48, 256})
             QVERIFY(applicationIcon().availableSizes().contains(QSize(s, s)));
+        QCOMPARE(QImage(":/artwork/splash.jpg").size(), QSize(400, 250)); // the splash's picture
         frmAbout about;
         QCOMPARE(about.findChild<QLabel *>("picIcon")->pixmap().size(), QSize(32, 32));
         const QImage shot = about.grab().toImage();
