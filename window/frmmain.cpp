@@ -1,5 +1,6 @@
 #include "window/frmmain.h"
 
+#include "app/frmabout.h"
 #include "platform/app.h"
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
@@ -144,7 +145,9 @@ void frmMain::cmdRemove_Click()
 
 void frmMain::cmdAbout_Click()
 {
-    // The about box lands with its own dialog.
+    // A fresh about box each time, centred over this window; returns when it has closed.
+    frmAbout about(this);
+    about.exec();
 }
 
 void frmMain::cmdExit_Click()
