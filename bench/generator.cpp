@@ -4,7 +4,6 @@
 
 #include <QDate>
 #include <QFile>
-#include <QLocale>
 
 #include <sqlite3.h>
 
@@ -23,6 +22,17 @@ const char *const Words[] = {"Blue",    "Night",  "Train",  "River",   "Glass", 
                              "Letters", "Report", "Budget", "Invoice", "Setup",  "Holiday"};
 const char *const Software[] = {"setup.exe",   "readme.txt", "license.txt", "install.ini",
                                 "autorun.inf", "data1.cab",  "data2.cab",   "manual.pdf"};
+
+// "#,###": digits in groups of three with ",", nothing for zero.
+QByteArray sizeText(qint64 size)
+{
+    if (size == 0)
+        return QByteArray("");
+    QByteArray digits = QByteArray::number(size);
+    for (int i = int(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(i, ',');
+    return digits;
+}
 
 int64_t count(sqlite3 *db)
 {
@@ -71,7 +81,6 @@ void makeCatalogue(const QString &file, qint64 rows)
 
     std::mt19937_64 random(20261206);
     auto pick = [&random](int n) { return int(random() % uint64_t(n)); };
-    const QLocale c = QLocale::c();
     qint64 written = 0;
     for (int disc = 1; written < rows; ++disc) {
         const QString label = QStringLiteral("DISC_%1").arg(disc, 4, 10, QLatin1Char('0'));
@@ -113,30 +122,30 @@ void makeCatalogue(const QString &file, qint64 rows)
                 }
             }
             QString name;
-            qint64 size;
+            qint64 bytes;
             switch (kind) {
             case 0:
                 name = QStringLiteral("%1 - %2 %3.mp3")
                            .arg(i % 40 + 1, 2, 10, QLatin1Char('0'))
                            .arg(QString::fromLatin1(Words[pick(20)]),
                                 QString::fromLatin1(Words[pick(20)]));
-                size = 2000000 + pick(8000000);
+                bytes = 2000000 + pick(8000000);
                 break;
             case 1:
                 name = QStringLiteral("IMG_%1.JPG").arg(pick(9999), 4, 10, QLatin1Char('0'));
-                size = 500000 + pick(4000000);
+                bytes = 500000 + pick(4000000);
                 break;
             case 2:
                 name = i % 8 < 6 ? QString::fromLatin1(Software[i % 8])
                                  : QStringLiteral("file%1.dll").arg(i);
-                size = pick(50000000);
+                bytes = pick(50000000);
                 break;
             default:
                 name = QStringLiteral("%1 %2.doc").arg(QString::fromLatin1(Words[pick(20)])).arg(i);
-                size = pick(900000);
+                bytes = pick(900000);
             }
             const QByteArray path = folder.toUtf8(), fileName = name.toUtf8();
-            const QByteArray sizeText = size ? c.toString(size).toUtf8() : QByteArray("");
+            const QByteArray size = sizeText(bytes);
             const QDate modified = burnt.addDays(-pick(2000));
             const QByteArray created = modified.addDays(-pick(30)).toString(Qt::ISODate).toUtf8();
             const QByteArray changed = modified.toString(Qt::ISODate).toUtf8();
@@ -144,7 +153,7 @@ void makeCatalogue(const QString &file, qint64 rows)
             const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
             sqlite3_bind_text(insert, 1, path.constData(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(insert, 2, fileName.constData(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 3, sizeText.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 3, size.constData(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(insert, 4, created.constData(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(insert, 5, accessed.constData(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(insert, 6, changed.constData(), -1, SQLITE_TRANSIENT);

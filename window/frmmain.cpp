@@ -1,5 +1,6 @@
 #include "window/frmmain.h"
 
+#include "app/frmabout.h"
 #include "catalogue/removal.h"
 #include "catalogue/search.h"
 #include "platform/app.h"
@@ -197,7 +198,9 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 void frmMain::cmdAbout_Click()
 {
-    // The about box lands with its own dialog.
+    // A fresh about box each time, centred over this window; returns when it has closed.
+    frmAbout about(this);
+    about.exec();
 }
 
 void frmMain::cmdExit_Click()
