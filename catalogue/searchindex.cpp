@@ -22,6 +22,8 @@ END;
 )sql";
 
 const char *const DropIndex = R"sql(
+DROP TRIGGER IF EXISTS FilesNameInsert;
+DROP TRIGGER IF EXISTS FilesNameDelete;
 DROP TRIGGER IF EXISTS FilesNameUpdate;
 DROP TABLE IF EXISTS FilesNameState;
 DROP TABLE IF EXISTS FilesName;
