@@ -1,8 +1,10 @@
 # Two commands for a new user: `make run` and `make test`. `make bench` runs the benchmarks.
+# `make install PREFIX=DIR` lays out the program in one folder (see the end of CMakeLists.txt).
 BUILD ?= build
 JOBS ?= 2
+PREFIX ?= $(HOME)/vellumark
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench install clean
 
 all: build
 
@@ -26,6 +28,9 @@ test: build
 
 bench: build
 	bench/run $(BUILD)
+
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
 	rm -rf $(BUILD)

@@ -1,5 +1,6 @@
 #include "app/frmsplash.h"
 
+#include "app/guiicon.h"
 #include "platform/twips.h"
 
 #include <QKeyEvent>
@@ -7,9 +8,17 @@
 #include <QScreen>
 #include <QTimer>
 
+namespace {
+QPixmap splashPicture()
+{
+    initArtwork();
+    return QPixmap(QStringLiteral(":/artwork/splash.jpg"));
+}
+} // namespace
+
 frmSplash::frmSplash(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
-      m_picture(QStringLiteral(":/artwork/splash.jpg")), m_tmrSplash(new QTimer(this))
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_picture(splashPicture()),
+      m_tmrSplash(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmSplash"));
     setFixedSize(twipsToPixels(6000), twipsToPixels(3750));

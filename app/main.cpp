@@ -1,4 +1,5 @@
 #include "app/basmain.h"
+#include "app/guiicon.h"
 #include "platform/guidialogs.h"
 #include "window/frmmain.h"
 
@@ -8,6 +9,8 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellumark"));
+    // Every window, the splash and the about box included, bears the application icon.
+    QApplication::setWindowIcon(applicationIcon());
     GuiDialogs dialogs;
     setDialogs(&dialogs);
 

@@ -1,6 +1,8 @@
 // Indexes a generated tree of 100,000 files into a catalogue of 1,000,000 rows, one committed row
 // per file, and compares the time with find reading the same metadata of the same tree.
-// Usage: bench_indexing [files] [catalogue rows]
+// Usage: bench_indexing [catalogue rows]; BENCH_FILES sets the tree's size, BENCH_TREE keeps the
+// tree in a folder of that name for later runs.
+#include "generator.h"
 #include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
 #include "platform/app.h"
@@ -8,6 +10,7 @@
 #include "platform/folderlister.h"
 #include "platform/mousepointer.h"
 #include "platform/volumequery.h"
+#include "report.h"
 #include "window/workspace.h"
 
 #include <QCoreApplication>
@@ -31,9 +34,7 @@ bool g_allOk = true;
 
 void report(const char *operation, const QString &measured, const QString &target, bool ok)
 {
-    std::printf("%s\t%s\t%s\t%s\n", operation, qPrintable(measured), qPrintable(target),
-                ok ? "ok" : "MISSED");
-    std::fflush(stdout);
+    Report::line(QString::fromUtf8(operation), measured, target, ok);
     g_allOk = g_allOk && ok;
 }
 
@@ -54,32 +55,6 @@ qint64 statusKb(const char *field)
         if (line.startsWith(field))
             return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
     return -1;
-}
-
-void makeCatalogue(const QString &folder, qint64 rows)
-{
-    QFile schema(QStringLiteral(VELLUMARK_SCHEMA));
-    if (!schema.open(QIODevice::ReadOnly))
-        qFatal("cannot read the schema");
-    sqlite3 *db = nullptr;
-    const QByteArray file = QFile::encodeName(folder + "/data.mdb");
-    const QByteArray fill =
-        QStringLiteral(
-            "BEGIN; WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-            "INSERT INTO Files (Path, File, Size, Created, Accessed, Modified, Archive, Serial) "
-            "SELECT '/media/cdrom/Music/Artist ' || (i / 200) || '/Album ' || (i / 20 % 10), "
-            "'Track ' || (i % 20) || ' - title ' || i || '.mp3', '4,' || (100 + i % 900) || "
-            "',123', '2003-05-0' || (1 + i % 9), '2004-01-1' || (i % 10), '2003-05-0' || "
-            "(1 + i % 9), 'DISC' || (i / 700), printf('%04X-%04X', i / 700, i % 65536) FROM n; "
-            "COMMIT;")
-            .arg(rows - 1)
-            .toUtf8();
-    char *error = nullptr;
-    if (sqlite3_open(file.constData(), &db) != SQLITE_OK ||
-        sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, &error) != SQLITE_OK ||
-        sqlite3_exec(db, fill.constData(), nullptr, nullptr, &error) != SQLITE_OK)
-        qFatal("cannot make the catalogue: %s", error ? error : sqlite3_errmsg(db));
-    sqlite3_close(db);
 }
 
 // 100 folders of 10 sub-folders of files, names of realistic length.
@@ -133,8 +108,10 @@ qint64 rowCount(Workspace &workspace)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int files = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const qint64 catalogueRows = argc > 2 ? std::atoll(argv[2]) : 1000000;
+    const qint64 catalogueRows = argc > 1 ? std::atoll(argv[1]) : 1000000;
+    const int files = qEnvironmentVariableIsSet("BENCH_FILES")
+                          ? qEnvironmentVariableIntValue("BENCH_FILES")
+                          : 100000;
 
     // The keyed collection alone, at a million records.
     if (!qEnvironmentVariableIsSet("BENCH_INDEXING_ONLY")) {
@@ -142,9 +119,10 @@ int main(int argc, char **argv)
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < 1000000; ++i)
-            collection.Add(QStringLiteral("DISC7;1A2B-3C4D;/media/cdrom/Music/Album %1/Track %2.mp3")
-                               .arg(i / 20)
-                               .arg(i));
+            collection.Add(
+                QStringLiteral("DISC7;1A2B-3C4D;/media/cdrom/Music/Album %1/Track %2.mp3")
+                    .arg(i / 20)
+                    .arg(i));
         collection.Add(QStringLiteral("disc7;1a2b-3c4d;/media/cdrom/music/album 0/track 0.mp3"));
         const double seconds = timer.nsecsElapsed() / 1e9;
         report("colFFiles: add 1,000,000 keys", QString::number(seconds, 'f', 2) + " s", "<= 2 s",
@@ -159,7 +137,7 @@ int main(int argc, char **argv)
 
     QElapsedTimer timer;
     timer.start();
-    makeCatalogue(work.path(), catalogueRows);
+    Generator::makeCatalogue(work.path() + QStringLiteral("/data.mdb"), catalogueRows);
     if (::mkdir(tree.constData(), 0755) == 0)
         makeTree(tree, files);
     std::fprintf(stderr, "setup: %.1f s\n", timer.nsecsElapsed() / 1e9);

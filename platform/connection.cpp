@@ -46,17 +46,20 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
                             QStringLiteral("Could not find file '%1'.").arg(connectionString));
 
     Close();
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    db.setDatabaseName(connectionString);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open()) {
-        const QSqlError error = db.lastError();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-        throw PlatformError(error.nativeErrorCode().toInt(), error.text());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(connectionString);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (db.open()) {
+            const QVariant v = db.driver()->handle();
+            m_handle = *static_cast<sqlite3 *const *>(v.data());
+        } else {
+            const QSqlError error = db.lastError();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+            throw PlatformError(error.nativeErrorCode().toInt(), error.text());
+        }
     }
-    const QVariant v = db.driver()->handle();
-    m_handle = *static_cast<sqlite3 *const *>(v.data());
     try {
         // Reading the schema is where a file that is no database is found out.
         exec(m_handle, "SELECT count(*) FROM sqlite_schema");

@@ -19,6 +19,7 @@ constexpr qint64 CdSector = 2048;
 // A root directory holds at most this many entries worth scanning for its label.
 constexpr qint64 MaxDirectoryEntries = 1 << 20;
 constexpr qint64 ChunkBytes = 64 * 1024;
+constexpr qint64 FileSetSearchBytes = 4 * 1024 * 1024;
 
 // The upper half of DOS code page 850; the lower half is ASCII.
 const char16_t Cp850High[128] = {
@@ -411,10 +412,15 @@ bool readUdf(const Medium &medium, const BlkidValues &blkid, MediumIdentity &id)
             if (isUdfTag(medium.read(at, 16), 256))
                 fileSet = at;
         }
-        for (qint64 n = 0; fileSet < 0 && partitionStart >= 0 && n < 64; ++n) {
-            const qint64 at = (partitionStart + n) * block;
-            if (isUdfTag(medium.read(at, 16), 256))
-                fileSet = at;
+        // Not where the volume says (a metadata partition, say): the first one in the partition.
+        for (qint64 at = 0; fileSet < 0 && partitionStart >= 0 && at < FileSetSearchBytes;
+             at += ChunkBytes) {
+            const qint64 from = partitionStart * block + at;
+            const QByteArray chunk = medium.read(from, qMin(ChunkBytes, mediumSize - from));
+            for (int b = 0; fileSet < 0 && b + 16 <= chunk.size(); b += block) {
+                if (isUdfTag(chunk.mid(b, 16), 256))
+                    fileSet = from + b;
+            }
         }
         if (fileSet < 0)
             fileSet = 257 * block;

@@ -28,7 +28,9 @@ class MediumReader
 public:
     static MediumIdentity read(const QString &path);
 
-    // FAT keeps labels in an 8-bit DOS code page; this decodes code page 850.
+    // FAT keeps labels in an 8-bit DOS code page. Code page 850 is taken: dosfstools writes labels
+    // in it by default, it is the OEM code page of Western European Windows, and it agrees with
+    // 437 on ASCII and the common accented letters.
     static QString decodeOem(const QByteArray &bytes);
     // The 32-bit serial Windows shows for a filesystem whose UUID text libblkid or udev gives.
     static quint32 serialFromUuid(const QString &type, const QString &uuid);

@@ -139,13 +139,16 @@ void Recordset::Open(const QString &source, Connection *connection, int, int loc
     m_columns = std::move(columns);
     m_columnTypes = std::move(types);
     m_idColumn = idColumn;
-    try {
-        loadKeys(nullptr);
-    } catch (...) {
-        Close();
-        throw;
-    }
+    m_keysStale = true;
     m_position = 0;
+}
+
+void Recordset::ensureKeys()
+{
+    if (m_keysStale) {
+        loadKeys(nullptr);
+        m_position = 0;
+    }
 }
 
 void Recordset::Close()
@@ -161,6 +164,7 @@ void Recordset::Close()
     m_keyIndex.clear();
     m_keyIndex.shrink_to_fit();
     m_liveCount = 0;
+    m_keysStale = false;
     m_position = 0;
     m_cachedPosition = size_t(-1);
     m_adding = false;
@@ -183,6 +187,7 @@ void Recordset::Requery(RowSink *sink)
 
 void Recordset::loadKeys(RowSink *sink)
 {
+    m_keysStale = false;
     m_adding = false;
     m_pending.clear();
     m_cachedPosition = size_t(-1);
@@ -191,9 +196,11 @@ void Recordset::loadKeys(RowSink *sink)
     m_keyIndex.clear();
     m_liveCount = 0;
 
-    // Without a sink only the keys are needed, and a table gives them without reading rows.
+    // Without a sink only the keys are needed, and a table gives them without reading rows. In
+    // the table's own order, as a walk with a sink sees them: a covering index would give
+    // another.
     const QString sql = (!sink && m_isTable)
-                            ? QStringLiteral("SELECT ID FROM %1").arg(quoted(m_table))
+                            ? QStringLiteral("SELECT ID FROM %1 ORDER BY ID").arg(quoted(m_table))
                             : m_statement;
     sqlite3_stmt *stmt = prepared(sql);
     const int idColumn = (!sink && m_isTable) ? 0 : m_idColumn;
@@ -220,6 +227,7 @@ void Recordset::loadKeys(RowSink *sink)
 void Recordset::MoveFirst()
 {
     requireOpen();
+    ensureKeys();
     m_adding = false;
     m_pending.clear();
     m_position = 0;
@@ -231,6 +239,7 @@ void Recordset::MoveFirst()
 void Recordset::MoveNext()
 {
     requireOpen();
+    ensureKeys();
     if (m_position >= m_keys.size())
         raiseNoCurrentRecord();
     m_adding = false;
@@ -245,9 +254,10 @@ void Recordset::skipDeleted()
         ++m_position;
 }
 
-bool Recordset::Eof() const
+bool Recordset::Eof()
 {
     requireOpen();
+    ensureKeys();
     return m_position >= m_keys.size();
 }
 
@@ -264,6 +274,7 @@ int Recordset::columnIndex(const QString &name) const
 QVariant Recordset::value(const QString &name)
 {
     requireOpen();
+    ensureKeys();
     const int column = columnIndex(name);
     if (m_adding) {
         if (column == m_idColumn)
@@ -329,6 +340,7 @@ QVariant Recordset::columnValue(sqlite3_stmt *stmt, int i, const QString &declar
 void Recordset::setValue(const QString &name, const QVariant &value)
 {
     requireOpen();
+    ensureKeys();
     const int column = columnIndex(name);
     if (column == m_idColumn)
         throw PlatformError(FieldNotUpdatable,
@@ -341,6 +353,7 @@ void Recordset::setValue(const QString &name, const QVariant &value)
 void Recordset::AddNew()
 {
     requireOpen();
+    ensureKeys();
     // A row begun before and never finished is dropped, not written later.
     m_adding = true;
     m_pending.clear();
@@ -349,6 +362,7 @@ void Recordset::AddNew()
 void Recordset::Update()
 {
     requireOpen();
+    ensureKeys();
     if (!m_adding && m_pending.empty())
         return;
     // Whatever happens, the pending change is not kept for a later Update.
@@ -396,6 +410,7 @@ void Recordset::Update()
 void Recordset::Delete(int)
 {
     requireOpen();
+    ensureKeys();
     if (m_adding) {
         m_adding = false;
         m_pending.clear();
@@ -408,6 +423,7 @@ void Recordset::Delete(int)
 bool Recordset::DeleteByKey(qint64 id)
 {
     requireOpen();
+    ensureKeys();
     if (m_keyIndex.size() != m_keys.size()) {
         m_keyIndex.resize(m_keys.size());
         for (size_t i = 0; i < m_keys.size(); ++i)
@@ -438,9 +454,10 @@ bool Recordset::deleteAt(size_t position)
     return deleted;
 }
 
-qint64 Recordset::RecordCount() const
+qint64 Recordset::RecordCount()
 {
     requireOpen();
+    ensureKeys();
     return m_liveCount;
 }
 

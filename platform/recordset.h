@@ -73,7 +73,7 @@ public:
 
     void MoveFirst();
     void MoveNext();
-    bool Eof() const;
+    bool Eof();
 
     Field Fields(const QString &name) { return Field(this, name); }
 
@@ -84,7 +84,7 @@ public:
     // Committed at once, like Delete + Update.
     bool DeleteByKey(qint64 id);
 
-    qint64 RecordCount() const;
+    qint64 RecordCount();
 
     QString source() const { return m_source; }
     int lockType() const { return m_lockType; }
@@ -97,6 +97,7 @@ private:
     void requireOpen() const;
     void requireCurrent() const;
     void loadKeys(RowSink *sink);
+    void ensureKeys();
     void skipDeleted();
     int columnIndex(const QString &name) const;
     bool deleteAt(size_t position);
@@ -122,6 +123,7 @@ private:
     std::vector<bool> m_deleted;
     std::vector<std::pair<qint64, size_t>> m_keyIndex; // sorted by key, made on first use
     qint64 m_liveCount = 0;
+    bool m_keysStale = false; // read on first use after Open: a refill reads them anyway
     size_t m_position = 0;
 
     // Current row values, read on first use at a position.

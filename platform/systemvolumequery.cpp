@@ -102,10 +102,10 @@ QByteArray nodeOf(quint64 device)
 
 } // namespace
 
-SystemVolumeQuery::SystemVolumeQuery(bool caching) : m_caching(caching)
+SystemVolumeQuery::SystemVolumeQuery(bool caching)
 {
     // Without a mount table to watch nothing can be kept.
-    if (m_caching)
+    if (caching)
         m_mountInfo = ::open(MountInfoPath, O_RDONLY | O_CLOEXEC);
 }
 
@@ -161,11 +161,15 @@ SystemVolumeQuery::Answer SystemVolumeQuery::ask(quint64 folderDevice)
         if (major(folderDevice) == 0)
             return answer;
         node = nodeOf(folderDevice);
-        if (!isBlockDevice(node, &device) || device != folderDevice)
-            return answer;
+        device = folderDevice;
+        if (quint64 found = 0; !isBlockDevice(node, &found) || found != folderDevice)
+            node.clear();
     }
 
-    MediumIdentity id = MediumReader::read(QFile::decodeName(node));
+    // Where the device cannot be read (no node, no permission), udev's record stands in.
+    MediumIdentity id;
+    if (!node.isEmpty())
+        id = MediumReader::read(QFile::decodeName(node));
     if (id.status == MediumIdentity::Unreadable)
         id = UdevIdentity::lookup(device);
     if (!id.ok())

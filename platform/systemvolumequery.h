@@ -12,6 +12,7 @@
 class SystemVolumeQuery : public VolumeQuery
 {
 public:
+    // caching false: every answer is a fresh query.
     explicit SystemVolumeQuery(bool caching = true);
     ~SystemVolumeQuery() override;
     SystemVolumeQuery(const SystemVolumeQuery &) = delete;
@@ -32,7 +33,6 @@ private:
     static Answer ask(quint64 folderDevice);
     bool mountTableChanged();
 
-    bool m_caching;
     int m_mountInfo = -1;
     QMutex m_mutex;
     QHash<quint64, Answer> m_answers;

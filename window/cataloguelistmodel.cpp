@@ -31,6 +31,24 @@ qint64 sizeValue(const char *data, int length)
     return value;
 }
 
+// An ISO date text ("2003-01-02", "2003-01-02 10:20:30") as one number that orders like the
+// moment it names; a cell that is no such date sorts first.
+qint64 dateValue(const char *data, int length)
+{
+    qint64 value = 0;
+    int digits = 0;
+    for (int i = 0; i < length; ++i) {
+        const char c = data[i];
+        if (c >= '0' && c <= '9') {
+            value = value * 10 + (c - '0');
+            ++digits;
+        }
+    }
+    if (digits == 8)
+        return value * 1000000;
+    return digits == 14 ? value : -1;
+}
+
 struct TextKey
 {
     quint64 prefix; // first eight bytes of the folded text, big-endian, for quick comparisons
@@ -167,7 +185,7 @@ void CatalogueListModel::applySort()
     const size_t n = m_rows.size();
     m_order.resize(n);
     const int column = m_sortColumn;
-    if (column == ID || column == Size || n == 0) {
+    if (column == ID || column == Size || isDateColumn(column) || n == 0) {
         std::vector<NumberKey> keys(n);
         for (size_t i = 0; i < n; ++i) {
             qint64 value;
@@ -175,7 +193,7 @@ void CatalogueListModel::applySort()
                 value = m_rows.id(i);
             } else {
                 const auto [data, length] = m_rows.cell(i, column);
-                value = sizeValue(data, length);
+                value = column == Size ? sizeValue(data, length) : dateValue(data, length);
             }
             keys[i] = {value, quint32(i)};
         }
@@ -185,8 +203,6 @@ void CatalogueListModel::applySort()
         for (size_t i = 0; i < n; ++i)
             m_order[i] = keys[i].row;
     } else {
-        // Dates are ISO text, which orders by value as it stands; other texts are folded.
-        const bool fold = !isDateColumn(column);
         std::vector<char> folded;
         std::vector<TextKey> keys(n);
         const char *lastData = nullptr;
@@ -196,10 +212,7 @@ void CatalogueListModel::applySort()
             if (data != lastData || i == 0) {
                 // Rows that share a stored cell share its folded key too.
                 last.offset = quint32(folded.size());
-                if (fold)
-                    appendFolded(folded, data, length);
-                else
-                    folded.insert(folded.end(), data, data + length);
+                appendFolded(folded, data, length);
                 last.length = quint32(folded.size()) - last.offset;
                 lastData = data;
             }
@@ -240,7 +253,6 @@ void CatalogueListModel::clear()
     beginResetModel();
     m_rows.clear();
     m_order.clear();
-    m_order.shrink_to_fit();
     endResetModel();
 }
 
@@ -250,9 +262,7 @@ void CatalogueListModel::begin(const std::vector<QString> &columns)
         beginResetModel();
         m_filling = true;
     }
-    const size_t previous = m_rows.size();
     m_rows.clear();
-    m_rows.reserve(previous);
     m_order.clear();
     // Fields are found by name once per fill; a field the source lacks stays empty.
     for (int c = 0; c < ColumnCount; ++c) {
@@ -269,14 +279,18 @@ void CatalogueListModel::row(sqlite3_stmt *statement)
     int lengths[CatalogueRows::SubItemCount];
     for (int c = 1; c < ColumnCount; ++c) {
         const int source = m_sourceColumn[c];
-        if (source < 0 || sqlite3_column_type(statement, source) == SQLITE_NULL) {
-            cells[c - 1] = nullptr;
-            lengths[c - 1] = 0;
-        } else {
-            cells[c - 1] = reinterpret_cast<const char *>(sqlite3_column_text(statement, source));
+        cells[c - 1] = nullptr;
+        lengths[c - 1] = 0;
+        if (source < 0)
+            continue;
+        // Text first: only a missing text needs the type asked, to tell null from empty.
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, source));
+        if (text) {
+            cells[c - 1] = text;
             lengths[c - 1] = sqlite3_column_bytes(statement, source);
-            if (!cells[c - 1])
-                cells[c - 1] = ""; // out of memory in the engine: an empty cell, not a shifted one
+        } else if (sqlite3_column_type(statement, source) != SQLITE_NULL) {
+            cells[c - 1] =
+                ""; // the engine could not give the text: an empty cell, never a shifted one
         }
     }
     m_rows.append(sqlite3_column_int64(statement, m_sourceColumn[ID]), cells, lengths);
@@ -286,6 +300,7 @@ void CatalogueListModel::finishFill()
 {
     if (!m_filling)
         return;
+    m_rows.release();
     if (m_sorted)
         applySort();
     m_filling = false;

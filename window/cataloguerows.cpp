@@ -15,18 +15,20 @@ int prefixSize(int length)
 
 void CatalogueRows::clear()
 {
-    m_blocks.clear();
     m_used = 0;
     m_ids.clear();
-    m_ids.shrink_to_fit();
     m_cells.clear();
-    m_cells.shrink_to_fit();
 }
 
-void CatalogueRows::reserve(size_t rows)
+void CatalogueRows::release()
 {
-    m_ids.reserve(rows);
-    m_cells.reserve(rows * SubItemCount);
+    const size_t blocksUsed = m_used == 0 ? 0 : size_t((m_used - 1) >> BlockBits) + 1;
+    if (m_blocks.size() > 2 * blocksUsed + 1)
+        m_blocks.resize(blocksUsed);
+    if (m_ids.capacity() > 2 * m_ids.size() + 1024) {
+        m_ids.shrink_to_fit();
+        m_cells.shrink_to_fit();
+    }
 }
 
 void CatalogueRows::append(qint64 id, const char *const *cells, const int *lengths)
@@ -56,16 +58,17 @@ quint32 CatalogueRows::store(const char *data, int length)
     if (need > BlockSize)
         throw PlatformError(7, QStringLiteral("Out of memory"));
     quint64 offsetInBlock = m_used & (BlockSize - 1);
-    if (m_blocks.empty() || offsetInBlock + need > BlockSize) {
-        // Cells never span blocks; start a new one.
-        if (!m_blocks.empty())
-            m_used = quint64(m_blocks.size()) << BlockBits;
-        m_blocks.emplace_back(new char[BlockSize]);
+    if (offsetInBlock + need > BlockSize) {
+        // Cells never span blocks: the rest of this one stays unused.
+        m_used += BlockSize - offsetInBlock;
         offsetInBlock = 0;
     }
     if (m_used + need >= NullCell)
         throw PlatformError(7, QStringLiteral("Out of memory"));
-    char *p = m_blocks.back().get() + offsetInBlock;
+    const size_t block = size_t(m_used >> BlockBits);
+    if (m_blocks.size() <= block)
+        m_blocks.emplace_back(new char[BlockSize]);
+    char *p = m_blocks[block].get() + offsetInBlock;
     if (length < 128) {
         *p++ = char(length);
     } else {

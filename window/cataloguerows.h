@@ -14,8 +14,10 @@ class CatalogueRows
 public:
     static constexpr int SubItemCount = 9; // Path .. Serial; the ID is kept apart
 
+    // Empties the rows but keeps their memory for the next fill, which is usually as large.
     void clear();
-    void reserve(size_t rows);
+    // Gives back the memory a smaller fill left unused.
+    void release();
     size_t size() const { return m_ids.size(); }
 
     // Appends a row; cells[i] is sub-item i + 1, a null pointer for a field with no value.

@@ -1,15 +1,21 @@
 #include "window/frmmain.h"
 
+#include "app/frmabout.h"
+#include "catalogue/removal.h"
+#include "catalogue/search.h"
 #include "indexing/folderindexer.h"
 #include "indexing/indexcommand.h"
 #include "platform/app.h"
+#include "platform/shellexecute.h"
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
+#include "window/launcher.h"
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 
 #include <cstdlib>
 
@@ -22,33 +28,44 @@ QRect pixels(const TwipRect &r)
 } // namespace
 
 frmMain::frmMain(QWidget *parent)
-    : QWidget(parent), m_workspace(*this), m_endProcess([] { std::_Exit(0); })
+    : QWidget(parent), m_workspace(*this), m_endProcess([] { std::_Exit(0); }),
+      m_shell(&systemShell())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(App::Title());
 
-    m_lvwFiles = new QTreeView(this);
+    // A table in report form: one line per file, whole rows selected. Its row heights are all
+    // the same, so a million rows cost no more to lay out than a thousand.
+    m_lvwFiles = new QTableView(this);
     m_lvwFiles->setObjectName(QStringLiteral("lvwFiles"));
-    m_lvwFiles->setRootIsDecorated(false);
-    m_lvwFiles->setItemsExpandable(false);
-    m_lvwFiles->setUniformRowHeights(true);
-    m_lvwFiles->setAllColumnsShowFocus(true);
+    m_lvwFiles->setShowGrid(false);
+    m_lvwFiles->setWordWrap(false);
+    m_lvwFiles->setCornerButtonEnabled(false);
     m_lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_lvwFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_lvwFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lvwFiles->setTextElideMode(Qt::ElideRight);
+    m_lvwFiles->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QHeaderView *rows = m_lvwFiles->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 4);
     m_lvwFiles->setModel(m_workspace.lvwFiles.model());
     m_lvwFiles->setSelectionModel(m_workspace.lvwFiles.selectionModel());
-    QHeaderView *header = m_lvwFiles->header();
+    QHeaderView *header = m_lvwFiles->horizontalHeader();
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(0);
     header->setSectionsClickable(true);
+    header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The ID travels with every row but is not shown.
     m_lvwFiles->setColumnWidth(CatalogueListModel::ID, 0);
     for (int c = CatalogueListModel::Path; c < CatalogueListModel::ColumnCount; ++c)
         m_lvwFiles->setColumnWidth(c, twipsToPixels(1440));
+    // Keys and double-clicks are seen on their way to the list, which still gets them.
+    m_lvwFiles->installEventFilter(this);
+    m_lvwFiles->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int section) { lvwFiles_ColumnClick(section + 1); });
 
@@ -112,9 +129,9 @@ void frmMain::lvwFiles_ColumnClick(int index)
     CatalogueList &list = m_workspace.lvwFiles;
     const int order = list.sortOrder() == 0 ? 1 : 0;
     list.model()->sort(index - 1, order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
-    m_lvwFiles->header()->setSortIndicatorShown(true);
-    m_lvwFiles->header()->setSortIndicator(index - 1,
-                                           order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_lvwFiles->horizontalHeader()->setSortIndicatorShown(true);
+    m_lvwFiles->horizontalHeader()->setSortIndicator(index - 1, order == 0 ? Qt::AscendingOrder
+                                                                           : Qt::DescendingOrder);
 }
 
 void frmMain::cmdIndexDirectory_Click()
@@ -126,22 +143,68 @@ void frmMain::cmdIndexDirectory_Click()
 
 void frmMain::cmdSearch_Click()
 {
-    // Searching lands with the search command.
+    // The caption is the view state.
+    QString caption = m_cmdSearch->text();
+    ::cmdSearch_Click(m_workspace, caption);
+    m_cmdSearch->setText(caption);
 }
 
 void frmMain::cmdExecuteFile_Click()
 {
-    // Launching lands with the launch command.
+    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); })
+        .cmdExecuteFile_Click();
+}
+
+void frmMain::OpenFile(QString file)
+{
+    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); })
+        .OpenFile(file);
 }
 
 void frmMain::cmdRemove_Click()
 {
-    // Removal lands with the removal command.
+    ::cmdRemove_Click(m_workspace);
+}
+
+void frmMain::lvwFiles_DblClick()
+{
+    cmdExecuteFile_Click();
+}
+
+void frmMain::lvwFiles_KeyDown(int keyCode, int shift)
+{
+    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); })
+        .lvwFiles_KeyDown(keyCode, shift);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_lvwFiles && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        int keyCode = 0;
+        if (key->key() == Qt::Key_Backspace)
+            keyCode = 8;
+        else if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            keyCode = 13;
+        else if (key->key() < 0x80)
+            keyCode = key->key(); // letters and digits carry the same codes
+        const Qt::KeyboardModifiers modifiers = key->modifiers();
+        const int shift = (modifiers & Qt::ShiftModifier ? 1 : 0) |
+                          (modifiers & Qt::ControlModifier ? 2 : 0) |
+                          (modifiers & Qt::AltModifier ? 4 : 0);
+        lvwFiles_KeyDown(keyCode, shift);
+    } else if (watched == m_lvwFiles->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        // Wherever it lands: the command acts on the selected item.
+        lvwFiles_DblClick();
+    }
+    return QWidget::eventFilter(watched, event); // the list still gets the event
 }
 
 void frmMain::cmdAbout_Click()
 {
-    // The about box lands with its own dialog.
+    // A fresh about box each time, centred over this window; returns when it has closed.
+    frmAbout about(this);
+    about.exec();
 }
 
 void frmMain::cmdExit_Click()

@@ -9,7 +9,8 @@
 #include <functional>
 
 class QPushButton;
-class QTreeView;
+class QTableView;
+class ShellExecutor;
 
 // The main window: six command buttons on the left, the catalogue list on the right.
 class frmMain : public QWidget, public MousePointer
@@ -28,12 +29,18 @@ public:
 
     Workspace &workspace() { return m_workspace; }
     const MainLayout &layoutTwips() const { return m_layout; }
-    QTreeView *listView() const { return m_lvwFiles; }
+    QTableView *listView() const { return m_lvwFiles; }
 
     // What Exit does; tests put something observable in place of ending the process.
     void setEndProcess(std::function<void()> endProcess) { m_endProcess = std::move(endProcess); }
 
     void lvwFiles_ColumnClick(int index);
+    void lvwFiles_DblClick();
+    void lvwFiles_KeyDown(int keyCode, int shift);
+    // Opens file through the shell and reports the failures that have a message.
+    void OpenFile(QString file);
+    // The shell that opens files; tests put their own in place of the system's.
+    void setShell(ShellExecutor *shell) { m_shell = shell; }
 
 public Q_SLOTS:
     void cmdIndexDirectory_Click();
@@ -44,6 +51,7 @@ public Q_SLOTS:
     void cmdExit_Click();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -56,8 +64,9 @@ private:
     Workspace m_workspace;
     MainLayout m_layout;
     std::function<void()> m_endProcess;
+    ShellExecutor *m_shell;
 
-    QTreeView *m_lvwFiles;
+    QTableView *m_lvwFiles;
     QPushButton *m_cmdExit;
     QPushButton *m_cmdAbout;
     QPushButton *m_cmdExecuteFile;

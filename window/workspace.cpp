@@ -1,5 +1,6 @@
 #include "window/workspace.h"
 
+#include "catalogue/searchindex.h"
 #include "indexing/folderindexer.h"
 #include "platform/app.h"
 #include "platform/mousepointer.h"
@@ -10,6 +11,10 @@ void Workspace::Form_Load()
     pointer.setMousePointer(vbHourglass);
     cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     cnCatalogue.Open(App::Path() + QStringLiteral("/data.mdb"), QString(), QString(), -1);
+    // The search's matching and ordering, and its name index for catalogues made without one.
+    // A catalogue that cannot take the index (read-only) is searched without it.
+    SearchIndex::registerFunctions(cnCatalogue.handle());
+    SearchIndex::ensure(cnCatalogue.handle());
     FolderIndexer::prepareCatalogue(cnCatalogue);
     rsFiles.Open(QStringLiteral("Files"), &cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
     pointer.setMousePointer(vbDefault);

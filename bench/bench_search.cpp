@@ -1,0 +1,244 @@
+// Search, removal and the name index's cost at a million rows.
+// Usage: bench_search [ROWS] (default 1,000,000); the catalogue is kept in bench-data/.
+// Prints: operation <TAB> measured <TAB> target <TAB> ok|MISSED
+#include "report.h"
+
+#include "catalogue/searchindex.h"
+#include "platform/app.h"
+#include "platform/dialogs.h"
+#include "platform/recordset.h"
+#include "window/frmmain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace {
+
+void exec(sqlite3 *db, const char *sql)
+{
+    char *error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK)
+        qFatal("%s: %s", sql, error);
+}
+
+qint64 scalar(sqlite3 *db, const char *sql)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return -1;
+    const qint64 value =
+        sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+    sqlite3_finalize(statement);
+    return value;
+}
+
+// Names as discs hold them, with a few marked families that the searches look for.
+QByteArray fileName(qint64 i)
+{
+    static const char *const words[] = {
+        "alpha",  "river",  "stone", "garden", "report", "summer", "winter", "track",
+        "letter", "budget", "photo", "music",  "backup", "drive",  "notes",  "plan",
+        "world",  "light",  "night", "house",  "paper",  "green",  "blue",   "final",
+        "draft",  "copy",   "old",   "new",    "song",   "album",  "cover",  "index"};
+    const int n = sizeof(words) / sizeof(words[0]);
+    if (i % 2000 == 7)
+        return QByteArray("Vacation Snapshot ") + QByteArray::number(i) + ".jpg";
+    if (i % 4000 == 11)
+        return QByteArray("Café Überblick ") + QByteArray::number(i) + ".txt";
+    if (i % 5000 == 13)
+        return QByteArray("Qx-") + QByteArray::number(i) + ".bin";
+    switch (i % 4) {
+    case 0:
+        return QByteArray("IMG_") + QByteArray::number(i % 100000).rightJustified(5, '0') + ".JPG";
+    case 1:
+        return QByteArray::number(i % 20 + 1).rightJustified(2, '0') + " - " + words[(i / 7) % n] +
+               " " + words[(i / 13) % n] + ".mp3";
+    case 2:
+        return QByteArray(words[(i / 3) % n]) + "_" + words[(i / 11) % n] + "." +
+               (i % 3 ? "doc" : "pdf");
+    default:
+        return QByteArray(words[(i / 5) % n]) + QByteArray::number(i % 97) + ".dll";
+    }
+}
+
+// Makes the catalogue, or tops it up to rows when an earlier run removed some.
+void makeCatalogue(const QString &file, qint64 rows)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open(QFile::encodeName(file).constData(), &db) != SQLITE_OK)
+        qFatal("cannot open %s", qPrintable(file));
+    exec(db, "PRAGMA journal_mode=WAL");
+    exec(db, "CREATE TABLE IF NOT EXISTS Files (ID INTEGER PRIMARY KEY AUTOINCREMENT, Path TEXT, "
+             "File TEXT, Size TEXT, Type TEXT, Created DATE, Accessed DATE, Modified DATE, "
+             "Archive TEXT, Serial TEXT)");
+    const qint64 have = scalar(db, "SELECT count(*) FROM Files");
+    if (have < rows) {
+        std::fprintf(stderr, "making %lld rows ...\n", rows - have);
+        exec(db, "BEGIN");
+        sqlite3_stmt *insert = nullptr;
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO Files (Path, File, Size, Created, Accessed, Modified, "
+                           "Archive, Serial) VALUES (?, ?, ?, '2019-05-01', '2021-03-04', "
+                           "'2019-05-01 10:11:12', ?, ?)",
+                           -1, &insert, nullptr);
+        const qint64 base = scalar(db, "SELECT coalesce(max(ID), 0) FROM Files");
+        for (qint64 i = base; i < base + rows - have; ++i) {
+            const QByteArray path = "/media/cdrom/Disc " + QByteArray::number(i / 5000) +
+                                    "/Folder " + QByteArray::number(i / 50 % 100);
+            const QByteArray name = fileName(i);
+            const QByteArray size = QByteArray::number(i * 7919 % 9999999);
+            const QByteArray archive = "DISC_" + QByteArray::number(i / 5000);
+            sqlite3_bind_text(insert, 1, path.constData(), int(path.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 2, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 3, size.constData(), int(size.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 4, archive.constData(), int(archive.size()),
+                              SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 5, "1A2B-3C4D", -1, SQLITE_STATIC);
+            if (sqlite3_step(insert) != SQLITE_DONE)
+                qFatal("insert: %s", sqlite3_errmsg(db));
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        exec(db, "COMMIT");
+    }
+    // A catalogue made without the name index gets it at its first open: that cost, once.
+    if (!SearchIndex::exists(db)) {
+        const qint64 start = Report::now();
+        if (!SearchIndex::ensure(db))
+            qFatal("cannot make the name index");
+        Report::seconds(QStringLiteral("name index made at first open (%1 rows)").arg(rows),
+                        Report::elapsedSince(start), 10.0);
+    }
+    sqlite3_close(db);
+}
+
+// Answers the input box with the text to search for and counts the messages.
+class BenchDialogs : public Dialogs
+{
+public:
+    int msgBox(const QString &, int, const QString &) override
+    {
+        ++messages;
+        return vbOK;
+    }
+    QString inputBox(const QString &, const QString &, const QString &) override { return text; }
+    QString text;
+    int messages = 0;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const qint64 rows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
+    const QString dir =
+        QDir::current().absoluteFilePath(QStringLiteral("bench-data/search-%1").arg(rows));
+    QDir().mkpath(dir);
+    makeCatalogue(dir + QStringLiteral("/data.mdb"), rows);
+    App::setPathForTesting(dir);
+    const QString at = QStringLiteral(" (%1 rows)").arg(rows);
+
+    BenchDialogs boxes;
+    setDialogs(&boxes);
+    frmMain window;
+    window.Form_Load();
+    window.show();
+    QApplication::processEvents();
+    Workspace &workspace = window.workspace();
+    sqlite3 *db = workspace.cnCatalogue.handle();
+
+    struct Search
+    {
+        const char *name;
+        QString text;
+        double target;
+    };
+    // Broad: a quarter of the catalogue, listed and ordered by name; as a refill plus its sort.
+    const Search searches[] = {
+        {"search, selective", QStringLiteral("snapshot"), 0.050},
+        {"search, selective, non-ASCII case", QStringLiteral("ÜBERBLICK"), 0.050},
+        {"search, selective, pattern with _", QStringLiteral("Vacation_Snap"), 0.050},
+        {"search, broad", QStringLiteral(".mp3"), 2.0},
+        {"search, two letters (no index)", QStringLiteral("qx"), 0.050},
+    };
+    for (const Search &search : searches) {
+        boxes.text = search.text;
+        boxes.messages = 0;
+        qint64 start = Report::now();
+        window.cmdSearch_Click();
+        QApplication::processEvents();
+        const double took = Report::elapsedSince(start);
+        const int found = workspace.lvwFiles.count();
+        if (boxes.messages != 0)
+            qFatal("no results for %s", qPrintable(search.text));
+        Report::seconds(
+            QStringLiteral("%1, %2 matches").arg(QLatin1String(search.name)).arg(found) + at, took,
+            search.target);
+        start = Report::now();
+        window.cmdSearch_Click(); // "&Show All"
+        QApplication::processEvents();
+        if (search.target < 1.0)
+            Report::seconds(QStringLiteral("show all after it") + at, Report::elapsedSince(start),
+                            1.0);
+    }
+
+    // Removal of 1,000 selected rows spread over the list, refill included.
+    // The removed rows are put back afterwards, with their IDs, so the catalogue is reused.
+    const int listed = workspace.lvwFiles.count();
+    QStringList removedIds;
+    for (int i = 0; i < 1000; ++i) {
+        const int row = int(qint64(i) * listed / 1000);
+        workspace.lvwFiles.setSelected(row, true);
+        removedIds << workspace.lvwFiles.text(row, 0);
+    }
+    const QString keep = QStringLiteral("ID IN (%1)").arg(removedIds.join(QLatin1Char(',')));
+    exec(db, "DROP TABLE IF EXISTS temp.Removed");
+    exec(db, qPrintable(QStringLiteral("CREATE TEMP TABLE Removed AS SELECT * FROM Files WHERE ") +
+                        keep));
+    qint64 start = Report::now();
+    window.cmdRemove_Click();
+    QApplication::processEvents();
+    Report::seconds(QStringLiteral("remove 1,000 selected rows, refill included") + at,
+                    Report::elapsedSince(start), 1.5);
+    if (workspace.lvwFiles.count() != listed - 1000)
+        qFatal("removed %d rows", listed - workspace.lvwFiles.count());
+    exec(db, "INSERT INTO Files SELECT * FROM temp.Removed; DROP TABLE temp.Removed");
+
+    // What the name index costs the indexer: nothing per row as it is added (each committed);
+    // the names are taken into the index in one batch before the next search.
+    const int added = 5000;
+    const qint64 before = scalar(db, "SELECT max(ID) FROM Files");
+    start = Report::now();
+    for (int i = 0; i < added; ++i) {
+        Recordset &rs = workspace.rsFiles;
+        rs.AddNew();
+        rs.Fields("Path").setValue(QStringLiteral("/media/cdrom/New Disc/Folder"));
+        rs.Fields("File").setValue(QString::fromLatin1(fileName(i + 3)));
+        rs.Fields("Size").setValue(QStringLiteral("12,345"));
+        rs.Fields("Archive").setValue(QStringLiteral("NEW_DISC"));
+        rs.Fields("Serial").setValue(QStringLiteral("0000-0001"));
+        rs.Update();
+    }
+    const double perRow = Report::elapsedSince(start) * 1e6 / added;
+    Report::line(QStringLiteral("indexer: add one row, committed") + at,
+                 QStringLiteral("%1 us").arg(perRow, 0, 'f', 1), QStringLiteral("<= 20.0 us"),
+                 perRow <= 20.0);
+    start = Report::now();
+    if (!SearchIndex::catchUp(db))
+        qFatal("cannot bring the name index up to date");
+    const double perName = Report::elapsedSince(start) * 1e6 / added;
+    Report::line(QStringLiteral("name index: take in one added row, in the batch before a search") +
+                     at,
+                 QStringLiteral("%1 us").arg(perName, 0, 'f', 1), QStringLiteral("<= 10.0 us"),
+                 perName <= 10.0);
+    exec(db, qPrintable(QStringLiteral("DELETE FROM Files WHERE ID > %1").arg(before)));
+    setDialogs(nullptr);
+    return 0;
+}

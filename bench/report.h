@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// One line per measured figure, for bench/run to put into its table:
+// operation <TAB> measured <TAB> target <TAB> ok|MISSED
+namespace Report {
+
+void seconds(const QString &operation, double measured, double target);
+void megabytes(const QString &operation, double measured, double target);
+void line(const QString &operation, const QString &measured, const QString &target, bool ok);
+double peakMegabytes(); // VmHWM of this process
+double elapsedSince(qint64 startNs);
+qint64 now();
+
+} // namespace Report

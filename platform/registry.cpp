@@ -1,0 +1,168 @@
+#include "platform/registry.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cstring>
+
+const char *const SysInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+const char *const SysInfoLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+
+namespace {
+
+const RegistryStore *g_store = nullptr;
+
+// Open keys hold a copy of their values, so a handle stays valid whatever happens to the store.
+QMap<HKEY, RegistryStore::Values> &openKeys()
+{
+    static QMap<HKEY, RegistryStore::Values> keys;
+    return keys;
+}
+HKEY g_nextHandle = 0x100;
+
+bool isPredefinedRoot(HKEY root)
+{
+    return root >= 0x80000000u && root <= 0x80000006u;
+}
+
+QString folded(const QString &name)
+{
+    return name.toCaseFolded();
+}
+
+} // namespace
+
+QString RegistryStore::keyId(HKEY root, const QString &key)
+{
+    return QString::number(root, 16) + QLatin1Char('\\') + folded(key);
+}
+
+void RegistryStore::addKey(HKEY root, const QString &key)
+{
+    m_keys[keyId(root, key)];
+}
+
+void RegistryStore::setValue(HKEY root, const QString &key, const QString &name, DWORD type,
+                             const QByteArray &data)
+{
+    m_keys[keyId(root, key)].insert(folded(name), Value{type, data});
+}
+
+void RegistryStore::setString(HKEY root, const QString &key, const QString &name,
+                              const QString &text)
+{
+    QByteArray data = text.toLocal8Bit();
+    data.append('\0');
+    setValue(root, key, name, REG_SZ, data);
+}
+
+void RegistryStore::setDword(HKEY root, const QString &key, const QString &name, DWORD value)
+{
+    QByteArray data(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        data[i] = char((value >> (8 * i)) & 0xFF);
+    setValue(root, key, name, REG_DWORD, data);
+}
+
+const RegistryStore::Values *RegistryStore::key(HKEY root, const QString &key) const
+{
+    const auto it = m_keys.constFind(keyId(root, key));
+    return it == m_keys.constEnd() ? nullptr : &it.value();
+}
+
+QString systemInformationProgram()
+{
+    // Programs that show what the system is made of, the nearest to a system-information tool.
+    static const char *const candidates[] = {"hardinfo2", "hardinfo", "kinfocenter", "cpu-x",
+                                             "lshw-gtk"};
+    for (const char *name : candidates) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!path.isEmpty())
+            return QFileInfo(path).absoluteFilePath();
+    }
+    return QString();
+}
+
+RegistryStore RegistryStore::system()
+{
+    RegistryStore store;
+    const QString program = systemInformationProgram();
+    if (!program.isEmpty()) {
+        const QString sysInfo = QString::fromLatin1(SysInfoKey);
+        const QString location = QString::fromLatin1(SysInfoLocationKey);
+        store.setString(HKEY_LOCAL_MACHINE, sysInfo, QStringLiteral("PATH"), program);
+        store.setString(HKEY_LOCAL_MACHINE, location, QStringLiteral("MSINFO"),
+                        QDir::toNativeSeparators(QFileInfo(program).absolutePath()));
+    }
+    return store;
+}
+
+void setRegistryStore(const RegistryStore *store)
+{
+    g_store = store;
+}
+
+int openRegistryKeys()
+{
+    return openKeys().size();
+}
+
+LONG RegOpenKeyEx(HKEY root, const char *subKey, DWORD options, DWORD samDesired, HKEY *result)
+{
+    // The store offers no writing, so the rights asked for do not matter.
+    Q_UNUSED(options);
+    Q_UNUSED(samDesired);
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = 0;
+    if (!isPredefinedRoot(root))
+        return ERROR_INVALID_HANDLE;
+
+    const RegistryStore systemStore = g_store ? RegistryStore() : RegistryStore::system();
+    const RegistryStore &store = g_store ? *g_store : systemStore;
+    const RegistryStore::Values *values =
+        store.key(root, subKey ? QString::fromLocal8Bit(subKey) : QString());
+    if (!values)
+        return ERROR_FILE_NOT_FOUND;
+    const HKEY handle = g_nextHandle;
+    g_nextHandle += 4;
+    openKeys().insert(handle, *values);
+    *result = handle;
+    return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueEx(HKEY key, const char *valueName, DWORD *type, unsigned char *data, DWORD *size)
+{
+    const auto open = openKeys().constFind(key);
+    if (open == openKeys().constEnd())
+        return ERROR_INVALID_HANDLE;
+    if (data && !size)
+        return ERROR_INVALID_PARAMETER;
+    const QString name = folded(valueName ? QString::fromLocal8Bit(valueName) : QString());
+    const auto value = open.value().constFind(name);
+    if (value == open.value().constEnd())
+        return ERROR_FILE_NOT_FOUND;
+
+    if (type)
+        *type = value->type;
+    const DWORD stored = DWORD(value->data.size());
+    if (!data) {
+        if (size)
+            *size = stored;
+        return ERROR_SUCCESS;
+    }
+    if (*size < stored) {
+        *size = stored;
+        return ERROR_MORE_DATA;
+    }
+    if (stored)
+        std::memcpy(data, value->data.constData(), stored);
+    *size = stored;
+    return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY key)
+{
+    return openKeys().remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}

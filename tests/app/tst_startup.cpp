@@ -1,0 +1,116 @@
+#include "app/basmain.h"
+#include "app/frmsplash.h"
+#include "platform/app.h"
+#include "support/queueddialogs.h"
+#include "support/testcatalogue.h"
+#include "window/frmmain.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+// Start-up: the splash, then the main window on the catalogue beside the executable.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splashCloses_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("atLeastMs");
+        QTest::addColumn<int>("atMostMs");
+        QTest::newRow("timer") << "timer" << 1900 << 3000;
+        QTest::newRow("click") << "click" << 0 << 1000;
+        QTest::newRow("key") << "key" << 0 << 1000;
+    }
+    void splashCloses()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, atLeastMs);
+        QFETCH(int, atMostMs);
+        frmSplash splash;
+        QCOMPARE(splash.size(), QSize(400, 250));
+        QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+        QTimer::singleShot(100, &splash, [&] {
+            if (how == QLatin1String("click"))
+                QTest::mouseClick(&splash, Qt::LeftButton, {}, QPoint(200, 120));
+            else if (how == QLatin1String("key"))
+                QTest::keyClick(&splash, Qt::Key_Q);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        splash.exec();
+        QVERIFY2(clock.elapsed() >= atLeastMs && clock.elapsed() <= atMostMs,
+                 qPrintable(QString::number(clock.elapsed())));
+        // Once closed, no later tick acts.
+        QVERIFY(!splash.tmrSplash()->isActive());
+        QVERIFY(!splash.isVisible());
+    }
+
+    void catalogueOpensOnlyAfterTheSplash()
+    {
+        QTemporaryDir dir;
+        App::setPathForTesting(dir.path()); // no catalogue there
+        QueuedDialogs boxes;
+        bool splashUp = false;
+        int boxesWhileSplashUp = -1;
+        QTimer::singleShot(200, [&] {
+            auto *splash = qobject_cast<frmSplash *>(QApplication::activeModalWidget());
+            splashUp = splash != nullptr;
+            boxesWhileSplashUp = int(boxes.shown.size());
+            if (splash)
+                QTest::keyClick(splash, Qt::Key_Space);
+        });
+        QVERIFY(!basMain::Main());
+        QVERIFY(splashUp);
+        QCOMPARE(boxesWhileSplashUp, 0);
+        QCOMPARE(boxes.shown.size(), 1);
+    }
+
+    void unusableCatalogueEndsTheProgram_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // empty: no file at all
+        QTest::addColumn<QString>("number");
+        QTest::newRow("missing") << QByteArray() << "3024";
+        QTest::newRow("corrupt") << QByteArray(8192, '\x5a') << "26";
+    }
+    void unusableCatalogueEndsTheProgram()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, number);
+        QTemporaryDir dir;
+        App::setPathForTesting(dir.path());
+        const QString file = dir.filePath(QStringLiteral("data.mdb"));
+        if (!content.isEmpty()) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        QueuedDialogs boxes;
+        QVERIFY(!basMain::LoadMainWindow());
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown[0].text.contains(number), qPrintable(boxes.shown[0].text));
+        QCOMPARE(boxes.shown[0].flags, int(vbCritical));
+        QCOMPARE(QFileInfo::exists(file), !content.isEmpty()); // nothing created
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), content.isEmpty() ? 0 : 1);
+    }
+
+    void goodCatalogueIsListed()
+    {
+        QTemporaryDir dir;
+        App::setPathForTesting(dir.path());
+        const QString file = TestCatalogue::create(dir.path());
+        TestCatalogue::exec(file, QStringLiteral("INSERT INTO Files (File) VALUES ('a'), ('b')"));
+        QueuedDialogs boxes;
+        std::unique_ptr<frmMain> window = basMain::LoadMainWindow();
+        QVERIFY(window);
+        QCOMPARE(window->workspace().lvwFiles.count(), 2);
+        QCOMPARE(window->mousePointer(), int(vbDefault));
+        QVERIFY(boxes.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

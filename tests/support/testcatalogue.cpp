@@ -1,0 +1,62 @@
+#include "support/testcatalogue.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+namespace TestCatalogue {
+
+namespace {
+sqlite3 *openFile(const QString &file)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK)
+        qFatal("cannot open %s", qPrintable(file));
+    return db;
+}
+} // namespace
+
+QString create(const QString &dir, const QString &fileName)
+{
+    QFile schema(QStringLiteral(VELLUMARK_SOURCE_DIR "/catalogue/schema.sql"));
+    if (!schema.open(QIODevice::ReadOnly))
+        qFatal("cannot read the schema");
+    const QString file = dir + QLatin1Char('/') + fileName;
+    exec(file, QString::fromUtf8(schema.readAll()));
+    return file;
+}
+
+void exec(const QString &file, const QString &sql)
+{
+    sqlite3 *db = openFile(file);
+    char *error = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
+        qFatal("%s: %s", qPrintable(sql), error);
+    sqlite3_close(db);
+}
+
+QStringList rows(const QString &file, const QString &fields)
+{
+    sqlite3 *db = openFile(file);
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM Files ORDER BY ID").arg(fields).toUtf8();
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        qFatal("%s", sqlite3_errmsg(db));
+    QStringList result;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        QStringList cells;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+            cells.append(sqlite3_column_type(stmt, i) == SQLITE_NULL
+                             ? QStringLiteral("<null>")
+                             : QString::fromUtf8(
+                                   reinterpret_cast<const char *>(sqlite3_column_text(stmt, i))));
+        result.append(cells.join(QLatin1Char('|')));
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return result;
+}
+
+} // namespace TestCatalogue

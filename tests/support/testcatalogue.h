@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Makes catalogues for tests from the project's schema, and reads them back directly.
+namespace TestCatalogue {
+
+// Creates dir/data.mdb (or the given file) with the empty table; returns its path.
+QString create(const QString &dir, const QString &fileName = QStringLiteral("data.mdb"));
+// Runs SQL on the file through a connection of its own.
+void exec(const QString &file, const QString &sql);
+// One text per row: the named fields joined by "|", in ID order.
+QStringList rows(const QString &file, const QString &fields = QStringLiteral("File"));
+
+} // namespace TestCatalogue

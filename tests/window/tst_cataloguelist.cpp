@@ -1,0 +1,178 @@
+#include "platform/mousepointer.h"
+#include "support/testcatalogue.h"
+#include "window/cataloguelistmodel.h"
+#include "window/workspace.h"
+
+#include "platform/app.h"
+
+#include <QAbstractItemModelTester>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The list refilled from the catalogue, and its ordering by a column.
+class TestCatalogueList : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_file;
+
+    // Loads a workspace on a catalogue holding the given rows (SQL value lists).
+    std::unique_ptr<Workspace> load(RecordedPointer &pointer, const QStringList &values)
+    {
+        for (const QString &v : values)
+            TestCatalogue::exec(m_file, QStringLiteral("INSERT INTO Files (Path, File, Size, "
+                                                       "Created, Modified) VALUES (%1)")
+                                            .arg(v));
+        auto ws = std::make_unique<Workspace>(pointer);
+        ws->Form_Load();
+        return ws;
+    }
+
+    static QStringList column(const CatalogueList &list, int subItem)
+    {
+        QStringList cells;
+        for (int row = 0; row < list.count(); ++row)
+            cells.append(list.text(row, subItem));
+        return cells;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(m_dir.filePath(QStringLiteral("data.mdb")));
+        m_file = TestCatalogue::create(m_dir.path());
+        App::setPathForTesting(m_dir.path());
+    }
+
+    void refillShowsTheCatalogueAsItIsNow()
+    {
+        RecordedPointer pointer;
+        auto ws = load(pointer, {});
+        QAbstractItemModelTester tester(ws->lvwFiles.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(ws->lvwFiles.count(), 0);
+        QCOMPARE(pointer.mousePointer(), int(vbDefault));
+
+        // Rows added and deleted behind the list show at the next refill.
+        TestCatalogue::exec(m_file,
+                            QStringLiteral("INSERT INTO Files (Path, File, Size, Modified) VALUES "
+                                           "('/d', 'a.txt', '1,234', '2003-01-02'),"
+                                           "('/d', 'b.txt', NULL, NULL), ('/d', 'c.txt', '', NULL);"
+                                           "DELETE FROM Files WHERE File = 'c.txt'"));
+        ws->RefreshLv();
+        QCOMPARE(column(ws->lvwFiles, 2), QStringList({"a.txt", "b.txt"}));
+        QCOMPARE(column(ws->lvwFiles, 0), QStringList({"1", "2"}));
+        QCOMPARE(column(ws->lvwFiles, 3), QStringList({"1,234", ""}));
+        QCOMPARE(column(ws->lvwFiles, 4), QStringList({"", ""})); // Type is never filled
+        QVERIFY(ws->lvwFiles.text(0, 7).contains(QLatin1String("2003")));
+        QCOMPARE(ws->lvwFiles.text(1, 7), QString());
+        QVERIFY(ws->rsFiles.Eof());
+        QCOMPARE(pointer.mousePointer(), int(vbDefault));
+    }
+
+    void refillOfAClosedRecordsetEndsEmpty()
+    {
+        RecordedPointer pointer;
+        auto ws = load(pointer, {"'/d', 'a', '1', NULL, NULL"});
+        ws->rsFiles.Close();
+        ws->RefreshLv();
+        QCOMPARE(ws->lvwFiles.count(), 0);
+        QCOMPARE(pointer.mousePointer(), int(vbDefault));
+    }
+
+    void columnsSortByValueOrText_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("ascending"); // File names in ascending order
+        // Rows: File, Size, Created
+        QTest::newRow("size by value")
+            << int(CatalogueListModel::Size) << QStringList({"zero", "nine", "K", "tenk"});
+        QTest::newRow("date by value")
+            << int(CatalogueListModel::Created) << QStringList({"zero", "K", "tenk", "nine"});
+        QTest::newRow("text without case")
+            << int(CatalogueListModel::File) << QStringList({"K", "nine", "tenk", "zero"});
+        QTest::newRow("id by value")
+            << int(CatalogueListModel::ID) << QStringList({"nine", "tenk", "zero", "K"});
+    }
+    void columnsSortByValueOrText()
+    {
+        QFETCH(int, column);
+        QFETCH(QStringList, ascending);
+        RecordedPointer pointer;
+        auto ws = load(pointer,
+                       {"'/d', 'nine', '9', '2003-02-01', NULL",
+                        "'/d', 'tenk', '10,000', '2002-01-02 10:00:00', NULL",
+                        "'/d', 'zero', '', NULL, NULL", "'/d', 'K', '1,234', '2002-01-02', NULL"});
+        QAbstractItemModelTester tester(ws->lvwFiles.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        // Make IDs 9 and 10 sort by value, not as "10" < "9".
+        TestCatalogue::exec(m_file, QStringLiteral("UPDATE Files SET ID = ID + 7 WHERE ID < 3;"
+                                                   "UPDATE Files SET ID = 11 WHERE File = 'zero';"
+                                                   "UPDATE Files SET ID = 12 WHERE File = 'K'"));
+        ws->RefreshLv();
+        ws->lvwFiles.model()->sort(column, Qt::AscendingOrder);
+        QStringList expected = ascending;
+        QCOMPARE(TestCatalogueList::column(ws->lvwFiles, 2), expected);
+        ws->lvwFiles.model()->sort(column, Qt::DescendingOrder);
+        std::reverse(expected.begin(), expected.end());
+        QCOMPARE(TestCatalogueList::column(ws->lvwFiles, 2), expected);
+
+        // The order holds through a refill, with rows added meanwhile in their place.
+        TestCatalogue::exec(m_file, QStringLiteral("INSERT INTO Files (File, Size, Created) "
+                                                   "VALUES ('aaa', '5', '2002-06-01')"));
+        ws->RefreshLv();
+        QCOMPARE(ws->lvwFiles.count(), 5);
+        QCOMPARE(ws->lvwFiles.sortOrder(), 1);
+        const QStringList after = TestCatalogueList::column(ws->lvwFiles, 2);
+        QStringList withoutNew = after;
+        withoutNew.removeAll(QStringLiteral("aaa"));
+        QCOMPARE(withoutNew, expected);
+    }
+
+    void storageKeepsEveryCellAcrossBlocks()
+    {
+        // Cells of every length class, shared and not, over many storage blocks and two fills.
+        CatalogueRows rows;
+        for (int fill = 0; fill < 2; ++fill) {
+            rows.clear();
+            const int count = 9000 - fill * 4000;
+            for (int r = 0; r < count; ++r) {
+                QByteArray texts[CatalogueRows::SubItemCount];
+                const char *cells[CatalogueRows::SubItemCount];
+                int lengths[CatalogueRows::SubItemCount];
+                for (int c = 0; c < CatalogueRows::SubItemCount; ++c) {
+                    texts[c] = c == 0 ? QByteArray(300, char('a' + r / 7 % 26)) // shared runs
+                                      : QByteArray::number(r * 10 + c).repeated(c * 3);
+                    cells[c] = c == 3 ? nullptr : texts[c].constData();
+                    lengths[c] = int(texts[c].size());
+                }
+                rows.append(r, cells, lengths);
+            }
+            rows.release();
+            QCOMPARE(rows.size(), size_t(count));
+            for (int r : {0, 1, 4095, 4096, count - 1}) {
+                QCOMPARE(rows.text(size_t(r), 0), QString::number(r));
+                QCOMPARE(rows.text(size_t(r), 1), QString(300, QChar('a' + r / 7 % 26)));
+                QCOMPARE(rows.text(size_t(r), 9), QString::number(r * 10 + 8).repeated(24));
+                QVERIFY(rows.isNull(size_t(r), 4));
+                QVERIFY(!rows.isNull(size_t(r), 5));
+            }
+        }
+    }
+
+    void selectionFollowsItsRowsThroughASort()
+    {
+        RecordedPointer pointer;
+        auto ws = load(pointer, {"'/d', 'b', '2', NULL, NULL", "'/d', 'a', '1', NULL, NULL",
+                                 "'/d', 'c', '3', NULL, NULL"});
+        ws->lvwFiles.setSelectedItem(0);   // b
+        ws->lvwFiles.setSelected(2, true); // c
+        ws->lvwFiles.model()->sort(CatalogueListModel::File, Qt::AscendingOrder);
+        QCOMPARE(ws->lvwFiles.selectedRows(), std::vector<int>({1, 2}));
+        QCOMPARE(ws->lvwFiles.text(ws->lvwFiles.selectedItem(), 2), QStringLiteral("b"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCatalogueList)
+#include "tst_cataloguelist.moc"

@@ -1,0 +1,142 @@
+#include "platform/app.h"
+#include "support/queueddialogs.h"
+#include "support/testcatalogue.h"
+#include "window/cataloguelistmodel.h"
+#include "window/frmmain.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The main window: its controls, the layout rule, header clicks and Exit.
+class TestFrmMain : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const QString file = TestCatalogue::create(m_dir.path());
+        TestCatalogue::exec(file, QStringLiteral("INSERT INTO Files (Path, File, Size) VALUES "
+                                                 "('/d', 'b', '20'), ('/e', 'a', '100'),"
+                                                 "('/c', 'c', '3')"));
+        App::setPathForTesting(m_dir.path());
+    }
+
+    void layoutRule_data()
+    {
+        QTest::addColumn<QList<float>>("sizes");    // client areas applied in turn: w, h, w, h...
+        QTest::addColumn<QList<float>>("expected"); // list w, list h, About top, Exit top
+        QTest::newRow("first show")
+            << QList<float>{10575, 4500} << QList<float>{8760, 4260, 3480, 3990};
+        QTest::newRow("grown by 300")
+            << QList<float>{10575, 4500, 10875, 4800} << QList<float>{9060, 4560, 3780, 4290};
+        QTest::newRow("minimised")
+            << QList<float>{10575, 4500, 0, 0} << QList<float>{8760, 4260, -1020, -510};
+        QTest::newRow("restored") << QList<float>{10575, 4500, 0, 0, 10575, 4500}
+                                  << QList<float>{8760, 4260, 3480, 3990};
+        QTest::newRow("too small keeps the last valid size")
+            << QList<float>{10575, 4500, 3000, 1000, 1000, 200}
+            << QList<float>{1185, 760, -820, -310};
+    }
+    void layoutRule()
+    {
+        QFETCH(QList<float>, sizes);
+        QFETCH(QList<float>, expected);
+        MainLayout layout;
+        for (int i = 0; i < sizes.size(); i += 2)
+            layout.Form_Resize(sizes[i], sizes[i + 1]);
+        QCOMPARE(layout.lvwFiles.width, expected[0]);
+        QCOMPARE(layout.lvwFiles.height, expected[1]);
+        QCOMPARE(layout.cmdAbout.top, expected[2]);
+        QCOMPARE(layout.cmdExit.top, expected[3]);
+        // The upper buttons and the list's corner never move.
+        QCOMPARE(layout.cmdSearch.top, 600.0f);
+        QCOMPARE(layout.lvwFiles.left, 1680.0f);
+    }
+
+    void windowAsDesigned()
+    {
+        frmMain w;
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vellumark"));
+        QCOMPARE(w.size(), QSize(705, 300));
+        QTableView *list = w.listView();
+        QCOMPARE(list->geometry(), QRect(112, 8, 584, 284));
+        QCOMPARE(list->columnWidth(0), 0);
+        QCOMPARE(list->columnWidth(1), 96);
+        QCOMPARE(list->model()->rowCount(), 3);
+        QCOMPARE(QApplication::focusWidget(), list);
+
+        const QStringList tabOrder = {"cmdExit",           "cmdAbout",  "cmdExecuteFile",
+                                      "cmdIndexDirectory", "cmdRemove", "cmdSearch"};
+        const QStringList captions = {"E&xit",   "&About", "Exe&cute File", "&Index Directory",
+                                      "&Remove", "&Search"};
+        const QList<int> tops = {266, 232, 72, 8, 104, 40};
+        QWidget *widget = list;
+        for (int i = 0; i < tabOrder.size(); ++i) {
+            widget = widget->nextInFocusChain();
+            while (!(widget->focusPolicy() & Qt::TabFocus))
+                widget = widget->nextInFocusChain();
+            QCOMPARE(widget->objectName(), tabOrder[i]);
+            auto *button = qobject_cast<QPushButton *>(widget);
+            QCOMPARE(button->text(), captions[i]);
+            QCOMPARE(button->geometry(), QRect(8, tops[i], 97, 26));
+        }
+    }
+
+    void headerClicksFlipTheOrder_data()
+    {
+        QTest::addColumn<QList<int>>("clicks"); // header indexes, 1-based
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<int>("sortOrder");
+        QTest::newRow("first click descends") << QList<int>{3} << "c b a" << 1;
+        QTest::newRow("second click ascends") << QList<int>{3, 3} << "a b c" << 0;
+        QTest::newRow("another column keeps flipping") << QList<int>{2, 3} << "a b c" << 0;
+        QTest::newRow("size by value") << QList<int>{4, 4} << "c b a" << 0;
+    }
+    void headerClicksFlipTheOrder()
+    {
+        QFETCH(QList<int>, clicks);
+        QFETCH(QString, files);
+        QFETCH(int, sortOrder);
+        frmMain w;
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QHeaderView *header = w.listView()->horizontalHeader();
+        for (int index : clicks)
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(index - 1) + 5, 5));
+        QStringList seen;
+        for (int row = 0; row < 3; ++row)
+            seen.append(w.workspace().lvwFiles.text(row, 2));
+        QCOMPARE(seen.join(QLatin1Char(' ')), files);
+        QCOMPARE(w.workspace().lvwFiles.sortOrder(), sortOrder);
+        QCOMPARE(w.workspace().lvwFiles.sortKey(), clicks.last() - 1);
+    }
+
+    void exitEndsAtOnceWithoutAQuestion()
+    {
+        QueuedDialogs boxes;
+        frmMain w;
+        w.Form_Load();
+        int ended = 0;
+        w.setEndProcess([&ended] { ++ended; });
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(w.windowHandle(), Qt::Key_X, Qt::AltModifier);
+        QTRY_COMPARE(ended, 1); // a mnemonic presses the button with a short animation
+        QVERIFY(boxes.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"
