@@ -24,4 +24,4 @@ CREATE TRIGGER FilesNameUpdate AFTER UPDATE OF File ON Files BEGIN
 END;
 
 -- The indexer asks whether a file is already catalogued by folder, name, label and serial.
-CREATE INDEX FilesByFolder ON Files (Path, File, Archive, Serial);
+CREATE INDEX FilesByFolder ON Files (Path, Archive, Serial, File);

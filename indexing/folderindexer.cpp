@@ -20,12 +20,13 @@
 
 namespace {
 
-const char LookupStatement[] = "SELECT 1 FROM Files WHERE File = ?1 AND Path = ?2 AND Archive = ?3"
-                               " AND COALESCE(Serial, '') = ?4 LIMIT 1";
+// The names catalogued in one folder of one disc: one query per folder instead of one per file.
+const char LookupStatement[] =
+    "SELECT File FROM Files WHERE Path = ?1 AND Archive = ?2 AND Serial = ?3";
 // Path first: the files of one folder are written one after the other, so their index entries
-// share pages.
+// share pages; a folder of one disc is one range of it.
 const char LookupIndex[] =
-    "CREATE INDEX IF NOT EXISTS FilesByFolder ON Files (Path, File, Archive, Serial)";
+    "CREATE INDEX IF NOT EXISTS FilesByFolder ON Files (Path, Archive, Serial, File)";
 
 // Pages the write-ahead log may grow to during a run before it is copied into the catalogue.
 // Every row is still its own commit; fewer, larger checkpoints rewrite the few pages that all
@@ -154,8 +155,9 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &folder,
         }
         QString label;
         QString serial;
+        Catalogued catalogued;
         for (const QByteArray &name : entries.files)
-            catalogueFile(folderPath, native, name, ownQueryPath, label, serial);
+            catalogueFile(folderPath, native, name, ownQueryPath, label, serial, catalogued);
     } catch (const PlatformError &e) {
         showError(e.number(), e.description());
     } catch (const std::bad_alloc &) {
@@ -167,11 +169,13 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &folder,
 
 void FolderIndexer::catalogueFile(const QString &folderPath, const QByteArray &folder,
                                   const QByteArray &name, const QString &queryPath, QString &label,
-                                  QString &serial)
+                                  QString &serial, Catalogued &catalogued)
 {
     const QString file = FolderLister::displayName(name);
     GetVolumeId(queryPath, label, serial, m_volumes);
-    if (isCatalogued(folderPath, file, label, serial))
+    if (!catalogued.loaded || catalogued.label != label || catalogued.serial != serial)
+        loadCatalogued(folderPath, label, serial, catalogued);
+    if (catalogued.files.contains(file))
         return;
 
     const auto record = m_colIndexed.Add(label + u';' + serial + u';' + folderPath + file);
@@ -204,27 +208,34 @@ void FolderIndexer::catalogueFile(const QString &folderPath, const QByteArray &f
     m_rsFiles.Update();
 }
 
-bool FolderIndexer::isCatalogued(const QString &folderPath, const QString &file,
-                                 const QString &label, const QString &serial)
+void FolderIndexer::loadCatalogued(const QString &folderPath, const QString &label,
+                                   const QString &serial, Catalogued &catalogued)
 {
-    sqlite3 *db = m_connection.handle();
+    catalogued = Catalogued();
     if (!m_lookup) {
-        const int rc = sqlite3_prepare_v2(db, LookupStatement, -1, &m_lookup, nullptr);
+        const int rc =
+            sqlite3_prepare_v2(m_connection.handle(), LookupStatement, -1, &m_lookup, nullptr);
         if (rc != SQLITE_OK) {
             m_lookup = nullptr;
             m_connection.raise(rc);
         }
     }
-    bindText(m_lookup, 1, file);
-    bindText(m_lookup, 2, folderPath);
-    bindText(m_lookup, 3, label);
-    bindText(m_lookup, 4, serial);
-    const int rc = sqlite3_step(m_lookup);
+    bindText(m_lookup, 1, folderPath);
+    bindText(m_lookup, 2, label);
+    bindText(m_lookup, 3, serial);
+    int rc;
+    while ((rc = sqlite3_step(m_lookup)) == SQLITE_ROW) {
+        catalogued.files.insert(
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_lookup, 0)),
+                              sqlite3_column_bytes(m_lookup, 0)));
+    }
     sqlite3_reset(m_lookup);
     sqlite3_clear_bindings(m_lookup);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE)
         m_connection.raise(rc);
-    return rc == SQLITE_ROW;
+    catalogued.loaded = true;
+    catalogued.label = label;
+    catalogued.serial = serial;
 }
 
 void FolderIndexer::finishLookup()

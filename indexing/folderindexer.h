@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QChar>
+#include <QSet>
 #include <QString>
 
 class colFFiles;
@@ -16,7 +17,8 @@ struct sqlite3_stmt;
 // Catalogues a folder tree: one row of table Files per file, through rsFiles, and one record in
 // colIndexed per row. Sub-folders come first, each whole tree before the next, then the folder's
 // own files. A file is skipped when the table already has a row with its folder, name, label and
-// serial. Every error ends only the folder it happened in, after an error box.
+// serial (asked once per folder, through an index). Every error ends only the folder it happened
+// in, after an error box.
 class FolderIndexer
 {
 public:
@@ -42,13 +44,23 @@ public:
     static QString formatSize(qint64 size, QChar separator);
 
 private:
+    // The names already catalogued in one folder for one disc identity.
+    struct Catalogued
+    {
+        bool loaded = false;
+        QString label;
+        QString serial;
+        QSet<QString> files;
+    };
+
     // One folder's invocation. folder is empty for the typed path, which is resolved first;
     // queryPath is the path the volume query is handed for this folder's files.
     void indexFolder(const QString &path, const QByteArray &folder, const QString &queryPath);
     void catalogueFile(const QString &folderPath, const QByteArray &folder, const QByteArray &name,
-                       const QString &queryPath, QString &label, QString &serial);
-    bool isCatalogued(const QString &folderPath, const QString &file, const QString &label,
-                      const QString &serial);
+                       const QString &queryPath, QString &label, QString &serial,
+                       Catalogued &catalogued);
+    void loadCatalogued(const QString &folderPath, const QString &label, const QString &serial,
+                        Catalogued &catalogued);
     void finishLookup();
 
     Connection &m_connection;
