@@ -16,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <exception>
 #include <new>
 
 namespace {
@@ -124,7 +125,8 @@ void FolderIndexer::IndexFolder(const QString &path)
     sqlite3 *db = m_connection.handle();
     int checkpointPages = -1;
     if (top) {
-        m_separator = QLocale::system().groupSeparator().at(0);
+        const QString group = QLocale::system().groupSeparator();
+        m_separator = group.isEmpty() ? QLatin1Char(',') : group.at(0);
         // Only a tuning: a connection that refuses it indexes all the same.
         checkpointPages = walAutocheckpoint(db);
         if (checkpointPages >= 0)
@@ -162,6 +164,8 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &folder,
         showError(e.number(), e.description());
     } catch (const std::bad_alloc &) {
         showError(7, QStringLiteral("Out of memory"));
+    } catch (const std::exception &) {
+        showError(51, QStringLiteral("Internal error"));
     }
     m_pointer.setMousePointer(vbDefault);
     --m_depth;
@@ -194,7 +198,7 @@ void FolderIndexer::catalogueFile(const QString &folderPath, const QByteArray &f
     m_rsFiles.AddNew();
     m_rsFiles.Fields(QStringLiteral("Path")).setValue(folderPath);
     m_rsFiles.Fields(QStringLiteral("File")).setValue(file);
-    record->setFileSize(qint32(metadata.size));
+    record->setFileSize(qint32(metadata.size)); // the record's 32-bit size; Size has it all
     m_rsFiles.Fields(QStringLiteral("Size")).setValue(formatSize(metadata.size, m_separator));
     record->setDateAccessed(known ? metadata.accessed.utcDate() : QDate());
     m_rsFiles.Fields(QStringLiteral("Accessed")).setValue(dateValue(record->DateAccessed()));

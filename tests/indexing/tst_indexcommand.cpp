@@ -1,6 +1,8 @@
 #include "indexing/indexcommand.h"
 #include "support/indexingfixture.h"
+#include "window/frmmain.h"
 
+#include <QPushButton>
 #include <QtTest>
 
 class TestIndexCommand : public QObject
@@ -44,7 +46,20 @@ private Q_SLOTS:
         QCOMPARE(f.workspace.lvwFiles.count(), 1 + files.size());
         QCOMPARE(f.pointer.mousePointer(), 0);
     }
+
+    void mainWindowButtonIndexes()
+    {
+        IndexingFixture f;
+        f.makeFile(QStringLiteral("disc/a.txt"));
+        f.boxes.queueInput(f.tree() + QStringLiteral("/disc"));
+        frmMain w;
+        w.Form_Load();
+        w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
+        QCOMPARE(w.workspace().lvwFiles.count(), 1);
+        QCOMPARE(w.workspace().lvwFiles.text(0, 2), QStringLiteral("a.txt"));
+        QCOMPARE(w.workspace().colIndexed.Count(), 1);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestIndexCommand)
+QTEST_MAIN(TestIndexCommand)
 #include "tst_indexcommand.moc"
