@@ -114,22 +114,6 @@ int main(int argc, char **argv)
                           ? qEnvironmentVariableIntValue("BENCH_FILES")
                           : 100000;
 
-    // The keyed collection alone, at a million records.
-    if (!qEnvironmentVariableIsSet("BENCH_INDEXING_ONLY")) {
-        colFFiles collection;
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < 1000000; ++i)
-            collection.Add(
-                QStringLiteral("DISC7;1A2B-3C4D;/media/cdrom/Music/Album %1/Track %2.mp3")
-                    .arg(i / 20)
-                    .arg(i));
-        collection.Add(QStringLiteral("disc7;1a2b-3c4d;/media/cdrom/music/album 0/track 0.mp3"));
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        report("colFFiles: add 1,000,000 keys", QString::number(seconds, 'f', 2) + " s", "<= 2 s",
-               seconds <= 2.0 && collection.Count() == 1000000);
-    }
-
     QTemporaryDir work(QDir::tempPath() + "/bench_indexing-XXXXXX");
     // BENCH_TREE names a tree kept from an earlier run (made there when missing), so that
     // repeated runs need not make 100,000 files again.
@@ -196,5 +180,22 @@ int main(int argc, char **argv)
     const qint64 rest = (rssWithout - rssBefore) * 1024 / files;
     report("index: memory growth besides colIndexed", QStringLiteral("%1 bytes per file").arg(rest),
            "<= 32 bytes per file", rest <= 32);
+    // The keyed collection alone, at a million records (the keys made beforehand).
+    if (!qEnvironmentVariableIsSet("BENCH_INDEXING_ONLY")) {
+        std::vector<QString> keys;
+        keys.reserve(1000000);
+        for (int i = 0; i < 1000000; ++i)
+            keys.push_back(QStringLiteral("DISC7;1A2B-3C4D;/media/cdrom/Music/Album ") +
+                           QString::number(i / 20) + QStringLiteral("/Track ") +
+                           QString::number(i) + QStringLiteral(".mp3"));
+        colFFiles collection;
+        timer.restart();
+        for (const QString &key : keys)
+            collection.Add(key);
+        collection.Add(QStringLiteral("disc7;1a2b-3c4d;/MEDIA/cdrom/music/album 0/track 0.mp3"));
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        report("colFFiles: add 1,000,000 keys", QString::number(seconds, 'f', 2) + " s", "<= 1 s",
+               seconds <= 1.0 && collection.Count() == 1000000);
+    }
     return g_allOk ? 0 : 1;
 }

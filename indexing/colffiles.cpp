@@ -2,8 +2,6 @@
 
 #include "platform/platformerror.h"
 
-#include <QHash>
-
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
@@ -18,18 +16,14 @@ constexpr int InvalidProcedureCall = 5;
     throw PlatformError(InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
 }
 
+bool isAscii(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
 // Full Unicode case folding (ß and SS fold alike), which QString::toCaseFolded does not do.
 QString fold(const QString &text)
 {
-    bool ascii = true;
-    for (QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii)
-        return text.toLower();
     QString folded(text.size() * 3, Qt::Uninitialized);
     UErrorCode status = U_ZERO_ERROR;
     const int32_t length =
@@ -42,9 +36,27 @@ QString fold(const QString &text)
     return folded;
 }
 
-size_t hashOf(const QString &folded)
+// The hash of a key's folded form. An ASCII key (the usual kind) is folded as it is hashed,
+// without a copy; it hashes as the same text would after full folding.
+size_t keyHash(const QString &key)
 {
-    return qHash(folded);
+    quint64 hash = 14695981039346656037ULL; // FNV-1a
+    const auto add = [&hash](char16_t c) { hash = (hash ^ c) * 1099511628211ULL; };
+    if (isAscii(key)) {
+        for (QChar c : key)
+            add(c >= u'A' && c <= u'Z' ? char16_t(c.unicode() + 32) : char16_t(c.unicode()));
+    } else {
+        for (QChar c : fold(key))
+            add(c.unicode());
+    }
+    return size_t(hash);
+}
+
+bool sameKey(const QString &a, const QString &b)
+{
+    if (isAscii(a) && isAscii(b))
+        return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+    return fold(a) == fold(b);
 }
 
 bool isPosition(const QVariant &index)
@@ -73,9 +85,9 @@ colFFiles::Record colFFiles::Add(const QVariant &key)
 {
     auto record = std::make_shared<clsFFile>();
     record->setKey(key);
-    const QString folded = fold(key.toString());
-    const size_t hash = hashOf(folded);
-    if (!findFolded(folded, hash)) {
+    const QString text = key.toString();
+    const size_t hash = keyHash(text);
+    if (!findKey(text, hash)) {
         m_records.push_back(record);
         m_byKey.emplace(hash, record);
     }
@@ -91,7 +103,7 @@ void colFFiles::Delete(const QVariant &index)
 {
     qsizetype position = -1;
     const Record record = find(index, &position);
-    const auto range = m_byKey.equal_range(hashOf(fold(record->Key().toString())));
+    const auto range = m_byKey.equal_range(keyHash(record->Key().toString()));
     for (auto it = range.first; it != range.second; ++it) {
         if (it->second == record) {
             m_byKey.erase(it);
@@ -116,18 +128,18 @@ colFFiles::Record colFFiles::find(const QVariant &index, qsizetype *position) co
     }
     if (!index.canConvert<QString>())
         raiseInvalidIndex();
-    const QString folded = fold(index.toString());
-    Record record = findFolded(folded, hashOf(folded));
+    const QString key = index.toString();
+    Record record = findKey(key, keyHash(key));
     if (!record)
         raiseInvalidIndex();
     return record;
 }
 
-colFFiles::Record colFFiles::findFolded(const QString &folded, size_t hash) const
+colFFiles::Record colFFiles::findKey(const QString &key, size_t hash) const
 {
     const auto range = m_byKey.equal_range(hash);
     for (auto it = range.first; it != range.second; ++it) {
-        if (fold(it->second->Key().toString()) == folded)
+        if (sameKey(it->second->Key().toString(), key))
             return it->second;
     }
     return nullptr;

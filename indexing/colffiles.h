@@ -39,10 +39,10 @@ private:
     // The record that index names; raises PlatformError 5 when there is none. position receives
     // its 0-based position when index is a position, else -1.
     Record find(const QVariant &index, qsizetype *position) const;
-    Record findFolded(const QString &folded, size_t hash) const;
+    Record findKey(const QString &key, size_t hash) const;
 
     std::vector<Record> m_records;
-    // Folded-key hash -> record; the folded keys themselves are not kept (a key is folded again
+    // Folded-key hash -> record; the folded keys themselves are not kept (keys are compared
     // only when two hashes meet).
     std::unordered_multimap<size_t, Record> m_byKey;
 };
