@@ -137,6 +137,9 @@ void Recordset::Open(const QString &source, Connection *connection, int, int loc
     m_params = params;
     m_lockType = lockType;
     m_columns = std::move(columns);
+    m_columnIndex.clear();
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        m_columnIndex.insert(m_columns[i], int(i));
     m_columnTypes = std::move(types);
     m_idColumn = idColumn;
     m_keysStale = true;
@@ -263,6 +266,8 @@ bool Recordset::Eof()
 
 int Recordset::columnIndex(const QString &name) const
 {
+    if (const auto it = m_columnIndex.constFind(name); it != m_columnIndex.constEnd())
+        return it.value();
     for (size_t i = 0; i < m_columns.size(); ++i)
         if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
@@ -371,21 +376,16 @@ void Recordset::Update()
     pending.swap(m_pending);
     m_adding = false;
 
-    QStringList names, marks;
-    for (const auto &entry : pending) {
-        names.append(quoted(m_columns[size_t(entry.first)]));
-        marks.append(adding ? QStringLiteral("?") : QStringLiteral("%1 = ?").arg(names.last()));
-    }
-    QString sql;
-    if (adding)
-        sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
-                              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                    .arg(quoted(m_table), names.join(QLatin1Char(',')),
-                                         marks.join(QLatin1Char(',')));
+    // The statement depends only on which fields are written: keep one per set of fields.
+    QString key = adding ? QStringLiteral("+") : QStringLiteral("=");
+    for (const auto &entry : pending)
+        key += QChar(ushort(entry.first + 1));
+    sqlite3_stmt *stmt = nullptr;
+    if (const auto it = m_writeStatements.find(key); it != m_writeStatements.end())
+        stmt = it->second;
     else
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
-                  .arg(quoted(m_table), marks.join(QLatin1Char(',')));
-    sqlite3_stmt *stmt = prepared(sql);
+        stmt =
+            m_writeStatements.emplace(key, prepared(writeStatement(adding, pending))).first->second;
     int index = 1;
     for (const auto &entry : pending)
         bind(stmt, index++, entry.second);
@@ -405,6 +405,22 @@ void Recordset::Update()
         m_position = m_keys.size() - 1;
     }
     m_cachedPosition = size_t(-1);
+}
+
+QString Recordset::writeStatement(bool adding, const std::map<int, QVariant> &pending) const
+{
+    QStringList names, marks;
+    for (const auto &entry : pending) {
+        names.append(quoted(m_columns[size_t(entry.first)]));
+        marks.append(adding ? QStringLiteral("?") : QStringLiteral("%1 = ?").arg(names.last()));
+    }
+    if (!adding)
+        return QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
+            .arg(quoted(m_table), marks.join(QLatin1Char(',')));
+    if (names.isEmpty())
+        return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table));
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(quoted(m_table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
 }
 
 void Recordset::Delete(int)
@@ -491,6 +507,7 @@ sqlite3_stmt *Recordset::prepared(const QString &sql)
 
 void Recordset::finalizeStatements()
 {
+    m_writeStatements.clear();
     for (auto &entry : m_statements)
         sqlite3_finalize(entry.second);
     m_statements.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -100,6 +101,7 @@ private:
     void ensureKeys();
     void skipDeleted();
     int columnIndex(const QString &name) const;
+    QString writeStatement(bool adding, const std::map<int, QVariant> &pending) const;
     bool deleteAt(size_t position);
     sqlite3_stmt *prepared(const QString &sql);
     void finalizeStatements();
@@ -116,7 +118,9 @@ private:
     std::vector<QString> m_columns;
     std::vector<QString> m_columnTypes;
     int m_idColumn = -1;
+    QHash<QString, int> m_columnIndex; // exact names; other spellings are found by a scan
     std::map<QString, sqlite3_stmt *> m_statements;
+    std::map<QString, sqlite3_stmt *> m_writeStatements; // by the set of fields written
 
     // The keyset: the source's row keys in its order, and which of them this set deleted.
     std::vector<qint64> m_keys;
