@@ -52,7 +52,10 @@ class SystemFolderLister : public FolderLister
 public:
     QByteArray GetFolder(const QString &path) override
     {
-        const QByteArray folder = absoluteClean(QFile::encodeName(path));
+        const QByteArray native = QFile::encodeName(path);
+        if (native.contains('\0')) // the system would read only the part before it
+            raiseOsError(ENAMETOOLONG, OsObject::Folder);
+        const QByteArray folder = absoluteClean(native);
         struct stat st;
         if (::stat(folder.constData(), &st) != 0)
             raiseOsError(errno, OsObject::Folder);

@@ -76,6 +76,7 @@ private Q_SLOTS:
         QTest::newRow("a file") << base + "/file.txt" << QString() << 76;
         QTest::newRow("under a file") << base + "/file.txt/x" << QString() << 76;
         QTest::newRow("leading blank") << " " + base << QString() << 76;
+        QTest::newRow("nul") << base + QChar(0) + "x" << QString() << 52;
     }
     void getFolderResolvesTheTypedPath()
     {
