@@ -209,8 +209,10 @@ private Q_SLOTS:
         f.indexer.IndexFolder(f.tree());
         QCOMPARE(f.rows(QStringLiteral("Accessed, Modified")),
                  QStringList("2002-03-04|2002-03-04"));
+        // The birth time (today) where the filesystem keeps one, else the last write.
         const QString today = QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate);
-        QCOMPARE(f.rows(QStringLiteral("Created")), QStringList(today));
+        const QString created = f.rows(QStringLiteral("Created")).value(0);
+        QVERIFY2(created == today || created == QLatin1String("2002-03-04"), qPrintable(created));
     }
 
     // A link to a folder is not followed (no endless walk); a file that cannot be read gets no
