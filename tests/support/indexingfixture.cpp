@@ -3,6 +3,7 @@
 #include "platform/app.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
+#include "support/testcatalogue.h"
 
 #include <QFile>
 #include <QtTest>
@@ -24,15 +25,7 @@ bool FixedVolumeQuery::GetVolumeInformation(const QString &rootPath, QString &an
 
 IndexingFixture::IndexingFixture()
 {
-    QFile schema(QStringLiteral(VELLUMARK_SCHEMA));
-    if (!schema.open(QIODevice::ReadOnly))
-        qFatal("cannot read the schema");
-    const QByteArray catalogue = QFile::encodeName(m_catalogue.path() + "/data.mdb");
-    sqlite3 *db = nullptr;
-    if (sqlite3_open(catalogue.constData(), &db) != SQLITE_OK ||
-        sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        qFatal("cannot make the catalogue: %s", sqlite3_errmsg(db));
-    sqlite3_close(db);
+    TestCatalogue::create(m_catalogue.path());
     App::setPathForTesting(m_catalogue.path());
     workspace.Form_Load();
     pointer.shapes.clear();
