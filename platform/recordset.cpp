@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -39,10 +40,21 @@ bool isDateType(const QString &declared)
 QVariant storedValue(const QVariant &value)
 {
     switch (value.typeId()) {
-    case QMetaType::QDate:
-        return value.toDate().toString(Qt::ISODate);
+    case QMetaType::QDate: {
+        // Written once per date of every indexed file: formatted by hand, not by the locale.
+        const QDate d = value.toDate();
+        if (!d.isValid())
+            return QVariant(); // no date is no value, not an empty text
+        if (d.year() < 1 || d.year() > 9999)
+            return d.toString(Qt::ISODate);
+        char text[11];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year(), d.month(), d.day());
+        return QString::fromLatin1(text, 10);
+    }
     case QMetaType::QDateTime: {
         const QDateTime dt = value.toDateTime();
+        if (!dt.isValid())
+            return QVariant();
         if (dt.time() == QTime(0, 0))
             return dt.date().toString(Qt::ISODate);
         return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
