@@ -151,14 +151,14 @@ void frmMain::cmdSearch_Click()
 
 void frmMain::cmdExecuteFile_Click()
 {
-    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); })
-        .cmdExecuteFile_Click();
+    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] {
+        cmdRemove_Click();
+    }).cmdExecuteFile_Click();
 }
 
 void frmMain::OpenFile(QString file)
 {
-    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); })
-        .OpenFile(file);
+    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); }).OpenFile(file);
 }
 
 void frmMain::cmdRemove_Click()
@@ -173,8 +173,9 @@ void frmMain::lvwFiles_DblClick()
 
 void frmMain::lvwFiles_KeyDown(int keyCode, int shift)
 {
-    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); })
-        .lvwFiles_KeyDown(keyCode, shift);
+    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] {
+        cmdRemove_Click();
+    }).lvwFiles_KeyDown(keyCode, shift);
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

@@ -1,8 +1,9 @@
 #include "catalogue/removal.h"
 #include "catalogue/search.h"
 #include "platform/mousepointer.h"
-#include "support/queueddialogs.h"
 #include "support/cataloguefixture.h"
+#include "support/queueddialogs.h"
+#include "support/testcatalogue.h"
 #include "window/workspace.h"
 
 #include <QtTest>
@@ -22,13 +23,6 @@ QStringList tableFiles(sqlite3 *db)
     return files;
 }
 
-QStringList listedFiles(const Workspace &workspace)
-{
-    QStringList files;
-    for (int row = 0; row < workspace.lvwFiles.count(); ++row)
-        files << workspace.lvwFiles.text(row, 2);
-    return files;
-}
 } // namespace
 
 class TestRemoval : public QObject
@@ -116,7 +110,7 @@ void TestRemoval::remove()
     for (const QString &file : remaining)
         if (file.contains(search))
             expectedList << file;
-    QStringList listed = listedFiles(workspace);
+    QStringList listed = TestCatalogue::listed(workspace.lvwFiles);
     listed.sort();
     expectedList.sort();
     QCOMPARE(listed, expectedList);

@@ -3,6 +3,7 @@
 #include "platform/recordset.h"
 #include "support/cataloguefixture.h"
 #include "support/queueddialogs.h"
+#include "support/testcatalogue.h"
 #include "window/workspace.h"
 
 #include <QtTest>
@@ -15,13 +16,6 @@ enum IndexMode { SchemaIndex, IndexMadeAtLoad, NoIndex };
 const char DropIndex[] =
     "DROP TRIGGER FilesNameUpdate; DROP TABLE FilesNameState; DROP TABLE FilesName;";
 
-QStringList listedFiles(const Workspace &workspace)
-{
-    QStringList files;
-    for (int row = 0; row < workspace.lvwFiles.count(); ++row)
-        files << workspace.lvwFiles.text(row, 2);
-    return files;
-}
 } // namespace
 
 // The search button against a real catalogue, with its name index, one made when the catalogue
@@ -114,7 +108,7 @@ void TestSearch::search()
     } else {
         QVERIFY(boxes.messages().isEmpty());
         QCOMPARE(caption, ShowAllCaption);
-        QCOMPARE(listedFiles(workspace), expected);
+        QCOMPARE(TestCatalogue::listed(workspace.lvwFiles), expected);
     }
 }
 
@@ -130,7 +124,7 @@ void TestSearch::showAllBringsBackRowsAddedInTheSearchView()
     boxes.queueInput("alp");
     QString caption = SearchCaption;
     cmdSearch_Click(workspace, caption);
-    QCOMPARE(listedFiles(workspace), QStringList{"alpha.txt"});
+    QCOMPARE(TestCatalogue::listed(workspace.lvwFiles), QStringList{"alpha.txt"});
 
     // Rows added through the search recordset, as the indexer adds them.
     for (const char *file : {"alpine.txt", "gamma.txt"}) {
@@ -140,11 +134,11 @@ void TestSearch::showAllBringsBackRowsAddedInTheSearchView()
         workspace.rsFiles.Update();
     }
     workspace.RefreshLv();
-    QCOMPARE(listedFiles(workspace), (QStringList{"alpha.txt", "alpine.txt"}));
+    QCOMPARE(TestCatalogue::listed(workspace.lvwFiles), (QStringList{"alpha.txt", "alpine.txt"}));
 
     cmdSearch_Click(workspace, caption);
     QCOMPARE(caption, SearchCaption);
-    QStringList files = listedFiles(workspace);
+    QStringList files = TestCatalogue::listed(workspace.lvwFiles);
     files.sort();
     QCOMPARE(files, (QStringList{"alpha.txt", "alpine.txt", "beta.txt", "gamma.txt"}));
     QCOMPARE(workspace.rsFiles.lockType(), int(adLockPessimistic));
@@ -173,7 +167,7 @@ void TestSearch::failingSearchBringsBackTheFullView()
     QCOMPARE(caption, SearchCaption);
     QVERIFY(workspace.rsFiles.isOpen());
     QCOMPARE(workspace.rsFiles.source(), QStringLiteral("Files"));
-    QCOMPARE(listedFiles(workspace), QStringList{"alpha.txt"});
+    QCOMPARE(TestCatalogue::listed(workspace.lvwFiles), QStringList{"alpha.txt"});
     QCOMPARE(pointer.mousePointer(), int(vbDefault));
 }
 
@@ -192,7 +186,7 @@ void TestSearch::readOnlyCatalogueIsSearchedExactly()
     boxes.queueInput("alpha");
     QString caption = SearchCaption;
     cmdSearch_Click(workspace, caption);
-    QCOMPARE(listedFiles(workspace), (QStringList{"alpha.txt", "ALPHABET.txt"}));
+    QCOMPARE(TestCatalogue::listed(workspace.lvwFiles), (QStringList{"alpha.txt", "ALPHABET.txt"}));
     QVERIFY(boxes.messages().isEmpty());
 }
 

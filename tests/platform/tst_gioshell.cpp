@@ -1,7 +1,7 @@
 #include "platform/gioshell.h"
 #include "platform/mousepointer.h"
-#include "support/queueddialogs.h"
 #include "support/cataloguefixture.h"
+#include "support/queueddialogs.h"
 #include "window/launcher.h"
 #include "window/workspace.h"
 

@@ -55,20 +55,5 @@ bool IndexingFixture::exec(const QString &sql)
 
 QStringList IndexingFixture::rows(const QString &columns)
 {
-    QStringList result;
-    sqlite3_stmt *stmt = nullptr;
-    const QByteArray sql = QStringLiteral("SELECT %1 FROM Files ORDER BY ID").arg(columns).toUtf8();
-    if (sqlite3_prepare_v2(workspace.cnCatalogue.handle(), sql.constData(), -1, &stmt, nullptr) !=
-        SQLITE_OK)
-        qFatal("bad query %s", sql.constData());
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        QStringList cells;
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, i));
-            cells << (text ? QString::fromUtf8(text) : QStringLiteral("<null>"));
-        }
-        result << cells.join(QLatin1Char('|'));
-    }
-    sqlite3_finalize(stmt);
-    return result;
+    return TestCatalogue::rows(m_catalogue.filePath(QStringLiteral("data.mdb")), columns);
 }

@@ -1,5 +1,7 @@
 #include "support/testcatalogue.h"
 
+#include "window/cataloguelist.h"
+
 #include <QFile>
 #include <QtTest>
 
@@ -57,6 +59,14 @@ QStringList rows(const QString &file, const QString &fields)
     sqlite3_finalize(stmt);
     sqlite3_close(db);
     return result;
+}
+
+QStringList listed(const CatalogueList &list, int subItem)
+{
+    QStringList cells;
+    for (int row = 0; row < list.count(); ++row)
+        cells.append(list.text(row, subItem));
+    return cells;
 }
 
 } // namespace TestCatalogue

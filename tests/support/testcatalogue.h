@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class CatalogueList;
+
 // Makes catalogues for tests from the project's schema, and reads them back directly.
 namespace TestCatalogue {
 
@@ -12,5 +14,8 @@ QString create(const QString &dir, const QString &fileName = QStringLiteral("dat
 void exec(const QString &file, const QString &sql);
 // One text per row: the named fields joined by "|", in ID order.
 QStringList rows(const QString &file, const QString &fields = QStringLiteral("File"));
+
+// The list's cells of one sub-item (2: File), top to bottom, as the list shows them.
+QStringList listed(const CatalogueList &list, int subItem = 2);
 
 } // namespace TestCatalogue

@@ -29,14 +29,6 @@ class TestCatalogueList : public QObject
         return ws;
     }
 
-    static QStringList column(const CatalogueList &list, int subItem)
-    {
-        QStringList cells;
-        for (int row = 0; row < list.count(); ++row)
-            cells.append(list.text(row, subItem));
-        return cells;
-    }
-
 private Q_SLOTS:
     void init()
     {
@@ -61,10 +53,11 @@ private Q_SLOTS:
                                            "('/d', 'b.txt', NULL, NULL), ('/d', 'c.txt', '', NULL);"
                                            "DELETE FROM Files WHERE File = 'c.txt'"));
         ws->RefreshLv();
-        QCOMPARE(column(ws->lvwFiles, 2), QStringList({"a.txt", "b.txt"}));
-        QCOMPARE(column(ws->lvwFiles, 0), QStringList({"1", "2"}));
-        QCOMPARE(column(ws->lvwFiles, 3), QStringList({"1,234", ""}));
-        QCOMPARE(column(ws->lvwFiles, 4), QStringList({"", ""})); // Type is never filled
+        QCOMPARE(TestCatalogue::listed(ws->lvwFiles, 2), QStringList({"a.txt", "b.txt"}));
+        QCOMPARE(TestCatalogue::listed(ws->lvwFiles, 0), QStringList({"1", "2"}));
+        QCOMPARE(TestCatalogue::listed(ws->lvwFiles, 3), QStringList({"1,234", ""}));
+        QCOMPARE(TestCatalogue::listed(ws->lvwFiles, 4),
+                 QStringList({"", ""})); // Type is never filled
         QVERIFY(ws->lvwFiles.text(0, 7).contains(QLatin1String("2003")));
         QCOMPARE(ws->lvwFiles.text(1, 7), QString());
         QVERIFY(ws->rsFiles.Eof());
@@ -113,10 +106,10 @@ private Q_SLOTS:
         ws->RefreshLv();
         ws->lvwFiles.model()->sort(column, Qt::AscendingOrder);
         QStringList expected = ascending;
-        QCOMPARE(TestCatalogueList::column(ws->lvwFiles, 2), expected);
+        QCOMPARE(TestCatalogue::listed(ws->lvwFiles), expected);
         ws->lvwFiles.model()->sort(column, Qt::DescendingOrder);
         std::reverse(expected.begin(), expected.end());
-        QCOMPARE(TestCatalogueList::column(ws->lvwFiles, 2), expected);
+        QCOMPARE(TestCatalogue::listed(ws->lvwFiles), expected);
 
         // The order holds through a refill, with rows added meanwhile in their place.
         TestCatalogue::exec(m_file, QStringLiteral("INSERT INTO Files (File, Size, Created) "
@@ -124,7 +117,7 @@ private Q_SLOTS:
         ws->RefreshLv();
         QCOMPARE(ws->lvwFiles.count(), 5);
         QCOMPARE(ws->lvwFiles.sortOrder(), 1);
-        const QStringList after = TestCatalogueList::column(ws->lvwFiles, 2);
+        const QStringList after = TestCatalogue::listed(ws->lvwFiles);
         QStringList withoutNew = after;
         withoutNew.removeAll(QStringLiteral("aaa"));
         QCOMPARE(withoutNew, expected);
