@@ -1,6 +1,7 @@
 #include "support/cataloguefixture.h"
 
 #include "platform/app.h"
+#include "support/testcatalogue.h"
 
 #include <QFile>
 #include <QtTest>
@@ -9,16 +10,12 @@
 
 CatalogueFixture::CatalogueFixture()
 {
-    QFile schema(QStringLiteral(VELLUMARK_SOURCE_DIR "/catalogue/schema.sql"));
-    if (!m_dir.isValid() || !schema.open(QIODevice::ReadOnly))
+    const QByteArray file = QFile::encodeName(TestCatalogue::create(m_dir.path()));
+    if (!m_dir.isValid() || sqlite3_open(file.constData(), &m_db) != SQLITE_OK)
         qFatal("cannot make a test catalogue");
-    const QByteArray file = QFile::encodeName(m_dir.filePath(QStringLiteral("data.mdb")));
-    if (sqlite3_open(file.constData(), &m_db) != SQLITE_OK)
-        qFatal("cannot open %s", file.constData());
     sqlite3_busy_timeout(m_db, 5000);
     // A test's catalogue need not survive a power cut: no waiting for the disk.
     exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;"));
-    exec(QString::fromUtf8(schema.readAll()));
     App::setPathForTesting(m_dir.path());
 }
 
@@ -38,27 +35,19 @@ void CatalogueFixture::exec(const QString &sql)
     }
 }
 
-qint64 CatalogueFixture::addRow(const QString &path, const QString &file, const QString &archive,
-                                const QString &serial)
+void CatalogueFixture::addRow(const QString &path, const QString &file, const QString &archive)
 {
-    sqlite3_stmt *statement = nullptr;
-    sqlite3_prepare_v2(m_db,
-                       "INSERT INTO Files (Path, File, Size, Created, Accessed, Modified, "
-                       "Archive, Serial) VALUES (?, ?, '1', '2024-01-02', '2024-01-02', "
-                       "'2024-01-02', ?, ?)",
-                       -1, &statement, nullptr);
-    const QByteArray p = path.toUtf8(), f = file.toUtf8(), a = archive.toUtf8(),
-                     s = serial.toUtf8();
-    sqlite3_bind_text(statement, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
-    if (file.isNull())
-        sqlite3_bind_null(statement, 2);
-    else
-        sqlite3_bind_text(statement, 2, f.constData(), int(f.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(statement, 3, a.constData(), int(a.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(statement, 4, s.constData(), int(s.size()), SQLITE_TRANSIENT);
-    const int rc = sqlite3_step(statement);
-    sqlite3_finalize(statement);
-    if (rc != SQLITE_DONE)
-        qFatal("cannot add a row: %s", sqlite3_errmsg(m_db));
-    return sqlite3_last_insert_rowid(m_db);
+    const auto quoted = [](QString text) {
+        return text.isNull() ? QStringLiteral("NULL") : "'" + text.replace("'", "''") + "'";
+    };
+    exec(
+        QStringLiteral("INSERT INTO Files (Path, File, Size, Created, Accessed, Modified, Archive, "
+                       "Serial) VALUES (%1, %2, '1', '2024-01-02', '2024-01-02', '2024-01-02', "
+                       "%3, '1234-ABCD')")
+            .arg(quoted(path), quoted(file), quoted(archive)));
+}
+
+QStringList CatalogueFixture::files() const
+{
+    return TestCatalogue::rows(m_dir.filePath(QStringLiteral("data.mdb")));
 }

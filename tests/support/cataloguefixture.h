@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 struct sqlite3;
@@ -13,15 +13,13 @@ public:
     CatalogueFixture();
     ~CatalogueFixture();
 
-    QString folder() const { return m_dir.path(); }
-    sqlite3 *db() const { return m_db; }
-
-    // Adds a row; a null file gives a row without a name. Returns its ID.
-    qint64 addRow(const QString &path, const QString &file,
-                  const QString &archive = QStringLiteral("DISC"),
-                  const QString &serial = QStringLiteral("1234-ABCD"));
+    // Adds a row; a null file gives a row without a name.
+    void addRow(const QString &path, const QString &file,
+                const QString &archive = QStringLiteral("DISC"));
     // Runs statements on the test's own connection; fails the test on an engine error.
     void exec(const QString &sql);
+    // The File of every row, in ID order.
+    QStringList files() const;
 
 private:
     QTemporaryDir m_dir;
