@@ -1,5 +1,4 @@
 #include "platform/platformerror.h"
-#include "platform/volumequery.h"
 #include "support/indexingfixture.h"
 
 #include <QtTest>
@@ -165,21 +164,33 @@ private Q_SLOTS:
     }
 
     // A link to a folder is not followed (no endless walk); a file that cannot be read gets no
-    // size and no dates, and the next file its own.
-    void linksAndUnreadableFiles()
+    // size and no dates; a name that is not UTF-8 is shown with replacement characters, read by
+    // its bytes, and its volume asked for through the nearest folder the query can be given.
+    void unusualEntries()
     {
         IndexingFixture f;
         f.makeFile(QStringLiteral("sub/z.txt"), 5);
-        const QByteArray sub = QFile::encodeName(f.tree() + "/sub");
-        QCOMPARE(::symlink("..", (sub + "/loop").constData()), 0);
-        QCOMPARE(::symlink("gone", (sub + "/dangling").constData()), 0);
-        QCOMPARE(::symlink("z.txt", (sub + "/link.txt").constData()), 0);
+        const QByteArray tree = QFile::encodeName(f.tree()), odd = tree + "/caf\xe9";
+        QCOMPARE(::symlink("..", (tree + "/sub/loop").constData()), 0);
+        QCOMPARE(::symlink("gone", (tree + "/sub/dangling").constData()), 0);
+        QCOMPARE(::symlink("z.txt", (tree + "/sub/link.txt").constData()), 0);
+        QCOMPARE(::mkdir(odd.constData(), 0755), 0);
+        const int fd = ::open((odd + "/\xff.txt").constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0 && ::ftruncate(fd, 12) == 0);
+        ::close(fd);
         f.indexer.IndexFolder(f.tree());
-        const QString today = QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate);
-        QCOMPARE(
-            f.rows(QStringLiteral("File, Size, Accessed, Created, Modified is null")),
-            QStringList({"dangling||<null>|<null>|1", "link.txt|5|" + today + "|" + today + "|0",
-                         "z.txt|5|" + today + "|" + today + "|0"}));
+        ::unlink((odd + "/\xff.txt").constData()); // QTemporaryDir cannot name it
+        ::rmdir(odd.constData());
+        const QString bad(QChar::ReplacementCharacter),
+            t = f.tree(),
+            dates = "|" + QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate);
+        QCOMPARE(f.rows(QStringLiteral(
+                     "Path, File, Size, Archive, Accessed, Created, Modified is null")),
+                 QStringList({t + "/caf" + bad + "|" + bad + ".txt|12|DATA1" + dates + dates + "|0",
+                              t + "/sub|dangling||DATA1|<null>|<null>|1",
+                              t + "/sub|link.txt|5|DATA1" + dates + dates + "|0",
+                              t + "/sub|z.txt|5|DATA1" + dates + dates + "|0"}));
+        QCOMPARE(f.volume.asked.first(), t);
         QVERIFY(f.boxes.shown.isEmpty());
     }
 
@@ -199,24 +210,6 @@ private Q_SLOTS:
         QVERIFY(f.boxes.shown[0].text.contains(QStringLiteral("Description: refused")));
     }
 
-    void namesThatAreNotUtf8()
-    {
-        IndexingFixture f;
-        const QByteArray folder = QFile::encodeName(f.tree()) + "/caf\xe9";
-        QCOMPARE(::mkdir(folder.constData(), 0755), 0);
-        const int fd = ::open((folder + "/\xff.txt").constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0 && ::ftruncate(fd, 12) == 0); // its size read by its byte name
-        ::close(fd);
-        f.indexer.IndexFolder(f.tree());
-        QVERIFY(f.boxes.shown.isEmpty());
-        const QString bad(QChar::ReplacementCharacter);
-        QCOMPARE(f.rows(QStringLiteral("Path, File, Size, Archive, Serial")),
-                 QStringList(f.tree() + "/caf" + bad + "|" + bad + ".txt|12|DATA1|1234-5678"));
-        QCOMPARE(f.volume.asked.last(), f.tree()); // the nearest folder the query can be given
-        ::unlink((folder + "/\xff.txt").constData());
-        ::rmdir(folder.constData());
-    }
-
     // Through a real mount and the system's volume query, where this machine lets us mount.
     void mountedExt4Image()
     {
@@ -224,8 +217,7 @@ private Q_SLOTS:
         const QString image = work.path() + "/disc.img";
         const QString mount = work.path() + "/mnt";
         QDir().mkpath(mount);
-        if (!run("truncate -s 16M " + image) ||
-            !run("mkfs.ext4 -q -L DISC7 -U 0a1b2c3d-0000-4000-8000-000000000000 " + image))
+        if (!run("mkfs.ext4 -q -L DISC7 -U 0a1b2c3d-0000-4000-8000-000000000000 " + image + " 16M"))
             QSKIP("mkfs.ext4 is not available");
         if (!run("mount -o loop " + image + " " + mount))
             QSKIP("this machine refuses loop mounts");
@@ -233,10 +225,9 @@ private Q_SLOTS:
             qScopeGuard([&] { ::umount2(QFile::encodeName(mount).constData(), MNT_DETACH); });
         QVERIFY(run("(mkdir " + mount + "/docs && echo hello > " + mount + "/docs/note.txt)"));
         IndexingFixture f;
-        FolderIndexer indexer(f.workspace.cnCatalogue, f.workspace.rsFiles, f.workspace.colIndexed,
-                              f.pointer, systemVolumeQuery(), systemFolderLister(),
-                              systemFileMetadataReader());
-        indexer.IndexFolder(mount);
+        FolderIndexer(f.workspace.cnCatalogue, f.workspace.rsFiles, f.workspace.colIndexed,
+                      f.pointer)
+            .IndexFolder(mount);
         QCOMPARE(f.rows(QStringLiteral("Path, File, Size, Archive, Serial")),
                  QStringList(mount + "/docs|note.txt|6|DISC7|A1B-2C3D"));
     }
