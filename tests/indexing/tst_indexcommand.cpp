@@ -1,5 +1,5 @@
-#include "indexing/indexcommand.h"
 #include "support/indexingfixture.h"
+#include "support/testcatalogue.h"
 #include "window/frmmain.h"
 
 #include <QPushButton>
@@ -9,16 +9,17 @@ class TestIndexCommand : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // The typed text goes to the indexer as it is, and the list is refilled in every case.
+    // The main window's button gives the typed text to the indexer as it is, and refills the
+    // list in every case.
     void click_data()
     {
-        QTest::addColumn<QString>("typed"); // relative to the tree folder
+        QTest::addColumn<QString>("typed"); // the tree folder as %1
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<int>("errorBoxes");
         QTest::newRow("cancel") << QString() << QStringList() << 0;
-        QTest::newRow("missing") << QStringLiteral("nowhere") << QStringList() << 1;
-        QTest::newRow("blanks kept") << QStringLiteral("  spaced ") << QStringList("in.txt") << 0;
-        QTest::newRow("blanks not trimmed") << QStringLiteral(" plain") << QStringList() << 1;
+        QTest::newRow("blanks kept")
+            << QStringLiteral("%1/  spaced ") << QStringList("in.txt") << 0;
+        QTest::newRow("blanks not trimmed") << QStringLiteral(" %1/plain") << QStringList() << 1;
     }
     void click()
     {
@@ -28,14 +29,13 @@ private Q_SLOTS:
         IndexingFixture f;
         f.makeFile(QStringLiteral("  spaced /in.txt"));
         f.makeFile(QStringLiteral("plain/p.txt"));
+        if (!typed.isNull())
+            f.boxes.queueInput(typed.arg(f.tree()));
+        frmMain w;
+        w.Form_Load();
         // A row that only a refill brings into the list.
         QVERIFY(f.exec(QStringLiteral("INSERT INTO Files (Path, File) VALUES ('/old', 'o.txt')")));
-        if (!typed.isNull())
-            f.boxes.queueInput(typed);
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(f.tree());
-        IndexCommand(f.workspace, f.indexer).cmdIndexDirectory_Click();
-        QDir::setCurrent(previous);
+        w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
 
         QCOMPARE(f.boxes.shown.first().kind, QStringLiteral("inputbox"));
         QCOMPARE(f.boxes.shown.first().text,
@@ -43,21 +43,9 @@ private Q_SLOTS:
         QCOMPARE(f.boxes.shown.first().title, QStringLiteral("Vellumark"));
         QCOMPARE(f.boxes.messages().size(), errorBoxes);
         QCOMPARE(f.rows(QStringLiteral("File")), QStringList("o.txt") + files);
-        QCOMPARE(f.workspace.lvwFiles.count(), 1 + files.size());
-        QCOMPARE(f.pointer.mousePointer(), 0);
-    }
-
-    void mainWindowButtonIndexes()
-    {
-        IndexingFixture f;
-        f.makeFile(QStringLiteral("disc/a.txt"));
-        f.boxes.queueInput(f.tree() + QStringLiteral("/disc"));
-        frmMain w;
-        w.Form_Load();
-        w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
-        QCOMPARE(w.workspace().lvwFiles.count(), 1);
-        QCOMPARE(w.workspace().lvwFiles.text(0, 2), QStringLiteral("a.txt"));
-        QCOMPARE(w.workspace().colIndexed.Count(), 1);
+        QCOMPARE(TestCatalogue::listed(w.workspace().lvwFiles), QStringList("o.txt") + files);
+        QCOMPARE(w.workspace().colIndexed.Count(), files.size());
+        QCOMPARE(w.mousePointer(), 0);
     }
 };
 

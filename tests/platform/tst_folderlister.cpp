@@ -4,18 +4,14 @@
 
 #include <QtTest>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-void makeFile(const QByteArray &path, qint64 size = 0)
+void makeFile(const QByteArray &path)
 {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    QVERIFY(fd >= 0);
-    QCOMPARE(::ftruncate(fd, size), 0);
-    ::close(fd);
+    QVERIFY(QFile(QFile::decodeName(path)).open(QIODevice::WriteOnly));
 }
 
 int errorNumber(const std::function<void()> &operation)
@@ -35,8 +31,7 @@ class TestFolderLister : public QObject
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
-    QByteArray root() const { return QFile::encodeName(m_dir.path()); }
-    QByteArray at(const char *name) const { return root() + '/' + name; }
+    QByteArray at(const char *name) const { return QFile::encodeName(m_dir.path()) + '/' + name; }
 
 private Q_SLOTS:
     void entriesAreSortedAndLinksToFoldersSkipped()
@@ -47,16 +42,12 @@ private Q_SLOTS:
             QCOMPARE(::mkdir((tree + '/' + dir).constData(), 0755), 0);
         for (const char *file : {"z.txt", "a.txt", "B.txt", "\xc3\xa9.txt"})
             makeFile(tree + '/' + file);
-        QCOMPARE(::symlink("..", (tree + "/up").constData()), 0);     // a loop
-        QCOMPARE(::symlink("b", (tree + "/linkdir").constData()), 0); // a folder
-        QCOMPARE(::symlink("a.txt", (tree + "/linkfile").constData()), 0);
-        QCOMPARE(::symlink("gone", (tree + "/dangling").constData()), 0);
-
+        QCOMPARE(::symlink("b", (tree + "/linkdir").constData()), 0);
         FolderEntries entries;
         systemFolderLister().list(tree, entries);
         QCOMPARE(entries.subFolders, (std::vector<QByteArray>{"A", "_x", "b"}));
-        QCOMPARE(entries.files, (std::vector<QByteArray>{"B.txt", "a.txt", "dangling", "linkfile",
-                                                         "z.txt", "\xc3\xa9.txt"}));
+        QCOMPARE(entries.files,
+                 (std::vector<QByteArray>{"B.txt", "a.txt", "z.txt", "\xc3\xa9.txt"}));
     }
 
     void getFolderResolvesTheTypedPath_data()
@@ -69,13 +60,10 @@ private Q_SLOTS:
         makeFile(at("file.txt"));
         QTest::newRow("trailing separators") << base + "/p//q//" << base + "/p/q" << 0;
         QTest::newRow("dots") << base + "/p/./q/../q" << base + "/p/q" << 0;
-        QTest::newRow("root") << "/"
-                              << "/" << 0;
         QTest::newRow("relative") << "p/q" << base + "/p/q" << 0;
         QTest::newRow("missing") << base + "/nothing" << QString() << 76;
         QTest::newRow("a file") << base + "/file.txt" << QString() << 76;
         QTest::newRow("under a file") << base + "/file.txt/x" << QString() << 76;
-        QTest::newRow("leading blank") << " " + base << QString() << 76;
         QTest::newRow("nul") << base + QChar(0) + "x" << QString() << 52;
     }
     void getFolderResolvesTheTypedPath()
@@ -92,67 +80,30 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(got), folder);
     }
 
-    // Permission bits do not stop root, so the folders here fail in other ways.
-    void unreadableFolders_data()
+    // Permission bits do not stop root, so listing fails here in other ways.
+    void failures()
     {
-        QTest::addColumn<QByteArray>("path");
-        QTest::newRow("vanished") << at("vanished");
-        QTest::newRow("a file") << at("plain");
-    }
-    void unreadableFolders()
-    {
-        QFETCH(QByteArray, path);
-        QCOMPARE(::mkdir(at("vanished").constData(), 0755), 0);
-        QCOMPARE(::rmdir(at("vanished").constData()), 0);
         makeFile(at("plain"));
         FolderEntries entries;
-        QCOMPARE(errorNumber([&] { systemFolderLister().list(path, entries); }), 76);
+        QCOMPARE(errorNumber([&] { systemFolderLister().list(at("vanished"), entries); }), 76);
+        QCOMPARE(errorNumber([&] { systemFolderLister().list(at("plain"), entries); }), 76);
+        QCOMPARE(errorNumber([&] { systemFileMetadataReader().read(at("none")); }), 53);
+        QCOMPARE((FileTime{-1, 0}.utcDate()), QDate(1969, 12, 31)); // days before 1970
     }
 
-    void nonUtf8NamesAreListedAndReachable()
-    {
-        const QByteArray dir = at("bytes");
-        QCOMPARE(::mkdir(dir.constData(), 0755), 0);
-        const QByteArray name("caf\xe9\xff.txt");
-        makeFile(dir + '/' + name, 12);
-        FolderEntries entries;
-        systemFolderLister().list(dir, entries);
-        QCOMPARE(entries.files, std::vector<QByteArray>{name});
-        const QString shown = FolderLister::displayName(name);
-        QVERIFY(shown.startsWith(QStringLiteral("caf")) && shown.endsWith(QStringLiteral(".txt")));
-        QVERIFY(shown.contains(QChar(QChar::ReplacementCharacter)));
-        const FileMetadata metadata =
-            systemFileMetadataReader().read(FolderLister::childPath(dir, name));
-        QCOMPARE(metadata.size, 12);
-        ::unlink(FolderLister::childPath(dir, name).constData()); // QDir cannot name it
-    }
-
-    void creationTimeFallsBackToLastWrite_data()
-    {
-        QTest::addColumn<bool>("reported");
-        QTest::addColumn<qint64>("birth");
-        QTest::addColumn<qint64>("created");
-        QTest::newRow("birth time kept") << true << qint64(500) << qint64(500);
-        QTest::newRow("not kept") << false << qint64(500) << qint64(900);
-        QTest::newRow("kept as zero") << true << qint64(0) << qint64(900);
-    }
+    // The birth time where the filesystem keeps one (and not as zero), else the last write.
     void creationTimeFallsBackToLastWrite()
     {
-        QFETCH(bool, reported);
-        QFETCH(qint64, birth);
-        QFETCH(qint64, created);
-        struct statx st = {};
-        st.stx_mask = STATX_SIZE | STATX_ATIME | STATX_MTIME | (reported ? STATX_BTIME : 0);
-        st.stx_btime.tv_sec = birth;
-        st.stx_mtime.tv_sec = 900;
-        QCOMPARE(FileMetadataReader::fromStatx(st).created.seconds, created);
-    }
-
-    void missingFileIsFileNotFound()
-    {
-        QCOMPARE(errorNumber([&] { systemFileMetadataReader().read(at("none")); }), 53);
-        // Days before 1970 are the days they fall on.
-        QCOMPARE((FileTime{-1, 0}.utcDate()), QDate(1969, 12, 31));
+        const auto created = [](bool reported, qint64 birth) {
+            struct statx st = {};
+            st.stx_mask = STATX_SIZE | STATX_ATIME | STATX_MTIME | (reported ? STATX_BTIME : 0);
+            st.stx_btime.tv_sec = birth;
+            st.stx_mtime.tv_sec = 900;
+            return FileMetadataReader::fromStatx(st).created.seconds;
+        };
+        QCOMPARE(created(true, 500), 500);
+        QCOMPARE(created(false, 500), 900);
+        QCOMPARE(created(true, 0), 900);
     }
 };
 

@@ -1,25 +1,21 @@
 #include "support/indexingfixture.h"
 
 #include "platform/app.h"
-#include "platform/filemetadata.h"
-#include "platform/folderlister.h"
 #include "support/testcatalogue.h"
 
+#include <QDir>
 #include <QFile>
-#include <QtTest>
 
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
-bool FixedVolumeQuery::GetVolumeInformation(const QString &rootPath, QString &answer,
-                                            quint32 &number)
+bool FixedVolumeQuery::GetVolumeInformation(const QString &rootPath, QString &label,
+                                            quint32 &serial)
 {
     asked.append(rootPath);
     if (!answers)
         return false;
-    answer = label;
-    number = serial;
+    label = QStringLiteral("DATA1");
+    serial = 0x12345678;
     return true;
 }
 
@@ -35,10 +31,9 @@ QString IndexingFixture::makeFile(const QString &relative, qint64 size)
 {
     const QString path = tree() + QLatin1Char('/') + relative;
     QDir().mkpath(QFileInfo(path).path());
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0 || ::ftruncate(fd, size) != 0)
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
         qFatal("cannot make %s", qPrintable(path));
-    ::close(fd);
     return path;
 }
 

@@ -12,15 +12,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// A volume query that answers the same for every folder and remembers what it was asked.
+// A volume query answering "DATA1", 1234-5678 (unless told not to answer) for every folder, and
+// remembering what it was asked.
 class FixedVolumeQuery : public VolumeQuery
 {
 public:
     bool GetVolumeInformation(const QString &rootPath, QString &label, quint32 &serial) override;
-
     bool answers = true;
-    QString label = QStringLiteral("DATA1");
-    quint32 serial = 0x12345678;
     QStringList asked;
 };
 
@@ -33,8 +31,8 @@ public:
     QList<int> shapes;
 };
 
-// A catalogue of the test's own (made from the project's schema and opened as the main window
-// opens it), a folder to build trees in, and an indexer with a fixed volume query.
+// A catalogue of the test's own (opened as the main window opens it), a folder to build trees
+// in, and an indexer with a fixed volume query.
 class IndexingFixture
 {
 public:
@@ -43,7 +41,7 @@ public:
     QString tree() const { return m_trees.path(); }
     // Makes a file (and its folders) under tree() with this many bytes (sparse).
     QString makeFile(const QString &relative, qint64 size = 1);
-    // Runs SQL on the catalogue; fails the test on an engine error.
+    // Runs SQL on the catalogue; false (and a warning) on an engine error.
     bool exec(const QString &sql);
     // The catalogue's rows by ID, each as its texts joined by "|" (NULL as "<null>").
     QStringList rows(const QString &columns = QStringLiteral("Path, File, Archive, Serial"));
