@@ -4,19 +4,14 @@
 #include "support/testcatalogue.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <sqlite3.h>
 
-bool FixedVolumeQuery::GetVolumeInformation(const QString &rootPath, QString &label,
-                                            quint32 &serial)
+bool FixedVolumeQuery::GetVolumeInformation(const QString &, QString &label, quint32 &serial)
 {
-    asked.append(rootPath);
-    if (!answers)
-        return false;
-    label = QStringLiteral("DATA1");
+    label = QStringLiteral("DATA1"); // to be ignored when the query fails
     serial = 0x12345678;
-    return true;
+    return answers;
 }
 
 IndexingFixture::IndexingFixture()
@@ -29,23 +24,20 @@ IndexingFixture::IndexingFixture()
 
 QString IndexingFixture::makeFile(const QString &relative, qint64 size)
 {
-    const QString path = tree() + QLatin1Char('/') + relative;
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
+    QFile file(tree() + QLatin1Char('/') + relative);
+    QDir(tree()).mkpath(QFileInfo(relative).path());
     if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
-        qFatal("cannot make %s", qPrintable(path));
-    return path;
+        qFatal("cannot make %s", qPrintable(file.fileName()));
+    return file.fileName();
 }
 
 bool IndexingFixture::exec(const QString &sql)
 {
-    char *error = nullptr;
-    const int rc = sqlite3_exec(workspace.cnCatalogue.handle(), sql.toUtf8().constData(), nullptr,
-                                nullptr, &error);
-    if (rc != SQLITE_OK)
-        qWarning("%s", error);
-    sqlite3_free(error);
-    return rc == SQLITE_OK;
+    sqlite3 *db = workspace.cnCatalogue.handle();
+    const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == 0;
+    if (!ok)
+        qWarning("%s", sqlite3_errmsg(db));
+    return ok;
 }
 
 QStringList IndexingFixture::rows(const QString &columns)
