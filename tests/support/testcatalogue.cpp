@@ -1,5 +1,6 @@
 #include "support/testcatalogue.h"
 
+#include "platform/app.h"
 #include "window/cataloguelist.h"
 
 #include <QFile>
@@ -71,3 +72,36 @@ QStringList listed(const CatalogueList &list, int subItem)
 }
 
 } // namespace TestCatalogue
+
+CatalogueFixture::CatalogueFixture()
+    : m_db(TestCatalogue::openFile(TestCatalogue::create(m_dir.path())))
+{
+    sqlite3_busy_timeout(m_db, 5000);
+    // No waiting for the disk; WAL lets this connection write while the program reads.
+    exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;"));
+    App::setPathForTesting(m_dir.path());
+}
+
+CatalogueFixture::~CatalogueFixture()
+{
+    sqlite3_close(m_db);
+    App::setPathForTesting(QString());
+}
+
+void CatalogueFixture::exec(const QString &sql)
+{
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        QTest::qFail(sqlite3_errmsg(m_db), __FILE__, __LINE__);
+}
+
+void CatalogueFixture::addRow(const QString &path, const QString &file, const QString &archive)
+{
+    const auto quoted = [](QString text) {
+        return text.isNull() ? QStringLiteral("NULL") : "'" + text.replace("'", "''") + "'";
+    };
+    exec(
+        QStringLiteral("INSERT INTO Files (Path, File, Size, Created, Accessed, Modified, Archive, "
+                       "Serial) VALUES (%1, %2, '1', '2024-01-02', '2024-01-02', '2024-01-02', "
+                       "%3, '1234-ABCD')")
+            .arg(quoted(path), quoted(file), quoted(archive)));
+}

@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+struct sqlite3;
 
 class CatalogueList;
 
@@ -19,3 +22,21 @@ QStringList rows(const QString &file, const QString &fields = QStringLiteral("Fi
 QStringList listed(const CatalogueList &list, int subItem = 2);
 
 } // namespace TestCatalogue
+
+// A catalogue of a test's own in a temporary folder the program takes as App::Path; the test
+// writes to it through a second connection.
+class CatalogueFixture
+{
+public:
+    CatalogueFixture();
+    ~CatalogueFixture();
+    // A null file gives a row without a name.
+    void addRow(const QString &path, const QString &file,
+                const QString &archive = QStringLiteral("DISC"));
+    void exec(const QString &sql); // fails the test on an engine error
+    QStringList files() const { return TestCatalogue::rows(m_dir.filePath("data.mdb")); }
+
+private:
+    QTemporaryDir m_dir;
+    sqlite3 *m_db;
+};
