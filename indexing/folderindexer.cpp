@@ -1,9 +1,9 @@
 #include "indexing/folderindexer.h"
 
+#include "catalogue/errorbox.h"
 #include "indexing/colffiles.h"
 #include "indexing/volumeid.h"
 #include "platform/connection.h"
-#include "platform/dialogs.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
 #include "platform/mousepointer.h"
@@ -51,14 +51,6 @@ void bindText(sqlite3_stmt *statement, int index, const QString &text)
     sqlite3_bind_text16(statement, index,
                         text.isNull() ? reinterpret_cast<const ushort *>(u"") : text.utf16(),
                         int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
-}
-
-void showError(int number, const QString &description)
-{
-    MsgBox(QStringLiteral("An error has occurred.\r\nError: %1\r\nDescription: %2")
-               .arg(number)
-               .arg(description),
-           vbCritical, QStringLiteral("Error"));
 }
 
 QVariant dateValue(const QDate &date)
@@ -161,11 +153,11 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &folder,
         for (const QByteArray &name : entries.files)
             catalogueFile(folderPath, native, name, ownQueryPath, label, serial, catalogued);
     } catch (const PlatformError &e) {
-        showError(e.number(), e.description());
+        ShowErrorBox(e.number(), e.description());
     } catch (const std::bad_alloc &) {
-        showError(7, QStringLiteral("Out of memory"));
+        ShowErrorBox(7, QStringLiteral("Out of memory"));
     } catch (const std::exception &) {
-        showError(51, QStringLiteral("Internal error"));
+        ShowErrorBox(51, QStringLiteral("Internal error"));
     }
     m_pointer.setMousePointer(vbDefault);
     --m_depth;
