@@ -1,5 +1,7 @@
 #include "generator.h"
 
+#include "indexing/folderindexer.h"
+
 #include "catalogue/searchindex.h"
 
 #include <QDate>
@@ -22,17 +24,6 @@ const char *const Words[] = {"Blue",    "Night",  "Train",  "River",   "Glass", 
                              "Letters", "Report", "Budget", "Invoice", "Setup",  "Holiday"};
 const char *const Software[] = {"setup.exe",   "readme.txt", "license.txt", "install.ini",
                                 "autorun.inf", "data1.cab",  "data2.cab",   "manual.pdf"};
-
-// "#,###": digits in groups of three with ",", nothing for zero.
-QByteArray sizeText(qint64 size)
-{
-    if (size == 0)
-        return QByteArray("");
-    QByteArray digits = QByteArray::number(size);
-    for (int i = int(digits.size()) - 3; i > 0; i -= 3)
-        digits.insert(i, ',');
-    return digits;
-}
 
 int64_t count(sqlite3 *db)
 {
@@ -145,7 +136,7 @@ void makeCatalogue(const QString &file, qint64 rows)
                 bytes = pick(900000);
             }
             const QByteArray path = folder.toUtf8(), fileName = name.toUtf8();
-            const QByteArray size = sizeText(bytes);
+            const QByteArray size = FolderIndexer::formatSize(bytes, QLatin1Char(',')).toUtf8();
             const QDate modified = burnt.addDays(-pick(2000));
             const QByteArray created = modified.addDays(-pick(30)).toString(Qt::ISODate).toUtf8();
             const QByteArray changed = modified.toString(Qt::ISODate).toUtf8();
