@@ -89,7 +89,6 @@ public:
 
     QString source() const { return m_source; }
     int lockType() const { return m_lockType; }
-    Connection *activeConnection() const { return m_connection; }
 
 private:
     friend class Field;

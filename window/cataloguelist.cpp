@@ -24,11 +24,6 @@ QString CatalogueList::text(int row, int subItem) const
     return m_model->text(row, subItem);
 }
 
-qint64 CatalogueList::id(int row) const
-{
-    return m_model->id(row);
-}
-
 bool CatalogueList::isSelected(int row) const
 {
     return m_selection->isRowSelected(row, QModelIndex());
@@ -83,14 +78,9 @@ int CatalogueList::sortOrder() const
     return m_model->sortOrder() == Qt::AscendingOrder ? 0 : 1;
 }
 
-void CatalogueList::setSortKey(int key)
+void CatalogueList::sortBy(int key, int order)
 {
-    m_model->sort(key, m_model->sortOrder());
-}
-
-void CatalogueList::setSortOrder(int order)
-{
-    m_model->sort(m_model->sortColumn(), order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_model->sort(key, order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void CatalogueList::clear()

@@ -22,7 +22,6 @@ public:
 
     int count() const;
     QString text(int row, int subItem) const;
-    qint64 id(int row) const;
 
     bool isSelected(int row) const;
     std::vector<int> selectedRows() const; // ascending
@@ -32,8 +31,8 @@ public:
 
     int sortKey() const;
     int sortOrder() const; // 0 ascending, 1 descending
-    void setSortKey(int key);
-    void setSortOrder(int order);
+    // Orders the rows by a column (sort key 0 to 9) in that order, and keeps them so.
+    void sortBy(int key, int order);
 
     void clear();
 

@@ -114,8 +114,6 @@ QVariant CatalogueListModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role == Qt::DisplayRole)
         return text(index.row(), index.column());
-    if (role == RawTextRole)
-        return m_rows.text(storageRow(index.row()), index.column());
     return QVariant();
 }
 
@@ -131,11 +129,6 @@ QString CatalogueListModel::text(int row, int column) const
 {
     const QString raw = m_rows.text(storageRow(row), column);
     return isDateColumn(column) ? displayDate(raw) : raw;
-}
-
-qint64 CatalogueListModel::id(int row) const
-{
-    return m_rows.id(storageRow(row));
 }
 
 QString CatalogueListModel::displayDate(const QString &iso) const

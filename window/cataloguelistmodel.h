@@ -13,8 +13,6 @@ class CatalogueListModel : public QAbstractTableModel, public RowSink
 public:
     enum Column { ID, Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial };
     static constexpr int ColumnCount = 10;
-    // The raw stored text of a cell (ISO dates, sizes with separators), for tests and sorting.
-    static constexpr int RawTextRole = Qt::UserRole + 1;
 
     explicit CatalogueListModel(QObject *parent = nullptr);
 
@@ -29,8 +27,6 @@ public:
 
     // Cell text as the list shows it; column 0 is the ID.
     QString text(int row, int column) const;
-    qint64 id(int row) const;
-    bool isSorted() const { return m_sorted; }
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 

@@ -128,7 +128,7 @@ void frmMain::lvwFiles_ColumnClick(int index)
 {
     CatalogueList &list = m_workspace.lvwFiles;
     const int order = list.sortOrder() == 0 ? 1 : 0;
-    list.model()->sort(index - 1, order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    list.sortBy(index - 1, order);
     m_lvwFiles->horizontalHeader()->setSortIndicatorShown(true);
     m_lvwFiles->horizontalHeader()->setSortIndicator(index - 1, order == 0 ? Qt::AscendingOrder
                                                                            : Qt::DescendingOrder);

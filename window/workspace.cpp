@@ -28,11 +28,11 @@ void Workspace::RefreshLv()
     // Re-running the source and walking it is one pass: each row goes straight into the list.
     try {
         rsFiles.Requery(lvwFiles.model());
+        lvwFiles.model()->finishFill();
     } catch (...) {
         // A source that cannot be run leaves the list empty; the refill still ends normally.
         lvwFiles.model()->finishFill();
         lvwFiles.clear();
     }
-    lvwFiles.model()->finishFill();
     pointer.setMousePointer(vbDefault);
 }
