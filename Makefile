@@ -11,7 +11,8 @@ all: build
 deps:
 	@scripts/install-deps
 
-$(BUILD)/CMakeCache.txt:
+# After deps, also under make -j: configuring needs the packages in place.
+$(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 
 configure: deps $(BUILD)/CMakeCache.txt
