@@ -173,7 +173,7 @@ void Recordset::Close()
     m_connection = nullptr;
     m_source.clear();
     m_keys.clear();
-    m_keys.shrink_to_fit();
+    m_keys.shrink();
     m_deleted.clear();
     m_deleted.shrink_to_fit();
     m_keyIndex.clear();

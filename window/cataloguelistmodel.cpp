@@ -1,5 +1,7 @@
 #include "window/cataloguelistmodel.h"
 
+#include "window/distincttexts.h"
+
 #include <QDateTime>
 #include <QLocale>
 
@@ -49,39 +51,11 @@ qint64 dateValue(const char *data, int length)
     return digits == 14 ? value : -1;
 }
 
-struct TextKey
-{
-    quint64 prefix; // first eight bytes of the folded text, big-endian, for quick comparisons
-    quint32 offset;
-    quint32 length;
-    quint32 row;
-};
-
 struct NumberKey
 {
     qint64 value;
     quint32 row;
 };
-
-// Fold the text for a comparison without regard to case; ASCII is folded in place.
-void appendFolded(std::vector<char> &out, const char *data, int length)
-{
-    bool ascii = true;
-    for (int i = 0; i < length; ++i)
-        if (static_cast<unsigned char>(data[i]) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii) {
-        for (int i = 0; i < length; ++i) {
-            const char c = data[i];
-            out.push_back(c >= 'A' && c <= 'Z' ? char(c + 32) : c);
-        }
-        return;
-    }
-    const QByteArray folded = QString::fromUtf8(data, length).toCaseFolded().toUtf8();
-    out.insert(out.end(), folded.constBegin(), folded.constEnd());
-}
 
 } // namespace
 
@@ -196,46 +170,25 @@ void CatalogueListModel::applySort()
         for (size_t i = 0; i < n; ++i)
             m_order[i] = keys[i].row;
     } else {
-        std::vector<char> folded;
-        std::vector<TextKey> keys(n);
+        // Each row gets its text's number (rows sharing a stored cell share it without a
+        // lookup), then the rows are placed by their text's place, keeping stored order among
+        // equal texts.
+        DistinctTexts texts;
+        std::vector<quint32> number(n);
         const char *lastData = nullptr;
-        TextKey last{0, 0, 0, 0};
         for (size_t i = 0; i < n; ++i) {
             const auto [data, length] = m_rows.cell(i, column);
-            if (data != lastData || i == 0) {
-                // Rows that share a stored cell share its folded key too.
-                last.offset = quint32(folded.size());
-                appendFolded(folded, data, length);
-                last.length = quint32(folded.size()) - last.offset;
-                lastData = data;
-            }
-            keys[i] = last;
-            keys[i].row = quint32(i);
+            number[i] = i > 0 && data == lastData ? number[i - 1] : texts.add(data, length);
+            lastData = data;
         }
-        for (TextKey &key : keys) {
-            unsigned char bytes[8] = {};
-            std::memcpy(bytes, folded.data() + key.offset, std::min<size_t>(8, key.length));
-            quint64 prefix = 0;
-            for (unsigned char b : bytes)
-                prefix = (prefix << 8) | b;
-            key.prefix = prefix;
-        }
-        const char *base = folded.data();
-        std::sort(keys.begin(), keys.end(), [base](const TextKey &a, const TextKey &b) {
-            if (a.prefix != b.prefix)
-                return a.prefix < b.prefix;
-            const quint32 common = std::min(a.length, b.length);
-            if (common > 8) {
-                const int c = std::memcmp(base + a.offset + 8, base + b.offset + 8, common - 8);
-                if (c != 0)
-                    return c < 0;
-            }
-            if (a.length != b.length)
-                return a.length < b.length;
-            return a.row < b.row;
-        });
+        const std::vector<quint32> place = texts.places();
+        std::vector<quint32> start(place.size() + 1, 0);
         for (size_t i = 0; i < n; ++i)
-            m_order[i] = keys[i].row;
+            ++start[place[number[i]] + 1];
+        for (size_t p = 1; p < start.size(); ++p)
+            start[p] += start[p - 1];
+        for (size_t i = 0; i < n; ++i)
+            m_order[start[place[number[i]]]++] = quint32(i);
     }
     if (m_sortOrder == Qt::DescendingOrder)
         std::reverse(m_order.begin(), m_order.end());
