@@ -5,8 +5,6 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -194,22 +192,26 @@ void CatalogueListModel::applySort()
         std::reverse(m_order.begin(), m_order.end());
 }
 
-void CatalogueListModel::clear()
+void CatalogueListModel::refill(Recordset &rs)
 {
     beginResetModel();
     m_rows.clear();
     m_order.clear();
+    try {
+        rs.Requery(this);
+    } catch (...) {
+        // A source that cannot be run leaves the list empty; the refill still ends normally.
+        m_rows.clear();
+    }
+    m_rows.release();
+    if (m_sorted)
+        applySort();
     endResetModel();
 }
 
 void CatalogueListModel::begin(const std::vector<QString> &columns)
 {
-    if (!m_filling) {
-        beginResetModel();
-        m_filling = true;
-    }
     m_rows.clear();
-    m_order.clear();
     // Fields are found by name once per fill; a field the source lacks stays empty.
     for (int c = 0; c < ColumnCount; ++c) {
         m_sourceColumn[c] = -1;
@@ -219,36 +221,14 @@ void CatalogueListModel::begin(const std::vector<QString> &columns)
     }
 }
 
-void CatalogueListModel::row(sqlite3_stmt *statement)
+void CatalogueListModel::row(qint64 id, const RowCell *cells)
 {
-    const char *cells[CatalogueRows::SubItemCount];
+    const char *texts[CatalogueRows::SubItemCount];
     int lengths[CatalogueRows::SubItemCount];
     for (int c = 1; c < ColumnCount; ++c) {
         const int source = m_sourceColumn[c];
-        cells[c - 1] = nullptr;
-        lengths[c - 1] = 0;
-        if (source < 0)
-            continue;
-        // Text first: only a missing text needs the type asked, to tell null from empty.
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, source));
-        if (text) {
-            cells[c - 1] = text;
-            lengths[c - 1] = sqlite3_column_bytes(statement, source);
-        } else if (sqlite3_column_type(statement, source) != SQLITE_NULL) {
-            cells[c - 1] =
-                ""; // the engine could not give the text: an empty cell, never a shifted one
-        }
+        texts[c - 1] = source < 0 ? nullptr : cells[source].data;
+        lengths[c - 1] = source < 0 ? 0 : cells[source].length;
     }
-    m_rows.append(sqlite3_column_int64(statement, m_sourceColumn[ID]), cells, lengths);
-}
-
-void CatalogueListModel::finishFill()
-{
-    if (!m_filling)
-        return;
-    m_rows.release();
-    if (m_sorted)
-        applySort();
-    m_filling = false;
-    endResetModel();
+    m_rows.append(id, texts, lengths);
 }

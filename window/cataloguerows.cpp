@@ -76,11 +76,6 @@ std::pair<const char *, int> CatalogueRows::at(quint32 ref) const
     return {reinterpret_cast<const char *>(p + 4), length};
 }
 
-bool CatalogueRows::isNull(size_t row, int subItem) const
-{
-    return subItem > 0 && m_cells[row * SubItemCount + size_t(subItem - 1)] == NullCell;
-}
-
 std::pair<const char *, int> CatalogueRows::cell(size_t row, int subItem) const
 {
     const quint32 ref = m_cells[row * SubItemCount + size_t(subItem - 1)];
