@@ -1,46 +1,16 @@
 #include "catalogue/foldednames.h"
 
-#include <QString>
-
-#include <unicode/uchar.h>
-#include <unicode/ustring.h>
+#include "catalogue/casefold.h"
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace {
-
-// Full Unicode case folding ("Straße" and "STRASSE" alike); ASCII is folded in place.
-QByteArray foldUtf8(const char *data, int length)
-{
-    QByteArray out(data, length);
-    bool ascii = true;
-    for (char &c : out) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-        if (c >= 'A' && c <= 'Z')
-            c = char(c + 32);
-    }
-    if (ascii)
-        return out;
-    const QString text = QString::fromUtf8(data, length);
-    QString folded(text.size() * 3, Qt::Uninitialized);
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t n =
-        u_strFoldCase(reinterpret_cast<UChar *>(folded.data()), int32_t(folded.size()),
-                      reinterpret_cast<const UChar *>(text.constData()), int32_t(text.size()),
-                      U_FOLD_CASE_DEFAULT, &status);
-    if (U_FAILURE(status))
-        return text.toCaseFolded().toUtf8();
-    folded.truncate(n);
-    return folded.toUtf8();
-}
 
 // Where needle first occurs in text[from, end), or end. The texts hold no NUL inside a name and
 // the needle none at all, so a hit never spans two names.
@@ -83,17 +53,19 @@ void FoldedNames::add(qint64 id, const char *data, int length)
 {
     if (!data || m_full)
         return;
-    const QByteArray folded = foldUtf8(data, length);
+    thread_local std::string folded;
+    folded.clear();
+    CaseFold::appendFolded(folded, data, length);
     const size_t at = m_text.size();
-    if (at + size_t(folded.size()) + 1 > 0xFFFFFFFFu) {
+    if (at + folded.size() + 1 > 0xFFFFFFFFu) {
         // Past what 32-bit places address: the searches read the rows instead.
         clear();
         m_full = true;
         return;
     }
-    m_text.resize(at + size_t(folded.size()) + 1);
-    std::memcpy(&m_text[at], folded.constData(), size_t(folded.size()));
-    m_text[at + size_t(folded.size())] = '\0';
+    m_text.resize(at + folded.size() + 1);
+    std::memcpy(&m_text[at], folded.data(), folded.size());
+    m_text[at + folded.size()] = '\0';
     m_starts.push_back(quint32(at));
     m_ids.push_back(id);
     m_upTo = std::max(m_upTo, id);
@@ -106,6 +78,16 @@ void FoldedNames::clear()
     m_ids.clear();
     m_upTo = -1;
     m_full = false;
+}
+
+void FoldedNames::truncate(const Mark &mark)
+{
+    if (mark.names > m_ids.size() || m_full)
+        return;
+    m_ids.resize(mark.names);
+    m_starts.resize(mark.names);
+    m_text.resize(mark.text);
+    m_upTo = mark.upTo;
 }
 
 bool FoldedNames::find(const QByteArray &literal,

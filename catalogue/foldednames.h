@@ -31,6 +31,16 @@ public:
     void clear();
     size_t size() const { return m_ids.size(); }
 
+    // What is held at one moment, to go back to when rows taken in are rolled back.
+    struct Mark
+    {
+        size_t names;
+        size_t text;
+        qint64 upTo;
+    };
+    Mark mark() const { return {m_ids.size(), m_text.size(), m_upTo}; }
+    void truncate(const Mark &mark);
+
     // The IDs, ascending, of the names that contain literal (already folded) and that accept
     // takes (given the folded name). Stops and returns false past limit hits.
     bool find(const QByteArray &literal, const std::function<bool(const char *, int)> &accept,

@@ -1,5 +1,6 @@
 #include "window/cataloguelistmodel.h"
 
+#include "catalogue/catalogue.h"
 #include "window/distincttexts.h"
 
 #include <QDateTime>
@@ -192,13 +193,13 @@ void CatalogueListModel::applySort()
         std::reverse(m_order.begin(), m_order.end());
 }
 
-void CatalogueListModel::refill(Recordset &rs)
+void CatalogueListModel::refill(Catalogue &catalogue)
 {
     beginResetModel();
     m_rows.clear();
     m_order.clear();
     try {
-        rs.Requery(this);
+        catalogue.requery(this);
     } catch (...) {
         // A source that cannot be run leaves the list empty; the refill still ends normally.
         m_rows.clear();
