@@ -43,13 +43,8 @@ void LargeBlock::shrink(size_t bytes)
     const size_t keep = roundUp(bytes);
     if (!m_data || keep * 2 >= m_capacity)
         return;
-    if (keep == 0) {
-        munmap(m_data, m_capacity);
-        m_data = nullptr;
-        m_capacity = 0;
-        return;
-    }
-    void *p = mremap(m_data, m_capacity, keep, 0);
-    if (p != MAP_FAILED)
-        m_capacity = keep;
+    // The pages stay mapped: the system takes them back only when it needs memory, and a later
+    // fill as large as before reuses them without faulting each one in again (a search view
+    // between two fills of the whole catalogue).
+    madvise(m_data + keep, m_capacity - keep, MADV_FREE);
 }
