@@ -4,6 +4,7 @@
 // tree in a folder of that name for later runs.
 #include "generator.h"
 #include "indexing/colffiles.h"
+#include "indexing/errorboxreport.h"
 #include "indexing/folderindexer.h"
 #include "platform/app.h"
 #include "platform/filemetadata.h"
@@ -122,7 +123,16 @@ int main(int argc, char **argv)
 
     QElapsedTimer timer;
     timer.start();
-    Generator::makeCatalogue(work.path() + QStringLiteral("/data.mdb"), catalogueRows);
+    // With a kept tree the catalogue is kept beside it too and copied for each run.
+    const QString catalogue = work.path() + QStringLiteral("/data.mdb");
+    if (kept.isEmpty()) {
+        Generator::makeCatalogue(catalogue, catalogueRows);
+    } else {
+        const QString keptCatalogue = QFile::decodeName(kept) + QStringLiteral(".mdb");
+        Generator::makeCatalogue(keptCatalogue, catalogueRows);
+        if (!QFile::copy(keptCatalogue, catalogue))
+            qFatal("cannot copy the kept catalogue");
+    }
     if (::mkdir(tree.constData(), 0755) == 0)
         makeTree(tree, files);
     std::fprintf(stderr, "setup: %.1f s\n", timer.nsecsElapsed() / 1e9);
@@ -138,8 +148,9 @@ int main(int argc, char **argv)
     const qint64 peakBefore = statusKb("VmHWM:");
 
     auto colIndexed = std::make_unique<colFFiles>();
-    FolderIndexer indexer(workspace.cnCatalogue, workspace.rsFiles, *colIndexed, pointer,
-                          systemVolumeQuery(), systemFolderLister(), systemFileMetadataReader());
+    ErrorBoxReport boxes;
+    FolderIndexer indexer(workspace.cnCatalogue, *colIndexed, pointer, systemVolumeQuery(),
+                          systemFolderLister(), systemFileMetadataReader(), boxes);
     const double cpuBefore = cpuSeconds();
     timer.restart();
     indexer.IndexFolder(QString::fromUtf8(tree));

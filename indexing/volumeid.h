@@ -6,9 +6,9 @@
 class VolumeQuery;
 
 // The disc identity stamped on every catalogued file. A failed query gives a label of 14 blanks
-// and leaves serial as the caller had it; no error is raised.
-void GetVolumeId(const QString &root, QString &label, QString &serial);
-void GetVolumeId(const QString &root, QString &label, QString &serial, VolumeQuery &query);
+// and leaves serial as the caller had it; no error is raised. Returns whether the query answered.
+bool GetVolumeId(const QString &root, QString &label, QString &serial);
+bool GetVolumeId(const QString &root, QString &label, QString &serial, VolumeQuery &query);
 
 qint16 HiWord(qint32 value);
 qint16 LoWord(qint32 value);

@@ -118,23 +118,37 @@ SystemVolumeQuery::~SystemVolumeQuery()
 bool SystemVolumeQuery::GetVolumeInformation(const QString &rootPath, QString &label,
                                              quint32 &serial)
 {
-    struct stat st;
-    if (rootPath.isEmpty() || ::stat(QFile::encodeName(rootPath).constData(), &st) != 0)
+    if (rootPath.isEmpty())
         return false;
-
     Answer answer;
     if (m_mountInfo < 0) {
+        struct stat st;
+        if (::stat(QFile::encodeName(rootPath).constData(), &st) != 0)
+            return false;
         answer = ask(st.st_dev);
     } else {
         QMutexLocker lock(&m_mutex);
-        if (mountTableChanged())
+        if (mountTableChanged()) {
             m_answers.clear();
-        const auto kept = m_answers.constFind(st.st_dev);
-        if (kept != m_answers.constEnd()) {
-            answer = *kept;
+            m_lastPath.clear();
+        }
+        // The indexer asks for every file with its folder's path: while no mount changed, the
+        // same path lies on the same filesystem.
+        if (!m_lastPath.isNull() && rootPath == m_lastPath) {
+            answer = m_lastAnswer;
         } else {
-            answer = ask(st.st_dev);
-            m_answers.insert(st.st_dev, answer);
+            struct stat st;
+            if (::stat(QFile::encodeName(rootPath).constData(), &st) != 0)
+                return false;
+            const auto kept = m_answers.constFind(st.st_dev);
+            if (kept != m_answers.constEnd()) {
+                answer = *kept;
+            } else {
+                answer = ask(st.st_dev);
+                m_answers.insert(st.st_dev, answer);
+            }
+            m_lastPath = rootPath;
+            m_lastAnswer = answer;
         }
     }
     if (!answer.ok)

@@ -3,6 +3,7 @@
 #include "app/frmabout.h"
 #include "catalogue/removal.h"
 #include "catalogue/search.h"
+#include "indexing/errorboxreport.h"
 #include "indexing/folderindexer.h"
 #include "indexing/indexcommand.h"
 #include "platform/app.h"
@@ -136,8 +137,9 @@ void frmMain::lvwFiles_ColumnClick(int index)
 
 void frmMain::cmdIndexDirectory_Click()
 {
-    FolderIndexer indexer(m_workspace.cnCatalogue, m_workspace.rsFiles, m_workspace.colIndexed,
-                          m_workspace.pointer);
+    ErrorBoxReport report;
+    FolderIndexer indexer(m_workspace.cnCatalogue, m_workspace.colIndexed, m_workspace.pointer,
+                          report);
     IndexCommand(m_workspace, indexer).cmdIndexDirectory_Click();
 }
 

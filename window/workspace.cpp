@@ -1,7 +1,7 @@
 #include "window/workspace.h"
 
+#include "catalogue/duplicatelookup.h"
 #include "catalogue/searchindex.h"
-#include "indexing/folderindexer.h"
 #include "platform/app.h"
 #include "platform/mousepointer.h"
 #include "window/cataloguelistmodel.h"
@@ -15,7 +15,7 @@ void Workspace::Form_Load()
     // A catalogue that cannot take the index (read-only) is searched without it.
     SearchIndex::registerFunctions(cnCatalogue.handle());
     SearchIndex::ensure(cnCatalogue.handle());
-    FolderIndexer::prepareCatalogue(cnCatalogue);
+    DuplicateLookup::prepareCatalogue(cnCatalogue);
     rsFiles.Open(QStringLiteral("Files"), &cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
     pointer.setMousePointer(vbDefault);
     RefreshLv();

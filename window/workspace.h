@@ -23,6 +23,6 @@ public:
     Connection cnCatalogue;
     Recordset rsFiles;
     CatalogueList lvwFiles;
-    colFFiles colIndexed; // a record per row indexed; only grows
+    colFFiles colIndexed; // the records of the folder being indexed
     MousePointer &pointer;
 };

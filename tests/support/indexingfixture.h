@@ -1,5 +1,6 @@
 #pragma once
 
+#include "indexing/errorboxreport.h"
 #include "indexing/folderindexer.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
@@ -40,9 +41,9 @@ public:
     PointerLog pointer;
     FixedVolumeQuery volume;
     Workspace workspace{pointer};
-    FolderIndexer indexer{
-        workspace.cnCatalogue, workspace.rsFiles,         workspace.colIndexed, pointer, volume,
-        systemFolderLister(),  systemFileMetadataReader()};
+    ErrorBoxReport report;
+    FolderIndexer indexer{workspace.cnCatalogue, workspace.colIndexed,       pointer, volume,
+                          systemFolderLister(),  systemFileMetadataReader(), report};
 
 private:
     QTemporaryDir m_catalogue, m_trees;
