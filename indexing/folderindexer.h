@@ -83,6 +83,5 @@ private:
     QElapsedTimer m_runTimer;
     qint64 m_lastTick = 0;
     qint64 m_groupStart = 0;
-    int m_sinceCheck = 0;
     std::vector<FileRow> m_pending;
 };
