@@ -1,7 +1,14 @@
+#include "catalogue/duplicatelookup.h"
 #include "platform/platformerror.h"
 #include "support/indexingfixture.h"
+#include "support/testcatalogue.h"
 
+#include <QProcess>
 #include <QtTest>
+
+#include <sqlite3.h>
+
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,6 +28,25 @@ struct FailingLister : FolderLister
         systemFolderLister().list(folder, entries);
     }
     PlatformError error;
+};
+
+// The system's metadata reader, calling a hook with each name before reading it.
+struct HookedMetadata : FileMetadataReader
+{
+    FileMetadata read(const QByteArray &path) override
+    {
+        if (hook)
+            hook(path.mid(path.lastIndexOf('/') + 1));
+        return systemFileMetadataReader().read(path);
+    }
+    std::function<void(const QByteArray &)> hook;
+};
+
+// Shows the boxes and stops the run when told to.
+struct StoppingReport : ErrorBoxReport
+{
+    bool cancelled() override { return stop; }
+    bool stop = false;
 };
 
 } // namespace
@@ -167,6 +193,117 @@ private Q_SLOTS:
                               t + "/sub|dangling||DATA1|<null>|<null>|1",
                               t + "/sub|z.txt|5|DATA1" + dates + dates + "|0"}));
         QVERIFY(f.boxes.shown.isEmpty());
+    }
+
+    // A run ends at once, with at most one box, when it is cancelled or when the medium or the
+    // catalogue fails. A pause at b1 makes A and b1 one committed group before it ends at c1.
+    void runEndsWithOneBox_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("box"); // its description, empty for no box
+        const QStringList before{"a1", "a2", "b1", "b2"};
+        QTest::newRow("cancelled") << "cancel" << before + QStringList("c1") << QString();
+        QTest::newRow("device error") << "57" << before << "Device I/O error";
+        QTest::newRow("medium taken out")
+            << "volume" << before + QStringList("c1") << "Disk not ready";
+        QTest::newRow("catalogue locked")
+            << "lock" << QStringList({"a1", "a2", "b1"}) << "database is locked";
+    }
+    void runEndsWithOneBox()
+    {
+        QFETCH(QString, ending);
+        QFETCH(QString, box);
+        IndexingFixture f;
+        for (const char *file : {"A/a1", "A/a2", "B/b1", "B/b2", "C/c1", "C/c2", "D/d1"})
+            f.makeFile(QString::fromLatin1(file));
+        HookedMetadata metadata;
+        StoppingReport report;
+        sqlite3 *other = nullptr;
+        metadata.hook = [&](const QByteArray &name) {
+            if (name == "b1")
+                QThread::msleep(200);
+            if (name != "c1")
+                return;
+            if (ending == QLatin1String("cancel"))
+                report.stop = true;
+            else if (ending == QLatin1String("57"))
+                throw PlatformError(57, QStringLiteral("Device I/O error"));
+            else if (ending == QLatin1String("volume"))
+                f.volume.answers = false;
+            else if (sqlite3_open(QFile::encodeName(f.catalogue()).constData(), &other) != 0 ||
+                     sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != 0)
+                qFatal("cannot lock the catalogue");
+            QThread::msleep(200);
+        };
+        FolderIndexer indexer(f.workspace.cnCatalogue, f.workspace.colIndexed, f.pointer, f.volume,
+                              systemFolderLister(), metadata, report);
+        indexer.IndexFolder(f.tree());
+        sqlite3_close(other); // gives up its lock
+        QTEST(f.rows(QStringLiteral("File")), "files");
+        for (const QString &row : f.rows(QStringLiteral("Archive, Serial")))
+            QCOMPARE(row, QStringLiteral("DATA1|1234-5678"));
+        QCOMPARE(f.boxes.messages().size(), box.isEmpty() ? 0 : 1);
+        if (!box.isEmpty())
+            QVERIFY(f.boxes.messages()[0].text.endsWith("Description: " + box));
+        QCOMPARE(indexer.progress().catalogued, f.rows().size());
+        QCOMPARE(f.pointer.mousePointer(), 0);
+    }
+
+    // A catalogue on a full disk: one box, the groups written before it kept, the file whole.
+    void fullDisk()
+    {
+        IndexingFixture f;
+        QTemporaryDir disk;
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {"-t", "tmpfs", "-o", "size=640k", "tmpfs", disk.path()}) != 0)
+            QSKIP("cannot mount a small disk here");
+        const QString name(120, QLatin1Char('n'));
+        for (int i = 0; i < 3000; ++i)
+            f.makeFile(QStringLiteral("F%1/%2%3").arg(i / 100).arg(name).arg(i), 0);
+        const QString file = TestCatalogue::create(disk.path());
+        {
+            Connection cn;
+            cn.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+            cn.Open(file);
+            DuplicateLookup::prepareCatalogue(cn);
+            HookedMetadata metadata;
+            metadata.hook = [](const QByteArray &name) {
+                if (name.endsWith("n50"))
+                    QThread::msleep(200);
+            };
+            FolderIndexer indexer(cn, f.workspace.colIndexed, f.pointer, f.volume,
+                                  systemFolderLister(), metadata, f.report);
+            indexer.IndexFolder(f.tree());
+        }
+        const int written = TestCatalogue::rows(file).size();
+        QByteArray check;
+        sqlite3 *db = nullptr;
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_open(QFile::encodeName(file).constData(), &db) == SQLITE_OK &&
+            sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            check = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        QProcess::execute(QStringLiteral("umount"), {disk.path()});
+        QVERIFY2(written > 0 && written < 3000, qPrintable(QString::number(written)));
+        QCOMPARE(check, QByteArray("ok"));
+        QCOMPARE(f.boxes.messages().size(), 1);
+        QVERIFY(f.boxes.messages()[0].text.contains(QLatin1String("full")));
+    }
+
+    // The counts of a run: files written, files found already catalogued.
+    void progressCounts()
+    {
+        IndexingFixture f;
+        for (const char *file : {"A/a1", "A/a2", "b1"})
+            f.makeFile(QString::fromLatin1(file));
+        f.indexer.IndexFolder(f.tree());
+        f.makeFile(QStringLiteral("A/a3"));
+        f.indexer.IndexFolder(f.tree());
+        QCOMPARE(f.indexer.progress().catalogued, 1);
+        QCOMPARE(f.indexer.progress().skipped, 3);
     }
 
     void rowRefusedByTheEngineIsDropped()

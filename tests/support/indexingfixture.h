@@ -32,6 +32,7 @@ class IndexingFixture
 public:
     IndexingFixture();
     QString tree() const { return m_trees.path(); }
+    QString catalogue() const { return m_catalogue.filePath(QStringLiteral("data.mdb")); }
     QString makeFile(const QString &relative, qint64 size = 1); // sparse, folders made too
     bool exec(const QString &sql); // false (and a warning) on an engine error
     // The rows by ID, each as its texts joined by "|" (NULL as "<null>").
