@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 
 // Rows added by one statement: the engine's work per statement (the key counter of the table
@@ -19,6 +21,10 @@ QByteArray insertStatement(int rows)
         sql += i ? ",(?,?,?,?,?,?,?,?)" : "(?,?,?,?,?,?,?,?)";
     return sql;
 }
+
+// Pages the write-ahead log may grow to during a run before it is copied into the catalogue:
+// fewer, larger checkpoints rewrite the pages that every group touches once, not every time.
+constexpr int RunCheckpointPages = 10000;
 
 void bindText(sqlite3_stmt *statement, int index, const char *text, int length)
 {
@@ -50,6 +56,27 @@ FileRowWriter::~FileRowWriter()
 {
     sqlite3_finalize(m_single);
     sqlite3_finalize(m_batch);
+}
+
+void FileRowWriter::startRun()
+{
+    // Only a tuning: a connection that refuses it indexes all the same.
+    sqlite3 *db = m_connection.handle();
+    sqlite3_stmt *stmt = nullptr;
+    m_checkpointPages = -1;
+    if (sqlite3_prepare_v2(db, "PRAGMA wal_autocheckpoint", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        m_checkpointPages = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    if (m_checkpointPages >= 0)
+        sqlite3_wal_autocheckpoint(db, std::max(m_checkpointPages, RunCheckpointPages));
+}
+
+void FileRowWriter::endRun()
+{
+    if (m_checkpointPages >= 0)
+        sqlite3_wal_autocheckpoint(m_connection.handle(), m_checkpointPages);
+    m_checkpointPages = -1;
 }
 
 bool FileRowWriter::isCatalogueFailure(int engineError)
@@ -98,7 +125,7 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
                                 Result &result)
 {
     const FileRow &first = rows[begin];
-    m_lookup.namesIn(first.path, first.label, first.serial, m_names);
+    m_lookup.names(first.path, first.label, first.serial, m_names);
     size_t batch[BatchRows];
     int count = 0;
     for (size_t at = begin; at <= end; ++at) {

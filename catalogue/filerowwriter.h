@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalogue/duplicatelookup.h"
 #include "catalogue/filerow.h"
+#include "catalogue/folderlookup.h"
 #include "platform/platformerror.h"
 
 #include <vector>
@@ -39,6 +39,10 @@ public:
     // error): then nothing of the group is written.
     Result write(const std::vector<FileRow> &rows);
 
+    // Around a run of groups: the catalogue's write-ahead log is copied back less often meanwhile.
+    void startRun();
+    void endRun();
+
     // Whether an engine error is a failure of the whole catalogue rather than of one row.
     static bool isCatalogueFailure(int engineError);
 
@@ -49,8 +53,9 @@ private:
     sqlite3_stmt *statement(int count);
 
     Connection &m_connection;
-    DuplicateLookup m_lookup;
-    NameSet m_names;
+    FolderLookup m_lookup;
+    QSet<QByteArray> m_names;
     sqlite3_stmt *m_single = nullptr;
     sqlite3_stmt *m_batch = nullptr;
+    int m_checkpointPages = -1; // the catalogue's own setting, during a run
 };

@@ -1,5 +1,6 @@
 #include "indexing/folderindexer.h"
 
+#include "catalogue/catalogue.h"
 #include "catalogue/filerowwriter.h"
 #include "indexing/colffiles.h"
 #include "indexing/volumeid.h"
@@ -12,8 +13,6 @@
 
 #include <QLocale>
 #include <QStringBuilder>
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstring>
@@ -29,26 +28,11 @@ constexpr size_t GroupRows = 50000;
 // How often the report hears of the run.
 constexpr qint64 TickMs = 50;
 
-// Pages the write-ahead log may grow to during a run before it is copied into the catalogue:
-// fewer, larger checkpoints rewrite the pages that every group touches once, not every time.
-constexpr int RunCheckpointPages = 10000;
-
 // The medium's own failures: a device error, a medium that is not there.
 constexpr int DeviceIoError = 57;
 constexpr int DiskNotReady = 71;
 constexpr int FileNotFound = 53;
 constexpr int PathNotFound = 76;
-
-int walAutocheckpoint(sqlite3 *db)
-{
-    sqlite3_stmt *stmt = nullptr;
-    int pages = -1;
-    if (sqlite3_prepare_v2(db, "PRAGMA wal_autocheckpoint", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        pages = sqlite3_column_int(stmt, 0);
-    sqlite3_finalize(stmt);
-    return pages;
-}
 
 bool isAscii(const QByteArray &bytes)
 {
@@ -153,18 +137,12 @@ struct FolderIndexer::Folder
     QByteArray serialUtf8;
 };
 
-FolderIndexer::FolderIndexer(Connection &cnCatalogue, colFFiles &colIndexed, MousePointer &pointer,
-                             VolumeQuery &volumes, FolderLister &lister,
-                             FileMetadataReader &metadata, IndexingReport &report)
-    : m_connection(cnCatalogue), m_colIndexed(colIndexed), m_pointer(pointer), m_volumes(volumes),
+FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, MousePointer &pointer,
+                             IndexingReport &report, VolumeQuery &volumes, FolderLister &lister,
+                             FileMetadataReader &metadata)
+    : m_catalogue(catalogue), m_colIndexed(colIndexed), m_pointer(pointer), m_volumes(volumes),
       m_lister(lister), m_metadata(metadata), m_report(report),
-      m_writer(std::make_unique<FileRowWriter>(cnCatalogue))
-{}
-
-FolderIndexer::FolderIndexer(Connection &cnCatalogue, colFFiles &colIndexed, MousePointer &pointer,
-                             IndexingReport &report)
-    : FolderIndexer(cnCatalogue, colIndexed, pointer, systemVolumeQuery(), systemFolderLister(),
-                    systemFileMetadataReader(), report)
+      m_writer(std::make_unique<FileRowWriter>(catalogue.cnCatalogue()))
 {}
 
 FolderIndexer::~FolderIndexer() = default;
@@ -180,7 +158,6 @@ void FolderIndexer::IndexFolder(const QString &path)
 {
     if (path.isEmpty())
         return;
-    sqlite3 *db = m_connection.handle();
     const QString group = QLocale::system().groupSeparator();
     m_separator = group.isEmpty() ? QByteArrayLiteral(",") : QString(group.at(0)).toUtf8();
     m_root.clear();
@@ -191,10 +168,7 @@ void FolderIndexer::IndexFolder(const QString &path)
     m_runTimer.start();
     m_lastTick = 0;
     m_groupStart = 0;
-    // Only a tuning: a connection that refuses it indexes all the same.
-    const int checkpointPages = walAutocheckpoint(db);
-    if (checkpointPages >= 0)
-        sqlite3_wal_autocheckpoint(db, std::max(checkpointPages, RunCheckpointPages));
+    m_writer->startRun();
 
     try {
         try {
@@ -208,14 +182,13 @@ void FolderIndexer::IndexFolder(const QString &path)
         flush();
     } catch (const RunFailure &failure) {
         m_pending.clear();
-        m_report.runFailed(failure);
+        m_report.runFailed(failure.number(), failure.description());
     }
     m_pending.clear();
     m_pending.shrink_to_fit();
     m_colIndexed.Clear();
     m_metadata.release();
-    if (checkpointPages >= 0)
-        sqlite3_wal_autocheckpoint(db, checkpointPages);
+    m_writer->endRun();
     m_progress.folder.clear();
     m_progress.elapsedMs = m_runTimer.elapsed();
     m_report.progress(m_progress);
@@ -260,16 +233,16 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
             endsRunIfMediumFailed(e);
             // Rows gathered so far are written before a box holds the run up.
             flush();
-            m_report.folderFailed(e);
+            m_report.folderFailed(e.number(), e.description());
         } catch (...) {
             m_pointer.setMousePointer(vbDefault);
             --m_depth;
             throw;
         }
     } catch (const std::bad_alloc &) {
-        m_report.folderFailed(PlatformError(7, QStringLiteral("Out of memory")));
+        m_report.folderFailed(7, QStringLiteral("Out of memory"));
     } catch (const std::exception &) {
-        m_report.folderFailed(PlatformError(51, QStringLiteral("Internal error")));
+        m_report.folderFailed(51, QStringLiteral("Internal error"));
     }
     // The records of a folder's rows are not kept past its invocation: nothing reads them.
     m_colIndexed.Clear();
@@ -390,5 +363,5 @@ void FolderIndexer::flush()
     m_progress.catalogued += result.written;
     m_progress.skipped += result.skipped;
     for (const FileRowWriter::Refusal &refusal : result.refused)
-        m_report.folderFailed(refusal.error);
+        m_report.folderFailed(refusal.error.number(), refusal.error.description());
 }

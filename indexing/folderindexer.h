@@ -11,12 +11,13 @@
 #include <memory>
 #include <vector>
 
+class Catalogue;
 class colFFiles;
-class Connection;
 class FileMetadataReader;
 class FileRowWriter;
 class FolderLister;
 class MousePointer;
+class PlatformError;
 class VolumeQuery;
 
 // Catalogues a folder tree: one row of table Files per file not yet catalogued (same folder,
@@ -31,12 +32,9 @@ class VolumeQuery;
 class FolderIndexer
 {
 public:
-    FolderIndexer(Connection &cnCatalogue, colFFiles &colIndexed, MousePointer &pointer,
-                  VolumeQuery &volumes, FolderLister &lister, FileMetadataReader &metadata,
-                  IndexingReport &report);
-    // With the system's volume query, folder lister and metadata reader.
-    FolderIndexer(Connection &cnCatalogue, colFFiles &colIndexed, MousePointer &pointer,
-                  IndexingReport &report);
+    FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, MousePointer &pointer,
+                  IndexingReport &report, VolumeQuery &volumes, FolderLister &lister,
+                  FileMetadataReader &metadata);
     ~FolderIndexer();
     FolderIndexer(const FolderIndexer &) = delete;
     FolderIndexer &operator=(const FolderIndexer &) = delete;
@@ -60,11 +58,11 @@ private:
     void indexFolder(const QString &path, const QByteArray &folder, const QString &queryPath);
     void catalogueFiles(Folder &folder, const std::vector<QByteArray> &names);
     void volumeOf(Folder &folder);
-    void endsRunIfMediumFailed(const class PlatformError &error);
+    void endsRunIfMediumFailed(const PlatformError &error);
     void tick();
     void flush();
 
-    Connection &m_connection;
+    Catalogue &m_catalogue;
     colFFiles &m_colIndexed;
     MousePointer &m_pointer;
     VolumeQuery &m_volumes;

@@ -3,8 +3,6 @@
 #include <QString>
 #include <QtGlobal>
 
-class PlatformError;
-
 // Where a run of the indexer stands.
 struct IndexingProgress
 {
@@ -14,17 +12,18 @@ struct IndexingProgress
     qint64 elapsedMs = 0;
 };
 
-// What the indexer tells the one who started it, and the one question it asks: whether to stop.
+// What the folder indexer tells the one who runs it, and the one thing it asks: whether to
+// stop. It shows nothing itself.
 class IndexingReport
 {
 public:
     virtual ~IndexingReport() = default;
-    // Called several times a second while a run lasts, and once at its end.
+    // A folder's invocation ended with this error; the walk goes on above it.
+    virtual void folderFailed(int number, const QString &description) = 0;
+    // A failure of the catalogue or of the medium ended the whole run.
+    virtual void runFailed(int number, const QString &description) = 0;
+    // Several times a second while a run lasts, and once at its end.
     virtual void progress(const IndexingProgress &) {}
-    // A folder that could not be read or written: the rest of it is left, the run goes on.
-    virtual void folderFailed(const PlatformError &error) = 0;
-    // A failure of the catalogue or of the medium that ends the whole run.
-    virtual void runFailed(const PlatformError &error) = 0;
-    // Asked before every file: true stops the run there.
+    // Asked before every file and folder: true stops the run there.
     virtual bool cancelled() { return false; }
 };

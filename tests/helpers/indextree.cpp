@@ -1,11 +1,13 @@
 // Indexes one tree into one catalogue and ends: the program the process tests kill or run twice.
 // Usage: indextree CATALOGUE TREE. Exit code 0 when the run ended without a failure.
-#include "catalogue/duplicatelookup.h"
+#include "catalogue/catalogue.h"
 #include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
-#include "platform/connection.h"
+#include "platform/filemetadata.h"
+#include "platform/folderlister.h"
 #include "platform/mousepointer.h"
 #include "platform/platformerror.h"
+#include "platform/volumequery.h"
 
 #include <QCoreApplication>
 
@@ -21,11 +23,14 @@ struct NoPointer : MousePointer
 
 struct Failures : IndexingReport
 {
-    void folderFailed(const PlatformError &e) override { print(e), ++count; }
-    void runFailed(const PlatformError &e) override { print(e), ++count; }
-    static void print(const PlatformError &e)
+    void folderFailed(int number, const QString &description) override
     {
-        std::fprintf(stderr, "%d %s\n", e.number(), qPrintable(e.description()));
+        std::fprintf(stderr, "%d %s\n", number, qPrintable(description));
+        ++count;
+    }
+    void runFailed(int number, const QString &description) override
+    {
+        folderFailed(number, description);
     }
     int count = 0;
 };
@@ -38,17 +43,17 @@ int main(int argc, char **argv)
     if (argc != 3)
         return 2;
     try {
-        Connection cn;
-        cn.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
-        cn.Open(QString::fromLocal8Bit(argv[1]));
-        DuplicateLookup::prepareCatalogue(cn);
+        Catalogue catalogue;
+        catalogue.open(QString::fromLocal8Bit(argv[1]));
         colFFiles records;
         NoPointer pointer;
         Failures failures;
-        FolderIndexer(cn, records, pointer, failures).IndexFolder(QString::fromLocal8Bit(argv[2]));
+        FolderIndexer(catalogue, records, pointer, failures, systemVolumeQuery(),
+                      systemFolderLister(), systemFileMetadataReader())
+            .IndexFolder(QString::fromLocal8Bit(argv[2]));
         return failures.count == 0 ? 0 : 1;
     } catch (const PlatformError &e) {
-        Failures::print(e);
+        std::fprintf(stderr, "%d %s\n", e.number(), qPrintable(e.description()));
         return 1;
     }
 }

@@ -1,4 +1,4 @@
-#include "catalogue/duplicatelookup.h"
+#include "catalogue/catalogue.h"
 #include "platform/platformerror.h"
 #include "support/indexingfixture.h"
 #include "support/testcatalogue.h"
@@ -15,6 +15,11 @@
 #include <unistd.h>
 
 namespace {
+
+QString catalogueFile(const IndexingFixture &f)
+{
+    return f.folder() + QStringLiteral("/data.mdb");
+}
 
 // The system's lister, failing for one folder with the error it is given.
 struct FailingLister : FolderLister
@@ -42,12 +47,19 @@ struct HookedMetadata : FileMetadataReader
     std::function<void(const QByteArray &)> hook;
 };
 
-// Shows the boxes and stops the run when told to.
-struct StoppingReport : ErrorBoxReport
+QByteArray integrity(const QString &file)
 {
-    bool cancelled() override { return stop; }
-    bool stop = false;
-};
+    QByteArray check;
+    sqlite3 *db = nullptr;
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_open(QFile::encodeName(file).constData(), &db) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        check = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return check;
+}
 
 } // namespace
 
@@ -65,9 +77,9 @@ private Q_SLOTS:
         QCOMPARE(f.rows(),
                  QStringList({t + "/S1|a.txt|DATA1|1234-5678", t + "/S2/T|c.txt|DATA1|1234-5678",
                               t + "/S2|b.txt|DATA1|1234-5678", t + "|r.txt|DATA1|1234-5678"}));
-        QVERIFY(f.boxes.shown.isEmpty());
+        QVERIFY(f.report.failures.isEmpty());
         QCOMPARE(f.pointer.shapes, QList<int>({11, 11, 0, 11, 11, 0, 0, 0}));
-        QCOMPARE(f.workspace.colIndexed.Count(), 0); // records are not kept past their folder
+        QCOMPARE(f.colIndexed.Count(), 0); // records are not kept past their folder
     }
 
     // A path that is no folder, or a folder that cannot be read, gets one error box; the
@@ -75,17 +87,16 @@ private Q_SLOTS:
     void oneErrorBox_data()
     {
         QTest::addColumn<QString>("folder"); // under tree()
-        QTest::addColumn<QString>("box");    // after its first line
+        QTest::addColumn<QString>("box");    // number: description
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QList<int>>("shapes");
-        QTest::newRow("missing") << QString("/no/such")
-                                 << "Error: 76\r\nDescription: Path not found" << QStringList()
+        QTest::newRow("missing") << QString("/no/such") << "76: Path not found" << QStringList()
                                  << QList<int>({11, 0});
         QTest::newRow("unreadable sub-folder")
-            << QString() << "Error: 70\r\nDescription: Permission denied"
-            << QStringList({"a.txt", "d.txt", "r.txt"}) << QList<int>({11, 11, 0, 11, 0, 11, 0, 0});
+            << QString() << "70: Permission denied" << QStringList({"a.txt", "d.txt", "r.txt"})
+            << QList<int>({11, 11, 0, 11, 0, 11, 0, 0});
         QTest::newRow("failing medium")
-            << QString() << "Error: 57\r\nDescription: Device I/O error" << QStringList({"a.txt"})
+            << QString() << "57: Device I/O error" << QStringList({"a.txt"})
             << QList<int>({11, 11, 0, 11, 0, 0});
     }
     void oneErrorBox()
@@ -97,16 +108,12 @@ private Q_SLOTS:
         IndexingFixture f;
         for (const char *file : {"A/a.txt", "B/b.txt", "B/C/c.txt", "D/d.txt", "r.txt"})
             f.makeFile(QString::fromLatin1(file));
-        const QString text = box.section(QLatin1String("Description: "), 1);
-        FailingLister lister(PlatformError(box.mid(7, 2).toInt(), text));
-        FolderIndexer indexer(f.workspace.cnCatalogue, f.workspace.colIndexed, f.pointer, f.volume,
-                              lister, systemFileMetadataReader(), f.report);
+        FailingLister lister(PlatformError(box.left(2).toInt(), box.mid(4)));
+        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.pointer, f.report, f.volume,
+                              lister, systemFileMetadataReader());
         indexer.IndexFolder(f.tree() + folder);
         QCOMPARE(f.rows(QStringLiteral("File")), files);
-        QCOMPARE(f.boxes.shown.size(), 1);
-        QCOMPARE(f.boxes.shown[0].text, "An error has occurred.\r\n" + box);
-        QCOMPARE(f.boxes.shown[0].title, QStringLiteral("Error"));
-        QCOMPARE(f.boxes.shown[0].flags, 16);
+        QCOMPARE(f.report.failures, QStringList(box));
         QCOMPARE(f.pointer.shapes, shapes);
     }
 
@@ -134,10 +141,11 @@ private Q_SLOTS:
         QVERIFY(f.exec(QStringLiteral("INSERT INTO Files (Path, File, Archive, Serial) VALUES "
                                       "('%1', '%2', '%3', '%4')")
                            .arg(cells[0], cells[1], cells[2], cells[3])));
-        f.workspace.rsFiles.Close();
-        f.workspace.rsFiles.Open(QStringLiteral("SELECT * FROM Files WHERE File = 'none'"),
-                                 &f.workspace.cnCatalogue, adOpenKeyset, adLockPessimistic);
-        f.workspace.RefreshLv();
+        Catalogue &catalogue = f.loaded.catalogue;
+        catalogue.rsFiles().Close();
+        catalogue.rsFiles().Open(QStringLiteral("SELECT * FROM Files WHERE File = 'none'"),
+                                 &catalogue.cnCatalogue(), adOpenKeyset, adLockPessimistic);
+        f.loaded.list.RefreshLv();
         for (int run = 0; run < 2; ++run) { // a second run adds nothing
             f.indexer.IndexFolder(f.tree() + QStringLiteral("/x"));
             QCOMPARE(f.rows().size(), written ? 2 : 1);
@@ -192,7 +200,7 @@ private Q_SLOTS:
                  QStringList({t + "/caf" + bad + "|" + bad + ".txt|12|DATA1" + dates + dates + "|0",
                               t + "/sub|dangling||DATA1|<null>|<null>|1",
                               t + "/sub|z.txt|5|DATA1" + dates + dates + "|0"}));
-        QVERIFY(f.boxes.shown.isEmpty());
+        QVERIFY(f.report.failures.isEmpty());
     }
 
     // A run ends at once, with at most one box, when it is cancelled or when the medium or the
@@ -204,11 +212,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("box"); // its description, empty for no box
         const QStringList before{"a1", "a2", "b1", "b2"};
         QTest::newRow("cancelled") << "cancel" << before + QStringList("c1") << QString();
-        QTest::newRow("device error") << "57" << before << "Device I/O error";
+        QTest::newRow("device error") << "57" << before << "57: Device I/O error";
         QTest::newRow("medium taken out")
-            << "volume" << before + QStringList("c1") << "Disk not ready";
+            << "volume" << before + QStringList("c1") << "71: Disk not ready";
         QTest::newRow("catalogue locked")
-            << "lock" << QStringList({"a1", "a2", "b1"}) << "database is locked";
+            << "lock" << QStringList({"a1", "a2", "b1"}) << "5: database is locked";
     }
     void runEndsWithOneBox()
     {
@@ -218,7 +226,6 @@ private Q_SLOTS:
         for (const char *file : {"A/a1", "A/a2", "B/b1", "B/b2", "C/c1", "C/c2", "D/d1"})
             f.makeFile(QString::fromLatin1(file));
         HookedMetadata metadata;
-        StoppingReport report;
         sqlite3 *other = nullptr;
         metadata.hook = [&](const QByteArray &name) {
             if (name == "b1")
@@ -226,26 +233,24 @@ private Q_SLOTS:
             if (name != "c1")
                 return;
             if (ending == QLatin1String("cancel"))
-                report.stop = true;
+                f.report.stop = true;
             else if (ending == QLatin1String("57"))
                 throw PlatformError(57, QStringLiteral("Device I/O error"));
             else if (ending == QLatin1String("volume"))
                 f.volume.answers = false;
-            else if (sqlite3_open(QFile::encodeName(f.catalogue()).constData(), &other) != 0 ||
+            else if (sqlite3_open(QFile::encodeName(catalogueFile(f)).constData(), &other) != 0 ||
                      sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != 0)
                 qFatal("cannot lock the catalogue");
             QThread::msleep(200);
         };
-        FolderIndexer indexer(f.workspace.cnCatalogue, f.workspace.colIndexed, f.pointer, f.volume,
-                              systemFolderLister(), metadata, report);
+        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.pointer, f.report, f.volume,
+                              systemFolderLister(), metadata);
         indexer.IndexFolder(f.tree());
         sqlite3_close(other); // gives up its lock
         QTEST(f.rows(QStringLiteral("File")), "files");
         for (const QString &row : f.rows(QStringLiteral("Archive, Serial")))
             QCOMPARE(row, QStringLiteral("DATA1|1234-5678"));
-        QCOMPARE(f.boxes.messages().size(), box.isEmpty() ? 0 : 1);
-        if (!box.isEmpty())
-            QVERIFY(f.boxes.messages()[0].text.endsWith("Description: " + box));
+        QCOMPARE(f.report.failures, box.isEmpty() ? QStringList() : QStringList(box));
         QCOMPARE(indexer.progress().catalogued, f.rows().size());
         QCOMPARE(f.pointer.mousePointer(), 0);
     }
@@ -263,34 +268,24 @@ private Q_SLOTS:
             f.makeFile(QStringLiteral("F%1/%2%3").arg(i / 100).arg(name).arg(i), 0);
         const QString file = TestCatalogue::create(disk.path());
         {
-            Connection cn;
-            cn.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
-            cn.Open(file);
-            DuplicateLookup::prepareCatalogue(cn);
+            Catalogue catalogue;
+            catalogue.open(file);
             HookedMetadata metadata;
             metadata.hook = [](const QByteArray &name) {
                 if (name.endsWith("n50"))
                     QThread::msleep(200);
             };
-            FolderIndexer indexer(cn, f.workspace.colIndexed, f.pointer, f.volume,
-                                  systemFolderLister(), metadata, f.report);
+            FolderIndexer indexer(catalogue, f.colIndexed, f.pointer, f.report, f.volume,
+                                  systemFolderLister(), metadata);
             indexer.IndexFolder(f.tree());
         }
         const int written = TestCatalogue::rows(file).size();
-        QByteArray check;
-        sqlite3 *db = nullptr;
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_open(QFile::encodeName(file).constData(), &db) == SQLITE_OK &&
-            sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW)
-            check = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
-        sqlite3_finalize(stmt);
-        sqlite3_close(db);
+        const QByteArray check = integrity(file);
         QProcess::execute(QStringLiteral("umount"), {disk.path()});
         QVERIFY2(written > 0 && written < 3000, qPrintable(QString::number(written)));
         QCOMPARE(check, QByteArray("ok"));
-        QCOMPARE(f.boxes.messages().size(), 1);
-        QVERIFY(f.boxes.messages()[0].text.contains(QLatin1String("full")));
+        QCOMPARE(f.report.failures.size(), 1);
+        QVERIFY(f.report.failures[0].startsWith(QLatin1String("13: ")));
     }
 
     // The counts of a run: files written, files found already catalogued.
@@ -316,8 +311,8 @@ private Q_SLOTS:
                                       "END")));
         f.indexer.IndexFolder(f.tree());
         QCOMPARE(f.rows(QStringLiteral("File")), QStringList({"a.txt", "b.txt"}));
-        QCOMPARE(f.boxes.shown.size(), 1);
-        QVERIFY(f.boxes.shown[0].text.contains(QStringLiteral("Description: refused")));
+        QCOMPARE(f.report.failures.size(), 1);
+        QVERIFY(f.report.failures[0].contains(QStringLiteral(": refused")));
     }
 };
 

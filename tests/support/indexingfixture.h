@@ -1,13 +1,13 @@
 #pragma once
 
-#include "indexing/errorboxreport.h"
+#include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
+#include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
 #include "platform/mousepointer.h"
 #include "platform/volumequery.h"
-#include "support/queueddialogs.h"
-#include "window/workspace.h"
+#include "support/loadedcatalogue.h"
 
 #include <QTemporaryDir>
 
@@ -25,6 +25,22 @@ struct PointerLog : MousePointer // every shape the pointer was given, in order
     QList<int> shapes;
 };
 
+// Records each failed folder and failed run as "number: description"; stops when told to.
+struct RecordedReport : IndexingReport
+{
+    void folderFailed(int number, const QString &description) override
+    {
+        failures.append(QString::number(number) + QStringLiteral(": ") + description);
+    }
+    void runFailed(int number, const QString &description) override
+    {
+        folderFailed(number, description);
+    }
+    bool cancelled() override { return stop; }
+    QStringList failures;
+    bool stop = false;
+};
+
 // The test's own catalogue (opened as the main window opens it), a folder to build trees in, and
 // an indexer with a fixed volume query.
 class IndexingFixture
@@ -32,19 +48,21 @@ class IndexingFixture
 public:
     IndexingFixture();
     QString tree() const { return m_trees.path(); }
-    QString catalogue() const { return m_catalogue.filePath(QStringLiteral("data.mdb")); }
     QString makeFile(const QString &relative, qint64 size = 1); // sparse, folders made too
     bool exec(const QString &sql); // false (and a warning) on an engine error
     // The rows by ID, each as its texts joined by "|" (NULL as "<null>").
     QStringList rows(const QString &columns = QStringLiteral("Path, File, Archive, Serial"));
 
-    QueuedDialogs boxes;
+    QString folder() const { return m_catalogue.path(); } // the catalogue's
+
     PointerLog pointer;
     FixedVolumeQuery volume;
-    Workspace workspace{pointer};
-    ErrorBoxReport report;
-    FolderIndexer indexer{workspace.cnCatalogue, workspace.colIndexed,       pointer, volume,
-                          systemFolderLister(),  systemFileMetadataReader(), report};
+    RecordedReport report;
+    LoadedCatalogue loaded{pointer};
+    colFFiles colIndexed;
+    FolderIndexer indexer{
+        loaded.catalogue,          colIndexed, pointer, report, volume, systemFolderLister(),
+        systemFileMetadataReader()};
 
 private:
     QTemporaryDir m_catalogue, m_trees;
