@@ -211,6 +211,7 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
             m_rootQueryPath = folder.queryPath;
         }
         m_progress.folder = folder.path;
+        flushWhenDue(); // also between folders: a slow listing does not hold rows back
         tick();
         FolderEntries entries;
         m_lister.list(folder.native, entries);
@@ -332,8 +333,7 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         if (m_pending.size() == 1)
             m_groupStart = m_runTimer.elapsed();
         // A look at the clock costs a few nanoseconds: done for every file.
-        if (m_pending.size() >= GroupRows || m_runTimer.elapsed() - m_groupStart >= GroupMs)
-            flush();
+        flushWhenDue();
         tick();
     }
 }
@@ -346,6 +346,13 @@ void FolderIndexer::tick()
     m_lastTick = now;
     m_progress.elapsedMs = now;
     m_report.progress(m_progress);
+}
+
+void FolderIndexer::flushWhenDue()
+{
+    if (!m_pending.empty() &&
+        (m_pending.size() >= GroupRows || m_runTimer.elapsed() - m_groupStart >= GroupMs))
+        flush();
 }
 
 void FolderIndexer::flush()

@@ -60,6 +60,7 @@ private:
     void volumeOf(Folder &folder);
     void endsRunIfMediumFailed(const PlatformError &error);
     void tick();
+    void flushWhenDue();
     void flush();
 
     Catalogue &m_catalogue;
