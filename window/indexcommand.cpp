@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr int FolderWidth = 420; // pixels of the folder's line
+
 QString elapsedText(qint64 ms)
 {
     const qint64 seconds = ms / 1000;
@@ -42,7 +44,7 @@ void IndexCommand::cmdIndexDirectory_Click()
         m_dialog->setAutoClose(false);
         m_dialog->setAutoReset(false);
         m_dialog->setMinimumDuration(ProgressDelayMs);
-        m_dialog->setMinimumWidth(420);
+        m_dialog->setMinimumWidth(FolderWidth + 60);
         m_dialog->setValue(0);
         QObject::connect(m_dialog.data(), &QProgressDialog::canceled, [this] { m_stop = true; });
     }
@@ -58,9 +60,12 @@ void IndexCommand::progress(const IndexingProgress &progress)
     if (!m_dialog)
         return;
     const QLocale locale;
+    // A deep folder is shortened in its middle, so that the window keeps its size.
+    const QString folder =
+        m_dialog->fontMetrics().elidedText(progress.folder, Qt::ElideMiddle, FolderWidth);
     m_dialog->setLabelText(QStringLiteral("Reading %1\nCatalogued: %2    Already catalogued: %3\n"
                                           "Elapsed: %4")
-                               .arg(progress.folder, locale.toString(progress.catalogued),
+                               .arg(folder, locale.toString(progress.catalogued),
                                     locale.toString(progress.skipped),
                                     elapsedText(progress.elapsedMs)));
     // The window keeps repainting and the progress window answers. Until it is up, what the
