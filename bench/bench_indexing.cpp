@@ -2,7 +2,7 @@
 // groups, and compares the time with find reading the same metadata of the same tree; and, on
 // request, a tree of 1,000,000 files in one run, for its peak memory.
 // Usage: bench_indexing [catalogue rows]; BENCH_FILES sets the tree's size, BENCH_TREE keeps the
-// tree in a folder of that name for later runs.
+// tree in a folder of that name for later runs, BENCH_MILLION_TREE the tree of 1,000,000 files.
 #include "catalogue/catalogue.h"
 #include "generator.h"
 #include "indexing/colffiles.h"

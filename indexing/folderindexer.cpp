@@ -8,6 +8,7 @@
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
 #include "platform/mousepointer.h"
+#include "platform/oserror.h"
 #include "platform/platformerror.h"
 #include "platform/volumequery.h"
 
@@ -15,6 +16,7 @@
 #include <QStringBuilder>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -33,6 +35,12 @@ constexpr int DeviceIoError = 57;
 constexpr int DiskNotReady = 71;
 constexpr int FileNotFound = 53;
 constexpr int PathNotFound = 76;
+
+// What the runtime reports for a drive whose disc is gone: 71, "Disk not ready".
+PlatformError mediumGone()
+{
+    return osError(ENOMEDIUM, OsObject::Folder);
+}
 
 bool isAscii(const QByteArray &bytes)
 {
@@ -259,7 +267,7 @@ void FolderIndexer::endsRunIfMediumFailed(const PlatformError &error)
     // A folder or file that is not found is a failure of its own, unless the whole medium went.
     if ((number == PathNotFound || number == FileNotFound) && !m_root.isEmpty() &&
         !m_lister.isFolder(m_root))
-        throw RunFailure(PlatformError(DiskNotReady, QStringLiteral("Disk not ready")));
+        throw RunFailure(mediumGone());
 }
 
 void FolderIndexer::volumeOf(Folder &folder)
@@ -274,7 +282,7 @@ void FolderIndexer::volumeOf(Folder &folder)
                }())) {
         // A medium that answered and no longer does was taken out or failed: its files would be
         // written with a blank label, or another file's serial.
-        throw RunFailure(PlatformError(DiskNotReady, QStringLiteral("Disk not ready")));
+        throw RunFailure(mediumGone());
     }
     if (folder.label != folder.labelShown || folder.labelUtf8.isNull()) {
         folder.labelShown = folder.label;
