@@ -19,6 +19,11 @@ public:
     SystemVolumeQuery &operator=(const SystemVolumeQuery &) = delete;
 
     bool GetVolumeInformation(const QString &rootPath, QString &label, quint32 &serial) override;
+    // The same answer for the filesystem with this device number, wherever it is mounted.
+    bool volumeOfDevice(quint64 device, QString &label, quint32 &serial);
+
+    // The one query of the process, whose answers every caller shares.
+    static SystemVolumeQuery &shared();
 
     // The longest label the query hands back.
     static constexpr int LabelLength = 13;

@@ -4,6 +4,5 @@
 
 VolumeQuery &systemVolumeQuery()
 {
-    static SystemVolumeQuery query;
-    return query;
+    return SystemVolumeQuery::shared();
 }
