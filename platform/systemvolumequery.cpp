@@ -4,7 +4,9 @@
 #include "platform/mounttable.h"
 #include "platform/udevidentity.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -96,6 +98,36 @@ bool SystemVolumeQuery::GetVolumeInformation(const QString &rootPath, QString &l
     if (rootPath.isEmpty() || ::stat(QFile::encodeName(rootPath).constData(), &st) != 0)
         return false;
     return volumeOfDevice(st.st_dev, label, serial);
+}
+
+bool SystemVolumeQuery::GetVolumePathName(const QString &path, QString &root)
+{
+    struct stat st;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+        major(st.st_dev) == 0)
+        return false;
+    // The deepest mount of this filesystem's own root that the path lies under: as typed first,
+    // then with its links resolved.
+    const std::vector<MountEntry> table = MountTable::read();
+    const QFileInfo info(path);
+    for (const QString &spelling :
+         {QDir::cleanPath(info.absoluteFilePath()), info.canonicalFilePath()}) {
+        const QByteArray native = QFile::encodeName(spelling);
+        const MountEntry *best = nullptr;
+        for (const MountEntry &entry : table) {
+            const QByteArray &point = entry.mountPoint;
+            const bool under = native == point || point == "/" ||
+                               (native.startsWith(point) && native.at(point.size()) == '/');
+            if (entry.device == st.st_dev && entry.root == "/" && under &&
+                (!best || point.size() >= best->mountPoint.size()))
+                best = &entry;
+        }
+        if (best) {
+            root = QFile::decodeName(best->mountPoint);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool SystemVolumeQuery::volumeOfDevice(quint64 device, QString &label, quint32 &serial)

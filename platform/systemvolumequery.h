@@ -19,6 +19,7 @@ public:
     SystemVolumeQuery &operator=(const SystemVolumeQuery &) = delete;
 
     bool GetVolumeInformation(const QString &rootPath, QString &label, quint32 &serial) override;
+    bool GetVolumePathName(const QString &path, QString &root) override;
     // The same answer for the filesystem with this device number, wherever it is mounted.
     bool volumeOfDevice(quint64 device, QString &label, quint32 &serial);
 

@@ -6,3 +6,8 @@ VolumeQuery &systemVolumeQuery()
 {
     return SystemVolumeQuery::shared();
 }
+
+bool VolumeQuery::GetVolumePathName(const QString &, QString &)
+{
+    return false;
+}

@@ -99,6 +99,9 @@ private Q_SLOTS:
         QString archive, serial;
         GetVolumeId(indexed, archive, serial);
         QCOMPARE(serial, QStringLiteral("1234-5678"));
+        QString root;
+        QVERIFY(SystemVolumeQuery::shared().GetVolumePathName(indexed, root));
+        QCOMPARE(root, dir.filePath("cdrom"));
 
         SystemMountedMedia media(SystemVolumeQuery::shared());
         const auto locate = [&](const QStringList &roots) {
