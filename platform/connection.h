@@ -15,7 +15,6 @@ public:
     Connection &operator=(const Connection &) = delete;
 
     void setProvider(const QString &provider) { m_provider = provider; }
-    QString provider() const { return m_provider; }
 
     // Opens the file named by the connection text. Raises PlatformError when the provider is not
     // known, the file is missing or is not a catalogue the engine can read.
@@ -26,6 +25,11 @@ public:
 
     // The engine handle, for the recordset and for fast paths that read many rows.
     sqlite3 *handle() const { return m_handle; }
+
+    // Pages the write-ahead log may grow to before it is copied into the file; -1 when the
+    // engine does not say.
+    int autoCheckpoint() const;
+    void setAutoCheckpoint(int pages);
 
     // Raises PlatformError with the engine's number and description for rc.
     [[noreturn]] void raise(int rc) const;

@@ -1,9 +1,9 @@
 #include "platform/gioshell.h"
 #include "platform/mousepointer.h"
-#include "support/queueddialogs.h"
+#include "support/loadedcatalogue.h"
+#include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "window/launcher.h"
-#include "window/workspace.h"
 
 #include <QtTest>
 
@@ -104,14 +104,14 @@ private Q_SLOTS:
         catalogue.addRow(docs(), "notes.vmnone");
         catalogue.addRow(docs() + "/", "letter.vmtest");
         RecordedPointer pointer;
-        Workspace workspace(pointer);
-        workspace.Form_Load();
-        workspace.lvwFiles.setSelectedItem(1);
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(catalogue.folder());
+        TestCatalogue::select(loaded.list, 1);
         GioShell shell;
         QFile::remove(recorderOutput());
-        QueuedDialogs boxes;
+        QueuedBoxes boxes;
         boxes.queueAnswer(vbYes);
-        Launcher(workspace.lvwFiles, pointer, shell, nullptr).cmdExecuteFile_Click();
+        Launcher(loaded.list, pointer, shell).cmdExecuteFile_Click();
 
         QTRY_COMPARE_WITH_TIMEOUT(recorded(), docs() + "/letter.vmtest", 5000);
         QCOMPARE(boxes.messages().size(), 1); // the question, no error

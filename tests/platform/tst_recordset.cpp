@@ -26,12 +26,11 @@ public:
         m_column = int(std::find(columns.begin(), columns.end(), QStringLiteral("File")) -
                        columns.begin());
     }
-    void row(sqlite3_stmt *statement) override
+    void row(qint64, const RowCell *cells) override
     {
         if (files.size() == m_accepted)
             throw PlatformError(7, QStringLiteral("Out of memory"));
-        files.append(QString::fromUtf8(
-            reinterpret_cast<const char *>(sqlite3_column_text(statement, m_column))));
+        files.append(QString::fromUtf8(cells[m_column].data, cells[m_column].length));
     }
 
 private:

@@ -1,9 +1,11 @@
 #include "support/testcatalogue.h"
 
-#include "platform/app.h"
+#include "catalogue/schema.h"
 #include "window/cataloguelist.h"
 
 #include <QFile>
+#include <QItemSelectionModel>
+#include <QTableView>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -23,12 +25,9 @@ sqlite3 *openFile(const QString &file)
 
 QString create(const QString &dir, const QString &fileName)
 {
-    QFile schema(QStringLiteral(VELLUMARK_SOURCE_DIR "/catalogue/schema.sql"));
-    if (!schema.open(QIODevice::ReadOnly))
-        qFatal("cannot read the schema");
     const QString file = dir + QLatin1Char('/') + fileName;
     // A test's catalogue need not wait for the disk while it is made.
-    exec(file, QStringLiteral("PRAGMA synchronous=OFF;") + QString::fromUtf8(schema.readAll()));
+    exec(file, QStringLiteral("PRAGMA synchronous=OFF;") + QString::fromUtf8(Schema::all()));
     return file;
 }
 
@@ -71,6 +70,24 @@ QStringList listed(const CatalogueList &list, int subItem)
     return cells;
 }
 
+void select(const CatalogueList &list, int row, bool add)
+{
+    const QModelIndex index = list.selectionModel()->model()->index(row, 0);
+    const QItemSelectionModel::SelectionFlags rows = QItemSelectionModel::Rows;
+    if (add)
+        list.selectionModel()->select(index, QItemSelectionModel::Select | rows);
+    else
+        list.selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | rows);
+}
+
+QStringList listed(const QTableView *view, int column)
+{
+    QStringList cells;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        cells.append(view->model()->index(row, column).data().toString());
+    return cells;
+}
+
 } // namespace TestCatalogue
 
 CatalogueFixture::CatalogueFixture()
@@ -79,13 +96,11 @@ CatalogueFixture::CatalogueFixture()
     sqlite3_busy_timeout(m_db, 5000);
     // No waiting for the disk; WAL lets this connection write while the program reads.
     exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;"));
-    App::setPathForTesting(m_dir.path());
 }
 
 CatalogueFixture::~CatalogueFixture()
 {
     sqlite3_close(m_db);
-    App::setPathForTesting(QString());
 }
 
 void CatalogueFixture::exec(const QString &sql)

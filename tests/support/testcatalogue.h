@@ -7,6 +7,7 @@
 struct sqlite3;
 
 class CatalogueList;
+class QTableView;
 
 // Makes catalogues for tests from the project's schema, and reads them back directly.
 namespace TestCatalogue {
@@ -20,11 +21,14 @@ QStringList rows(const QString &file, const QString &fields = QStringLiteral("Fi
 
 // The list's cells of one sub-item (2: File), top to bottom, as the list shows them.
 QStringList listed(const CatalogueList &list, int subItem = 2);
+QStringList listed(const QTableView *view, int column = 2);
+// Selects a row as a click would (the focused row), or adds one to the selection as Ctrl+click.
+void select(const CatalogueList &list, int row, bool add = false);
 
 } // namespace TestCatalogue
 
-// A catalogue of a test's own in a temporary folder the program takes as App::Path; the test
-// writes to it through a second connection.
+// A catalogue of a test's own in a temporary folder; the test writes to it through a second
+// connection.
 class CatalogueFixture
 {
 public:
@@ -35,6 +39,7 @@ public:
                 const QString &archive = QStringLiteral("DISC"));
     void exec(const QString &sql); // fails the test on an engine error
     QStringList files() const { return TestCatalogue::rows(m_dir.filePath("data.mdb")); }
+    QString folder() const { return m_dir.path(); }
 
 private:
     QTemporaryDir m_dir;
