@@ -6,10 +6,6 @@
 
 namespace {
 
-const char CreateTable[] = "CREATE TABLE IF NOT EXISTS MediumRoots (Archive TEXT NOT NULL, "
-                           "Serial TEXT NOT NULL, Root TEXT NOT NULL, "
-                           "PRIMARY KEY (Archive, Serial, Root)) WITHOUT ROWID";
-
 struct Statement
 {
     sqlite3_stmt *stmt = nullptr;
@@ -22,63 +18,64 @@ void bindText(sqlite3_stmt *stmt, int index, const QString &text)
     sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
-// Prepares sql with the medium's label and serial bound as ?1 and ?2; rc holds the engine's
-// answer.
-Statement prepare(sqlite3 *db, const char *sql, const QString &label, const QString &serial,
-                  int &rc)
+QString key(const QString &label, const QString &serial)
 {
-    Statement s;
-    rc = sqlite3_prepare_v2(db, sql, -1, &s.stmt, nullptr);
-    if (rc == SQLITE_OK) {
-        bindText(s.stmt, 1, label);
-        bindText(s.stmt, 2, serial);
-    }
-    return s;
+    return label + QLatin1Char('\n') + serial;
+}
+
+bool hasTable(sqlite3 *db)
+{
+    return sqlite3_table_column_metadata(db, nullptr, "MediumRoots", nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 } // namespace
 
-void MediumRoots::ensure()
-{
-    const int rc = sqlite3_exec(m_connection.handle(), CreateTable, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_READONLY)
-        m_connection.raise(rc);
-}
-
 void MediumRoots::record(const QString &label, const QString &serial, const QString &root)
 {
-    int rc;
-    Statement s = prepare(m_connection.handle(),
-                          "INSERT OR IGNORE INTO MediumRoots (Archive, Serial, Root) "
-                          "VALUES (?1, ?2, ?3)",
-                          label, serial, rc);
+    if (roots(label, serial).contains(root))
+        return;
+    sqlite3 *db = m_connection.handle();
+    Statement s;
+    int rc = sqlite3_prepare_v2(
+        db, "INSERT OR IGNORE INTO MediumRoots (Archive, Serial, Root) VALUES (?1, ?2, ?3)", -1,
+        &s.stmt, nullptr);
     if (rc == SQLITE_OK) {
+        bindText(s.stmt, 1, label);
+        bindText(s.stmt, 2, serial);
         bindText(s.stmt, 3, root);
         rc = sqlite3_step(s.stmt);
     }
-    if (rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE && (rc & 0xFF) != SQLITE_READONLY && hasTable(db))
         m_connection.raise(rc);
+    m_roots[key(label, serial)].append(root); // asked once, whether it could be kept or not
 }
 
 QStringList MediumRoots::roots(const QString &label, const QString &serial)
 {
-    int rc;
-    Statement s = prepare(m_connection.handle(),
-                          "SELECT Root FROM MediumRoots WHERE Archive = ?1 AND Serial = ?2", label,
-                          serial, rc);
+    const QString medium = key(label, serial);
+    if (const auto kept = m_roots.constFind(medium); kept != m_roots.constEnd())
+        return *kept;
+    sqlite3 *db = m_connection.handle();
+    Statement s;
     QStringList roots;
+    int rc =
+        sqlite3_prepare_v2(db, "SELECT Root FROM MediumRoots WHERE Archive = ?1 AND Serial = ?2",
+                           -1, &s.stmt, nullptr);
     if (rc != SQLITE_OK) {
-        // A catalogue that could not be given the table (read-only) has no roots.
-        if (sqlite3_table_column_metadata(m_connection.handle(), nullptr, "MediumRoots", nullptr,
-                                          nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK)
+        if (hasTable(db))
             m_connection.raise(rc);
+        m_roots.insert(medium, roots); // a read-only catalogue made before the table
         return roots;
     }
+    bindText(s.stmt, 1, label);
+    bindText(s.stmt, 2, serial);
     while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW)
         roots.append(
             QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.stmt, 0)),
                               sqlite3_column_bytes(s.stmt, 0)));
     if (rc != SQLITE_DONE)
         m_connection.raise(rc);
+    m_roots.insert(medium, roots);
     return roots;
 }

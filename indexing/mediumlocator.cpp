@@ -86,3 +86,15 @@ QString LocateFolder(const QString &path, const QString &archive, const QString 
     return LocateFolder(path, archive, serial, recordedRoots, media,
                         [](const QString &folder) { return QFileInfo(folder).isDir(); });
 }
+
+QStringList SameFolderUnderRoots(const QString &path, const QString &root, const QStringList &roots)
+{
+    QStringList folders;
+    const QString relative = below(path, root);
+    if (relative.isNull())
+        return folders;
+    for (const QString &other : roots)
+        if (other != root)
+            folders.append(under(other, relative));
+    return folders;
+}

@@ -23,3 +23,9 @@ QString LocateFolder(const QString &path, const QString &archive, const QString 
                      const std::function<bool(const QString &)> &isFolder);
 QString LocateFolder(const QString &path, const QString &archive, const QString &serial,
                      const QStringList &recordedRoots, const std::vector<MountedMedium> &media);
+
+// The places below each of roots that match path below root: where the same folder of a medium
+// mounted on root was, or will be, when the medium was mounted on another of roots. Empty when
+// path does not lie under root.
+QStringList SameFolderUnderRoots(const QString &path, const QString &root,
+                                 const QStringList &roots);

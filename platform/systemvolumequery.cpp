@@ -108,7 +108,7 @@ bool SystemVolumeQuery::GetVolumePathName(const QString &path, QString &root)
         return false;
     // The deepest mount of this filesystem's own root that the path lies under: as typed first,
     // then with its links resolved.
-    const std::vector<MountEntry> table = MountTable::read();
+    const std::vector<MountEntry> table = mountTable();
     const QFileInfo info(path);
     for (const QString &spelling :
          {QDir::cleanPath(info.absoluteFilePath()), info.canonicalFilePath()}) {
@@ -137,8 +137,7 @@ bool SystemVolumeQuery::volumeOfDevice(quint64 device, QString &label, quint32 &
         answer = ask(device);
     } else {
         QMutexLocker lock(&m_mutex);
-        if (mountTableChanged())
-            m_answers.clear();
+        forgetIfMountsChanged();
         const auto kept = m_answers.constFind(device);
         if (kept != m_answers.constEnd()) {
             answer = *kept;
@@ -154,11 +153,28 @@ bool SystemVolumeQuery::volumeOfDevice(quint64 device, QString &label, quint32 &
     return true;
 }
 
-bool SystemVolumeQuery::mountTableChanged()
+std::vector<MountEntry> SystemVolumeQuery::mountTable()
 {
-    // The kernel flags every mount or unmount in this namespace on the open table.
+    if (m_mountInfo < 0)
+        return MountTable::read();
+    QMutexLocker lock(&m_mutex);
+    forgetIfMountsChanged();
+    if (!m_tableKept) {
+        m_table = MountTable::read();
+        m_tableKept = true;
+    }
+    return m_table;
+}
+
+void SystemVolumeQuery::forgetIfMountsChanged()
+{
+    // The kernel flags every mount or unmount in this namespace on the open table, once.
     pollfd watch{m_mountInfo, POLLPRI, 0};
-    return ::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLPRI | POLLERR));
+    if (::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLPRI | POLLERR))) {
+        m_answers.clear();
+        m_table.clear();
+        m_tableKept = false;
+    }
 }
 
 SystemVolumeQuery::Answer SystemVolumeQuery::ask(quint64 folderDevice)

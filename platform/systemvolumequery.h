@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/mounttable.h"
 #include "platform/volumequery.h"
 
 #include <QHash>
@@ -37,9 +38,14 @@ private:
         quint32 serial = 0;
     };
     static Answer ask(quint64 folderDevice);
-    bool mountTableChanged();
+    // The mount table, kept while it is unchanged.
+    std::vector<MountEntry> mountTable();
+    // Drops every kept answer when the mount table changed since the last look.
+    void forgetIfMountsChanged();
 
     int m_mountInfo = -1;
     QMutex m_mutex;
     QHash<quint64, Answer> m_answers;
+    std::vector<MountEntry> m_table;
+    bool m_tableKept = false;
 };

@@ -1,8 +1,5 @@
 #include "indexing/mediumlocator.h"
-#include "indexing/volumeid.h"
 #include "platform/mountedmedia.h"
-#include "platform/systemmountedmedia.h"
-#include "platform/systemvolumequery.h"
 
 #include <QtTest>
 
@@ -77,41 +74,6 @@ private Q_SLOTS:
         const QString found = LocateFolder(path, archive, serial, roots, media,
                                            [&](const QString &f) { return existing.count(f) > 0; });
         QTEST(found, "found");
-    }
-
-    // A disc indexed at one mount point is found at another; a disc with the same label and
-    // another serial is not.
-    void realRemount()
-    {
-        QTemporaryDir dir;
-        const auto run = [&](const QString &commands) {
-            const QString cd = "PATH=/usr/sbin:/sbin:$PATH; cd '" + dir.path() + "'; ";
-            return QProcess::execute("sh", {"-ec", cd + commands}) == 0;
-        };
-        QVERIFY(run("mkfs.ext4 -q -F -U 12345678-0000-4000-8000-000000000001 -L DISC disc.img 4M;"
-                    "mkfs.ext4 -q -F -U 87654321-0000-4000-8000-000000000002 -L DISC other.img "
-                    "4M; mkdir cdrom 'DISC 1'"));
-        if (!run("mount -o loop disc.img cdrom"))
-            QSKIP("loop mounting is refused here");
-        const auto unmount = qScopeGuard([&] { run("umount cdrom 'DISC 1' 2>/dev/null || true"); });
-        const QString indexed = dir.filePath("cdrom/Docs/Sub");
-        QVERIFY(QDir().mkpath(indexed));
-        QString archive, serial;
-        GetVolumeId(indexed, archive, serial);
-        QCOMPARE(serial, QStringLiteral("1234-5678"));
-        QString root;
-        QVERIFY(SystemVolumeQuery::shared().GetVolumePathName(indexed, root));
-        QCOMPARE(root, dir.filePath("cdrom"));
-
-        SystemMountedMedia media(SystemVolumeQuery::shared());
-        const auto locate = [&](const QStringList &roots) {
-            return LocateFolder(indexed, archive, serial, roots, media.list());
-        };
-        QVERIFY(run("umount cdrom; mount -o loop disc.img 'DISC 1'"));
-        QCOMPARE(locate({dir.filePath("cdrom")}), dir.filePath("DISC 1/Docs/Sub"));
-        QCOMPARE(locate({}), dir.filePath("DISC 1/Docs/Sub"));
-        QVERIFY(run("umount 'DISC 1'; mount -o loop other.img 'DISC 1'"));
-        QVERIFY(locate({}).isNull());
     }
 };
 
