@@ -1,13 +1,6 @@
-#include "indexing/colffiles.h"
-#include "indexing/folderindexer.h"
-#include "indexing/indexingreport.h"
-#include "platform/filemetadata.h"
-#include "platform/folderlister.h"
 #include "platform/gioshell.h"
 #include "platform/mountedmedia.h"
-#include "platform/mousepointer.h"
-#include "platform/volumequery.h"
-#include "support/loadedcatalogue.h"
+#include "support/indexingfixture.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "window/launcher.h"
@@ -28,15 +21,6 @@ struct RecordingShell : ShellExecutor
         return GioShell().ShellExecute(operation, file, parameters, directory, showCommand);
     }
     QStringList opened;
-};
-
-struct NoReport : IndexingReport
-{
-    void folderFailed(int number, const QString &description) override
-    {
-        failures.append(QString::number(number) + QStringLiteral(": ") + description);
-    }
-    QStringList failures;
 };
 
 } // namespace
@@ -87,7 +71,7 @@ private Q_SLOTS:
             QSKIP("loop mounting is refused here");
         RecordedPointer pointer;
         colFFiles colIndexed;
-        NoReport report;
+        RecordedReport report;
         {
             LoadedCatalogue indexing(pointer);
             indexing.Form_Load(folder);
