@@ -42,11 +42,12 @@ private Q_SLOTS:
     void initTestCase()
     {
         // Two discs with the same label and other serials, holding the same files.
-        QVERIFY(run("mkdir -p content/Docs cdrom 'DISC 1' catalogue ro; echo top > "
-                    "content/top.txt; echo letter > content/Docs/letter.txt; "
-                    "mkfs.ext4 -q -F -U 12345678-0000-4000-8000-000000000001 -L DISC -d content "
-                    "disc.img 4M; mkfs.ext4 -q -F -U 87654321-0000-4000-8000-000000000001 "
-                    "-L DISC -d content other.img 4M"));
+        QVERIFY(
+            run("mkdir -p content/Docs cdrom 'DISC 1' catalogue ro; echo top > "
+                "content/top.txt; echo letter > content/Docs/letter.txt; "
+                "mkfs.ext4 -q -F -U 0a1b2c3d-0000-4000-8000-000000000001 -L REMOUNTED -d content "
+                "disc.img 4M; mkfs.ext4 -q -F -U 0a1b2c3e-0000-4000-8000-000000000001 "
+                "-L REMOUNTED -d content other.img 4M"));
     }
 
     void cleanup() { run("umount -q cdrom 'DISC 1' ro 2>/dev/null || true"); }
@@ -81,8 +82,8 @@ private Q_SLOTS:
         }
         const QStringList indexed = TestCatalogue::rows(file, "Path, File, Archive, Serial");
         const QString cdrom = m_dir.filePath("cdrom");
-        QCOMPARE(indexed, QStringList({cdrom + "/Docs|letter.txt|DISC|1234-5678",
-                                       cdrom + "|top.txt|DISC|1234-5678"}));
+        QCOMPARE(indexed, QStringList({cdrom + "/Docs|letter.txt|REMOUNTED|A1B-2C3D",
+                                       cdrom + "|top.txt|REMOUNTED|A1B-2C3D"}));
         // An older catalogue; a read-only one cannot be in WAL mode.
         if (catalogue != "recorded")
             TestCatalogue::exec(file, "DROP TABLE MediumRoots; PRAGMA journal_mode=DELETE");
