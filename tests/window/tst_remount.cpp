@@ -95,6 +95,10 @@ private Q_SLOTS:
 
         LoadedCatalogue loaded(pointer);
         loaded.Form_Load(opened);
+        QCOMPARE(TestCatalogue::rows(file, "(SELECT count(*) FROM sqlite_schema WHERE name = "
+                                           "'MediumRoots')")
+                     .first(),
+                 catalogue == "read-only" ? "0" : "1");
         QVERIFY(run("umount cdrom; mount -o loop disc.img 'DISC 1'"));
         RecordingShell shell;
         Launcher launcher(loaded.list, pointer, shell, &systemMountedMedia(),
