@@ -6,7 +6,6 @@
 #include <QDate>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sqlite3.h>
 
 #include <functional>
 
@@ -155,9 +154,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, source);
         QFETCH(QVariantList, params);
-        const QStringList all({"a", "b", "c", "d"});
-        for (const QString &file : all)
-            addRow(file);
+        for (const char *file : {"a", "b", "c", "d"})
+            addRow(QString::fromLatin1(file));
         Recordset &rs = *m_rs;
         rs.Close();
         rs.Open(source, m_cn.get(), adOpenKeyset, adLockOptimistic, -1, params);
