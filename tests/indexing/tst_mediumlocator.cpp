@@ -36,27 +36,19 @@ private Q_SLOTS:
             {"/media/u/DISC/Docs", "/media/u/DISC1/Docs"}, "/media/u/DISC1/Docs");
         row("longest recorded root", docs, {"/mnt", "/mnt/cdrom/"}, {disc},
             {"/media/u/DISC1/cdrom/Docs", "/media/u/DISC1/Docs"}, "/media/u/DISC1/Docs");
-        row("recorded root is the folder", "/mnt/cdrom", {"/mnt/cdrom"}, {disc}, {"/media/u/DISC1"},
-            "/media/u/DISC1");
         row("longest tail", docs + "/Sub", {"/mnt/cd"}, {disc},
             {"/media/u/DISC1", "/media/u/DISC1/Sub", "/media/u/DISC1/Docs/Sub"},
             "/media/u/DISC1/Docs/Sub");
-        row("no tail but the root", docs, {}, {disc}, {"/media/u/DISC1"}, "/media/u/DISC1");
         row("first in mount order", docs, {"/mnt/cdrom"}, {copy, disc},
             {"/mnt/copy/Docs", "/media/u/DISC1/Docs"}, "/mnt/copy/Docs");
         row("folder only on the second", docs, {"/mnt/cdrom"}, {copy, disc},
             {"/media/u/DISC1/Docs"}, "/media/u/DISC1/Docs");
         row("folder on none", docs, {"/mnt/cdrom"}, {copy, disc}, {}, "/mnt/copy/Docs");
-        row("no medium", docs, {"/mnt/cdrom"}, {other}, {"/media/u/DISC/Docs"}, QString());
-        // Texts formatted as the indexer formats them: no label, a negative half, a long label.
+        // Texts formatted as the indexer formats them: no label, a negative half.
         QTest::newRow("formatted as indexed")
             << docs << "(no label)"
             << "FFFFA4B2-0012" << QStringList() << Media{{"/media/u/x", "", 0xA4B20012}}
             << QStringList({"/media/u/x/Docs"}) << "/media/u/x/Docs";
-        QTest::newRow("label cut")
-            << docs << "THIRTEENCHARS"
-            << "0000-0001" << QStringList() << Media{{"/media/u/y", "THIRTEENCHARSLONGER", 1}}
-            << QStringList({"/media/u/y/Docs"}) << "/media/u/y/Docs";
         QTest::newRow("catalogued from no medium")
             << docs << QString(14, ' ') << "" << QStringList() << Media{disc} << QStringList()
             << docs;
