@@ -25,7 +25,7 @@ FolderLookup::~FolderLookup()
     sqlite3_finalize(m_statement);
 }
 
-QSet<QString> FolderLookup::names(const QString &folder, const QString &label,
+QSet<QString> FolderLookup::names(const QStringList &folders, const QString &label,
                                   const QString &serial)
 {
     if (!m_statement) {
@@ -36,19 +36,21 @@ QSet<QString> FolderLookup::names(const QString &folder, const QString &label,
             m_connection.raise(rc);
         }
     }
-    bindText(m_statement, 1, folder);
-    bindText(m_statement, 2, label);
-    bindText(m_statement, 3, serial);
     QSet<QString> files;
-    int rc;
-    while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW) {
-        files.insert(
-            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, 0)),
-                              sqlite3_column_bytes(m_statement, 0)));
+    for (const QString &folder : folders) {
+        bindText(m_statement, 1, folder);
+        bindText(m_statement, 2, label);
+        bindText(m_statement, 3, serial);
+        int rc;
+        while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW) {
+            files.insert(QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(m_statement, 0)),
+                sqlite3_column_bytes(m_statement, 0)));
+        }
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        if (rc != SQLITE_DONE)
+            m_connection.raise(rc);
     }
-    sqlite3_reset(m_statement);
-    sqlite3_clear_bindings(m_statement);
-    if (rc != SQLITE_DONE)
-        m_connection.raise(rc);
     return files;
 }

@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 class Connection;
 struct sqlite3_stmt;
@@ -17,8 +18,9 @@ public:
     FolderLookup(const FolderLookup &) = delete;
     FolderLookup &operator=(const FolderLookup &) = delete;
 
-    // Raises PlatformError for an engine failure.
-    QSet<QString> names(const QString &folder, const QString &label, const QString &serial);
+    // The names held in any of folders, places that are one folder of the disc. Raises
+    // PlatformError for an engine failure.
+    QSet<QString> names(const QStringList &folders, const QString &label, const QString &serial);
 
 private:
     Connection &m_connection;

@@ -4,6 +4,7 @@
 #include "catalogue/folderlookup.h"
 #include "indexing/colffiles.h"
 #include "indexing/indexingreport.h"
+#include "indexing/mediumlocator.h"
 #include "indexing/volumeid.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
@@ -166,7 +167,16 @@ void FolderIndexer::loadCatalogued(const QString &folderPath, const QString &lab
                                    const QString &serial, Catalogued &catalogued)
 {
     catalogued = Catalogued();
-    catalogued.files = m_lookup->names(folderPath, label, serial);
+    // A folder of a medium catalogued before under another mount point is the same folder:
+    // its place below every root recorded for the medium counts too.
+    QStringList folders(folderPath);
+    QString root;
+    if (!serial.trimmed().isEmpty() && m_volumes.GetVolumePathName(folderPath, root)) {
+        MediumRoots &roots = m_catalogue.mediumRoots();
+        roots.record(label, serial, root);
+        folders += SameFolderUnderRoots(folderPath, root, roots.roots(label, serial));
+    }
+    catalogued.files = m_lookup->names(folders, label, serial);
     catalogued.loaded = true;
     catalogued.label = label;
     catalogued.serial = serial;
