@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 
 #include <array>
 
@@ -13,6 +14,8 @@ struct FileRow
     QByteArray file;
     QByteArray label;  // Archive
     QByteArray serial; // Serial
+    // Where the same folder of the same medium was catalogued under other mount points.
+    QByteArrayList otherPaths;
     // Size with its separators (up to 19 digits and 6 separators of up to 3 bytes each).
     std::array<char, 40> size{};
     quint8 sizeLength = 0;

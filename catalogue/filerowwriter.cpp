@@ -125,7 +125,7 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
                                 Result &result)
 {
     const FileRow &first = rows[begin];
-    m_lookup.names(first.path, first.label, first.serial, m_names);
+    m_lookup.names(first.path, first.otherPaths, first.label, first.serial, m_names);
     size_t batch[BatchRows];
     int count = 0;
     for (size_t at = begin; at <= end; ++at) {

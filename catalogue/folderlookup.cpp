@@ -24,8 +24,8 @@ FolderLookup::~FolderLookup()
     sqlite3_finalize(m_statement);
 }
 
-void FolderLookup::names(const QByteArray &folder, const QByteArray &label,
-                         const QByteArray &serial, QSet<QByteArray> &names)
+void FolderLookup::names(const QByteArray &folder, const QByteArrayList &others,
+                         const QByteArray &label, const QByteArray &serial, QSet<QByteArray> &names)
 {
     names.clear();
     if (!m_statement) {
@@ -36,6 +36,14 @@ void FolderLookup::names(const QByteArray &folder, const QByteArray &label,
             m_connection.raise(rc);
         }
     }
+    add(folder, label, serial, names);
+    for (const QByteArray &other : others)
+        add(other, label, serial, names);
+}
+
+void FolderLookup::add(const QByteArray &folder, const QByteArray &label, const QByteArray &serial,
+                       QSet<QByteArray> &names)
+{
     bindText(m_statement, 1, folder);
     bindText(m_statement, 2, label);
     bindText(m_statement, 3, serial);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QSet>
 
 class Connection;
@@ -19,11 +20,15 @@ public:
     FolderLookup(const FolderLookup &) = delete;
     FolderLookup &operator=(const FolderLookup &) = delete;
 
-    // Replaces names with the names catalogued there. Raises PlatformError for an engine failure.
-    void names(const QByteArray &folder, const QByteArray &label, const QByteArray &serial,
-               QSet<QByteArray> &names);
+    // Replaces names with the names held in folder or any of others, places that are one folder
+    // of the disc. Raises PlatformError for an engine failure.
+    void names(const QByteArray &folder, const QByteArrayList &others, const QByteArray &label,
+               const QByteArray &serial, QSet<QByteArray> &names);
 
 private:
+    void add(const QByteArray &folder, const QByteArray &label, const QByteArray &serial,
+             QSet<QByteArray> &names);
+
     Connection &m_connection;
     sqlite3_stmt *m_statement = nullptr;
 };

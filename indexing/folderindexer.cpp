@@ -2,7 +2,9 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/filerowwriter.h"
+#include "catalogue/mediumroots.h"
 #include "indexing/colffiles.h"
+#include "indexing/mediumlocator.h"
 #include "indexing/volumeid.h"
 #include "platform/connection.h"
 #include "platform/filemetadata.h"
@@ -143,6 +145,7 @@ struct FolderIndexer::Folder
     QString serialShown;
     QByteArray labelUtf8;
     QByteArray serialUtf8;
+    QByteArrayList otherPaths; // the same folder of the medium under its other recorded roots
 };
 
 FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, MousePointer &pointer,
@@ -284,13 +287,30 @@ void FolderIndexer::volumeOf(Folder &folder)
         // written with a blank label, or another file's serial.
         throw RunFailure(mediumGone());
     }
-    if (folder.label != folder.labelShown || folder.labelUtf8.isNull()) {
-        folder.labelShown = folder.label;
-        folder.labelUtf8 = folder.label.toUtf8();
-    }
-    if (folder.serial != folder.serialShown || folder.serialUtf8.isNull()) {
-        folder.serialShown = folder.serial;
-        folder.serialUtf8 = folder.serial.isNull() ? QByteArray("") : folder.serial.toUtf8();
+    if (folder.label == folder.labelShown && folder.serial == folder.serialShown &&
+        !folder.labelUtf8.isNull())
+        return;
+    folder.labelShown = folder.label;
+    folder.labelUtf8 = folder.label.toUtf8();
+    folder.serialShown = folder.serial;
+    folder.serialUtf8 = folder.serial.isNull() ? QByteArray("") : folder.serial.toUtf8();
+    // A folder of a medium catalogued before under another mount point is the same folder: its
+    // place below every root recorded for the medium counts too.
+    folder.otherPaths.clear();
+    QString root;
+    if (!folder.serial.trimmed().isEmpty() && m_volumes.GetVolumePathName(folder.path, root)) {
+        MediumRoots &roots = m_catalogue.mediumRoots();
+        QStringList others;
+        try {
+            roots.record(folder.label, folder.serial, root);
+            others =
+                SameFolderUnderRoots(folder.path, root, roots.roots(folder.label, folder.serial));
+        } catch (const PlatformError &e) {
+            throw RunFailure(e); // the catalogue itself failed: locked, full, damaged
+        }
+        for (const QString &other : others)
+            if (other != folder.path)
+                folder.otherPaths.append(other.toUtf8());
     }
 }
 
@@ -337,6 +357,7 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         }
         row.label = folder.labelUtf8;
         row.serial = folder.serialUtf8;
+        row.otherPaths = folder.otherPaths;
 
         if (m_pending.size() == 1)
             m_groupStart = m_runTimer.elapsed();

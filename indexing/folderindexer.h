@@ -21,7 +21,8 @@ class PlatformError;
 class VolumeQuery;
 
 // Catalogues a folder tree: one row of table Files per file not yet catalogued (same folder,
-// name, label and serial), and one record in colIndexed per row while its folder is read.
+// name, label and serial; the folder's place below another mount point recorded for the same
+// medium counts as its folder), and one record in colIndexed per row while its folder is read.
 // Sub-folders come first, each whole tree before the next, then the folder's own files.
 //
 // Rows are gathered while the tree is walked and written in groups of at most about a quarter

@@ -65,7 +65,12 @@ bool GetVolumeId(const QString &root, QString &label, QString &serial, VolumeQue
     quint32 number = 0;
     if (!query.GetVolumeInformation(root, answer, number))
         return false;
+    FormatVolumeId(answer, number, label, serial);
+    return true;
+}
 
+void FormatVolumeId(QString answer, quint32 number, QString &label, QString &serial)
+{
     // The buffer holds 13 characters; the label ends at its first NUL.
     answer.truncate(LabelBuffer - 1);
     const int nul = answer.indexOf(QChar(0));
@@ -81,7 +86,6 @@ bool GetVolumeId(const QString &root, QString &label, QString &serial, VolumeQue
         lastNumber = number;
     }
     serial = lastSerial;
-    return true;
 }
 
 qint16 HiWord(qint32 value)

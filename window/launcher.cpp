@@ -1,13 +1,18 @@
 #include "window/launcher.h"
 
+#include "catalogue/mediumroots.h"
+#include "indexing/mediumlocator.h"
+#include "platform/mountedmedia.h"
 #include "platform/mousepointer.h"
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
 #include "window/messagebox.h"
 
+#include <QFileInfo>
+
 namespace {
 
-enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8 };
+enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8, SerialItem = 9 };
 
 // The message OpenFile shows for a shell result, or the empty text for none.
 QString messageFor(int result)
@@ -45,12 +50,29 @@ void Launcher::cmdExecuteFile_Click()
                 QStringLiteral("Have you inserted the CD: ") + m_list.text(item, ArchiveItem) +
                 QStringLiteral(" into drive ") + m_list.text(item, PathItem) + QStringLiteral("?");
             if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes)
-                OpenFile(m_list.text(item, PathItem) + QLatin1Char('/') +
-                         m_list.text(item, FileItem));
+                OpenFile(launchPath(item));
         }
     } catch (...) {
     }
     m_pointer.setMousePointer(vbDefault);
+}
+
+QString Launcher::launchPath(int item)
+{
+    QString folder = m_list.text(item, PathItem);
+    const QString file = m_list.text(item, FileItem);
+    // The old mount point may still be there, empty: it is the file that must be missing.
+    // The row keeps its folder; only this launch goes to the medium's new place.
+    if (m_media && !QFileInfo::exists(folder + QLatin1Char('/') + file)) {
+        const QString archive = m_list.text(item, ArchiveItem);
+        const QString serial = m_list.text(item, SerialItem);
+        const QString found = LocateFolder(
+            folder, archive, serial, m_roots ? m_roots->roots(archive, serial) : QStringList(),
+            m_media->list());
+        if (!found.isNull())
+            folder = found;
+    }
+    return folder + QLatin1Char('/') + file;
 }
 
 void Launcher::OpenFile(QString file)

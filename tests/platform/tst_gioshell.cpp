@@ -13,6 +13,12 @@ class TestGioShell : public QObject
     Q_OBJECT
     QTemporaryDir m_root;
     QString docs() const { return m_root.filePath("disc/Docs"); }
+    QString recorderOutput() const { return m_root.filePath("recorder.sh.out"); }
+    QString recorded() const
+    {
+        QFile file(recorderOutput());
+        return file.open(QIODevice::ReadOnly) ? QString(file.readAll()).trimmed() : QString();
+    }
 
     QString write(const QString &relative, const QByteArray &content, bool executable = false)
     {
@@ -54,6 +60,9 @@ private Q_SLOTS:
         write("disc/Docs/letter.vmtest", "hello");
         write("disc/Docs/notes.vmnone", "no application");
         write("disc/Docs/broken", "\177ELF garbage, no image", true);
+        // Every file of a disc without Rock Ridge carries the execute bit.
+        write("disc/Docs/marked.vmnone", "no application either", true);
+        write("disc/Docs/script.vmnone", "#!/bin/sh\nexit 0\n", true);
     }
 
     void open_data()
@@ -64,6 +73,8 @@ private Q_SLOTS:
         QTest::newRow("missing folder") << "/Nowhere/a.vmtest" << int(ERROR_PATH_NOT_FOUND);
         QTest::newRow("program that cannot run") << "/broken" << int(ERROR_BAD_FORMAT);
         QTest::newRow("type without application") << "/notes.vmnone" << int(SE_ERR_NOASSOC);
+        QTest::newRow("executable bit, no application") << "/marked.vmnone" << int(SE_ERR_NOASSOC);
+        QTest::newRow("script, no application") << "/script.vmnone" << int(SE_ERR_NOASSOC);
     }
 
     void open()
@@ -71,6 +82,19 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(int, result);
         QCOMPARE(GioShell().ShellExecute("open", docs() + file, "", "", SW_SHOWNORMAL), result);
+    }
+
+    // A script with the execute bit goes to the application of its type; it is not run.
+    void executableScriptIsOpenedNotRun()
+    {
+        const QString ran = m_root.filePath("script-ran");
+        const QString script =
+            write("disc/Docs/setup.vmtest", "#!/bin/sh\ntouch '" + ran.toUtf8() + "'\n", true);
+        QFile::remove(recorderOutput());
+        QCOMPARE(GioShell().ShellExecute("open", script, "", "", SW_SHOWNORMAL),
+                 int(ShellExecuteSucceeded));
+        QTRY_COMPARE_WITH_TIMEOUT(recorded(), script, 5000);
+        QVERIFY(!QFile::exists(ran));
     }
 
     // From the list, Yes opens the file (its folder ends in "/") with the associated program.
@@ -84,14 +108,11 @@ private Q_SLOTS:
         loaded.Form_Load(catalogue.folder());
         TestCatalogue::select(loaded.list, 1);
         GioShell shell;
+        QFile::remove(recorderOutput());
         QueuedBoxes boxes;
         boxes.queueAnswer(vbYes);
         Launcher(loaded.list, pointer, shell).cmdExecuteFile_Click();
 
-        const auto recorded = [this] {
-            QFile file(m_root.filePath("recorder.sh.out"));
-            return file.open(QIODevice::ReadOnly) ? QString(file.readAll()).trimmed() : QString();
-        };
         QTRY_COMPARE_WITH_TIMEOUT(recorded(), docs() + "/letter.vmtest", 5000);
         QCOMPARE(boxes.messages().size(), 1); // the question, no error
     }
