@@ -12,6 +12,8 @@
 
 namespace {
 const char JetProvider[] = "Microsoft.Jet.OLEDB.4.0";
+// What the Jet engine answers for a transaction call made in the wrong state.
+constexpr int TransactionState = 3246;
 // Engine failures that are not the engine's own codes.
 constexpr int ProviderNotFound = 3706;
 constexpr int FileNotFound = 3024;
@@ -73,8 +75,48 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
     sqlite3_exec(m_handle, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
 }
 
+int Connection::BeginTrans()
+{
+    if (!m_handle)
+        raise(SQLITE_MISUSE);
+    if (m_inTransaction)
+        throw PlatformError(TransactionState,
+                            QStringLiteral("Operation not supported in transactions."));
+    const int rc = sqlite3_exec(m_handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        raise(rc);
+    m_inTransaction = true;
+    return 1;
+}
+
+void Connection::CommitTrans()
+{
+    if (!m_handle || !m_inTransaction)
+        throw PlatformError(TransactionState, QStringLiteral("Commit without a transaction."));
+    // The engine undoes a whole transaction by itself on some failures (a full disk, an I/O
+    // error); a COMMIT then would succeed on nothing.
+    if (sqlite3_get_autocommit(m_handle)) {
+        m_inTransaction = false;
+        throw PlatformError(SQLITE_ABORT_ROLLBACK,
+                            QStringLiteral("The transaction was undone by the engine; nothing "
+                                           "of it was written."));
+    }
+    const int rc = sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        raise(rc);
+    m_inTransaction = false;
+}
+
+void Connection::RollbackTrans() noexcept
+{
+    m_inTransaction = false;
+    if (m_handle && !sqlite3_get_autocommit(m_handle))
+        sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 void Connection::Close()
 {
+    RollbackTrans();
     if (!QSqlDatabase::contains(m_name))
         return;
     {

@@ -23,6 +23,17 @@ public:
     void Close();
     bool isOpen() const;
 
+    // A write transaction: BeginTrans takes the catalogue's write lock at once (waiting up to the
+    // busy timeout for another program to let go of it), so that what is read inside it stays
+    // true until CommitTrans. Only one level: BeginTrans inside a transaction raises. Both raise
+    // PlatformError; a CommitTrans that fails leaves the transaction to RollbackTrans, and one
+    // that finds it already undone by the engine (full disk, I/O error) raises too.
+    int BeginTrans();
+    void CommitTrans();
+    // Never raises: undoes what is not committed, if anything.
+    void RollbackTrans() noexcept;
+    bool inTransaction() const { return m_inTransaction; }
+
     // The engine handle, for the recordset and for fast paths that read many rows.
     sqlite3 *handle() const { return m_handle; }
 
@@ -38,4 +49,5 @@ private:
     QString m_provider;
     QString m_name;
     sqlite3 *m_handle = nullptr;
+    bool m_inTransaction = false;
 };

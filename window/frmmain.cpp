@@ -5,6 +5,7 @@
 #include "window/cataloguelistmodel.h"
 #include "window/frmabout.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -25,7 +26,7 @@ QRect pixels(const TwipRect &r)
 frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
       m_index(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
-              *services.metadata),
+              *services.metadata, this),
       m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots())
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -127,6 +128,20 @@ void frmMain::lvwFiles_ColumnClick(int index)
 void frmMain::cmdIndexDirectory_Click()
 {
     m_index.cmdIndexDirectory_Click();
+    // Closed during the run: the run has stopped, the window goes now.
+    if (m_closeAfterRun)
+        close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_index.running()) {
+        m_index.stop();
+        m_closeAfterRun = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void frmMain::cmdSearch_Click()

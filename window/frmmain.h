@@ -54,6 +54,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    // During an index run the run is stopped first, and the window closes when it has.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void Form_Resize();
@@ -70,6 +72,7 @@ private:
     IndexCommand m_index;
     Launcher m_launcher;
     MainLayout m_layout;
+    bool m_closeAfterRun = false;
 
     QTableView *lvwFiles;
     QPushButton *cmdExit;
