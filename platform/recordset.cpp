@@ -387,6 +387,7 @@ void Recordset::Update()
     std::map<int, QVariant> pending;
     pending.swap(m_pending);
     m_adding = false;
+    m_connection->beginWrite();
 
     // The statement depends only on which fields are written: keep one per set of fields.
     QString key = adding ? QStringLiteral("+") : QStringLiteral("=");
@@ -467,6 +468,7 @@ bool Recordset::DeleteByKey(qint64 id)
 
 bool Recordset::deleteAt(size_t position)
 {
+    m_connection->beginWrite();
     sqlite3_stmt *stmt =
         prepared(QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(quoted(m_table)));
     sqlite3_bind_int64(stmt, 1, m_keys[position]);
@@ -541,6 +543,13 @@ void Recordset::bind(sqlite3_stmt *stmt, int index, const QVariant &value)
         case QMetaType::Double:
             rc = sqlite3_bind_double(stmt, index, value.toDouble());
             break;
+        case QMetaType::QByteArray: {
+            // A name as the system spells it: kept byte for byte even when it is not UTF-8.
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
         default: {
             const QByteArray text = storedValue(value).toString().toUtf8();
             rc = sqlite3_bind_text(stmt, index, text.constData(), int(text.size()),

@@ -1,5 +1,6 @@
 #include "window/workspace.h"
 
+#include "catalogue/schemacheck.h"
 #include "catalogue/searchindex.h"
 #include "indexing/folderindexer.h"
 #include "platform/app.h"
@@ -10,6 +11,7 @@ void Workspace::Form_Load()
 {
     pointer.setMousePointer(vbHourglass);
     cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    cnCatalogue.setCheck(checkCatalogueSchema);
     cnCatalogue.Open(App::Path() + QStringLiteral("/data.mdb"), QString(), QString(), -1);
     // The search's matching and ordering, and its name index for catalogues made without one.
     // A catalogue that cannot take the index (read-only) is searched without it.

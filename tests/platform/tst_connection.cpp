@@ -1,0 +1,307 @@
+#include "catalogue/schemacheck.h"
+#include "platform/connection.h"
+#include "platform/recordset.h"
+#include "support/testcatalogue.h"
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray contentOf(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &file, const QByteArray &content, qint64 at = -1)
+{
+    QFile f(file);
+    QVERIFY(f.open(at < 0 ? QIODevice::WriteOnly : QIODevice::ReadWrite));
+    if (at >= 0)
+        f.seek(at);
+    f.write(content);
+}
+
+// The file's names and contents, side files included.
+QMap<QString, QByteArray> snapshot(const QString &dir)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
+        files.insert(name, contentOf(dir + QLatin1Char('/') + name));
+    return files;
+}
+
+// A catalogue of n rows whose Size cells are MARK<i>, left in the log mode with its log still
+// beside it when keepLog.
+QString catalogueWithRows(const QString &dir, int n, bool keepLog = false)
+{
+    const QString file = TestCatalogue::create(dir);
+    if (n > 0)
+        TestCatalogue::exec(file,
+                            QStringLiteral("WITH RECURSIVE i(n) AS (SELECT 1 UNION ALL SELECT "
+                                           "n + 1 FROM i WHERE n < %1) INSERT INTO Files (Path, "
+                                           "File, Size) SELECT '/disc', 'file' || n || '.txt', "
+                                           "'MARK' || n || ';' FROM i")
+                                .arg(n));
+    if (keepLog) {
+        sqlite3 *db = nullptr;
+        sqlite3_open(file.toUtf8().constData(), &db);
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL; INSERT INTO Files (File) VALUES ('logged')",
+                     nullptr, nullptr, nullptr);
+        // Left without closing, as a process that was killed leaves it.
+        const QString log = file + QStringLiteral("-wal");
+        const QByteArray wal = contentOf(log), shm = contentOf(file + QStringLiteral("-shm"));
+        const QByteArray main = contentOf(file);
+        sqlite3_close(db);
+        writeFile(file, main);
+        writeFile(log, wal);
+        writeFile(file + QStringLiteral("-shm"), shm);
+    }
+    return file;
+}
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    return QProcess::execute(program, arguments) == 0;
+}
+
+} // namespace
+
+// The catalogue file around the connection: what is refused untouched, what opens read-only or
+// damaged, and what the file holds after the connection ends.
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    Connection m_cn;
+
+    QString path(const QString &name = QStringLiteral("data.mdb")) const
+    {
+        return m_dir.filePath(name);
+    }
+    void open(const QString &file)
+    {
+        m_cn.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+        m_cn.setCheck(checkCatalogueSchema);
+        m_cn.Open(file);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_cn.Close();
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+    }
+
+    void fileThatIsNoCatalogueIsLeftUntouched_data()
+    {
+        QTest::addColumn<QString>("make");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("zero-length") << "empty" << 26 << "damaged";
+        QTest::newRow("text") << "text" << 26 << "not a database";
+        QTest::newRow("directory") << "directory" << 3024 << "Could not find";
+        QTest::newRow("no table") << "no table" << 1 << "no such table: Files";
+        QTest::newRow("no table, log mode") << "no table wal" << 1 << "no such table: Files";
+        QTest::newRow("missing Size") << "no size" << 3265 << "no field Size";
+    }
+    void fileThatIsNoCatalogueIsLeftUntouched()
+    {
+        QFETCH(QString, make);
+        QFETCH(int, number);
+        QFETCH(QString, told);
+        if (make == QLatin1String("empty"))
+            writeFile(path(), QByteArray());
+        else if (make == QLatin1String("text"))
+            writeFile(path(), QByteArray("Path;File\n/disc;a.txt\n").repeated(200));
+        else if (make == QLatin1String("directory"))
+            QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("data.mdb")));
+        else if (make.startsWith(QLatin1String("no table")))
+            TestCatalogue::exec(path(), make.endsWith(QLatin1String("wal"))
+                                            ? QStringLiteral("PRAGMA journal_mode=WAL; CREATE "
+                                                             "TABLE Other (ID INTEGER)")
+                                            : QStringLiteral("CREATE TABLE Other (ID INTEGER)"));
+        else
+            TestCatalogue::exec(path(), QStringLiteral("CREATE TABLE Files (ID INTEGER PRIMARY "
+                                                       "KEY, Path, File, Type, Created, Accessed, "
+                                                       "Modified, Archive, Serial)"));
+        const auto before = snapshot(m_dir.path());
+        try {
+            open(path());
+            QFAIL("opened");
+        } catch (const PlatformError &e) {
+            QCOMPARE(e.number() & 0xFF, number & 0xFF);
+            QVERIFY2(e.description().contains(told), qPrintable(e.description()));
+        }
+        QVERIFY(!m_cn.isOpen());
+        QCOMPARE(snapshot(m_dir.path()), before);
+    }
+
+    void everyEndLeavesTheWholeCatalogueInItsFile_data()
+    {
+        QTest::addColumn<bool>("otherReader");
+        QTest::newRow("last connection") << false;
+        QTest::newRow("another instance open") << true;
+    }
+    void everyEndLeavesTheWholeCatalogueInItsFile()
+    {
+        QFETCH(bool, otherReader);
+        const QString file = catalogueWithRows(m_dir.path(), 0);
+        open(file);
+        sqlite3 *other = nullptr;
+        if (otherReader)
+            sqlite3_open(file.toUtf8().constData(), &other);
+        Recordset rs;
+        rs.Open(QStringLiteral("Files"), &m_cn, adOpenKeyset, adLockOptimistic);
+        for (int i = 0; i < 22; ++i) {
+            rs.AddNew();
+            rs.Fields(QStringLiteral("File")).setValue(QStringLiteral("f%1").arg(i));
+            rs.Update();
+        }
+        QVERIFY(QFile::exists(file + QStringLiteral("-wal")));
+        if (other)
+            QCOMPARE(sqlite3_exec(other, "SELECT count(*) FROM Files", nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+        rs.Close();
+        m_cn.Close();
+        // data.mdb copied alone, as a backup takes it.
+        QFile::copy(file, path(QStringLiteral("copy.mdb")));
+        QCOMPARE(TestCatalogue::rows(path(QStringLiteral("copy.mdb"))).size(), 22);
+        // Rollback-journal mode (header byte 18 is 1) and no log, unless another has it open.
+        QCOMPARE(int(contentOf(file).at(18)), otherReader ? 2 : 1);
+        QCOMPARE(QFile::exists(file + QStringLiteral("-wal")), otherReader);
+        sqlite3_close(other);
+    }
+
+    void damagedCatalogueIsReadButNeverWritten_data()
+    {
+        QTest::addColumn<bool>("atOpen");
+        QTest::addColumn<bool>("logLeft");
+        QTest::newRow("first page of Files") << true << false;
+        QTest::newRow("middle of Files") << false << false;
+        QTest::newRow("middle, log left by a killed run") << false << true;
+    }
+    void damagedCatalogueIsReadButNeverWritten()
+    {
+        QFETCH(bool, atOpen);
+        QFETCH(bool, logLeft);
+        const QString file = catalogueWithRows(m_dir.path(), 3000, logLeft);
+        QByteArray content = contentOf(file);
+        const int pageSize = (uchar(content.at(16)) << 8) | uchar(content.at(17));
+        const qsizetype mark = content.indexOf(atOpen ? "MARK1;" : "MARK1500;");
+        QVERIFY(mark > 0);
+        // 4 KiB of noise over the page that holds the row.
+        QByteArray noise(4096, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 251);
+        writeFile(file, noise.left(pageSize), mark / pageSize * pageSize);
+        const QByteArray damaged = contentOf(file);
+
+        open(file);
+        QCOMPARE(m_cn.isDamaged(), atOpen);
+        Recordset rs;
+        if (!atOpen) {
+            rs.Open(QStringLiteral("Files"), &m_cn, adOpenKeyset, adLockOptimistic);
+            try {
+                rs.Requery();
+                QFAIL("read through the damage");
+            } catch (const PlatformError &e) {
+                QCOMPARE(e.number() & 0xFF, SQLITE_CORRUPT);
+            }
+        }
+        QVERIFY(m_cn.isDamaged());
+        QCOMPARE(m_cn.damage().number() & 0xFF, SQLITE_CORRUPT);
+        QVERIFY(m_cn.damage().description().contains(QLatin1String("malformed")));
+        QVERIFY(m_cn.damage().description().endsWith(Connection::damageSentence()));
+        // Writes give the same answer and never reach the file; nor does the end.
+        if (!rs.isOpen())
+            rs.Open(QStringLiteral("Files"), &m_cn, adOpenKeyset, adLockOptimistic);
+        QVERIFY_THROWS_EXCEPTION(PlatformError, {
+            rs.AddNew();
+            rs.Fields(QStringLiteral("File")).setValue(QStringLiteral("new.txt"));
+            rs.Update();
+        });
+        QCOMPARE(sqlite3_exec(m_cn.handle(), "DELETE FROM Files", nullptr, nullptr, nullptr),
+                 SQLITE_READONLY);
+        rs.Close();
+        m_cn.Close();
+        QCOMPARE(QCryptographicHash::hash(contentOf(file), QCryptographicHash::Sha256),
+                 QCryptographicHash::hash(damaged, QCryptographicHash::Sha256));
+    }
+
+    void catalogueOnReadOnlyMediaIsBrowsed_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("rollback journal") << "delete";
+        QTest::newRow("log mode, log folded") << "wal";
+        QTest::newRow("log and its index left") << "wal+shm";
+    }
+    void catalogueOnReadOnlyMediaIsBrowsed()
+    {
+        QFETCH(QString, mode);
+        if (geteuid() != 0)
+            QSKIP("a read-only mount needs root");
+        QTemporaryDir media;
+        const QString file = catalogueWithRows(media.path(), 5, mode == QLatin1String("wal+shm"));
+        if (mode == QLatin1String("wal"))
+            TestCatalogue::exec(file, QStringLiteral("PRAGMA journal_mode=WAL"));
+        QTemporaryDir mountPoint;
+        QVERIFY(run(QStringLiteral("mount"), {"--bind", media.path(), mountPoint.path()}));
+        const bool remounted =
+            run(QStringLiteral("mount"), {"-o", "remount,bind,ro", mountPoint.path()});
+        const auto before = snapshot(mountPoint.path());
+        int rows = -1;
+        int writeError = 0;
+        if (remounted) {
+            try {
+                open(mountPoint.filePath(QStringLiteral("data.mdb")));
+                Recordset rs;
+                rs.Open(QStringLiteral("Files"), &m_cn, adOpenKeyset, adLockOptimistic);
+                rows = int(rs.RecordCount());
+                rs.MoveFirst();
+                rs.Delete();
+            } catch (const PlatformError &e) {
+                writeError = e.number();
+            }
+            m_cn.Close();
+        }
+        const auto after = snapshot(mountPoint.path());
+        run(QStringLiteral("umount"), {mountPoint.path()});
+        QVERIFY(remounted);
+        QCOMPARE(rows, mode == QLatin1String("wal+shm") ? 6 : 5);
+        QCOMPARE(writeError & 0xFF, SQLITE_READONLY);
+        QCOMPARE(after, before);
+    }
+
+    void namesKeepTheirBytes()
+    {
+        open(TestCatalogue::create(m_dir.path()));
+        Recordset rs;
+        rs.Open(QStringLiteral("Files"), &m_cn, adOpenKeyset, adLockOptimistic);
+        const QByteArray names[] = {"bad\xff\xfe.txt", "bad\xfe\xff.txt"};
+        for (const QByteArray &name : names) {
+            rs.AddNew();
+            rs.Fields(QStringLiteral("File")).setValue(name);
+            rs.Update();
+        }
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(m_cn.handle(), "SELECT File FROM Files ORDER BY ID", -1, &stmt, nullptr);
+        QList<QByteArray> stored;
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            stored.append(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)),
+                                     sqlite3_column_bytes(stmt, 0)));
+        sqlite3_finalize(stmt);
+        QCOMPARE(stored, QList<QByteArray>({names[0], names[1]}));
+    }
+};
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"
