@@ -7,6 +7,7 @@
 
 #include <gio/gio.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,10 +18,13 @@ enum class ProgramKind { None, Elf, Script };
 
 ProgramKind programKind(const QByteArray &path)
 {
-    QFile file(QString::fromLocal8Bit(path));
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return ProgramKind::None;
-    const QByteArray head = file.read(4);
+    char bytes[4];
+    const ssize_t got = ::read(fd, bytes, sizeof bytes);
+    ::close(fd);
+    const QByteArray head(bytes, got > 0 ? int(got) : 0);
     if (head.startsWith("\x7f"
                         "ELF"))
         return ProgramKind::Elf;
@@ -68,10 +72,10 @@ int GioShell::ShellExecute(const QString &operation, const QString &file, const 
     if (file.isEmpty())
         return ERROR_FILE_NOT_FOUND;
 
-    QString path = file;
-    if (QDir::isRelativePath(path))
-        path = QDir(directory.isEmpty() ? QDir::currentPath() : directory).filePath(path);
-    const QByteArray native = QFile::encodeName(path);
+    QByteArray native = QFile::encodeName(file);
+    if (!native.startsWith('/'))
+        native =
+            QFile::encodeName(directory.isEmpty() ? QDir::currentPath() : directory) + '/' + native;
 
     struct stat st;
     const QByteArray folder = folderOf(native);
@@ -86,24 +90,26 @@ int GioShell::ShellExecute(const QString &operation, const QString &file, const 
     if (kind == ProgramKind::Elf || (kind == ProgramKind::Script && executable)) {
         if (!executable)
             return ERROR_BAD_FORMAT;
-        return runProgram(path, parameters, directory);
+        return runProgram(native, parameters, directory);
     }
     // Files on many discs carry the execute bit whatever they hold: only the content decides.
-    return openDocument(path, executable);
+    return openDocument(native, executable);
 }
 
-int GioShell::runProgram(const QString &path, const QString &parameters, const QString &directory)
+int GioShell::runProgram(const QByteArray &path, const QString &parameters,
+                         const QString &directory)
 {
     // Started detached: the program outlives the request and is never waited for.
-    if (!QProcess::startDetached(path, QProcess::splitCommand(parameters), directory))
+    if (!QProcess::startDetached(QFile::decodeName(path), QProcess::splitCommand(parameters),
+                                 directory))
         return ERROR_BAD_FORMAT;
     return ShellExecuteSucceeded;
 }
 
-int GioShell::openDocument(const QString &path, bool executable)
+int GioShell::openDocument(const QByteArray &path, bool executable)
 {
-    const QByteArray native = QFile::encodeName(path);
-    GFile *file = g_file_new_for_path(native.constData());
+    // The path's own bytes, so that a name that is not UTF-8 is still found.
+    GFile *file = g_file_new_for_path(path.constData());
     GError *error = nullptr;
     GFileInfo *info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
                                         G_FILE_QUERY_INFO_NONE, nullptr, &error);

@@ -13,6 +13,6 @@ public:
                      const QString &directory, int showCommand) override;
 
 private:
-    int runProgram(const QString &path, const QString &parameters, const QString &directory);
-    int openDocument(const QString &path, bool executable);
+    int runProgram(const QByteArray &path, const QString &parameters, const QString &directory);
+    int openDocument(const QByteArray &path, bool executable);
 };
