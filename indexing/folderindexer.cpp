@@ -53,6 +53,12 @@ void bindText(sqlite3_stmt *statement, int index, const QString &text)
                         int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
 }
 
+// A name or folder as the system spells it: its own bytes, UTF-8 or not.
+void bindBytes(sqlite3_stmt *statement, int index, const QByteArray &bytes)
+{
+    sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_STATIC);
+}
+
 QVariant dateValue(const QDate &date)
 {
     return date.isValid() ? QVariant(date) : QVariant();
@@ -170,8 +176,9 @@ void FolderIndexer::catalogueFile(const QString &folderPath, const QByteArray &f
     const QString file = FolderLister::displayName(name);
     GetVolumeId(queryPath, label, serial, m_volumes);
     if (!catalogued.loaded || catalogued.label != label || catalogued.serial != serial)
-        loadCatalogued(folderPath, label, serial, catalogued);
-    if (catalogued.files.contains(file))
+        loadCatalogued(folder, label, serial, catalogued);
+    // By bytes: two names that differ only where they are not UTF-8 are two files.
+    if (catalogued.files.contains(name))
         return;
 
     const auto record = m_colIndexed.Add(label + u';' + serial + u';' + folderPath + file);
@@ -188,8 +195,9 @@ void FolderIndexer::catalogueFile(const QString &folderPath, const QByteArray &f
     // A row cut short by an error stays pending only until the next AddNew or the refill's
     // Requery, both of which drop it: it is never written half or later.
     m_rsFiles.AddNew();
-    m_rsFiles.Fields(QStringLiteral("Path")).setValue(folderPath);
-    m_rsFiles.Fields(QStringLiteral("File")).setValue(file);
+    // Stored as the system's bytes, so that the file can be found again by them.
+    m_rsFiles.Fields(QStringLiteral("Path")).setValue(folder);
+    m_rsFiles.Fields(QStringLiteral("File")).setValue(name);
     record->setFileSize(qint32(metadata.size)); // the record's 32-bit size; Size has it all
     m_rsFiles.Fields(QStringLiteral("Size")).setValue(formatSize(metadata.size, m_separator));
     record->setDateAccessed(known ? metadata.accessed.utcDate() : QDate());
@@ -204,7 +212,7 @@ void FolderIndexer::catalogueFile(const QString &folderPath, const QByteArray &f
     m_rsFiles.Update();
 }
 
-void FolderIndexer::loadCatalogued(const QString &folderPath, const QString &label,
+void FolderIndexer::loadCatalogued(const QByteArray &folder, const QString &label,
                                    const QString &serial, Catalogued &catalogued)
 {
     catalogued = Catalogued();
@@ -216,14 +224,14 @@ void FolderIndexer::loadCatalogued(const QString &folderPath, const QString &lab
             m_connection.raise(rc);
         }
     }
-    bindText(m_lookup, 1, folderPath);
+    bindBytes(m_lookup, 1, folder);
     bindText(m_lookup, 2, label);
     bindText(m_lookup, 3, serial);
     int rc;
     while ((rc = sqlite3_step(m_lookup)) == SQLITE_ROW) {
         catalogued.files.insert(
-            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_lookup, 0)),
-                              sqlite3_column_bytes(m_lookup, 0)));
+            QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_lookup, 0)),
+                       sqlite3_column_bytes(m_lookup, 0)));
     }
     sqlite3_reset(m_lookup);
     sqlite3_clear_bindings(m_lookup);

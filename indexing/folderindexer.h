@@ -50,7 +50,7 @@ private:
         bool loaded = false;
         QString label;
         QString serial;
-        QSet<QString> files;
+        QSet<QByteArray> files; // the names' bytes
     };
 
     // One folder's invocation. folder is empty for the typed path, which is resolved first;
@@ -59,7 +59,7 @@ private:
     void catalogueFile(const QString &folderPath, const QByteArray &folder, const QByteArray &name,
                        const QString &queryPath, QString &label, QString &serial,
                        Catalogued &catalogued);
-    void loadCatalogued(const QString &folderPath, const QString &label, const QString &serial,
+    void loadCatalogued(const QByteArray &folder, const QString &label, const QString &serial,
                         Catalogued &catalogued);
     void finishLookup();
 
