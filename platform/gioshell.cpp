@@ -63,8 +63,8 @@ ShellExecutor &systemShell()
     return shell;
 }
 
-int GioShell::ShellExecute(const QString &operation, const QString &file, const QString &parameters,
-                           const QString &directory, int showCommand)
+int GioShell::ShellExecute(const QString &operation, const QByteArray &file,
+                           const QString &parameters, const QString &directory, int showCommand)
 {
     Q_UNUSED(showCommand);
     if (!operation.isEmpty() && operation.compare(QLatin1String("open"), Qt::CaseInsensitive) != 0)
@@ -72,7 +72,7 @@ int GioShell::ShellExecute(const QString &operation, const QString &file, const 
     if (file.isEmpty())
         return ERROR_FILE_NOT_FOUND;
 
-    QByteArray native = QFile::encodeName(file);
+    QByteArray native = file;
     if (!native.startsWith('/'))
         native =
             QFile::encodeName(directory.isEmpty() ? QDir::currentPath() : directory) + '/' + native;

@@ -9,7 +9,7 @@
 class GioShell : public ShellExecutor
 {
 public:
-    int ShellExecute(const QString &operation, const QString &file, const QString &parameters,
+    int ShellExecute(const QString &operation, const QByteArray &file, const QString &parameters,
                      const QString &directory, int showCommand) override;
 
 private:

@@ -24,6 +24,11 @@ QString CatalogueList::text(int row, int subItem) const
     return m_model->text(row, subItem);
 }
 
+QByteArray CatalogueList::bytes(int row, int subItem) const
+{
+    return m_model->bytes(row, subItem);
+}
+
 bool CatalogueList::isSelected(int row) const
 {
     return m_selection->isRowSelected(row, QModelIndex());

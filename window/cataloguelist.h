@@ -22,6 +22,8 @@ public:
 
     int count() const;
     QString text(int row, int subItem) const;
+    // The cell's own bytes, for the Path and File a file is found by again.
+    QByteArray bytes(int row, int subItem) const;
 
     bool isSelected(int row) const;
     std::vector<int> selectedRows() const; // ascending

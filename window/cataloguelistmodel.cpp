@@ -131,6 +131,12 @@ QString CatalogueListModel::text(int row, int column) const
     return isDateColumn(column) ? displayDate(raw) : raw;
 }
 
+QByteArray CatalogueListModel::bytes(int row, int column) const
+{
+    const auto [data, length] = m_rows.cell(storageRow(row), column);
+    return QByteArray(data, length);
+}
+
 QString CatalogueListModel::displayDate(const QString &iso) const
 {
     if (iso.size() == 10) {

@@ -5,6 +5,8 @@
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
 
+#include <QFile>
+
 namespace {
 enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8 };
 enum KeyCode { vbKeyBack = 8, vbKeyReturn = 13 };
@@ -25,9 +27,10 @@ void Launcher::cmdExecuteFile_Click()
             const QString question =
                 QStringLiteral("Have you inserted the CD: ") + m_list.text(item, ArchiveItem) +
                 QStringLiteral(" into drive ") + m_list.text(item, PathItem) + QStringLiteral("?");
+            // The path by the bytes it was catalogued with: a name that is not UTF-8 is shown
+            // with replacement characters, but opened by its own spelling.
             if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes)
-                OpenFile(m_list.text(item, PathItem) + QLatin1Char('/') +
-                         m_list.text(item, FileItem));
+                openPath(m_list.bytes(item, PathItem) + '/' + m_list.bytes(item, FileItem));
         }
     } catch (...) {
     }
@@ -35,6 +38,11 @@ void Launcher::cmdExecuteFile_Click()
 }
 
 void Launcher::OpenFile(QString file)
+{
+    openPath(QFile::encodeName(file));
+}
+
+void Launcher::openPath(const QByteArray &file)
 {
     const int result =
         m_shell.ShellExecute(QStringLiteral("open"), file, QString(""), QString(""), SW_SHOWNORMAL);

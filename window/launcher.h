@@ -30,6 +30,8 @@ public:
     static QString messageFor(int result);
 
 private:
+    void openPath(const QByteArray &file);
+
     CatalogueList &m_list;
     MousePointer &m_pointer;
     ShellExecutor &m_shell;

@@ -7,6 +7,10 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 // Opening through real GIO with a private association database; its program records its argument.
 class TestGioShell : public QObject
 {
@@ -70,15 +74,38 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         QFETCH(int, result);
-        QCOMPARE(GioShell().ShellExecute("open", docs() + file, "", "", SW_SHOWNORMAL), result);
+        QCOMPARE(GioShell().ShellExecute("open", QFile::encodeName(docs() + file), "", "",
+                                         SW_SHOWNORMAL),
+                 result);
     }
 
-    // From the list, Yes opens the file (its folder ends in "/") with the associated program.
+    // From the list, Yes opens the selected file with the associated program, by the bytes it
+    // was catalogued with.
+    void yesOpensTheSelectedFile_data()
+    {
+        QTest::addColumn<QByteArray>("folder"); // under the disc, as catalogued
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("folder ending in /") << QByteArray("Docs/") << QByteArray("letter.vmtest");
+        QTest::newRow("names not UTF-8")
+            << QByteArray("caf\xe9") << QByteArray("bad\xff\xfe.vmtest");
+    }
     void yesOpensTheSelectedFile()
     {
+        QFETCH(QByteArray, folder);
+        QFETCH(QByteArray, name);
+        const QByteArray disc = QFile::encodeName(m_root.filePath("disc/"));
+        const QByteArray file = disc + folder + (folder.endsWith('/') ? "" : "/") + name;
+        ::mkdir((disc + folder).constData(), 0755);
+        const int fd = ::open(file.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        QVERIFY(fd >= 0 && ::write(fd, "hello", 5) == 5);
+        ::close(fd);
+        QFile::remove(m_root.filePath("recorder.sh.out"));
         CatalogueFixture catalogue;
         catalogue.addRow(docs(), "notes.vmnone");
-        catalogue.addRow(docs() + "/", "letter.vmtest");
+        catalogue.exec(QStringLiteral("INSERT INTO Files (Path, File) VALUES (CAST(X'%1' AS "
+                                      "TEXT), CAST(X'%2' AS TEXT))")
+                           .arg(QString::fromLatin1((disc + folder).toHex()),
+                                QString::fromLatin1(name.toHex())));
         RecordedPointer pointer;
         Workspace workspace(pointer);
         workspace.Form_Load();
@@ -89,10 +116,10 @@ private Q_SLOTS:
         Launcher(workspace.lvwFiles, pointer, shell, nullptr).cmdExecuteFile_Click();
 
         const auto recorded = [this] {
-            QFile file(m_root.filePath("recorder.sh.out"));
-            return file.open(QIODevice::ReadOnly) ? QString(file.readAll()).trimmed() : QString();
+            QFile out(m_root.filePath("recorder.sh.out"));
+            return out.open(QIODevice::ReadOnly) ? out.readAll().trimmed() : QByteArray();
         };
-        QTRY_COMPARE_WITH_TIMEOUT(recorded(), docs() + "/letter.vmtest", 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(recorded(), QByteArray(file), 5000);
         QCOMPARE(boxes.messages().size(), 1); // the question, no error
     }
 };
