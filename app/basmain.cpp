@@ -1,27 +1,29 @@
 #include "app/basmain.h"
 
-#include "app/frmsplash.h"
-#include "platform/dialogs.h"
+#include "app/guiicon.h"
 #include "platform/platformerror.h"
 #include "window/frmmain.h"
+#include "window/frmsplash.h"
+#include "window/messagebox.h"
 
 namespace basMain {
 
-std::unique_ptr<frmMain> Main()
+std::unique_ptr<frmMain> Main(const Services &services)
 {
+    initArtwork();
     {
         frmSplash splash;
         splash.exec();
     }
-    std::unique_ptr<frmMain> window = LoadMainWindow();
+    std::unique_ptr<frmMain> window = LoadMainWindow(services);
     if (window)
         window->show();
     return window;
 }
 
-std::unique_ptr<frmMain> LoadMainWindow()
+std::unique_ptr<frmMain> LoadMainWindow(const Services &services)
 {
-    auto window = std::make_unique<frmMain>();
+    auto window = std::make_unique<frmMain>(services);
     try {
         window->Form_Load();
     } catch (const PlatformError &error) {

@@ -1,6 +1,5 @@
 #include "app/basmain.h"
 #include "app/guiicon.h"
-#include "platform/guidialogs.h"
 #include "window/frmmain.h"
 
 #include <QApplication>
@@ -11,8 +10,6 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Vellumark"));
     // Every window, the splash and the about box included, bears the application icon.
     QApplication::setWindowIcon(applicationIcon());
-    GuiDialogs dialogs;
-    setDialogs(&dialogs);
 
     std::unique_ptr<frmMain> window = basMain::Main();
     if (!window)

@@ -3,13 +3,13 @@
 #include "generator.h"
 #include "report.h"
 
-#include "platform/app.h"
 #include "platform/recordset.h"
 #include "window/cataloguelistmodel.h"
 #include "window/frmmain.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTableView>
 
 int main(int argc, char **argv)
 {
@@ -20,17 +20,20 @@ int main(int argc, char **argv)
         QDir::current().absoluteFilePath(QStringLiteral("bench-data/catalogue-%1").arg(rows));
     QDir().mkpath(dir);
     Generator::makeCatalogue(dir + QStringLiteral("/data.mdb"), rows);
-    App::setPathForTesting(dir);
+    Services services = Services::system();
+    services.appPath = dir;
     const QString at = QStringLiteral(" (%1 rows)").arg(rows);
 
     qint64 start = Report::now();
-    frmMain window;
+    frmMain window(services);
     window.Form_Load();
     window.show();
     QApplication::processEvents();
     Report::seconds(QStringLiteral("load + first fill") + at, Report::elapsedSince(start), 1.5);
-    if (window.workspace().lvwFiles.count() != rows)
-        qFatal("listed %d rows", window.workspace().lvwFiles.count());
+    const QAbstractItemModel *model =
+        window.findChild<QTableView *>(QStringLiteral("lvwFiles"))->model();
+    if (model->rowCount() != rows)
+        qFatal("listed %d rows", model->rowCount());
 
     double worst = 0;
     for (int i = 0; i < 3; ++i) {
@@ -46,8 +49,7 @@ int main(int argc, char **argv)
         start = Report::now();
         window.lvwFiles_ColumnClick(column + 1);
         QApplication::processEvents();
-        const QString name =
-            window.workspace().lvwFiles.model()->headerData(column, Qt::Horizontal).toString();
+        const QString name = model->headerData(column, Qt::Horizontal).toString();
         Report::seconds(QStringLiteral("sort by %1").arg(name) + at, Report::elapsedSince(start),
                         1.0);
     }
@@ -60,7 +62,7 @@ int main(int argc, char **argv)
 
     // The end of a run that wrote a little: 1,000 rows added and taken out again, then the log
     // folded into the file and the file left in the plain journal mode.
-    Recordset &rs = window.workspace().rsFiles;
+    Recordset &rs = window.catalogue().rsFiles();
     std::vector<qint64> added;
     for (int i = 0; i < 1000; ++i) {
         rs.AddNew();
@@ -73,7 +75,7 @@ int main(int argc, char **argv)
         rs.DeleteByKey(id);
     rs.Close();
     start = Report::now();
-    window.workspace().cnCatalogue.Close();
+    window.catalogue().cnCatalogue().Close();
     Report::seconds(QStringLiteral("fold the log at the end") + at, Report::elapsedSince(start),
                     0.2);
     return 0;

@@ -2,16 +2,16 @@
 // per file, and compares the time with find reading the same metadata of the same tree.
 // Usage: bench_indexing [catalogue rows]; BENCH_FILES sets the tree's size, BENCH_TREE keeps the
 // tree in a folder of that name for later runs.
+#include "catalogue/catalogue.h"
 #include "generator.h"
 #include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
-#include "platform/app.h"
+#include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
 #include "platform/mousepointer.h"
 #include "platform/volumequery.h"
 #include "report.h"
-#include "window/workspace.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -93,10 +93,19 @@ double timeFind(const QByteArray &root)
     return best;
 }
 
-qint64 rowCount(Workspace &workspace)
+// A folder that fails ends the benchmark: its figures would not be the whole tree's.
+struct FailingReport : IndexingReport
+{
+    void folderFailed(int number, const QString &description) override
+    {
+        qFatal("indexing failed: %d %s", number, qPrintable(description));
+    }
+};
+
+qint64 rowCount(Catalogue &catalogue)
 {
     sqlite3_stmt *stmt = nullptr;
-    sqlite3_prepare_v2(workspace.cnCatalogue.handle(), "SELECT count(*) FROM Files", -1, &stmt,
+    sqlite3_prepare_v2(catalogue.cnCatalogue().handle(), "SELECT count(*) FROM Files", -1, &stmt,
                        nullptr);
     sqlite3_step(stmt);
     const qint64 count = sqlite3_column_int64(stmt, 0);
@@ -130,16 +139,16 @@ int main(int argc, char **argv)
     const double findSeconds = timeFind(tree); // also warms the cache
 
     RecordedPointer pointer;
-    Workspace workspace(pointer);
-    App::setPathForTesting(work.path());
-    workspace.Form_Load();
+    Catalogue catalogue;
+    catalogue.open(work.path() + QStringLiteral("/data.mdb"));
     malloc_trim(0);
     const qint64 rssBefore = statusKb("VmRSS:");
     const qint64 peakBefore = statusKb("VmHWM:");
 
     auto colIndexed = std::make_unique<colFFiles>();
-    FolderIndexer indexer(workspace.cnCatalogue, workspace.rsFiles, *colIndexed, pointer,
-                          systemVolumeQuery(), systemFolderLister(), systemFileMetadataReader());
+    FailingReport failures;
+    FolderIndexer indexer(catalogue, *colIndexed, pointer, failures, systemVolumeQuery(),
+                          systemFolderLister(), systemFileMetadataReader());
     const double cpuBefore = cpuSeconds();
     timer.restart();
     indexer.IndexFolder(QString::fromUtf8(tree));
@@ -152,7 +161,7 @@ int main(int argc, char **argv)
     colIndexed.reset();
     malloc_trim(0);
     const qint64 rssWithout = statusKb("VmRSS:");
-    const qint64 rows = rowCount(workspace);
+    const qint64 rows = rowCount(catalogue);
 
     const double rate = files / indexSeconds;
     report("index tree (files/s, each row committed)", QString::number(qRound(rate)) + " files/s",

@@ -3,15 +3,18 @@
 // Prints: operation <TAB> measured <TAB> target <TAB> ok|MISSED
 #include "report.h"
 
+#include "catalogue/catalogue.h"
+#include "catalogue/schema.h"
 #include "catalogue/searchindex.h"
-#include "platform/app.h"
-#include "platform/dialogs.h"
 #include "platform/recordset.h"
 #include "window/frmmain.h"
+#include "window/messagebox.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
+#include <QTableView>
 
 #include <sqlite3.h>
 
@@ -72,10 +75,11 @@ void makeCatalogue(const QString &file, qint64 rows)
     sqlite3 *db = nullptr;
     if (sqlite3_open(QFile::encodeName(file).constData(), &db) != SQLITE_OK)
         qFatal("cannot open %s", qPrintable(file));
+    SearchIndex::registerFunctions(db);
     exec(db, "PRAGMA journal_mode=WAL");
-    exec(db, "CREATE TABLE IF NOT EXISTS Files (ID INTEGER PRIMARY KEY AUTOINCREMENT, Path TEXT, "
-             "File TEXT, Size TEXT, Type TEXT, Created DATE, Accessed DATE, Modified DATE, "
-             "Archive TEXT, Serial TEXT)");
+    // The table alone: the name index is made at the first open, as for an older catalogue.
+    if (scalar(db, "SELECT count(*) FROM sqlite_master WHERE name = 'Files'") == 0)
+        exec(db, Schema::section("files").constData());
     const qint64 have = scalar(db, "SELECT count(*) FROM Files");
     if (have < rows) {
         std::fprintf(stderr, "making %lld rows ...\n", rows - have);
@@ -117,20 +121,6 @@ void makeCatalogue(const QString &file, qint64 rows)
     sqlite3_close(db);
 }
 
-// Answers the input box with the text to search for and counts the messages.
-class BenchDialogs : public Dialogs
-{
-public:
-    int msgBox(const QString &, int, const QString &) override
-    {
-        ++messages;
-        return vbOK;
-    }
-    QString inputBox(const QString &, const QString &, const QString &) override { return text; }
-    QString text;
-    int messages = 0;
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -141,18 +131,25 @@ int main(int argc, char **argv)
     const QString dir =
         QDir::current().absoluteFilePath(QStringLiteral("bench-data/search-%1").arg(rows));
     QDir().mkpath(dir);
-    makeCatalogue(dir + QStringLiteral("/data.mdb"), rows);
-    App::setPathForTesting(dir);
+    const QString file = dir + QStringLiteral("/data.mdb");
+    makeCatalogue(file, rows);
     const QString at = QStringLiteral(" (%1 rows)").arg(rows);
 
-    BenchDialogs boxes;
-    setDialogs(&boxes);
-    frmMain window;
+    // No box is shown: the input box gets the text queued for it, and a message box (no results)
+    // is counted.
+    int messages = 0;
+    MessageBox::setTestMode([&messages](const QString &) { ++messages; });
+    Services services = Services::system();
+    services.appPath = dir;
+    frmMain window(services);
     window.Form_Load();
     window.show();
     QApplication::processEvents();
-    Workspace &workspace = window.workspace();
-    sqlite3 *db = workspace.cnCatalogue.handle();
+    QTableView *view = window.findChild<QTableView *>(QStringLiteral("lvwFiles"));
+    // A second connection of the bench's own, for its own statements and rows.
+    Catalogue bench;
+    bench.open(file);
+    sqlite3 *db = bench.cnCatalogue().handle();
 
     struct Search
     {
@@ -169,14 +166,14 @@ int main(int argc, char **argv)
         {"search, two letters (no index)", QStringLiteral("qx"), 0.050},
     };
     for (const Search &search : searches) {
-        boxes.text = search.text;
-        boxes.messages = 0;
+        MessageBox::setNextInput(search.text);
+        messages = 0;
         qint64 start = Report::now();
         window.cmdSearch_Click();
         QApplication::processEvents();
         const double took = Report::elapsedSince(start);
-        const int found = workspace.lvwFiles.count();
-        if (boxes.messages != 0)
+        const int found = view->model()->rowCount();
+        if (messages != 0)
             qFatal("no results for %s", qPrintable(search.text));
         Report::seconds(
             QStringLiteral("%1, %2 matches").arg(QLatin1String(search.name)).arg(found) + at, took,
@@ -191,12 +188,13 @@ int main(int argc, char **argv)
 
     // Removal of 1,000 selected rows spread over the list, refill included.
     // The removed rows are put back afterwards, with their IDs, so the catalogue is reused.
-    const int listed = workspace.lvwFiles.count();
+    const int listed = view->model()->rowCount();
     QStringList removedIds;
     for (int i = 0; i < 1000; ++i) {
         const int row = int(qint64(i) * listed / 1000);
-        workspace.lvwFiles.setSelected(row, true);
-        removedIds << workspace.lvwFiles.text(row, 0);
+        view->selectionModel()->select(view->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        removedIds << view->model()->index(row, 0).data().toString();
     }
     const QString keep = QStringLiteral("ID IN (%1)").arg(removedIds.join(QLatin1Char(',')));
     exec(db, "DROP TABLE IF EXISTS temp.Removed");
@@ -207,8 +205,8 @@ int main(int argc, char **argv)
     QApplication::processEvents();
     Report::seconds(QStringLiteral("remove 1,000 selected rows, refill included") + at,
                     Report::elapsedSince(start), 1.5);
-    if (workspace.lvwFiles.count() != listed - 1000)
-        qFatal("removed %d rows", listed - workspace.lvwFiles.count());
+    if (view->model()->rowCount() != listed - 1000)
+        qFatal("removed %d rows", listed - view->model()->rowCount());
     exec(db, "INSERT INTO Files SELECT * FROM temp.Removed; DROP TABLE temp.Removed");
 
     // What the name index costs the indexer: nothing per row as it is added (each committed);
@@ -217,7 +215,7 @@ int main(int argc, char **argv)
     const qint64 before = scalar(db, "SELECT max(ID) FROM Files");
     start = Report::now();
     for (int i = 0; i < added; ++i) {
-        Recordset &rs = workspace.rsFiles;
+        Recordset &rs = bench.rsFiles();
         rs.AddNew();
         rs.Fields("Path").setValue(QStringLiteral("/media/cdrom/New Disc/Folder"));
         rs.Fields("File").setValue(QString::fromLatin1(fileName(i + 3)));
@@ -239,6 +237,5 @@ int main(int argc, char **argv)
                  QStringLiteral("%1 us").arg(perName, 0, 'f', 1), QStringLiteral("<= 10.0 us"),
                  perName <= 10.0);
     exec(db, qPrintable(QStringLiteral("DELETE FROM Files WHERE ID > %1").arg(before)));
-    setDialogs(nullptr);
     return 0;
 }

@@ -1,8 +1,8 @@
 #include "generator.h"
 
-#include "indexing/folderindexer.h"
-
+#include "catalogue/schema.h"
 #include "catalogue/searchindex.h"
+#include "indexing/folderindexer.h"
 
 #include <QDate>
 #include <QFile>
@@ -49,7 +49,10 @@ void makeCatalogue(const QString &file, qint64 rows)
     sqlite3 *db = nullptr;
     if (QFile::exists(file)) {
         check(sqlite3_open(file.toUtf8().constData(), &db), db);
-        const bool reuse = count(db) == rows;
+        // A catalogue kept from an earlier run is reused with its name index as the program
+        // leaves it.
+        const bool reuse =
+            count(db) == rows && SearchIndex::registerFunctions(db) && SearchIndex::ensure(db);
         sqlite3_close(db);
         if (reuse)
             return;
@@ -57,11 +60,9 @@ void makeCatalogue(const QString &file, qint64 rows)
         QFile::remove(file + QStringLiteral("-wal"));
         QFile::remove(file + QStringLiteral("-shm"));
     }
-    QFile schema(QStringLiteral(VELLUMARK_SOURCE_DIR "/catalogue/schema.sql"));
-    if (!schema.open(QIODevice::ReadOnly))
-        qFatal("generator: no schema");
     check(sqlite3_open(file.toUtf8().constData(), &db), db);
-    check(sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr), db);
+    SearchIndex::registerFunctions(db);
+    check(sqlite3_exec(db, Schema::all().constData(), nullptr, nullptr, nullptr), db);
     check(sqlite3_exec(db, "PRAGMA journal_mode=WAL; BEGIN", nullptr, nullptr, nullptr), db);
     sqlite3_stmt *insert = nullptr;
     check(sqlite3_prepare_v2(db,

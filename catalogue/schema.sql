@@ -1,5 +1,8 @@
 -- The catalogue: one row per catalogued file. ID is assigned by the engine and never reused.
 -- Dates are ISO text (YYYY-MM-DD, plus " HH:MM:SS" only when the time of day is not midnight).
+-- Sections are marked so that an older catalogue can be given the parts it lacks.
+
+-- section: files
 CREATE TABLE Files (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
     Path TEXT,
@@ -13,15 +16,19 @@ CREATE TABLE Files (
     Serial TEXT
 );
 
--- The name index for searching File by any part of it: names of the rows up to
--- FilesNameState.Indexed, brought up to date by the program in one batch before a search.
--- The trigram tokenizer folds case; the exact match is made by the program's folded_like.
+-- section: name index
+-- Searching File by any part of it: the case-folded names of the rows up to
+-- FilesNameState.Indexed, taken in by the program in one batch before a search. A name changed
+-- by an update is noted in FilesNameChanged (plain SQL, so any program may update Files) and
+-- searched directly until the next batch.
 CREATE VIRTUAL TABLE FilesName USING fts5(File, content='', columnsize=0, tokenize='trigram');
 CREATE TABLE FilesNameState (Indexed INTEGER NOT NULL);
 INSERT INTO FilesNameState (Indexed) VALUES (0);
+CREATE TABLE FilesNameChanged (ID INTEGER PRIMARY KEY);
 CREATE TRIGGER FilesNameUpdate AFTER UPDATE OF File ON Files BEGIN
-    INSERT INTO FilesName (rowid, File) VALUES (new.ID, new.File);
+    INSERT OR IGNORE INTO FilesNameChanged (ID) VALUES (new.ID);
 END;
 
+-- section: folder lookup
 -- The indexer asks whether a file is already catalogued by folder, name, label and serial.
-CREATE INDEX FilesByFolder ON Files (Path, Archive, Serial, File);
+CREATE INDEX IF NOT EXISTS FilesByFolder ON Files (Path, Archive, Serial, File);

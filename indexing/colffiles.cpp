@@ -1,9 +1,7 @@
 #include "indexing/colffiles.h"
 
+#include "catalogue/casefold.h"
 #include "platform/platformerror.h"
-
-#include <unicode/uchar.h>
-#include <unicode/ustring.h>
 
 #include <algorithm>
 
@@ -21,21 +19,6 @@ bool isAscii(const QString &text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
-// Full Unicode case folding (ß and SS fold alike), which QString::toCaseFolded does not do.
-QString fold(const QString &text)
-{
-    QString folded(text.size() * 3, Qt::Uninitialized);
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t length =
-        u_strFoldCase(reinterpret_cast<UChar *>(folded.data()), int32_t(folded.size()),
-                      reinterpret_cast<const UChar *>(text.constData()), int32_t(text.size()),
-                      U_FOLD_CASE_DEFAULT, &status);
-    if (U_FAILURE(status))
-        return text.toCaseFolded();
-    folded.truncate(length);
-    return folded;
-}
-
 // The hash of a key's folded form. An ASCII key (the usual kind) is folded as it is hashed,
 // without a copy; it hashes as the same text would after full folding.
 size_t keyHash(const QString &key)
@@ -46,7 +29,7 @@ size_t keyHash(const QString &key)
         for (QChar c : key)
             add(c >= u'A' && c <= u'Z' ? char16_t(c.unicode() + 32) : char16_t(c.unicode()));
     } else {
-        for (QChar c : fold(key))
+        for (QChar c : CaseFold::fold(key))
             add(c.unicode());
     }
     return size_t(hash);
@@ -56,7 +39,7 @@ bool sameKey(const QString &a, const QString &b)
 {
     if (isAscii(a) && isAscii(b))
         return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
-    return fold(a) == fold(b);
+    return CaseFold::fold(a) == CaseFold::fold(b);
 }
 
 bool isPosition(const QVariant &index)

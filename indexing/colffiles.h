@@ -9,8 +9,8 @@
 #include <vector>
 
 // A keyed collection of file records, in the order they were added (positions count from 1).
-// Keys are texts compared with full Unicode case folding: keys that differ only in case, or
-// whose folded forms are equal ("STRASSE" and "Straße"), are the same key.
+// Keys are texts compared by the catalogue's folding rule (catalogue/casefold.h): keys that
+// differ only in case, or whose folded forms are equal ("STRASSE" and "Straße"), are the same key.
 class colFFiles
 {
 public:

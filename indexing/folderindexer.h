@@ -5,29 +5,28 @@
 #include <QSet>
 #include <QString>
 
+#include <memory>
+
+class Catalogue;
 class colFFiles;
-class Connection;
 class FileMetadataReader;
 class FolderLister;
+class FolderLookup;
+class IndexingReport;
 class MousePointer;
-class Recordset;
 class VolumeQuery;
-struct sqlite3_stmt;
 
 // Catalogues a folder tree: one row of table Files per file, through rsFiles, and one record in
 // colIndexed per row. Sub-folders come first, each whole tree before the next, then the folder's
 // own files. A file is skipped when the table already has a row with its folder, name, label and
 // serial (asked once per folder, through an index). Every error ends only the folder it happened
-// in, after an error box.
+// in, reported through the IndexingReport.
 class FolderIndexer
 {
 public:
-    FolderIndexer(Connection &cnCatalogue, Recordset &rsFiles, colFFiles &colIndexed,
-                  MousePointer &pointer, VolumeQuery &volumes, FolderLister &lister,
+    FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, MousePointer &pointer,
+                  IndexingReport &report, VolumeQuery &volumes, FolderLister &lister,
                   FileMetadataReader &metadata);
-    // With the system's volume query, folder lister and metadata reader.
-    FolderIndexer(Connection &cnCatalogue, Recordset &rsFiles, colFFiles &colIndexed,
-                  MousePointer &pointer);
     ~FolderIndexer();
     FolderIndexer(const FolderIndexer &) = delete;
     FolderIndexer &operator=(const FolderIndexer &) = delete;
@@ -35,10 +34,6 @@ public:
     // Never raises. An empty path does nothing at all; a relative path is taken against the
     // current folder.
     void IndexFolder(const QString &path);
-
-    // Makes the index that the duplicate test looks rows up by, in a catalogue made before it
-    // existed. Raises PlatformError for an engine failure other than a read-only catalogue.
-    static void prepareCatalogue(Connection &cnCatalogue);
 
     // "#,###": digits grouped by three with separator; 0 gives the empty text.
     static QString formatSize(qint64 size, QChar separator);
@@ -61,17 +56,16 @@ private:
                        Catalogued &catalogued);
     void loadCatalogued(const QByteArray &folder, const QString &label, const QString &serial,
                         Catalogued &catalogued);
-    void finishLookup();
 
-    Connection &m_connection;
-    Recordset &m_rsFiles;
+    Catalogue &m_catalogue;
     colFFiles &m_colIndexed;
     MousePointer &m_pointer;
+    IndexingReport &m_report;
     VolumeQuery &m_volumes;
     FolderLister &m_lister;
     FileMetadataReader &m_metadata;
 
     QChar m_separator;
     int m_depth = 0;
-    sqlite3_stmt *m_lookup = nullptr; // prepared once per run
+    std::unique_ptr<FolderLookup> m_lookup; // one per run
 };

@@ -2,19 +2,11 @@
 
 #include <QCoreApplication>
 
-namespace {
-QString &pathOverride()
-{
-    static QString path;
-    return path;
-}
-} // namespace
-
 namespace App {
 
 QString Path()
 {
-    return pathOverride().isEmpty() ? QCoreApplication::applicationDirPath() : pathOverride();
+    return QCoreApplication::applicationDirPath();
 }
 
 QString Title()
@@ -32,11 +24,6 @@ int Minor()
 int Revision()
 {
     return VELLUMARK_VERSION_PATCH;
-}
-
-void setPathForTesting(const QString &path)
-{
-    pathOverride() = path;
 }
 
 } // namespace App

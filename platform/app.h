@@ -11,7 +11,4 @@ int Major();
 int Minor();
 int Revision();
 
-// Tests point the program at a folder of their own instead of the executable's.
-void setPathForTesting(const QString &path);
-
 } // namespace App

@@ -30,7 +30,6 @@ public:
     Connection &operator=(const Connection &) = delete;
 
     void setProvider(const QString &provider) { m_provider = provider; }
-    QString provider() const { return m_provider; }
     void setCheck(Check check) { m_check = std::move(check); }
 
     // Opens the file named by the connection text. Raises PlatformError when the provider is not
@@ -58,6 +57,11 @@ public:
 
     // The engine handle, for the recordset and for fast paths that read many rows.
     sqlite3 *handle() const { return m_handle; }
+
+    // Pages the write-ahead log may grow to before it is copied into the file; -1 when the
+    // engine does not say.
+    int autoCheckpoint() const;
+    void setAutoCheckpoint(int pages);
 
     // Raises PlatformError with the engine's number and description for rc. A damage answer
     // marks the file damaged first, and its description says so.

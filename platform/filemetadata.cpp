@@ -40,11 +40,6 @@ QDate FileTime::utcDate() const
     return QDate::fromJulianDay(days + UnixEpochJulianDay);
 }
 
-QDateTime FileTime::toUtc() const
-{
-    return QDateTime::fromMSecsSinceEpoch(seconds * 1000 + nanoseconds / 1000000, Qt::UTC);
-}
-
 FileMetadata FileMetadataReader::fromStatx(const struct statx &st)
 {
     FileMetadata metadata;

@@ -14,7 +14,6 @@ struct FileTime
 
     // The UTC calendar day of this time.
     QDate utcDate() const;
-    QDateTime toUtc() const;
 };
 
 // What the indexer reads of a file: its full size and its three times.

@@ -4,10 +4,6 @@
 
 #include <QProcess>
 
-namespace {
-ProgramLauncher *g_launcher = nullptr;
-} // namespace
-
 bool DetachedLauncher::start(const QString &path, int windowStyle)
 {
     Q_UNUSED(windowStyle);
@@ -15,21 +11,10 @@ bool DetachedLauncher::start(const QString &path, int windowStyle)
     return !path.isEmpty() && QProcess::startDetached(path, QStringList());
 }
 
-void setProgramLauncher(ProgramLauncher *launcher)
-{
-    g_launcher = launcher;
-}
-
-ProgramLauncher *programLauncher()
-{
-    static DetachedLauncher real;
-    return g_launcher ? g_launcher : &real;
-}
-
-void Shell(const QString &pathName, int windowStyle)
+void Shell(ProgramLauncher &launcher, const QString &pathName, int windowStyle)
 {
     if (pathName.isEmpty())
         throw PlatformError(5, QStringLiteral("Invalid procedure call or argument"));
-    if (!programLauncher()->start(pathName, windowStyle))
+    if (!launcher.start(pathName, windowStyle))
         throw PlatformError(53, QStringLiteral("File not found"));
 }

@@ -22,10 +22,6 @@ public:
     bool start(const QString &path, int windowStyle) override;
 };
 
-// Installs the launcher Shell uses; nullptr returns to the real one. The caller keeps ownership.
-void setProgramLauncher(ProgramLauncher *launcher);
-ProgramLauncher *programLauncher();
-
-// Starts the program at pathName. Raises PlatformError 5 for an empty path and 53 "File not found"
-// when the program cannot be started.
-void Shell(const QString &pathName, int windowStyle);
+// Starts the program at pathName through launcher. Raises PlatformError 5 for an empty path and
+// 53 "File not found" when the program cannot be started.
+void Shell(ProgramLauncher &launcher, const QString &pathName, int windowStyle);

@@ -223,11 +223,29 @@ void Recordset::loadKeys(RowSink *sink)
         bind(stmt, i + 1, m_params.at(i));
     if (sink)
         sink->begin(m_columns);
+    m_rowCells.resize(m_columns.size());
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        m_keys.push_back(sqlite3_column_int64(stmt, idColumn));
-        if (sink)
-            sink->row(stmt);
+        const qint64 id = sqlite3_column_int64(stmt, idColumn);
+        m_keys.push_back(id);
+        if (sink) {
+            for (size_t c = 0; c < m_rowCells.size(); ++c) {
+                if (int(c) == m_idColumn) {
+                    m_rowCells[c] = {nullptr, 0}; // the sink has the key as a number
+                    continue;
+                }
+                // Text first: only a missing text needs the type asked, to tell null from empty.
+                const auto *text =
+                    reinterpret_cast<const char *>(sqlite3_column_text(stmt, int(c)));
+                if (text)
+                    m_rowCells[c] = {text, sqlite3_column_bytes(stmt, int(c))};
+                else if (sqlite3_column_type(stmt, int(c)) != SQLITE_NULL)
+                    m_rowCells[c] = {"", 0}; // no text from the engine: an empty cell
+                else
+                    m_rowCells[c] = {nullptr, 0};
+            }
+            sink->row(id, m_rowCells.data());
+        }
     }
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
@@ -452,6 +470,7 @@ void Recordset::Delete(int)
 bool Recordset::DeleteByKey(qint64 id)
 {
     requireOpen();
+    m_connection->beginWrite(); // a damaged file refuses before any row is looked for
     ensureKeys();
     if (m_keyIndex.size() != m_keys.size()) {
         m_keyIndex.resize(m_keys.size());

@@ -38,6 +38,14 @@ private:
     QString m_name;
 };
 
+// One cell of a row as Requery reads it: the engine's UTF-8 bytes, valid until the next row.
+// A field with no value has no data; an empty text has data and length 0.
+struct RowCell
+{
+    const char *data;
+    int length;
+};
+
 // Receives the rows of a source as Requery reads them, in order, without a copy per cell.
 class RowSink
 {
@@ -45,8 +53,8 @@ public:
     virtual ~RowSink() = default;
     // Called once before the rows, with the source's column names.
     virtual void begin(const std::vector<QString> &columns) = 0;
-    // The row's cells in the order of begin(); read them with sqlite3_column_* on statement.
-    virtual void row(sqlite3_stmt *statement) = 0;
+    // The row's key and its cells in the order of begin(); the key's own cell has no data.
+    virtual void row(qint64 id, const RowCell *cells) = 0;
 };
 
 // A keyset cursor over a table or a statement: the set of row keys (ID) is fixed by Open and
@@ -115,6 +123,7 @@ private:
     QVariantList m_params;
     int m_lockType = adLockOptimistic;
     std::vector<QString> m_columns;
+    std::vector<RowCell> m_rowCells; // one row's cells on their way to a sink
     std::vector<QString> m_columnTypes;
     int m_idColumn = -1;
     QHash<QString, int> m_columnIndex; // exact names; other spellings are found by a scan

@@ -11,16 +11,6 @@ const char *const SysInfoLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Locati
 
 namespace {
 
-const RegistryStore *g_store = nullptr;
-
-// Open keys hold a copy of their values, so a handle stays valid whatever happens to the store.
-QMap<HKEY, RegistryStore::Values> &openKeys()
-{
-    static QMap<HKEY, RegistryStore::Values> keys;
-    return keys;
-}
-HKEY g_nextHandle = 0x100;
-
 bool isPredefinedRoot(HKEY root)
 {
     return root >= 0x80000000u && root <= 0x80000006u;
@@ -29,6 +19,20 @@ bool isPredefinedRoot(HKEY root)
 QString folded(const QString &name)
 {
     return name.toCaseFolded();
+}
+
+// The full path of the first system-information program found on PATH, or "" when none is.
+QString systemInformationProgram()
+{
+    // Programs that show what the system is made of, the nearest to a system-information tool.
+    static const char *const candidates[] = {"hardinfo2", "hardinfo", "kinfocenter", "cpu-x",
+                                             "lshw-gtk"};
+    for (const char *name : candidates) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!path.isEmpty())
+            return QFileInfo(path).absoluteFilePath();
+    }
+    return QString();
 }
 
 } // namespace
@@ -71,19 +75,6 @@ const RegistryStore::Values *RegistryStore::key(HKEY root, const QString &key) c
     return it == m_keys.constEnd() ? nullptr : &it.value();
 }
 
-QString systemInformationProgram()
-{
-    // Programs that show what the system is made of, the nearest to a system-information tool.
-    static const char *const candidates[] = {"hardinfo2", "hardinfo", "kinfocenter", "cpu-x",
-                                             "lshw-gtk"};
-    for (const char *name : candidates) {
-        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
-        if (!path.isEmpty())
-            return QFileInfo(path).absoluteFilePath();
-    }
-    return QString();
-}
-
 RegistryStore RegistryStore::system()
 {
     RegistryStore store;
@@ -98,17 +89,8 @@ RegistryStore RegistryStore::system()
     return store;
 }
 
-void setRegistryStore(const RegistryStore *store)
-{
-    g_store = store;
-}
-
-int openRegistryKeys()
-{
-    return openKeys().size();
-}
-
-LONG RegOpenKeyEx(HKEY root, const char *subKey, DWORD options, DWORD samDesired, HKEY *result)
+LONG Registry::RegOpenKeyEx(HKEY root, const char *subKey, DWORD options, DWORD samDesired,
+                            HKEY *result)
 {
     // The store offers no writing, so the rights asked for do not matter.
     Q_UNUSED(options);
@@ -119,23 +101,24 @@ LONG RegOpenKeyEx(HKEY root, const char *subKey, DWORD options, DWORD samDesired
     if (!isPredefinedRoot(root))
         return ERROR_INVALID_HANDLE;
 
-    const RegistryStore systemStore = g_store ? RegistryStore() : RegistryStore::system();
-    const RegistryStore &store = g_store ? *g_store : systemStore;
+    const RegistryStore systemStore = m_store ? RegistryStore() : RegistryStore::system();
+    const RegistryStore &store = m_store ? *m_store : systemStore;
     const RegistryStore::Values *values =
         store.key(root, subKey ? QString::fromLocal8Bit(subKey) : QString());
     if (!values)
         return ERROR_FILE_NOT_FOUND;
-    const HKEY handle = g_nextHandle;
-    g_nextHandle += 4;
-    openKeys().insert(handle, *values);
+    const HKEY handle = m_nextHandle;
+    m_nextHandle += 4;
+    m_open.insert(handle, *values);
     *result = handle;
     return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueEx(HKEY key, const char *valueName, DWORD *type, unsigned char *data, DWORD *size)
+LONG Registry::RegQueryValueEx(HKEY key, const char *valueName, DWORD *type, unsigned char *data,
+                               DWORD *size)
 {
-    const auto open = openKeys().constFind(key);
-    if (open == openKeys().constEnd())
+    const auto open = m_open.constFind(key);
+    if (open == m_open.constEnd())
         return ERROR_INVALID_HANDLE;
     if (data && !size)
         return ERROR_INVALID_PARAMETER;
@@ -162,7 +145,7 @@ LONG RegQueryValueEx(HKEY key, const char *valueName, DWORD *type, unsigned char
     return ERROR_SUCCESS;
 }
 
-LONG RegCloseKey(HKEY key)
+LONG Registry::RegCloseKey(HKEY key)
 {
-    return openKeys().remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return m_open.remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/winerror.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -20,12 +22,6 @@ constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_EXPAND_SZ = 2;
 constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
-
-constexpr LONG ERROR_SUCCESS = 0;
-constexpr LONG ERROR_FILE_NOT_FOUND = 2;
-constexpr LONG ERROR_INVALID_HANDLE = 6;
-constexpr LONG ERROR_INVALID_PARAMETER = 87;
-constexpr LONG ERROR_MORE_DATA = 234;
 
 // The keys the system-information launcher reads.
 extern const char *const SysInfoKey;         // value "PATH": the program's full path
@@ -62,17 +58,24 @@ private:
     QMap<QString, Values> m_keys;
 };
 
-// The full path of the first system-information program found on PATH, or "" when none is.
-QString systemInformationProgram();
+// The three calls of the registry, reading one store: a test's own, or the system's (looked up
+// afresh at each open). Open keys hold a copy of their values, so a handle stays valid whatever
+// happens to the store.
+class Registry
+{
+public:
+    explicit Registry(const RegistryStore *store = nullptr) : m_store(store) {}
 
-// Installs the store the calls read (tests give their own); nullptr returns to the system's,
-// which is looked up afresh at each open. The caller keeps ownership.
-void setRegistryStore(const RegistryStore *store);
+    LONG RegOpenKeyEx(HKEY root, const char *subKey, DWORD options, DWORD samDesired, HKEY *result);
+    LONG RegQueryValueEx(HKEY key, const char *valueName, DWORD *type, unsigned char *data,
+                         DWORD *size);
+    LONG RegCloseKey(HKEY key);
 
-// The number of keys opened and not yet closed.
-int openRegistryKeys();
+    // The number of keys opened and not yet closed.
+    int openKeys() const { return int(m_open.size()); }
 
-LONG RegOpenKeyEx(HKEY root, const char *subKey, DWORD options, DWORD samDesired, HKEY *result);
-LONG RegQueryValueEx(HKEY key, const char *valueName, DWORD *type, unsigned char *data,
-                     DWORD *size);
-LONG RegCloseKey(HKEY key);
+private:
+    const RegistryStore *m_store;
+    QMap<HKEY, RegistryStore::Values> m_open;
+    HKEY m_nextHandle = 0x100;
+};

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "platform/winerror.h"
+
 #include <QString>
 
 // Result codes of the shell's "open" request that the program tells apart; any value above 32
 // is success.
 enum ShellExecuteResult {
-    ERROR_FILE_NOT_FOUND = 2,
-    ERROR_PATH_NOT_FOUND = 3,
     SE_ERR_ACCESSDENIED = 5,
-    ERROR_BAD_FORMAT = 11,
     SE_ERR_DDETIMEOUT = 28,
     SE_ERR_DDEFAIL = 29,
     SE_ERR_NOASSOC = 31,

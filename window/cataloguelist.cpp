@@ -1,11 +1,14 @@
 #include "window/cataloguelist.h"
 
+#include "catalogue/catalogue.h"
+#include "platform/mousepointer.h"
 #include "window/cataloguelistmodel.h"
+#include "window/errorbox.h"
 
 #include <QItemSelectionModel>
 
-CatalogueList::CatalogueList()
-    : m_model(std::make_unique<CatalogueListModel>()),
+CatalogueList::CatalogueList(Catalogue &catalogue, MousePointer &pointer)
+    : m_catalogue(catalogue), m_pointer(pointer), m_model(std::make_unique<CatalogueListModel>()),
       m_selection(std::make_unique<QItemSelectionModel>(m_model.get()))
 {}
 
@@ -14,9 +17,28 @@ CatalogueList::~CatalogueList()
     m_selection.reset(); // it watches the model
 }
 
+void CatalogueList::RefreshLv()
+{
+    m_pointer.setMousePointer(vbHourglass);
+    // Re-running the source and walking it is one pass: each row goes straight into the list.
+    m_model->refill(m_catalogue.rsFiles());
+    m_pointer.setMousePointer(vbDefault);
+    const Connection &connection = m_catalogue.cnCatalogue();
+    if (connection.isDamaged() && !m_damageShown) {
+        m_damageShown = true;
+        const PlatformError damage = connection.damage();
+        ShowErrorBox(damage.number(), damage.description());
+    }
+}
+
 int CatalogueList::count() const
 {
     return m_model->rowCount();
+}
+
+qint64 CatalogueList::id(int row) const
+{
+    return m_model->id(row);
 }
 
 QString CatalogueList::text(int row, int subItem) const
@@ -60,24 +82,6 @@ int CatalogueList::selectedItem() const
     return first;
 }
 
-void CatalogueList::setSelected(int row, bool selected)
-{
-    m_selection->select(m_model->index(row, 0),
-                        (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
-                            QItemSelectionModel::Rows);
-}
-
-void CatalogueList::setSelectedItem(int row)
-{
-    m_selection->setCurrentIndex(m_model->index(row, 0),
-                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
-int CatalogueList::sortKey() const
-{
-    return m_model->sortColumn();
-}
-
 int CatalogueList::sortOrder() const
 {
     return m_model->sortOrder() == Qt::AscendingOrder ? 0 : 1;
@@ -86,9 +90,4 @@ int CatalogueList::sortOrder() const
 void CatalogueList::sortBy(int key, int order)
 {
     m_model->sort(key, order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
-}
-
-void CatalogueList::clear()
-{
-    m_model->clear();
 }

@@ -1,9 +1,11 @@
 #include "window/cataloguelistmodel.h"
 
+#include "catalogue/casefold.h"
+#include "platform/connection.h"
+#include "platform/platformerror.h"
+
 #include <QDateTime>
 #include <QLocale>
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstring>
@@ -62,26 +64,6 @@ struct NumberKey
     qint64 value;
     quint32 row;
 };
-
-// Fold the text for a comparison without regard to case; ASCII is folded in place.
-void appendFolded(std::vector<char> &out, const char *data, int length)
-{
-    bool ascii = true;
-    for (int i = 0; i < length; ++i)
-        if (static_cast<unsigned char>(data[i]) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii) {
-        for (int i = 0; i < length; ++i) {
-            const char c = data[i];
-            out.push_back(c >= 'A' && c <= 'Z' ? char(c + 32) : c);
-        }
-        return;
-    }
-    const QByteArray folded = QString::fromUtf8(data, length).toCaseFolded().toUtf8();
-    out.insert(out.end(), folded.constBegin(), folded.constEnd());
-}
 
 } // namespace
 
@@ -202,7 +184,7 @@ void CatalogueListModel::applySort()
         for (size_t i = 0; i < n; ++i)
             m_order[i] = keys[i].row;
     } else {
-        std::vector<char> folded;
+        std::string folded;
         std::vector<TextKey> keys(n);
         const char *lastData = nullptr;
         TextKey last{0, 0, 0, 0};
@@ -211,7 +193,7 @@ void CatalogueListModel::applySort()
             if (data != lastData || i == 0) {
                 // Rows that share a stored cell share its folded key too.
                 last.offset = quint32(folded.size());
-                appendFolded(folded, data, length);
+                CaseFold::appendFolded(folded, data, length);
                 last.length = quint32(folded.size()) - last.offset;
                 lastData = data;
             }
@@ -227,19 +209,29 @@ void CatalogueListModel::applySort()
             key.prefix = prefix;
         }
         const char *base = folded.data();
-        std::sort(keys.begin(), keys.end(), [base](const TextKey &a, const TextKey &b) {
-            if (a.prefix != b.prefix)
-                return a.prefix < b.prefix;
-            const quint32 common = std::min(a.length, b.length);
-            if (common > 8) {
-                const int c = std::memcmp(base + a.offset + 8, base + b.offset + 8, common - 8);
-                if (c != 0)
-                    return c < 0;
-            }
-            if (a.length != b.length)
-                return a.length < b.length;
-            return a.row < b.row;
-        });
+        const CatalogueRows &rows = m_rows;
+        std::sort(
+            keys.begin(), keys.end(), [base, &rows, column](const TextKey &a, const TextKey &b) {
+                if (a.prefix != b.prefix)
+                    return a.prefix < b.prefix;
+                const quint32 common = std::min(a.length, b.length);
+                if (common > 8) {
+                    const int c = std::memcmp(base + a.offset + 8, base + b.offset + 8, common - 8);
+                    if (c != 0)
+                        return c < 0;
+                }
+                if (a.length != b.length)
+                    return a.length < b.length;
+                // Texts equal when folded are ordered by their bytes, as the search orders them.
+                if (a.offset != b.offset) {
+                    const auto [x, lx] = rows.cell(a.row, column);
+                    const auto [y, ly] = rows.cell(b.row, column);
+                    const int c = std::memcmp(x, y, size_t(std::min(lx, ly)));
+                    if (c != 0 || lx != ly)
+                        return c != 0 ? c < 0 : lx < ly;
+                }
+                return a.row < b.row;
+            });
         for (size_t i = 0; i < n; ++i)
             m_order[i] = keys[i].row;
     }
@@ -247,22 +239,30 @@ void CatalogueListModel::applySort()
         std::reverse(m_order.begin(), m_order.end());
 }
 
-void CatalogueListModel::clear()
+void CatalogueListModel::refill(Recordset &rs)
 {
     beginResetModel();
     m_rows.clear();
     m_order.clear();
+    try {
+        rs.Requery(this);
+    } catch (const PlatformError &e) {
+        // A source that cannot be run leaves the list empty; the refill still ends normally.
+        // Damage met part way keeps the rows read before it: they can still be browsed.
+        if (!Connection::isDamage(e.number()))
+            m_rows.clear();
+    } catch (...) {
+        m_rows.clear();
+    }
+    m_rows.release();
+    if (m_sorted)
+        applySort();
     endResetModel();
 }
 
 void CatalogueListModel::begin(const std::vector<QString> &columns)
 {
-    if (!m_filling) {
-        beginResetModel();
-        m_filling = true;
-    }
     m_rows.clear();
-    m_order.clear();
     // Fields are found by name once per fill; a field the source lacks stays empty.
     for (int c = 0; c < ColumnCount; ++c) {
         m_sourceColumn[c] = -1;
@@ -272,36 +272,14 @@ void CatalogueListModel::begin(const std::vector<QString> &columns)
     }
 }
 
-void CatalogueListModel::row(sqlite3_stmt *statement)
+void CatalogueListModel::row(qint64 id, const RowCell *cells)
 {
-    const char *cells[CatalogueRows::SubItemCount];
+    const char *texts[CatalogueRows::SubItemCount];
     int lengths[CatalogueRows::SubItemCount];
     for (int c = 1; c < ColumnCount; ++c) {
         const int source = m_sourceColumn[c];
-        cells[c - 1] = nullptr;
-        lengths[c - 1] = 0;
-        if (source < 0)
-            continue;
-        // Text first: only a missing text needs the type asked, to tell null from empty.
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, source));
-        if (text) {
-            cells[c - 1] = text;
-            lengths[c - 1] = sqlite3_column_bytes(statement, source);
-        } else if (sqlite3_column_type(statement, source) != SQLITE_NULL) {
-            cells[c - 1] =
-                ""; // the engine could not give the text: an empty cell, never a shifted one
-        }
+        texts[c - 1] = source < 0 ? nullptr : cells[source].data;
+        lengths[c - 1] = source < 0 ? 0 : cells[source].length;
     }
-    m_rows.append(sqlite3_column_int64(statement, m_sourceColumn[ID]), cells, lengths);
-}
-
-void CatalogueListModel::finishFill()
-{
-    if (!m_filling)
-        return;
-    m_rows.release();
-    if (m_sorted)
-        applySort();
-    m_filling = false;
-    endResetModel();
+    m_rows.append(id, texts, lengths);
 }

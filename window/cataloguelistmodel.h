@@ -25,18 +25,21 @@ public:
     // regard to case. Keeps the order for later fills.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
+    // Rebuilds every row from the recordset's source, run again, in one model reset. A source
+    // that cannot be run leaves the list empty; never raises.
+    void refill(Recordset &rs);
+
     // Cell text as the list shows it; column 0 is the ID.
     QString text(int row, int column) const;
     // A text cell's bytes as the catalogue holds them (names need not be UTF-8); 1 to 9.
     QByteArray bytes(int row, int column) const;
+    qint64 id(int row) const { return m_rows.id(storageRow(row)); }
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
-    void clear();
-    // RowSink: a fill runs from begin() through the rows to finishFill().
+    // RowSink: the rows of a refill.
     void begin(const std::vector<QString> &columns) override;
-    void row(sqlite3_stmt *statement) override;
-    void finishFill();
+    void row(qint64 id, const RowCell *cells) override;
 
 private:
     size_t storageRow(int row) const
@@ -48,7 +51,6 @@ private:
 
     CatalogueRows m_rows;
     std::vector<quint32> m_order; // view row -> stored row; empty while unsorted
-    bool m_filling = false;
     int m_sourceColumn[ColumnCount];
     bool m_sorted = false;
     int m_sortColumn = 0;

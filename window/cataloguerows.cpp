@@ -84,11 +84,6 @@ quint32 CatalogueRows::store(const char *data, int length)
     return ref;
 }
 
-bool CatalogueRows::isNull(size_t row, int subItem) const
-{
-    return subItem > 0 && m_cells[row * SubItemCount + size_t(subItem - 1)] == NullCell;
-}
-
 std::pair<const char *, int> CatalogueRows::cell(size_t row, int subItem) const
 {
     const quint32 ref = m_cells[row * SubItemCount + size_t(subItem - 1)];

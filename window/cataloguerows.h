@@ -24,7 +24,6 @@ public:
     void append(qint64 id, const char *const *cells, const int *lengths);
 
     qint64 id(size_t row) const { return m_ids[row]; }
-    bool isNull(size_t row, int subItem) const;
     // The cell's bytes; empty for null.
     std::pair<const char *, int> cell(size_t row, int subItem) const;
     QString text(size_t row, int subItem) const;

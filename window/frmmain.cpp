@@ -1,15 +1,9 @@
 #include "window/frmmain.h"
 
-#include "app/frmabout.h"
-#include "catalogue/removal.h"
-#include "catalogue/search.h"
-#include "indexing/folderindexer.h"
-#include "indexing/indexcommand.h"
 #include "platform/app.h"
-#include "platform/shellexecute.h"
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
-#include "window/launcher.h"
+#include "window/frmabout.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -17,9 +11,10 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include <cstdlib>
-
 namespace {
+
+enum KeyCode { vbKeyBack = 8, vbKeyReturn = 13 };
+
 QRect pixels(const TwipRect &r)
 {
     return QRect(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width),
@@ -27,32 +22,34 @@ QRect pixels(const TwipRect &r)
 }
 } // namespace
 
-frmMain::frmMain(QWidget *parent)
-    : QWidget(parent), m_workspace(*this), m_endProcess([] { std::_Exit(0); }),
-      m_shell(&systemShell())
+frmMain::frmMain(const Services &services, QWidget *parent)
+    : QWidget(parent), m_services(services),
+      m_index(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
+              *services.metadata),
+      m_launcher(m_list, m_pointer, *services.shell)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(App::Title());
 
     // A table in report form: one line per file, whole rows selected. Its row heights are all
     // the same, so a million rows cost no more to lay out than a thousand.
-    m_lvwFiles = new QTableView(this);
-    m_lvwFiles->setObjectName(QStringLiteral("lvwFiles"));
-    m_lvwFiles->setShowGrid(false);
-    m_lvwFiles->setWordWrap(false);
-    m_lvwFiles->setCornerButtonEnabled(false);
-    m_lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_lvwFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_lvwFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_lvwFiles->setTextElideMode(Qt::ElideRight);
-    m_lvwFiles->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    QHeaderView *rows = m_lvwFiles->verticalHeader();
+    lvwFiles = new QTableView(this);
+    lvwFiles->setObjectName(QStringLiteral("lvwFiles"));
+    lvwFiles->setShowGrid(false);
+    lvwFiles->setWordWrap(false);
+    lvwFiles->setCornerButtonEnabled(false);
+    lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvwFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvwFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvwFiles->setTextElideMode(Qt::ElideRight);
+    lvwFiles->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QHeaderView *rows = lvwFiles->verticalHeader();
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(fontMetrics().height() + 4);
-    m_lvwFiles->setModel(m_workspace.lvwFiles.model());
-    m_lvwFiles->setSelectionModel(m_workspace.lvwFiles.selectionModel());
-    QHeaderView *header = m_lvwFiles->horizontalHeader();
+    lvwFiles->setModel(m_list.model());
+    lvwFiles->setSelectionModel(m_list.selectionModel());
+    QHeaderView *header = lvwFiles->horizontalHeader();
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(0);
@@ -60,36 +57,36 @@ frmMain::frmMain(QWidget *parent)
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The ID travels with every row but is not shown.
-    m_lvwFiles->setColumnWidth(CatalogueListModel::ID, 0);
+    lvwFiles->setColumnWidth(CatalogueListModel::ID, 0);
     for (int c = CatalogueListModel::Path; c < CatalogueListModel::ColumnCount; ++c)
-        m_lvwFiles->setColumnWidth(c, twipsToPixels(1440));
+        lvwFiles->setColumnWidth(c, twipsToPixels(1440));
     // Keys and double-clicks are seen on their way to the list, which still gets them.
-    m_lvwFiles->installEventFilter(this);
-    m_lvwFiles->viewport()->installEventFilter(this);
+    lvwFiles->installEventFilter(this);
+    lvwFiles->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int section) { lvwFiles_ColumnClick(section + 1); });
 
-    m_cmdExit = makeButton("cmdExit", QStringLiteral("E&xit"));
-    m_cmdAbout = makeButton("cmdAbout", QStringLiteral("&About"));
-    m_cmdExecuteFile = makeButton("cmdExecuteFile", QStringLiteral("Exe&cute File"));
-    m_cmdIndexDirectory = makeButton("cmdIndexDirectory", QStringLiteral("&Index Directory"));
-    m_cmdRemove = makeButton("cmdRemove", QStringLiteral("&Remove"));
-    m_cmdSearch = makeButton("cmdSearch", QStringLiteral("&Search"));
-    connect(m_cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
-    connect(m_cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
-    connect(m_cmdExecuteFile, &QPushButton::clicked, this, &frmMain::cmdExecuteFile_Click);
-    connect(m_cmdIndexDirectory, &QPushButton::clicked, this, &frmMain::cmdIndexDirectory_Click);
-    connect(m_cmdRemove, &QPushButton::clicked, this, &frmMain::cmdRemove_Click);
-    connect(m_cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
+    cmdExit = makeButton("cmdExit", QStringLiteral("E&xit"));
+    cmdAbout = makeButton("cmdAbout", QStringLiteral("&About"));
+    cmdExecuteFile = makeButton("cmdExecuteFile", QStringLiteral("Exe&cute File"));
+    cmdIndexDirectory = makeButton("cmdIndexDirectory", QStringLiteral("&Index Directory"));
+    cmdRemove = makeButton("cmdRemove", QStringLiteral("&Remove"));
+    cmdSearch = makeButton("cmdSearch", QStringLiteral("&Search"));
+    connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+    connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
+    connect(cmdExecuteFile, &QPushButton::clicked, this, &frmMain::cmdExecuteFile_Click);
+    connect(cmdIndexDirectory, &QPushButton::clicked, this, &frmMain::cmdIndexDirectory_Click);
+    connect(cmdRemove, &QPushButton::clicked, this, &frmMain::cmdRemove_Click);
+    connect(cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
 
     // Tab order as designed: the list first, so it has the focus when the window opens.
-    QWidget::setTabOrder(m_lvwFiles, m_cmdExit);
-    QWidget::setTabOrder(m_cmdExit, m_cmdAbout);
-    QWidget::setTabOrder(m_cmdAbout, m_cmdExecuteFile);
-    QWidget::setTabOrder(m_cmdExecuteFile, m_cmdIndexDirectory);
-    QWidget::setTabOrder(m_cmdIndexDirectory, m_cmdRemove);
-    QWidget::setTabOrder(m_cmdRemove, m_cmdSearch);
-    m_lvwFiles->setFocus();
+    QWidget::setTabOrder(lvwFiles, cmdExit);
+    QWidget::setTabOrder(cmdExit, cmdAbout);
+    QWidget::setTabOrder(cmdAbout, cmdExecuteFile);
+    QWidget::setTabOrder(cmdExecuteFile, cmdIndexDirectory);
+    QWidget::setTabOrder(cmdIndexDirectory, cmdRemove);
+    QWidget::setTabOrder(cmdRemove, cmdSearch);
+    lvwFiles->setFocus();
 
     applyLayout();
     resize(twipsToPixels(10575), twipsToPixels(4500));
@@ -107,63 +104,53 @@ QPushButton *frmMain::makeButton(const char *name, const QString &caption)
 
 void frmMain::Form_Load()
 {
-    m_workspace.Form_Load();
+    m_pointer.setMousePointer(vbHourglass);
+    m_catalogue.open(m_services.appPath + QStringLiteral("/data.mdb"));
+    m_pointer.setMousePointer(vbDefault);
+    RefreshLv();
+    m_catalogue.catchUpNames();
 }
 
 void frmMain::RefreshLv()
 {
-    m_workspace.RefreshLv();
-}
-
-void frmMain::setMousePointer(int shape)
-{
-    m_pointer = shape;
-    if (shape == vbHourglass)
-        setCursor(Qt::WaitCursor);
-    else
-        unsetCursor();
+    m_list.RefreshLv();
 }
 
 void frmMain::lvwFiles_ColumnClick(int index)
 {
-    CatalogueList &list = m_workspace.lvwFiles;
-    const int order = list.sortOrder() == 0 ? 1 : 0;
-    list.sortBy(index - 1, order);
-    m_lvwFiles->horizontalHeader()->setSortIndicatorShown(true);
-    m_lvwFiles->horizontalHeader()->setSortIndicator(index - 1, order == 0 ? Qt::AscendingOrder
-                                                                           : Qt::DescendingOrder);
+    const int order = m_list.sortOrder() == 0 ? 1 : 0;
+    m_list.sortBy(index - 1, order);
+    lvwFiles->horizontalHeader()->setSortIndicatorShown(true);
+    lvwFiles->horizontalHeader()->setSortIndicator(index - 1, order == 0 ? Qt::AscendingOrder
+                                                                         : Qt::DescendingOrder);
 }
 
 void frmMain::cmdIndexDirectory_Click()
 {
-    FolderIndexer indexer(m_workspace.cnCatalogue, m_workspace.rsFiles, m_workspace.colIndexed,
-                          m_workspace.pointer);
-    IndexCommand(m_workspace, indexer).cmdIndexDirectory_Click();
+    m_index.cmdIndexDirectory_Click();
 }
 
 void frmMain::cmdSearch_Click()
 {
     // The caption is the view state.
-    QString caption = m_cmdSearch->text();
-    ::cmdSearch_Click(m_workspace, caption);
-    m_cmdSearch->setText(caption);
+    QString caption = cmdSearch->text();
+    m_search.cmdSearch_Click(caption);
+    cmdSearch->setText(caption);
 }
 
 void frmMain::cmdExecuteFile_Click()
 {
-    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] {
-        cmdRemove_Click();
-    }).cmdExecuteFile_Click();
+    m_launcher.cmdExecuteFile_Click();
 }
 
 void frmMain::OpenFile(QString file)
 {
-    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] { cmdRemove_Click(); }).OpenFile(file);
+    m_launcher.OpenFile(file);
 }
 
 void frmMain::cmdRemove_Click()
 {
-    ::cmdRemove_Click(m_workspace);
+    m_remove.cmdRemove_Click();
 }
 
 void frmMain::lvwFiles_DblClick()
@@ -171,30 +158,23 @@ void frmMain::lvwFiles_DblClick()
     cmdExecuteFile_Click();
 }
 
-void frmMain::lvwFiles_KeyDown(int keyCode, int shift)
+void frmMain::lvwFiles_KeyDown(int keyCode)
 {
-    Launcher(m_workspace.lvwFiles, *this, *m_shell, [this] {
+    if (keyCode == vbKeyBack)
         cmdRemove_Click();
-    }).lvwFiles_KeyDown(keyCode, shift);
+    else if (keyCode == vbKeyReturn)
+        cmdExecuteFile_Click();
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_lvwFiles && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        int keyCode = 0;
-        if (key->key() == Qt::Key_Backspace)
-            keyCode = 8;
-        else if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            keyCode = 13;
-        else if (key->key() < 0x80)
-            keyCode = key->key(); // letters and digits carry the same codes
-        const Qt::KeyboardModifiers modifiers = key->modifiers();
-        const int shift = (modifiers & Qt::ShiftModifier ? 1 : 0) |
-                          (modifiers & Qt::ControlModifier ? 2 : 0) |
-                          (modifiers & Qt::AltModifier ? 4 : 0);
-        lvwFiles_KeyDown(keyCode, shift);
-    } else if (watched == m_lvwFiles->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == lvwFiles && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Backspace)
+            lvwFiles_KeyDown(vbKeyBack);
+        else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            lvwFiles_KeyDown(vbKeyReturn);
+    } else if (watched == lvwFiles->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         // Wherever it lands: the command acts on the selected item.
         lvwFiles_DblClick();
     }
@@ -204,13 +184,15 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 void frmMain::cmdAbout_Click()
 {
     // A fresh about box each time, centred over this window; returns when it has closed.
-    frmAbout about(this);
+    frmAbout about(m_services.registry, *m_services.launcher, this);
     about.exec();
 }
 
 void frmMain::cmdExit_Click()
 {
-    m_endProcess();
+    // The process ends at once, but not before data.mdb holds everything on its own.
+    m_catalogue.close();
+    m_services.endProcess();
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)
@@ -238,11 +220,11 @@ void frmMain::Form_Resize()
 
 void frmMain::applyLayout()
 {
-    m_lvwFiles->setGeometry(pixels(m_layout.lvwFiles));
-    m_cmdExit->setGeometry(pixels(m_layout.cmdExit));
-    m_cmdAbout->setGeometry(pixels(m_layout.cmdAbout));
-    m_cmdExecuteFile->setGeometry(pixels(m_layout.cmdExecuteFile));
-    m_cmdIndexDirectory->setGeometry(pixels(m_layout.cmdIndexDirectory));
-    m_cmdRemove->setGeometry(pixels(m_layout.cmdRemove));
-    m_cmdSearch->setGeometry(pixels(m_layout.cmdSearch));
+    lvwFiles->setGeometry(pixels(m_layout.lvwFiles));
+    cmdExit->setGeometry(pixels(m_layout.cmdExit));
+    cmdAbout->setGeometry(pixels(m_layout.cmdAbout));
+    cmdExecuteFile->setGeometry(pixels(m_layout.cmdExecuteFile));
+    cmdIndexDirectory->setGeometry(pixels(m_layout.cmdIndexDirectory));
+    cmdRemove->setGeometry(pixels(m_layout.cmdRemove));
+    cmdSearch->setGeometry(pixels(m_layout.cmdSearch));
 }

@@ -1,46 +1,46 @@
 #pragma once
 
-#include "platform/mousepointer.h"
+#include "catalogue/catalogue.h"
+#include "indexing/colffiles.h"
+#include "window/cataloguelist.h"
+#include "window/indexcommand.h"
+#include "window/launcher.h"
 #include "window/mainlayout.h"
-#include "window/workspace.h"
+#include "window/removecommand.h"
+#include "window/searchcommand.h"
+#include "window/services.h"
+#include "window/windowpointer.h"
 
 #include <QWidget>
 
-#include <functional>
-
 class QPushButton;
 class QTableView;
-class ShellExecutor;
 
-// The main window: six command buttons on the left, the catalogue list on the right.
-class frmMain : public QWidget, public MousePointer
+// The main window: six command buttons on the left, the catalogue list on the right. It holds
+// the catalogue, the list and colIndexed for its whole life.
+class frmMain : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    explicit frmMain(const Services &services = Services::system(), QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Opens the catalogue and fills the list; raises PlatformError when it cannot be opened.
     void Form_Load();
     void RefreshLv();
 
-    void setMousePointer(int shape) override;
-    int mousePointer() const override { return m_pointer; }
-
-    Workspace &workspace() { return m_workspace; }
-    const MainLayout &layoutTwips() const { return m_layout; }
-    QTableView *listView() const { return m_lvwFiles; }
-
-    // What Exit does; tests put something observable in place of ending the process.
-    void setEndProcess(std::function<void()> endProcess) { m_endProcess = std::move(endProcess); }
+    int mousePointer() const { return m_pointer.mousePointer(); }
+    Catalogue &catalogue() { return m_catalogue; }
+    CatalogueList &list() { return m_list; }
+    colFFiles &colIndexed() { return m_colIndexed; }
 
     void lvwFiles_ColumnClick(int index);
     void lvwFiles_DblClick();
-    void lvwFiles_KeyDown(int keyCode, int shift);
+    // Backspace (8) removes and Enter (13) launches, whatever modifier keys are held; the list
+    // still gets the key.
+    void lvwFiles_KeyDown(int keyCode);
     // Opens file through the shell and reports the failures that have a message.
     void OpenFile(QString file);
-    // The shell that opens files; tests put their own in place of the system's.
-    void setShell(ShellExecutor *shell) { m_shell = shell; }
 
 public Q_SLOTS:
     void cmdIndexDirectory_Click();
@@ -60,17 +60,22 @@ private:
     void applyLayout();
     QPushButton *makeButton(const char *name, const QString &caption);
 
-    int m_pointer = vbDefault;
-    Workspace m_workspace;
+    Services m_services;
+    WindowPointer m_pointer{this};
+    Catalogue m_catalogue;
+    CatalogueList m_list{m_catalogue, m_pointer};
+    colFFiles m_colIndexed;
+    SearchCommand m_search{m_catalogue, m_list, m_pointer};
+    RemoveCommand m_remove{m_catalogue, m_list, m_pointer};
+    IndexCommand m_index;
+    Launcher m_launcher;
     MainLayout m_layout;
-    std::function<void()> m_endProcess;
-    ShellExecutor *m_shell;
 
-    QTableView *m_lvwFiles;
-    QPushButton *m_cmdExit;
-    QPushButton *m_cmdAbout;
-    QPushButton *m_cmdExecuteFile;
-    QPushButton *m_cmdIndexDirectory;
-    QPushButton *m_cmdRemove;
-    QPushButton *m_cmdSearch;
+    QTableView *lvwFiles;
+    QPushButton *cmdExit;
+    QPushButton *cmdAbout;
+    QPushButton *cmdExecuteFile;
+    QPushButton *cmdIndexDirectory;
+    QPushButton *cmdRemove;
+    QPushButton *cmdSearch;
 };

@@ -1,21 +1,40 @@
 #include "window/launcher.h"
 
-#include "platform/dialogs.h"
 #include "platform/mousepointer.h"
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
+#include "window/messagebox.h"
 
 #include <QFile>
 
 namespace {
-enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8 };
-enum KeyCode { vbKeyBack = 8, vbKeyReturn = 13 };
-} // namespace
 
-Launcher::Launcher(CatalogueList &list, MousePointer &pointer, ShellExecutor &shell,
-                   std::function<void()> removeCommand)
-    : m_list(list), m_pointer(pointer), m_shell(shell), m_removeCommand(std::move(removeCommand))
-{}
+enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8 };
+
+// The message OpenFile shows for a shell result, or the empty text for none.
+QString messageFor(int result)
+{
+    switch (result) {
+    case ERROR_FILE_NOT_FOUND:
+        return QStringLiteral("Error finding executable!");
+    case ERROR_PATH_NOT_FOUND:
+        return QStringLiteral("Path not found!");
+    case ERROR_BAD_FORMAT:
+        return QStringLiteral("Bad format of executable!");
+    case SE_ERR_DDETIMEOUT:
+        return QStringLiteral(
+            "The DDE transaction could not be completed because the request timed out.");
+    case SE_ERR_DDEFAIL:
+        return QStringLiteral("The DDE transaction failed");
+    case SE_ERR_NOASSOC:
+        return QStringLiteral(
+            "There is no application associated with the given file name extension.");
+    default:
+        return QString();
+    }
+}
+
+} // namespace
 
 void Launcher::cmdExecuteFile_Click()
 {
@@ -49,42 +68,4 @@ void Launcher::openPath(const QByteArray &file)
     const QString message = messageFor(result);
     if (!message.isEmpty())
         MsgBox(message, vbCritical, QStringLiteral("Error"));
-}
-
-QString Launcher::messageFor(int result)
-{
-    switch (result) {
-    case ERROR_FILE_NOT_FOUND:
-        return QStringLiteral("Error finding executable!");
-    case ERROR_PATH_NOT_FOUND:
-        return QStringLiteral("Path not found!");
-    case ERROR_BAD_FORMAT:
-        return QStringLiteral("Bad format of executable!");
-    case SE_ERR_DDETIMEOUT:
-        return QStringLiteral(
-            "The DDE transaction could not be completed because the request timed out.");
-    case SE_ERR_DDEFAIL:
-        return QStringLiteral("The DDE transaction failed");
-    case SE_ERR_NOASSOC:
-        return QStringLiteral(
-            "There is no application associated with the given file name extension.");
-    default:
-        return QString();
-    }
-}
-
-void Launcher::lvwFiles_DblClick()
-{
-    cmdExecuteFile_Click();
-}
-
-void Launcher::lvwFiles_KeyDown(int keyCode, int shift)
-{
-    Q_UNUSED(shift);
-    if (keyCode == vbKeyBack) {
-        if (m_removeCommand)
-            m_removeCommand();
-    } else if (keyCode == vbKeyReturn) {
-        cmdExecuteFile_Click();
-    }
 }

@@ -2,32 +2,23 @@
 
 #include <QString>
 
-#include <functional>
-
 class CatalogueList;
 class MousePointer;
 class ShellExecutor;
 
 // Launching a catalogued file from the list: the disc question, the shell's open request and
-// its failure messages, and the list's double-click and key handlers.
+// its failure messages.
 class Launcher
 {
 public:
-    // removeCommand is the removal command that Backspace in the list starts.
-    Launcher(CatalogueList &list, MousePointer &pointer, ShellExecutor &shell,
-             std::function<void()> removeCommand);
+    Launcher(CatalogueList &list, MousePointer &pointer, ShellExecutor &shell)
+        : m_list(list), m_pointer(pointer), m_shell(shell)
+    {}
 
+    // Any failure inside it ends it silently, with the default pointer back.
     void cmdExecuteFile_Click();
     // Asks the shell to open file and reports the failure codes that have a message.
     void OpenFile(QString file);
-
-    void lvwFiles_DblClick();
-    // keyCode 8 (Backspace) removes, 13 (Enter) launches, whatever the shift state; the key
-    // is left to the list.
-    void lvwFiles_KeyDown(int keyCode, int shift);
-
-    // The message OpenFile shows for a shell result, or the empty text for none.
-    static QString messageFor(int result);
 
 private:
     void openPath(const QByteArray &file);
@@ -35,5 +26,4 @@ private:
     CatalogueList &m_list;
     MousePointer &m_pointer;
     ShellExecutor &m_shell;
-    std::function<void()> m_removeCommand;
 };

@@ -1,11 +1,13 @@
 #include "app/basmain.h"
-#include "app/frmsplash.h"
-#include "platform/app.h"
-#include "support/queueddialogs.h"
+#include "app/guiicon.h"
+#include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
+#include "support/testservices.h"
 #include "window/frmmain.h"
+#include "window/frmsplash.h"
 
 #include <QElapsedTimer>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -16,6 +18,8 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { initArtwork(); }
+
     void splashCloses_data()
     {
         QTest::addColumn<QString>("how");
@@ -32,6 +36,7 @@ private Q_SLOTS:
         QFETCH(int, atMostMs);
         frmSplash splash;
         QCOMPARE(splash.size(), QSize(400, 250));
+        QVERIFY(!QPixmap(QStringLiteral(":/artwork/splash.jpg")).isNull());
         QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
         QTimer::singleShot(100, &splash, [&] {
             if (how == QLatin1String("click"))
@@ -51,64 +56,80 @@ private Q_SLOTS:
 
     void catalogueOpensOnlyAfterTheSplash()
     {
-        QTemporaryDir dir;
-        App::setPathForTesting(dir.path()); // no catalogue there
-        QueuedDialogs boxes;
+        QTemporaryDir dir; // no catalogue there
+        QueuedBoxes boxes;
+        boxes.queueAnswer(vbOK);
         bool splashUp = false;
         int boxesWhileSplashUp = -1;
         QTimer::singleShot(200, [&] {
             auto *splash = qobject_cast<frmSplash *>(QApplication::activeModalWidget());
             splashUp = splash != nullptr;
-            boxesWhileSplashUp = int(boxes.shown.size());
+            boxesWhileSplashUp = int(boxes.shown().size());
             if (splash)
                 QTest::keyClick(splash, Qt::Key_Space);
         });
-        QVERIFY(!basMain::Main());
+        QVERIFY(!basMain::Main(testServices(dir.path())));
         QVERIFY(splashUp);
         QCOMPARE(boxesWhileSplashUp, 0);
-        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown().size(), 1);
     }
 
+    // Nothing is created or changed: not the file, and no file beside it.
     void unusableCatalogueEndsTheProgram_data()
     {
         QTest::addColumn<QByteArray>("content"); // empty: no file at all
-        QTest::addColumn<QString>("number");
-        QTest::newRow("missing") << QByteArray() << "3024";
-        QTest::newRow("corrupt") << QByteArray(8192, '\x5a') << "26";
+        QTest::addColumn<QString>("sql");        // makes the file instead
+        QTest::addColumn<QString>("told");
+        QTest::newRow("missing") << QByteArray() << QString() << "3024";
+        QTest::newRow("corrupt") << QByteArray(8192, '\x5a') << QString() << "26";
+        QTest::newRow("field missing")
+            << QByteArray() << "CREATE TABLE Files (ID INTEGER PRIMARY KEY, Path, File, Type, "
+                               "Created, Accessed, Modified, Archive, Serial)"
+            << "'3265'";
     }
     void unusableCatalogueEndsTheProgram()
     {
         QFETCH(QByteArray, content);
-        QFETCH(QString, number);
+        QFETCH(QString, sql);
+        QFETCH(QString, told);
         QTemporaryDir dir;
-        App::setPathForTesting(dir.path());
         const QString file = dir.filePath(QStringLiteral("data.mdb"));
-        if (!content.isEmpty()) {
+        if (!sql.isEmpty()) {
+            TestCatalogue::exec(file, sql);
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            content = f.readAll();
+        } else if (!content.isEmpty()) {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(content);
         }
-        QueuedDialogs boxes;
-        QVERIFY(!basMain::LoadMainWindow());
-        QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY2(boxes.shown[0].text.contains(number), qPrintable(boxes.shown[0].text));
-        QCOMPARE(boxes.shown[0].flags, int(vbCritical));
-        QCOMPARE(QFileInfo::exists(file), !content.isEmpty()); // nothing created
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), content.isEmpty() ? 0 : 1);
+        QueuedBoxes boxes;
+        boxes.queueAnswer(vbOK);
+        QVERIFY(!basMain::LoadMainWindow(testServices(dir.path())));
+        QCOMPARE(boxes.shown().size(), 1);
+        QVERIFY2(boxes.shown()[0].text.contains(told), qPrintable(boxes.shown()[0].text));
+        if (!sql.isEmpty())
+            QVERIFY2(boxes.shown()[0].text.contains("field Size"), qPrintable(boxes.shown()[0].text));
+        QCOMPARE(boxes.shown()[0].flags, int(vbCritical));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 content.isEmpty() ? QStringList() : QStringList("data.mdb"));
+        QFile f(file);
+        QCOMPARE(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(), content);
     }
 
     void goodCatalogueIsListed()
     {
         QTemporaryDir dir;
-        App::setPathForTesting(dir.path());
         const QString file = TestCatalogue::create(dir.path());
         TestCatalogue::exec(file, QStringLiteral("INSERT INTO Files (File) VALUES ('a'), ('b')"));
-        QueuedDialogs boxes;
-        std::unique_ptr<frmMain> window = basMain::LoadMainWindow();
+        QueuedBoxes boxes;
+        std::unique_ptr<frmMain> window = basMain::LoadMainWindow(testServices(dir.path()));
         QVERIFY(window);
-        QCOMPARE(window->workspace().lvwFiles.count(), 2);
+        QCOMPARE(TestCatalogue::listed(window->findChild<QTableView *>("lvwFiles")),
+                 QStringList({"a", "b"}));
         QCOMPARE(window->mousePointer(), int(vbDefault));
-        QVERIFY(boxes.shown.isEmpty());
+        QVERIFY(boxes.shown().isEmpty());
     }
 };
 

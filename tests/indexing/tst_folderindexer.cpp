@@ -37,9 +37,9 @@ private Q_SLOTS:
         QCOMPARE(f.rows(),
                  QStringList({t + "/S1|a.txt|DATA1|1234-5678", t + "/S2/T|c.txt|DATA1|1234-5678",
                               t + "/S2|b.txt|DATA1|1234-5678", t + "|r.txt|DATA1|1234-5678"}));
-        QVERIFY(f.boxes.shown.isEmpty());
+        QVERIFY(f.report.failures.isEmpty());
         QCOMPARE(f.pointer.shapes, QList<int>({11, 11, 0, 11, 11, 0, 0, 0}));
-        QCOMPARE(f.workspace.colIndexed.Item("DATA1;1234-5678;" + t + "/S2/Tc.txt")->FileSize(), 1);
+        QCOMPARE(f.colIndexed.Item("DATA1;1234-5678;" + t + "/S2/Tc.txt")->FileSize(), 1);
     }
 
     // A path that is no folder, or a folder that cannot be read, gets one error box; the
@@ -47,15 +47,14 @@ private Q_SLOTS:
     void oneErrorBox_data()
     {
         QTest::addColumn<QString>("folder"); // under tree()
-        QTest::addColumn<QString>("box");    // after its first line
+        QTest::addColumn<QString>("box");    // number: description
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QList<int>>("shapes");
-        QTest::newRow("missing") << QString("/no/such")
-                                 << "Error: 76\r\nDescription: Path not found" << QStringList()
+        QTest::newRow("missing") << QString("/no/such") << "76: Path not found" << QStringList()
                                  << QList<int>({11, 0});
         QTest::newRow("failing sub-folder")
-            << QString() << "Error: 57\r\nDescription: Device I/O error"
-            << QStringList({"a.txt", "d.txt", "r.txt"}) << QList<int>({11, 11, 0, 11, 0, 11, 0, 0});
+            << QString() << "57: Device I/O error" << QStringList({"a.txt", "d.txt", "r.txt"})
+            << QList<int>({11, 11, 0, 11, 0, 11, 0, 0});
     }
     void oneErrorBox()
     {
@@ -67,14 +66,11 @@ private Q_SLOTS:
         for (const char *file : {"A/a.txt", "B/b.txt", "B/C/c.txt", "D/d.txt", "r.txt"})
             f.makeFile(QString::fromLatin1(file));
         FailingLister lister;
-        FolderIndexer indexer(f.workspace.cnCatalogue, f.workspace.rsFiles, f.workspace.colIndexed,
-                              f.pointer, f.volume, lister, systemFileMetadataReader());
+        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.pointer, f.report, f.volume,
+                              lister, systemFileMetadataReader());
         indexer.IndexFolder(f.tree() + folder);
         QCOMPARE(f.rows(QStringLiteral("File")), files);
-        QCOMPARE(f.boxes.shown.size(), 1);
-        QCOMPARE(f.boxes.shown[0].text, "An error has occurred.\r\n" + box);
-        QCOMPARE(f.boxes.shown[0].title, QStringLiteral("Error"));
-        QCOMPARE(f.boxes.shown[0].flags, 16);
+        QCOMPARE(f.report.failures, QStringList(box));
         QCOMPARE(f.pointer.shapes, shapes);
     }
 
@@ -102,10 +98,11 @@ private Q_SLOTS:
         QVERIFY(f.exec(QStringLiteral("INSERT INTO Files (Path, File, Archive, Serial) VALUES "
                                       "('%1', '%2', '%3', '%4')")
                            .arg(cells[0], cells[1], cells[2], cells[3])));
-        f.workspace.rsFiles.Close();
-        f.workspace.rsFiles.Open(QStringLiteral("SELECT * FROM Files WHERE File = 'none'"),
-                                 &f.workspace.cnCatalogue, adOpenKeyset, adLockPessimistic);
-        f.workspace.RefreshLv();
+        Catalogue &catalogue = f.loaded.catalogue;
+        catalogue.rsFiles().Close();
+        catalogue.rsFiles().Open(QStringLiteral("SELECT * FROM Files WHERE File = 'none'"),
+                                 &catalogue.cnCatalogue(), adOpenKeyset, adLockPessimistic);
+        f.loaded.list.RefreshLv();
         for (int run = 0; run < 2; ++run) { // a second run adds nothing
             f.indexer.IndexFolder(f.tree() + QStringLiteral("/x"));
             QCOMPARE(f.rows().size(), written ? 2 : 1);
@@ -169,7 +166,7 @@ private Q_SLOTS:
         QCOMPARE(f.rows(QStringLiteral("hex(Path), hex(File)")).mid(0, 2),
                  QStringList({oddHex + "|" + names[0].toHex().toUpper(),
                               oddHex + "|" + names[1].toHex().toUpper()}));
-        QVERIFY(f.boxes.shown.isEmpty());
+        QVERIFY(f.report.failures.isEmpty());
     }
 
     void rowRefusedByTheEngineIsDropped()
@@ -182,8 +179,8 @@ private Q_SLOTS:
                                       "END")));
         f.indexer.IndexFolder(f.tree());
         QCOMPARE(f.rows(QStringLiteral("File")), QStringList({"a.txt", "b.txt"}));
-        QCOMPARE(f.boxes.shown.size(), 1);
-        QVERIFY(f.boxes.shown[0].text.contains(QStringLiteral("Description: refused")));
+        QCOMPARE(f.report.failures.size(), 1);
+        QVERIFY(f.report.failures[0].contains(QStringLiteral(": refused")));
     }
 };
 

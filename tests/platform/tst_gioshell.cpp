@@ -1,9 +1,9 @@
 #include "platform/gioshell.h"
 #include "platform/mousepointer.h"
-#include "support/queueddialogs.h"
+#include "support/loadedcatalogue.h"
+#include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "window/launcher.h"
-#include "window/workspace.h"
 
 #include <QtTest>
 
@@ -107,13 +107,13 @@ private Q_SLOTS:
                            .arg(QString::fromLatin1((disc + folder).toHex()),
                                 QString::fromLatin1(name.toHex())));
         RecordedPointer pointer;
-        Workspace workspace(pointer);
-        workspace.Form_Load();
-        workspace.lvwFiles.setSelectedItem(1);
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(catalogue.folder());
+        TestCatalogue::select(loaded.list, 1);
         GioShell shell;
-        QueuedDialogs boxes;
+        QueuedBoxes boxes;
         boxes.queueAnswer(vbYes);
-        Launcher(workspace.lvwFiles, pointer, shell, nullptr).cmdExecuteFile_Click();
+        Launcher(loaded.list, pointer, shell).cmdExecuteFile_Click();
 
         const auto recorded = [this] {
             QFile out(m_root.filePath("recorder.sh.out"));

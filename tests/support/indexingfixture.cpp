@@ -1,6 +1,5 @@
 #include "support/indexingfixture.h"
 
-#include "platform/app.h"
 #include "support/testcatalogue.h"
 
 #include <QDir>
@@ -17,8 +16,7 @@ bool FixedVolumeQuery::GetVolumeInformation(const QString &, QString &label, qui
 IndexingFixture::IndexingFixture()
 {
     TestCatalogue::create(m_catalogue.path());
-    App::setPathForTesting(m_catalogue.path());
-    workspace.Form_Load();
+    loaded.Form_Load(m_catalogue.path());
     pointer.shapes.clear();
 }
 
@@ -33,7 +31,7 @@ QString IndexingFixture::makeFile(const QString &relative, qint64 size)
 
 bool IndexingFixture::exec(const QString &sql)
 {
-    sqlite3 *db = workspace.cnCatalogue.handle();
+    sqlite3 *db = loaded.catalogue.cnCatalogue().handle();
     const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == 0;
     if (!ok)
         qWarning("%s", sqlite3_errmsg(db));

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
+#include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
 #include "platform/mousepointer.h"
 #include "platform/volumequery.h"
-#include "support/queueddialogs.h"
-#include "window/workspace.h"
+#include "support/loadedcatalogue.h"
 
 #include <QTemporaryDir>
 
@@ -24,6 +25,16 @@ struct PointerLog : MousePointer // every shape the pointer was given, in order
     QList<int> shapes;
 };
 
+// Records each failed folder as "number: description".
+struct RecordedReport : IndexingReport
+{
+    void folderFailed(int number, const QString &description) override
+    {
+        failures.append(QString::number(number) + QStringLiteral(": ") + description);
+    }
+    QStringList failures;
+};
+
 // The test's own catalogue (opened as the main window opens it), a folder to build trees in, and
 // an indexer with a fixed volume query.
 class IndexingFixture
@@ -36,13 +47,16 @@ public:
     // The rows by ID, each as its texts joined by "|" (NULL as "<null>").
     QStringList rows(const QString &columns = QStringLiteral("Path, File, Archive, Serial"));
 
-    QueuedDialogs boxes;
+    QString folder() const { return m_catalogue.path(); } // the catalogue's
+
     PointerLog pointer;
     FixedVolumeQuery volume;
-    Workspace workspace{pointer};
+    RecordedReport report;
+    LoadedCatalogue loaded{pointer};
+    colFFiles colIndexed;
     FolderIndexer indexer{
-        workspace.cnCatalogue, workspace.rsFiles,         workspace.colIndexed, pointer, volume,
-        systemFolderLister(),  systemFileMetadataReader()};
+        loaded.catalogue,          colIndexed, pointer, report, volume, systemFolderLister(),
+        systemFileMetadataReader()};
 
 private:
     QTemporaryDir m_catalogue, m_trees;

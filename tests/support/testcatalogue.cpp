@@ -1,12 +1,16 @@
 #include "support/testcatalogue.h"
 
-#include "platform/app.h"
+#include "catalogue/schema.h"
 #include "window/cataloguelist.h"
 
 #include <QFile>
+#include <QItemSelectionModel>
+#include <QProcess>
+#include <QTableView>
 #include <QtTest>
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace TestCatalogue {
 
@@ -23,12 +27,9 @@ sqlite3 *openFile(const QString &file)
 
 QString create(const QString &dir, const QString &fileName)
 {
-    QFile schema(QStringLiteral(VELLUMARK_SOURCE_DIR "/catalogue/schema.sql"));
-    if (!schema.open(QIODevice::ReadOnly))
-        qFatal("cannot read the schema");
     const QString file = dir + QLatin1Char('/') + fileName;
     // A test's catalogue need not wait for the disk while it is made.
-    exec(file, QStringLiteral("PRAGMA synchronous=OFF;") + QString::fromUtf8(schema.readAll()));
+    exec(file, QStringLiteral("PRAGMA synchronous=OFF;") + QString::fromUtf8(Schema::all()));
     return file;
 }
 
@@ -63,6 +64,38 @@ QStringList rows(const QString &file, const QString &fields)
     return result;
 }
 
+void fill(const QString &file, int n)
+{
+    if (n <= 0)
+        return;
+    exec(file, QStringLiteral("WITH RECURSIVE i(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM i "
+                              "WHERE n < %1) INSERT INTO Files (Path, File, Size) SELECT '/disc', "
+                              "'file' || n || '.txt', 'MARK' || n || ';' FROM i")
+                   .arg(n));
+}
+
+QByteArray content(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void damagePageOf(const QString &file, const QByteArray &marker)
+{
+    const QByteArray bytes = content(file);
+    const int pageSize = (uchar(bytes.at(16)) << 8) | uchar(bytes.at(17));
+    const qsizetype at = bytes.indexOf(marker);
+    if (at < 0)
+        qFatal("no %s in %s", marker.constData(), qPrintable(file));
+    QByteArray noise(pageSize, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    QFile f(file);
+    if (!f.open(QIODevice::ReadWrite) || !f.seek(at / pageSize * pageSize) ||
+        f.write(noise) != noise.size())
+        qFatal("cannot damage %s", qPrintable(file));
+}
+
 QStringList listed(const CatalogueList &list, int subItem)
 {
     QStringList cells;
@@ -71,7 +104,42 @@ QStringList listed(const CatalogueList &list, int subItem)
     return cells;
 }
 
+void select(const CatalogueList &list, int row, bool add)
+{
+    const QModelIndex index = list.selectionModel()->model()->index(row, 0);
+    const QItemSelectionModel::SelectionFlags rows = QItemSelectionModel::Rows;
+    if (add)
+        list.selectionModel()->select(index, QItemSelectionModel::Select | rows);
+    else
+        list.selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | rows);
+}
+
+QStringList listed(const QTableView *view, int column)
+{
+    QStringList cells;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        cells.append(view->model()->index(row, column).data().toString());
+    return cells;
+}
+
 } // namespace TestCatalogue
+
+ReadOnlyMount::ReadOnlyMount(const QString &folder)
+{
+    if (geteuid() != 0 ||
+        QProcess::execute(QStringLiteral("mount"), {"--bind", folder, m_point.path()}) != 0)
+        return;
+    m_mounted =
+        QProcess::execute(QStringLiteral("mount"), {"-o", "remount,bind,ro", m_point.path()}) == 0;
+    if (!m_mounted)
+        QProcess::execute(QStringLiteral("umount"), {m_point.path()});
+}
+
+ReadOnlyMount::~ReadOnlyMount()
+{
+    if (m_mounted)
+        QProcess::execute(QStringLiteral("umount"), {m_point.path()});
+}
 
 CatalogueFixture::CatalogueFixture()
     : m_db(TestCatalogue::openFile(TestCatalogue::create(m_dir.path())))
@@ -79,13 +147,11 @@ CatalogueFixture::CatalogueFixture()
     sqlite3_busy_timeout(m_db, 5000);
     // No waiting for the disk; WAL lets this connection write while the program reads.
     exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;"));
-    App::setPathForTesting(m_dir.path());
 }
 
 CatalogueFixture::~CatalogueFixture()
 {
     sqlite3_close(m_db);
-    App::setPathForTesting(QString());
 }
 
 void CatalogueFixture::exec(const QString &sql)

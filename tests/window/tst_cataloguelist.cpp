@@ -1,9 +1,7 @@
 #include "platform/mousepointer.h"
+#include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/cataloguelistmodel.h"
-#include "window/workspace.h"
-
-#include "platform/app.h"
 
 #include <QAbstractItemModelTester>
 #include <QTemporaryDir>
@@ -17,15 +15,15 @@ class TestCatalogueList : public QObject
     QTemporaryDir m_dir;
     QString m_file;
 
-    // Loads a workspace on a catalogue holding the given rows (SQL value lists).
-    std::unique_ptr<Workspace> load(RecordedPointer &pointer, const QStringList &values)
+    // Loads a catalogue holding the given rows (SQL value lists).
+    std::unique_ptr<LoadedCatalogue> load(RecordedPointer &pointer, const QStringList &values)
     {
         for (const QString &v : values)
             TestCatalogue::exec(m_file, QStringLiteral("INSERT INTO Files (Path, File, Size, "
                                                        "Created, Modified) VALUES (%1)")
                                             .arg(v));
-        auto ws = std::make_unique<Workspace>(pointer);
-        ws->Form_Load();
+        auto ws = std::make_unique<LoadedCatalogue>(pointer);
+        ws->Form_Load(m_dir.path());
         return ws;
     }
 
@@ -34,16 +32,15 @@ private Q_SLOTS:
     {
         QFile::remove(m_dir.filePath(QStringLiteral("data.mdb")));
         m_file = TestCatalogue::create(m_dir.path());
-        App::setPathForTesting(m_dir.path());
     }
 
     void refillShowsTheCatalogueAsItIsNow()
     {
         RecordedPointer pointer;
         auto ws = load(pointer, {});
-        QAbstractItemModelTester tester(ws->lvwFiles.model(),
+        QAbstractItemModelTester tester(ws->list.model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(ws->lvwFiles.count(), 0);
+        QCOMPARE(ws->list.count(), 0);
         QCOMPARE(pointer.mousePointer(), int(vbDefault));
 
         // Rows added and deleted behind the list show at the next refill.
@@ -52,21 +49,20 @@ private Q_SLOTS:
                                            "('/d', 'a.txt', '1,234', '2003-01-02'),"
                                            "('/d', 'b.txt', NULL, NULL), ('/d', 'c.txt', '', NULL);"
                                            "DELETE FROM Files WHERE File = 'c.txt'"));
-        ws->RefreshLv();
-        QCOMPARE(TestCatalogue::listed(ws->lvwFiles, 2), QStringList({"a.txt", "b.txt"}));
-        QCOMPARE(TestCatalogue::listed(ws->lvwFiles, 0), QStringList({"1", "2"}));
-        QCOMPARE(TestCatalogue::listed(ws->lvwFiles, 3), QStringList({"1,234", ""}));
-        QCOMPARE(TestCatalogue::listed(ws->lvwFiles, 4),
-                 QStringList({"", ""})); // Type is never filled
-        QVERIFY(ws->lvwFiles.text(0, 7).contains(QLatin1String("2003")));
-        QCOMPARE(ws->lvwFiles.text(1, 7), QString());
-        QVERIFY(ws->rsFiles.Eof());
+        ws->list.RefreshLv();
+        QCOMPARE(TestCatalogue::listed(ws->list, 2), QStringList({"a.txt", "b.txt"}));
+        QCOMPARE(TestCatalogue::listed(ws->list, 0), QStringList({"1", "2"}));
+        QCOMPARE(TestCatalogue::listed(ws->list, 3), QStringList({"1,234", ""}));
+        QCOMPARE(TestCatalogue::listed(ws->list, 4), QStringList({"", ""})); // Type is never filled
+        QVERIFY(ws->list.text(0, 7).contains(QLatin1String("2003")));
+        QCOMPARE(ws->list.text(1, 7), QString());
+        QVERIFY(ws->catalogue.rsFiles().Eof());
         QCOMPARE(pointer.mousePointer(), int(vbDefault));
 
         // A recordset that cannot be walked leaves the list empty; the refill still ends.
-        ws->rsFiles.Close();
-        ws->RefreshLv();
-        QCOMPARE(ws->lvwFiles.count(), 0);
+        ws->catalogue.rsFiles().Close();
+        ws->list.RefreshLv();
+        QCOMPARE(ws->list.count(), 0);
         QCOMPARE(pointer.mousePointer(), int(vbDefault));
     }
 
@@ -93,27 +89,27 @@ private Q_SLOTS:
                        {"'/d', 'nine', '9', '2003-02-01', NULL",
                         "'/d', 'tenk', '10,000', '2002-01-02 10:00:00', NULL",
                         "'/d', 'zero', '', NULL, NULL", "'/d', 'K', '1,234', '2002-01-02', NULL"});
-        QAbstractItemModelTester tester(ws->lvwFiles.model(),
+        QAbstractItemModelTester tester(ws->list.model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         // Make IDs 9 and 10 sort by value, not as "10" < "9".
         TestCatalogue::exec(m_file, QStringLiteral("UPDATE Files SET ID = ID + 7 WHERE ID < 3;"
                                                    "UPDATE Files SET ID = 11 WHERE File = 'zero';"
                                                    "UPDATE Files SET ID = 12 WHERE File = 'K'"));
-        ws->RefreshLv();
-        ws->lvwFiles.model()->sort(column, Qt::AscendingOrder);
+        ws->list.RefreshLv();
+        ws->list.model()->sort(column, Qt::AscendingOrder);
         QStringList expected = ascending;
-        QCOMPARE(TestCatalogue::listed(ws->lvwFiles), expected);
-        ws->lvwFiles.model()->sort(column, Qt::DescendingOrder);
+        QCOMPARE(TestCatalogue::listed(ws->list), expected);
+        ws->list.model()->sort(column, Qt::DescendingOrder);
         std::reverse(expected.begin(), expected.end());
-        QCOMPARE(TestCatalogue::listed(ws->lvwFiles), expected);
+        QCOMPARE(TestCatalogue::listed(ws->list), expected);
 
         // The order holds through a refill, with rows added meanwhile in their place.
         TestCatalogue::exec(m_file, QStringLiteral("INSERT INTO Files (File, Size, Created) "
                                                    "VALUES ('aaa', '5', '2002-06-01')"));
-        ws->RefreshLv();
-        QCOMPARE(ws->lvwFiles.count(), 5);
-        QCOMPARE(ws->lvwFiles.sortOrder(), 1);
-        const QStringList after = TestCatalogue::listed(ws->lvwFiles);
+        ws->list.RefreshLv();
+        QCOMPARE(ws->list.count(), 5);
+        QCOMPARE(ws->list.sortOrder(), 1);
+        const QStringList after = TestCatalogue::listed(ws->list);
         QStringList withoutNew = after;
         withoutNew.removeAll(QStringLiteral("aaa"));
         QCOMPARE(withoutNew, expected);
@@ -144,8 +140,7 @@ private Q_SLOTS:
                 QCOMPARE(rows.text(size_t(r), 0), QString::number(r));
                 QCOMPARE(rows.text(size_t(r), 1), QString(300, QChar('a' + r / 7 % 26)));
                 QCOMPARE(rows.text(size_t(r), 9), QString::number(r * 10 + 8).repeated(24));
-                QVERIFY(rows.isNull(size_t(r), 4));
-                QVERIFY(!rows.isNull(size_t(r), 5));
+                QCOMPARE(rows.text(size_t(r), 4), QString());
             }
         }
     }
@@ -155,11 +150,11 @@ private Q_SLOTS:
         RecordedPointer pointer;
         auto ws = load(pointer, {"'/d', 'b', '2', NULL, NULL", "'/d', 'a', '1', NULL, NULL",
                                  "'/d', 'c', '3', NULL, NULL"});
-        ws->lvwFiles.setSelectedItem(0);   // b
-        ws->lvwFiles.setSelected(2, true); // c
-        ws->lvwFiles.model()->sort(CatalogueListModel::File, Qt::AscendingOrder);
-        QCOMPARE(ws->lvwFiles.selectedRows(), std::vector<int>({1, 2}));
-        QCOMPARE(ws->lvwFiles.text(ws->lvwFiles.selectedItem(), 2), QStringLiteral("b"));
+        TestCatalogue::select(ws->list, 0);       // b
+        TestCatalogue::select(ws->list, 2, true); // c
+        ws->list.model()->sort(CatalogueListModel::File, Qt::AscendingOrder);
+        QCOMPARE(ws->list.selectedRows(), std::vector<int>({1, 2}));
+        QCOMPARE(ws->list.text(ws->list.selectedItem(), 2), QStringLiteral("b"));
     }
 };
 

@@ -1,6 +1,6 @@
-#include "platform/app.h"
-#include "support/queueddialogs.h"
+#include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
+#include "support/testservices.h"
 #include "window/cataloguelistmodel.h"
 #include "window/frmmain.h"
 
@@ -24,7 +24,6 @@ private Q_SLOTS:
         TestCatalogue::exec(file, QStringLiteral("INSERT INTO Files (Path, File, Size) VALUES "
                                                  "('/d', 'b', '20'), ('/e', 'a', '100'),"
                                                  "('/c', 'c', '3')"));
-        App::setPathForTesting(m_dir.path());
     }
 
     void layoutRule_data()
@@ -61,13 +60,13 @@ private Q_SLOTS:
 
     void windowAsDesigned()
     {
-        frmMain w;
+        frmMain w(testServices(m_dir.path()));
         w.Form_Load();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.windowTitle(), QStringLiteral("Vellumark"));
         QCOMPARE(w.size(), QSize(705, 300));
-        QTableView *list = w.listView();
+        auto *list = w.findChild<QTableView *>(QStringLiteral("lvwFiles"));
         QCOMPARE(list->geometry(), QRect(112, 8, 584, 284));
         QCOMPARE(list->columnWidth(0), 0);
         QCOMPARE(list->columnWidth(1), 96);
@@ -105,35 +104,33 @@ private Q_SLOTS:
         QFETCH(QList<int>, clicks);
         QFETCH(QString, files);
         QFETCH(int, sortOrder);
-        frmMain w;
+        frmMain w(testServices(m_dir.path()));
         w.Form_Load();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QHeaderView *header = w.listView()->horizontalHeader();
+        auto *view = w.findChild<QTableView *>(QStringLiteral("lvwFiles"));
+        QHeaderView *header = view->horizontalHeader();
         for (int index : clicks)
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                               QPoint(header->sectionViewportPosition(index - 1) + 5, 5));
-        QStringList seen;
-        for (int row = 0; row < 3; ++row)
-            seen.append(w.workspace().lvwFiles.text(row, 2));
-        QCOMPARE(seen.join(QLatin1Char(' ')), files);
-        QCOMPARE(w.workspace().lvwFiles.sortOrder(), sortOrder);
-        QCOMPARE(w.workspace().lvwFiles.sortKey(), clicks.last() - 1);
+        QCOMPARE(TestCatalogue::listed(view).join(QLatin1Char(' ')), files);
+        const auto *model = static_cast<CatalogueListModel *>(view->model());
+        QCOMPARE(model->sortOrder() == Qt::AscendingOrder ? 0 : 1, sortOrder);
+        QCOMPARE(model->sortColumn(), clicks.last() - 1);
     }
 
     void exitEndsAtOnceWithoutAQuestion()
     {
-        QueuedDialogs boxes;
-        frmMain w;
-        w.Form_Load();
+        QueuedBoxes boxes;
         int ended = 0;
-        w.setEndProcess([&ended] { ++ended; });
+        frmMain w(testServices(m_dir.path(), &ended));
+        w.Form_Load();
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(w.windowHandle(), Qt::Key_X, Qt::AltModifier);
         QTRY_COMPARE(ended, 1); // a mnemonic presses the button with a short animation
-        QVERIFY(boxes.shown.isEmpty());
+        QVERIFY(boxes.shown().isEmpty());
     }
 };
 

@@ -1,7 +1,8 @@
 #include "platform/platformerror.h"
 #include "platform/shellexecute.h"
-#include "support/queueddialogs.h"
+#include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
+#include "support/testservices.h"
 #include "window/frmmain.h"
 
 #include <QTableView>
@@ -73,18 +74,22 @@ private Q_SLOTS:
         catalogue.addRow("/media/cd/Other", "other.txt", "OTHER");
         catalogue.addRow(path, "letter.txt", "(no label)");
         catalogue.addRow("/media/cd/Other", "third.txt", "OTHER");
-        frmMain window;
         FakeShell shell;
         shell.result = result;
-        window.setShell(&shell);
+        Services services = testServices(catalogue.folder());
+        services.shell = &shell;
+        frmMain window(services);
         window.Form_Load();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTableView *view = window.listView();
+        auto *view = window.findChild<QTableView *>(QStringLiteral("lvwFiles"));
         if (answer != 0)
-            window.workspace().lvwFiles.setSelectedItem(1);
-        QueuedDialogs boxes;
-        boxes.queueAnswer(answer);
+            view->selectRow(1);
+        QueuedBoxes boxes;
+        if (answer != 0 && key != Qt::Key_Backspace)
+            boxes.queueAnswer(answer);
+        if (!message.isEmpty())
+            boxes.queueAnswer(vbOK);
         if (key == 0)
             window.cmdExecuteFile_Click();
         else if (key < 0)
@@ -98,7 +103,7 @@ private Q_SLOTS:
         for (const QStringList &call : shell.calls)
             QCOMPARE(call, (QStringList{"open", path + "/letter.txt", "", "", "1"}));
         QStringList shown, expected;
-        for (const QueuedDialogs::Shown &box : boxes.messages())
+        for (const MessageBox::Shown &box : boxes.messages())
             shown << QString("%1 | %2 | %3").arg(box.title, box.text).arg(box.flags);
         if (key != Qt::Key_Backspace && answer != 0)
             expected << "Insert proper CD | Have you inserted the CD: (no label) into drive " +
@@ -107,7 +112,7 @@ private Q_SLOTS:
             expected << "Error | " + message + " | 16";
         QCOMPARE(shown, expected);
         QCOMPARE(catalogue.files().size(), key == Qt::Key_Backspace ? 2 : 3);
-        QCOMPARE(window.workspace().lvwFiles.count(), key == Qt::Key_Backspace ? 2 : 3);
+        QCOMPARE(view->model()->rowCount(), key == Qt::Key_Backspace ? 2 : 3);
         QCOMPARE(window.mousePointer(), int(vbDefault));
     }
 };

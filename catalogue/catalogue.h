@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/connection.h"
+#include "platform/recordset.h"
+
+#include <QString>
+
+// The catalogue file: the one connection cnCatalogue and the one recordset rsFiles, the file's
+// schema upgrades, and the statements of the search and the removal. Shows nothing: failures
+// raise PlatformError with the engine's number and description.
+class Catalogue
+{
+public:
+    Catalogue();
+    ~Catalogue();
+    Catalogue(const Catalogue &) = delete;
+    Catalogue &operator=(const Catalogue &) = delete;
+
+    // Opens the catalogue file at path as the main window's load does: the provider, the file,
+    // the parts an older catalogue lacks (where the file can be written), then rsFiles on the
+    // table with optimistic locking. The file is never created.
+    void open(const QString &path);
+
+    Connection &cnCatalogue() { return m_cnCatalogue; }
+    Recordset &rsFiles() { return m_rsFiles; }
+
+    // The two views of the catalogue. Each opens rsFiles again with pessimistic locking; the
+    // search view holds every row whose File contains text (% and _ keep their pattern meaning,
+    // case is ignored), ordered by File without regard to case.
+    void closeView();
+    void openSearchView(const QString &text);
+    void openFullView();
+
+    // Brings the name index up to date with the rows added since it last was, so that the first
+    // search need not. Called after the first full read of the table, which is where damage in
+    // the middle of the file shows: a damaged file is not written.
+    void catchUpNames();
+    // Copies what the write-ahead log holds into data.mdb, so that the file alone is the whole
+    // catalogue; after every indexing run.
+    void fold();
+    // The end of the run: rsFiles closed, the log folded and the file left in the plain
+    // rollback-journal mode when no other instance has it open.
+    void close();
+
+    // Deletes the row with this ID if the current view holds it, committed at once; false when
+    // there is no such row.
+    bool remove(qint64 id);
+
+private:
+    Connection m_cnCatalogue;
+    Recordset m_rsFiles;
+};

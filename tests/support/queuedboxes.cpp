@@ -1,0 +1,33 @@
+#include "support/queuedboxes.h"
+
+#include <QtTest>
+
+namespace {
+void failUnanswered(const QString &prompt)
+{
+    QTest::qFail(qPrintable(QStringLiteral("a box with no answer queued: ") + prompt), __FILE__,
+                 __LINE__);
+}
+} // namespace
+
+QueuedBoxes::QueuedBoxes()
+{
+    MessageBox::setTestMode(failUnanswered);
+}
+
+QueuedBoxes::~QueuedBoxes()
+{
+    if (MessageBox::answersLeft() > 0)
+        QTest::qFail("answers queued for boxes that were never shown", __FILE__, __LINE__);
+    // Still no real box after this: one would wait for a click that never comes.
+    MessageBox::setTestMode(failUnanswered);
+}
+
+QList<MessageBox::Shown> QueuedBoxes::messages() const
+{
+    QList<MessageBox::Shown> result;
+    for (const MessageBox::Shown &s : shown())
+        if (s.kind == QLatin1String("msgbox"))
+            result.append(s);
+    return result;
+}

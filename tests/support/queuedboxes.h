@@ -1,0 +1,23 @@
+#pragma once
+
+#include "window/messagebox.h"
+
+#include <QList>
+
+// Answers the program's boxes in a test, as a person would click them, queued beforehand. Every
+// box asked for is recorded; a box with nothing queued to answer it fails the test, and so does
+// an answer left unused when the test's boxes go.
+class QueuedBoxes
+{
+public:
+    QueuedBoxes();
+    ~QueuedBoxes();
+    QueuedBoxes(const QueuedBoxes &) = delete;
+    QueuedBoxes &operator=(const QueuedBoxes &) = delete;
+
+    void queueAnswer(int button) { MessageBox::setNextAnswer(button); }
+    void queueInput(const QString &text) { MessageBox::setNextInput(text); }
+
+    const QList<MessageBox::Shown> &shown() const { return MessageBox::shown(); }
+    QList<MessageBox::Shown> messages() const; // the message boxes alone
+};

@@ -1,0 +1,12 @@
+#include "support/testservices.h"
+
+Services testServices(const QString &folder, int *ended)
+{
+    Services services = Services::system();
+    services.appPath = folder;
+    services.endProcess = [ended] {
+        if (ended)
+            ++*ended;
+    };
+    return services;
+}

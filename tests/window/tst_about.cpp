@@ -1,0 +1,92 @@
+#include "support/recordinglauncher.h"
+#include "support/testservices.h"
+#include "window/frmabout.h"
+#include "window/frmmain.h"
+
+#include <QLabel>
+#include <QtTest>
+
+// The about box as the user sees it: texts, layout, keys, and opening it from the main window.
+class TestAbout : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void layout_data()
+    {
+        QTest::addColumn<QRect>("twips");  // of the control the row is named after
+        QTest::addColumn<QString>("text"); // a label's text after loading; "" where not checked
+        QTest::newRow("cmdOK") << QRect(4245, 2625, 1260, 345) << "";
+        QTest::newRow("picIcon") << QRect(240, 240, 480, 480) << "";
+        QTest::newRow("cmdSysInfo") << QRect(4260, 3075, 1245, 345) << "";
+        QTest::newRow("lblDescription")
+            << QRect(1050, 1125, 3885, 1170)
+            << "Use this program to archive all of your CDs! Simply put your CD in the CD-ROM, "
+               "click \"Index Directory\" and enter the drive letter of your CD-ROM (ie. D:).  "
+               "You can use the \"Search \" button to find files fast.  Double click an item to "
+               "execute that file.You can use the backspace key on your keyboard to remove items.";
+        QTest::newRow("lblDisclaimer") << QRect(255, 2625, 3870, 825) << "";
+        QTest::newRow("lblTitle") << QRect(1050, 240, 3885, 480) << "Vellumark";
+        QTest::newRow("lblVersion") << QRect(1050, 780, 3885, 225) << "Version 1.0.0";
+    }
+
+    // After loading: the caption, a fixed size, and each control where it belongs.
+    void layout()
+    {
+        QFETCH(QRect, twips);
+        QFETCH(QString, text);
+        RecordingLauncher launcher;
+        frmAbout about(nullptr, launcher);
+        QCOMPARE(about.windowTitle(), "About Vellumark");
+        QCOMPARE(about.minimumSize(), QSize(382, 237)); // 5730 x 3555 twips, fixed
+        QCOMPARE(about.maximumSize(), QSize(382, 237));
+        QWidget *control = about.findChild<QWidget *>(QTest::currentDataTag());
+        QCOMPARE(control->geometry(), QRect(twips.topLeft() / 15, twips.size() / 15));
+        if (!text.isEmpty())
+            QCOMPARE(qobject_cast<QLabel *>(control)->text(), text);
+    }
+
+    // Alt+A opens a fresh about box modally: the window gets no Alt+X meanwhile. The focus starts
+    // on OK; Esc closes the first box, Enter the second through OK, the default button.
+    void altAOpensItModally()
+    {
+        RecordingLauncher launcher;
+        int ended = 0, stuckTicks = 0, focusNotOnOK = 0;
+        Services services = testServices(QString(), &ended);
+        services.launcher = &launcher;
+        frmMain window(services);
+        window.show();
+        QList<QPointer<frmAbout>> opened;
+        QTimer watcher; // the box runs its own event loop: act on it from a timer
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            auto *about = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
+            if (about && opened.contains(about) && ++stuckTicks > 20)
+                about->reject(); // the key did not close it: end the test instead of hanging
+            if (!about || opened.contains(about))
+                return;
+            opened.append(about);
+            QApplication::setActiveWindow(about);
+            focusNotOnOK += QApplication::focusWidget() != about->findChild<QWidget *>("cmdOK");
+            QTest::keyClick(window.windowHandle(), Qt::Key_X, Qt::AltModifier);
+            QWidget *sysInfo = about->findChild<QWidget *>("cmdSysInfo");
+            sysInfo->setFocus();
+            QTest::keyClick(sysInfo, opened.size() == 1 ? Qt::Key_Escape : Qt::Key_Return);
+        });
+        watcher.start(10);
+        for (int i = 1; i <= 2; ++i) {
+            QApplication::setActiveWindow(&window);
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QTest::keyClick(window.windowHandle(), Qt::Key_A, Qt::AltModifier);
+            QTRY_COMPARE(opened.size(), i);
+            QTRY_VERIFY(!QApplication::activeModalWidget());
+            QVERIFY(opened.last().isNull()); // unloaded on closing
+        }
+        QTest::qWait(200); // an access key that got through would have clicked by now
+        QCOMPARE(ended, 0);
+        QCOMPARE(stuckTicks, 0);
+        QCOMPARE(focusNotOnOK, 0);
+        QVERIFY(launcher.started.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"

@@ -1,0 +1,63 @@
+#include "support/indexingfixture.h"
+#include "support/queuedboxes.h"
+#include "support/testcatalogue.h"
+#include "support/testservices.h"
+#include "window/frmmain.h"
+
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+class TestIndexCommand : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // The main window's button gives the typed text to the indexer as it is, and refills the
+    // list in every case.
+    void click_data()
+    {
+        QTest::addColumn<QString>("typed"); // the tree folder as %1
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<int>("errorBoxes");
+        QTest::newRow("cancel") << QString() << QStringList() << 0;
+        QTest::newRow("blanks kept")
+            << QStringLiteral("%1/  spaced ") << QStringList("in.txt") << 0;
+        QTest::newRow("blanks not trimmed") << QStringLiteral(" %1/plain") << QStringList() << 1;
+    }
+    void click()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, files);
+        QFETCH(int, errorBoxes);
+        IndexingFixture f;
+        f.makeFile(QStringLiteral("  spaced /in.txt"));
+        f.makeFile(QStringLiteral("plain/p.txt"));
+        QueuedBoxes boxes;
+        boxes.queueInput(typed.isNull() ? typed : typed.arg(f.tree()));
+        for (int i = 0; i < errorBoxes; ++i)
+            boxes.queueAnswer(vbOK);
+        Services services = testServices(f.folder());
+        services.volumes = &f.volume;
+        frmMain w(services);
+        w.Form_Load();
+        // A row that only a refill brings into the list.
+        QVERIFY(f.exec(QStringLiteral("INSERT INTO Files (Path, File) VALUES ('/old', 'o.txt')")));
+        w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
+
+        QCOMPARE(boxes.shown().first().kind, QStringLiteral("inputbox"));
+        QCOMPARE(boxes.shown().first().text,
+                 QStringLiteral("Please enter the path you would like to index:"));
+        QCOMPARE(boxes.shown().first().title, QStringLiteral("Vellumark"));
+        QCOMPARE(boxes.messages().size(), errorBoxes);
+        for (const MessageBox::Shown &box : boxes.messages())
+            QVERIFY(box.title == "Error" && box.flags == 16 &&
+                    box.text.startsWith("An error has occurred.\r\nError: 76\r\nDescription: "));
+        QCOMPARE(f.rows(QStringLiteral("File")), QStringList("o.txt") + files);
+        QCOMPARE(TestCatalogue::listed(w.findChild<QTableView *>(QStringLiteral("lvwFiles"))),
+                 QStringList("o.txt") + files);
+        QCOMPARE(w.mousePointer(), 0);
+    }
+};
+
+QTEST_MAIN(TestIndexCommand)
+#include "tst_indexcommand.moc"

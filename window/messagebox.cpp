@@ -1,0 +1,115 @@
+#include "window/messagebox.h"
+
+#include "platform/app.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+
+namespace {
+
+struct TestMode
+{
+    std::function<void(const QString &)> unanswered;
+    QList<int> answers;
+    QStringList inputs;
+    QList<MessageBox::Shown> shown;
+};
+
+TestMode &testMode()
+{
+    static TestMode mode;
+    return mode;
+}
+
+QString titleOrApp(const QString &title)
+{
+    return title.isEmpty() ? App::Title() : title;
+}
+
+int showMessage(const QString &prompt, int flags, const QString &title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(prompt);
+    box.setIcon((flags & vbCritical) ? QMessageBox::Critical : QMessageBox::NoIcon);
+    if ((flags & 0xF) == vbYesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+        return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return vbOK;
+}
+
+QString showInput(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    QInputDialog box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(defaultText);
+    box.setInputMode(QInputDialog::TextInput);
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
+}
+
+} // namespace
+
+int MsgBox(const QString &prompt, int flags, const QString &title)
+{
+    TestMode &mode = testMode();
+    if (!mode.unanswered)
+        return showMessage(prompt, flags, titleOrApp(title));
+    mode.shown.append({QStringLiteral("msgbox"), prompt, flags, titleOrApp(title)});
+    if (!mode.answers.isEmpty())
+        return mode.answers.takeFirst();
+    mode.unanswered(prompt);
+    return (flags & 0xF) == vbYesNo ? vbNo : vbOK;
+}
+
+QString InputBox(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    TestMode &mode = testMode();
+    if (!mode.unanswered)
+        return showInput(prompt, titleOrApp(title), defaultText);
+    mode.shown.append({QStringLiteral("inputbox"), prompt, 0, titleOrApp(title)});
+    if (!mode.inputs.isEmpty())
+        return mode.inputs.takeFirst();
+    mode.unanswered(prompt);
+    return QString();
+}
+
+void reportUnhandledError(int number, const QString &description)
+{
+    MsgBox(QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description), vbCritical);
+}
+
+void MessageBox::setTestMode(std::function<void(const QString &)> unanswered)
+{
+    testMode() = TestMode{std::move(unanswered), {}, {}, {}};
+}
+
+void MessageBox::setNextAnswer(int button)
+{
+    testMode().answers.append(button);
+}
+
+void MessageBox::setNextInput(const QString &text)
+{
+    testMode().inputs.append(text);
+}
+
+const QList<MessageBox::Shown> &MessageBox::shown()
+{
+    return testMode().shown;
+}
+
+int MessageBox::answersLeft()
+{
+    return int(testMode().answers.size() + testMode().inputs.size());
+}

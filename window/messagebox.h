@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// Message and input boxes, as the program asks for them.
+enum MsgBoxFlags { vbOKOnly = 0, vbYesNo = 4, vbCritical = 16 };
+enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+// A box given no title bears the application title.
+int MsgBox(const QString &prompt, int flags = vbOKOnly, const QString &title = QString());
+// The typed text on OK, the empty text on Cancel.
+QString InputBox(const QString &prompt, const QString &title = QString(),
+                 const QString &defaultText = QString());
+
+// The report of a failure that nothing handled: number and description in an error box.
+// The caller ends the program afterwards.
+void reportUnhandledError(int number, const QString &description);
+
+// The one place that shows boxes. In test mode none is shown: each box takes the next answer
+// queued, as a person would click it, and is recorded; a box with no answer queued goes to the
+// unanswered handler (a test fails) and gets No, OK or Cancel.
+class MessageBox
+{
+public:
+    struct Shown
+    {
+        QString kind; // "msgbox" or "inputbox"
+        QString text;
+        int flags;
+        QString title;
+    };
+
+    // An empty handler leaves test mode: real boxes again.
+    static void setTestMode(std::function<void(const QString &prompt)> unanswered);
+    static void setNextAnswer(int button);
+    static void setNextInput(const QString &text);
+    // The boxes asked for in test mode, in order; and how many queued answers are left.
+    static const QList<Shown> &shown();
+    static int answersLeft();
+};

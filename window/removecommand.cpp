@@ -1,0 +1,20 @@
+#include "window/removecommand.h"
+
+#include "catalogue/catalogue.h"
+#include "platform/mousepointer.h"
+#include "platform/platformerror.h"
+#include "window/cataloguelist.h"
+#include "window/errorbox.h"
+
+void RemoveCommand::cmdRemove_Click()
+{
+    m_pointer.setMousePointer(vbHourglass);
+    try {
+        for (int row : m_list.selectedRows())
+            m_catalogue.remove(m_list.id(row));
+    } catch (const PlatformError &error) {
+        ShowErrorBox(error.number(), error.description());
+    }
+    m_pointer.setMousePointer(vbDefault);
+    m_list.RefreshLv();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+class Catalogue;
+class CatalogueList;
+class MousePointer;
+
+// The remove button (and Backspace in the list): deletes the row of every selected entry among
+// the rows of the current view, each deletion committed at once, then refills the list once. A
+// failing deletion is reported; the rows deleted before it stay deleted.
+class RemoveCommand
+{
+public:
+    RemoveCommand(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer)
+        : m_catalogue(catalogue), m_list(list), m_pointer(pointer)
+    {}
+
+    void cmdRemove_Click();
+
+private:
+    Catalogue &m_catalogue;
+    CatalogueList &m_list;
+    MousePointer &m_pointer;
+};

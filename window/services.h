@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class FileMetadataReader;
+class FolderLister;
+class ProgramLauncher;
+class RegistryStore;
+class ShellExecutor;
+class VolumeQuery;
+
+// What the main window is given of the system, once, when it is made; tests give their own.
+struct Services
+{
+    // The system's own pieces, with the executable's folder and an end that stops at once.
+    static Services system();
+
+    QString appPath; // the folder of data.mdb
+    ShellExecutor *shell;
+    ProgramLauncher *launcher;
+    const RegistryStore *registry; // nullptr: the system's, looked up afresh at each open
+    VolumeQuery *volumes;
+    FolderLister *lister;
+    FileMetadataReader *metadata;
+    std::function<void()> endProcess;
+};
