@@ -22,21 +22,31 @@ class TestCatalogueFile : public QObject
     }
 
 private Q_SLOTS:
-    void exitLeavesTheWholeCatalogueInDataMdb()
+    void everyEndLeavesTheWholeCatalogueInDataMdb_data()
     {
+        QTest::addColumn<bool>("exit"); // else the window is closed and goes
+        QTest::newRow("Exit") << true;
+        QTest::newRow("window closed") << false;
+    }
+    void everyEndLeavesTheWholeCatalogueInDataMdb()
+    {
+        QFETCH(bool, exit);
         QTemporaryDir dir;
         const QString file = TestCatalogue::create(dir.path());
         int ended = 0;
-        frmMain w(testServices(dir.path(), &ended));
-        w.Form_Load();
-        Recordset &rs = w.catalogue().rsFiles();
+        auto w = std::make_unique<frmMain>(testServices(dir.path(), &ended));
+        w->Form_Load();
+        Recordset &rs = w->catalogue().rsFiles();
         for (int i = 0; i < 22; ++i) {
             rs.AddNew();
             rs.Fields(QStringLiteral("File")).setValue(QStringLiteral("f%1.txt").arg(i));
             rs.Update();
         }
-        click(w, "cmdExit");
-        QCOMPARE(ended, 1);
+        if (exit)
+            click(*w, "cmdExit");
+        else
+            w.reset();
+        QCOMPARE(ended, exit ? 1 : 0);
         // data.mdb copied alone, as a backup takes it.
         const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
         QVERIFY(QFile::copy(file, copy));
