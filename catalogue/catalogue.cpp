@@ -9,7 +9,7 @@ namespace {
 const char FilesTable[] = "Files";
 } // namespace
 
-Catalogue::Catalogue() = default;
+Catalogue::Catalogue() : m_mediumRoots(m_cnCatalogue) {}
 Catalogue::~Catalogue() = default;
 
 void Catalogue::open(const QString &path)
@@ -23,11 +23,14 @@ void Catalogue::open(const QString &path)
     SearchIndex::registerFunctions(db);
     if (!SearchIndex::exists(db))
         SearchIndex::ensure(db);
-    // The index the indexer's duplicate test looks rows up by.
-    const int rc =
-        sqlite3_exec(db, Schema::section("folder lookup").constData(), nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_READONLY)
-        m_cnCatalogue.raise(rc);
+    // The index the indexer's duplicate test looks rows up by, and the table of the folders
+    // media were mounted on; a read-only catalogue works without them.
+    for (const char *section : {"folder lookup", "medium roots"}) {
+        const int rc =
+            sqlite3_exec(db, Schema::section(section).constData(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_READONLY)
+            m_cnCatalogue.raise(rc);
+    }
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
 }
 

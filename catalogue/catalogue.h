@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/mediumroots.h"
 #include "platform/connection.h"
 #include "platform/recordset.h"
 
@@ -23,6 +24,8 @@ public:
 
     Connection &cnCatalogue() { return m_cnCatalogue; }
     Recordset &rsFiles() { return m_rsFiles; }
+    // Where each medium was mounted when folders of it were catalogued.
+    MediumRoots &mediumRoots() { return m_mediumRoots; }
 
     // The two views of the catalogue. Each opens rsFiles again with pessimistic locking; the
     // search view holds every row whose File contains text (% and _ keep their pattern meaning,
@@ -49,4 +52,5 @@ public:
 private:
     Connection m_cnCatalogue;
     Recordset m_rsFiles;
+    MediumRoots m_mediumRoots;
 };

@@ -30,7 +30,7 @@ FolderLookup::~FolderLookup()
     sqlite3_finalize(m_statement);
 }
 
-QSet<QByteArray> FolderLookup::names(const QByteArray &folder, const QString &label,
+QSet<QByteArray> FolderLookup::names(const QList<QByteArray> &folders, const QString &label,
                                      const QString &serial)
 {
     if (!m_statement) {
@@ -41,18 +41,21 @@ QSet<QByteArray> FolderLookup::names(const QByteArray &folder, const QString &la
             m_connection.raise(rc);
         }
     }
-    bindBytes(m_statement, 1, folder);
-    bindText(m_statement, 2, label);
-    bindText(m_statement, 3, serial);
     QSet<QByteArray> files;
-    int rc;
-    while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW) {
-        files.insert(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, 0)),
-                                sqlite3_column_bytes(m_statement, 0)));
+    for (const QByteArray &folder : folders) {
+        bindBytes(m_statement, 1, folder);
+        bindText(m_statement, 2, label);
+        bindText(m_statement, 3, serial);
+        int rc;
+        while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW) {
+            files.insert(
+                QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, 0)),
+                           sqlite3_column_bytes(m_statement, 0)));
+        }
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        if (rc != SQLITE_DONE)
+            m_connection.raise(rc);
     }
-    sqlite3_reset(m_statement);
-    sqlite3_clear_bindings(m_statement);
-    if (rc != SQLITE_DONE)
-        m_connection.raise(rc);
     return files;
 }

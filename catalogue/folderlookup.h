@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 class Connection;
 struct sqlite3_stmt;
@@ -18,9 +19,11 @@ public:
     FolderLookup(const FolderLookup &) = delete;
     FolderLookup &operator=(const FolderLookup &) = delete;
 
-    // The folder and the names are the system's bytes, UTF-8 or not, so that names that differ
-    // only where they are not UTF-8 stay apart. Raises PlatformError for an engine failure.
-    QSet<QByteArray> names(const QByteArray &folder, const QString &label, const QString &serial);
+    // The names held in any of folders, places that are one folder of the disc. Folders and
+    // names are the system's bytes, UTF-8 or not, so that names that differ only where they are
+    // not UTF-8 stay apart. Raises PlatformError for an engine failure.
+    QSet<QByteArray> names(const QList<QByteArray> &folders, const QString &label,
+                           const QString &serial);
 
 private:
     Connection &m_connection;

@@ -4,6 +4,7 @@
 #include "catalogue/folderlookup.h"
 #include "indexing/colffiles.h"
 #include "indexing/indexingreport.h"
+#include "indexing/mediumlocator.h"
 #include "indexing/volumeid.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
@@ -11,6 +12,7 @@
 #include "platform/platformerror.h"
 #include "platform/volumequery.h"
 
+#include <QFile>
 #include <QLocale>
 
 #include <algorithm>
@@ -127,7 +129,7 @@ void FolderIndexer::catalogueFile(const QString &folderPath, const QByteArray &f
     const QString file = FolderLister::displayName(name);
     GetVolumeId(queryPath, label, serial, m_volumes);
     if (!catalogued.loaded || catalogued.label != label || catalogued.serial != serial)
-        loadCatalogued(folder, label, serial, catalogued);
+        loadCatalogued(folderPath, folder, label, serial, catalogued);
     // By bytes: two names that differ only where they are not UTF-8 are two files.
     if (catalogued.files.contains(name))
         return;
@@ -164,11 +166,23 @@ void FolderIndexer::catalogueFile(const QString &folderPath, const QByteArray &f
     rsFiles.Update();
 }
 
-void FolderIndexer::loadCatalogued(const QByteArray &folder, const QString &label,
-                                   const QString &serial, Catalogued &catalogued)
+void FolderIndexer::loadCatalogued(const QString &folderPath, const QByteArray &folder,
+                                   const QString &label, const QString &serial,
+                                   Catalogued &catalogued)
 {
     catalogued = Catalogued();
-    catalogued.files = m_lookup->names(folder, label, serial);
+    // A folder of a medium catalogued before under another mount point is the same folder:
+    // its place below every root recorded for the medium counts too.
+    QList<QByteArray> folders{folder};
+    QString root;
+    if (!serial.trimmed().isEmpty() && m_volumes.GetVolumePathName(folderPath, root)) {
+        MediumRoots &roots = m_catalogue.mediumRoots();
+        roots.record(label, serial, root);
+        for (const QString &same :
+             SameFolderUnderRoots(folderPath, root, roots.roots(label, serial)))
+            folders += QFile::encodeName(same);
+    }
+    catalogued.files = m_lookup->names(folders, label, serial);
     catalogued.loaded = true;
     catalogued.label = label;
     catalogued.serial = serial;

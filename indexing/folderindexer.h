@@ -19,7 +19,8 @@ class VolumeQuery;
 // Catalogues a folder tree: one row of table Files per file, through rsFiles, and one record in
 // colIndexed per row. Sub-folders come first, each whole tree before the next, then the folder's
 // own files. A file is skipped when the table already has a row with its folder, name, label and
-// serial (asked once per folder, through an index). Every error ends only the folder it happened
+// serial (asked once per folder, through an index); the folder's place below another mount point
+// recorded for the same medium counts as its folder. Every error ends only the folder it happened
 // in, reported through the IndexingReport.
 class FolderIndexer
 {
@@ -54,8 +55,8 @@ private:
     void catalogueFile(const QString &folderPath, const QByteArray &folder, const QByteArray &name,
                        const QString &queryPath, QString &label, QString &serial,
                        Catalogued &catalogued);
-    void loadCatalogued(const QByteArray &folder, const QString &label, const QString &serial,
-                        Catalogued &catalogued);
+    void loadCatalogued(const QString &folderPath, const QByteArray &folder, const QString &label,
+                        const QString &serial, Catalogued &catalogued);
 
     Catalogue &m_catalogue;
     colFFiles &m_colIndexed;

@@ -62,9 +62,12 @@ void GetVolumeId(const QString &root, QString &label, QString &serial, VolumeQue
     label = QString(LabelBuffer, QLatin1Char(' '));
     QString answer;
     quint32 number = 0;
-    if (!query.GetVolumeInformation(root, answer, number))
-        return;
+    if (query.GetVolumeInformation(root, answer, number))
+        FormatVolumeId(answer, number, label, serial);
+}
 
+void FormatVolumeId(QString answer, quint32 number, QString &label, QString &serial)
+{
     // The buffer holds 13 characters; the label ends at its first NUL.
     answer.truncate(LabelBuffer - 1);
     const int nul = answer.indexOf(QChar(0));

@@ -9,6 +9,8 @@ class VolumeQuery;
 // and leaves serial as the caller had it; no error is raised.
 void GetVolumeId(const QString &root, QString &label, QString &serial);
 void GetVolumeId(const QString &root, QString &label, QString &serial, VolumeQuery &query);
+// The label and serial texts of a successful query's answer.
+void FormatVolumeId(QString answer, quint32 number, QString &label, QString &serial);
 
 qint16 HiWord(qint32 value);
 qint16 LoWord(qint32 value);

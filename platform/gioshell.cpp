@@ -7,42 +7,28 @@
 
 #include <gio/gio.h>
 
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// The first bytes of a file that the kernel runs itself: an ELF image or a script.
-enum class ProgramKind { None, Elf, Script };
-
-ProgramKind programKind(const QByteArray &path)
+// Only an ELF image is a program, as only an .exe is one on Windows: scripts, and every file of
+// a disc that marks all its files executable, are documents.
+bool isElf(const QByteArray &path)
 {
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return ProgramKind::None;
+        return false;
     char bytes[4];
-    const ssize_t got = ::read(fd, bytes, sizeof bytes);
+    const bool elf = ::read(fd, bytes, sizeof bytes) == 4 && std::memcmp(bytes,
+                                                                         "\x7f"
+                                                                         "ELF",
+                                                                         4) == 0;
     ::close(fd);
-    const QByteArray head(bytes, got > 0 ? int(got) : 0);
-    if (head.startsWith("\x7f"
-                        "ELF"))
-        return ProgramKind::Elf;
-    if (head.startsWith("#!"))
-        return ProgramKind::Script;
-    return ProgramKind::None;
-}
-
-// Content types of programs for another system, which no association here can open.
-bool isForeignProgram(const char *contentType)
-{
-    static const char *const types[] = {
-        "application/x-msdownload", "application/x-ms-dos-executable",
-        "application/x-msdos-program", "application/x-executable", "application/x-sharedlib"};
-    for (const char *t : types)
-        if (g_content_type_is_a(contentType, t))
-            return true;
-    return false;
+    return elf;
 }
 
 QByteArray folderOf(const QByteArray &path)
@@ -84,16 +70,11 @@ int GioShell::ShellExecute(const QString &operation, const QByteArray &file,
     if (::stat(native.constData(), &st) != 0)
         return ERROR_FILE_NOT_FOUND;
 
-    const bool regular = S_ISREG(st.st_mode);
-    const bool executable = regular && ::access(native.constData(), X_OK) == 0;
-    const ProgramKind kind = regular ? programKind(native) : ProgramKind::None;
-    if (kind == ProgramKind::Elf || (kind == ProgramKind::Script && executable)) {
-        if (!executable)
-            return ERROR_BAD_FORMAT;
+    // Files on many discs carry the execute bit whatever they hold: a script is opened like any
+    // document (shown, not run), and only a real program with the bit is started.
+    if (S_ISREG(st.st_mode) && ::access(native.constData(), X_OK) == 0 && isElf(native))
         return runProgram(native, parameters, directory);
-    }
-    // Files on many discs carry the execute bit whatever they hold: only the content decides.
-    return openDocument(native, executable);
+    return openDocument(native);
 }
 
 int GioShell::runProgram(const QByteArray &path, const QString &parameters,
@@ -106,7 +87,7 @@ int GioShell::runProgram(const QByteArray &path, const QString &parameters,
     return ShellExecuteSucceeded;
 }
 
-int GioShell::openDocument(const QByteArray &path, bool executable)
+int GioShell::openDocument(const QByteArray &path)
 {
     // The path's own bytes, so that a name that is not UTF-8 is still found.
     GFile *file = g_file_new_for_path(path.constData());
@@ -124,8 +105,7 @@ int GioShell::openDocument(const QByteArray &path, bool executable)
     const char *contentType = g_file_info_get_content_type(info);
     GAppInfo *app = contentType ? g_app_info_get_default_for_type(contentType, FALSE) : nullptr;
     if (!app) {
-        const bool program = executable || (contentType && isForeignProgram(contentType));
-        result = program ? ERROR_BAD_FORMAT : SE_ERR_NOASSOC;
+        result = SE_ERR_NOASSOC;
     } else {
         GList files = {file, nullptr, nullptr};
         if (g_app_info_launch(app, &files, nullptr, &error)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/mounttable.h"
 #include "platform/volumequery.h"
 
 #include <QHash>
@@ -19,6 +20,12 @@ public:
     SystemVolumeQuery &operator=(const SystemVolumeQuery &) = delete;
 
     bool GetVolumeInformation(const QString &rootPath, QString &label, quint32 &serial) override;
+    bool GetVolumePathName(const QString &path, QString &root) override;
+    // The same answer for the filesystem with this device number, wherever it is mounted.
+    bool volumeOfDevice(quint64 device, QString &label, quint32 &serial);
+
+    // The one query of the process, whose answers every caller shares.
+    static SystemVolumeQuery &shared();
 
     // The longest label the query hands back.
     static constexpr int LabelLength = 13;
@@ -31,9 +38,14 @@ private:
         quint32 serial = 0;
     };
     static Answer ask(quint64 folderDevice);
-    bool mountTableChanged();
+    // The mount table, kept while it is unchanged.
+    std::vector<MountEntry> mountTable();
+    // Drops every kept answer when the mount table changed since the last look.
+    void forgetIfMountsChanged();
 
     int m_mountInfo = -1;
     QMutex m_mutex;
     QHash<quint64, Answer> m_answers;
+    std::vector<MountEntry> m_table;
+    bool m_tableKept = false;
 };

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -209,29 +210,43 @@ void CatalogueListModel::applySort()
             key.prefix = prefix;
         }
         const char *base = folded.data();
-        const CatalogueRows &rows = m_rows;
-        std::sort(
-            keys.begin(), keys.end(), [base, &rows, column](const TextKey &a, const TextKey &b) {
-                if (a.prefix != b.prefix)
-                    return a.prefix < b.prefix;
-                const quint32 common = std::min(a.length, b.length);
-                if (common > 8) {
-                    const int c = std::memcmp(base + a.offset + 8, base + b.offset + 8, common - 8);
-                    if (c != 0)
-                        return c < 0;
-                }
-                if (a.length != b.length)
-                    return a.length < b.length;
-                // Texts equal when folded are ordered by their bytes, as the search orders them.
-                if (a.offset != b.offset) {
-                    const auto [x, lx] = rows.cell(a.row, column);
-                    const auto [y, ly] = rows.cell(b.row, column);
-                    const int c = std::memcmp(x, y, size_t(std::min(lx, ly)));
-                    if (c != 0 || lx != ly)
-                        return c != 0 ? c < 0 : lx < ly;
-                }
-                return a.row < b.row;
-            });
+        const auto sameFolded = [base](const TextKey &a, const TextKey &b) {
+            return a.prefix == b.prefix && a.length == b.length &&
+                   (a.length <= 8 ||
+                    std::memcmp(base + a.offset + 8, base + b.offset + 8, a.length - 8) == 0);
+        };
+        std::sort(keys.begin(), keys.end(), [base](const TextKey &a, const TextKey &b) {
+            if (a.prefix != b.prefix)
+                return a.prefix < b.prefix;
+            const quint32 common = std::min(a.length, b.length);
+            if (common > 8) {
+                const int c = std::memcmp(base + a.offset + 8, base + b.offset + 8, common - 8);
+                if (c != 0)
+                    return c < 0;
+            }
+            if (a.length != b.length)
+                return a.length < b.length;
+            return a.row < b.row;
+        });
+        // Texts equal when folded are ordered by their bytes, as the search orders them. Such
+        // runs are short and mostly of one text, so they are looked at apart.
+        const auto bytes = [this, column](const TextKey &key) {
+            const auto [data, length] = m_rows.cell(key.row, column);
+            return std::string_view(data, size_t(length));
+        };
+        for (size_t i = 0, j; i < n; i = j) {
+            for (j = i + 1; j < n && sameFolded(keys[i], keys[j]); ++j) {
+            }
+            bool mixed = false;
+            for (size_t k = i + 1; k < j && !mixed; ++k)
+                mixed = keys[k].offset != keys[i].offset && bytes(keys[k]) != bytes(keys[i]);
+            if (mixed)
+                std::sort(keys.begin() + qsizetype(i), keys.begin() + qsizetype(j),
+                          [&bytes](const TextKey &a, const TextKey &b) {
+                              const int c = bytes(a).compare(bytes(b));
+                              return c != 0 ? c < 0 : a.row < b.row;
+                          });
+        }
         for (size_t i = 0; i < n; ++i)
             m_order[i] = keys[i].row;
     }

@@ -26,7 +26,7 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
       m_index(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
               *services.metadata),
-      m_launcher(m_list, m_pointer, *services.shell)
+      m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(App::Title());

@@ -1,5 +1,8 @@
 #include "window/launcher.h"
 
+#include "catalogue/mediumroots.h"
+#include "indexing/mediumlocator.h"
+#include "platform/mountedmedia.h"
 #include "platform/mousepointer.h"
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
@@ -7,9 +10,11 @@
 
 #include <QFile>
 
+#include <unistd.h>
+
 namespace {
 
-enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8 };
+enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8, SerialItem = 9 };
 
 // The message OpenFile shows for a shell result, or the empty text for none.
 QString messageFor(int result)
@@ -49,11 +54,29 @@ void Launcher::cmdExecuteFile_Click()
             // The path by the bytes it was catalogued with: a name that is not UTF-8 is shown
             // with replacement characters, but opened by its own spelling.
             if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes)
-                openPath(m_list.bytes(item, PathItem) + '/' + m_list.bytes(item, FileItem));
+                openPath(launchPath(item));
         }
     } catch (...) {
     }
     m_pointer.setMousePointer(vbDefault);
+}
+
+QByteArray Launcher::launchPath(int item)
+{
+    const QByteArray file = m_list.bytes(item, FileItem);
+    const QByteArray path = m_list.bytes(item, PathItem) + '/' + file;
+    // The old mount point may still be there, empty: it is the file that must be missing.
+    // The row keeps its folder; only this launch goes to the medium's new place.
+    if (m_media && ::access(path.constData(), F_OK) != 0) {
+        const QString archive = m_list.text(item, ArchiveItem);
+        const QString serial = m_list.text(item, SerialItem);
+        const QString found = LocateFolder(
+            m_list.text(item, PathItem), archive, serial,
+            m_roots ? m_roots->roots(archive, serial) : QStringList(), m_media->list());
+        if (!found.isNull())
+            return QFile::encodeName(found) + '/' + file;
+    }
+    return path;
 }
 
 void Launcher::OpenFile(QString file)

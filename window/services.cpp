@@ -3,6 +3,7 @@
 #include "platform/app.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
+#include "platform/mountedmedia.h"
 #include "platform/programlauncher.h"
 #include "platform/shellexecute.h"
 #include "platform/volumequery.h"
@@ -17,6 +18,7 @@ Services Services::system()
             &launcher,
             nullptr,
             &systemVolumeQuery(),
+            &systemMountedMedia(),
             &systemFolderLister(),
             &systemFileMetadataReader(),
             [] { std::_Exit(0); }};

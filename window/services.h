@@ -6,6 +6,7 @@
 
 class FileMetadataReader;
 class FolderLister;
+class MountedMedia;
 class ProgramLauncher;
 class RegistryStore;
 class ShellExecutor;
@@ -22,6 +23,7 @@ struct Services
     ProgramLauncher *launcher;
     const RegistryStore *registry; // nullptr: the system's, looked up afresh at each open
     VolumeQuery *volumes;
+    MountedMedia *media; // where a file is looked for when its disc is mounted elsewhere
     FolderLister *lister;
     FileMetadataReader *metadata;
     std::function<void()> endProcess;
