@@ -114,6 +114,8 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
     try {
         checkHeader(path);
     } catch (const PlatformError &e) {
+        if (!isDamage(e.number()))
+            throw; // a file this user may not read is not a damaged one
         markDamaged(e.number(), e.description());
         throw damage();
     }
