@@ -83,8 +83,9 @@ private Q_SLOTS:
         QTest::newRow("missing") << QByteArray() << QString() << "3024";
         QTest::newRow("corrupt") << QByteArray(8192, '\x5a') << QString() << "26";
         QTest::newRow("field missing")
-            << QByteArray() << "CREATE TABLE Files (ID INTEGER PRIMARY KEY, Path, File, Type, "
-                               "Created, Accessed, Modified, Archive, Serial)"
+            << QByteArray()
+            << "CREATE TABLE Files (ID INTEGER PRIMARY KEY, Path, File, Type, "
+               "Created, Accessed, Modified, Archive, Serial)"
             << "'3265'";
     }
     void unusableCatalogueEndsTheProgram()
@@ -110,7 +111,8 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown().size(), 1);
         QVERIFY2(boxes.shown()[0].text.contains(told), qPrintable(boxes.shown()[0].text));
         if (!sql.isEmpty())
-            QVERIFY2(boxes.shown()[0].text.contains("field Size"), qPrintable(boxes.shown()[0].text));
+            QVERIFY2(boxes.shown()[0].text.contains("field Size"),
+                     qPrintable(boxes.shown()[0].text));
         QCOMPARE(boxes.shown()[0].flags, int(vbCritical));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
                  content.isEmpty() ? QStringList() : QStringList("data.mdb"));
