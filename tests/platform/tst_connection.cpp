@@ -117,30 +117,6 @@ private Q_SLOTS:
         QCOMPARE(snapshot(m_dir.path()), before);
     }
 
-    // Another instance keeps the file in the log mode, but the rows are folded into it.
-    void endBesideAnotherInstance()
-    {
-        const QString file = TestCatalogue::create(m_dir.path());
-        open(file);
-        Recordset rs;
-        rs.Open(QStringLiteral("Files"), &m_cn, adOpenKeyset, adLockOptimistic);
-        for (int i = 0; i < 22; ++i) {
-            rs.AddNew();
-            rs.Fields(QStringLiteral("File")).setValue(QStringLiteral("f%1").arg(i));
-            rs.Update();
-        }
-        sqlite3 *other = nullptr;
-        sqlite3_open(file.toUtf8().constData(), &other);
-        QCOMPARE(sqlite3_exec(other, "SELECT count(*) FROM Files", nullptr, nullptr, nullptr),
-                 SQLITE_OK);
-        rs.Close();
-        m_cn.Close();
-        QVERIFY(QFile::copy(file, path(QStringLiteral("copy.mdb"))));
-        QCOMPARE(TestCatalogue::rows(path(QStringLiteral("copy.mdb"))).size(), 22);
-        QCOMPARE(int(TestCatalogue::content(file).at(18)), 2); // still the log mode
-        sqlite3_close(other);
-    }
-
     void damagedCatalogueIsReadButNeverWritten_data()
     {
         QTest::addColumn<bool>("atOpen");
@@ -190,7 +166,6 @@ private Q_SLOTS:
     void catalogueOnReadOnlyMediaIsBrowsed_data()
     {
         QTest::addColumn<QString>("mode");
-        QTest::newRow("rollback journal") << "delete";
         QTest::newRow("log mode, log folded") << "wal";
         QTest::newRow("log and its index left") << "wal+shm";
     }
