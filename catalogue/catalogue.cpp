@@ -15,12 +15,14 @@ Catalogue::~Catalogue() = default;
 void Catalogue::open(const QString &path)
 {
     m_cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    m_cnCatalogue.setCheck(Schema::check);
     m_cnCatalogue.Open(path, QString(), QString(), -1);
     sqlite3 *db = m_cnCatalogue.handle();
     // The search's matching and ordering, and its name index for catalogues made without one.
     // A catalogue that cannot take the index (read-only) is searched without it.
     SearchIndex::registerFunctions(db);
-    SearchIndex::ensure(db);
+    if (!SearchIndex::exists(db))
+        SearchIndex::ensure(db);
     // The index the indexer's duplicate test looks rows up by, and the table of the folders
     // media were mounted on; a read-only catalogue works without them.
     for (const char *section : {"folder lookup", "medium roots"}) {
@@ -54,6 +56,23 @@ void Catalogue::openFullView()
 {
     closeView();
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+}
+
+void Catalogue::catchUpNames()
+{
+    if (!m_cnCatalogue.isDamaged())
+        SearchIndex::catchUp(m_cnCatalogue.handle());
+}
+
+void Catalogue::fold()
+{
+    m_cnCatalogue.fold();
+}
+
+void Catalogue::close()
+{
+    closeView();
+    m_cnCatalogue.Close();
 }
 
 bool Catalogue::remove(qint64 id)

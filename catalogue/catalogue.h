@@ -34,6 +34,17 @@ public:
     void openSearchView(const QString &text);
     void openFullView();
 
+    // Brings the name index up to date with the rows added since it last was, so that the first
+    // search need not. Called after the first full read of the table, which is where damage in
+    // the middle of the file shows: a damaged file is not written.
+    void catchUpNames();
+    // Copies what the write-ahead log holds into data.mdb, so that the file alone is the whole
+    // catalogue; after every indexing run.
+    void fold();
+    // The end of the run: rsFiles closed, the log folded and the file left in the plain
+    // rollback-journal mode when no other instance has it open.
+    void close();
+
     // Deletes the row with this ID if the current view holds it, committed at once; false when
     // there is no such row.
     bool remove(qint64 id);

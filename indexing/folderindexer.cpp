@@ -44,11 +44,6 @@ PlatformError mediumGone()
     return osError(ENOMEDIUM, OsObject::Folder);
 }
 
-bool isAscii(const QByteArray &bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
-}
-
 // The folder's own path when the volume query can be handed it as text; a name that is not
 // valid UTF-8 does not survive as text, so such a folder keeps the path of the one above it.
 QString queryPathFor(const QString &path, const QByteArray &folder, const QString &above)
@@ -133,10 +128,9 @@ public:
 
 struct FolderIndexer::Folder
 {
-    QString path;        // as text, for the key and the report
-    QByteArray native;   // as the system spells it
-    QString queryPath;   // handed to the volume query
-    QByteArray pathUtf8; // the row's Path
+    QString path;      // as text, for the key and the report
+    QByteArray native; // as the system spells it
+    QString queryPath; // handed to the volume query
     // The invocation's volume identity, and whether a query for this folder has answered.
     QString label;
     QString serial;
@@ -318,7 +312,6 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
 {
     if (names.empty())
         return;
-    folder.pathUtf8 = folder.path.toUtf8();
     for (const QByteArray &name : names) {
         if (m_report.cancelled())
             throw Stopped();
@@ -339,8 +332,10 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         }
 
         FileRow &row = m_pending.emplace_back();
-        row.path = folder.pathUtf8;
-        row.file = isAscii(name) ? name : file.toUtf8();
+        // Stored as the system's bytes, so that the file can be found again by them and two names
+        // that differ only where they are not UTF-8 stay two rows.
+        row.path = folder.native;
+        row.file = name;
         record->setFileSize(qint32(metadata.size)); // the record's 32-bit size; Size has it all
         row.sizeLength = formatSizeUtf8(metadata.size, m_separator, row.size.data());
         const FileTime *times[3] = {&metadata.accessed, &metadata.created, &metadata.modified};

@@ -7,6 +7,9 @@
 
 #include <gio/gio.h>
 
+#include <cstring>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,9 +19,16 @@ namespace {
 // a disc that marks all its files executable, are documents.
 bool isElf(const QByteArray &path)
 {
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::ReadOnly) && file.read(4) == QByteArrayLiteral("\x7f"
-                                                                               "ELF");
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char bytes[4];
+    const bool elf = ::read(fd, bytes, sizeof bytes) == 4 && std::memcmp(bytes,
+                                                                         "\x7f"
+                                                                         "ELF",
+                                                                         4) == 0;
+    ::close(fd);
+    return elf;
 }
 
 QByteArray folderOf(const QByteArray &path)
@@ -39,8 +49,8 @@ ShellExecutor &systemShell()
     return shell;
 }
 
-int GioShell::ShellExecute(const QString &operation, const QString &file, const QString &parameters,
-                           const QString &directory, int showCommand)
+int GioShell::ShellExecute(const QString &operation, const QByteArray &file,
+                           const QString &parameters, const QString &directory, int showCommand)
 {
     Q_UNUSED(showCommand);
     if (!operation.isEmpty() && operation.compare(QLatin1String("open"), Qt::CaseInsensitive) != 0)
@@ -48,10 +58,10 @@ int GioShell::ShellExecute(const QString &operation, const QString &file, const 
     if (file.isEmpty())
         return ERROR_FILE_NOT_FOUND;
 
-    QString path = file;
-    if (QDir::isRelativePath(path))
-        path = QDir(directory.isEmpty() ? QDir::currentPath() : directory).filePath(path);
-    const QByteArray native = QFile::encodeName(path);
+    QByteArray native = file;
+    if (!native.startsWith('/'))
+        native =
+            QFile::encodeName(directory.isEmpty() ? QDir::currentPath() : directory) + '/' + native;
 
     struct stat st;
     const QByteArray folder = folderOf(native);
@@ -63,22 +73,24 @@ int GioShell::ShellExecute(const QString &operation, const QString &file, const 
     // Files on many discs carry the execute bit whatever they hold: a script is opened like any
     // document (shown, not run), and only a real program with the bit is started.
     if (S_ISREG(st.st_mode) && ::access(native.constData(), X_OK) == 0 && isElf(native))
-        return runProgram(path, parameters, directory);
-    return openDocument(path);
+        return runProgram(native, parameters, directory);
+    return openDocument(native);
 }
 
-int GioShell::runProgram(const QString &path, const QString &parameters, const QString &directory)
+int GioShell::runProgram(const QByteArray &path, const QString &parameters,
+                         const QString &directory)
 {
     // Started detached: the program outlives the request and is never waited for.
-    if (!QProcess::startDetached(path, QProcess::splitCommand(parameters), directory))
+    if (!QProcess::startDetached(QFile::decodeName(path), QProcess::splitCommand(parameters),
+                                 directory))
         return ERROR_BAD_FORMAT;
     return ShellExecuteSucceeded;
 }
 
-int GioShell::openDocument(const QString &path)
+int GioShell::openDocument(const QByteArray &path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    GFile *file = g_file_new_for_path(native.constData());
+    // The path's own bytes, so that a name that is not UTF-8 is still found.
+    GFile *file = g_file_new_for_path(path.constData());
     GError *error = nullptr;
     GFileInfo *info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
                                         G_FILE_QUERY_INFO_NONE, nullptr, &error);

@@ -9,10 +9,10 @@
 class GioShell : public ShellExecutor
 {
 public:
-    int ShellExecute(const QString &operation, const QString &file, const QString &parameters,
+    int ShellExecute(const QString &operation, const QByteArray &file, const QString &parameters,
                      const QString &directory, int showCommand) override;
 
 private:
-    int runProgram(const QString &path, const QString &parameters, const QString &directory);
-    int openDocument(const QString &path);
+    int runProgram(const QByteArray &path, const QString &parameters, const QString &directory);
+    int openDocument(const QByteArray &path);
 };

@@ -413,6 +413,7 @@ void Recordset::Update()
     std::map<int, QVariant> pending;
     pending.swap(m_pending);
     m_adding = false;
+    m_connection->beginWrite();
 
     // The statement depends only on which fields are written: keep one per set of fields.
     QString key = adding ? QStringLiteral("+") : QStringLiteral("=");
@@ -477,6 +478,7 @@ void Recordset::Delete(int)
 bool Recordset::DeleteByKey(qint64 id)
 {
     requireOpen();
+    m_connection->beginWrite(); // a damaged file refuses before any row is looked for
     ensureKeys();
     if (m_keyIndex.size() != m_keys.size()) {
         m_keyIndex.resize(m_keys.size());
@@ -493,6 +495,7 @@ bool Recordset::DeleteByKey(qint64 id)
 
 bool Recordset::deleteAt(size_t position)
 {
+    m_connection->beginWrite();
     sqlite3_stmt *stmt =
         prepared(QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(quoted(m_table)));
     sqlite3_bind_int64(stmt, 1, m_keys[position]);
@@ -567,6 +570,13 @@ void Recordset::bind(sqlite3_stmt *stmt, int index, const QVariant &value)
         case QMetaType::Double:
             rc = sqlite3_bind_double(stmt, index, value.toDouble());
             break;
+        case QMetaType::QByteArray: {
+            // A name as the system spells it: kept byte for byte even when it is not UTF-8.
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
         default: {
             const QByteArray text = storedValue(value).toString().toUtf8();
             rc = sqlite3_bind_text(stmt, index, text.constData(), int(text.size()),

@@ -31,6 +31,8 @@ public:
 
     // Cell text as the list shows it; column 0 is the ID.
     QString text(int row, int column) const;
+    // A text cell's bytes as the catalogue holds them (names need not be UTF-8); 1 to 9.
+    QByteArray bytes(int row, int column) const;
     qint64 id(int row) const { return m_rows.id(storageRow(row)); }
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }

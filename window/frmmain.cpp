@@ -109,6 +109,7 @@ void frmMain::Form_Load()
     m_catalogue.open(m_services.appPath + QStringLiteral("/data.mdb"));
     m_pointer.setMousePointer(vbDefault);
     RefreshLv();
+    m_catalogue.catchUpNames();
 }
 
 void frmMain::RefreshLv()
@@ -204,6 +205,8 @@ void frmMain::cmdAbout_Click()
 
 void frmMain::cmdExit_Click()
 {
+    // The process ends at once, but not before data.mdb holds everything on its own.
+    m_catalogue.close();
     m_services.endProcess();
 }
 

@@ -1,5 +1,6 @@
 #include "window/indexcommand.h"
 
+#include "catalogue/catalogue.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
@@ -23,8 +24,8 @@ QString elapsedText(qint64 ms)
 IndexCommand::IndexCommand(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
                            colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
                            FileMetadataReader &metadata, QWidget *owner)
-    : m_list(list), m_indexer(catalogue, colIndexed, pointer, *this, volumes, lister, metadata),
-      m_owner(owner)
+    : m_catalogue(catalogue), m_list(list),
+      m_indexer(catalogue, colIndexed, pointer, *this, volumes, lister, metadata), m_owner(owner)
 {}
 
 IndexCommand::~IndexCommand() = default;
@@ -52,6 +53,7 @@ void IndexCommand::cmdIndexDirectory_Click()
     m_indexer.IndexFolder(path);
     m_running = false;
     delete m_dialog;
+    m_catalogue.fold();
     m_list.RefreshLv();
 }
 

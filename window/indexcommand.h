@@ -44,6 +44,7 @@ public:
     static constexpr int ProgressDelayMs = 500;
 
 private:
+    Catalogue &m_catalogue;
     CatalogueList &m_list;
     FolderIndexer m_indexer;
     QWidget *m_owner;

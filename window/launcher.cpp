@@ -8,7 +8,9 @@
 #include "window/cataloguelist.h"
 #include "window/messagebox.h"
 
-#include <QFileInfo>
+#include <QFile>
+
+#include <unistd.h>
 
 namespace {
 
@@ -49,33 +51,40 @@ void Launcher::cmdExecuteFile_Click()
             const QString question =
                 QStringLiteral("Have you inserted the CD: ") + m_list.text(item, ArchiveItem) +
                 QStringLiteral(" into drive ") + m_list.text(item, PathItem) + QStringLiteral("?");
+            // The path by the bytes it was catalogued with: a name that is not UTF-8 is shown
+            // with replacement characters, but opened by its own spelling.
             if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes)
-                OpenFile(launchPath(item));
+                openPath(launchPath(item));
         }
     } catch (...) {
     }
     m_pointer.setMousePointer(vbDefault);
 }
 
-QString Launcher::launchPath(int item)
+QByteArray Launcher::launchPath(int item)
 {
-    QString folder = m_list.text(item, PathItem);
-    const QString file = m_list.text(item, FileItem);
+    const QByteArray file = m_list.bytes(item, FileItem);
+    const QByteArray path = m_list.bytes(item, PathItem) + '/' + file;
     // The old mount point may still be there, empty: it is the file that must be missing.
     // The row keeps its folder; only this launch goes to the medium's new place.
-    if (m_media && !QFileInfo::exists(folder + QLatin1Char('/') + file)) {
+    if (m_media && ::access(path.constData(), F_OK) != 0) {
         const QString archive = m_list.text(item, ArchiveItem);
         const QString serial = m_list.text(item, SerialItem);
         const QString found = LocateFolder(
-            folder, archive, serial, m_roots ? m_roots->roots(archive, serial) : QStringList(),
-            m_media->list());
+            m_list.text(item, PathItem), archive, serial,
+            m_roots ? m_roots->roots(archive, serial) : QStringList(), m_media->list());
         if (!found.isNull())
-            folder = found;
+            return QFile::encodeName(found) + '/' + file;
     }
-    return folder + QLatin1Char('/') + file;
+    return path;
 }
 
 void Launcher::OpenFile(QString file)
+{
+    openPath(QFile::encodeName(file));
+}
+
+void Launcher::openPath(const QByteArray &file)
 {
     const int result =
         m_shell.ShellExecute(QStringLiteral("open"), file, QString(""), QString(""), SW_SHOWNORMAL);

@@ -26,7 +26,8 @@ public:
     void OpenFile(QString file);
 
 private:
-    QString launchPath(int item);
+    QByteArray launchPath(int item);
+    void openPath(const QByteArray &file);
 
     CatalogueList &m_list;
     MousePointer &m_pointer;

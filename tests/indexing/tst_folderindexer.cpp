@@ -176,30 +176,39 @@ private Q_SLOTS:
     }
 
     // A link to a folder is not followed (no endless walk); a file that cannot be read gets no
-    // size and no dates; a name that is not UTF-8 is shown with replacement characters and read
-    // by its bytes.
+    // size and no dates; names that are not UTF-8 are shown with replacement characters, stored
+    // by their bytes and told apart by them, also by a second run.
     void unusualEntries()
     {
         IndexingFixture f;
         f.makeFile(QStringLiteral("sub/z.txt"), 5);
         const QByteArray tree = QFile::encodeName(f.tree()), odd = tree + "/caf\xe9";
+        const QByteArray names[] = {"bad\xfe\xff.txt", "bad\xff\xfe.txt"};
         QCOMPARE(::symlink("..", (tree + "/sub/loop").constData()), 0);
         QCOMPARE(::symlink("gone", (tree + "/sub/dangling").constData()), 0);
         QCOMPARE(::mkdir(odd.constData(), 0755), 0);
-        const int fd = ::open((odd + "/\xff.txt").constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0 && ::ftruncate(fd, 12) == 0);
-        ::close(fd);
+        for (const QByteArray &name : names) {
+            const int fd = ::open((odd + '/' + name).constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0 && ::ftruncate(fd, 12) == 0);
+            ::close(fd);
+        }
         f.indexer.IndexFolder(f.tree());
-        ::unlink((odd + "/\xff.txt").constData()); // QTemporaryDir cannot name these
+        f.indexer.IndexFolder(f.tree());
+        for (const QByteArray &name : names) // QTemporaryDir cannot name these
+            ::unlink((odd + '/' + name).constData());
         ::rmdir(odd.constData());
         const QString bad(QChar::ReplacementCharacter),
             t = f.tree(),
-            dates = "|" + QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate);
+            dates = "|" + QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate),
+            odds = t + "/caf" + bad + "|bad" + bad + bad + ".txt|12|DATA1" + dates + dates + "|0";
         QCOMPARE(f.rows(QStringLiteral(
                      "Path, File, Size, Archive, Accessed, Created, Modified is null")),
-                 QStringList({t + "/caf" + bad + "|" + bad + ".txt|12|DATA1" + dates + dates + "|0",
-                              t + "/sub|dangling||DATA1|<null>|<null>|1",
+                 QStringList({odds, odds, t + "/sub|dangling||DATA1|<null>|<null>|1",
                               t + "/sub|z.txt|5|DATA1" + dates + dates + "|0"}));
+        const QString oddHex = QString::fromLatin1(odd.toHex().toUpper());
+        QCOMPARE(f.rows(QStringLiteral("hex(Path), hex(File)")).mid(0, 2),
+                 QStringList({oddHex + "|" + names[0].toHex().toUpper(),
+                              oddHex + "|" + names[1].toHex().toUpper()}));
         QVERIFY(f.report.failures.isEmpty());
     }
 

@@ -68,6 +68,10 @@ private Q_SLOTS:
             QVERIFY(box.title == "Error" && box.flags == 16 &&
                     box.text.startsWith("An error has occurred.\r\nError: 76\r\nDescription: "));
         QCOMPARE(f.rows(QStringLiteral("File")), QStringList("o.txt") + files);
+        // Folded after the run: data.mdb copied alone holds the new rows.
+        const QString copy = f.folder() + QStringLiteral("/copy.mdb");
+        QVERIFY(QFile::copy(f.folder() + QStringLiteral("/data.mdb"), copy));
+        QCOMPARE(TestCatalogue::rows(copy), QStringList("o.txt") + files);
         QCOMPARE(TestCatalogue::listed(w.findChild<QTableView *>(QStringLiteral("lvwFiles"))),
                  QStringList("o.txt") + files);
         QCOMPARE(w.mousePointer(), 0);

@@ -11,15 +11,18 @@
 // Records each open request; answers with a set code, or raises for a negative one.
 struct FakeShell : ShellExecutor
 {
-    int ShellExecute(const QString &operation, const QString &file, const QString &parameters,
+    int ShellExecute(const QString &operation, const QByteArray &file, const QString &parameters,
                      const QString &directory, int showCommand) override
     {
-        calls << QStringList{operation, file, parameters, directory, QString::number(showCommand)};
+        calls << QStringList{operation, QString::fromUtf8(file), parameters, directory,
+                             QString::number(showCommand)};
+        paths << file;
         if (result < 0)
             throw PlatformError(5, "Access is denied.");
         return result;
     }
     QList<QStringList> calls;
+    QList<QByteArray> paths;
     int result = ShellExecuteSucceeded;
 };
 

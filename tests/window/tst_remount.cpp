@@ -12,11 +12,11 @@ namespace {
 // Records each file it is asked to open; a file that is not there gets the system shell's answer.
 struct RecordingShell : ShellExecutor
 {
-    int ShellExecute(const QString &operation, const QString &file, const QString &parameters,
+    int ShellExecute(const QString &operation, const QByteArray &file, const QString &parameters,
                      const QString &directory, int showCommand) override
     {
-        opened.append(file);
-        if (QFileInfo::exists(file))
+        opened.append(QFile::decodeName(file));
+        if (QFileInfo::exists(QFile::decodeName(file)))
             return ShellExecuteSucceeded;
         return GioShell().ShellExecute(operation, file, parameters, directory, showCommand);
     }
