@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include "catalogue/duplicates.h"
 #include "catalogue/schema.h"
 #include "catalogue/searchindex.h"
 
@@ -51,6 +52,14 @@ void Catalogue::openFullView()
 {
     closeView();
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+}
+
+qint64 Catalogue::openDuplicatesView()
+{
+    closeView();
+    const qint64 found = Duplicates::find(m_cnCatalogue);
+    m_rsFiles.Open(Duplicates::statement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+    return found;
 }
 
 bool Catalogue::remove(qint64 id)

@@ -30,6 +30,9 @@ public:
     void closeView();
     void openSearchView(const QString &text);
     void openFullView();
+    // The duplicates view (duplicates.h), opened as the search view is; returns how many rows
+    // it holds.
+    qint64 openDuplicatesView();
 
     // Deletes the row with this ID if the current view holds it, committed at once; false when
     // there is no such row.

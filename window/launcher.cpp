@@ -36,6 +36,16 @@ QString messageFor(int result)
 
 void Launcher::cmdExecuteFile_Click()
 {
+    openSelected(false);
+}
+
+void Launcher::OpenContainingFolder()
+{
+    openSelected(true);
+}
+
+void Launcher::openSelected(bool folder)
+{
     // Any failure from here on ends the command silently, with the default pointer back.
     try {
         m_pointer.setMousePointer(vbHourglass);
@@ -45,8 +55,9 @@ void Launcher::cmdExecuteFile_Click()
                 QStringLiteral("Have you inserted the CD: ") + m_list.text(item, ArchiveItem) +
                 QStringLiteral(" into drive ") + m_list.text(item, PathItem) + QStringLiteral("?");
             if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes)
-                OpenFile(m_list.text(item, PathItem) + QLatin1Char('/') +
-                         m_list.text(item, FileItem));
+                OpenFile(folder ? m_list.text(item, PathItem)
+                                : m_list.text(item, PathItem) + QLatin1Char('/') +
+                                      m_list.text(item, FileItem));
         }
     } catch (...) {
     }

@@ -17,10 +17,15 @@ public:
 
     // Any failure inside it ends it silently, with the default pointer back.
     void cmdExecuteFile_Click();
+    // The same for the selected item's folder: the same question, then the shell opens the
+    // folder (in the file manager).
+    void OpenContainingFolder();
     // Asks the shell to open file and reports the failure codes that have a message.
     void OpenFile(QString file);
 
 private:
+    void openSelected(bool folder);
+
     CatalogueList &m_list;
     MousePointer &m_pointer;
     ShellExecutor &m_shell;
