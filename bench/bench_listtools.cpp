@@ -16,8 +16,6 @@
 
 #include <sqlite3.h>
 
-#include <ctime>
-
 namespace {
 
 qint64 scalar(sqlite3 *db, const char *sql)
@@ -121,17 +119,6 @@ int main(int argc, char **argv)
         window.show();
         QApplication::processEvents();
         messages = 0;
-        for (int i = 0; i < 2; ++i) {
-            auto cpu = [] { timespec ts; clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts); return ts.tv_sec + ts.tv_nsec / 1e9; };
-            double c = cpu();
-            qint64 t = Report::now();
-            window.catalogue().openDuplicatesView();
-            fprintf(stderr, "open %.3f cpu %.3f\n", Report::elapsedSince(t), cpu() - c);
-            t = Report::now();
-            c = cpu();
-            window.RefreshLv();
-            fprintf(stderr, "refill %.3f cpu %.3f\n", Report::elapsedSince(t), cpu() - c);
-        }
         qint64 start = Report::now();
         window.mnuShowDuplicates_Click();
         QApplication::processEvents();
