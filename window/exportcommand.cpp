@@ -82,11 +82,11 @@ void ExportCommand::mnuExportList_Click(QWidget *parent)
     m_pointer.setMousePointer(vbHourglass);
     try {
         writeCsv(file);
+        m_pointer.setMousePointer(vbDefault);
     } catch (const PlatformError &error) {
         m_pointer.setMousePointer(vbDefault);
         ShowErrorBox(error.number(), error.description());
     }
-    m_pointer.setMousePointer(vbDefault);
 }
 
 void ExportCommand::writeCsv(const QString &file) const

@@ -21,11 +21,12 @@ public:
 
     // A file that cannot be written gets the error box.
     void mnuExportList_Click(QWidget *parent);
+
+private:
     // Writes the file beside its place and puts it there only when it is whole, so that a
     // failure leaves neither a part of it nor a changed older file. Raises PlatformError.
     void writeCsv(const QString &file) const;
 
-private:
     CatalogueList &m_list;
     MousePointer &m_pointer;
     SaveFileDialog m_saveFileName;

@@ -12,16 +12,10 @@ QMenu *rightClick(QTableView *view, int row)
 {
     const QPoint at = row >= 0 ? view->visualRect(view->model()->index(row, 2)).center()
                                : QPoint(10, view->viewport()->height() - 2);
-    // As the system does it: the press reaches the list, then the menu is asked for. The
-    // release goes to the menu that is open by then.
+    // As the system does it: the press reaches the list, then the menu is asked for.
     QTest::mousePress(view->viewport(), Qt::RightButton, {}, at);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
     QApplication::sendEvent(view->viewport(), &event);
-    return shown();
-}
-
-QMenu *shown()
-{
     return qobject_cast<QMenu *>(QApplication::activePopupWidget());
 }
 
@@ -35,20 +29,15 @@ QStringList items(const QMenu *menu)
     return result;
 }
 
-void choose(QMenu *menu, const QString &item)
-{
-    QVERIFY2(menu, "no menu is open");
-    for (QAction *action : menu->actions())
-        if (QString(action->text()).remove(QLatin1Char('&')) == item) {
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-            return;
-        }
-    QFAIL(qPrintable(QStringLiteral("no item ") + item));
-}
-
 void choose(QTableView *view, int row, const QString &item)
 {
-    choose(rightClick(view, row), item);
+    QMenu *menu = rightClick(view, row);
+    QVERIFY2(menu, "no menu opened");
+    for (QAction *action : menu->actions())
+        if (QString(action->text()).remove(QLatin1Char('&')) == item)
+            return QTest::mouseClick(menu, Qt::LeftButton, {},
+                                     menu->actionGeometry(action).center());
+    QFAIL(qPrintable(QStringLiteral("no item ") + item));
 }
 
 } // namespace ContextMenu
