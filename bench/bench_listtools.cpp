@@ -135,5 +135,7 @@ int main(int argc, char **argv)
         QApplication::processEvents();
         Report::seconds(QStringLiteral("show all after it") + at, Report::elapsedSince(start), 1.0);
     }
+    Report::megabytes(QStringLiteral("peak memory, list and duplicates search") + at,
+                      Report::peakMegabytes(), 300);
     return 0;
 }
