@@ -6,7 +6,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
