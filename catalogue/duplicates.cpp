@@ -67,6 +67,13 @@ std::string_view columnText(sqlite3_stmt *stmt, int column)
 std::vector<Entry> readEntries(Connection &connection, std::string &names)
 {
     std::vector<Entry> entries;
+    {
+        // IDs are never reused: the highest bounds the number of rows, and costs no scan.
+        Statement last(connection, "SELECT max(ID) FROM Files");
+        if (last.step())
+            entries.reserve(size_t(
+                std::clamp<qint64>(sqlite3_column_int64(last.get(), 0), 0, qint64(1) << 24)));
+    }
     std::map<std::pair<std::string, std::string>, quint32> discs; // numbered as first seen
     Statement rows(connection, "SELECT ID, File, Size, Archive, Serial FROM Files "
                                "WHERE File IS NOT NULL");
