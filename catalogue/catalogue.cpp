@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include "catalogue/duplicates.h"
 #include "catalogue/schema.h"
 #include "catalogue/searchindex.h"
 
@@ -73,6 +74,14 @@ void Catalogue::close()
 {
     closeView();
     m_cnCatalogue.Close();
+}
+
+qint64 Catalogue::openDuplicatesView()
+{
+    closeView();
+    const qint64 found = Duplicates::find(m_cnCatalogue);
+    m_rsFiles.Open(Duplicates::statement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+    return found;
 }
 
 bool Catalogue::remove(qint64 id)

@@ -33,6 +33,9 @@ public:
     void closeView();
     void openSearchView(const QString &text);
     void openFullView();
+    // The duplicates view (duplicates.h), opened as the search view is; returns how many rows
+    // it holds.
+    qint64 openDuplicatesView();
 
     // Brings the name index up to date with the rows added since it last was, so that the first
     // search need not. Called after the first full read of the table, which is where damage in

@@ -3,8 +3,12 @@
 #include "catalogue/catalogue.h"
 #include "indexing/colffiles.h"
 #include "window/cataloguelist.h"
+#include "window/copypathcommand.h"
+#include "window/duplicatescommand.h"
+#include "window/exportcommand.h"
 #include "window/indexcommand.h"
 #include "window/launcher.h"
+#include "window/listmenu.h"
 #include "window/mainlayout.h"
 #include "window/removecommand.h"
 #include "window/searchcommand.h"
@@ -49,6 +53,11 @@ public Q_SLOTS:
     void cmdRemove_Click();
     void cmdAbout_Click();
     void cmdExit_Click();
+    // The list's context menu.
+    void mnuOpenFolder_Click();
+    void mnuCopyPath_Click();
+    void mnuExportList_Click();
+    void mnuShowDuplicates_Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -61,6 +70,7 @@ private:
     void Form_Resize();
     void applyLayout();
     QPushButton *makeButton(const char *name, const QString &caption);
+    void lvwFiles_ContextMenu(QPoint globalPos);
 
     Services m_services;
     WindowPointer m_pointer{this};
@@ -73,6 +83,10 @@ private:
     Launcher m_launcher;
     MainLayout m_layout;
     bool m_closeAfterRun = false;
+    CopyPathCommand m_copyPath{m_list};
+    DuplicatesCommand m_duplicates{m_catalogue, m_list, m_pointer, m_search};
+    ExportCommand m_export;
+    ListMenu m_listMenu{this};
 
     QTableView *lvwFiles;
     QPushButton *cmdExit;

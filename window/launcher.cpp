@@ -43,6 +43,16 @@ QString messageFor(int result)
 
 void Launcher::cmdExecuteFile_Click()
 {
+    openSelected(false);
+}
+
+void Launcher::OpenContainingFolder()
+{
+    openSelected(true);
+}
+
+void Launcher::openSelected(bool folder)
+{
     // Any failure from here on ends the command silently, with the default pointer back.
     try {
         m_pointer.setMousePointer(vbHourglass);
@@ -54,29 +64,29 @@ void Launcher::cmdExecuteFile_Click()
             // The path by the bytes it was catalogued with: a name that is not UTF-8 is shown
             // with replacement characters, but opened by its own spelling.
             if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes)
-                openPath(launchPath(item));
+                openPath(launchPath(item, folder));
         }
     } catch (...) {
     }
     m_pointer.setMousePointer(vbDefault);
 }
 
-QByteArray Launcher::launchPath(int item)
+QByteArray Launcher::launchPath(int item, bool folder)
 {
     const QByteArray file = m_list.bytes(item, FileItem);
-    const QByteArray path = m_list.bytes(item, PathItem) + '/' + file;
+    QByteArray where = m_list.bytes(item, PathItem);
     // The old mount point may still be there, empty: it is the file that must be missing.
     // The row keeps its folder; only this launch goes to the medium's new place.
-    if (m_media && ::access(path.constData(), F_OK) != 0) {
+    if (m_media && ::access((where + '/' + file).constData(), F_OK) != 0) {
         const QString archive = m_list.text(item, ArchiveItem);
         const QString serial = m_list.text(item, SerialItem);
         const QString found = LocateFolder(
             m_list.text(item, PathItem), archive, serial,
             m_roots ? m_roots->roots(archive, serial) : QStringList(), m_media->list());
         if (!found.isNull())
-            return QFile::encodeName(found) + '/' + file;
+            where = QFile::encodeName(found);
     }
-    return path;
+    return folder ? where : where + '/' + file;
 }
 
 void Launcher::OpenFile(QString file)

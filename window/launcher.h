@@ -22,11 +22,16 @@ public:
 
     // Any failure inside it ends it silently, with the default pointer back.
     void cmdExecuteFile_Click();
+    // The same for the selected item's folder: the same question, then the shell opens the
+    // folder (in the file manager).
+    void OpenContainingFolder();
     // Asks the shell to open file and reports the failure codes that have a message.
     void OpenFile(QString file);
 
 private:
-    QByteArray launchPath(int item);
+    void openSelected(bool folder);
+    // The selected item's file (or its folder), where its medium is now.
+    QByteArray launchPath(int item, bool folder);
     void openPath(const QByteArray &file);
 
     CatalogueList &m_list;

@@ -11,6 +11,12 @@ class ProgramLauncher;
 class RegistryStore;
 class ShellExecutor;
 class VolumeQuery;
+class QWidget;
+
+// The save-file dialog over parent: the file chosen, or the empty text when it was cancelled.
+// proposed is the folder and name to start from.
+using SaveFileDialog =
+    std::function<QString(QWidget *parent, const QString &title, const QString &proposed)>;
 
 // What the main window is given of the system, once, when it is made; tests give their own.
 struct Services
@@ -27,4 +33,5 @@ struct Services
     FolderLister *lister;
     FileMetadataReader *metadata;
     std::function<void()> endProcess;
+    SaveFileDialog saveFileName;
 };
