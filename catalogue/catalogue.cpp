@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 
 #include "catalogue/casefold.h"
+#include "catalogue/duplicates.h"
 #include "catalogue/namecollector.h"
 #include "catalogue/schema.h"
 #include "catalogue/searchindex.h"
@@ -11,25 +12,30 @@ namespace {
 const char FilesTable[] = "Files";
 } // namespace
 
-Catalogue::Catalogue() = default;
+Catalogue::Catalogue() : m_mediumRoots(m_cnCatalogue) {}
 Catalogue::~Catalogue() = default;
 
 void Catalogue::open(const QString &path)
 {
     m_names.clear();
     m_cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    m_cnCatalogue.setCheck(Schema::check);
     m_cnCatalogue.Open(path, QString(), QString(), -1);
     sqlite3 *db = m_cnCatalogue.handle();
     // The search's matching and ordering, and its name index for catalogues made without one.
     // A catalogue that cannot take the index (read-only) is searched without it.
     SearchIndex::registerFunctions(db);
     sqlite3_rollback_hook(db, &Catalogue::rolledBack, this);
-    SearchIndex::ensure(db);
-    // The index the indexer's duplicate test looks rows up by.
-    const int rc =
-        sqlite3_exec(db, Schema::section("folder lookup").constData(), nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_READONLY)
-        m_cnCatalogue.raise(rc);
+    if (!SearchIndex::exists(db))
+        SearchIndex::ensure(db);
+    // The index the indexer's duplicate test looks rows up by, and the table of the folders
+    // media were mounted on; a read-only catalogue works without them.
+    for (const char *section : {"folder lookup", "medium roots"}) {
+        const int rc =
+            sqlite3_exec(db, Schema::section(section).constData(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_READONLY)
+            m_cnCatalogue.raise(rc);
+    }
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
 }
 
@@ -73,16 +79,16 @@ bool Catalogue::takeInNewNames()
         m_beforeTransaction = m_names.mark();
     if (!m_names.isEmpty()) {
         sqlite3_stmt *names = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT ID, File FROM Files WHERE ID > ? ORDER BY ID", -1,
-                               &names, nullptr) != SQLITE_OK)
-            m_cnCatalogue.raise(sqlite3_errcode(db));
-        sqlite3_bind_int64(names, 1, m_names.upTo());
-        int rc;
+        int rc = sqlite3_prepare_v2(db, "SELECT ID, File FROM Files WHERE ID > ? ORDER BY ID", -1,
+                                    &names, nullptr);
         qint64 last = m_names.upTo();
-        while ((rc = sqlite3_step(names)) == SQLITE_ROW) {
-            last = sqlite3_column_int64(names, 0);
-            m_names.add(last, reinterpret_cast<const char *>(sqlite3_column_text(names, 1)),
-                        sqlite3_column_bytes(names, 1));
+        if (rc == SQLITE_OK) {
+            sqlite3_bind_int64(names, 1, last);
+            while ((rc = sqlite3_step(names)) == SQLITE_ROW) {
+                last = sqlite3_column_int64(names, 0);
+                m_names.add(last, reinterpret_cast<const char *>(sqlite3_column_text(names, 1)),
+                            sqlite3_column_bytes(names, 1));
+            }
         }
         sqlite3_finalize(names);
         if (rc != SQLITE_DONE)
@@ -147,6 +153,31 @@ void Catalogue::openFullView()
 {
     closeView();
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+}
+
+void Catalogue::catchUpNames()
+{
+    if (!m_cnCatalogue.isDamaged())
+        SearchIndex::catchUp(m_cnCatalogue.handle());
+}
+
+void Catalogue::fold()
+{
+    m_cnCatalogue.fold();
+}
+
+void Catalogue::close()
+{
+    closeView();
+    m_cnCatalogue.Close();
+}
+
+qint64 Catalogue::openDuplicatesView()
+{
+    closeView();
+    const qint64 found = Duplicates::find(m_cnCatalogue);
+    m_rsFiles.Open(Duplicates::statement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+    return found;
 }
 
 bool Catalogue::remove(qint64 id)

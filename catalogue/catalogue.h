@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/foldednames.h"
+#include "catalogue/mediumroots.h"
 #include "platform/connection.h"
 #include "platform/recordset.h"
 
@@ -26,6 +27,8 @@ public:
 
     Connection &cnCatalogue() { return m_cnCatalogue; }
     Recordset &rsFiles() { return m_rsFiles; }
+    // Where each medium was mounted when folders of it were catalogued.
+    MediumRoots &mediumRoots() { return m_mediumRoots; }
 
     // Runs rsFiles' source again and hands every row to sink (Requery). The first read of the
     // whole table also takes in every name, for the searches the name index cannot answer.
@@ -43,6 +46,20 @@ public:
     void closeView();
     void openSearchView(const QString &text);
     void openFullView();
+    // The duplicates view (duplicates.h), opened as the search view is; returns how many rows
+    // it holds.
+    qint64 openDuplicatesView();
+
+    // Brings the name index up to date with the rows added since it last was, so that the first
+    // search need not. Called after the first full read of the table, which is where damage in
+    // the middle of the file shows: a damaged file is not written.
+    void catchUpNames();
+    // Copies what the write-ahead log holds into data.mdb, so that the file alone is the whole
+    // catalogue; after every indexing run.
+    void fold();
+    // The end of the run: rsFiles closed, the log folded and the file left in the plain
+    // rollback-journal mode when no other instance has it open.
+    void close();
 
     // Deletes the row with this ID if the current view holds it, committed at once; false when
     // there is no such row.
@@ -58,4 +75,5 @@ private:
     // Where the names stood before names were taken in inside a transaction not yet ended: a
     // rollback goes back there, as the engine may give the rolled-back IDs to other rows.
     std::optional<FoldedNames::Mark> m_beforeTransaction;
+    MediumRoots m_mediumRoots;
 };

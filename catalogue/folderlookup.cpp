@@ -9,11 +9,10 @@ namespace {
 const char LookupStatement[] =
     "SELECT File FROM Files WHERE Path = ?1 AND Archive = ?2 AND Serial = ?3";
 
-void bindText(sqlite3_stmt *statement, int index, const QString &text)
+void bindText(sqlite3_stmt *statement, int index, const QByteArray &text)
 {
-    sqlite3_bind_text16(statement, index,
-                        text.isNull() ? reinterpret_cast<const ushort *>(u"") : text.utf16(),
-                        int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
+    sqlite3_bind_text(statement, index, text.isNull() ? "" : text.constData(), int(text.size()),
+                      SQLITE_STATIC);
 }
 
 } // namespace
@@ -25,9 +24,10 @@ FolderLookup::~FolderLookup()
     sqlite3_finalize(m_statement);
 }
 
-QSet<QString> FolderLookup::names(const QString &folder, const QString &label,
-                                  const QString &serial)
+void FolderLookup::names(const QByteArray &folder, const QByteArrayList &others,
+                         const QByteArray &label, const QByteArray &serial, QSet<QByteArray> &names)
 {
+    names.clear();
     if (!m_statement) {
         const int rc =
             sqlite3_prepare_v2(m_connection.handle(), LookupStatement, -1, &m_statement, nullptr);
@@ -36,19 +36,24 @@ QSet<QString> FolderLookup::names(const QString &folder, const QString &label,
             m_connection.raise(rc);
         }
     }
+    add(folder, label, serial, names);
+    for (const QByteArray &other : others)
+        add(other, label, serial, names);
+}
+
+void FolderLookup::add(const QByteArray &folder, const QByteArray &label, const QByteArray &serial,
+                       QSet<QByteArray> &names)
+{
     bindText(m_statement, 1, folder);
     bindText(m_statement, 2, label);
     bindText(m_statement, 3, serial);
-    QSet<QString> files;
     int rc;
     while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW) {
-        files.insert(
-            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, 0)),
-                              sqlite3_column_bytes(m_statement, 0)));
+        names.insert(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, 0)),
+                                sqlite3_column_bytes(m_statement, 0)));
     }
     sqlite3_reset(m_statement);
     sqlite3_clear_bindings(m_statement);
     if (rc != SQLITE_DONE)
         m_connection.raise(rc);
-    return files;
 }

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayList>
 #include <QSet>
-#include <QString>
 
 class Connection;
 struct sqlite3_stmt;
 
-// The names the catalogue already holds for one folder of one disc, asked once per folder
-// through the folder lookup index rather than once per file. The statement is prepared on first
-// use and kept until the lookup ends.
+// The indexer's duplicate test: the names the catalogue already holds for one folder of one disc
+// (same Path, Archive and Serial, compared exactly), asked once per folder through the folder
+// lookup index rather than once per file. The indexer asks it inside the write transaction that
+// adds the folder's new rows, so that no other program adds one in between. Texts are UTF-8, as
+// stored. The statement is prepared on first use and kept until the lookup ends.
 class FolderLookup
 {
 public:
@@ -17,10 +20,15 @@ public:
     FolderLookup(const FolderLookup &) = delete;
     FolderLookup &operator=(const FolderLookup &) = delete;
 
-    // Raises PlatformError for an engine failure.
-    QSet<QString> names(const QString &folder, const QString &label, const QString &serial);
+    // Replaces names with the names held in folder or any of others, places that are one folder
+    // of the disc. Raises PlatformError for an engine failure.
+    void names(const QByteArray &folder, const QByteArrayList &others, const QByteArray &label,
+               const QByteArray &serial, QSet<QByteArray> &names);
 
 private:
+    void add(const QByteArray &folder, const QByteArray &label, const QByteArray &serial,
+             QSet<QByteArray> &names);
+
     Connection &m_connection;
     sqlite3_stmt *m_statement = nullptr;
 };

@@ -1,6 +1,45 @@
 #include "catalogue/schema.h"
 
 #include "catalogue/schemasql.h"
+#include "platform/platformerror.h"
+#include "platform/recordset.h"
+
+#include <QSet>
+#include <QString>
+
+#include <sqlite3.h>
+
+namespace {
+
+const char *const Fields[] = {"ID",      "Path",     "File",     "Size",    "Type",
+                              "Created", "Accessed", "Modified", "Archive", "Serial"};
+
+[[noreturn]] void raiseEngine(sqlite3 *db)
+{
+    throw PlatformError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+// Runs sql and reads every cell of every row it gives.
+void readAll(sqlite3 *db, const char *sql, QSet<QString> *firstColumn = nullptr)
+{
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+        raiseEngine(db);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+            sqlite3_column_blob(stmt, i);
+        if (firstColumn)
+            firstColumn->insert(
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)))
+                    .toCaseFolded());
+    }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        raiseEngine(db);
+}
+
+} // namespace
 
 namespace Schema {
 
@@ -18,6 +57,27 @@ QByteArray section(const char *name)
         return QByteArray();
     const qsizetype end = text.indexOf("-- section: ", start + marker.size());
     return text.mid(start + marker.size(), end < 0 ? -1 : end - start - marker.size());
+}
+
+void check(sqlite3 *db)
+{
+    QSet<QString> fields;
+    readAll(db, "SELECT name FROM pragma_table_info('Files')", &fields);
+    if (fields.isEmpty()) {
+        // The engine's own words for it, as opening the table would give.
+        readAll(db, "SELECT 1 FROM Files LIMIT 0");
+    }
+    for (const char *field : Fields)
+        if (!fields.contains(QString::fromLatin1(field).toCaseFolded()))
+            throw PlatformError(adErrItemNotFound,
+                                QStringLiteral("Item cannot be found in the collection "
+                                               "corresponding to the requested name or ordinal: "
+                                               "table Files has no field %1.")
+                                    .arg(QLatin1String(field)));
+    // The two ends of the table's tree: damage near its root shows here, the rest at the first
+    // full read of the list.
+    readAll(db, "SELECT * FROM Files ORDER BY rowid LIMIT 1");
+    readAll(db, "SELECT * FROM Files ORDER BY rowid DESC LIMIT 1");
 }
 
 } // namespace Schema

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+struct sqlite3;
+
 // The catalogue's schema, from catalogue/schema.sql: the whole of it for a new catalogue, or
 // one marked section of it for an older catalogue that lacks that part.
 namespace Schema {
@@ -9,5 +11,11 @@ namespace Schema {
 QByteArray all();
 // The statements of the section marked "-- section: name"; empty for an unknown name.
 QByteArray section(const char *name);
+
+// The cheap look at a catalogue file made before it is opened for writing: table Files with its
+// ten fields, and its first and last rows readable. Raises PlatformError: 3265 naming a missing
+// field, the engine's own answer otherwise ("no such table", "database disk image is
+// malformed"). Reads nothing else, so it costs the same for any size of catalogue.
+void check(sqlite3 *db);
 
 } // namespace Schema

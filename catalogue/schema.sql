@@ -32,3 +32,15 @@ END;
 -- section: folder lookup
 -- The indexer asks whether a file is already catalogued by folder, name, label and serial.
 CREATE INDEX IF NOT EXISTS FilesByFolder ON Files (Path, Archive, Serial, File);
+
+-- section: medium roots
+-- The folder each medium's root was mounted on when folders of it were catalogued, beside the
+-- medium's label and serial text as its rows carry them. A row's Path keeps the folder as it was
+-- catalogued; the roots tell which part of it lies on the medium, so the same file is known, and
+-- found, again under another mount point.
+CREATE TABLE IF NOT EXISTS MediumRoots (
+    Archive TEXT NOT NULL,
+    Serial TEXT NOT NULL,
+    Root TEXT NOT NULL,
+    PRIMARY KEY (Archive, Serial, Root)
+) WITHOUT ROWID;

@@ -82,6 +82,16 @@ colFFiles::Record colFFiles::Item(const QVariant &index) const
     return find(index, nullptr);
 }
 
+void colFFiles::Clear()
+{
+    if (m_records.empty())
+        return;
+    // Given back whole: the buckets of a large folder would otherwise stay, and be swept by
+    // every later clearing.
+    std::vector<Record>().swap(m_records);
+    decltype(m_byKey)().swap(m_byKey);
+}
+
 void colFFiles::Delete(const QVariant &index)
 {
     qsizetype position = -1;

@@ -34,6 +34,8 @@ public:
     // key was there before.
     Record Add(const QVariant &key);
     Record Item(const QVariant &index) const;
+    // Lets go of every record.
+    void Clear();
 
 private:
     // The record that index names; raises PlatformError 5 when there is none. position receives

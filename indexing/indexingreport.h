@@ -1,12 +1,29 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
-// What the folder indexer tells the one who runs it; it shows nothing itself.
+// Where a run of the indexer stands.
+struct IndexingProgress
+{
+    QString folder;        // the folder being read
+    qint64 catalogued = 0; // rows written
+    qint64 skipped = 0;    // files already in the catalogue
+    qint64 elapsedMs = 0;
+};
+
+// What the folder indexer tells the one who runs it, and the one thing it asks: whether to
+// stop. It shows nothing itself.
 class IndexingReport
 {
 public:
     virtual ~IndexingReport() = default;
     // A folder's invocation ended with this error; the walk goes on above it.
     virtual void folderFailed(int number, const QString &description) = 0;
+    // A failure of the catalogue or of the medium ended the whole run.
+    virtual void runFailed(int number, const QString &description) = 0;
+    // Several times a second while a run lasts, and once at its end.
+    virtual void progress(const IndexingProgress &) {}
+    // Asked before every file and folder: true stops the run there.
+    virtual bool cancelled() { return false; }
 };

@@ -52,27 +52,40 @@ QString hexHalf(qint16 half)
 
 } // namespace
 
-void GetVolumeId(const QString &root, QString &label, QString &serial)
+bool GetVolumeId(const QString &root, QString &label, QString &serial)
 {
-    GetVolumeId(root, label, serial, systemVolumeQuery());
+    return GetVolumeId(root, label, serial, systemVolumeQuery());
 }
 
-void GetVolumeId(const QString &root, QString &label, QString &serial, VolumeQuery &query)
+bool GetVolumeId(const QString &root, QString &label, QString &serial, VolumeQuery &query)
 {
-    label = QString(LabelBuffer, QLatin1Char(' '));
+    static const QString failed(LabelBuffer, QLatin1Char(' '));
+    label = failed;
     QString answer;
     quint32 number = 0;
     if (!query.GetVolumeInformation(root, answer, number))
-        return;
+        return false;
+    FormatVolumeId(answer, number, label, serial);
+    return true;
+}
 
+void FormatVolumeId(QString answer, quint32 number, QString &label, QString &serial)
+{
     // The buffer holds 13 characters; the label ends at its first NUL.
     answer.truncate(LabelBuffer - 1);
     const int nul = answer.indexOf(QChar(0));
     if (nul >= 0)
         answer.truncate(nul);
     label = answer.count(QLatin1Char(' ')) == answer.size() ? QStringLiteral("(no label)") : answer;
-    serial = formatHalf(hexHalf(HiWord(qint32(number)))) + QLatin1Char('-') +
-             formatHalf(hexHalf(LoWord(qint32(number))));
+    // Asked for every file: the text of the last number is kept.
+    static thread_local quint32 lastNumber = 0;
+    static thread_local QString lastSerial;
+    if (lastSerial.isNull() || number != lastNumber) {
+        lastSerial = formatHalf(hexHalf(HiWord(qint32(number)))) + QLatin1Char('-') +
+                     formatHalf(hexHalf(LoWord(qint32(number))));
+        lastNumber = number;
+    }
+    serial = lastSerial;
 }
 
 qint16 HiWord(qint32 value)

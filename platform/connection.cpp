@@ -1,32 +1,96 @@
 #include "platform/connection.h"
 
-#include "platform/platformerror.h"
-
+#include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QUuid>
 
 #include <sqlite3.h>
 
+#include <cctype>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 const char JetProvider[] = "Microsoft.Jet.OLEDB.4.0";
+// What the Jet engine answers for a transaction call made in the wrong state.
+constexpr int TransactionState = 3246;
 // Engine failures that are not the engine's own codes.
 constexpr int ProviderNotFound = 3706;
 constexpr int FileNotFound = 3024;
+constexpr int BusyTimeoutMs = 5000;
+
+[[noreturn]] void raiseEngine(int number)
+{
+    throw PlatformError(number, QString::fromUtf8(sqlite3_errstr(number)));
+}
 
 void exec(sqlite3 *db, const char *sql)
 {
-    char *error = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
-    sqlite3_free(error);
-    if (rc != SQLITE_OK)
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
         throw PlatformError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+bool exists(const QByteArray &path)
+{
+    return ::access(path.constData(), F_OK) == 0;
+}
+
+// The first 100 bytes of a database file, read without the engine, which would turn an empty
+// file into a database and make side files beside anything it opens.
+void checkHeader(const QByteArray &path)
+{
+    unsigned char header[100];
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        raiseEngine(SQLITE_CANTOPEN);
+    const ssize_t got = ::read(fd, header, sizeof header);
+    ::close(fd);
+    static const char magic[] = "SQLite format 3"; // and its terminating zero
+    if (got != ssize_t(sizeof header) || std::memcmp(header, magic, sizeof magic) != 0)
+        raiseEngine(SQLITE_NOTADB);
+    const unsigned pageSize = (unsigned(header[16]) << 8 | header[17]) == 1
+                                  ? 65536u
+                                  : unsigned(header[16]) << 8 | header[17];
+    const bool powerOfTwo = (pageSize & (pageSize - 1)) == 0;
+    // Read version 1 is the rollback journal, 2 the write-ahead log; the engine reads no other.
+    if (pageSize < 512 || !powerOfTwo || header[19] < 1 || header[19] > 2)
+        raiseEngine(SQLITE_NOTADB);
+}
+
+// A read-only connection that makes no file. Without a log or journal beside it the file alone
+// is the database, and it is opened immutable: a read-only open of a log-mode file would make the
+// log and its index. A log on media that cannot take its index is passed over the same way.
+sqlite3 *openReadOnly(const QByteArray &path, bool writable)
+{
+    const bool sideFiles = exists(path + "-wal") || exists(path + "-journal");
+    QByteArray uri = "file:";
+    for (const char c : path) {
+        if (std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/-._~", c))
+            uri += c;
+        else
+            uri +=
+                '%' + QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0');
+    }
+    int rc = SQLITE_CANTOPEN;
+    sqlite3 *db = nullptr;
+    for (const char *mode : {"?mode=ro", "?immutable=1"}) {
+        if (mode[1] == 'm' && !sideFiles)
+            continue;
+        if (mode[1] == 'i' && sideFiles && writable)
+            break;
+        rc = sqlite3_open_v2((uri + mode).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                             nullptr);
+        if (rc == SQLITE_OK)
+            return db;
+        sqlite3_close_v2(db);
+        db = nullptr;
+    }
+    raiseEngine(rc);
 }
 } // namespace
 
-Connection::Connection() : m_name(QUuid::createUuid().toString()) {}
+Connection::Connection() = default;
 
 Connection::~Connection()
 {
@@ -46,43 +110,126 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
                             QStringLiteral("Could not find file '%1'.").arg(connectionString));
 
     Close();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(connectionString);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (db.open()) {
-            const QVariant v = db.driver()->handle();
-            m_handle = *static_cast<sqlite3 *const *>(v.data());
-        } else {
-            const QSqlError error = db.lastError();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_name);
-            throw PlatformError(error.nativeErrorCode().toInt(), error.text());
-        }
+    m_damage.reset();
+    const QByteArray path = QFile::encodeName(file.absoluteFilePath());
+    const QByteArray folder = QFile::encodeName(file.absolutePath());
+    try {
+        checkHeader(path);
+    } catch (const PlatformError &e) {
+        if (!isDamage(e.number()))
+            throw; // a file this user may not read is not a damaged one
+        markDamaged(e.number(), e.description());
+        throw damage();
     }
+    // Read-only media, or a folder or file this user may not write: browsing only.
+    const bool writable =
+        ::access(path.constData(), W_OK) == 0 && ::access(folder.constData(), W_OK) == 0;
+
+    m_handle = openReadOnly(path, writable);
+    m_readOnly = true;
+    sqlite3_busy_timeout(m_handle, BusyTimeoutMs);
     try {
         // Reading the schema is where a file that is no database is found out.
         exec(m_handle, "SELECT count(*) FROM sqlite_schema");
-    } catch (...) {
-        Close();
-        throw;
+        if (m_check)
+            m_check(m_handle);
+    } catch (const PlatformError &e) {
+        if (!isDamage(e.number())) {
+            closeHandle();
+            throw;
+        }
+        // What can be read is still shown; nothing is written into the file.
+        markDamaged(e.number(), e.description());
     }
-    // Fast per-row commits. A read-only catalogue cannot change its journal; it still opens and
-    // its writes fail where they are made, so these two results are deliberately not checked.
-    sqlite3_exec(m_handle, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    sqlite3_exec(m_handle, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    if (!writable || isDamaged())
+        return;
+
+    closeHandle();
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const PlatformError error(db ? sqlite3_extended_errcode(db) : rc,
+                                  QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+        sqlite3_close_v2(db);
+        throw error;
+    }
+    m_handle = db;
+    m_readOnly = false;
+    sqlite3_busy_timeout(m_handle, BusyTimeoutMs);
+    // The log mode is taken at the first write (beginWrite): a file only read, or found damaged
+    // before anything is written, keeps every byte.
+}
+
+void Connection::fold()
+{
+    if (!m_handle || m_readOnly || isDamaged())
+        return;
+    // Not waiting for another instance's readers: what they still need stays in the log.
+    sqlite3_busy_timeout(m_handle, 0);
+    sqlite3_exec(m_handle, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(m_handle, BusyTimeoutMs);
+}
+
+int Connection::BeginTrans()
+{
+    if (!m_handle)
+        raise(SQLITE_MISUSE);
+    if (m_inTransaction)
+        throw PlatformError(TransactionState,
+                            QStringLiteral("Operation not supported in transactions."));
+    beginWrite();
+    const int rc = sqlite3_exec(m_handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        raise(rc);
+    m_inTransaction = true;
+    return 1;
+}
+
+void Connection::CommitTrans()
+{
+    if (!m_handle || !m_inTransaction)
+        throw PlatformError(TransactionState, QStringLiteral("Commit without a transaction."));
+    // The engine undoes a whole transaction by itself on some failures (a full disk, an I/O
+    // error); a COMMIT then would succeed on nothing.
+    if (sqlite3_get_autocommit(m_handle)) {
+        m_inTransaction = false;
+        throw PlatformError(SQLITE_ABORT_ROLLBACK,
+                            QStringLiteral("The transaction was undone by the engine; nothing "
+                                           "of it was written."));
+    }
+    const int rc = sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        raise(rc);
+    m_inTransaction = false;
+}
+
+void Connection::RollbackTrans() noexcept
+{
+    m_inTransaction = false;
+    if (m_handle && !sqlite3_get_autocommit(m_handle))
+        sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void Connection::Close()
 {
-    if (!QSqlDatabase::contains(m_name))
+    RollbackTrans();
+    if (!m_handle)
         return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_name, false);
-        db.close();
+    fold();
+    // Only the last connection can leave the log mode; the others leave it to that one.
+    if (!m_readOnly && !isDamaged()) {
+        sqlite3_busy_timeout(m_handle, 0);
+        sqlite3_exec(m_handle, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
     }
-    QSqlDatabase::removeDatabase(m_name);
+    closeHandle();
+}
+
+void Connection::closeHandle()
+{
+    sqlite3_close_v2(m_handle);
     m_handle = nullptr;
+    m_readOnly = false;
+    m_logging = false;
 }
 
 int Connection::autoCheckpoint() const
@@ -107,10 +254,56 @@ bool Connection::isOpen() const
     return m_handle != nullptr;
 }
 
+bool Connection::isDamage(int number)
+{
+    const int primary = number & 0xFF;
+    return number > 0 && (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB);
+}
+
+QString Connection::damageSentence()
+{
+    return QStringLiteral("The catalogue file is damaged and should be restored from a copy.");
+}
+
+PlatformError Connection::damage() const
+{
+    return m_damage ? *m_damage : PlatformError(0, QString());
+}
+
+void Connection::beginWrite()
+{
+    if (m_damage)
+        throw *m_damage;
+    if (m_logging || m_readOnly || !m_handle)
+        return;
+    m_logging = true;
+    // Fast per-row commits. A file that another program holds keeps its journal; its writes
+    // still work or fail where they are made, so these two results are deliberately not checked.
+    sqlite3_exec(m_handle, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(m_handle, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+}
+
+void Connection::markDamaged(int number, const QString &description) const
+{
+    if (m_damage)
+        return;
+    m_damage = PlatformError(number, description + QStringLiteral("\r\n") + damageSentence());
+    if (m_handle) {
+        // The engine refuses every write from here on, whoever asks; the log is not folded
+        // into the damaged file when the connection closes.
+        sqlite3_exec(m_handle, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
+        sqlite3_db_config(m_handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    }
+}
+
 void Connection::raise(int rc) const
 {
-    if (!m_handle)
-        throw PlatformError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
-    throw PlatformError(sqlite3_extended_errcode(m_handle),
-                        QString::fromUtf8(sqlite3_errmsg(m_handle)));
+    const int number = m_handle ? sqlite3_extended_errcode(m_handle) : rc;
+    const QString description =
+        QString::fromUtf8(m_handle ? sqlite3_errmsg(m_handle) : sqlite3_errstr(rc));
+    if (isDamage(number)) {
+        markDamaged(number, description);
+        throw damage();
+    }
+    throw PlatformError(number, description);
 }

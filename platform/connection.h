@@ -1,27 +1,70 @@
 #pragma once
 
+#include "platform/platformerror.h"
+
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 struct sqlite3;
 
-// The catalogue connection: one SQLite file opened through Qt SQL. The provider text of the
-// Jet engine selects this engine; the file is never created here.
+// The catalogue connection: one SQLite file. The provider text of the Jet engine selects this
+// engine; the file is never created here.
+//
+// The file is looked at before anything can write to it: its header is read by hand, then the
+// engine reads its schema through a read-only connection, and only a file that passes is opened
+// for writing. A file in a folder that cannot be written stays on the read-only connection. At
+// the end the write-ahead log is folded back, so that data.mdb alone holds the catalogue.
 class Connection
 {
 public:
+    // Run on the read-only connection before the file is opened for writing; raises
+    // PlatformError to refuse the file. A damage answer (see isDamage) does not refuse it: the
+    // file is then kept read-only and marked damaged.
+    using Check = std::function<void(sqlite3 *)>;
+
     Connection();
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
     void setProvider(const QString &provider) { m_provider = provider; }
+    void setCheck(Check check) { m_check = std::move(check); }
 
     // Opens the file named by the connection text. Raises PlatformError when the provider is not
-    // known, the file is missing or is not a catalogue the engine can read.
+    // known, the file is missing, is not a database or is refused by the check; the file and its
+    // folder are then as they were.
     void Open(const QString &connectionString, const QString &user = QString(),
               const QString &password = QString(), int options = -1);
+    // Folds the log into the file and, when no other connection has it, leaves it in the plain
+    // rollback-journal mode; then closes. A damaged or read-only file is not written.
     void Close();
     bool isOpen() const;
+
+    // A write transaction: BeginTrans takes the catalogue's write lock at once (waiting up to the
+    // busy timeout for another program to let go of it), so that what is read inside it stays
+    // true until CommitTrans. Only one level: BeginTrans inside a transaction raises. Both raise
+    // PlatformError; a CommitTrans that fails leaves the transaction to RollbackTrans, and one
+    // that finds it already undone by the engine (full disk, I/O error) raises too.
+    int BeginTrans();
+    void CommitTrans();
+    // Never raises: undoes what is not committed, if anything.
+    void RollbackTrans() noexcept;
+    bool inTransaction() const { return m_inTransaction; }
+
+    // Copies the committed contents of the log into the file and empties the log. Only a
+    // tidying: a failure (another instance reading, a read-only file) is passed over.
+    void fold();
+
+    bool isReadOnly() const { return m_readOnly; }
+    bool isDamaged() const { return m_damage.has_value(); }
+    // The engine's answer that showed the file damaged, its description followed by the
+    // damage sentence.
+    PlatformError damage() const;
+    // Called before every write: raises damage() when the file is damaged, so that nothing more
+    // is written into it; the first write switches the file to the write-ahead log.
+    void beginWrite();
 
     // The engine handle, for the recordset and for fast paths that read many rows.
     sqlite3 *handle() const { return m_handle; }
@@ -31,11 +74,24 @@ public:
     int autoCheckpoint() const;
     void setAutoCheckpoint(int pages);
 
-    // Raises PlatformError with the engine's number and description for rc.
+    // Raises PlatformError with the engine's number and description for rc. A damage answer
+    // marks the file damaged first, and its description says so.
     [[noreturn]] void raise(int rc) const;
 
+    // Whether an engine error number says the file is damaged ("malformed", "not a database").
+    static bool isDamage(int number);
+    // Appended to the description of such an error.
+    static QString damageSentence();
+
 private:
+    void markDamaged(int number, const QString &description) const;
+    void closeHandle();
+
     QString m_provider;
-    QString m_name;
+    Check m_check;
     sqlite3 *m_handle = nullptr;
+    bool m_inTransaction = false;
+    bool m_readOnly = false;
+    bool m_logging = false;
+    mutable std::optional<PlatformError> m_damage;
 };

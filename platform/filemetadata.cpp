@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -16,20 +17,60 @@ FileTime fileTime(const struct statx_timestamp &t)
     return {t.tv_sec, qint32(t.tv_nsec)};
 }
 
+constexpr unsigned Wanted = STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+
 class SystemFileMetadataReader : public FileMetadataReader
 {
 public:
+    ~SystemFileMetadataReader() override { release(); }
+
     FileMetadata read(const QByteArray &path) override
     {
         struct statx st;
-        const unsigned mask = STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
-        if (::statx(AT_FDCWD, path.constData(), AT_NO_AUTOMOUNT, mask, &st) != 0)
+        if (::statx(AT_FDCWD, path.constData(), AT_NO_AUTOMOUNT, Wanted, &st) != 0)
             raiseOsError(errno, OsObject::File);
         return fromStatx(st);
     }
+
+    // Each file by its name within the open folder: the folder's path is not looked up again
+    // for every file.
+    FileMetadata read(const QByteArray &folder, const QByteArray &name) override
+    {
+        if (m_folder < 0 || folder != m_folderPath) {
+            release();
+            m_folder = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (m_folder < 0)
+                return FileMetadataReader::read(folder, name);
+            m_folderPath = folder;
+        }
+        struct statx st;
+        if (::statx(m_folder, name.constData(), AT_NO_AUTOMOUNT, Wanted, &st) != 0)
+            raiseOsError(errno, OsObject::File);
+        return fromStatx(st);
+    }
+
+    void release() override
+    {
+        if (m_folder >= 0)
+            ::close(m_folder);
+        m_folder = -1;
+        m_folderPath.clear();
+    }
+
+private:
+    int m_folder = -1;
+    QByteArray m_folderPath;
 };
 
 } // namespace
+
+FileMetadata FileMetadataReader::read(const QByteArray &folder, const QByteArray &name)
+{
+    QByteArray path = folder;
+    if (!path.endsWith('/'))
+        path += '/';
+    return read(path + name);
+}
 
 QDate FileTime::utcDate() const
 {

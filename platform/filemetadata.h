@@ -34,6 +34,10 @@ class FileMetadataReader
 public:
     virtual ~FileMetadataReader() = default;
     virtual FileMetadata read(const QByteArray &path) = 0;
+    // The metadata of name inside folder. The system's reader keeps the folder open from one
+    // call to the next while the folder is the same, until release.
+    virtual FileMetadata read(const QByteArray &folder, const QByteArray &name);
+    virtual void release() {}
 
     // The metadata that a statx answer gives. A birth time that the filesystem does not keep,
     // or keeps as 0 (inodes made before birth times were recorded), falls back to the

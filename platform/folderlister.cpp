@@ -3,12 +3,14 @@
 #include "platform/oserror.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,7 +54,7 @@ class SystemFolderLister : public FolderLister
 public:
     QByteArray GetFolder(const QString &path) override
     {
-        const QByteArray native = QFile::encodeName(path);
+        const QByteArray native = typedPath(path);
         if (native.contains('\0')) // the system would read only the part before it
             raiseOsError(ENAMETOOLONG, OsObject::Folder);
         const QByteArray folder = absoluteClean(native);
@@ -62,6 +64,12 @@ public:
         if (!S_ISDIR(st.st_mode))
             raiseOsError(ENOTDIR, OsObject::Folder);
         return folder;
+    }
+
+    bool isFolder(const QByteArray &folder) override
+    {
+        struct stat st;
+        return ::stat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode);
     }
 
     void list(const QByteArray &folder, FolderEntries &entries) override
@@ -134,6 +142,47 @@ QByteArray FolderLister::childPath(const QByteArray &folder, const QByteArray &n
     path += '/';
     path += name;
     return path;
+}
+
+bool FolderLister::isFolder(const QByteArray &folder)
+{
+    try {
+        FolderEntries entries;
+        list(folder, entries);
+        return true;
+    } catch (const PlatformError &) {
+        return false;
+    }
+}
+
+QByteArray FolderLister::typedPath(const QString &path)
+{
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/"))) {
+        QByteArray home = qgetenv("HOME");
+        if (home.isEmpty()) {
+            if (const passwd *user = ::getpwuid(::getuid()))
+                home = user->pw_dir;
+        }
+        if (!home.isEmpty())
+            return home + QFile::encodeName(path.mid(1));
+    }
+    static const QLatin1String scheme("file://");
+    if (path.startsWith(scheme, Qt::CaseInsensitive)) {
+        QString rest = path.mid(scheme.size());
+        const qsizetype slash = rest.indexOf(QLatin1Char('/'));
+        const QString host = slash < 0 ? rest : rest.left(slash);
+        if (slash >= 0 && (host.isEmpty() ||
+                           host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)) {
+            rest = rest.mid(slash);
+            // A '#' or '?' of the name itself is always percent-encoded in an address.
+            const qsizetype end = rest.indexOf(QRegularExpression(QStringLiteral("[?#]")));
+            if (end >= 0)
+                rest.truncate(end);
+            // Decoded to bytes: a name that is not UTF-8 arrives as its own bytes.
+            return QByteArray::fromPercentEncoding(rest.toUtf8());
+        }
+    }
+    return QFile::encodeName(path);
 }
 
 QString FolderLister::displayName(const QByteArray &native)

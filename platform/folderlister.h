@@ -23,8 +23,13 @@ public:
 
     // The full path of the folder that path names: a relative path is taken against the current
     // folder, "." and ".." are resolved by name, and the result has no separator at its end
-    // except for the root. Raises 76 when there is no folder there.
+    // except for the root. "~" and "~/..." are in the home folder, and a file:// address (as a
+    // file manager copies it) names its percent-decoded path. Raises 76 when there is no folder
+    // there.
     virtual QByteArray GetFolder(const QString &path) = 0;
+
+    // Whether a folder is (still) there.
+    virtual bool isFolder(const QByteArray &folder);
 
     // The folder's sub-folders and its files, each sorted by the bytes of their names. A
     // symbolic link to a folder is neither (it is not followed); every other entry that is not
@@ -35,6 +40,8 @@ public:
     static QByteArray childPath(const QByteArray &folder, const QByteArray &name);
     // A name or path as text: bytes that are not valid UTF-8 become replacement characters.
     static QString displayName(const QByteArray &native);
+    // The system's spelling of a typed path, with "~" and file:// addresses taken as above.
+    static QByteArray typedPath(const QString &path);
 };
 
 // The lister of this system: open/readdir with each entry's type, stat only where the type is

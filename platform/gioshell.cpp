@@ -7,38 +7,28 @@
 
 #include <gio/gio.h>
 
+#include <cstring>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// The first bytes of a file that the kernel runs itself: an ELF image or a script.
-enum class ProgramKind { None, Elf, Script };
-
-ProgramKind programKind(const QByteArray &path)
+// Only an ELF image is a program, as only an .exe is one on Windows: scripts, and every file of
+// a disc that marks all its files executable, are documents.
+bool isElf(const QByteArray &path)
 {
-    QFile file(QString::fromLocal8Bit(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return ProgramKind::None;
-    const QByteArray head = file.read(4);
-    if (head.startsWith("\x7f"
-                        "ELF"))
-        return ProgramKind::Elf;
-    if (head.startsWith("#!"))
-        return ProgramKind::Script;
-    return ProgramKind::None;
-}
-
-// Content types of programs for another system, which no association here can open.
-bool isForeignProgram(const char *contentType)
-{
-    static const char *const types[] = {
-        "application/x-msdownload", "application/x-ms-dos-executable",
-        "application/x-msdos-program", "application/x-executable", "application/x-sharedlib"};
-    for (const char *t : types)
-        if (g_content_type_is_a(contentType, t))
-            return true;
-    return false;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char bytes[4];
+    const bool elf = ::read(fd, bytes, sizeof bytes) == 4 && std::memcmp(bytes,
+                                                                         "\x7f"
+                                                                         "ELF",
+                                                                         4) == 0;
+    ::close(fd);
+    return elf;
 }
 
 QByteArray folderOf(const QByteArray &path)
@@ -59,8 +49,8 @@ ShellExecutor &systemShell()
     return shell;
 }
 
-int GioShell::ShellExecute(const QString &operation, const QString &file, const QString &parameters,
-                           const QString &directory, int showCommand)
+int GioShell::ShellExecute(const QString &operation, const QByteArray &file,
+                           const QString &parameters, const QString &directory, int showCommand)
 {
     Q_UNUSED(showCommand);
     if (!operation.isEmpty() && operation.compare(QLatin1String("open"), Qt::CaseInsensitive) != 0)
@@ -68,10 +58,10 @@ int GioShell::ShellExecute(const QString &operation, const QString &file, const 
     if (file.isEmpty())
         return ERROR_FILE_NOT_FOUND;
 
-    QString path = file;
-    if (QDir::isRelativePath(path))
-        path = QDir(directory.isEmpty() ? QDir::currentPath() : directory).filePath(path);
-    const QByteArray native = QFile::encodeName(path);
+    QByteArray native = file;
+    if (!native.startsWith('/'))
+        native =
+            QFile::encodeName(directory.isEmpty() ? QDir::currentPath() : directory) + '/' + native;
 
     struct stat st;
     const QByteArray folder = folderOf(native);
@@ -80,30 +70,27 @@ int GioShell::ShellExecute(const QString &operation, const QString &file, const 
     if (::stat(native.constData(), &st) != 0)
         return ERROR_FILE_NOT_FOUND;
 
-    const bool regular = S_ISREG(st.st_mode);
-    const bool executable = regular && ::access(native.constData(), X_OK) == 0;
-    const ProgramKind kind = regular ? programKind(native) : ProgramKind::None;
-    if (kind == ProgramKind::Elf || (kind == ProgramKind::Script && executable)) {
-        if (!executable)
-            return ERROR_BAD_FORMAT;
-        return runProgram(path, parameters, directory);
-    }
-    // Files on many discs carry the execute bit whatever they hold: only the content decides.
-    return openDocument(path, executable);
+    // Files on many discs carry the execute bit whatever they hold: a script is opened like any
+    // document (shown, not run), and only a real program with the bit is started.
+    if (S_ISREG(st.st_mode) && ::access(native.constData(), X_OK) == 0 && isElf(native))
+        return runProgram(native, parameters, directory);
+    return openDocument(native);
 }
 
-int GioShell::runProgram(const QString &path, const QString &parameters, const QString &directory)
+int GioShell::runProgram(const QByteArray &path, const QString &parameters,
+                         const QString &directory)
 {
     // Started detached: the program outlives the request and is never waited for.
-    if (!QProcess::startDetached(path, QProcess::splitCommand(parameters), directory))
+    if (!QProcess::startDetached(QFile::decodeName(path), QProcess::splitCommand(parameters),
+                                 directory))
         return ERROR_BAD_FORMAT;
     return ShellExecuteSucceeded;
 }
 
-int GioShell::openDocument(const QString &path, bool executable)
+int GioShell::openDocument(const QByteArray &path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    GFile *file = g_file_new_for_path(native.constData());
+    // The path's own bytes, so that a name that is not UTF-8 is still found.
+    GFile *file = g_file_new_for_path(path.constData());
     GError *error = nullptr;
     GFileInfo *info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
                                         G_FILE_QUERY_INFO_NONE, nullptr, &error);
@@ -118,8 +105,7 @@ int GioShell::openDocument(const QString &path, bool executable)
     const char *contentType = g_file_info_get_content_type(info);
     GAppInfo *app = contentType ? g_app_info_get_default_for_type(contentType, FALSE) : nullptr;
     if (!app) {
-        const bool program = executable || (contentType && isForeignProgram(contentType));
-        result = program ? ERROR_BAD_FORMAT : SE_ERR_NOASSOC;
+        result = SE_ERR_NOASSOC;
     } else {
         GList files = {file, nullptr, nullptr};
         if (g_app_info_launch(app, &files, nullptr, &error)) {

@@ -3,6 +3,7 @@
 #include "platform/largeblock.h"
 
 #include <type_traits>
+#include <utility>
 
 // A growable array of plain items in a LargeBlock: like std::vector for the operations the
 // catalogue's row storage needs, without copies when it grows.
@@ -30,6 +31,11 @@ public:
         m_size = n;
     }
     void clear() { m_size = 0; }
+    void swap(LargeArray &other)
+    {
+        m_block.swap(other.m_block);
+        std::swap(m_size, other.m_size);
+    }
     // Gives back the memory a much larger earlier fill left unused.
     void shrink() { m_block.shrink(m_size * sizeof(T)); }
 

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -36,6 +37,12 @@ void LargeBlock::reserve(size_t bytes)
     madvise(p, capacity, MADV_HUGEPAGE);
     m_data = static_cast<char *>(p);
     m_capacity = capacity;
+}
+
+void LargeBlock::swap(LargeBlock &other)
+{
+    std::swap(m_data, other.m_data);
+    std::swap(m_capacity, other.m_capacity);
 }
 
 void LargeBlock::shrink(size_t bytes)

@@ -17,6 +17,7 @@ public:
     size_t capacity() const { return m_capacity; }
     // Grows to hold at least bytes, keeping the contents. Throws std::bad_alloc.
     void reserve(size_t bytes);
+    void swap(LargeBlock &other);
     // Lets the system take back the memory past bytes, when that is more than half of it.
     void shrink(size_t bytes);
 

@@ -202,15 +202,6 @@ void Recordset::Requery(RowSink *sink)
 
 void Recordset::loadKeys(RowSink *sink)
 {
-    m_keysStale = false;
-    m_adding = false;
-    m_pending.clear();
-    m_cachedPosition = size_t(-1);
-    m_keys.clear();
-    m_deleted.clear();
-    m_keyIndex.clear();
-    m_liveCount = 0;
-
     // Without a sink only the keys are needed, and a table gives them without reading rows. In
     // the table's own order, as a walk with a sink sees them: a covering index would give
     // another.
@@ -219,15 +210,29 @@ void Recordset::loadKeys(RowSink *sink)
                             : m_statement;
     sqlite3_stmt *stmt = prepared(sql);
     const int idColumn = (!sink && m_isTable) ? 0 : m_idColumn;
+
+    // The new keyset is taken only once the whole source has been read. Whatever fails on the
+    // way (the engine, or a sink refusing a row) leaves the set as it was and the statement
+    // at its start, so the next requery runs it from the first row.
+    struct Rewind
+    {
+        sqlite3_stmt *stmt;
+        ~Rewind()
+        {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+        }
+    } rewind{stmt};
     for (int i = 0; i < m_params.size(); ++i)
         bind(stmt, i + 1, m_params.at(i));
     if (sink)
         sink->begin(m_columns);
+    LargeArray<qint64> keys;
     m_rowCells.resize(m_columns.size());
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         const qint64 id = sqlite3_column_int64(stmt, idColumn);
-        m_keys.push_back(id);
+        keys.push_back(id);
         if (sink) {
             for (size_t c = 0; c < m_rowCells.size(); ++c) {
                 if (int(c) == m_idColumn) {
@@ -247,13 +252,16 @@ void Recordset::loadKeys(RowSink *sink)
             sink->row(id, m_rowCells.data());
         }
     }
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-    if (rc != SQLITE_DONE) {
-        m_keys.clear();
+    if (rc != SQLITE_DONE)
         m_connection->raise(rc);
-    }
+
+    m_keysStale = false;
+    m_adding = false;
+    m_pending.clear();
+    m_cachedPosition = size_t(-1);
+    m_keys.swap(keys);
     m_deleted.assign(m_keys.size(), false);
+    m_keyIndex.clear();
     m_liveCount = qint64(m_keys.size());
 }
 
@@ -405,6 +413,7 @@ void Recordset::Update()
     std::map<int, QVariant> pending;
     pending.swap(m_pending);
     m_adding = false;
+    m_connection->beginWrite();
 
     // The statement depends only on which fields are written: keep one per set of fields.
     QString key = adding ? QStringLiteral("+") : QStringLiteral("=");
@@ -469,6 +478,7 @@ void Recordset::Delete(int)
 bool Recordset::DeleteByKey(qint64 id)
 {
     requireOpen();
+    m_connection->beginWrite(); // a damaged file refuses before any row is looked for
     ensureKeys();
     if (m_keyIndex.size() != m_keys.size()) {
         m_keyIndex.resize(m_keys.size());
@@ -485,6 +495,7 @@ bool Recordset::DeleteByKey(qint64 id)
 
 bool Recordset::deleteAt(size_t position)
 {
+    m_connection->beginWrite();
     sqlite3_stmt *stmt =
         prepared(QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(quoted(m_table)));
     sqlite3_bind_int64(stmt, 1, m_keys[position]);
@@ -559,6 +570,13 @@ void Recordset::bind(sqlite3_stmt *stmt, int index, const QVariant &value)
         case QMetaType::Double:
             rc = sqlite3_bind_double(stmt, index, value.toDouble());
             break;
+        case QMetaType::QByteArray: {
+            // A name as the system spells it: kept byte for byte even when it is not UTF-8.
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
         default: {
             const QByteArray text = storedValue(value).toString().toUtf8();
             rc = sqlite3_bind_text(stmt, index, text.constData(), int(text.size()),

@@ -23,7 +23,8 @@ class ShellExecutor
 {
 public:
     virtual ~ShellExecutor() = default;
-    virtual int ShellExecute(const QString &operation, const QString &file,
+    // file is a path's bytes, as the system spells it.
+    virtual int ShellExecute(const QString &operation, const QByteArray &file,
                              const QString &parameters, const QString &directory,
                              int showCommand) = 0;
 };

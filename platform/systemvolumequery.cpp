@@ -1,9 +1,12 @@
 #include "platform/systemvolumequery.h"
 
 #include "platform/mediumreader.h"
+#include "platform/mounttable.h"
 #include "platform/udevidentity.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,8 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-const char MountInfoPath[] = "/proc/self/mountinfo";
 
 QByteArray readAll(const char *path)
 {
@@ -36,43 +37,12 @@ QByteArray readAll(const char *path)
     return data;
 }
 
-// Mount table fields escape blanks and backslashes as \ooo.
-QByteArray unescape(const QByteArray &field)
-{
-    QByteArray out;
-    out.reserve(field.size());
-    for (int i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const QByteArray digits = field.mid(i + 1, 3);
-            bool ok = std::all_of(digits.begin(), digits.end(),
-                                  [](char c) { return c >= '0' && c <= '7'; });
-            if (ok) {
-                out.append(char(digits.toInt(&ok, 8)));
-                i += 3;
-                continue;
-            }
-        }
-        out.append(field[i]);
-    }
-    return out;
-}
-
 // The source of the filesystem mounted with this device number, or empty when none is listed.
 QByteArray mountSource(quint64 folderDevice)
 {
-    const QByteArray wanted =
-        QByteArray::number(major(folderDevice)) + ':' + QByteArray::number(minor(folderDevice));
-    const QByteArray table = readAll(MountInfoPath);
-    for (const QByteArray &line : table.split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() < 10 || fields[2] != wanted)
-            continue;
-        // Optional fields end at a lone "-", followed by the type and the source.
-        const int dash = fields.indexOf("-", 6);
-        if (dash < 0 || dash + 2 >= fields.size())
-            continue;
-        return unescape(fields[dash + 2]);
-    }
+    for (const MountEntry &entry : MountTable::read())
+        if (entry.device == folderDevice)
+            return entry.source;
     return {};
 }
 
@@ -102,11 +72,17 @@ QByteArray nodeOf(quint64 device)
 
 } // namespace
 
+SystemVolumeQuery &SystemVolumeQuery::shared()
+{
+    static SystemVolumeQuery query;
+    return query;
+}
+
 SystemVolumeQuery::SystemVolumeQuery(bool caching)
 {
     // Without a mount table to watch nothing can be kept.
     if (caching)
-        m_mountInfo = ::open(MountInfoPath, O_RDONLY | O_CLOEXEC);
+        m_mountInfo = ::open(MountTable::Path, O_RDONLY | O_CLOEXEC);
 }
 
 SystemVolumeQuery::~SystemVolumeQuery()
@@ -118,23 +94,82 @@ SystemVolumeQuery::~SystemVolumeQuery()
 bool SystemVolumeQuery::GetVolumeInformation(const QString &rootPath, QString &label,
                                              quint32 &serial)
 {
-    struct stat st;
-    if (rootPath.isEmpty() || ::stat(QFile::encodeName(rootPath).constData(), &st) != 0)
+    if (rootPath.isEmpty())
         return false;
+    if (m_mountInfo >= 0) {
+        QMutexLocker lock(&m_mutex);
+        forgetIfMountsChanged();
+        // The indexer asks for every file with its folder's path: while no mount changed, the
+        // same path lies on the same filesystem, and only the poll above is paid.
+        if (!m_lastPath.isNull() && rootPath == m_lastPath) {
+            if (!m_lastAnswer.ok)
+                return false;
+            label = m_lastAnswer.label;
+            serial = m_lastAnswer.serial;
+            return true;
+        }
+    }
+    struct stat st;
+    if (::stat(QFile::encodeName(rootPath).constData(), &st) != 0)
+        return false;
+    Answer answer;
+    answer.ok = volumeOfDevice(st.st_dev, answer.label, answer.serial);
+    if (m_mountInfo >= 0) {
+        QMutexLocker lock(&m_mutex);
+        m_lastPath = rootPath;
+        m_lastAnswer = answer;
+    }
+    if (!answer.ok)
+        return false;
+    label = answer.label;
+    serial = answer.serial;
+    return true;
+}
 
+bool SystemVolumeQuery::GetVolumePathName(const QString &path, QString &root)
+{
+    struct stat st;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+        major(st.st_dev) == 0)
+        return false;
+    // The deepest mount of this filesystem's own root that the path lies under: as typed first,
+    // then with its links resolved.
+    const std::vector<MountEntry> table = mountTable();
+    const QFileInfo info(path);
+    for (const QString &spelling :
+         {QDir::cleanPath(info.absoluteFilePath()), info.canonicalFilePath()}) {
+        const QByteArray native = QFile::encodeName(spelling);
+        const MountEntry *best = nullptr;
+        for (const MountEntry &entry : table) {
+            const QByteArray &point = entry.mountPoint;
+            const bool under = native == point || point == "/" ||
+                               (native.startsWith(point) && native.at(point.size()) == '/');
+            if (entry.device == st.st_dev && entry.root == "/" && under &&
+                (!best || point.size() >= best->mountPoint.size()))
+                best = &entry;
+        }
+        if (best) {
+            root = QFile::decodeName(best->mountPoint);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SystemVolumeQuery::volumeOfDevice(quint64 device, QString &label, quint32 &serial)
+{
     Answer answer;
     if (m_mountInfo < 0) {
-        answer = ask(st.st_dev);
+        answer = ask(device);
     } else {
         QMutexLocker lock(&m_mutex);
-        if (mountTableChanged())
-            m_answers.clear();
-        const auto kept = m_answers.constFind(st.st_dev);
+        forgetIfMountsChanged();
+        const auto kept = m_answers.constFind(device);
         if (kept != m_answers.constEnd()) {
             answer = *kept;
         } else {
-            answer = ask(st.st_dev);
-            m_answers.insert(st.st_dev, answer);
+            answer = ask(device);
+            m_answers.insert(device, answer);
         }
     }
     if (!answer.ok)
@@ -144,11 +179,29 @@ bool SystemVolumeQuery::GetVolumeInformation(const QString &rootPath, QString &l
     return true;
 }
 
-bool SystemVolumeQuery::mountTableChanged()
+std::vector<MountEntry> SystemVolumeQuery::mountTable()
 {
-    // The kernel flags every mount or unmount in this namespace on the open table.
+    if (m_mountInfo < 0)
+        return MountTable::read();
+    QMutexLocker lock(&m_mutex);
+    forgetIfMountsChanged();
+    if (!m_tableKept) {
+        m_table = MountTable::read();
+        m_tableKept = true;
+    }
+    return m_table;
+}
+
+void SystemVolumeQuery::forgetIfMountsChanged()
+{
+    // The kernel flags every mount or unmount in this namespace on the open table, once.
     pollfd watch{m_mountInfo, POLLPRI, 0};
-    return ::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLPRI | POLLERR));
+    if (::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLPRI | POLLERR))) {
+        m_answers.clear();
+        m_lastPath.clear();
+        m_table.clear();
+        m_tableKept = false;
+    }
 }
 
 SystemVolumeQuery::Answer SystemVolumeQuery::ask(quint64 folderDevice)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/mounttable.h"
 #include "platform/volumequery.h"
 
 #include <QHash>
@@ -8,7 +9,8 @@
 // The volume query of this system: the folder's mounted filesystem (by its device number in the
 // mount table), its source device, then the medium's own label and serial. Folders on no block
 // device fail, like a drive with no disc. Answers are kept per device while the mount table is
-// unchanged, so a repeated query costs one stat and one poll.
+// unchanged, so a repeated query costs one stat and one poll, and one for the path asked last only
+// the poll.
 class SystemVolumeQuery : public VolumeQuery
 {
 public:
@@ -19,6 +21,12 @@ public:
     SystemVolumeQuery &operator=(const SystemVolumeQuery &) = delete;
 
     bool GetVolumeInformation(const QString &rootPath, QString &label, quint32 &serial) override;
+    bool GetVolumePathName(const QString &path, QString &root) override;
+    // The same answer for the filesystem with this device number, wherever it is mounted.
+    bool volumeOfDevice(quint64 device, QString &label, quint32 &serial);
+
+    // The one query of the process, whose answers every caller shares.
+    static SystemVolumeQuery &shared();
 
     // The longest label the query hands back.
     static constexpr int LabelLength = 13;
@@ -31,9 +39,16 @@ private:
         quint32 serial = 0;
     };
     static Answer ask(quint64 folderDevice);
-    bool mountTableChanged();
+    // The mount table, kept while it is unchanged.
+    std::vector<MountEntry> mountTable();
+    // Drops every kept answer when the mount table changed since the last look.
+    void forgetIfMountsChanged();
 
     int m_mountInfo = -1;
     QMutex m_mutex;
     QHash<quint64, Answer> m_answers;
+    QString m_lastPath; // the path asked last, and its answer
+    Answer m_lastAnswer;
+    std::vector<MountEntry> m_table;
+    bool m_tableKept = false;
 };

@@ -4,6 +4,10 @@
 
 VolumeQuery &systemVolumeQuery()
 {
-    static SystemVolumeQuery query;
-    return query;
+    return SystemVolumeQuery::shared();
+}
+
+bool VolumeQuery::GetVolumePathName(const QString &, QString &)
+{
+    return false;
 }

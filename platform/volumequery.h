@@ -11,6 +11,9 @@ public:
     virtual ~VolumeQuery() = default;
     // False when the folder lies on no readable medium (no disc, no block device).
     virtual bool GetVolumeInformation(const QString &rootPath, QString &label, quint32 &serial) = 0;
+    // The folder on which the medium holding path is mounted, in the spelling of path where
+    // path lies under it. False when path is on no medium, or the query cannot tell.
+    virtual bool GetVolumePathName(const QString &path, QString &root);
 };
 
 // The query of this system: mount table, source device, then the medium's own data.

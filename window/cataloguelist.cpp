@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "platform/mousepointer.h"
 #include "window/cataloguelistmodel.h"
+#include "window/errorbox.h"
 
 #include <QItemSelectionModel>
 
@@ -22,6 +23,12 @@ void CatalogueList::RefreshLv()
     // Re-running the source and walking it is one pass: each row goes straight into the list.
     m_model->refill(m_catalogue);
     m_pointer.setMousePointer(vbDefault);
+    const Connection &connection = m_catalogue.cnCatalogue();
+    if (connection.isDamaged() && !m_damageShown) {
+        m_damageShown = true;
+        const PlatformError damage = connection.damage();
+        ShowErrorBox(damage.number(), damage.description());
+    }
 }
 
 int CatalogueList::count() const
@@ -37,6 +44,11 @@ qint64 CatalogueList::id(int row) const
 QString CatalogueList::text(int row, int subItem) const
 {
     return m_model->text(row, subItem);
+}
+
+QByteArray CatalogueList::bytes(int row, int subItem) const
+{
+    return m_model->bytes(row, subItem);
 }
 
 bool CatalogueList::isSelected(int row) const

@@ -20,7 +20,9 @@ public:
     CatalogueList(Catalogue &catalogue, MousePointer &pointer);
     ~CatalogueList();
 
-    // Rebuilds the whole list from rsFiles, under the busy pointer; never raises.
+    // Rebuilds the whole list from rsFiles, under the busy pointer; never raises. The first refill
+    // that finds the catalogue file damaged (or follows an open that did) shows the error box
+    // once, and the list keeps the rows read before the damage.
     void RefreshLv();
 
     CatalogueListModel *model() const { return m_model.get(); }
@@ -29,6 +31,8 @@ public:
     int count() const;
     qint64 id(int row) const;
     QString text(int row, int subItem) const;
+    // The cell's own bytes, for the Path and File a file is found by again.
+    QByteArray bytes(int row, int subItem) const;
 
     std::vector<int> selectedRows() const; // ascending
     int selectedItem() const;              // -1 when no item is selected
@@ -42,6 +46,7 @@ private:
 
     Catalogue &m_catalogue;
     MousePointer &m_pointer;
+    bool m_damageShown = false;
     std::unique_ptr<CatalogueListModel> m_model;
     std::unique_ptr<QItemSelectionModel> m_selection;
 };

@@ -1,6 +1,8 @@
 #include "window/cataloguelistmodel.h"
 
 #include "catalogue/catalogue.h"
+#include "platform/connection.h"
+#include "platform/platformerror.h"
 #include "window/distincttexts.h"
 
 #include <QDateTime>
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -102,6 +105,12 @@ QString CatalogueListModel::text(int row, int column) const
 {
     const QString raw = m_rows.text(storageRow(row), column);
     return isDateColumn(column) ? displayDate(raw) : raw;
+}
+
+QByteArray CatalogueListModel::bytes(int row, int column) const
+{
+    const auto [data, length] = m_rows.cell(storageRow(row), column);
+    return QByteArray(data, length);
 }
 
 QString CatalogueListModel::displayDate(const QString &iso) const
@@ -200,8 +209,12 @@ void CatalogueListModel::refill(Catalogue &catalogue)
     m_order.clear();
     try {
         catalogue.requery(this);
-    } catch (...) {
+    } catch (const PlatformError &e) {
         // A source that cannot be run leaves the list empty; the refill still ends normally.
+        // Damage met part way keeps the rows read before it: they can still be browsed.
+        if (!Connection::isDamage(e.number()))
+            m_rows.clear();
+    } catch (...) {
         m_rows.clear();
     }
     m_rows.release();

@@ -33,7 +33,15 @@ public:
 
     // Cell text as the list shows it; column 0 is the ID.
     QString text(int row, int column) const;
+    // A text cell's bytes as the catalogue holds them (names need not be UTF-8); 1 to 9.
+    QByteArray bytes(int row, int column) const;
     qint64 id(int row) const { return m_rows.id(storageRow(row)); }
+    // A cell's bytes as the catalogue holds them (column Path to Serial; empty for no value):
+    // for reading every row without a text made per cell.
+    std::pair<const char *, int> storedCell(int row, int column) const
+    {
+        return m_rows.cell(storageRow(row), column);
+    }
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 

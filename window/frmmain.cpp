@@ -5,6 +5,9 @@
 #include "window/cataloguelistmodel.h"
 #include "window/frmabout.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -25,8 +28,9 @@ QRect pixels(const TwipRect &r)
 frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
       m_index(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
-              *services.metadata),
-      m_launcher(m_list, m_pointer, *services.shell)
+              *services.metadata, this),
+      m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots()),
+      m_export(m_list, m_pointer, services.saveFileName)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(App::Title());
@@ -65,6 +69,13 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     lvwFiles->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int section) { lvwFiles_ColumnClick(section + 1); });
+    connect(m_listMenu.mnuOpen, &QAction::triggered, this, &frmMain::cmdExecuteFile_Click);
+    connect(m_listMenu.mnuOpenFolder, &QAction::triggered, this, &frmMain::mnuOpenFolder_Click);
+    connect(m_listMenu.mnuCopyPath, &QAction::triggered, this, &frmMain::mnuCopyPath_Click);
+    connect(m_listMenu.mnuRemove, &QAction::triggered, this, &frmMain::cmdRemove_Click);
+    connect(m_listMenu.mnuExportList, &QAction::triggered, this, &frmMain::mnuExportList_Click);
+    connect(m_listMenu.mnuShowDuplicates, &QAction::triggered, this,
+            &frmMain::mnuShowDuplicates_Click);
 
     cmdExit = makeButton("cmdExit", QStringLiteral("E&xit"));
     cmdAbout = makeButton("cmdAbout", QStringLiteral("&About"));
@@ -108,6 +119,7 @@ void frmMain::Form_Load()
     m_catalogue.open(m_services.appPath + QStringLiteral("/data.mdb"));
     m_pointer.setMousePointer(vbDefault);
     RefreshLv();
+    m_catalogue.catchUpNames();
 }
 
 void frmMain::RefreshLv()
@@ -127,6 +139,20 @@ void frmMain::lvwFiles_ColumnClick(int index)
 void frmMain::cmdIndexDirectory_Click()
 {
     m_index.cmdIndexDirectory_Click();
+    // Closed during the run: the run has stopped, the window goes now.
+    if (m_closeAfterRun)
+        close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_index.running()) {
+        m_index.stop();
+        m_closeAfterRun = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void frmMain::cmdSearch_Click()
@@ -167,8 +193,28 @@ void frmMain::lvwFiles_KeyDown(int keyCode)
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ContextMenu &&
+        (watched == lvwFiles || watched == lvwFiles->viewport())) {
+        // A right-click arrives at the rows (the click has already selected the row under it);
+        // the Menu key at the list, where the menu opens by the focused row.
+        const auto *menuEvent = static_cast<QContextMenuEvent *>(event);
+        lvwFiles_ContextMenu(menuEvent->reason() == QContextMenuEvent::Mouse
+                                 ? menuEvent->globalPos()
+                                 : QPoint(-1, -1));
+        return true;
+    }
     if (watched == lvwFiles && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
+        const auto *keyEvent = static_cast<QKeyEvent *>(event);
+        if (keyEvent->matches(QKeySequence::Copy)) {
+            // The paths, not the view's own copy of one cell.
+            mnuCopyPath_Click();
+            return true;
+        }
+        if (keyEvent->key() == Qt::Key_F10 && keyEvent->modifiers() == Qt::ShiftModifier) {
+            lvwFiles_ContextMenu(QPoint(-1, -1));
+            return true;
+        }
+        const int key = keyEvent->key();
         if (key == Qt::Key_Backspace)
             lvwFiles_KeyDown(vbKeyBack);
         else if (key == Qt::Key_Return || key == Qt::Key_Enter)
@@ -180,6 +226,42 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event); // the list still gets the event
 }
 
+void frmMain::lvwFiles_ContextMenu(QPoint globalPos)
+{
+    if (globalPos == QPoint(-1, -1)) {
+        // From the keyboard: below the focused row where it is in sight, else at the rows' top.
+        const QRect rows = lvwFiles->viewport()->rect();
+        const QRect focused = lvwFiles->visualRect(lvwFiles->currentIndex());
+        const QPoint at =
+            rows.contains(focused.bottomLeft()) ? focused.bottomLeft() : rows.topLeft();
+        globalPos = lvwFiles->viewport()->mapToGlobal(at + QPoint(twipsToPixels(240), 0));
+    }
+    m_listMenu.popup(globalPos, m_list.selectedItem() >= 0);
+}
+
+void frmMain::mnuOpenFolder_Click()
+{
+    m_launcher.OpenContainingFolder();
+}
+
+void frmMain::mnuCopyPath_Click()
+{
+    m_copyPath.mnuCopyPath_Click();
+}
+
+void frmMain::mnuExportList_Click()
+{
+    m_export.mnuExportList_Click(this);
+}
+
+void frmMain::mnuShowDuplicates_Click()
+{
+    // The caption is the view state, as for the search.
+    QString caption = cmdSearch->text();
+    m_duplicates.mnuShowDuplicates_Click(caption);
+    cmdSearch->setText(caption);
+}
+
 void frmMain::cmdAbout_Click()
 {
     // A fresh about box each time, centred over this window; returns when it has closed.
@@ -189,6 +271,8 @@ void frmMain::cmdAbout_Click()
 
 void frmMain::cmdExit_Click()
 {
+    // The process ends at once, but not before data.mdb holds everything on its own.
+    m_catalogue.close();
     m_services.endProcess();
 }
 

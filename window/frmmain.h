@@ -3,8 +3,12 @@
 #include "catalogue/catalogue.h"
 #include "indexing/colffiles.h"
 #include "window/cataloguelist.h"
+#include "window/copypathcommand.h"
+#include "window/duplicatescommand.h"
+#include "window/exportcommand.h"
 #include "window/indexcommand.h"
 #include "window/launcher.h"
+#include "window/listmenu.h"
 #include "window/mainlayout.h"
 #include "window/removecommand.h"
 #include "window/searchcommand.h"
@@ -49,16 +53,24 @@ public Q_SLOTS:
     void cmdRemove_Click();
     void cmdAbout_Click();
     void cmdExit_Click();
+    // The list's context menu.
+    void mnuOpenFolder_Click();
+    void mnuCopyPath_Click();
+    void mnuExportList_Click();
+    void mnuShowDuplicates_Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    // During an index run the run is stopped first, and the window closes when it has.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void Form_Resize();
     void applyLayout();
     QPushButton *makeButton(const char *name, const QString &caption);
+    void lvwFiles_ContextMenu(QPoint globalPos);
 
     Services m_services;
     WindowPointer m_pointer{this};
@@ -70,6 +82,11 @@ private:
     IndexCommand m_index;
     Launcher m_launcher;
     MainLayout m_layout;
+    bool m_closeAfterRun = false;
+    CopyPathCommand m_copyPath{m_list};
+    DuplicatesCommand m_duplicates{m_catalogue, m_list, m_pointer, m_search};
+    ExportCommand m_export;
+    ListMenu m_listMenu{this};
 
     QTableView *lvwFiles;
     QPushButton *cmdExit;

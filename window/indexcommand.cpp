@@ -1,23 +1,87 @@
 #include "window/indexcommand.h"
 
+#include "catalogue/catalogue.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
 
+#include <QCoreApplication>
+#include <QLocale>
+#include <QProgressDialog>
+
+namespace {
+
+constexpr int FolderWidth = 420; // pixels of the folder's line
+
+QString elapsedText(qint64 ms)
+{
+    const qint64 seconds = ms / 1000;
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
 IndexCommand::IndexCommand(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
                            colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
-                           FileMetadataReader &metadata)
-    : m_list(list), m_indexer(catalogue, colIndexed, pointer, *this, volumes, lister, metadata)
+                           FileMetadataReader &metadata, QWidget *owner)
+    : m_catalogue(catalogue), m_list(list),
+      m_indexer(catalogue, colIndexed, pointer, *this, volumes, lister, metadata), m_owner(owner)
 {}
+
+IndexCommand::~IndexCommand() = default;
 
 void IndexCommand::cmdIndexDirectory_Click()
 {
     const QString path = InputBox(QStringLiteral("Please enter the path you would like to index:"));
+    m_stop = false;
+    if (!path.isEmpty()) {
+        // Qt's conventions: shown by its own timer once the run has lasted ProgressDelayMs,
+        // modal over the main window, a busy bar since the total is not known.
+        m_dialog = new QProgressDialog(m_owner);
+        m_dialog->setObjectName(QStringLiteral("indexProgress"));
+        m_dialog->setWindowTitle(QStringLiteral("Index Directory"));
+        m_dialog->setWindowModality(m_owner ? Qt::WindowModal : Qt::ApplicationModal);
+        m_dialog->setRange(0, 0);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setMinimumDuration(ProgressDelayMs);
+        m_dialog->setMinimumWidth(FolderWidth + 60);
+        m_dialog->setValue(0);
+        QObject::connect(m_dialog.data(), &QProgressDialog::canceled, [this] { m_stop = true; });
+    }
+    m_running = true;
     m_indexer.IndexFolder(path);
+    m_running = false;
+    delete m_dialog;
+    m_catalogue.fold();
     m_list.RefreshLv();
 }
 
+void IndexCommand::progress(const IndexingProgress &progress)
+{
+    if (!m_dialog)
+        return;
+    const QLocale locale;
+    // A deep folder is shortened in its middle, so that the window keeps its size.
+    const QString folder =
+        m_dialog->fontMetrics().elidedText(progress.folder, Qt::ElideMiddle, FolderWidth);
+    m_dialog->setLabelText(QStringLiteral("Reading %1\nCatalogued: %2    Already catalogued: %3\n"
+                                          "Elapsed: %4")
+                               .arg(folder, locale.toString(progress.catalogued),
+                                    locale.toString(progress.skipped),
+                                    elapsedText(progress.elapsedMs)));
+    // The window keeps repainting and the progress window answers. Until it is up, what the
+    // user does waits: no other command may start in the middle of a run.
+    QCoreApplication::processEvents(m_dialog->isVisible() ? QEventLoop::AllEvents
+                                                          : QEventLoop::ExcludeUserInputEvents);
+}
+
 void IndexCommand::folderFailed(int number, const QString &description)
+{
+    ShowErrorBox(number, description);
+}
+
+void IndexCommand::runFailed(int number, const QString &description)
 {
     ShowErrorBox(number, description);
 }

@@ -3,30 +3,52 @@
 #include "indexing/folderindexer.h"
 #include "indexing/indexingreport.h"
 
+#include <QPointer>
+
 class Catalogue;
 class CatalogueList;
 class colFFiles;
 class FileMetadataReader;
 class FolderLister;
 class MousePointer;
+class QProgressDialog;
+class QWidget;
 class VolumeQuery;
 
 // The Index Directory command: asks for a path, indexes the tree below it, refills the list.
-// A folder that fails is shown in the error box.
+// A run that lasts shows a modal progress window over the owner (the folder being read, the
+// files catalogued and skipped, the time taken) whose Cancel, or Esc, stops the run at the next
+// file. A folder that fails, and a failure that ends the run, are shown in the error box.
 class IndexCommand : public IndexingReport
 {
 public:
     IndexCommand(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
                  colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
-                 FileMetadataReader &metadata);
+                 FileMetadataReader &metadata, QWidget *owner = nullptr);
+    ~IndexCommand() override;
 
     // The typed text is passed on as it is, blanks included; Cancel gives the empty text, which
     // indexes nothing. The list is refilled in every case.
     void cmdIndexDirectory_Click();
 
+    // Whether a run is under way, and asking it to stop at the next file.
+    bool running() const { return m_running; }
+    void stop() { m_stop = true; }
+
     void folderFailed(int number, const QString &description) override;
+    void runFailed(int number, const QString &description) override;
+    void progress(const IndexingProgress &progress) override;
+    bool cancelled() override { return m_stop; }
+
+    // The progress window appears once a run has lasted this long.
+    static constexpr int ProgressDelayMs = 500;
 
 private:
+    Catalogue &m_catalogue;
     CatalogueList &m_list;
     FolderIndexer m_indexer;
+    QWidget *m_owner;
+    QPointer<QProgressDialog> m_dialog;
+    bool m_running = false;
+    bool m_stop = false;
 };

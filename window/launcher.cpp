@@ -1,13 +1,20 @@
 #include "window/launcher.h"
 
+#include "catalogue/mediumroots.h"
+#include "indexing/mediumlocator.h"
+#include "platform/mountedmedia.h"
 #include "platform/mousepointer.h"
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
 #include "window/messagebox.h"
 
+#include <QFile>
+
+#include <unistd.h>
+
 namespace {
 
-enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8 };
+enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8, SerialItem = 9 };
 
 // The message OpenFile shows for a shell result, or the empty text for none.
 QString messageFor(int result)
@@ -36,6 +43,16 @@ QString messageFor(int result)
 
 void Launcher::cmdExecuteFile_Click()
 {
+    openSelected(false);
+}
+
+void Launcher::OpenContainingFolder()
+{
+    openSelected(true);
+}
+
+void Launcher::openSelected(bool folder)
+{
     // Any failure from here on ends the command silently, with the default pointer back.
     try {
         m_pointer.setMousePointer(vbHourglass);
@@ -44,16 +61,40 @@ void Launcher::cmdExecuteFile_Click()
             const QString question =
                 QStringLiteral("Have you inserted the CD: ") + m_list.text(item, ArchiveItem) +
                 QStringLiteral(" into drive ") + m_list.text(item, PathItem) + QStringLiteral("?");
+            // The path by the bytes it was catalogued with: a name that is not UTF-8 is shown
+            // with replacement characters, but opened by its own spelling.
             if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes)
-                OpenFile(m_list.text(item, PathItem) + QLatin1Char('/') +
-                         m_list.text(item, FileItem));
+                openPath(launchPath(item, folder));
         }
     } catch (...) {
     }
     m_pointer.setMousePointer(vbDefault);
 }
 
+QByteArray Launcher::launchPath(int item, bool folder)
+{
+    const QByteArray file = m_list.bytes(item, FileItem);
+    QByteArray where = m_list.bytes(item, PathItem);
+    // The old mount point may still be there, empty: it is the file that must be missing.
+    // The row keeps its folder; only this launch goes to the medium's new place.
+    if (m_media && ::access((where + '/' + file).constData(), F_OK) != 0) {
+        const QString archive = m_list.text(item, ArchiveItem);
+        const QString serial = m_list.text(item, SerialItem);
+        const QString found = LocateFolder(
+            m_list.text(item, PathItem), archive, serial,
+            m_roots ? m_roots->roots(archive, serial) : QStringList(), m_media->list());
+        if (!found.isNull())
+            where = QFile::encodeName(found);
+    }
+    return folder ? where : where + '/' + file;
+}
+
 void Launcher::OpenFile(QString file)
+{
+    openPath(QFile::encodeName(file));
+}
+
+void Launcher::openPath(const QByteArray &file)
 {
     const int result =
         m_shell.ShellExecute(QStringLiteral("open"), file, QString(""), QString(""), SW_SHOWNORMAL);

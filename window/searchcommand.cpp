@@ -30,7 +30,11 @@ void SearchCommand::cmdSearch_Click(QString &caption)
             ShowErrorBox(error.number(), error.description());
         }
     }
+    showFullView(caption);
+}
 
+void SearchCommand::showFullView(QString &caption)
+{
     // The full view: also where a failed search ends.
     try {
         m_catalogue.openFullView();

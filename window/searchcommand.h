@@ -22,6 +22,8 @@ public:
 
     // caption is the button's caption, read and set.
     void cmdSearch_Click(QString &caption);
+    // Brings the full view back, reporting a failure, and sets caption to "&Search".
+    void showFullView(QString &caption);
 
 private:
     Catalogue &m_catalogue;

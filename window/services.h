@@ -6,10 +6,17 @@
 
 class FileMetadataReader;
 class FolderLister;
+class MountedMedia;
 class ProgramLauncher;
 class RegistryStore;
 class ShellExecutor;
 class VolumeQuery;
+class QWidget;
+
+// The save-file dialog over parent: the file chosen, or the empty text when it was cancelled.
+// proposed is the folder and name to start from.
+using SaveFileDialog =
+    std::function<QString(QWidget *parent, const QString &title, const QString &proposed)>;
 
 // What the main window is given of the system, once, when it is made; tests give their own.
 struct Services
@@ -22,7 +29,9 @@ struct Services
     ProgramLauncher *launcher;
     const RegistryStore *registry; // nullptr: the system's, looked up afresh at each open
     VolumeQuery *volumes;
+    MountedMedia *media; // where a file is looked for when its disc is mounted elsewhere
     FolderLister *lister;
     FileMetadataReader *metadata;
     std::function<void()> endProcess;
+    SaveFileDialog saveFileName;
 };

@@ -74,20 +74,33 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown().size(), 1);
     }
 
+    // Nothing is created or changed: not the file, and no file beside it.
     void unusableCatalogueEndsTheProgram_data()
     {
         QTest::addColumn<QByteArray>("content"); // empty: no file at all
-        QTest::addColumn<QString>("number");
-        QTest::newRow("missing") << QByteArray() << "3024";
-        QTest::newRow("corrupt") << QByteArray(8192, '\x5a') << "26";
+        QTest::addColumn<QString>("sql");        // makes the file instead
+        QTest::addColumn<QString>("told");
+        QTest::newRow("missing") << QByteArray() << QString() << "3024";
+        QTest::newRow("corrupt") << QByteArray(8192, '\x5a') << QString() << "26";
+        QTest::newRow("field missing")
+            << QByteArray()
+            << "CREATE TABLE Files (ID INTEGER PRIMARY KEY, Path, File, Type, "
+               "Created, Accessed, Modified, Archive, Serial)"
+            << "'3265'";
     }
     void unusableCatalogueEndsTheProgram()
     {
         QFETCH(QByteArray, content);
-        QFETCH(QString, number);
+        QFETCH(QString, sql);
+        QFETCH(QString, told);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("data.mdb"));
-        if (!content.isEmpty()) {
+        if (!sql.isEmpty()) {
+            TestCatalogue::exec(file, sql);
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            content = f.readAll();
+        } else if (!content.isEmpty()) {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(content);
@@ -96,10 +109,15 @@ private Q_SLOTS:
         boxes.queueAnswer(vbOK);
         QVERIFY(!basMain::LoadMainWindow(testServices(dir.path())));
         QCOMPARE(boxes.shown().size(), 1);
-        QVERIFY2(boxes.shown()[0].text.contains(number), qPrintable(boxes.shown()[0].text));
+        QVERIFY2(boxes.shown()[0].text.contains(told), qPrintable(boxes.shown()[0].text));
+        if (!sql.isEmpty())
+            QVERIFY2(boxes.shown()[0].text.contains("field Size"),
+                     qPrintable(boxes.shown()[0].text));
         QCOMPARE(boxes.shown()[0].flags, int(vbCritical));
-        QCOMPARE(QFileInfo::exists(file), !content.isEmpty()); // nothing created
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), content.isEmpty() ? 0 : 1);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 content.isEmpty() ? QStringList() : QStringList("data.mdb"));
+        QFile f(file);
+        QCOMPARE(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(), content);
     }
 
     void goodCatalogueIsListed()

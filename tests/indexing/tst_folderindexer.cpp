@@ -1,7 +1,15 @@
+#include "catalogue/catalogue.h"
+#include "catalogue/searchindex.h"
 #include "platform/platformerror.h"
 #include "support/indexingfixture.h"
+#include "support/testcatalogue.h"
 
+#include <QProcess>
 #include <QtTest>
+
+#include <sqlite3.h>
+
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,17 +17,50 @@
 
 namespace {
 
-// The system's lister, failing for one folder as a disc with a bad sector would.
+QString catalogueFile(const IndexingFixture &f)
+{
+    return f.folder() + QStringLiteral("/data.mdb");
+}
+
+// The system's lister, failing for one folder with the error it is given.
 struct FailingLister : FolderLister
 {
+    explicit FailingLister(const PlatformError &error) : error(error) {}
     QByteArray GetFolder(const QString &p) override { return systemFolderLister().GetFolder(p); }
     void list(const QByteArray &folder, FolderEntries &entries) override
     {
         if (folder.endsWith("/B"))
-            throw PlatformError(57, QStringLiteral("Device I/O error"));
+            throw error;
         systemFolderLister().list(folder, entries);
     }
+    PlatformError error;
 };
+
+// The system's metadata reader, calling a hook with each name before reading it.
+struct HookedMetadata : FileMetadataReader
+{
+    FileMetadata read(const QByteArray &path) override
+    {
+        if (hook)
+            hook(path.mid(path.lastIndexOf('/') + 1));
+        return systemFileMetadataReader().read(path);
+    }
+    std::function<void(const QByteArray &)> hook;
+};
+
+QByteArray integrity(const QString &file)
+{
+    QByteArray check;
+    sqlite3 *db = nullptr;
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_open(QFile::encodeName(file).constData(), &db) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        check = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return check;
+}
 
 } // namespace
 
@@ -39,11 +80,14 @@ private Q_SLOTS:
                               t + "/S2|b.txt|DATA1|1234-5678", t + "|r.txt|DATA1|1234-5678"}));
         QVERIFY(f.report.failures.isEmpty());
         QCOMPARE(f.pointer.shapes, QList<int>({11, 11, 0, 11, 11, 0, 0, 0}));
-        QCOMPARE(f.colIndexed.Item("DATA1;1234-5678;" + t + "/S2/Tc.txt")->FileSize(), 1);
+        QCOMPARE(f.colIndexed.Count(), 0); // records are not kept past their folder
+        // The names went into the name index with their rows: no search waits for them.
+        sqlite3 *db = f.loaded.catalogue.cnCatalogue().handle();
+        QCOMPARE(SearchIndex::indexedUpTo(db), 4);
     }
 
     // A path that is no folder, or a folder that cannot be read, gets one error box; the
-    // folders beside a failing one are still indexed.
+    // folders beside a failing one are still indexed, unless the medium itself failed.
     void oneErrorBox_data()
     {
         QTest::addColumn<QString>("folder"); // under tree()
@@ -52,9 +96,12 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("shapes");
         QTest::newRow("missing") << QString("/no/such") << "76: Path not found" << QStringList()
                                  << QList<int>({11, 0});
-        QTest::newRow("failing sub-folder")
-            << QString() << "57: Device I/O error" << QStringList({"a.txt", "d.txt", "r.txt"})
+        QTest::newRow("unreadable sub-folder")
+            << QString() << "70: Permission denied" << QStringList({"a.txt", "d.txt", "r.txt"})
             << QList<int>({11, 11, 0, 11, 0, 11, 0, 0});
+        QTest::newRow("failing medium")
+            << QString() << "57: Device I/O error" << QStringList({"a.txt"})
+            << QList<int>({11, 11, 0, 11, 0, 0});
     }
     void oneErrorBox()
     {
@@ -65,7 +112,7 @@ private Q_SLOTS:
         IndexingFixture f;
         for (const char *file : {"A/a.txt", "B/b.txt", "B/C/c.txt", "D/d.txt", "r.txt"})
             f.makeFile(QString::fromLatin1(file));
-        FailingLister lister;
+        FailingLister lister(PlatformError(box.left(2).toInt(), box.mid(4)));
         FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.pointer, f.report, f.volume,
                               lister, systemFileMetadataReader());
         indexer.IndexFolder(f.tree() + folder);
@@ -133,31 +180,138 @@ private Q_SLOTS:
     }
 
     // A link to a folder is not followed (no endless walk); a file that cannot be read gets no
-    // size and no dates; a name that is not UTF-8 is shown with replacement characters and read
-    // by its bytes.
+    // size and no dates; names that are not UTF-8 are shown with replacement characters, stored
+    // by their bytes and told apart by them, also by a second run.
     void unusualEntries()
     {
         IndexingFixture f;
         f.makeFile(QStringLiteral("sub/z.txt"), 5);
         const QByteArray tree = QFile::encodeName(f.tree()), odd = tree + "/caf\xe9";
+        const QByteArray names[] = {"bad\xfe\xff.txt", "bad\xff\xfe.txt"};
         QCOMPARE(::symlink("..", (tree + "/sub/loop").constData()), 0);
         QCOMPARE(::symlink("gone", (tree + "/sub/dangling").constData()), 0);
         QCOMPARE(::mkdir(odd.constData(), 0755), 0);
-        const int fd = ::open((odd + "/\xff.txt").constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0 && ::ftruncate(fd, 12) == 0);
-        ::close(fd);
+        for (const QByteArray &name : names) {
+            const int fd = ::open((odd + '/' + name).constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0 && ::ftruncate(fd, 12) == 0);
+            ::close(fd);
+        }
         f.indexer.IndexFolder(f.tree());
-        ::unlink((odd + "/\xff.txt").constData()); // QTemporaryDir cannot name these
+        f.indexer.IndexFolder(f.tree());
+        for (const QByteArray &name : names) // QTemporaryDir cannot name these
+            ::unlink((odd + '/' + name).constData());
         ::rmdir(odd.constData());
         const QString bad(QChar::ReplacementCharacter),
             t = f.tree(),
-            dates = "|" + QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate);
+            dates = "|" + QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate),
+            odds = t + "/caf" + bad + "|bad" + bad + bad + ".txt|12|DATA1" + dates + dates + "|0";
         QCOMPARE(f.rows(QStringLiteral(
                      "Path, File, Size, Archive, Accessed, Created, Modified is null")),
-                 QStringList({t + "/caf" + bad + "|" + bad + ".txt|12|DATA1" + dates + dates + "|0",
-                              t + "/sub|dangling||DATA1|<null>|<null>|1",
+                 QStringList({odds, odds, t + "/sub|dangling||DATA1|<null>|<null>|1",
                               t + "/sub|z.txt|5|DATA1" + dates + dates + "|0"}));
+        const QString oddHex = QString::fromLatin1(odd.toHex().toUpper());
+        QCOMPARE(f.rows(QStringLiteral("hex(Path), hex(File)")).mid(0, 2),
+                 QStringList({oddHex + "|" + names[0].toHex().toUpper(),
+                              oddHex + "|" + names[1].toHex().toUpper()}));
         QVERIFY(f.report.failures.isEmpty());
+    }
+
+    // A run ends at once, with at most one box, when it is cancelled or when the medium or the
+    // catalogue fails. A pause at b1 makes A and b1 one committed group before it ends at c1.
+    void runEndsWithOneBox_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("box"); // its description, empty for no box
+        const QStringList before{"a1", "a2", "b1", "b2"};
+        QTest::newRow("cancelled") << "cancel" << before + QStringList("c1") << QString();
+        QTest::newRow("device error") << "57" << before << "57: Device I/O error";
+        QTest::newRow("medium taken out")
+            << "volume" << before + QStringList("c1") << "71: Disk not ready";
+        QTest::newRow("catalogue locked")
+            << "lock" << QStringList({"a1", "a2", "b1"}) << "5: database is locked";
+    }
+    void runEndsWithOneBox()
+    {
+        QFETCH(QString, ending);
+        QFETCH(QString, box);
+        IndexingFixture f;
+        for (const char *file : {"A/a1", "A/a2", "B/b1", "B/b2", "C/c1", "C/c2", "D/d1"})
+            f.makeFile(QString::fromLatin1(file));
+        HookedMetadata metadata;
+        sqlite3 *other = nullptr;
+        metadata.hook = [&](const QByteArray &name) {
+            if (name == "b1")
+                QThread::msleep(200);
+            if (name != "c1")
+                return;
+            if (ending == QLatin1String("cancel"))
+                f.report.stop = true;
+            else if (ending == QLatin1String("57"))
+                throw PlatformError(57, QStringLiteral("Device I/O error"));
+            else if (ending == QLatin1String("volume"))
+                f.volume.answers = false;
+            else if (sqlite3_open(QFile::encodeName(catalogueFile(f)).constData(), &other) != 0 ||
+                     sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != 0)
+                qFatal("cannot lock the catalogue");
+            QThread::msleep(200);
+        };
+        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.pointer, f.report, f.volume,
+                              systemFolderLister(), metadata);
+        indexer.IndexFolder(f.tree());
+        sqlite3_close(other); // gives up its lock
+        QTEST(f.rows(QStringLiteral("File")), "files");
+        for (const QString &row : f.rows(QStringLiteral("Archive, Serial")))
+            QCOMPARE(row, QStringLiteral("DATA1|1234-5678"));
+        QCOMPARE(f.report.failures, box.isEmpty() ? QStringList() : QStringList(box));
+        QCOMPARE(indexer.progress().catalogued, f.rows().size());
+        QCOMPARE(f.pointer.mousePointer(), 0);
+    }
+
+    // A catalogue on a full disk: one box, the groups written before it kept, the file whole.
+    void fullDisk()
+    {
+        IndexingFixture f;
+        QTemporaryDir disk;
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {"-t", "tmpfs", "-o", "size=640k", "tmpfs", disk.path()}) != 0)
+            QSKIP("cannot mount a small disk here");
+        const QString name(120, QLatin1Char('n'));
+        for (int i = 0; i < 3000; ++i)
+            f.makeFile(QStringLiteral("F%1/%2%3").arg(i / 100).arg(name).arg(i), 0);
+        const QString file = TestCatalogue::create(disk.path());
+        {
+            Catalogue catalogue;
+            catalogue.open(file);
+            HookedMetadata metadata;
+            metadata.hook = [](const QByteArray &name) {
+                if (name.endsWith("n50"))
+                    QThread::msleep(200);
+            };
+            FolderIndexer indexer(catalogue, f.colIndexed, f.pointer, f.report, f.volume,
+                                  systemFolderLister(), metadata);
+            indexer.IndexFolder(f.tree());
+        }
+        const int written = TestCatalogue::rows(file).size();
+        const QByteArray check = integrity(file);
+        QProcess::execute(QStringLiteral("umount"), {disk.path()});
+        QVERIFY2(written > 0 && written < 3000, qPrintable(QString::number(written)));
+        QCOMPARE(check, QByteArray("ok"));
+        QCOMPARE(f.report.failures.size(), 1);
+        QVERIFY(f.report.failures[0].startsWith(QLatin1String("13: ")));
+    }
+
+    // The counts of a run: files written, files found already catalogued.
+    void progressCounts()
+    {
+        IndexingFixture f;
+        for (const char *file : {"A/a1", "A/a2", "b1"})
+            f.makeFile(QString::fromLatin1(file));
+        f.indexer.IndexFolder(f.tree());
+        f.makeFile(QStringLiteral("A/a3"));
+        f.indexer.IndexFolder(f.tree());
+        QCOMPARE(f.indexer.progress().catalogued, 1);
+        QCOMPARE(f.indexer.progress().skipped, 3);
     }
 
     void rowRefusedByTheEngineIsDropped()

@@ -2,6 +2,7 @@
 #include "platform/folderlister.h"
 #include "platform/platformerror.h"
 
+#include <QDir>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -52,6 +53,16 @@ private Q_SLOTS:
         QTest::newRow("dots") << base + "/p/./q/../q" << base + "/p/q" << 0;
         QTest::newRow("missing") << base + "/nothing" << QString() << 76;
         QTest::newRow("nul") << base + QChar(0) + "x" << QString() << 52;
+        // As a Linux user types or pastes them: the home folder, a file manager's address.
+        QDir(base).mkpath(QStringLiteral("a b#1"));
+        qputenv("HOME", QFile::encodeName(base + "/p"));
+        QTest::newRow("home") << "~" << base + "/p" << 0;
+        QTest::newRow("in home") << "~/q/" << base + "/p/q" << 0;
+        QTest::newRow("another's home") << "~root" << QString() << 76;
+        QTest::newRow("address") << "file://" + base + "/a%20b%231" << base + "/a b#1" << 0;
+        QTest::newRow("address on localhost")
+            << "file://localhost" + base + "/p/q" << base + "/p/q" << 0;
+        QTest::newRow("address on another host") << "file://host" + base + "/p" << QString() << 76;
     }
     void getFolderResolvesTheTypedPath()
     {

@@ -7,12 +7,22 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 // Opening through real GIO with a private association database; its program records its argument.
 class TestGioShell : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_root;
     QString docs() const { return m_root.filePath("disc/Docs"); }
+    QString recorderOutput() const { return m_root.filePath("recorder.sh.out"); }
+    QByteArray recorded() const // the path the program was given, its own bytes
+    {
+        QFile file(recorderOutput());
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+    }
 
     QString write(const QString &relative, const QByteArray &content, bool executable = false)
     {
@@ -54,6 +64,9 @@ private Q_SLOTS:
         write("disc/Docs/letter.vmtest", "hello");
         write("disc/Docs/notes.vmnone", "no application");
         write("disc/Docs/broken", "\177ELF garbage, no image", true);
+        // Every file of a disc without Rock Ridge carries the execute bit.
+        write("disc/Docs/marked.vmnone", "no application either", true);
+        write("disc/Docs/script.vmnone", "#!/bin/sh\nexit 0\n", true);
     }
 
     void open_data()
@@ -64,35 +77,70 @@ private Q_SLOTS:
         QTest::newRow("missing folder") << "/Nowhere/a.vmtest" << int(ERROR_PATH_NOT_FOUND);
         QTest::newRow("program that cannot run") << "/broken" << int(ERROR_BAD_FORMAT);
         QTest::newRow("type without application") << "/notes.vmnone" << int(SE_ERR_NOASSOC);
+        QTest::newRow("executable bit, no application") << "/marked.vmnone" << int(SE_ERR_NOASSOC);
+        QTest::newRow("script, no application") << "/script.vmnone" << int(SE_ERR_NOASSOC);
     }
 
     void open()
     {
         QFETCH(QString, file);
         QFETCH(int, result);
-        QCOMPARE(GioShell().ShellExecute("open", docs() + file, "", "", SW_SHOWNORMAL), result);
+        QCOMPARE(GioShell().ShellExecute("open", QFile::encodeName(docs() + file), "", "",
+                                         SW_SHOWNORMAL),
+                 result);
     }
 
-    // From the list, Yes opens the file (its folder ends in "/") with the associated program.
+    // A script with the execute bit goes to the application of its type; it is not run.
+    void executableScriptIsOpenedNotRun()
+    {
+        const QString ran = m_root.filePath("script-ran");
+        const QString script =
+            write("disc/Docs/setup.vmtest", "#!/bin/sh\ntouch '" + ran.toUtf8() + "'\n", true);
+        QFile::remove(recorderOutput());
+        QCOMPARE(GioShell().ShellExecute("open", QFile::encodeName(script), "", "", SW_SHOWNORMAL),
+                 int(ShellExecuteSucceeded));
+        QTRY_COMPARE_WITH_TIMEOUT(recorded(), QFile::encodeName(script), 5000);
+        QVERIFY(!QFile::exists(ran));
+    }
+
+    // From the list, Yes opens the selected file with the associated program, by the bytes it
+    // was catalogued with.
+    void yesOpensTheSelectedFile_data()
+    {
+        QTest::addColumn<QByteArray>("folder"); // under the disc, as catalogued
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("folder ending in /") << QByteArray("Docs/") << QByteArray("letter.vmtest");
+        QTest::newRow("names not UTF-8")
+            << QByteArray("caf\xe9") << QByteArray("bad\xff\xfe.vmtest");
+    }
     void yesOpensTheSelectedFile()
     {
+        QFETCH(QByteArray, folder);
+        QFETCH(QByteArray, name);
+        const QByteArray disc = QFile::encodeName(m_root.filePath("disc/"));
+        const QByteArray file = disc + folder + (folder.endsWith('/') ? "" : "/") + name;
+        ::mkdir((disc + folder).constData(), 0755);
+        const int fd = ::open(file.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        QVERIFY(fd >= 0 && ::write(fd, "hello", 5) == 5);
+        ::close(fd);
+        QFile::remove(recorderOutput());
         CatalogueFixture catalogue;
         catalogue.addRow(docs(), "notes.vmnone");
-        catalogue.addRow(docs() + "/", "letter.vmtest");
+        catalogue.exec(QStringLiteral("INSERT INTO Files (Path, File) VALUES (CAST(X'%1' AS "
+                                      "TEXT), CAST(X'%2' AS TEXT))")
+                           .arg(QString::fromLatin1((disc + folder).toHex()),
+                                QString::fromLatin1(name.toHex())));
         RecordedPointer pointer;
         LoadedCatalogue loaded(pointer);
         loaded.Form_Load(catalogue.folder());
         TestCatalogue::select(loaded.list, 1);
         GioShell shell;
+        QFile::remove(recorderOutput());
         QueuedBoxes boxes;
         boxes.queueAnswer(vbYes);
         Launcher(loaded.list, pointer, shell).cmdExecuteFile_Click();
 
-        const auto recorded = [this] {
-            QFile file(m_root.filePath("recorder.sh.out"));
-            return file.open(QIODevice::ReadOnly) ? QString(file.readAll()).trimmed() : QString();
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(recorded(), docs() + "/letter.vmtest", 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(recorded(), file, 5000);
         QCOMPARE(boxes.messages().size(), 1); // the question, no error
     }
 };

@@ -12,6 +12,32 @@
 using Operation = std::function<void(Recordset &, Connection &)>;
 Q_DECLARE_METATYPE(Operation)
 
+namespace {
+// Collects the File cells of a refill; refuses the row after `accepted` of them, as a list that
+// runs out of room does.
+class FileSink : public RowSink
+{
+public:
+    explicit FileSink(int accepted = -1) : m_accepted(accepted) {}
+    QStringList files;
+    void begin(const std::vector<QString> &columns) override
+    {
+        m_column = int(std::find(columns.begin(), columns.end(), QStringLiteral("File")) -
+                       columns.begin());
+    }
+    void row(qint64, const RowCell *cells) override
+    {
+        if (files.size() == m_accepted)
+            throw PlatformError(7, QStringLiteral("Out of memory"));
+        files.append(QString::fromUtf8(cells[m_column].data, cells[m_column].length));
+    }
+
+private:
+    int m_accepted;
+    int m_column = 0;
+};
+} // namespace
+
 // The catalogue connection and keyset recordset on a real SQLite file.
 class TestRecordset : public QObject
 {
@@ -113,6 +139,43 @@ private Q_SLOTS:
         QVERIFY(!rs.DeleteByKey(3));
         QCOMPARE(rs.RecordCount(), 1);
         QCOMPARE(TestCatalogue::rows(m_file), QStringList({"Zeta.mp3", "it's.txt", "readme"}));
+    }
+
+    // A row refused part-way through a refill leaves the set as it was before that refill.
+    void refusedRefillLeavesTheSetAsItWas_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QVariantList>("params");
+        QTest::newRow("table") << "Files" << QVariantList();
+        QTest::newRow("statement with a parameter")
+            << "SELECT * FROM Files WHERE File LIKE ?" << QVariantList({QStringLiteral("%")});
+    }
+    void refusedRefillLeavesTheSetAsItWas()
+    {
+        QFETCH(QString, source);
+        QFETCH(QVariantList, params);
+        for (const char *file : {"a", "b", "c", "d"})
+            addRow(QString::fromLatin1(file));
+        Recordset &rs = *m_rs;
+        rs.Close();
+        rs.Open(source, m_cn.get(), adOpenKeyset, adLockOptimistic, -1, params);
+        FileSink first;
+        rs.Requery(&first);
+        rs.MoveFirst();
+        rs.MoveNext();
+        rs.Delete();
+
+        FileSink refusing(2);
+        QVERIFY_THROWS_EXCEPTION(PlatformError, rs.Requery(&refusing));
+        QCOMPARE(rs.RecordCount(), 3);
+        // Still standing on the row it deleted.
+        QVERIFY_THROWS_EXCEPTION(PlatformError, rs.Fields(QStringLiteral("File")).Value());
+
+        FileSink full;
+        rs.Requery(&full);
+        QCOMPARE(full.files, QStringList({"a", "c", "d"}));
+        QCOMPARE(rs.RecordCount(), 3);
+        QVERIFY(rs.Eof());
     }
 
     void misuseRaisesTheRecordsetErrors_data()

@@ -25,14 +25,20 @@ struct PointerLog : MousePointer // every shape the pointer was given, in order
     QList<int> shapes;
 };
 
-// Records each failed folder as "number: description".
+// Records each failed folder and failed run as "number: description"; stops when told to.
 struct RecordedReport : IndexingReport
 {
     void folderFailed(int number, const QString &description) override
     {
         failures.append(QString::number(number) + QStringLiteral(": ") + description);
     }
+    void runFailed(int number, const QString &description) override
+    {
+        folderFailed(number, description);
+    }
+    bool cancelled() override { return stop; }
     QStringList failures;
+    bool stop = false;
 };
 
 // The test's own catalogue (opened as the main window opens it), a folder to build trees in, and

@@ -5,10 +5,12 @@
 
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QProcess>
 #include <QTableView>
 #include <QtTest>
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace TestCatalogue {
 
@@ -62,6 +64,38 @@ QStringList rows(const QString &file, const QString &fields)
     return result;
 }
 
+void fill(const QString &file, int n)
+{
+    if (n <= 0)
+        return;
+    exec(file, QStringLiteral("WITH RECURSIVE i(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM i "
+                              "WHERE n < %1) INSERT INTO Files (Path, File, Size) SELECT '/disc', "
+                              "'file' || n || '.txt', 'MARK' || n || ';' FROM i")
+                   .arg(n));
+}
+
+QByteArray content(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void damagePageOf(const QString &file, const QByteArray &marker)
+{
+    const QByteArray bytes = content(file);
+    const int pageSize = (uchar(bytes.at(16)) << 8) | uchar(bytes.at(17));
+    const qsizetype at = bytes.indexOf(marker);
+    if (at < 0)
+        qFatal("no %s in %s", marker.constData(), qPrintable(file));
+    QByteArray noise(pageSize, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    QFile f(file);
+    if (!f.open(QIODevice::ReadWrite) || !f.seek(at / pageSize * pageSize) ||
+        f.write(noise) != noise.size())
+        qFatal("cannot damage %s", qPrintable(file));
+}
+
 QStringList listed(const CatalogueList &list, int subItem)
 {
     QStringList cells;
@@ -89,6 +123,23 @@ QStringList listed(const QTableView *view, int column)
 }
 
 } // namespace TestCatalogue
+
+ReadOnlyMount::ReadOnlyMount(const QString &folder)
+{
+    if (geteuid() != 0 ||
+        QProcess::execute(QStringLiteral("mount"), {"--bind", folder, m_point.path()}) != 0)
+        return;
+    m_mounted =
+        QProcess::execute(QStringLiteral("mount"), {"-o", "remount,bind,ro", m_point.path()}) == 0;
+    if (!m_mounted)
+        QProcess::execute(QStringLiteral("umount"), {m_point.path()});
+}
+
+ReadOnlyMount::~ReadOnlyMount()
+{
+    if (m_mounted)
+        QProcess::execute(QStringLiteral("umount"), {m_point.path()});
+}
 
 CatalogueFixture::CatalogueFixture()
     : m_db(TestCatalogue::openFile(TestCatalogue::create(m_dir.path())))

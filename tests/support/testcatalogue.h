@@ -19,6 +19,14 @@ void exec(const QString &file, const QString &sql);
 // One text per row: the named fields joined by "|", in ID order.
 QStringList rows(const QString &file, const QString &fields = QStringLiteral("File"));
 
+// Adds rows 1..n: Path /disc, File file<n>.txt, Size MARK<n>; (a text found in no index).
+void fill(const QString &file, int n);
+// Writes noise over the page of the file that holds the bytes marker, as a failing disc or a
+// stray write would; the page size is read from the file's header.
+void damagePageOf(const QString &file, const QByteArray &marker);
+// The file's bytes; empty when it cannot be read.
+QByteArray content(const QString &file);
+
 // The list's cells of one sub-item (2: File), top to bottom, as the list shows them.
 QStringList listed(const CatalogueList &list, int subItem = 2);
 QStringList listed(const QTableView *view, int column = 2);
@@ -26,6 +34,21 @@ QStringList listed(const QTableView *view, int column = 2);
 void select(const CatalogueList &list, int row, bool add = false);
 
 } // namespace TestCatalogue
+
+// folder seen again read-only at another place, as read-only media are (a bind mount: root
+// ignores the mode bits). isMounted() is false when this system cannot make one.
+class ReadOnlyMount
+{
+public:
+    explicit ReadOnlyMount(const QString &folder);
+    ~ReadOnlyMount();
+    bool isMounted() const { return m_mounted; }
+    QString path() const { return m_point.path(); }
+
+private:
+    QTemporaryDir m_point;
+    bool m_mounted = false;
+};
 
 // A catalogue of a test's own in a temporary folder; the test writes to it through a second
 // connection.

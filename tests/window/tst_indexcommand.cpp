@@ -4,9 +4,24 @@
 #include "support/testservices.h"
 #include "window/frmmain.h"
 
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
+
+namespace {
+
+// The system's metadata reader, a millisecond a file: a run long enough to be watched.
+struct SlowMetadata : FileMetadataReader
+{
+    FileMetadata read(const QByteArray &path) override
+    {
+        QThread::msleep(1);
+        return systemFileMetadataReader().read(path);
+    }
+};
+
+} // namespace
 
 class TestIndexCommand : public QObject
 {
@@ -53,9 +68,64 @@ private Q_SLOTS:
             QVERIFY(box.title == "Error" && box.flags == 16 &&
                     box.text.startsWith("An error has occurred.\r\nError: 76\r\nDescription: "));
         QCOMPARE(f.rows(QStringLiteral("File")), QStringList("o.txt") + files);
+        // Folded after the run: data.mdb copied alone holds the new rows.
+        const QString copy = f.folder() + QStringLiteral("/copy.mdb");
+        QVERIFY(QFile::copy(f.folder() + QStringLiteral("/data.mdb"), copy));
+        QCOMPARE(TestCatalogue::rows(copy), QStringList("o.txt") + files);
         QCOMPARE(TestCatalogue::listed(w.findChild<QTableView *>(QStringLiteral("lvwFiles"))),
                  QStringList("o.txt") + files);
         QCOMPARE(w.mousePointer(), 0);
+    }
+
+    // A long run shows the progress window with its counts; Cancel, Esc, or closing the main
+    // window stop it at the next file with the rows so far kept and shown, and no box.
+    void stoppedRun_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("cancel") << "cancel";
+        QTest::newRow("escape") << "escape";
+        QTest::newRow("window closed") << "close";
+    }
+    void stoppedRun()
+    {
+        QFETCH(QString, how);
+        IndexingFixture f;
+        for (int i = 0; i < 3000; ++i)
+            f.makeFile(QStringLiteral("F%1/file%2").arg(i / 100).arg(i));
+        QueuedBoxes boxes;
+        boxes.queueInput(f.tree());
+        SlowMetadata slow;
+        Services services = testServices(f.folder());
+        services.volumes = &f.volume;
+        services.metadata = &slow;
+        frmMain w(services);
+        w.Form_Load();
+        w.show();
+        QString seen;
+        QTimer::singleShot(1000, [&] {
+            auto *dialog = w.findChild<QProgressDialog *>(QStringLiteral("indexProgress"));
+            QVERIFY(dialog && dialog->isVisible() && dialog->isModal());
+            seen = dialog->labelText();
+            if (how == QLatin1String("cancel"))
+                dialog->findChild<QPushButton *>()->click();
+            else if (how == QLatin1String("escape"))
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                w.close();
+        });
+        w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
+
+        QVERIFY2(seen.contains(QLatin1String("Reading ") + f.tree()) &&
+                     seen.contains(QLatin1String("Catalogued: ")),
+                 qPrintable(seen));
+        const QStringList rows = f.rows(QStringLiteral("File"));
+        QVERIFY2(!rows.isEmpty() && rows.size() < 3000, qPrintable(QString::number(rows.size())));
+        QCOMPARE(TestCatalogue::listed(w.findChild<QTableView *>(QStringLiteral("lvwFiles"))),
+                 rows);
+        QVERIFY(boxes.messages().isEmpty());
+        QCOMPARE(w.mousePointer(), 0);
+        QVERIFY(!w.findChild<QProgressDialog *>());
+        QCOMPARE(w.isVisible(), how != QLatin1String("close"));
     }
 };
 

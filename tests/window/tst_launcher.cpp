@@ -1,5 +1,6 @@
 #include "platform/platformerror.h"
 #include "platform/shellexecute.h"
+#include "support/contextmenu.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
@@ -11,15 +12,18 @@
 // Records each open request; answers with a set code, or raises for a negative one.
 struct FakeShell : ShellExecutor
 {
-    int ShellExecute(const QString &operation, const QString &file, const QString &parameters,
+    int ShellExecute(const QString &operation, const QByteArray &file, const QString &parameters,
                      const QString &directory, int showCommand) override
     {
-        calls << QStringList{operation, file, parameters, directory, QString::number(showCommand)};
+        calls << QStringList{operation, QString::fromUtf8(file), parameters, directory,
+                             QString::number(showCommand)};
+        paths << file;
         if (result < 0)
             throw PlatformError(5, "Access is denied.");
         return result;
     }
     QList<QStringList> calls;
+    QList<QByteArray> paths;
     int result = ShellExecuteSucceeded;
 };
 
@@ -30,8 +34,9 @@ class TestLauncher : public QObject
 private Q_SLOTS:
     void launch_data()
     {
-        QTest::addColumn<int>(
-            "key"); // pressed with Ctrl; 0: the Execute button, -1: a double-click
+        // Pressed with Ctrl; 0: the Execute button, -1: a double-click, -2 and -3: the list's
+        // menu items Open Containing Folder and Open.
+        QTest::addColumn<int>("key");
         QTest::addColumn<int>("answer"); // to the question; 0: nothing selected
         QTest::addColumn<int>("result"); // the shell's; -1: it raises
         QTest::addColumn<QString>("message");
@@ -57,6 +62,10 @@ private Q_SLOTS:
         row("Ctrl+Enter", Qt::Key_Return);
         row("Ctrl+Backspace removes", Qt::Key_Backspace);
         row("double-click", -1);
+        row("menu: Open", -3);
+        row("menu: Open Containing Folder", -2);
+        row("menu: Open Containing Folder, no", -2, vbNo);
+        row("menu: Open Containing Folder, code 3", -2, vbYes, 3, "Path not found!");
     }
 
     void launch()
@@ -89,6 +98,8 @@ private Q_SLOTS:
             boxes.queueAnswer(vbOK);
         if (key == 0)
             window.cmdExecuteFile_Click();
+        else if (key < -1)
+            ContextMenu::choose(view, 1, key == -2 ? "Open Containing Folder" : "Open");
         else if (key < 0)
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
                                view->visualRect(view->model()->index(1, 2)).center());
@@ -98,7 +109,8 @@ private Q_SLOTS:
         QCOMPARE(shell.calls.size(), key != Qt::Key_Backspace && answer == vbYes ? 1 : 0);
         // Folder and name joined by a "/" even for the root folder: "//letter.txt".
         for (const QStringList &call : shell.calls)
-            QCOMPARE(call, (QStringList{"open", path + "/letter.txt", "", "", "1"}));
+            QCOMPARE(call,
+                     (QStringList{"open", key == -2 ? path : path + "/letter.txt", "", "", "1"}));
         QStringList shown, expected;
         for (const MessageBox::Shown &box : boxes.messages())
             shown << QString("%1 | %2 | %3").arg(box.title, box.text).arg(box.flags);

@@ -132,20 +132,22 @@ private Q_SLOTS:
         loaded.Form_Load(catalogue.folder());
         Catalogue &c = loaded.catalogue;
         sqlite3 *db = c.cnCatalogue().handle();
-        auto addInGroup = [&](const char *file, const char *end) {
+        auto addInGroup = [&](const QStringList &files, const char *end) {
             QCOMPARE(sqlite3_exec(db, "BEGIN", {}, {}, {}), SQLITE_OK);
-            c.rsFiles().AddNew();
-            c.rsFiles().Fields("File").setValue(QString::fromUtf8(file));
-            c.rsFiles().Update();
+            for (const QString &file : files) {
+                c.rsFiles().AddNew();
+                c.rsFiles().Fields("File").setValue(file);
+                c.rsFiles().Update();
+            }
             QVERIFY(c.takeInNewNames());
             QCOMPARE(sqlite3_exec(db, end, {}, {}, {}), SQLITE_OK);
         };
-        addInGroup("gone.txt", "ROLLBACK");
-        addInGroup("qx.txt", "COMMIT");
-        QCOMPARE(SearchIndex::indexedUpTo(db), 2); // the rolled-back row's ID, given again
-        for (const char *text : {"QX", "gone", "go"}) {
+        addInGroup({"gone.txt"}, "ROLLBACK");
+        addInGroup({"qx.txt", "qy.txt"}, "COMMIT");
+        QCOMPARE(SearchIndex::indexedUpTo(db), 3); // the rolled-back row's ID, given again
+        for (const char *text : {"Q", "gone", "go"}) {
             c.openSearchView(QString::fromUtf8(text));
-            QCOMPARE(c.rsFiles().RecordCount(), text[0] == 'Q' ? 1 : 0);
+            QCOMPARE(c.rsFiles().RecordCount(), text[0] == 'Q' ? 2 : 0);
         }
     }
 };

@@ -1,0 +1,198 @@
+#include "catalogue/duplicates.h"
+
+#include "catalogue/casefold.h"
+#include "platform/connection.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+struct Entry
+{
+    qint64 id;
+    qint64 size;
+    size_t hash;    // of the folded name
+    quint32 offset; // the folded name in the names buffer
+    quint32 length;
+    quint32 disc; // the disc's place in label, serial order
+};
+
+// A statement that finalizes itself and raises the engine's error.
+class Statement
+{
+public:
+    Statement(Connection &connection, const char *sql) : m_connection(connection)
+    {
+        if (sqlite3_prepare_v2(connection.handle(), sql, -1, &m_stmt, nullptr) != SQLITE_OK)
+            connection.raise(sqlite3_errcode(connection.handle()));
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    // Steps once: true for a row, false when done.
+    bool step()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            m_connection.raise(rc);
+        return rc == SQLITE_ROW;
+    }
+    sqlite3_stmt *get() const { return m_stmt; }
+
+private:
+    Connection &m_connection;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+void exec(Connection &connection, const char *sql)
+{
+    const int rc = sqlite3_exec(connection.handle(), sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        connection.raise(rc);
+}
+
+std::string_view columnText(sqlite3_stmt *stmt, int column)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+    return text ? std::string_view(text, size_t(sqlite3_column_bytes(stmt, column)))
+                : std::string_view();
+}
+
+// Every named row as an entry, with the discs numbered in label, serial order.
+std::vector<Entry> readEntries(Connection &connection, std::string &names)
+{
+    std::vector<Entry> entries;
+    {
+        // IDs are never reused: the highest bounds the number of rows, and costs no scan.
+        Statement last(connection, "SELECT max(ID) FROM Files");
+        if (last.step())
+            entries.reserve(size_t(
+                std::clamp<qint64>(sqlite3_column_int64(last.get(), 0), 0, qint64(1) << 24)));
+    }
+    std::map<std::pair<std::string, std::string>, quint32> discs; // numbered as first seen
+    Statement rows(connection, "SELECT ID, File, Size, Archive, Serial FROM Files "
+                               "WHERE File IS NOT NULL");
+    sqlite3_stmt *stmt = rows.get();
+    std::pair<std::string, std::string> lastDisc;
+    quint32 lastNumber = 0;
+    while (rows.step()) {
+        const std::string_view file = columnText(stmt, 1);
+        const std::string_view size = columnText(stmt, 2);
+        const std::string_view archive = columnText(stmt, 3);
+        const std::string_view serial = columnText(stmt, 4);
+        // A disc's rows come together: its number is looked up when the disc changes.
+        if (entries.empty() || archive != lastDisc.first || serial != lastDisc.second) {
+            lastDisc = {std::string(archive), std::string(serial)};
+            lastNumber = discs.emplace(lastDisc, quint32(discs.size())).first->second;
+        }
+        const size_t offset = names.size();
+        CaseFold::appendFolded(names, file.data(), qsizetype(file.size()));
+        const std::string_view folded(names.data() + offset, names.size() - offset);
+        entries.push_back({sqlite3_column_int64(stmt, 0),
+                           Duplicates::sizeValue(size.data(), int(size.size())),
+                           std::hash<std::string_view>()(folded), quint32(offset),
+                           quint32(folded.size()), lastNumber});
+    }
+    // Numbers of first sight become places in label, serial order.
+    std::vector<quint32> place(discs.size());
+    quint32 next = 0;
+    for (const auto &disc : discs)
+        place[disc.second] = next++;
+    for (Entry &entry : entries)
+        entry.disc = place[entry.disc];
+    return entries;
+}
+
+} // namespace
+
+namespace Duplicates {
+
+qint64 sizeValue(const char *text, int length)
+{
+    qint64 value = 0;
+    for (int i = 0; i < length; ++i)
+        if (text[i] >= '0' && text[i] <= '9')
+            value = value * 10 + (text[i] - '0');
+    return value;
+}
+
+qint64 find(Connection &connection)
+{
+    if (!connection.isOpen())
+        return 0; // opening the view reports it
+    std::string names;
+    std::vector<Entry> entries = readEntries(connection, names);
+    const auto name = [&names](const Entry &e) {
+        return std::string_view(names.data() + e.offset, e.length);
+    };
+
+    // Equal names of equal size together, their discs in order: a group lies on more than one
+    // disc when its first and last discs differ.
+    std::sort(entries.begin(), entries.end(), [&name](const Entry &a, const Entry &b) {
+        if (a.size != b.size)
+            return a.size < b.size;
+        if (a.hash != b.hash)
+            return a.hash < b.hash;
+        if (const int c = name(a).compare(name(b)); c != 0)
+            return c < 0;
+        return a.disc < b.disc;
+    });
+    std::vector<Entry> found;
+    for (size_t first = 0, end; first < entries.size(); first = end) {
+        end = first + 1;
+        while (end < entries.size() && entries[end].size == entries[first].size &&
+               entries[end].hash == entries[first].hash &&
+               name(entries[end]) == name(entries[first]))
+            ++end;
+        if (entries[end - 1].disc != entries[first].disc)
+            found.insert(found.end(), entries.begin() + qsizetype(first),
+                         entries.begin() + qsizetype(end));
+    }
+    std::vector<Entry>().swap(entries);
+    std::sort(found.begin(), found.end(), [&name](const Entry &a, const Entry &b) {
+        if (const int c = name(a).compare(name(b)); c != 0)
+            return c < 0;
+        if (a.size != b.size)
+            return a.size < b.size;
+        return a.disc != b.disc ? a.disc < b.disc : a.id < b.id;
+    });
+
+    // Kept by ID, so that the view reads the catalogue in its own order rather than jumping
+    // about it, then sorts by position.
+    std::vector<std::pair<qint64, qint64>> positions(found.size());
+    for (size_t i = 0; i < found.size(); ++i)
+        positions[i] = {found[i].id, qint64(i)};
+    std::sort(positions.begin(), positions.end());
+    exec(connection, "CREATE TEMP TABLE IF NOT EXISTS DuplicateRows "
+                     "(ID INTEGER PRIMARY KEY, Position INTEGER NOT NULL)");
+    exec(connection, "BEGIN");
+    try {
+        exec(connection, "DELETE FROM temp.DuplicateRows");
+        Statement insert(connection, "INSERT INTO temp.DuplicateRows (ID, Position) VALUES (?, ?)");
+        for (const auto &[id, position] : positions) {
+            sqlite3_bind_int64(insert.get(), 1, id);
+            sqlite3_bind_int64(insert.get(), 2, position);
+            insert.step();
+            sqlite3_reset(insert.get());
+        }
+        exec(connection, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    return qint64(found.size());
+}
+
+QString statement()
+{
+    return QStringLiteral("SELECT * FROM Files WHERE ID IN (SELECT ID FROM temp.DuplicateRows) "
+                          "ORDER BY (SELECT Position FROM temp.DuplicateRows AS Found "
+                          "WHERE Found.ID = Files.ID)");
+}
+
+} // namespace Duplicates

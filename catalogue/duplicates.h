@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class Connection;
+
+// The duplicates view: every row whose name (folded by the one rule, casefold.h) and size occur
+// on more than one disc, a disc being the pair of label (Archive) and serial; a missing label or
+// serial counts as an empty one. Ordered by folded name, size, label, serial, then ID.
+//
+// Grouping a million folded names is many times faster in one pass here than in the engine, so
+// the rows are found once, when the view is opened, and their IDs kept in the connection's
+// temporary table DuplicateRows in the view's order. A refill of the view shows those of them
+// that are still catalogued.
+namespace Duplicates {
+
+// Finds the rows and puts their IDs into DuplicateRows; returns how many. Raises PlatformError.
+qint64 find(Connection &connection);
+
+// The view's statement over DuplicateRows.
+QString statement();
+
+// The number of bytes a size text names: its digits, whatever the thousands separator
+// ("1,234", "1.234" and "1 234" are all 1234); 0 for a text without digits, as the indexer leaves
+// the size of an empty file.
+qint64 sizeValue(const char *text, int length);
+
+} // namespace Duplicates

@@ -1,0 +1,202 @@
+#include "catalogue/schema.h"
+#include "platform/connection.h"
+#include "platform/recordset.h"
+#include "support/testcatalogue.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+void writeFile(const QString &file, const QByteArray &content)
+{
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+// The folder's names and contents, side files included.
+QMap<QString, QByteArray> snapshot(const QString &dir)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
+        files.insert(name, TestCatalogue::content(dir + QLatin1Char('/') + name));
+    return files;
+}
+
+// A catalogue of n rows; with keepLog, one more row left in the log beside it, with its index,
+// as a process that was killed leaves them.
+QString catalogueWithRows(const QString &dir, int n, bool keepLog = false)
+{
+    const QString file = TestCatalogue::create(dir);
+    TestCatalogue::fill(file, n);
+    if (keepLog) {
+        sqlite3 *db = nullptr;
+        sqlite3_open(file.toUtf8().constData(), &db);
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL; INSERT INTO Files (File) VALUES ('logged')",
+                     nullptr, nullptr, nullptr);
+        const QStringList names = {file, file + "-wal", file + "-shm"};
+        QList<QByteArray> contents;
+        for (const QString &name : names)
+            contents.append(TestCatalogue::content(name));
+        sqlite3_close(db);
+        for (int i = 0; i < names.size(); ++i)
+            writeFile(names[i], contents[i]);
+    }
+    return file;
+}
+
+} // namespace
+
+// The catalogue file around the connection: what is refused untouched, what opens read-only or
+// damaged, and what the file holds after the connection ends.
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    Connection m_cn;
+
+    QString path(const QString &name = QStringLiteral("data.mdb")) const
+    {
+        return m_dir.filePath(name);
+    }
+    void open(const QString &file)
+    {
+        m_cn.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+        m_cn.setCheck(Schema::check);
+        m_cn.Open(file);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_cn.Close();
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+    }
+
+    void fileThatIsNoCatalogueIsLeftUntouched_data()
+    {
+        QTest::addColumn<QString>("make");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("zero-length") << "empty" << 26 << "damaged";
+        QTest::newRow("text") << "text" << 26 << "not a database";
+        QTest::newRow("directory") << "directory" << 3024 << "Could not find";
+        QTest::newRow("no table") << "no table" << 1 << "no such table: Files";
+        QTest::newRow("no table, log mode") << "no table wal" << 1 << "no such table: Files";
+    }
+    void fileThatIsNoCatalogueIsLeftUntouched()
+    {
+        QFETCH(QString, make);
+        QFETCH(int, number);
+        QFETCH(QString, told);
+        if (make == QLatin1String("empty"))
+            writeFile(path(), QByteArray());
+        else if (make == QLatin1String("text"))
+            writeFile(path(), QByteArray("Path;File\n/disc;a.txt\n").repeated(200));
+        else if (make == QLatin1String("directory"))
+            QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("data.mdb")));
+        else
+            TestCatalogue::exec(path(), make.endsWith(QLatin1String("wal"))
+                                            ? QStringLiteral("PRAGMA journal_mode=WAL; CREATE "
+                                                             "TABLE Other (ID INTEGER)")
+                                            : QStringLiteral("CREATE TABLE Other (ID INTEGER)"));
+        const auto before = snapshot(m_dir.path());
+        try {
+            open(path());
+            QFAIL("opened");
+        } catch (const PlatformError &e) {
+            QCOMPARE(e.number() & 0xFF, number & 0xFF);
+            QVERIFY2(e.description().contains(told), qPrintable(e.description()));
+        }
+        QVERIFY(!m_cn.isOpen());
+        QCOMPARE(snapshot(m_dir.path()), before);
+    }
+
+    void damagedCatalogueIsReadButNeverWritten_data()
+    {
+        QTest::addColumn<bool>("atOpen");
+        QTest::addColumn<bool>("logLeft");
+        QTest::newRow("first page of Files") << true << false;
+        QTest::newRow("middle, log left by a killed run") << false << true;
+    }
+    void damagedCatalogueIsReadButNeverWritten()
+    {
+        QFETCH(bool, atOpen);
+        QFETCH(bool, logLeft);
+        const QString file = catalogueWithRows(m_dir.path(), 3000, logLeft);
+        TestCatalogue::damagePageOf(file, atOpen ? "MARK1;" : "MARK1500;");
+        const QByteArray damaged = TestCatalogue::content(file);
+
+        open(file);
+        QCOMPARE(m_cn.isDamaged(), atOpen);
+        Recordset rs;
+        if (!atOpen) {
+            rs.Open(QStringLiteral("Files"), &m_cn, adOpenKeyset, adLockOptimistic);
+            try {
+                rs.Requery();
+                QFAIL("read through the damage");
+            } catch (const PlatformError &e) {
+                QCOMPARE(e.number() & 0xFF, SQLITE_CORRUPT);
+            }
+        }
+        QVERIFY(m_cn.isDamaged());
+        QCOMPARE(m_cn.damage().number() & 0xFF, SQLITE_CORRUPT);
+        QVERIFY(m_cn.damage().description().contains(QLatin1String("malformed")));
+        QVERIFY(m_cn.damage().description().endsWith(Connection::damageSentence()));
+        // Writes give the same answer and never reach the file; nor does the end.
+        if (!rs.isOpen())
+            rs.Open(QStringLiteral("Files"), &m_cn, adOpenKeyset, adLockOptimistic);
+        QVERIFY_THROWS_EXCEPTION(PlatformError, {
+            rs.AddNew();
+            rs.Fields(QStringLiteral("File")).setValue(QStringLiteral("new.txt"));
+            rs.Update();
+        });
+        QCOMPARE(sqlite3_exec(m_cn.handle(), "DELETE FROM Files", nullptr, nullptr, nullptr),
+                 SQLITE_READONLY);
+        rs.Close();
+        m_cn.Close();
+        QVERIFY(TestCatalogue::content(file) == damaged);
+    }
+
+    void catalogueOnReadOnlyMediaIsBrowsed_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("log mode, log folded") << "wal";
+        QTest::newRow("log and its index left") << "wal+shm";
+    }
+    void catalogueOnReadOnlyMediaIsBrowsed()
+    {
+        QFETCH(QString, mode);
+        QTemporaryDir media;
+        const QString file = catalogueWithRows(media.path(), 5, mode == QLatin1String("wal+shm"));
+        if (mode == QLatin1String("wal"))
+            TestCatalogue::exec(file, QStringLiteral("PRAGMA journal_mode=WAL"));
+        ReadOnlyMount mount(media.path());
+        if (!mount.isMounted())
+            QSKIP("this system cannot make a read-only mount here");
+        const auto before = snapshot(mount.path());
+        open(mount.path() + QStringLiteral("/data.mdb"));
+        QVERIFY(m_cn.isReadOnly());
+        Recordset rs;
+        rs.Open(QStringLiteral("Files"), &m_cn, adOpenKeyset, adLockOptimistic);
+        QCOMPARE(rs.RecordCount(), mode == QLatin1String("wal+shm") ? 6 : 5);
+        rs.MoveFirst();
+        try {
+            rs.Delete();
+            QFAIL("deleted");
+        } catch (const PlatformError &e) {
+            QCOMPARE(e.number() & 0xFF, SQLITE_READONLY);
+        }
+        rs.Close();
+        m_cn.Close();
+        QCOMPARE(snapshot(mount.path()), before);
+    }
+};
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"

@@ -1,0 +1,130 @@
+#include "catalogue/catalogue.h"
+#include "platform/connection.h"
+#include "support/indexingfixture.h"
+#include "support/queuedboxes.h"
+#include "support/testcatalogue.h"
+#include "support/testservices.h"
+#include "window/frmmain.h"
+
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+// The catalogue file as the main window leaves it: whole in data.mdb after Exit, never written
+// once found damaged, browsed from media that cannot be written.
+class TestCatalogueFile : public QObject
+{
+    Q_OBJECT
+
+    static void click(frmMain &w, const char *button)
+    {
+        w.findChild<QPushButton *>(QLatin1String(button))->click();
+    }
+
+private Q_SLOTS:
+    void everyEndLeavesTheWholeCatalogueInDataMdb_data()
+    {
+        QTest::addColumn<bool>("exit"); // else the window is closed and goes
+        QTest::newRow("Exit") << true;
+        QTest::newRow("window closed") << false;
+    }
+    void everyEndLeavesTheWholeCatalogueInDataMdb()
+    {
+        QFETCH(bool, exit);
+        QTemporaryDir dir;
+        const QString file = TestCatalogue::create(dir.path());
+        int ended = 0;
+        auto w = std::make_unique<frmMain>(testServices(dir.path(), &ended));
+        w->Form_Load();
+        Recordset &rs = w->catalogue().rsFiles();
+        for (int i = 0; i < 22; ++i) {
+            rs.AddNew();
+            rs.Fields(QStringLiteral("File")).setValue(QStringLiteral("f%1.txt").arg(i));
+            rs.Update();
+        }
+        if (exit)
+            click(*w, "cmdExit");
+        else
+            w.reset();
+        QCOMPARE(ended, exit ? 1 : 0);
+        // data.mdb copied alone, as a backup takes it.
+        const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+        QVERIFY(QFile::copy(file, copy));
+        QCOMPARE(TestCatalogue::rows(copy).size(), 22);
+        QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
+    }
+
+    // Damage in the middle of the table shows at the first refill: one box, the rows before it
+    // listed, every write refused with the same box, and the file unchanged to the end.
+    void damagedCatalogueIsToldAndNeverWritten()
+    {
+        QTemporaryDir dir, tree;
+        const QString file = TestCatalogue::create(dir.path());
+        TestCatalogue::fill(file, 3000);
+        TestCatalogue::damagePageOf(file, "MARK1500;");
+        const QByteArray damaged = TestCatalogue::content(file);
+        QFile(tree.filePath(QStringLiteral("new.txt"))).open(QIODevice::WriteOnly);
+
+        QueuedBoxes boxes;
+        for (int i = 0; i < 3; ++i)
+            boxes.queueAnswer(vbOK);
+        boxes.queueInput(tree.path());
+        FixedVolumeQuery volume;
+        int ended = 0;
+        Services services = testServices(dir.path(), &ended);
+        services.volumes = &volume;
+        frmMain w(services);
+        w.Form_Load();
+        const int listed = w.list().count();
+        QVERIFY2(listed > 0 && listed < 3000, qPrintable(QString::number(listed)));
+        click(w, "cmdIndexDirectory");
+        TestCatalogue::select(w.list(), 0);
+        click(w, "cmdRemove");
+        QCOMPARE(boxes.messages().size(), 3); // the load's, the indexing's, the removal's
+        for (const MessageBox::Shown &box : boxes.messages()) {
+            QVERIFY2(box.text.contains(QLatin1String("Error: 11\r\n")), qPrintable(box.text));
+            QVERIFY(box.text.endsWith(Connection::damageSentence()));
+        }
+        QCOMPARE(w.list().count(), listed);
+        click(w, "cmdExit");
+        QVERIFY(TestCatalogue::content(file) == damaged);
+    }
+
+    void readOnlyMediaAreBrowsedButNotWritten()
+    {
+        QTemporaryDir media, tree;
+        const QString file = TestCatalogue::create(media.path());
+        TestCatalogue::fill(file, 3);
+        TestCatalogue::exec(file, QStringLiteral("PRAGMA journal_mode=WAL"));
+        QFile(tree.filePath(QStringLiteral("new.txt"))).open(QIODevice::WriteOnly);
+        ReadOnlyMount mount(media.path());
+        if (!mount.isMounted())
+            QSKIP("this system cannot make a read-only mount here");
+
+        QueuedBoxes boxes;
+        boxes.queueInput(QStringLiteral("file2"));
+        boxes.queueInput(tree.path());
+        boxes.queueAnswer(vbOK);
+        boxes.queueAnswer(vbOK);
+        FixedVolumeQuery volume;
+        Services services = testServices(mount.path());
+        services.volumes = &volume;
+        frmMain w(services);
+        w.Form_Load();
+        QCOMPARE(w.list().count(), 3);
+        w.lvwFiles_ColumnClick(3);
+        QCOMPARE(TestCatalogue::listed(w.list()).first(), QStringLiteral("file3.txt"));
+        click(w, "cmdSearch");
+        QCOMPARE(TestCatalogue::listed(w.list()), QStringList("file2.txt"));
+        click(w, "cmdIndexDirectory");
+        TestCatalogue::select(w.list(), 0);
+        click(w, "cmdRemove");
+        QCOMPARE(boxes.messages().size(), 2);
+        for (const MessageBox::Shown &box : boxes.messages())
+            QVERIFY2(box.text.contains(QLatin1String("Error: 8\r\n")), qPrintable(box.text));
+        QCOMPARE(w.list().count(), 1);
+    }
+};
+
+QTEST_MAIN(TestCatalogueFile)
+#include "tst_cataloguefile.moc"

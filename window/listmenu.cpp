@@ -1,0 +1,26 @@
+#include "window/listmenu.h"
+
+#include <QKeySequence>
+#include <QMenu>
+
+ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
+{
+    menu->setObjectName(QStringLiteral("mnuList"));
+    mnuOpen = menu->addAction(QStringLiteral("&Open"));
+    mnuOpenFolder = menu->addAction(QStringLiteral("Open Containing &Folder"));
+    mnuCopyPath = menu->addAction(QStringLiteral("&Copy Path"));
+    // Shown beside the item; the list itself handles the key.
+    mnuCopyPath->setShortcut(QKeySequence::Copy);
+    mnuCopyPath->setShortcutContext(Qt::WidgetShortcut);
+    mnuRemove = menu->addAction(QStringLiteral("&Remove"));
+    menu->addSeparator();
+    mnuExportList = menu->addAction(QStringLiteral("&Export List..."));
+    mnuShowDuplicates = menu->addAction(QStringLiteral("Show &Duplicates"));
+}
+
+void ListMenu::popup(const QPoint &globalPos, bool hasSelection)
+{
+    for (QAction *item : {mnuOpen, mnuOpenFolder, mnuCopyPath, mnuRemove})
+        item->setEnabled(hasSelection);
+    menu->popup(globalPos);
+}

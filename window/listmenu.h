@@ -1,0 +1,26 @@
+#pragma once
+
+class QAction;
+class QMenu;
+class QPoint;
+class QWidget;
+
+// The list's context menu: Open, Open Containing Folder, Copy Path, Remove, then Export List...
+// and Show Duplicates. Made once; its owner connects the items to the commands.
+class ListMenu
+{
+public:
+    explicit ListMenu(QWidget *parent);
+
+    // Shows the menu at a point of the screen and returns at once; the items that act on the
+    // selection are enabled only when there is one.
+    void popup(const QPoint &globalPos, bool hasSelection);
+
+    QMenu *menu;
+    QAction *mnuOpen;
+    QAction *mnuOpenFolder;
+    QAction *mnuCopyPath;
+    QAction *mnuRemove;
+    QAction *mnuExportList;
+    QAction *mnuShowDuplicates;
+};
