@@ -37,6 +37,11 @@ double peakMegabytes()
     return m.hasMatch() ? m.captured(1).toDouble() / 1024.0 : -1;
 }
 
+double target(qint64 rows, double atMillion, double atTenMillion)
+{
+    return rows <= 1000000 ? atMillion : atTenMillion;
+}
+
 qint64 now()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(

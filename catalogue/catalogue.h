@@ -1,10 +1,13 @@
 #pragma once
 
+#include "catalogue/foldednames.h"
 #include "catalogue/mediumroots.h"
 #include "platform/connection.h"
 #include "platform/recordset.h"
 
 #include <QString>
+
+#include <optional>
 
 // The catalogue file: the one connection cnCatalogue and the one recordset rsFiles, the file's
 // schema upgrades, and the statements of the search and the removal. Shows nothing: failures
@@ -26,6 +29,16 @@ public:
     Recordset &rsFiles() { return m_rsFiles; }
     // Where each medium was mounted when folders of it were catalogued.
     MediumRoots &mediumRoots() { return m_mediumRoots; }
+
+    // Runs rsFiles' source again and hands every row to sink (Requery). The first read of the
+    // whole table also takes in every name, for the searches the name index cannot answer.
+    void requery(RowSink *sink);
+
+    // Takes the names of rows written since into the name index and into the names held in
+    // memory, so that no search waits for them. The indexer calls it inside each group of rows
+    // it writes, before the commit; the search calls it for rows other programs wrote. False
+    // when the index cannot be written (a search then reads those rows itself).
+    bool takeInNewNames();
 
     // The two views of the catalogue. Each opens rsFiles again with pessimistic locking; the
     // search view holds every row whose File contains text (% and _ keep their pattern meaning,
@@ -53,7 +66,14 @@ public:
     bool remove(qint64 id);
 
 private:
+    bool searchNames(const QString &text);
+    static void rolledBack(void *catalogue);
+
     Connection m_cnCatalogue;
     Recordset m_rsFiles;
+    FoldedNames m_names;
+    // Where the names stood before names were taken in inside a transaction not yet ended: a
+    // rollback goes back there, as the engine may give the rolled-back IDs to other rows.
+    std::optional<FoldedNames::Mark> m_beforeTransaction;
     MediumRoots m_mediumRoots;
 };

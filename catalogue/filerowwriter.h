@@ -4,6 +4,7 @@
 #include "catalogue/folderlookup.h"
 #include "platform/platformerror.h"
 
+#include <functional>
 #include <vector>
 
 class Connection;
@@ -29,7 +30,9 @@ public:
         std::vector<Refusal> refused;
     };
 
-    explicit FileRowWriter(Connection &connection);
+    // beforeCommit runs inside each group's transaction, after its rows (the name index takes
+    // them in there).
+    explicit FileRowWriter(Connection &connection, std::function<void()> beforeCommit = {});
     ~FileRowWriter();
     FileRowWriter(const FileRowWriter &) = delete;
     FileRowWriter &operator=(const FileRowWriter &) = delete;
@@ -53,6 +56,7 @@ private:
     sqlite3_stmt *statement(int count);
 
     Connection &m_connection;
+    std::function<void()> m_beforeCommit;
     FolderLookup m_lookup;
     QSet<QByteArray> m_names;
     sqlite3_stmt *m_single = nullptr;

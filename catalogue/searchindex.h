@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariantList>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -32,9 +37,12 @@ bool registerFunctions(sqlite3 *db);
 // every row instead.
 bool ensure(sqlite3 *db);
 
-// Takes in the names of the rows past the mark and of the changed rows, in one transaction.
-// False when it cannot write.
-bool catchUp(sqlite3 *db);
+// Takes in the names of the rows past the mark and of the changed rows, all or none; inside a
+// transaction that is already open (the indexer's) it becomes part of it. changedName is given
+// each changed row's ID and new name (UTF-8) before the note of the change is dropped. False when
+// it cannot write.
+bool catchUp(sqlite3 *db,
+             const std::function<void(qint64, const char *, int)> &changedName = nullptr);
 
 // Whether the catalogue has the index, and the highest ID whose name it holds.
 bool exists(sqlite3 *db);
@@ -44,5 +52,16 @@ qint64 indexedUpTo(sqlite3 *db);
 // folding rule), ordered by File without regard to case. indexedUpTo is the index's mark, or -1
 // without an index; with one, the index narrows the rows when the text allows it.
 Statement statement(const QString &text, qint64 indexedUpTo);
+
+// Whether the index can narrow a search for text: a run of three characters or more.
+bool answers(const QString &text);
+// The folded text's longest run without % and _ (UTF-8): what a scan of folded names looks for.
+QByteArray longestRun(const QString &text);
+// The same search, over the rows of ids (the names found among names held up to heldUpTo), the
+// rows past heldUpTo and the rows whose names changed since they were read.
+Statement statement(const QString &text, const std::vector<qint64> &ids, qint64 heldUpTo);
+
+// LIKE over folded code points: % any run, _ any one character, no escape.
+bool likeMatch(const std::u32string &value, const std::u32string &pattern);
 
 } // namespace SearchIndex

@@ -173,7 +173,7 @@ void Recordset::Close()
     m_connection = nullptr;
     m_source.clear();
     m_keys.clear();
-    m_keys.shrink_to_fit();
+    m_keys.shrink();
     m_deleted.clear();
     m_deleted.shrink_to_fit();
     m_keyIndex.clear();
@@ -227,7 +227,7 @@ void Recordset::loadKeys(RowSink *sink)
         bind(stmt, i + 1, m_params.at(i));
     if (sink)
         sink->begin(m_columns);
-    std::vector<qint64> keys;
+    LargeArray<qint64> keys;
     m_rowCells.resize(m_columns.size());
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {

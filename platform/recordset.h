@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/largearray.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -131,7 +133,7 @@ private:
     std::map<QString, sqlite3_stmt *> m_writeStatements; // by the set of fields written
 
     // The keyset: the source's row keys in its order, and which of them this set deleted.
-    std::vector<qint64> m_keys;
+    LargeArray<qint64> m_keys;
     std::vector<bool> m_deleted;
     std::vector<std::pair<qint64, size_t>> m_keyIndex; // sorted by key, made on first use
     qint64 m_liveCount = 0;

@@ -21,7 +21,7 @@ void CatalogueList::RefreshLv()
 {
     m_pointer.setMousePointer(vbHourglass);
     // Re-running the source and walking it is one pass: each row goes straight into the list.
-    m_model->refill(m_catalogue.rsFiles());
+    m_model->refill(m_catalogue);
     m_pointer.setMousePointer(vbDefault);
     const Connection &connection = m_catalogue.cnCatalogue();
     if (connection.isDamaged() && !m_damageShown) {

@@ -1,8 +1,9 @@
 #include "window/cataloguelistmodel.h"
 
-#include "catalogue/casefold.h"
+#include "catalogue/catalogue.h"
 #include "platform/connection.h"
 #include "platform/platformerror.h"
+#include "window/distincttexts.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -51,14 +52,6 @@ qint64 dateValue(const char *data, int length)
         return value * 1000000;
     return digits == 14 ? value : -1;
 }
-
-struct TextKey
-{
-    quint64 prefix; // first eight bytes of the folded text, big-endian, for quick comparisons
-    quint32 offset;
-    quint32 length;
-    quint32 row;
-};
 
 struct NumberKey
 {
@@ -185,82 +178,37 @@ void CatalogueListModel::applySort()
         for (size_t i = 0; i < n; ++i)
             m_order[i] = keys[i].row;
     } else {
-        std::string folded;
-        std::vector<TextKey> keys(n);
+        // Each row gets its text's number (rows sharing a stored cell share it without a
+        // lookup), then the rows are placed by their text's place, keeping stored order among
+        // equal texts.
+        DistinctTexts texts;
+        std::vector<quint32> number(n);
         const char *lastData = nullptr;
-        TextKey last{0, 0, 0, 0};
         for (size_t i = 0; i < n; ++i) {
             const auto [data, length] = m_rows.cell(i, column);
-            if (data != lastData || i == 0) {
-                // Rows that share a stored cell share its folded key too.
-                last.offset = quint32(folded.size());
-                CaseFold::appendFolded(folded, data, length);
-                last.length = quint32(folded.size()) - last.offset;
-                lastData = data;
-            }
-            keys[i] = last;
-            keys[i].row = quint32(i);
+            number[i] = i > 0 && data == lastData ? number[i - 1] : texts.add(data, length);
+            lastData = data;
         }
-        for (TextKey &key : keys) {
-            unsigned char bytes[8] = {};
-            std::memcpy(bytes, folded.data() + key.offset, std::min<size_t>(8, key.length));
-            quint64 prefix = 0;
-            for (unsigned char b : bytes)
-                prefix = (prefix << 8) | b;
-            key.prefix = prefix;
-        }
-        const char *base = folded.data();
-        const auto sameFolded = [base](const TextKey &a, const TextKey &b) {
-            return a.prefix == b.prefix && a.length == b.length &&
-                   (a.length <= 8 ||
-                    std::memcmp(base + a.offset + 8, base + b.offset + 8, a.length - 8) == 0);
-        };
-        std::sort(keys.begin(), keys.end(), [base](const TextKey &a, const TextKey &b) {
-            if (a.prefix != b.prefix)
-                return a.prefix < b.prefix;
-            const quint32 common = std::min(a.length, b.length);
-            if (common > 8) {
-                const int c = std::memcmp(base + a.offset + 8, base + b.offset + 8, common - 8);
-                if (c != 0)
-                    return c < 0;
-            }
-            if (a.length != b.length)
-                return a.length < b.length;
-            return a.row < b.row;
-        });
-        // Texts equal when folded are ordered by their bytes, as the search orders them. Such
-        // runs are short and mostly of one text, so they are looked at apart.
-        const auto bytes = [this, column](const TextKey &key) {
-            const auto [data, length] = m_rows.cell(key.row, column);
-            return std::string_view(data, size_t(length));
-        };
-        for (size_t i = 0, j; i < n; i = j) {
-            for (j = i + 1; j < n && sameFolded(keys[i], keys[j]); ++j) {
-            }
-            bool mixed = false;
-            for (size_t k = i + 1; k < j && !mixed; ++k)
-                mixed = keys[k].offset != keys[i].offset && bytes(keys[k]) != bytes(keys[i]);
-            if (mixed)
-                std::sort(keys.begin() + qsizetype(i), keys.begin() + qsizetype(j),
-                          [&bytes](const TextKey &a, const TextKey &b) {
-                              const int c = bytes(a).compare(bytes(b));
-                              return c != 0 ? c < 0 : a.row < b.row;
-                          });
-        }
+        const std::vector<quint32> place = texts.places();
+        std::vector<quint32> start(place.size() + 1, 0);
         for (size_t i = 0; i < n; ++i)
-            m_order[i] = keys[i].row;
+            ++start[place[number[i]] + 1];
+        for (size_t p = 1; p < start.size(); ++p)
+            start[p] += start[p - 1];
+        for (size_t i = 0; i < n; ++i)
+            m_order[start[place[number[i]]]++] = quint32(i);
     }
     if (m_sortOrder == Qt::DescendingOrder)
         std::reverse(m_order.begin(), m_order.end());
 }
 
-void CatalogueListModel::refill(Recordset &rs)
+void CatalogueListModel::refill(Catalogue &catalogue)
 {
     beginResetModel();
     m_rows.clear();
     m_order.clear();
     try {
-        rs.Requery(this);
+        catalogue.requery(this);
     } catch (const PlatformError &e) {
         // A source that cannot be run leaves the list empty; the refill still ends normally.
         // Damage met part way keeps the rows read before it: they can still be browsed.

@@ -5,6 +5,8 @@
 
 #include <QAbstractTableModel>
 
+class Catalogue;
+
 // The catalogue list's rows as a table model: ten columns (ID, then Path to Serial), rows in
 // the order shown. Filled straight from the recordset's rows; sorted through a permutation.
 class CatalogueListModel : public QAbstractTableModel, public RowSink
@@ -27,7 +29,7 @@ public:
 
     // Rebuilds every row from the recordset's source, run again, in one model reset. A source
     // that cannot be run leaves the list empty; never raises.
-    void refill(Recordset &rs);
+    void refill(Catalogue &catalogue);
 
     // Cell text as the list shows it; column 0 is the ID.
     QString text(int row, int column) const;

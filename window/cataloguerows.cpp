@@ -4,71 +4,54 @@
 
 #include <cstring>
 
-namespace {
-constexpr quint64 BlockSize = quint64(1) << 20;
-// Length prefix: 1 byte below 128, else 4 bytes with the top bit of the first set.
-int prefixSize(int length)
-{
-    return length < 128 ? 1 : 4;
-}
-} // namespace
-
 void CatalogueRows::clear()
 {
-    m_used = 0;
+    m_text.clear();
     m_ids.clear();
     m_cells.clear();
 }
 
 void CatalogueRows::release()
 {
-    const size_t blocksUsed = m_used == 0 ? 0 : size_t((m_used - 1) >> BlockBits) + 1;
-    if (m_blocks.size() > 2 * blocksUsed + 1)
-        m_blocks.resize(blocksUsed);
-    if (m_ids.capacity() > 2 * m_ids.size() + 1024) {
-        m_ids.shrink_to_fit();
-        m_cells.shrink_to_fit();
-    }
+    m_text.shrink();
+    m_ids.shrink();
+    m_cells.shrink();
 }
 
 void CatalogueRows::append(qint64 id, const char *const *cells, const int *lengths)
 {
-    const size_t previous = m_ids.size();
+    const size_t row = m_ids.size();
+    m_cells.resize((row + 1) * SubItemCount);
     m_ids.push_back(id);
+    quint32 *refs = &m_cells[row * SubItemCount];
+    const quint32 *above = row > 0 ? refs - SubItemCount : nullptr;
     for (int i = 0; i < SubItemCount; ++i) {
-        quint32 ref = NullCell;
-        if (cells[i]) {
-            if (previous > 0) {
-                const quint32 before = m_cells[(previous - 1) * SubItemCount + size_t(i)];
-                const auto [data, length] = cell(previous - 1, i + 1);
-                if (before != NullCell && length == lengths[i] &&
-                    std::memcmp(data, cells[i], size_t(length)) == 0)
-                    ref = before;
-            }
-            if (ref == NullCell)
-                ref = store(cells[i], lengths[i]);
+        if (!cells[i]) {
+            refs[i] = NullCell;
+            continue;
         }
-        m_cells.push_back(ref);
+        if (above && above[i] != NullCell) {
+            const auto [data, length] = at(above[i]);
+            // The last byte first: neighbouring dates and sizes mostly differ there.
+            if (length == lengths[i] && (length == 0 || data[length - 1] == cells[i][length - 1]) &&
+                std::memcmp(data, cells[i], size_t(length)) == 0) {
+                refs[i] = above[i];
+                continue;
+            }
+        }
+        refs[i] = store(cells[i], lengths[i]);
     }
 }
 
 quint32 CatalogueRows::store(const char *data, int length)
 {
-    const quint64 need = quint64(prefixSize(length)) + quint64(length);
-    if (need > BlockSize)
+    // Length prefix: 1 byte below 128, else 4 bytes with the top bit of the first set.
+    const size_t offset = m_text.size();
+    const size_t need = size_t(length < 128 ? 1 : 4) + size_t(length);
+    if (offset + need >= NullCell)
         throw PlatformError(7, QStringLiteral("Out of memory"));
-    quint64 offsetInBlock = m_used & (BlockSize - 1);
-    if (offsetInBlock + need > BlockSize) {
-        // Cells never span blocks: the rest of this one stays unused.
-        m_used += BlockSize - offsetInBlock;
-        offsetInBlock = 0;
-    }
-    if (m_used + need >= NullCell)
-        throw PlatformError(7, QStringLiteral("Out of memory"));
-    const size_t block = size_t(m_used >> BlockBits);
-    if (m_blocks.size() <= block)
-        m_blocks.emplace_back(new char[BlockSize]);
-    char *p = m_blocks[block].get() + offsetInBlock;
+    m_text.resize(offset + need);
+    char *p = &m_text[offset];
     if (length < 128) {
         *p++ = char(length);
     } else {
@@ -79,9 +62,18 @@ quint32 CatalogueRows::store(const char *data, int length)
         *p++ = char(l);
     }
     std::memcpy(p, data, size_t(length));
-    const quint32 ref = quint32(m_used);
-    m_used += need;
-    return ref;
+    return quint32(offset);
+}
+
+std::pair<const char *, int> CatalogueRows::at(quint32 ref) const
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(m_text.data() + ref);
+    if (*p < 128)
+        return {reinterpret_cast<const char *>(p + 1), int(*p)};
+    const int length =
+        int(((quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3])) &
+            0x7FFFFFFFu);
+    return {reinterpret_cast<const char *>(p + 4), length};
 }
 
 std::pair<const char *, int> CatalogueRows::cell(size_t row, int subItem) const
@@ -89,15 +81,7 @@ std::pair<const char *, int> CatalogueRows::cell(size_t row, int subItem) const
     const quint32 ref = m_cells[row * SubItemCount + size_t(subItem - 1)];
     if (ref == NullCell)
         return {"", 0};
-    const unsigned char *p =
-        reinterpret_cast<const unsigned char *>(m_blocks[ref >> BlockBits].get()) +
-        (ref & (BlockSize - 1));
-    if (*p < 128)
-        return {reinterpret_cast<const char *>(p + 1), int(*p)};
-    const int length =
-        int(((quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3])) &
-            0x7FFFFFFFu);
-    return {reinterpret_cast<const char *>(p + 4), length};
+    return at(ref);
 }
 
 QString CatalogueRows::text(size_t row, int subItem) const

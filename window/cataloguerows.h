@@ -1,14 +1,15 @@
 #pragma once
 
+#include "platform/largearray.h"
+
 #include <QString>
 #include <QtGlobal>
 
-#include <memory>
-#include <vector>
+#include <utility>
 
-// The list's rows in compact form: one UTF-8 arena in blocks, one 32-bit cell reference per
-// cell, the ID as a number. A cell equal to the same cell of the row before is stored once
-// (a disc's rows share their folder, dates, label and serial).
+// The list's rows in compact form: one UTF-8 arena, one 32-bit cell reference per cell, the ID
+// as a number. A cell equal to the same cell of the row before is stored once (a disc's rows
+// share their folder, dates, label and serial). Growing never copies what is stored.
 class CatalogueRows
 {
 public:
@@ -21,20 +22,20 @@ public:
     size_t size() const { return m_ids.size(); }
 
     // Appends a row; cells[i] is sub-item i + 1, a null pointer for a field with no value.
+    // Throws PlatformError 7 when the arena's 4 GB are full.
     void append(qint64 id, const char *const *cells, const int *lengths);
 
     qint64 id(size_t row) const { return m_ids[row]; }
-    // The cell's bytes; empty for null.
+    // The cell's bytes; empty for null. Rows sharing a stored cell give the same pointer.
     std::pair<const char *, int> cell(size_t row, int subItem) const;
     QString text(size_t row, int subItem) const;
 
 private:
     static constexpr quint32 NullCell = 0xFFFFFFFFu;
-    static constexpr int BlockBits = 20; // 1 MiB blocks: growth never copies the texts
+    std::pair<const char *, int> at(quint32 ref) const;
     quint32 store(const char *data, int length);
 
-    std::vector<std::unique_ptr<char[]>> m_blocks;
-    quint64 m_used = 0; // bytes used, counted over all blocks
-    std::vector<qint64> m_ids;
-    std::vector<quint32> m_cells; // SubItemCount per row
+    LargeArray<char> m_text;
+    LargeArray<qint64> m_ids;
+    LargeArray<quint32> m_cells; // SubItemCount per row
 };

@@ -79,6 +79,8 @@ private Q_SLOTS:
             << int(CatalogueListModel::File) << QStringList({"K", "nine", "tenk", "zero"});
         QTest::newRow("id by value")
             << int(CatalogueListModel::ID) << QStringList({"nine", "tenk", "zero", "K"});
+        QTest::newRow("equal texts in stored order")
+            << int(CatalogueListModel::Path) << QStringList({"nine", "tenk", "zero", "K"});
     }
     void columnsSortByValueOrText()
     {
@@ -115,9 +117,9 @@ private Q_SLOTS:
         QCOMPARE(withoutNew, expected);
     }
 
-    void storageKeepsEveryCellAcrossBlocks()
+    void storageKeepsEveryCell()
     {
-        // Cells of every length class, shared and not, over many storage blocks and two fills.
+        // Cells of every length class, shared and not, as the storage grows, and over two fills.
         CatalogueRows rows;
         for (int fill = 0; fill < 2; ++fill) {
             rows.clear();

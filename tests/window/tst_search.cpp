@@ -1,3 +1,4 @@
+#include "catalogue/searchindex.h"
 #include "platform/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
@@ -42,6 +43,10 @@ private Q_SLOTS:
             row("_ matches one character") << "a_b" << QStringList{"a_b.txt", "axb.txt"};
             row("blanks around the text are kept") << " padded " << QStringList{" padded .txt"};
             row("non-ASCII case is ignored") << "ÉCOLE" << QStringList{"école.pdf", "ÉCOLE.txt"};
+            // Too short for the index: found among the names held in memory where there are.
+            row("one character") << "É" << QStringList{"école.pdf", "ÉCOLE.txt"};
+            row("two characters, a renamed row") << "'S" << QStringList{"it's.txt"};
+            row("a short run in a pattern") << "0_%x" << QStringList{"100%.txt"};
         }
     }
 
@@ -113,6 +118,36 @@ private Q_SLOTS:
             QCOMPARE(caption, SearchCaption);
             QCOMPARE(loaded.list.count(), 11);
             QVERIFY(TestCatalogue::listed(loaded.list).contains("added.txt"));
+        }
+    }
+
+    // The indexer takes its rows' names in before each group's commit; a group rolled back
+    // takes its names with it, though the engine gives its IDs to the next rows.
+    void namesTakenInWithTheirRows()
+    {
+        CatalogueFixture catalogue;
+        catalogue.addRow("/media/cd", "first.txt");
+        RecordedPointer pointer;
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(catalogue.folder());
+        Catalogue &c = loaded.catalogue;
+        sqlite3 *db = c.cnCatalogue().handle();
+        auto addInGroup = [&](const QStringList &files, const char *end) {
+            QCOMPARE(sqlite3_exec(db, "BEGIN", {}, {}, {}), SQLITE_OK);
+            for (const QString &file : files) {
+                c.rsFiles().AddNew();
+                c.rsFiles().Fields("File").setValue(file);
+                c.rsFiles().Update();
+            }
+            QVERIFY(c.takeInNewNames());
+            QCOMPARE(sqlite3_exec(db, end, {}, {}, {}), SQLITE_OK);
+        };
+        addInGroup({"gone.txt"}, "ROLLBACK");
+        addInGroup({"qx.txt", "qy.txt"}, "COMMIT");
+        QCOMPARE(SearchIndex::indexedUpTo(db), 3); // the rolled-back row's ID, given again
+        for (const char *text : {"Q", "gone", "go"}) {
+            c.openSearchView(QString::fromUtf8(text));
+            QCOMPARE(c.rsFiles().RecordCount(), text[0] == 'Q' ? 2 : 0);
         }
     }
 };
