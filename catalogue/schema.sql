@@ -18,10 +18,15 @@ CREATE TABLE Files (
 
 -- section: name index
 -- Searching File by any part of it: the case-folded names of the rows up to
--- FilesNameState.Indexed, taken in by the program in one batch before a search. A name changed
+-- FilesNameState.Indexed, taken in by the program at each of the indexer's commit groups, and
+-- in one batch before a search for rows other programs wrote. A name changed
 -- by an update is noted in FilesNameChanged (plain SQL, so any program may update Files) and
 -- searched directly until the next batch.
 CREATE VIRTUAL TABLE FilesName USING fts5(File, content='', columnsize=0, tokenize='trigram');
+-- The indexer takes its names in at every commit group: merging the index's segments after every
+-- few groups cost more than the inserts themselves, so segments are merged only when 16 of one
+-- level have gathered.
+INSERT INTO FilesName (FilesName, rank) VALUES ('automerge', 0);
 CREATE TABLE FilesNameState (Indexed INTEGER NOT NULL);
 INSERT INTO FilesNameState (Indexed) VALUES (0);
 CREATE TABLE FilesNameChanged (ID INTEGER PRIMARY KEY);
