@@ -32,12 +32,6 @@ constexpr size_t GroupRows = 50000;
 // How often the report hears of the run.
 constexpr qint64 TickMs = 50;
 
-// The medium's own failures: a device error, a medium that is not there.
-constexpr int DeviceIoError = 57;
-constexpr int DiskNotReady = 71;
-constexpr int FileNotFound = 53;
-constexpr int PathNotFound = 76;
-
 // What the runtime reports for a drive whose disc is gone: 71, "Disk not ready".
 PlatformError mediumGone()
 {

@@ -9,14 +9,14 @@ PlatformError osError(int err, OsObject object)
     case ENOTDIR:
     case ELOOP:
         if (object == OsObject::File)
-            return PlatformError(53, QStringLiteral("File not found"));
-        return PlatformError(76, QStringLiteral("Path not found"));
+            return PlatformError(FileNotFound, QStringLiteral("File not found"));
+        return PlatformError(PathNotFound, QStringLiteral("Path not found"));
     case EACCES:
     case EPERM:
-        return PlatformError(70, QStringLiteral("Permission denied"));
+        return PlatformError(PermissionDenied, QStringLiteral("Permission denied"));
     case EIO:
     case EUCLEAN:
-        return PlatformError(57, QStringLiteral("Device I/O error"));
+        return PlatformError(DeviceIoError, QStringLiteral("Device I/O error"));
     case ENAMETOOLONG:
         return PlatformError(52, QStringLiteral("Bad file name or number"));
     case EMFILE:
@@ -28,9 +28,9 @@ PlatformError osError(int err, OsObject object)
     case ENODEV:
     case ENOMEDIUM:
     case ESTALE:
-        return PlatformError(71, QStringLiteral("Disk not ready"));
+        return PlatformError(DiskNotReady, QStringLiteral("Disk not ready"));
     case ENOSPC:
-        return PlatformError(61, QStringLiteral("Disk full"));
+        return PlatformError(DiskFull, QStringLiteral("Disk full"));
     default:
         return PlatformError(75, QStringLiteral("Path/File access error"));
     }

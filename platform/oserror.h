@@ -2,6 +2,16 @@
 
 #include "platform/platformerror.h"
 
+// The runtime's numbers for the failures of files and devices.
+enum RuntimeError {
+    FileNotFound = 53,
+    DeviceIoError = 57,
+    DiskFull = 61,
+    PermissionDenied = 70,
+    DiskNotReady = 71,
+    PathNotFound = 76,
+};
+
 // What an operating system error number meant to reach: a folder or a file. A missing folder is
 // "Path not found", a missing file "File not found".
 enum class OsObject { Folder, File };

@@ -1,8 +1,10 @@
 #include "platform/programlauncher.h"
 
-#include "platform/platformerror.h"
+#include "platform/oserror.h"
 
 #include <QProcess>
+
+#include <cerrno>
 
 bool DetachedLauncher::start(const QString &path, int windowStyle)
 {
@@ -16,5 +18,5 @@ void Shell(ProgramLauncher &launcher, const QString &pathName, int windowStyle)
     if (pathName.isEmpty())
         throw PlatformError(5, QStringLiteral("Invalid procedure call or argument"));
     if (!launcher.start(pathName, windowStyle))
-        throw PlatformError(53, QStringLiteral("File not found"));
+        throw osError(ENOENT, OsObject::File);
 }
