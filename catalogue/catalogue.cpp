@@ -2,6 +2,7 @@
 
 #include "catalogue/casefold.h"
 #include "catalogue/duplicates.h"
+#include "catalogue/media.h"
 #include "catalogue/namecollector.h"
 #include "catalogue/schema.h"
 #include "catalogue/searchindex.h"
@@ -178,6 +179,13 @@ qint64 Catalogue::openDuplicatesView()
     const qint64 found = Duplicates::find(m_cnCatalogue);
     m_rsFiles.Open(Duplicates::statement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
     return found;
+}
+
+void Catalogue::openMediumView(const QString &label, const QString &serial)
+{
+    closeView();
+    m_rsFiles.Open(Media::rowsStatement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
+                   {label, serial});
 }
 
 bool Catalogue::remove(qint64 id)

@@ -89,6 +89,11 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(cmdIndexDirectory, &QPushButton::clicked, this, &frmMain::cmdIndexDirectory_Click);
     connect(cmdRemove, &QPushButton::clicked, this, &frmMain::cmdRemove_Click);
     connect(cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
+    // Every change of view ends in a refill: the caption tells which view is shown.
+    connect(m_list.model(), &QAbstractItemModel::modelReset, this, [this] {
+        cmdSearch->setText(m_list.view().narrowed() ? QStringLiteral("&Show All")
+                                                    : QStringLiteral("&Search"));
+    });
 
     // Tab order as designed: the list first, so it has the focus when the window opens.
     QWidget::setTabOrder(lvwFiles, cmdExit);
@@ -157,10 +162,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::cmdSearch_Click()
 {
-    // The caption is the view state.
-    QString caption = cmdSearch->text();
-    m_search.cmdSearch_Click(caption);
-    cmdSearch->setText(caption);
+    m_search.cmdSearch_Click();
 }
 
 void frmMain::cmdExecuteFile_Click()
@@ -256,10 +258,7 @@ void frmMain::mnuExportList_Click()
 
 void frmMain::mnuShowDuplicates_Click()
 {
-    // The caption is the view state, as for the search.
-    QString caption = cmdSearch->text();
-    m_duplicates.mnuShowDuplicates_Click(caption);
-    cmdSearch->setText(caption);
+    m_duplicates.mnuShowDuplicates_Click();
 }
 
 void frmMain::cmdAbout_Click()

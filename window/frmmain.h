@@ -84,7 +84,7 @@ private:
     MainLayout m_layout;
     bool m_closeAfterRun = false;
     CopyPathCommand m_copyPath{m_list};
-    DuplicatesCommand m_duplicates{m_catalogue, m_list, m_pointer, m_search};
+    DuplicatesCommand m_duplicates{m_list, m_pointer};
     ExportCommand m_export;
     ListMenu m_listMenu{this};
 
