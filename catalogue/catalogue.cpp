@@ -29,9 +29,9 @@ void Catalogue::open(const QString &path)
     sqlite3_rollback_hook(db, &Catalogue::rolledBack, this);
     if (!SearchIndex::exists(db))
         SearchIndex::ensure(db);
-    // The index the indexer's duplicate test looks rows up by, and the table of the folders
-    // media were mounted on; a read-only catalogue works without them.
-    for (const char *section : {"folder lookup", "medium roots"}) {
+    // The index the indexer's duplicate test looks rows up by, the tables of the folders media
+    // were mounted on and of when they were catalogued; a read-only catalogue works without them.
+    for (const char *section : {"folder lookup", "medium roots", "medium catalogued"}) {
         const int rc =
             sqlite3_exec(db, Schema::section(section).constData(), nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_READONLY)
