@@ -4,6 +4,7 @@
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
 #include "window/frmabout.h"
+#include "window/frmdiscs.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -76,6 +77,8 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(m_listMenu.mnuExportList, &QAction::triggered, this, &frmMain::mnuExportList_Click);
     connect(m_listMenu.mnuShowDuplicates, &QAction::triggered, this,
             &frmMain::mnuShowDuplicates_Click);
+    connect(m_listMenu.mnuDiscs, &QAction::triggered, this, &frmMain::mnuDiscs_Click);
+    addAction(m_listMenu.mnuDiscs); // its Ctrl+D works anywhere in the window
 
     cmdExit = makeButton("cmdExit", QStringLiteral("E&xit"));
     cmdAbout = makeButton("cmdAbout", QStringLiteral("&About"));
@@ -147,6 +150,29 @@ void frmMain::cmdIndexDirectory_Click()
     // Closed during the run: the run has stopped, the window goes now.
     if (m_closeAfterRun)
         close();
+}
+
+void frmMain::indexFolder(const QString &path, QWidget *owner)
+{
+    m_index.index(path, owner);
+    if (m_closeAfterRun)
+        close();
+}
+
+void frmMain::mnuDiscs_Click()
+{
+    if (!m_frmDiscs) {
+        // A window of its own over this one; it goes when closed.
+        m_frmDiscs = new frmDiscs(
+            m_discs, [this](const QString &root, QWidget *owner) { indexFolder(root, owner); },
+            this);
+        m_frmDiscs->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_list.model(), &QAbstractItemModel::modelReset, m_frmDiscs.data(),
+                &frmDiscs::refresh);
+    }
+    m_frmDiscs->show();
+    m_frmDiscs->raise();
+    m_frmDiscs->activateWindow();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
