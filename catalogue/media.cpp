@@ -103,16 +103,28 @@ void noteCatalogued(Connection &connection, const QByteArray &label, const QByte
     note.step();
 }
 
-qint64 remove(Connection &connection, const QString &label, const QString &serial)
+qint64 remove(Connection &connection, const QString &label, const QString &serial,
+              const std::optional<std::vector<qint64>> &ids)
 {
     const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
     connection.BeginTrans();
     try {
-        Statement rows(connection, QByteArray("DELETE FROM Files WHERE ") + RowsOfMedium);
+        qint64 removed = 0;
+        Statement rows(connection, QByteArray("DELETE FROM Files WHERE ") + RowsOfMedium +
+                                       (ids ? " AND ID = ?3" : ""));
         rows.bind(1, labelText);
         rows.bind(2, serialText);
-        rows.step();
-        const qint64 removed = sqlite3_changes64(connection.handle());
+        if (ids) {
+            for (const qint64 id : *ids) {
+                sqlite3_bind_int64(rows.get(), 3, id);
+                rows.step();
+                removed += sqlite3_changes64(connection.handle());
+                sqlite3_reset(rows.get());
+            }
+        } else {
+            rows.step();
+            removed = sqlite3_changes64(connection.handle());
+        }
         if (hasTable(connection)) {
             Statement when(connection,
                            "DELETE FROM MediumCatalogued WHERE Archive = ?1 AND Serial = ?2");

@@ -126,12 +126,33 @@ bool Discs::removeDisc(const Disc &disc)
     m_pointer.setMousePointer(vbHourglass);
     bool removed = false;
     try {
-        Media::remove(m_catalogue.cnCatalogue(), disc.label, disc.serial);
+        // The whole catalogue's rows are held: the disc's are found there, not by a pass of
+        // the catalogue.
+        std::optional<std::vector<qint64>> ids;
+        if (!m_list.view().narrowed()) {
+            const QByteArray label = disc.label.toUtf8(), serial = disc.serial.toUtf8();
+            const CatalogueRows &rows = m_list.model()->storedRows();
+            ids.emplace();
+            for (size_t i = 0; i < rows.size(); ++i) {
+                const auto [labelData, labelLength] = rows.cell(i, CatalogueListModel::Archive);
+                const auto [serialData, serialLength] = rows.cell(i, CatalogueListModel::Serial);
+                if (QByteArrayView(labelData, labelLength) == label &&
+                    QByteArrayView(serialData, serialLength) == serial)
+                    ids->push_back(rows.id(i));
+            }
+        }
+        Media::remove(m_catalogue.cnCatalogue(), disc.label, disc.serial, ids);
         removed = true;
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
     m_pointer.setMousePointer(vbDefault);
-    m_list.RefreshLv();
+    // The list showed that disc's files alone: nothing of it is left to show.
+    const ListView &view = m_list.view();
+    if (removed && view.kind() == ListView::Medium && view.label() == disc.label &&
+        view.serial() == disc.serial)
+        m_list.showWholeCatalogue();
+    else
+        m_list.RefreshLv();
     return removed;
 }

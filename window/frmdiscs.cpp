@@ -52,7 +52,7 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     header->setStretchLastSection(true);
     lvwDiscs->setSortingEnabled(true);
     lvwDiscs->sortByColumn(DiscsModel::Label, Qt::AscendingOrder);
-    const int widths[] = {130, 90, 80, 80, 130};
+    const int widths[] = {130, 150, 80, 80, 160}; // a serial may be "FFFFC15A-FFFFD796"
     for (int c = 0; c < int(std::size(widths)); ++c)
         lvwDiscs->setColumnWidth(c, widths[c]);
     lvwDiscs->installEventFilter(this);
@@ -129,9 +129,10 @@ void frmDiscs::refresh()
                                                         QItemSelectionModel::NoUpdate);
     }
     lvwDiscs->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (!lvwDiscs->currentIndex().isValid() && m_model.rowCount() > 0)
-        lvwDiscs->selectionModel()->setCurrentIndex(m_model.index(0, 0),
-                                                    QItemSelectionModel::NoUpdate);
+    // At first, and when the selected disc has gone, the first line: Enter acts on it at once.
+    if (selection.isEmpty() && m_model.rowCount() > 0)
+        lvwDiscs->selectionModel()->setCurrentIndex(
+            m_model.index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     lblTotals->setText(m_model.totals());
     updateButtons();
 }
