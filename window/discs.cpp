@@ -12,8 +12,8 @@
 #include "window/messagebox.h"
 
 #include <QHash>
-#include <QSet>
 #include <QLocale>
+#include <QSet>
 
 namespace {
 

@@ -149,9 +149,9 @@ void DiscsModel::applySort()
                              b.disc.isCatalogued() ? b.disc.bytes : -1);
             break;
         case Catalogued:
-            c = compareValue(a.disc.catalogued.isValid() ? a.disc.catalogued.toSecsSinceEpoch() : -1,
-                             b.disc.catalogued.isValid() ? b.disc.catalogued.toSecsSinceEpoch()
-                                                         : -1);
+            c = compareValue(
+                a.disc.catalogued.isValid() ? a.disc.catalogued.toSecsSinceEpoch() : -1,
+                b.disc.catalogued.isValid() ? b.disc.catalogued.toSecsSinceEpoch() : -1);
             break;
         case MountedAt:
             c = compareText(a.mountedAt, b.mountedAt);
