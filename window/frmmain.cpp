@@ -3,7 +3,9 @@
 #include "platform/app.h"
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
+#include "window/commandbutton.h"
 #include "window/frmabout.h"
+#include "window/frmdiscs.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -76,19 +78,27 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(m_listMenu.mnuExportList, &QAction::triggered, this, &frmMain::mnuExportList_Click);
     connect(m_listMenu.mnuShowDuplicates, &QAction::triggered, this,
             &frmMain::mnuShowDuplicates_Click);
+    connect(m_listMenu.mnuDiscs, &QAction::triggered, this, &frmMain::mnuDiscs_Click);
+    addAction(m_listMenu.mnuDiscs); // its Ctrl+D works anywhere in the window
 
-    cmdExit = makeButton("cmdExit", QStringLiteral("E&xit"));
-    cmdAbout = makeButton("cmdAbout", QStringLiteral("&About"));
-    cmdExecuteFile = makeButton("cmdExecuteFile", QStringLiteral("Exe&cute File"));
-    cmdIndexDirectory = makeButton("cmdIndexDirectory", QStringLiteral("&Index Directory"));
-    cmdRemove = makeButton("cmdRemove", QStringLiteral("&Remove"));
-    cmdSearch = makeButton("cmdSearch", QStringLiteral("&Search"));
+    cmdExit = CommandButton(this, "cmdExit", QStringLiteral("E&xit"));
+    cmdAbout = CommandButton(this, "cmdAbout", QStringLiteral("&About"));
+    cmdExecuteFile = CommandButton(this, "cmdExecuteFile", QStringLiteral("Exe&cute File"));
+    cmdIndexDirectory =
+        CommandButton(this, "cmdIndexDirectory", QStringLiteral("&Index Directory"));
+    cmdRemove = CommandButton(this, "cmdRemove", QStringLiteral("&Remove"));
+    cmdSearch = CommandButton(this, "cmdSearch", QStringLiteral("&Search"));
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(cmdExecuteFile, &QPushButton::clicked, this, &frmMain::cmdExecuteFile_Click);
     connect(cmdIndexDirectory, &QPushButton::clicked, this, &frmMain::cmdIndexDirectory_Click);
     connect(cmdRemove, &QPushButton::clicked, this, &frmMain::cmdRemove_Click);
     connect(cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
+    // Every change of view ends in a refill: the caption tells which view is shown.
+    connect(m_list.model(), &QAbstractItemModel::modelReset, this, [this] {
+        cmdSearch->setText(m_list.view().narrowed() ? QStringLiteral("&Show All")
+                                                    : QStringLiteral("&Search"));
+    });
 
     // Tab order as designed: the list first, so it has the focus when the window opens.
     QWidget::setTabOrder(lvwFiles, cmdExit);
@@ -104,14 +114,6 @@ frmMain::frmMain(const Services &services, QWidget *parent)
 }
 
 frmMain::~frmMain() = default;
-
-QPushButton *frmMain::makeButton(const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false); // no default button: Enter reaches the focused control
-    return button;
-}
 
 void frmMain::Form_Load()
 {
@@ -144,6 +146,29 @@ void frmMain::cmdIndexDirectory_Click()
         close();
 }
 
+void frmMain::indexFolder(const QString &path, QWidget *owner)
+{
+    m_index.index(path, owner);
+    if (m_closeAfterRun)
+        close();
+}
+
+void frmMain::mnuDiscs_Click()
+{
+    if (!m_frmDiscs) {
+        // A window of its own over this one; it goes when closed.
+        m_frmDiscs = new frmDiscs(
+            m_discs, [this](const QString &root, QWidget *owner) { indexFolder(root, owner); },
+            this);
+        m_frmDiscs->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_list.model(), &QAbstractItemModel::modelReset, m_frmDiscs.data(),
+                &frmDiscs::refresh);
+    }
+    m_frmDiscs->show();
+    m_frmDiscs->raise();
+    m_frmDiscs->activateWindow();
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
     if (m_index.running()) {
@@ -157,10 +182,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::cmdSearch_Click()
 {
-    // The caption is the view state.
-    QString caption = cmdSearch->text();
-    m_search.cmdSearch_Click(caption);
-    cmdSearch->setText(caption);
+    m_search.cmdSearch_Click();
 }
 
 void frmMain::cmdExecuteFile_Click()
@@ -256,10 +278,7 @@ void frmMain::mnuExportList_Click()
 
 void frmMain::mnuShowDuplicates_Click()
 {
-    // The caption is the view state, as for the search.
-    QString caption = cmdSearch->text();
-    m_duplicates.mnuShowDuplicates_Click(caption);
-    cmdSearch->setText(caption);
+    m_duplicates.mnuShowDuplicates_Click();
 }
 
 void frmMain::cmdAbout_Click()

@@ -4,6 +4,7 @@
 #include "indexing/colffiles.h"
 #include "window/cataloguelist.h"
 #include "window/copypathcommand.h"
+#include "window/discs.h"
 #include "window/duplicatescommand.h"
 #include "window/exportcommand.h"
 #include "window/indexcommand.h"
@@ -15,8 +16,10 @@
 #include "window/services.h"
 #include "window/windowpointer.h"
 
+#include <QPointer>
 #include <QWidget>
 
+class frmDiscs;
 class QPushButton;
 class QTableView;
 
@@ -58,6 +61,8 @@ public Q_SLOTS:
     void mnuCopyPath_Click();
     void mnuExportList_Click();
     void mnuShowDuplicates_Click();
+    // Ctrl+D and the menu's Discs...: the Discs window, made once and raised when asked again.
+    void mnuDiscs_Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -69,8 +74,9 @@ protected:
 private:
     void Form_Resize();
     void applyLayout();
-    QPushButton *makeButton(const char *name, const QString &caption);
     void lvwFiles_ContextMenu(QPoint globalPos);
+    // The Index Directory command's run on a folder, its progress window over owner.
+    void indexFolder(const QString &path, QWidget *owner);
 
     Services m_services;
     WindowPointer m_pointer{this};
@@ -84,9 +90,11 @@ private:
     MainLayout m_layout;
     bool m_closeAfterRun = false;
     CopyPathCommand m_copyPath{m_list};
-    DuplicatesCommand m_duplicates{m_catalogue, m_list, m_pointer, m_search};
+    DuplicatesCommand m_duplicates{m_list, m_pointer};
     ExportCommand m_export;
     ListMenu m_listMenu{this};
+    Discs m_discs{m_catalogue, m_list, m_services.media, m_pointer};
+    QPointer<frmDiscs> m_frmDiscs;
 
     QTableView *lvwFiles;
     QPushButton *cmdExit;

@@ -32,15 +32,20 @@ IndexCommand::~IndexCommand() = default;
 
 void IndexCommand::cmdIndexDirectory_Click()
 {
-    const QString path = InputBox(QStringLiteral("Please enter the path you would like to index:"));
+    index(InputBox(QStringLiteral("Please enter the path you would like to index:")), m_owner);
+}
+
+void IndexCommand::index(const QString &path, QWidget *owner)
+{
     m_stop = false;
     if (!path.isEmpty()) {
         // Qt's conventions: shown by its own timer once the run has lasted ProgressDelayMs,
-        // modal over the main window, a busy bar since the total is not known.
-        m_dialog = new QProgressDialog(m_owner);
+        // modal over the window the run was started from, a busy bar since the total is not
+        // known.
+        m_dialog = new QProgressDialog(owner);
         m_dialog->setObjectName(QStringLiteral("indexProgress"));
         m_dialog->setWindowTitle(QStringLiteral("Index Directory"));
-        m_dialog->setWindowModality(m_owner ? Qt::WindowModal : Qt::ApplicationModal);
+        m_dialog->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
         m_dialog->setRange(0, 0);
         m_dialog->setAutoClose(false);
         m_dialog->setAutoReset(false);

@@ -30,6 +30,8 @@ public:
     // The typed text is passed on as it is, blanks included; Cancel gives the empty text, which
     // indexes nothing. The list is refilled in every case.
     void cmdIndexDirectory_Click();
+    // Indexes path as that command does, the progress window over owner.
+    void index(const QString &path, QWidget *owner);
 
     // Whether a run is under way, and asking it to stop at the next file.
     bool running() const { return m_running; }
