@@ -48,8 +48,8 @@ void bindRow(sqlite3_stmt *statement, int first, const FileRow &row)
 
 } // namespace
 
-FileRowWriter::FileRowWriter(Connection &connection, std::function<void()> beforeCommit)
-    : m_connection(connection), m_beforeCommit(std::move(beforeCommit)), m_lookup(connection)
+FileRowWriter::FileRowWriter(Connection &connection)
+    : m_connection(connection), m_lookup(connection)
 {}
 
 FileRowWriter::~FileRowWriter()
@@ -113,8 +113,6 @@ FileRowWriter::Result FileRowWriter::write(const std::vector<FileRow> &rows)
             writeFolder(rows, begin, end, result);
             begin = end;
         }
-        if (m_beforeCommit)
-            m_beforeCommit();
         m_connection.CommitTrans();
     } catch (...) {
         m_connection.RollbackTrans();

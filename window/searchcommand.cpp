@@ -4,6 +4,7 @@
 #include "platform/mousepointer.h"
 #include "platform/platformerror.h"
 #include "window/cataloguelist.h"
+#include "window/cataloguelistmodel.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
 
@@ -19,8 +20,12 @@ void SearchCommand::cmdSearch_Click(QString &caption)
             const QString text =
                 InputBox(QStringLiteral("Please enter the string you would like to search for:"));
             m_catalogue.openSearchView(text);
-            if (m_catalogue.rsFiles().RecordCount() >= 1) {
-                m_list.RefreshLv();
+            // The refill runs the search statement and counts what it finds: the statement runs
+            // once. An empty list is only seen behind the message, before the full view.
+            m_list.RefreshLv();
+            if (const auto &failure = m_list.model()->refillFailure())
+                throw *failure;
+            if (m_list.count() >= 1) {
                 caption = ShowAllCaption;
                 return;
             }
