@@ -194,9 +194,12 @@ qint64 Catalogue::openDuplicatesView()
 
 void Catalogue::remove(const std::vector<qint64> &ids)
 {
+    // In the table's order: each page is visited once, whatever order the list shows.
+    std::vector<qint64> ordered(ids);
+    std::sort(ordered.begin(), ordered.end());
     m_cnCatalogue.BeginTrans();
     try {
-        for (qint64 id : ids)
+        for (qint64 id : ordered)
             m_rsFiles.DeleteByKey(id);
         m_cnCatalogue.CommitTrans();
     } catch (...) {
