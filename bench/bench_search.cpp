@@ -161,7 +161,7 @@ int main(int argc, char **argv)
             exec(db, "BEGIN IMMEDIATE");
         rs.AddNew();
         rs.Fields("Path").setValue(QStringLiteral("/media/cdrom/New Disc/Folder"));
-        rs.Fields("File").setValue(QStringLiteral("Vacation Snapshot new %1.jpg").arg(i));
+        rs.Fields("File").setValue(QStringLiteral("added %1.txt").arg(i));
         rs.Fields("Size").setValue(QStringLiteral("12,345"));
         rs.Fields("Archive").setValue(QStringLiteral("NEW_DISC"));
         rs.Fields("Serial").setValue(QStringLiteral("0000-0001"));
