@@ -1,4 +1,5 @@
-// Load, refill and sort (by every column) of the catalogue list, and the memory it takes.
+// Load, refill and sort (by every column) of the catalogue list, the memory it takes, and the
+// first open of a catalogue another program wrote.
 // Usage: bench_catalogue [ROWS] (default 1,000,000); the catalogue is kept in bench-data/.
 #include "generator.h"
 #include "report.h"
@@ -9,7 +10,34 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTableView>
+
+namespace {
+
+// Reads the file once, so that the open measured finds it in the system's cache.
+void warm(const QString &file)
+{
+    QFile f(file);
+    if (f.open(QIODevice::ReadOnly))
+        while (!f.read(1 << 20).isEmpty()) {
+        }
+}
+
+// Opens the catalogue in dir as the program starts: the window's load and the list shown.
+double openAndShow(const QString &dir, std::unique_ptr<frmMain> &window)
+{
+    Services services = Services::system();
+    services.appPath = dir;
+    const qint64 start = Report::now();
+    window = std::make_unique<frmMain>(services);
+    window->Form_Load();
+    window->show();
+    QApplication::processEvents();
+    return Report::elapsedSince(start);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -20,22 +48,22 @@ int main(int argc, char **argv)
         QDir::current().absoluteFilePath(QStringLiteral("bench-data/catalogue-%1").arg(rows));
     QDir().mkpath(dir);
     Generator::makeCatalogue(dir + QStringLiteral("/data.mdb"), rows);
-    Services services = Services::system();
-    services.appPath = dir;
     const QString at = QStringLiteral(" (%1 rows)").arg(rows);
 
-    qint64 start = Report::now();
-    frmMain window(services);
-    window.Form_Load();
-    window.show();
-    QApplication::processEvents();
-    Report::seconds(QStringLiteral("load + first fill") + at, Report::elapsedSince(start),
-                    Report::target(rows, 1.5, 10.0));
+    warm(dir + QStringLiteral("/data.mdb"));
+    std::unique_ptr<frmMain> shown;
+    const double warmOpen = openAndShow(dir, shown);
+    frmMain &window = *shown;
+    Report::seconds(QStringLiteral("open to list shown, warm") + at, warmOpen,
+                    Report::target(rows, 1.2, 8.0));
+    Report::megabytes(QStringLiteral("peak memory, list shown") + at, Report::peakMegabytes(),
+                      Report::target(rows, 250, 2000));
     const QAbstractItemModel *model =
         window.findChild<QTableView *>(QStringLiteral("lvwFiles"))->model();
     if (model->rowCount() != rows)
         qFatal("listed %d rows", model->rowCount());
 
+    qint64 start;
     double worst = 0;
     for (int i = 0; i < 3; ++i) {
         start = Report::now();
@@ -44,7 +72,7 @@ int main(int argc, char **argv)
         worst = std::max(worst, Report::elapsedSince(start));
     }
     Report::seconds(QStringLiteral("RefreshLv, worst of 3") + at, worst,
-                    Report::target(rows, 1.0, 7.0));
+                    Report::target(rows, 0.8, 6.0));
 
     for (int column = CatalogueListModel::ID; column < CatalogueListModel::ColumnCount; ++column) {
         start = Report::now();
@@ -52,15 +80,16 @@ int main(int argc, char **argv)
         QApplication::processEvents();
         const QString name = model->headerData(column, Qt::Horizontal).toString();
         Report::seconds(QStringLiteral("sort by %1").arg(name) + at, Report::elapsedSince(start),
-                        Report::target(rows, 1.0, 10.0));
+                        Report::target(rows, 0.8, 8.0));
     }
     start = Report::now();
     window.RefreshLv();
     QApplication::processEvents();
     Report::seconds(QStringLiteral("RefreshLv, kept sorted") + at, Report::elapsedSince(start),
-                    Report::target(rows, 1.0, 7.0));
-    Report::megabytes(QStringLiteral("peak memory") + at, Report::peakMegabytes(),
-                      Report::target(rows, 300, 2500));
+                    Report::target(rows, 0.8, 6.0));
+    Report::line(QStringLiteral("peak memory, after refills and sorts") + at,
+                 QStringLiteral("%1 MB").arg(Report::peakMegabytes(), 0, 'f', 0),
+                 QStringLiteral("-"), true);
 
     // The end of a run that wrote a little: 1,000 rows added and taken out again, then the log
     // folded into the file and the file left in the plain journal mode.
@@ -80,5 +109,22 @@ int main(int argc, char **argv)
     window.catalogue().cnCatalogue().Close();
     Report::seconds(QStringLiteral("fold the log at the end") + at, Report::elapsedSince(start),
                     0.2);
+    shown.reset();
+
+    // The same rows as another program writes them (the table alone), opened for the first time
+    // from a fresh copy.
+    const QString foreign =
+        QDir::current().absoluteFilePath(QStringLiteral("bench-data/foreign-%1").arg(rows));
+    const QString first = foreign + QStringLiteral("/first");
+    QDir().mkpath(first);
+    Generator::makeForeignCatalogue(foreign + QStringLiteral("/data.mdb"), rows);
+    QFile::remove(first + QStringLiteral("/data.mdb"));
+    if (!QFile::copy(foreign + QStringLiteral("/data.mdb"), first + QStringLiteral("/data.mdb")))
+        qFatal("cannot copy the catalogue");
+    warm(first + QStringLiteral("/data.mdb"));
+    Report::seconds(QStringLiteral("first open of a catalogue another program wrote") + at,
+                    openAndShow(first, shown), warmOpen * 1.1);
+    shown.reset();
+    QFile::remove(first + QStringLiteral("/data.mdb"));
     return 0;
 }

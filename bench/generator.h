@@ -2,11 +2,17 @@
 
 #include <QString>
 
-// Makes a catalogue of realistic rows for the benchmarks: discs of music, photos, software and
-// documents, each row with its folder, name, size text, three dates, label and serial.
+// Makes catalogues for the benchmarks whose texts vary as on real discs: music, photos, software,
+// documents and backups, about 500 files per medium in small folders, names and folders mostly
+// different (at 10,000,000 rows over 3,000,000 names and 2,000,000 folders), dates over 30 years
+// and sizes from empty files to 4 GB.
 namespace Generator {
 
-// Makes (or reuses, when it already holds that many rows) a catalogue file of n rows.
+// Makes (or reuses, when it already holds that many rows) a catalogue file of n rows, as the
+// program leaves it.
 void makeCatalogue(const QString &file, qint64 rows);
+
+// The same rows in a file holding the table Files alone, as another program writes it.
+void makeForeignCatalogue(const QString &file, qint64 rows);
 
 } // namespace Generator

@@ -37,6 +37,13 @@ double peakMegabytes()
     return m.hasMatch() ? m.captured(1).toDouble() / 1024.0 : -1;
 }
 
+void resetPeak()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
 double target(qint64 rows, double atMillion, double atTenMillion)
 {
     return rows <= 1000000 ? atMillion : atTenMillion;

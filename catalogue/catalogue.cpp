@@ -4,13 +4,27 @@
 #include "catalogue/duplicates.h"
 #include "catalogue/media.h"
 #include "catalogue/namecollector.h"
+#include "catalogue/namesearch.h"
 #include "catalogue/schema.h"
-#include "catalogue/searchindex.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 const char FilesTable[] = "Files";
+
+// The first column of the statement's first row; -1 when the engine gives none.
+int count(sqlite3 *db, const char *sql)
+{
+    sqlite3_stmt *statement = nullptr;
+    int value = -1;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    return value;
+}
 } // namespace
 
 Catalogue::Catalogue() : m_mediumRoots(m_cnCatalogue) {}
@@ -22,22 +36,42 @@ void Catalogue::open(const QString &path)
     m_cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     m_cnCatalogue.setCheck(Schema::check);
     m_cnCatalogue.Open(path, QString(), QString(), -1);
-    sqlite3 *db = m_cnCatalogue.handle();
-    // The search's matching and ordering, and its name index for catalogues made without one.
-    // A catalogue that cannot take the index (read-only) is searched without it.
-    SearchIndex::registerFunctions(db);
-    sqlite3_rollback_hook(db, &Catalogue::rolledBack, this);
-    if (!SearchIndex::exists(db))
-        SearchIndex::ensure(db);
-    // The index the indexer's duplicate test looks rows up by, the tables of the folders media
-    // were mounted on and of when they were catalogued; a read-only catalogue works without them.
-    for (const char *section : {"folder lookup", "medium roots", "medium catalogued"}) {
-        const int rc =
-            sqlite3_exec(db, Schema::section(section).constData(), nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_READONLY)
-            m_cnCatalogue.raise(rc);
-    }
+    // The search's matching and ordering.
+    NameSearch::registerFunctions(m_cnCatalogue.handle());
+    upgrade();
+    m_hasNameNotes = count(m_cnCatalogue.handle(),
+                           "SELECT count(*) FROM sqlite_master WHERE name IN ('FilesNameChanged', "
+                           "'FilesNameUpdate')") == 2;
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
+}
+
+// Gives a catalogue the parts it lacks (the notes of renamed rows, the tables of the folders media
+// were mounted on and of when each was catalogued) and drops the name index earlier versions kept, all in one transaction. A
+// catalogue that cannot be written works without them, and keeps an old name index unused.
+void Catalogue::upgrade()
+{
+    sqlite3 *db = m_cnCatalogue.handle();
+    const int present = count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
+                                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued')) - "
+                                  "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
+                                  "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
+    if (present == 4 || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
+        return;
+    try {
+        m_cnCatalogue.BeginTrans();
+        for (const char *section : {"changed names", "old name index", "medium roots",
+                                    "medium catalogued"}) {
+            const int rc =
+                sqlite3_exec(db, Schema::section(section).constData(), nullptr, nullptr, nullptr);
+            if (rc != SQLITE_OK)
+                m_cnCatalogue.raise(rc);
+        }
+        m_cnCatalogue.CommitTrans();
+    } catch (const PlatformError &error) {
+        m_cnCatalogue.RollbackTrans();
+        if ((error.number() & 0xFF) != SQLITE_READONLY)
+            throw;
+    }
 }
 
 void Catalogue::closeView()
@@ -48,83 +82,68 @@ void Catalogue::closeView()
 
 void Catalogue::requery(RowSink *sink)
 {
-    if (!m_names.isEmpty() || !m_rsFiles.isOpen() ||
+    // Only committed rows: the IDs of rows rolled back are given again to other rows.
+    if (!m_rsFiles.isOpen() || !sqlite3_get_autocommit(m_cnCatalogue.handle()) ||
         m_rsFiles.source().compare(QLatin1String(FilesTable), Qt::CaseInsensitive) != 0) {
         m_rsFiles.Requery(sink);
         return;
     }
+    // The table is walked in ID order: the names past those held come last.
+    const FoldedNames::Mark held = m_names.mark();
     NameCollector collector(*sink, m_names);
     try {
         m_rsFiles.Requery(&collector);
     } catch (...) {
-        m_names.clear(); // all names or none
+        m_names.truncate(held); // all of the new names or none
         throw;
     }
-    m_names.setUpTo(collector.lastId());
+    m_names.setUpTo(std::max(m_names.upTo(), collector.lastId()));
 }
 
-void Catalogue::rolledBack(void *catalogue)
-{
-    auto *self = static_cast<Catalogue *>(catalogue);
-    if (self->m_beforeTransaction)
-        self->m_names.truncate(*self->m_beforeTransaction);
-    self->m_beforeTransaction.reset();
-}
-
-bool Catalogue::takeInNewNames()
+// Takes in the names of the rows other programs, or the indexer in a search view, wrote since
+// the names were read, so that the search reads no more rows than it must. Only committed rows:
+// inside a transaction the search reads the rows past the names itself.
+void Catalogue::takeInNewNames()
 {
     sqlite3 *db = m_cnCatalogue.handle();
-    if (sqlite3_get_autocommit(db))
-        m_beforeTransaction.reset(); // the transaction they came in was committed
-    else if (!m_beforeTransaction)
-        m_beforeTransaction = m_names.mark();
-    if (!m_names.isEmpty()) {
-        sqlite3_stmt *names = nullptr;
-        int rc = sqlite3_prepare_v2(db, "SELECT ID, File FROM Files WHERE ID > ? ORDER BY ID", -1,
-                                    &names, nullptr);
-        qint64 last = m_names.upTo();
-        if (rc == SQLITE_OK) {
-            sqlite3_bind_int64(names, 1, last);
-            while ((rc = sqlite3_step(names)) == SQLITE_ROW) {
-                last = sqlite3_column_int64(names, 0);
-                m_names.add(last, reinterpret_cast<const char *>(sqlite3_column_text(names, 1)),
-                            sqlite3_column_bytes(names, 1));
-            }
+    if (m_names.isEmpty() || !sqlite3_get_autocommit(db))
+        return;
+    sqlite3_stmt *names = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT ID, File FROM Files WHERE ID > ? ORDER BY ID", -1,
+                                &names, nullptr);
+    qint64 last = m_names.upTo();
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_int64(names, 1, last);
+        while ((rc = sqlite3_step(names)) == SQLITE_ROW) {
+            last = sqlite3_column_int64(names, 0);
+            m_names.add(last, reinterpret_cast<const char *>(sqlite3_column_text(names, 1)),
+                        sqlite3_column_bytes(names, 1));
         }
-        sqlite3_finalize(names);
-        if (rc != SQLITE_DONE)
-            m_names.clear(); // no longer complete: searches read the rows instead
-        else
-            m_names.setUpTo(last);
     }
-    return SearchIndex::catchUp(db, [this](qint64 id, const char *name, int length) {
-        if (!m_names.isEmpty())
-            m_names.add(id, name, length);
-    });
+    sqlite3_finalize(names);
+    if (rc != SQLITE_DONE)
+        m_names.clear(); // no longer complete: searches read every row instead
+    else
+        m_names.setUpTo(last);
 }
 
 void Catalogue::openSearchView(const QString &text)
 {
     closeView();
-    sqlite3 *db = m_cnCatalogue.handle();
-    // A catalogue that cannot be written is still searched exactly, past the mark.
     takeInNewNames();
-    const bool indexed = SearchIndex::exists(db);
-    if (!SearchIndex::answers(text) && searchNames(text))
+    if (searchNames(text))
         return;
-    const SearchIndex::Statement statement =
-        SearchIndex::statement(text, indexed ? SearchIndex::indexedUpTo(db) : -1);
+    const NameSearch::Statement statement = NameSearch::statement(text);
     m_rsFiles.Open(statement.source, &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
                    statement.params);
 }
 
-// A text the index cannot answer is looked for among the names held in memory, then only the
-// rows found are read. False when the names cannot answer it: too broad, or not held.
+// The text is looked for among the names held in memory, then only the rows found are read.
+// False when the names cannot answer it: too broad, or not held.
 bool Catalogue::searchNames(const QString &text)
 {
-    // Names changed by an update are noted only where the catalogue has the name index.
-    const QByteArray literal = SearchIndex::longestRun(text);
-    if (m_names.isEmpty() || literal.isEmpty() || !SearchIndex::exists(m_cnCatalogue.handle()))
+    const QByteArray literal = NameSearch::longestRun(text);
+    if (m_names.isEmpty() || literal.isEmpty() || !m_hasNameNotes)
         return false;
     // A plain text is found where its folded form is; a pattern is checked name by name.
     const bool plain = !text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('_')) &&
@@ -140,11 +159,11 @@ bool Catalogue::searchNames(const QString &text)
                 if (plain)
                     return true;
                 CaseFold::foldCodePoints(name, data, length);
-                return SearchIndex::likeMatch(name, pattern);
+                return NameSearch::likeMatch(name, pattern);
             },
             m_names.size() / 4 + 1000, ids))
         return false;
-    const SearchIndex::Statement statement = SearchIndex::statement(text, ids, m_names.upTo());
+    const NameSearch::Statement statement = NameSearch::statement(text, ids, m_names.upTo());
     m_rsFiles.Open(statement.source, &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
                    statement.params);
     return true;
@@ -154,12 +173,6 @@ void Catalogue::openFullView()
 {
     closeView();
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
-}
-
-void Catalogue::catchUpNames()
-{
-    if (!m_cnCatalogue.isDamaged())
-        SearchIndex::catchUp(m_cnCatalogue.handle());
 }
 
 void Catalogue::fold()
@@ -188,7 +201,18 @@ void Catalogue::openMediumView(const QString &label, const QString &serial)
                    {label, serial});
 }
 
-bool Catalogue::remove(qint64 id)
+void Catalogue::remove(const std::vector<qint64> &ids)
 {
-    return m_rsFiles.DeleteByKey(id);
+    // In the table's order: each page is visited once, whatever order the list shows.
+    std::vector<qint64> ordered(ids);
+    std::sort(ordered.begin(), ordered.end());
+    m_cnCatalogue.BeginTrans();
+    try {
+        for (qint64 id : ordered)
+            m_rsFiles.DeleteByKey(id);
+        m_cnCatalogue.CommitTrans();
+    } catch (...) {
+        m_cnCatalogue.RollbackTrans();
+        throw;
+    }
 }

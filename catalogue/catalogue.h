@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include <optional>
+#include <vector>
 
 // The catalogue file: the one connection cnCatalogue and the one recordset rsFiles, the file's
 // schema upgrades, and the statements of the search and the removal. Shows nothing: failures
@@ -30,15 +30,9 @@ public:
     // Where each medium was mounted when folders of it were catalogued.
     MediumRoots &mediumRoots() { return m_mediumRoots; }
 
-    // Runs rsFiles' source again and hands every row to sink (Requery). The first read of the
-    // whole table also takes in every name, for the searches the name index cannot answer.
+    // Runs rsFiles' source again and hands every row to sink (Requery). A read of the whole
+    // table also takes in the names of the rows not held yet, for the searches.
     void requery(RowSink *sink);
-
-    // Takes the names of rows written since into the name index and into the names held in
-    // memory, so that no search waits for them. The indexer calls it inside each group of rows
-    // it writes, before the commit; the search calls it for rows other programs wrote. False
-    // when the index cannot be written (a search then reads those rows itself).
-    bool takeInNewNames();
 
     // The two views of the catalogue. Each opens rsFiles again with pessimistic locking; the
     // search view holds every row whose File contains text (% and _ keep their pattern meaning,
@@ -52,10 +46,6 @@ public:
     // The rows of one medium (media.h), opened as the search view is.
     void openMediumView(const QString &label, const QString &serial);
 
-    // Brings the name index up to date with the rows added since it last was, so that the first
-    // search need not. Called after the first full read of the table, which is where damage in
-    // the middle of the file shows: a damaged file is not written.
-    void catchUpNames();
     // Copies what the write-ahead log holds into data.mdb, so that the file alone is the whole
     // catalogue; after every indexing run.
     void fold();
@@ -63,19 +53,18 @@ public:
     // rollback-journal mode when no other instance has it open.
     void close();
 
-    // Deletes the row with this ID if the current view holds it, committed at once; false when
-    // there is no such row.
-    bool remove(qint64 id);
+    // Deletes the rows with these IDs that the current view holds, in one transaction: all of
+    // them, or on a failure none.
+    void remove(const std::vector<qint64> &ids);
 
 private:
+    void upgrade();
+    void takeInNewNames();
     bool searchNames(const QString &text);
-    static void rolledBack(void *catalogue);
 
     Connection m_cnCatalogue;
     Recordset m_rsFiles;
     FoldedNames m_names;
-    // Where the names stood before names were taken in inside a transaction not yet ended: a
-    // rollback goes back there, as the engine may give the rolled-back IDs to other rows.
-    std::optional<FoldedNames::Mark> m_beforeTransaction;
+    bool m_hasNameNotes = false; // FilesNameChanged and its trigger: the names held stay exact
     MediumRoots m_mediumRoots;
 };

@@ -49,8 +49,8 @@ void bindRow(sqlite3_stmt *statement, int first, const FileRow &row)
 
 } // namespace
 
-FileRowWriter::FileRowWriter(Connection &connection, std::function<void()> beforeCommit)
-    : m_connection(connection), m_beforeCommit(std::move(beforeCommit)), m_lookup(connection)
+FileRowWriter::FileRowWriter(Connection &connection)
+    : m_connection(connection), m_lookup(connection)
 {}
 
 FileRowWriter::~FileRowWriter()
@@ -121,8 +121,6 @@ FileRowWriter::Result FileRowWriter::write(const std::vector<FileRow> &rows)
         // Each medium the group wrote or found rows of was catalogued now.
         for (const Media::Key &medium : media)
             Media::noteCatalogued(m_connection, medium.first, medium.second);
-        if (m_beforeCommit)
-            m_beforeCommit();
         m_connection.CommitTrans();
     } catch (...) {
         m_connection.RollbackTrans();

@@ -4,7 +4,6 @@
 #include "catalogue/folderlookup.h"
 #include "platform/platformerror.h"
 
-#include <functional>
 #include <vector>
 
 class Connection;
@@ -30,9 +29,7 @@ public:
         std::vector<Refusal> refused;
     };
 
-    // beforeCommit runs inside each group's transaction, after its rows (the name index takes
-    // them in there).
-    explicit FileRowWriter(Connection &connection, std::function<void()> beforeCommit = {});
+    explicit FileRowWriter(Connection &connection);
     ~FileRowWriter();
     FileRowWriter(const FileRowWriter &) = delete;
     FileRowWriter &operator=(const FileRowWriter &) = delete;
@@ -56,7 +53,6 @@ private:
     sqlite3_stmt *statement(int count);
 
     Connection &m_connection;
-    std::function<void()> m_beforeCommit;
     FolderLookup m_lookup;
     QSet<QByteArray> m_names;
     sqlite3_stmt *m_single = nullptr;

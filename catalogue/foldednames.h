@@ -8,9 +8,9 @@
 #include <functional>
 #include <vector>
 
-// The case-folded names of the catalogue's rows, held in memory in ID order, for the searches
-// the name index cannot answer: a text with no run of three characters. Scanning every name in
-// memory costs tens of milliseconds at ten million rows; reading every row costs seconds.
+// The case-folded names of the catalogue's rows, held in memory in ID order, through which every
+// search narrows the rows it reads. Scanning every name in memory costs tens of milliseconds at
+// ten million rows; reading every row costs seconds.
 //
 // Holds every row up to upTo(); rows past it are taken in as they come. A deleted row's name
 // stays, so a hit is only a candidate: the search reads the rows it names.
@@ -31,7 +31,7 @@ public:
     void clear();
     size_t size() const { return m_ids.size(); }
 
-    // What is held at one moment, to go back to when rows taken in are rolled back.
+    // What is held at one moment, to go back to when a read that took names in fails.
     struct Mark
     {
         size_t names;

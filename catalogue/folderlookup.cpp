@@ -1,5 +1,6 @@
 #include "catalogue/folderlookup.h"
 
+#include "catalogue/schema.h"
 #include "platform/connection.h"
 
 #include <sqlite3.h>
@@ -29,8 +30,13 @@ void FolderLookup::names(const QByteArray &folder, const QByteArrayList &others,
 {
     names.clear();
     if (!m_statement) {
-        const int rc =
-            sqlite3_prepare_v2(m_connection.handle(), LookupStatement, -1, &m_statement, nullptr);
+        // The index is made here rather than at open: a large catalogue another program wrote
+        // then opens at once, and waits for it only when first indexed into.
+        int rc = sqlite3_exec(m_connection.handle(), Schema::section("folder lookup").constData(),
+                              nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_prepare_v2(m_connection.handle(), LookupStatement, -1, &m_statement,
+                                    nullptr);
         if (rc != SQLITE_OK) {
             m_statement = nullptr;
             m_connection.raise(rc);

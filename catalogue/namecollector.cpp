@@ -4,6 +4,10 @@
 
 #include <algorithm>
 
+NameCollector::NameCollector(RowSink &next, FoldedNames &names)
+    : m_next(next), m_names(names), m_heldUpTo(names.upTo())
+{}
+
 void NameCollector::begin(const std::vector<QString> &columns)
 {
     m_fileColumn = -1;
@@ -15,7 +19,7 @@ void NameCollector::begin(const std::vector<QString> &columns)
 
 void NameCollector::row(qint64 id, const RowCell *cells)
 {
-    if (m_fileColumn >= 0)
+    if (m_fileColumn >= 0 && id > m_heldUpTo)
         m_names.add(id, cells[m_fileColumn].data, cells[m_fileColumn].length);
     m_lastId = std::max(m_lastId, id);
     m_next.row(id, cells);

@@ -4,12 +4,12 @@
 
 class FoldedNames;
 
-// Passes a refill's rows on to the list and takes each row's name into the folded names on the
-// way, so that holding the names costs no read of its own.
+// Passes a refill's rows on to the list and takes the name of each row not held yet into the
+// folded names on the way, so that holding the names costs no read of its own.
 class NameCollector : public RowSink
 {
 public:
-    NameCollector(RowSink &next, FoldedNames &names) : m_next(next), m_names(names) {}
+    NameCollector(RowSink &next, FoldedNames &names);
 
     void begin(const std::vector<QString> &columns) override;
     void row(qint64 id, const RowCell *cells) override;
@@ -19,6 +19,7 @@ public:
 private:
     RowSink &m_next;
     FoldedNames &m_names;
+    qint64 m_heldUpTo; // the names of rows up to this ID are held already
     int m_fileColumn = -1;
     qint64 m_lastId = 0;
 };

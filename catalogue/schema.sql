@@ -16,23 +16,22 @@ CREATE TABLE Files (
     Serial TEXT
 );
 
--- section: name index
--- Searching File by any part of it: the case-folded names of the rows up to
--- FilesNameState.Indexed, taken in by the program at each of the indexer's commit groups, and
--- in one batch before a search for rows other programs wrote. A name changed
--- by an update is noted in FilesNameChanged (plain SQL, so any program may update Files) and
--- searched directly until the next batch.
-CREATE VIRTUAL TABLE FilesName USING fts5(File, content='', columnsize=0, tokenize='trigram');
--- The indexer takes its names in at every commit group: merging the index's segments after every
--- few groups cost more than the inserts themselves, so segments are merged only when 16 of one
--- level have gathered.
-INSERT INTO FilesName (FilesName, rank) VALUES ('automerge', 0);
-CREATE TABLE FilesNameState (Indexed INTEGER NOT NULL);
-INSERT INTO FilesNameState (Indexed) VALUES (0);
-CREATE TABLE FilesNameChanged (ID INTEGER PRIMARY KEY);
-CREATE TRIGGER FilesNameUpdate AFTER UPDATE OF File ON Files BEGIN
+-- section: changed names
+-- The searches look names up among the case-folded names the program holds in memory, read with
+-- the rows. A name changed afterwards by an update (any program may update Files with plain SQL)
+-- is noted here, and the searches read the rows noted as well.
+CREATE TABLE IF NOT EXISTS FilesNameChanged (ID INTEGER PRIMARY KEY);
+CREATE TRIGGER IF NOT EXISTS FilesNameUpdate AFTER UPDATE OF File ON Files BEGIN
     INSERT OR IGNORE INTO FilesNameChanged (ID) VALUES (new.ID);
 END;
+
+-- section: old name index
+-- An on-disk name index that earlier versions kept beside Files, with its triggers; a catalogue
+-- that can be written loses it at open.
+DROP TRIGGER IF EXISTS FilesNameInsert;
+DROP TRIGGER IF EXISTS FilesNameDelete;
+DROP TABLE IF EXISTS FilesNameState;
+DROP TABLE IF EXISTS FilesName;
 
 -- section: folder lookup
 -- The indexer asks whether a file is already catalogued by folder, name, label and serial.

@@ -141,10 +141,7 @@ FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, MouseP
                              FileMetadataReader &metadata)
     : m_catalogue(catalogue), m_colIndexed(colIndexed), m_pointer(pointer), m_volumes(volumes),
       m_lister(lister), m_metadata(metadata), m_report(report),
-      m_writer(std::make_unique<FileRowWriter>(catalogue.cnCatalogue(),
-                                               // Each group's names go into the name index before
-                                               // its commit, so that no search waits for them.
-                                               [&catalogue] { catalogue.takeInNewNames(); }))
+      m_writer(std::make_unique<FileRowWriter>(catalogue.cnCatalogue()))
 {}
 
 FolderIndexer::~FolderIndexer() = default;

@@ -34,12 +34,14 @@ void CatalogueList::RefreshLv()
 
 qint64 CatalogueList::show(const ListView &view)
 {
-    const qint64 rows = view.open(m_catalogue);
-    if (rows >= 1) {
-        m_view = view;
-        RefreshLv();
-    }
-    return rows;
+    // The refill runs the view's statement and counts what it finds: the statement runs once.
+    // An empty view is only seen behind the caller's message, before the whole catalogue.
+    view.open(m_catalogue);
+    m_view = view;
+    RefreshLv();
+    if (const auto &failure = m_model->refillFailure())
+        throw *failure;
+    return count();
 }
 
 void CatalogueList::showWholeCatalogue()

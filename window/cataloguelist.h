@@ -30,8 +30,8 @@ public:
 
     // The view of the catalogue the list shows.
     const ListView &view() const { return m_view; }
-    // Opens the catalogue on view and returns how many rows it holds; when it holds any, view
-    // becomes the list's and the list is refilled. Raises PlatformError.
+    // Opens the catalogue on view, makes it the list's and refills the list; returns how many
+    // rows it holds. Raises PlatformError.
     qint64 show(const ListView &view);
     // The whole catalogue again, also where a view that failed ends: a failure to open it is
     // reported in the error box. The list is refilled.

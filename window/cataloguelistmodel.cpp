@@ -202,13 +202,16 @@ void CatalogueListModel::refill(Catalogue &catalogue)
     beginResetModel();
     m_rows.clear();
     m_order.clear();
+    m_refillFailure.reset();
     try {
         catalogue.requery(this);
     } catch (const PlatformError &e) {
         // A source that cannot be run leaves the list empty; the refill still ends normally.
         // Damage met part way keeps the rows read before it: they can still be browsed.
-        if (!Connection::isDamage(e.number()))
+        if (!Connection::isDamage(e.number())) {
             m_rows.clear();
+            m_refillFailure = e;
+        }
     } catch (...) {
         m_rows.clear();
     }

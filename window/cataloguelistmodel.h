@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/platformerror.h"
 #include "platform/recordset.h"
 #include "window/cataloguerows.h"
 
 #include <QAbstractTableModel>
+
+#include <optional>
 
 class Catalogue;
 
@@ -30,6 +33,8 @@ public:
     // Rebuilds every row from the recordset's source, run again, in one model reset. A source
     // that cannot be run leaves the list empty; never raises.
     void refill(Catalogue &catalogue);
+    // What kept the last refill's source from running, if anything but damage did.
+    const std::optional<PlatformError> &refillFailure() const { return m_refillFailure; }
 
     // Cell text as the list shows it; column 0 is the ID.
     QString text(int row, int column) const;
@@ -60,6 +65,7 @@ private:
     void applySort();
 
     CatalogueRows m_rows;
+    std::optional<PlatformError> m_refillFailure;
     std::vector<quint32> m_order; // view row -> stored row; empty while unsorted
     int m_sourceColumn[ColumnCount];
     bool m_sorted = false;

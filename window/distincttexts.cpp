@@ -31,46 +31,81 @@ quint32 DistinctTexts::add(const char *data, int length)
 
 std::vector<quint32> DistinctTexts::places() const
 {
-    // Each distinct text folded once, with its first eight bytes as a number for quick
-    // comparisons.
+    // Each distinct text folded once.
     std::string folded;
     std::vector<quint32> foldedStart(size() + 1);
-    std::vector<quint64> prefix(size());
     for (size_t i = 0; i < size(); ++i) {
         foldedStart[i] = quint32(folded.size());
         CaseFold::appendFolded(folded, m_texts.data() + m_starts[i], m_lengths[i]);
-        quint64 p = 0;
-        for (size_t k = 0; k < 8; ++k) {
-            const size_t at = foldedStart[i] + k;
-            p = (p << 8) | (at < folded.size() ? static_cast<unsigned char>(folded[at]) : 0);
-        }
-        prefix[i] = p;
     }
     foldedStart[size()] = quint32(folded.size());
-
-    std::vector<quint32> order(size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = quint32(i);
     const char *base = folded.data();
-    const auto bytesLess = [](const char *x, quint32 lx, const char *y, quint32 ly, int &c) {
-        c = std::memcmp(x, y, std::min(lx, ly));
-        if (c == 0 && lx != ly)
-            c = lx < ly ? -1 : 1;
+
+    // Ordered eight folded bytes at a time, as numbers held beside the text numbers: most
+    // comparisons then touch no text. Texts that share their first bytes (the folders of one
+    // medium, numbered pictures) are ordered by their next eight bytes, and so on.
+    struct Key
+    {
+        quint64 chunk;
+        quint32 text;
     };
-    std::sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
-        if (prefix[a] != prefix[b])
-            return prefix[a] < prefix[b];
-        int c;
-        bytesLess(base + foldedStart[a], foldedStart[a + 1] - foldedStart[a], base + foldedStart[b],
-                  foldedStart[b + 1] - foldedStart[b], c);
-        if (c == 0) // equal when folded: by their own bytes
-            bytesLess(m_texts.data() + m_starts[a], m_lengths[a], m_texts.data() + m_starts[b],
-                      m_lengths[b], c);
+    std::vector<Key> keys(size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        keys[i].text = quint32(i);
+    const auto chunkAt = [&](quint32 text, size_t depth) {
+        quint64 chunk = 0;
+        const size_t start = foldedStart[text] + depth, end = foldedStart[text + 1];
+        for (size_t k = 0; k < 8; ++k)
+            chunk =
+                (chunk << 8) | (start + k < end ? static_cast<unsigned char>(base[start + k]) : 0u);
+        return chunk;
+    };
+    const auto bytesCompare = [](const char *x, quint32 lx, const char *y, quint32 ly) {
+        const int c = std::memcmp(x, y, std::min(lx, ly));
+        return c != 0 ? c : lx == ly ? 0 : lx < ly ? -1 : 1;
+    };
+    // Texts equal in every chunk: by their folded length, then by their own bytes.
+    const auto fullLess = [&](const Key &a, const Key &b) {
+        int c =
+            bytesCompare(base + foldedStart[a.text], foldedStart[a.text + 1] - foldedStart[a.text],
+                         base + foldedStart[b.text], foldedStart[b.text + 1] - foldedStart[b.text]);
+        if (c == 0)
+            c = bytesCompare(m_texts.data() + m_starts[a.text], m_lengths[a.text],
+                             m_texts.data() + m_starts[b.text], m_lengths[b.text]);
         return c < 0;
-    });
-    std::vector<quint32> place(order.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        place[order[i]] = quint32(i);
+    };
+    struct Run
+    {
+        size_t begin, end, depth;
+    };
+    std::vector<Run> runs{{0, keys.size(), 0}};
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        bool longer = false; // a text of the run goes on past this chunk
+        for (size_t i = run.begin; i < run.end; ++i) {
+            keys[i].chunk = chunkAt(keys[i].text, run.depth);
+            longer =
+                longer || foldedStart[keys[i].text + 1] - foldedStart[keys[i].text] > run.depth + 8;
+        }
+        if (!longer) {
+            std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end), fullLess);
+            continue;
+        }
+        std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end),
+                  [](const Key &a, const Key &b) { return a.chunk < b.chunk; });
+        for (size_t i = run.begin; i < run.end;) {
+            size_t j = i + 1;
+            while (j < run.end && keys[j].chunk == keys[i].chunk)
+                ++j;
+            if (j - i > 1)
+                runs.push_back({i, j, run.depth + 8});
+            i = j;
+        }
+    }
+    std::vector<quint32> place(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        place[keys[i].text] = quint32(i);
     return place;
 }
 

@@ -121,7 +121,6 @@ void frmMain::Form_Load()
     m_catalogue.open(m_services.appPath + QStringLiteral("/data.mdb"));
     m_pointer.setMousePointer(vbDefault);
     RefreshLv();
-    m_catalogue.catchUpNames();
 }
 
 void frmMain::RefreshLv()

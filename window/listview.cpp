@@ -17,14 +17,15 @@ ListView ListView::medium(const QString &label, const QString &serial)
     return view;
 }
 
-qint64 ListView::open(Catalogue &catalogue) const
+void ListView::open(Catalogue &catalogue) const
 {
     switch (m_kind) {
     case Search:
         catalogue.openSearchView(m_text);
         break;
     case Duplicates:
-        return catalogue.openDuplicatesView();
+        catalogue.openDuplicatesView();
+        break;
     case Medium:
         catalogue.openMediumView(m_label, m_serial);
         break;
@@ -32,5 +33,4 @@ qint64 ListView::open(Catalogue &catalogue) const
         catalogue.openFullView();
         break;
     }
-    return catalogue.rsFiles().RecordCount();
 }

@@ -24,8 +24,8 @@ public:
     const QString &label() const { return m_label; }
     const QString &serial() const { return m_serial; }
 
-    // Opens rsFiles on the view; returns how many rows it holds. Raises PlatformError.
-    qint64 open(Catalogue &catalogue) const;
+    // Opens rsFiles on the view. Raises PlatformError.
+    void open(Catalogue &catalogue) const;
 
 private:
     explicit ListView(Kind kind) : m_kind(kind) {}

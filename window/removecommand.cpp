@@ -10,8 +10,10 @@ void RemoveCommand::cmdRemove_Click()
 {
     m_pointer.setMousePointer(vbHourglass);
     try {
+        std::vector<qint64> ids;
         for (int row : m_list.selectedRows())
-            m_catalogue.remove(m_list.id(row));
+            ids.push_back(m_list.id(row));
+        m_catalogue.remove(ids);
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }

@@ -5,8 +5,8 @@ class CatalogueList;
 class MousePointer;
 
 // The remove button (and Backspace in the list): deletes the row of every selected entry among
-// the rows of the current view, each deletion committed at once, then refills the list once. A
-// failing deletion is reported; the rows deleted before it stay deleted.
+// the rows of the current view in one transaction, then refills the list once. A failing
+// deletion is reported and leaves every selected row in place.
 class RemoveCommand
 {
 public:

@@ -1,5 +1,4 @@
 #include "catalogue/catalogue.h"
-#include "catalogue/searchindex.h"
 #include "platform/platformerror.h"
 #include "support/indexingfixture.h"
 #include "support/testcatalogue.h"
@@ -81,9 +80,6 @@ private Q_SLOTS:
         QVERIFY(f.report.failures.isEmpty());
         QCOMPARE(f.pointer.shapes, QList<int>({11, 11, 0, 11, 11, 0, 0, 0}));
         QCOMPARE(f.colIndexed.Count(), 0); // records are not kept past their folder
-        // The names went into the name index with their rows: no search waits for them.
-        sqlite3 *db = f.loaded.catalogue.cnCatalogue().handle();
-        QCOMPARE(SearchIndex::indexedUpTo(db), 4);
     }
 
     // A path that is no folder, or a folder that cannot be read, gets one error box; the

@@ -95,7 +95,12 @@ private Q_SLOTS:
         QTemporaryDir media, tree;
         const QString file = TestCatalogue::create(media.path());
         TestCatalogue::fill(file, 3);
+        // With the name index earlier versions kept: left in place, and not needed to search.
+        TestCatalogue::exec(file, QStringLiteral("CREATE VIRTUAL TABLE FilesName USING fts5(File, "
+                                                 "content='', tokenize='trigram'); "
+                                                 "CREATE TABLE FilesNameState (Indexed INTEGER)"));
         TestCatalogue::exec(file, QStringLiteral("PRAGMA journal_mode=WAL"));
+        const QByteArray written = TestCatalogue::content(file);
         QFile(tree.filePath(QStringLiteral("new.txt"))).open(QIODevice::WriteOnly);
         ReadOnlyMount mount(media.path());
         if (!mount.isMounted())
@@ -107,7 +112,8 @@ private Q_SLOTS:
         boxes.queueAnswer(vbOK);
         boxes.queueAnswer(vbOK);
         FixedVolumeQuery volume;
-        Services services = testServices(mount.path());
+        int ended = 0;
+        Services services = testServices(mount.path(), &ended);
         services.volumes = &volume;
         frmMain w(services);
         w.Form_Load();
@@ -123,6 +129,8 @@ private Q_SLOTS:
         for (const MessageBox::Shown &box : boxes.messages())
             QVERIFY2(box.text.contains(QLatin1String("Error: 8\r\n")), qPrintable(box.text));
         QCOMPARE(w.list().count(), 1);
+        click(w, "cmdExit");
+        QVERIFY(TestCatalogue::content(file) == written);
     }
 };
 

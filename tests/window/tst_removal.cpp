@@ -29,9 +29,12 @@ private Q_SLOTS:
         row("row gone", "", "beta delta", "DELETE FROM Files WHERE ID=2", "alpha gamma epsilon");
         row("in the search view", "ta", "beta", "", "alpha gamma delta epsilon");
         row("read-only", "", "alpha gamma", "read-only", "alpha beta gamma delta epsilon", true);
+        // All of the selected rows or none.
         row("a deletion fails midway", "", "alpha gamma epsilon",
             "CREATE TRIGGER t DELETE ON Files WHEN old.ID = 3 BEGIN SELECT RAISE(ABORT, 'x'); END",
-            "beta gamma delta epsilon", true);
+            "alpha beta gamma delta epsilon", true);
+        row("another program holds the write lock", "", "alpha gamma epsilon", "locked",
+            "alpha beta gamma delta epsilon", true);
     }
 
     void remove()
@@ -56,16 +59,21 @@ private Q_SLOTS:
         for (int row = 0; row < loaded.list.count(); ++row)
             if (selected.split(' ').contains(loaded.list.text(row, 2)))
                 TestCatalogue::select(loaded.list, row, true);
-        if (before == "read-only")
-            sqlite3_exec(loaded.catalogue.cnCatalogue().handle(), "PRAGMA query_only = 1", {}, {},
-                         {});
-        else if (!before.isEmpty())
+        sqlite3 *db = loaded.catalogue.cnCatalogue().handle();
+        if (before == "read-only") {
+            sqlite3_exec(db, "PRAGMA query_only = 1", {}, {}, {});
+        } else if (before == "locked") {
+            catalogue.exec("PRAGMA journal_mode=WAL; BEGIN IMMEDIATE");
+            sqlite3_busy_timeout(db, 50);
+        } else if (!before.isEmpty())
             catalogue.exec(before);
 
         if (errorShown)
             boxes.queueAnswer(vbOK);
         RemoveCommand(loaded.catalogue, loaded.list, pointer).cmdRemove_Click();
 
+        if (before == "locked")
+            catalogue.exec("COMMIT");
         QCOMPARE(catalogue.files().join(' '), remaining);
         QCOMPARE(boxes.messages().size(), errorShown ? 1 : 0);
         for (const MessageBox::Shown &box : boxes.messages())
