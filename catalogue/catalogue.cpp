@@ -47,8 +47,7 @@ void Catalogue::closeView()
 
 void Catalogue::requery(RowSink *sink)
 {
-    if (!m_names.isEmpty() || !m_rsFiles.isOpen() ||
-        m_rsFiles.source().compare(QLatin1String(FilesTable), Qt::CaseInsensitive) != 0) {
+    if (!m_names.isEmpty() || !isFullView()) {
         m_rsFiles.Requery(sink);
         return;
     }
@@ -153,6 +152,12 @@ void Catalogue::openFullView()
 {
     closeView();
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+}
+
+bool Catalogue::isFullView() const
+{
+    return m_rsFiles.isOpen() &&
+           m_rsFiles.source().compare(QLatin1String(FilesTable), Qt::CaseInsensitive) == 0;
 }
 
 void Catalogue::catchUpNames()

@@ -21,7 +21,8 @@ void CatalogueList::RefreshLv()
 {
     m_pointer.setMousePointer(vbHourglass);
     // Re-running the source and walking it is one pass: each row goes straight into the list.
-    m_model->refill(m_catalogue);
+    // Find's view is of the whole catalogue only.
+    m_model->refill(m_catalogue, m_catalogue.isFullView());
     m_pointer.setMousePointer(vbDefault);
     const Connection &connection = m_catalogue.cnCatalogue();
     if (connection.isDamaged() && !m_damageShown) {
@@ -29,6 +30,30 @@ void CatalogueList::RefreshLv()
         const PlatformError damage = connection.damage();
         ShowErrorBox(damage.number(), damage.description());
     }
+}
+
+void CatalogueList::showOnly(const FindQuery &query)
+{
+    m_pointer.setMousePointer(vbHourglass);
+    m_model->showOnly(query);
+    m_pointer.setMousePointer(vbDefault);
+}
+
+void CatalogueList::showAll()
+{
+    m_pointer.setMousePointer(vbHourglass);
+    m_model->showAll();
+    m_pointer.setMousePointer(vbDefault);
+}
+
+bool CatalogueList::isFiltered() const
+{
+    return m_model->isFiltered();
+}
+
+bool CatalogueList::holdsWholeCatalogue() const
+{
+    return m_catalogue.isFullView();
 }
 
 int CatalogueList::count() const

@@ -7,6 +7,7 @@
 
 class Catalogue;
 class CatalogueListModel;
+class FindQuery;
 class MousePointer;
 class QItemSelectionModel;
 
@@ -36,6 +37,14 @@ public:
 
     std::vector<int> selectedRows() const; // ascending
     int selectedItem() const;              // -1 when no item is selected
+
+    // Find's view: only the rows of the whole catalogue that match query, until showAll(). It
+    // lasts through refills of the full view and ends when another view is filled.
+    void showOnly(const FindQuery &query);
+    void showAll();
+    bool isFiltered() const;
+    // Whether the list holds every row of the catalogue (shown or not), as Find needs.
+    bool holdsWholeCatalogue() const;
 
     int sortOrder() const; // 0 ascending, 1 descending
     // Orders the rows by a column (sort key 0 to 9) in that order, and keeps them so.
