@@ -4,6 +4,7 @@
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
 #include "window/frmabout.h"
+#include "window/frmfind.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -76,6 +77,8 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(m_listMenu.mnuExportList, &QAction::triggered, this, &frmMain::mnuExportList_Click);
     connect(m_listMenu.mnuShowDuplicates, &QAction::triggered, this,
             &frmMain::mnuShowDuplicates_Click);
+    connect(m_listMenu.mnuFind, &QAction::triggered, this, &frmMain::mnuFind_Click);
+    addAction(m_listMenu.mnuFind); // its Ctrl+F works anywhere in the window
 
     cmdExit = makeButton("cmdExit", QStringLiteral("E&xit"));
     cmdAbout = makeButton("cmdAbout", QStringLiteral("&About"));
@@ -157,6 +160,12 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::cmdSearch_Click()
 {
+    // Find's view holds the whole catalogue already: Show All only stops filtering it.
+    if (m_list.isFiltered()) {
+        m_list.showAll();
+        cmdSearch->setText(SearchCaption);
+        return;
+    }
     // The caption is the view state.
     QString caption = cmdSearch->text();
     m_search.cmdSearch_Click(caption);
@@ -256,9 +265,36 @@ void frmMain::mnuExportList_Click()
 
 void frmMain::mnuShowDuplicates_Click()
 {
-    // The caption is the view state, as for the search.
+    // The caption is the view state, as for the search; Find's view ends here.
+    m_list.showAll();
     QString caption = cmdSearch->text();
     m_duplicates.mnuShowDuplicates_Click(caption);
+    cmdSearch->setText(caption);
+}
+
+void frmMain::mnuFind_Click()
+{
+    if (!m_find) {
+        m_find = std::make_unique<frmFind>(m_list, this);
+        connect(m_find.get(), &frmFind::findRequested, this, &frmMain::showFound);
+        connect(m_find.get(), &frmFind::wholeCatalogueWanted, this,
+                &frmMain::showWholeCatalogue);
+    }
+    m_find->showFind();
+}
+
+void frmMain::showFound(const FindQuery &query)
+{
+    if (!m_list.holdsWholeCatalogue())
+        showWholeCatalogue();
+    m_list.showOnly(query);
+    cmdSearch->setText(ShowAllCaption);
+}
+
+void frmMain::showWholeCatalogue()
+{
+    QString caption = cmdSearch->text();
+    m_search.showFullView(caption);
     cmdSearch->setText(caption);
 }
 

@@ -17,6 +17,10 @@
 
 #include <QWidget>
 
+#include <memory>
+
+class FindQuery;
+class frmFind;
 class QPushButton;
 class QTableView;
 
@@ -58,6 +62,11 @@ public Q_SLOTS:
     void mnuCopyPath_Click();
     void mnuExportList_Click();
     void mnuShowDuplicates_Click();
+    // Opens the Find window (one at a time), or brings it to the front.
+    void mnuFind_Click();
+    // Find's view: the list shows the rows of the whole catalogue that match query, and the
+    // search button offers "&Show All".
+    void showFound(const FindQuery &query);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -71,6 +80,7 @@ private:
     void applyLayout();
     QPushButton *makeButton(const char *name, const QString &caption);
     void lvwFiles_ContextMenu(QPoint globalPos);
+    void showWholeCatalogue();
 
     Services m_services;
     WindowPointer m_pointer{this};
@@ -87,6 +97,7 @@ private:
     DuplicatesCommand m_duplicates{m_catalogue, m_list, m_pointer, m_search};
     ExportCommand m_export;
     ListMenu m_listMenu{this};
+    std::unique_ptr<frmFind> m_find; // before the list it counts goes
 
     QTableView *lvwFiles;
     QPushButton *cmdExit;

@@ -16,6 +16,9 @@ ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
     menu->addSeparator();
     mnuExportList = menu->addAction(QStringLiteral("&Export List..."));
     mnuShowDuplicates = menu->addAction(QStringLiteral("Show &Duplicates"));
+    mnuFind = menu->addAction(QStringLiteral("F&ind..."));
+    mnuFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuFind->setShortcutContext(Qt::WindowShortcut);
 }
 
 void ListMenu::popup(const QPoint &globalPos, bool hasSelection)
