@@ -63,6 +63,55 @@ void fold(std::string &out, const FindMatcher::Cell &cell)
     }
 }
 
+bool isAscii(const char *data, int length)
+{
+    quint64 high = 0;
+    int i = 0;
+    for (; i + 8 <= length; i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, 8);
+        high |= word;
+    }
+    for (; i < length; ++i)
+        high |= quint64(static_cast<unsigned char>(data[i]));
+    return (high & 0x8080808080808080ull) == 0;
+}
+
+char lower(char c)
+{
+    return char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+}
+
+// For ASCII text, whose folded form is its lower case: the test without making that form.
+bool asciiContains(const char *data, int length, const QByteArray &needle)
+{
+    const int n = int(needle.size());
+    if (n == 0)
+        return true;
+    const char *want = needle.constData();
+    for (int i = 0; i + n <= length; ++i) {
+        if (lower(data[i]) != want[0])
+            continue;
+        int k = 1;
+        while (k < n && lower(data[i + k]) == want[k])
+            ++k;
+        if (k == n)
+            return true;
+    }
+    return false;
+}
+
+bool asciiEndsWith(const char *data, int length, const QByteArray &ending)
+{
+    const int n = int(ending.size());
+    if (n > length)
+        return false;
+    for (int k = 0; k < n; ++k)
+        if (lower(data[length - n + k]) != ending[k])
+            return false;
+    return true;
+}
+
 bool contains(const std::string &text, const QByteArray &needle)
 {
     return needle.isEmpty() ||
@@ -100,6 +149,7 @@ FindMatcher::FindMatcher(const FindQuery &query)
 bool FindMatcher::matches(const Cell *cells)
 {
     m_nameFolded = false;
+    m_nameAscii = -1;
     for (Test &test : m_tests)
         if (holds(test, cells) == test.term.exclude)
             return false;
@@ -119,10 +169,19 @@ bool FindMatcher::holds(Test &test, const Cell *cells)
 {
     const FindQuery::Term &term = test.term;
     const Cell &cell = cells[test.subItem - 1];
-    if (term.field == FindQuery::Name)
-        return contains(foldedName(cell), term.texts[0]);
-    if (term.field == FindQuery::Type) {
+    if (term.field == FindQuery::Name || term.field == FindQuery::Type) {
+        if (m_nameAscii < 0)
+            m_nameAscii = isAscii(cell.first, cell.second) ? 1 : 0;
+        if (m_nameAscii) {
+            if (term.field == FindQuery::Name)
+                return asciiContains(cell.first, cell.second, term.texts[0]);
+            return std::any_of(term.texts.begin(), term.texts.end(), [&cell](const QByteArray &e) {
+                return asciiEndsWith(cell.first, cell.second, e);
+            });
+        }
         const std::string &name = foldedName(cell);
+        if (term.field == FindQuery::Name)
+            return contains(name, term.texts[0]);
         return std::any_of(term.texts.begin(), term.texts.end(),
                            [&name](const QByteArray &ending) { return endsWith(name, ending); });
     }

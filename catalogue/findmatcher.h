@@ -46,5 +46,6 @@ private:
     std::vector<Test> m_tests; // the cheaper first
     std::string m_name;        // the row's folded name, made once per row when asked for
     bool m_nameFolded = false;
+    int m_nameAscii = -1; // whether the row's name is ASCII, whose folded form is its lower case
     unsigned m_subItems = 0;
 };

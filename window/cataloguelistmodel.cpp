@@ -232,18 +232,22 @@ bool CatalogueListModel::scan(const FindQuery &query, const std::function<bool()
                               OnMatch onMatch) const
 {
     FindMatcher matcher(query);
-    const unsigned wanted = matcher.subItems() | (1u << Size);
+    const unsigned wanted = matcher.subItems();
     FindMatcher::Cell cells[CatalogueRows::SubItemCount] = {};
     const size_t n = m_rows.size();
     for (size_t row = 0; row < n; ++row) {
         if ((row & 0x3FFF) == 0 && row > 0 &&
             (m_refilling.load(std::memory_order_relaxed) || (stopped && stopped())))
             return false;
+        // A cell shared with the row above is where it was: its text need not be looked up.
         for (int subItem = 1; subItem <= CatalogueRows::SubItemCount; ++subItem)
-            if (wanted & (1u << subItem))
+            if ((wanted & (1u << subItem)) && (row == 0 || !m_rows.sharesCellAbove(row, subItem)))
                 cells[subItem - 1] = m_rows.cell(row, subItem);
-        if (matcher.matches(cells))
+        if (matcher.matches(cells)) {
+            if (!(wanted & (1u << Size)))
+                cells[Size - 1] = m_rows.cell(row, Size);
             onMatch(row, cells);
+        }
     }
     return true;
 }
