@@ -51,15 +51,17 @@ void FindCounter::run()
         CatalogueListModel::FindTotal total;
         const bool done = m_model.countMatching(
             query, [this, generation] { return m_generation != generation; }, total);
-        // Checked again where it is reported: a newer query may have come in meanwhile.
         if (done)
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, total] {
-                    if (m_generation == generation)
-                        Q_EMIT counted(total.files, total.bytes);
-                },
-                Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, "report", Qt::QueuedConnection,
+                                      Q_ARG(int, generation), Q_ARG(qint64, total.files),
+                                      Q_ARG(qint64, total.bytes));
         lock.lock();
     }
+}
+
+void FindCounter::report(int generation, qint64 files, qint64 bytes)
+{
+    // Checked again here: a newer query may have come in since the count ended.
+    if (m_generation == generation)
+        Q_EMIT counted(files, bytes);
 }

@@ -31,6 +31,8 @@ Q_SIGNALS:
 
 private:
     void run();
+    // On the thread that asked: reports a count unless a newer query came in.
+    Q_INVOKABLE void report(int generation, qint64 files, qint64 bytes);
 
     const CatalogueListModel &m_model;
     std::atomic<int> m_generation{0};
