@@ -83,8 +83,7 @@ void Catalogue::closeView()
 void Catalogue::requery(RowSink *sink)
 {
     // Only committed rows: the IDs of rows rolled back are given again to other rows.
-    if (!m_rsFiles.isOpen() || !sqlite3_get_autocommit(m_cnCatalogue.handle()) ||
-        m_rsFiles.source().compare(QLatin1String(FilesTable), Qt::CaseInsensitive) != 0) {
+    if (!sqlite3_get_autocommit(m_cnCatalogue.handle()) || !isFullView()) {
         m_rsFiles.Requery(sink);
         return;
     }
@@ -173,6 +172,12 @@ void Catalogue::openFullView()
 {
     closeView();
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+}
+
+bool Catalogue::isFullView() const
+{
+    return m_rsFiles.isOpen() &&
+           m_rsFiles.source().compare(QLatin1String(FilesTable), Qt::CaseInsensitive) == 0;
 }
 
 void Catalogue::fold()

@@ -40,6 +40,8 @@ public:
     void closeView();
     void openSearchView(const QString &text);
     void openFullView();
+    // Whether rsFiles is open on the whole table.
+    bool isFullView() const;
     // The duplicates view (duplicates.h), opened as the search view is; returns how many rows
     // it holds.
     qint64 openDuplicatesView();

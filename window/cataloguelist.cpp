@@ -22,7 +22,8 @@ void CatalogueList::RefreshLv()
 {
     m_pointer.setMousePointer(vbHourglass);
     // Re-running the source and walking it is one pass: each row goes straight into the list.
-    m_model->refill(m_catalogue);
+    // Find's view is of the whole catalogue only.
+    m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
     m_pointer.setMousePointer(vbDefault);
     const Connection &connection = m_catalogue.cnCatalogue();
     if (connection.isDamaged() && !m_damageShown) {
@@ -34,19 +35,35 @@ void CatalogueList::RefreshLv()
 
 qint64 CatalogueList::show(const ListView &view)
 {
-    // The refill runs the view's statement and counts what it finds: the statement runs once.
-    // An empty view is only seen behind the caller's message, before the whole catalogue.
-    view.open(m_catalogue);
+    // Find filters the whole catalogue among the rows held: when they are held it reads nothing.
+    if (view.kind() != ListView::Find || !m_catalogue.isFullView()) {
+        // The refill runs the view's statement and counts what it finds: the statement runs
+        // once. An empty view is only seen behind the caller's message, before the whole one.
+        view.open(m_catalogue);
+        m_view = view;
+        RefreshLv();
+        if (const auto &failure = m_model->refillFailure())
+            throw *failure;
+    }
     m_view = view;
-    RefreshLv();
-    if (const auto &failure = m_model->refillFailure())
-        throw *failure;
+    if (view.kind() == ListView::Find) {
+        m_pointer.setMousePointer(vbHourglass);
+        m_model->showOnly(view.query());
+        m_pointer.setMousePointer(vbDefault);
+    }
     return count();
 }
 
 void CatalogueList::showWholeCatalogue()
 {
+    const bool found = m_view.kind() == ListView::Find;
     m_view = ListView::wholeCatalogue();
+    if (found && m_catalogue.isFullView()) {
+        // Find's view holds the whole catalogue already: Show All only stops filtering it.
+        m_model->showAll();
+        m_pointer.setMousePointer(vbDefault);
+        return;
+    }
     try {
         m_catalogue.openFullView();
     } catch (const PlatformError &error) {
@@ -54,6 +71,11 @@ void CatalogueList::showWholeCatalogue()
     }
     m_pointer.setMousePointer(vbDefault);
     RefreshLv();
+}
+
+bool CatalogueList::holdsWholeCatalogue() const
+{
+    return m_catalogue.isFullView();
 }
 
 int CatalogueList::count() const

@@ -30,11 +30,12 @@ public:
 
     // The view of the catalogue the list shows.
     const ListView &view() const { return m_view; }
-    // Opens the catalogue on view, makes it the list's and refills the list; returns how many
-    // rows it holds. Raises PlatformError.
+    // Opens the catalogue on view, makes it the list's and refills the list (Find's view, when
+    // the rows of the whole catalogue are held, only filters them); returns how many rows it
+    // shows. Raises PlatformError.
     qint64 show(const ListView &view);
     // The whole catalogue again, also where a view that failed ends: a failure to open it is
-    // reported in the error box. The list is refilled.
+    // reported in the error box. The list is refilled, unless Find's view held it already.
     void showWholeCatalogue();
 
     CatalogueListModel *model() const { return m_model.get(); }
@@ -50,6 +51,9 @@ public:
     int selectedItem() const;              // -1 when no item is selected
     // The focused row when it is selected, else the first selected; -1 when none is.
     static int selectedItem(const QItemSelectionModel &selection);
+
+    // Whether the list holds every row of the catalogue (shown or not), as Find needs.
+    bool holdsWholeCatalogue() const;
 
     int sortOrder() const; // 0 ascending, 1 descending
     // Orders the rows by a column (sort key 0 to 9) in that order, and keeps them so.

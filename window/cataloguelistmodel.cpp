@@ -1,6 +1,8 @@
 #include "window/cataloguelistmodel.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/duplicates.h"
+#include "catalogue/findmatcher.h"
 #include "platform/connection.h"
 #include "platform/platformerror.h"
 #include "window/distincttexts.h"
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <string_view>
 
 namespace {
@@ -71,7 +74,9 @@ CatalogueListModel::CatalogueListModel(QObject *parent) : QAbstractTableModel(pa
 
 int CatalogueListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    if (parent.isValid())
+        return 0;
+    return int(m_filter ? m_order.size() : m_rows.size());
 }
 
 int CatalogueListModel::columnCount(const QModelIndex &parent) const
@@ -135,7 +140,7 @@ void CatalogueListModel::sort(int column, Qt::SortOrder order)
     m_sorted = true;
     m_sortColumn = column;
     m_sortOrder = order;
-    applySort();
+    arrange(false);
 
     if (!before.isEmpty()) {
         std::vector<quint32> viewRow(m_rows.size());
@@ -150,14 +155,32 @@ void CatalogueListModel::sort(int column, Qt::SortOrder order)
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void CatalogueListModel::applySort()
+void CatalogueListModel::arrange(bool rematch)
 {
-    const size_t n = m_rows.size();
-    m_order.resize(n);
+    std::vector<quint32> rows;
+    if (m_filter && rematch) {
+        scan(*m_filter, nullptr,
+             [&rows](size_t row, const FindMatcher::Cell *) { rows.push_back(quint32(row)); });
+    } else if (m_filter) {
+        rows.swap(m_order);
+    } else if (m_sorted) {
+        rows.resize(m_rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i] = quint32(i);
+    }
+    if (m_sorted)
+        applySort(rows);
+    m_order.swap(rows);
+}
+
+void CatalogueListModel::applySort(std::vector<quint32> &rows) const
+{
+    const size_t n = rows.size();
     const int column = m_sortColumn;
     if (column == ID || column == Size || isDateColumn(column) || n == 0) {
         std::vector<NumberKey> keys(n);
-        for (size_t i = 0; i < n; ++i) {
+        for (size_t k = 0; k < n; ++k) {
+            const size_t i = rows[k];
             qint64 value;
             if (column == ID) {
                 value = m_rows.id(i);
@@ -165,13 +188,13 @@ void CatalogueListModel::applySort()
                 const auto [data, length] = m_rows.cell(i, column);
                 value = column == Size ? sizeValue(data, length) : dateValue(data, length);
             }
-            keys[i] = {value, quint32(i)};
+            keys[k] = {value, quint32(i)};
         }
         std::sort(keys.begin(), keys.end(), [](const NumberKey &a, const NumberKey &b) {
             return a.value != b.value ? a.value < b.value : a.row < b.row;
         });
-        for (size_t i = 0; i < n; ++i)
-            m_order[i] = keys[i].row;
+        for (size_t k = 0; k < n; ++k)
+            rows[k] = keys[k].row;
     } else {
         // Each row gets its text's number (rows sharing a stored cell share it without a
         // lookup), then the rows are placed by their text's place, keeping stored order among
@@ -179,45 +202,115 @@ void CatalogueListModel::applySort()
         DistinctTexts texts;
         std::vector<quint32> number(n);
         const char *lastData = nullptr;
-        for (size_t i = 0; i < n; ++i) {
-            const auto [data, length] = m_rows.cell(i, column);
-            number[i] = i > 0 && data == lastData ? number[i - 1] : texts.add(data, length);
+        for (size_t k = 0; k < n; ++k) {
+            const auto [data, length] = m_rows.cell(rows[k], column);
+            number[k] = k > 0 && data == lastData ? number[k - 1] : texts.add(data, length);
             lastData = data;
         }
         const std::vector<quint32> place = texts.places();
         std::vector<quint32> start(place.size() + 1, 0);
-        for (size_t i = 0; i < n; ++i)
-            ++start[place[number[i]] + 1];
+        for (size_t k = 0; k < n; ++k)
+            ++start[place[number[k]] + 1];
         for (size_t p = 1; p < start.size(); ++p)
             start[p] += start[p - 1];
-        for (size_t i = 0; i < n; ++i)
-            m_order[start[place[number[i]]]++] = quint32(i);
+        std::vector<quint32> ordered(n);
+        for (size_t k = 0; k < n; ++k)
+            ordered[start[place[number[k]]]++] = rows[k];
+        rows.swap(ordered);
     }
     if (m_sortOrder == Qt::DescendingOrder)
-        std::reverse(m_order.begin(), m_order.end());
+        std::reverse(rows.begin(), rows.end());
 }
 
-void CatalogueListModel::refill(Catalogue &catalogue)
+template <typename OnMatch>
+bool CatalogueListModel::scan(const FindQuery &query, const std::function<bool()> &stopped,
+                              OnMatch onMatch) const
+{
+    FindMatcher matcher(query);
+    const unsigned wanted = matcher.subItems();
+    FindMatcher::Cell cells[CatalogueRows::SubItemCount] = {};
+    const size_t n = m_rows.size();
+    for (size_t row = 0; row < n; ++row) {
+        if ((row & 0x3FFF) == 0 && row > 0 &&
+            (m_refilling.load(std::memory_order_relaxed) || (stopped && stopped())))
+            return false;
+        // A cell shared with the row above is where it was: its text need not be looked up.
+        for (int subItem = 1; subItem <= CatalogueRows::SubItemCount; ++subItem)
+            if ((wanted & (1u << subItem)) && (row == 0 || !m_rows.sharesCellAbove(row, subItem)))
+                cells[subItem - 1] = m_rows.cell(row, subItem);
+        if (matcher.matches(cells)) {
+            if (!(wanted & (1u << Size)))
+                cells[Size - 1] = m_rows.cell(row, Size);
+            onMatch(row, cells);
+        }
+    }
+    return true;
+}
+
+bool CatalogueListModel::countMatching(const FindQuery &query,
+                                       const std::function<bool()> &stopped,
+                                       FindTotal &total) const
+{
+    if (m_refilling)
+        return false;
+    const std::shared_lock lock(m_rowsLock);
+    FindTotal found;
+    const bool done =
+        scan(query, stopped, [&found](size_t, const FindMatcher::Cell *cells) {
+            ++found.files;
+            found.bytes += Duplicates::sizeValue(cells[Size - 1].first, cells[Size - 1].second);
+        });
+    if (done)
+        total = found;
+    return done;
+}
+
+void CatalogueListModel::showOnly(const FindQuery &query)
 {
     beginResetModel();
-    m_rows.clear();
-    m_order.clear();
-    m_refillFailure.reset();
-    try {
-        catalogue.requery(this);
-    } catch (const PlatformError &e) {
-        // A source that cannot be run leaves the list empty; the refill still ends normally.
-        // Damage met part way keeps the rows read before it: they can still be browsed.
-        if (!Connection::isDamage(e.number())) {
-            m_rows.clear();
-            m_refillFailure = e;
-        }
-    } catch (...) {
+    m_filter = query;
+    arrange(true);
+    endResetModel();
+}
+
+void CatalogueListModel::showAll()
+{
+    if (!m_filter)
+        return;
+    beginResetModel();
+    m_filter.reset();
+    arrange(false);
+    endResetModel();
+}
+
+void CatalogueListModel::refill(Catalogue &catalogue, bool keepFilter)
+{
+    beginResetModel();
+    if (!keepFilter)
+        m_filter.reset();
+    m_refilling = true;
+    {
+        const std::unique_lock lock(m_rowsLock);
         m_rows.clear();
+        m_order.clear();
+        m_refillFailure.reset();
+        try {
+            catalogue.requery(this);
+        } catch (const PlatformError &e) {
+            // A source that cannot be run leaves the list empty; the refill still ends
+            // normally. Damage met part way keeps the rows read before it: they can still be
+            // browsed.
+            if (!Connection::isDamage(e.number())) {
+                m_rows.clear();
+                m_refillFailure = e;
+            }
+        } catch (...) {
+            m_rows.clear();
+        }
+        m_rows.release();
     }
-    m_rows.release();
-    if (m_sorted)
-        applySort();
+    m_refilling = false;
+    arrange(true);
     endResetModel();
 }
 

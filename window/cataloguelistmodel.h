@@ -1,12 +1,16 @@
 #pragma once
 
+#include "catalogue/findquery.h"
 #include "platform/platformerror.h"
 #include "platform/recordset.h"
 #include "window/cataloguerows.h"
 
 #include <QAbstractTableModel>
 
+#include <atomic>
+#include <functional>
 #include <optional>
+#include <shared_mutex>
 
 class Catalogue;
 
@@ -31,8 +35,9 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // Rebuilds every row from the recordset's source, run again, in one model reset. A source
-    // that cannot be run leaves the list empty; never raises.
-    void refill(Catalogue &catalogue);
+    // that cannot be run leaves the list empty; never raises. Find's filter stays only when
+    // keepFilter is true.
+    void refill(Catalogue &catalogue, bool keepFilter = true);
     // What kept the last refill's source from running, if anything but damage did.
     const std::optional<PlatformError> &refillFailure() const { return m_refillFailure; }
 
@@ -50,6 +55,23 @@ public:
     // The rows in the order they were read, whatever the sort.
     const CatalogueRows &storedRows() const { return m_rows; }
     int sortColumn() const { return m_sortColumn; }
+
+    // What the rows a query matches add up to, among all the rows held, shown or not.
+    struct FindTotal
+    {
+        qint64 files = 0;
+        qint64 bytes = 0;
+    };
+    // Counts on any thread. Gives up (false) when stopped() says so, checked every few thousand
+    // rows, or as soon as a refill is waiting to change the rows.
+    bool countMatching(const FindQuery &query, const std::function<bool()> &stopped,
+                       FindTotal &total) const;
+    // Shows only the rows held that match query, in the list's order, until showAll(); refills
+    // show the matching rows of the new fill.
+    void showOnly(const FindQuery &query);
+    void showAll();
+    bool isFiltered() const { return m_filter.has_value(); }
+
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
     // RowSink: the rows of a refill.
@@ -62,11 +84,21 @@ private:
         return m_order.empty() ? size_t(row) : m_order[size_t(row)];
     }
     QString displayDate(const QString &iso) const;
-    void applySort();
+    // Sets the rows shown and their order: the matching rows again (rematch) or the ones shown.
+    void arrange(bool rematch);
+    void applySort(std::vector<quint32> &rows) const;
+    template <typename OnMatch>
+    bool scan(const FindQuery &query, const std::function<bool()> &stopped,
+              OnMatch onMatch) const;
 
     CatalogueRows m_rows;
     std::optional<PlatformError> m_refillFailure;
-    std::vector<quint32> m_order; // view row -> stored row; empty while unsorted
+    std::vector<quint32> m_order; // view row -> stored row; empty while unsorted and unfiltered
+    std::optional<FindQuery> m_filter;
+    // Counts on other threads read the rows under the shared lock; a refill changes them under
+    // the exclusive one, and m_refilling asks the counts to give way.
+    mutable std::shared_mutex m_rowsLock;
+    std::atomic<bool> m_refilling{false};
     int m_sourceColumn[ColumnCount];
     bool m_sorted = false;
     int m_sortColumn = 0;

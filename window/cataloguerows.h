@@ -29,6 +29,12 @@ public:
     // The cell's bytes; empty for null. Rows sharing a stored cell give the same pointer.
     std::pair<const char *, int> cell(size_t row, int subItem) const;
     QString text(size_t row, int subItem) const;
+    // Whether the cell is stored once with the same cell of the row before (row > 0).
+    bool sharesCellAbove(size_t row, int subItem) const
+    {
+        const size_t at = row * SubItemCount + size_t(subItem - 1);
+        return m_cells[at] == m_cells[at - SubItemCount];
+    }
 
 private:
     static constexpr quint32 NullCell = 0xFFFFFFFFu;

@@ -1,11 +1,14 @@
 #include "window/frmmain.h"
 
 #include "platform/app.h"
+#include "platform/platformerror.h"
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
 #include "window/commandbutton.h"
+#include "window/errorbox.h"
 #include "window/frmabout.h"
 #include "window/frmdiscs.h"
+#include "window/frmfind.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -80,6 +83,8 @@ frmMain::frmMain(const Services &services, QWidget *parent)
             &frmMain::mnuShowDuplicates_Click);
     connect(m_listMenu.mnuDiscs, &QAction::triggered, this, &frmMain::mnuDiscs_Click);
     addAction(m_listMenu.mnuDiscs); // its Ctrl+D works anywhere in the window
+    connect(m_listMenu.mnuFind, &QAction::triggered, this, &frmMain::mnuFind_Click);
+    addAction(m_listMenu.mnuFind); // its Ctrl+F works anywhere in the window
 
     cmdExit = CommandButton(this, "cmdExit", QStringLiteral("E&xit"));
     cmdAbout = CommandButton(this, "cmdAbout", QStringLiteral("&About"));
@@ -278,6 +283,27 @@ void frmMain::mnuExportList_Click()
 void frmMain::mnuShowDuplicates_Click()
 {
     m_duplicates.mnuShowDuplicates_Click();
+}
+
+void frmMain::mnuFind_Click()
+{
+    if (!m_find) {
+        m_find = std::make_unique<frmFind>(m_list, this);
+        connect(m_find.get(), &frmFind::findRequested, this, &frmMain::showFound);
+        connect(m_find.get(), &frmFind::wholeCatalogueWanted, this,
+                [this] { m_list.showWholeCatalogue(); });
+    }
+    m_find->showFind();
+}
+
+void frmMain::showFound(const FindQuery &query)
+{
+    try {
+        m_list.show(ListView::find(query));
+    } catch (const PlatformError &error) {
+        ShowErrorBox(error.number(), error.description());
+        m_list.showWholeCatalogue();
+    }
 }
 
 void frmMain::cmdAbout_Click()

@@ -19,7 +19,11 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class frmDiscs;
+class FindQuery;
+class frmFind;
 class QPushButton;
 class QTableView;
 
@@ -63,6 +67,11 @@ public Q_SLOTS:
     void mnuShowDuplicates_Click();
     // Ctrl+D and the menu's Discs...: the Discs window, made once and raised when asked again.
     void mnuDiscs_Click();
+    // Opens the Find window (one at a time), or brings it to the front.
+    void mnuFind_Click();
+    // Find's view: the list shows the rows of the whole catalogue that match query, and the
+    // search button offers "&Show All".
+    void showFound(const FindQuery &query);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -95,6 +104,7 @@ private:
     ListMenu m_listMenu{this};
     Discs m_discs{m_catalogue, m_list, m_services.media, m_pointer};
     QPointer<frmDiscs> m_frmDiscs;
+    std::unique_ptr<frmFind> m_find; // before the list it counts goes
 
     QTableView *lvwFiles;
     QPushButton *cmdExit;

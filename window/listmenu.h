@@ -6,7 +6,8 @@ class QPoint;
 class QWidget;
 
 // The list's context menu: Open, Open Containing Folder, Copy Path, Remove, then Export List...
-// and Show Duplicates, then Discs.... Made once; its owner connects the items to the commands.
+// and Show Duplicates, then Discs... and Find... (Ctrl+D and Ctrl+F in the window). Made once;
+// its owner connects the items to the commands.
 class ListMenu
 {
 public:
@@ -23,5 +24,6 @@ public:
     QAction *mnuRemove;
     QAction *mnuExportList;
     QAction *mnuShowDuplicates;
-    QAction *mnuDiscs;
+// and Show Duplicates, then Discs... and Find... (Ctrl+D and Ctrl+F in the window). Made once;
+// its owner connects the items to the commands.
 };

@@ -17,6 +17,13 @@ ListView ListView::medium(const QString &label, const QString &serial)
     return view;
 }
 
+ListView ListView::find(const FindQuery &query)
+{
+    ListView view(Find);
+    view.m_query = query;
+    return view;
+}
+
 void ListView::open(Catalogue &catalogue) const
 {
     switch (m_kind) {
@@ -30,6 +37,7 @@ void ListView::open(Catalogue &catalogue) const
         catalogue.openMediumView(m_label, m_serial);
         break;
     case WholeCatalogue:
+    case Find:
         catalogue.openFullView();
         break;
     }

@@ -1,21 +1,25 @@
 #pragma once
 
+#include "catalogue/findquery.h"
+
 #include <QString>
 
 class Catalogue;
 
 // What the main list shows: the whole catalogue, or one narrowed view of it (a search's rows,
-// the duplicates, one medium's rows). Another kind of view is one more Kind, its factory and
+// the duplicates, one medium's rows, the rows a Find query matches). Another kind of view is one more Kind, its factory and
 // its case in open().
 class ListView
 {
 public:
-    enum Kind { WholeCatalogue, Search, Duplicates, Medium };
+    enum Kind { WholeCatalogue, Search, Duplicates, Medium, Find };
 
     static ListView wholeCatalogue() { return ListView(WholeCatalogue); }
     static ListView search(const QString &text);
     static ListView duplicates() { return ListView(Duplicates); }
     static ListView medium(const QString &label, const QString &serial);
+    // The rows of the whole catalogue that query matches, filtered among the rows held.
+    static ListView find(const FindQuery &query);
 
     Kind kind() const { return m_kind; }
     // Every view but the whole catalogue: the search button then brings the whole one back.
@@ -23,6 +27,7 @@ public:
     const QString &text() const { return m_text; }
     const QString &label() const { return m_label; }
     const QString &serial() const { return m_serial; }
+    const FindQuery &query() const { return m_query; }
 
     // Opens rsFiles on the view. Raises PlatformError.
     void open(Catalogue &catalogue) const;
@@ -34,4 +39,5 @@ private:
     QString m_text;
     QString m_label;
     QString m_serial;
+    FindQuery m_query;
 };

@@ -6,7 +6,10 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
 #include <QJsonDocument>
 #include <QMenu>
 #include <QProcess>
@@ -116,7 +119,7 @@ private Q_SLOTS:
         QCOMPARE(ContextMenu::items(menu),
                  QStringList({"Open" + off, "Open Containing Folder" + off, "Copy Path" + off,
                               "Remove" + off, "-", "Export List...", "Show Duplicates",
-                              "Discs..."}));
+                              "Discs...", "Find..."}));
         QCOMPARE(int(m_window->list().selectedRows().size()), how == "row 1" ? 1 : selected.size());
     }
 
@@ -218,6 +221,52 @@ private Q_SLOTS:
                  "An error has occurred.\r\nError: 61\r\nDescription: Disk full");
         QCOMPARE(left, QStringList{"list.csv"});
         QCOMPARE(kept, "earlier");
+    }
+
+    // Ctrl+F, a query of type, size, disc and an exclusion, Enter: the list shows the matching
+    // rows as a view that Export List and Remove work on, until Show All.
+    void find()
+    {
+        load({"/cd|a.jpg|2,000,000|BLUE|1", "/cd|b.jpg|10|BLUE|1", "/cd|c.png|3,000,000|RED|2",
+              "/cd|d.jpg|5,000,000|BLUE|1", "/cd|e.jpg|1,500,000|BLUE|1"});
+        QTest::keyClick(m_view, Qt::Key_F, Qt::ControlModifier);
+        auto *find = m_window->findChild<QDialog *>("frmFind");
+        QVERIFY(find && find->isVisible() && !find->isModal());
+        QCOMPARE(find->windowTitle(), "Find");
+        auto *query = find->findChild<QLineEdit *>("txtQuery");
+        auto *count = find->findChild<QLabel *>("lblCount");
+        QCOMPARE(find->focusWidget(), query);
+        QTRY_COMPARE(count->text(), "5 files, 11.0 MB");
+        // A query that cannot be read says why and changes nothing.
+        QTest::keyClicks(query, "size:10XB");
+        QCOMPARE(count->text(), "\"10XB\" is not a size");
+        QTest::keyClick(query, Qt::Key_Return);
+        QCOMPARE(m_window->list().count(), 5);
+
+        query->setText("type:jpg size:>1MB disc:blue -d.jpg");
+        QTRY_COMPARE(count->text(), "2 files, 3.3 MB");
+        QTest::keyClick(query, Qt::Key_Return);
+        auto *search = m_window->findChild<QPushButton *>("cmdSearch");
+        QCOMPARE(search->text(), "&Show All");
+        QCOMPARE(TestCatalogue::listed(m_window->list()), QStringList({"a.jpg", "e.jpg"}));
+        QVERIFY(find->isVisible());
+        QTemporaryDir out;
+        m_answers = QStringList{out.filePath("found.csv")};
+        m_window->mnuExportList_Click();
+        QCOMPARE(readBack(out.filePath("found.csv")).mid(1).replaceInStrings(QRegularExpression(
+                                                                                 "^/cd\\|([^|]*).*"),
+                                                                             "\\1"),
+                 QStringList({"a.jpg", "e.jpg"}));
+        select({0});
+        m_window->cmdRemove_Click();
+        QCOMPARE(TestCatalogue::listed(m_window->list()), QStringList{"e.jpg"});
+        QTRY_COMPARE(count->text(), "1 file, 1.4 MB"); // the count follows the rows
+
+        m_window->mnuFind_Click(); // one window at a time
+        QCOMPARE(m_window->findChildren<QDialog *>("frmFind").size(), 1);
+        search->click();
+        QCOMPARE(search->text(), "&Search");
+        QCOMPARE(m_window->list().count(), 4);
     }
 
     void duplicates_data()

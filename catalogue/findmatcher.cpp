@@ -1,0 +1,205 @@
+#include "catalogue/findmatcher.h"
+
+#include "catalogue/casefold.h"
+#include "catalogue/duplicates.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Per field, in FindQuery::Field order (Name, Folder, Disc, Type, Size, Created, Accessed,
+// Modified): the sub-item it reads, and its place in the order of testing. Tests whose answer
+// rows share (a disc's label, a folder, a date) come first, the name last.
+const int SubItemOf[] = {2, 1, 8, 2, 3, 5, 6, 7};
+const int CostOf[] = {5, 1, 0, 4, 3, 2, 2, 2};
+
+// The folded form by the one rule; ASCII, the common case, without decoding.
+void fold(std::string &out, const FindMatcher::Cell &cell)
+{
+    const auto [data, length] = cell;
+    out.resize(size_t(length));
+    for (int i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (c >= 0x80) {
+            out.clear();
+            CaseFold::appendFolded(out, data, length);
+            return;
+        }
+        out[size_t(i)] = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+}
+
+bool isAscii(const char *data, int length)
+{
+    quint64 high = 0;
+    int i = 0;
+    for (; i + 8 <= length; i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, 8);
+        high |= word;
+    }
+    for (; i < length; ++i)
+        high |= quint64(static_cast<unsigned char>(data[i]));
+    return (high & 0x8080808080808080ull) == 0;
+}
+
+char lower(char c)
+{
+    return char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+}
+
+// For ASCII text, whose folded form is its lower case: the test without making that form.
+bool asciiContains(const char *data, int length, const QByteArray &needle)
+{
+    const int n = int(needle.size());
+    if (n == 0)
+        return true;
+    const char *want = needle.constData();
+    for (int i = 0; i + n <= length; ++i) {
+        if (lower(data[i]) != want[0])
+            continue;
+        int k = 1;
+        while (k < n && lower(data[i + k]) == want[k])
+            ++k;
+        if (k == n)
+            return true;
+    }
+    return false;
+}
+
+bool asciiEndsWith(const char *data, int length, const QByteArray &ending)
+{
+    const int n = int(ending.size());
+    if (n > length)
+        return false;
+    for (int k = 0; k < n; ++k)
+        if (lower(data[length - n + k]) != ending[k])
+            return false;
+    return true;
+}
+
+bool contains(const std::string &text, const QByteArray &needle)
+{
+    return needle.isEmpty() ||
+           memmem(text.data(), text.size(), needle.constData(), size_t(needle.size())) != nullptr;
+}
+
+bool endsWith(const std::string &text, const QByteArray &ending)
+{
+    return text.size() >= size_t(ending.size()) &&
+           std::memcmp(text.data() + text.size() - size_t(ending.size()), ending.constData(),
+                       size_t(ending.size())) == 0;
+}
+
+bool equals(const std::string &text, const QByteArray &other)
+{
+    return text.size() == size_t(other.size()) &&
+           std::memcmp(text.data(), other.constData(), text.size()) == 0;
+}
+
+} // namespace
+
+FindMatcher::FindMatcher(const FindQuery &query)
+{
+    for (const FindQuery::Term &term : query.terms()) {
+        m_tests.push_back({term, SubItemOf[term.field]});
+        m_subItems |= 1u << SubItemOf[term.field];
+        if (term.field == FindQuery::Disc)
+            m_subItems |= 1u << 9; // the serial
+    }
+    std::stable_sort(m_tests.begin(), m_tests.end(), [](const Test &a, const Test &b) {
+        return CostOf[a.term.field] < CostOf[b.term.field];
+    });
+}
+
+bool FindMatcher::matches(const Cell *cells)
+{
+    m_nameFolded = false;
+    m_nameAscii = -1;
+    for (Test &test : m_tests)
+        if (holds(test, cells) == test.term.exclude)
+            return false;
+    return true;
+}
+
+const std::string &FindMatcher::foldedName(const Cell &name)
+{
+    if (!m_nameFolded) {
+        fold(m_name, name);
+        m_nameFolded = true;
+    }
+    return m_name;
+}
+
+bool FindMatcher::holds(Test &test, const Cell *cells)
+{
+    const FindQuery::Term &term = test.term;
+    const Cell &cell = cells[test.subItem - 1];
+    if (term.field == FindQuery::Name || term.field == FindQuery::Type) {
+        if (m_nameAscii < 0)
+            m_nameAscii = isAscii(cell.first, cell.second) ? 1 : 0;
+        if (m_nameAscii) {
+            if (term.field == FindQuery::Name)
+                return asciiContains(cell.first, cell.second, term.texts[0]);
+            return std::any_of(term.texts.begin(), term.texts.end(), [&cell](const QByteArray &e) {
+                return asciiEndsWith(cell.first, cell.second, e);
+            });
+        }
+        const std::string &name = foldedName(cell);
+        if (term.field == FindQuery::Name)
+            return contains(name, term.texts[0]);
+        return std::any_of(term.texts.begin(), term.texts.end(),
+                           [&name](const QByteArray &ending) { return endsWith(name, ending); });
+    }
+    const Cell &serial = cells[8];
+    if (cell.first == test.seen && cell.second == test.seenLength &&
+        (term.field != FindQuery::Disc ||
+         (serial.first == test.seenSerial && serial.second == test.seenSerialLength)))
+        return test.answer;
+    thread_local std::string text;
+    bool answer;
+    switch (term.field) {
+    case FindQuery::Folder:
+        fold(text, cell);
+        answer = contains(text, term.texts[0]);
+        break;
+    case FindQuery::Disc:
+        fold(text, cell);
+        answer = contains(text, term.texts[0]);
+        if (!answer) {
+            fold(text, serial);
+            answer = equals(text, term.texts[0]);
+        }
+        break;
+    case FindQuery::Size: {
+        const qint64 bytes = Duplicates::sizeValue(cell.first, cell.second);
+        answer = bytes >= term.low && bytes <= term.high;
+        break;
+    }
+    default: {
+        const qint64 day = dayValue(cell.first, cell.second);
+        answer = day >= 0 && day >= term.low && day <= term.high;
+        break;
+    }
+    }
+    test.seen = cell.first;
+    test.seenLength = cell.second;
+    test.seenSerial = serial.first;
+    test.seenSerialLength = serial.second;
+    test.answer = answer;
+    return answer;
+}
+
+qint64 FindMatcher::dayValue(const char *data, int length)
+{
+    if (length < 10 || data[4] != '-' || data[7] != '-')
+        return -1;
+    qint64 value = 0;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (data[i] < '0' || data[i] > '9')
+            return -1;
+        value = value * 10 + (data[i] - '0');
+    }
+    return value;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "catalogue/findquery.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// Decides whether a row answers a Find query. A row comes as its stored cells, sub-items 1 to 9
+// (Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial) as UTF-8 bytes, empty
+// for no value. Rows are read from storage that stays put for the matcher's life, where rows
+// share the cell they have in common with the row before: a cell at the same place as before is
+// the same text, and its answer is reused. An empty Size is 0; a row with no date matches no
+// bound on that date.
+class FindMatcher
+{
+public:
+    using Cell = std::pair<const char *, int>;
+
+    explicit FindMatcher(const FindQuery &query);
+
+    // cells[0] is sub-item 1 (Path) ... cells[8] sub-item 9 (Serial); only the cells of
+    // subItems() are read.
+    bool matches(const Cell *cells);
+    // The sub-items the query reads, as bits (1 << subItem).
+    unsigned subItems() const { return m_subItems; }
+
+    // The number a date text ("2019-03-31", "2019-03-31 10:20:30") names as yyyymmdd; -1 when
+    // it is no date.
+    static qint64 dayValue(const char *data, int length);
+
+private:
+    struct Test
+    {
+        FindQuery::Term term;
+        int subItem;       // the cell it reads (Disc: the label, and the serial after it)
+        const char *seen = nullptr; // the cells of the last answer
+        const char *seenSerial = nullptr;
+        int seenLength = -1;
+        int seenSerialLength = -1;
+        bool answer = false;
+    };
+    bool holds(Test &test, const Cell *cells);
+    const std::string &foldedName(const Cell &name);
+
+    std::vector<Test> m_tests; // the cheaper first
+    std::string m_name;        // the row's folded name, made once per row when asked for
+    bool m_nameFolded = false;
+    int m_nameAscii = -1; // whether the row's name is ASCII, whose folded form is its lower case
+    unsigned m_subItems = 0;
+};
