@@ -52,16 +52,13 @@ private Q_SLOTS:
         }
     }
 
+    // Each signal takes the one path; the child-process tests send all three.
     void ended_data()
     {
         QTest::addColumn<int>("number");
         QTest::addColumn<bool>("idle");
-        const std::pair<const char *, int> caught[] = {
-            {"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}, {"SIGHUP", SIGHUP}};
-        for (const auto &[name, number] : caught) {
-            QTest::addRow("%s, idle", name) << number << true;
-            QTest::addRow("%s, during a run", name) << number << false;
-        }
+        QTest::newRow("SIGTERM, idle") << int(SIGTERM) << true;
+        QTest::newRow("SIGHUP, during a run") << int(SIGHUP) << false;
     }
     void ended()
     {
