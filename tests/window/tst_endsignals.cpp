@@ -10,20 +10,6 @@
 
 #include <signal.h>
 
-namespace {
-
-// The system's metadata reader, a millisecond a file: a run long enough to be signalled in.
-struct SlowMetadata : FileMetadataReader
-{
-    FileMetadata read(const QByteArray &path) override
-    {
-        QThread::msleep(1);
-        return systemFileMetadataReader().read(path);
-    }
-};
-
-} // namespace
-
 // SIGTERM, SIGINT and SIGHUP reach the main window through the event loop, as start-up wires
 // them, and end the program as Exit does; a run under way stops first as on Cancel.
 class TestEndSignals : public QObject
