@@ -1,5 +1,6 @@
 #include "app/basmain.h"
 #include "app/guiicon.h"
+#include "platform/endsignals.h"
 #include "window/frmmain.h"
 
 #include <QApplication>
@@ -11,8 +12,22 @@ int main(int argc, char **argv)
     // Every window, the splash and the about box included, bears the application icon.
     QApplication::setWindowIcon(applicationIcon());
 
-    std::unique_ptr<frmMain> window = basMain::Main();
+    // SIGTERM, SIGINT and SIGHUP end the program as Exit does, from the event loop. One that
+    // comes before the main window is up ends it as soon as the window is there.
+    std::unique_ptr<frmMain> window;
+    bool ended = false;
+    EndSignals endSignals;
+    QObject::connect(&endSignals, &EndSignals::received, [&window, &ended](int) {
+        if (window)
+            window->endOnSignal();
+        else
+            ended = true;
+    });
+
+    window = basMain::Main();
     if (!window)
         return 1;
+    if (ended)
+        window->endOnSignal();
     return app.exec();
 }

@@ -403,14 +403,23 @@ bool readUdf(const Medium &medium, const BlkidValues &blkid, MediumIdentity &id)
                 logicalVolume = d;
         }
 
+        // A partition that starts past the medium's end is not on it.
+        if (partitionStart >= mediumSize / block)
+            partitionStart = -1;
         qint64 fileSet = -1;
         if (partitionStart >= 0 && !logicalVolume.isEmpty()) {
-            const qint64 logicalBlock = u32(logicalVolume, 212);
-            const qint64 at =
-                partitionStart * block +
-                qint64(u32(logicalVolume, 252)) * (logicalBlock > 0 ? logicalBlock : block);
-            if (isUdfTag(medium.read(at, 16), 256))
-                fileSet = at;
+            // Both fields are the disc's word alone (the tag's checksum covers bytes 0-15 only):
+            // a block size the format allows, and a block number bounded by the medium's size
+            // before they are multiplied.
+            const quint32 logicalBlock = u32(logicalVolume, 212);
+            const qint64 fileSetBlock = u32(logicalVolume, 252);
+            if ((logicalBlock == block || (isPowerOfTwo(logicalBlock) && logicalBlock >= 512 &&
+                                           logicalBlock <= 4096)) &&
+                fileSetBlock < mediumSize / logicalBlock) {
+                const qint64 at = partitionStart * block + fileSetBlock * logicalBlock;
+                if (isUdfTag(medium.read(at, 16), 256))
+                    fileSet = at;
+            }
         }
         // Not where the volume says (a metadata partition, say): the first one in the partition.
         for (qint64 at = 0; fileSet < 0 && partitionStart >= 0 && at < FileSetSearchBytes;

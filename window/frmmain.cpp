@@ -145,6 +145,11 @@ void frmMain::lvwFiles_ColumnClick(int index)
 void frmMain::cmdIndexDirectory_Click()
 {
     m_index.cmdIndexDirectory_Click();
+    // Ended by a signal during the run: the run has stopped, the program ends now.
+    if (m_exitAfterRun) {
+        cmdExit_Click();
+        return;
+    }
     // Closed during the run: the run has stopped, the window goes now.
     if (m_closeAfterRun)
         close();
@@ -318,6 +323,16 @@ void frmMain::cmdExit_Click()
     // The process ends at once, but not before data.mdb holds everything on its own.
     m_catalogue.close();
     m_services.endProcess();
+}
+
+void frmMain::endOnSignal()
+{
+    if (m_index.running()) {
+        m_index.stop();
+        m_exitAfterRun = true;
+        return;
+    }
+    cmdExit_Click();
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)

@@ -60,6 +60,9 @@ public Q_SLOTS:
     void cmdRemove_Click();
     void cmdAbout_Click();
     void cmdExit_Click();
+    // SIGTERM, SIGINT or SIGHUP: the end Exit gives. An index run under way is stopped first, as
+    // Cancel stops it, keeping its rows, and the program ends once it has.
+    void endOnSignal();
     // The list's context menu.
     void mnuOpenFolder_Click();
     void mnuCopyPath_Click();
@@ -98,6 +101,7 @@ private:
     Launcher m_launcher;
     MainLayout m_layout;
     bool m_closeAfterRun = false;
+    bool m_exitAfterRun = false;
     CopyPathCommand m_copyPath{m_list};
     DuplicatesCommand m_duplicates{m_list, m_pointer};
     ExportCommand m_export;

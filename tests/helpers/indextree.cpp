@@ -1,11 +1,16 @@
-// Indexes one tree into one catalogue and ends: the program the process tests kill or run twice.
-// Usage: indextree CATALOGUE TREE. Exit code 0 when the run ended without a failure.
+// Indexes one tree into one catalogue and ends: the program the process tests kill, run twice, or
+// end with a signal. Usage: indextree CATALOGUE TREE [--stay]. With --stay it stays, idle, once
+// the run is over ("idle" on standard output) until a signal ends it. SIGTERM, SIGINT and SIGHUP
+// end it as they end the program: a run stops as on Cancel, the catalogue is closed as by Exit.
+// At the end it prints "written N", the rows the run wrote. Exit code 0 when the run ended
+// without a failure.
 #include "catalogue/catalogue.h"
 #include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
 #include "platform/mousepointer.h"
+#include "platform/endsignals.h"
 #include "platform/platformerror.h"
 #include "platform/volumequery.h"
 
@@ -32,7 +37,16 @@ struct Failures : IndexingReport
     {
         folderFailed(number, description);
     }
+    // As the window does: the event loop runs while the indexer works, so a signal is seen.
+    void progress(const IndexingProgress &progress) override
+    {
+        written = progress.catalogued;
+        QCoreApplication::processEvents();
+    }
+    bool cancelled() override { return stop; }
     int count = 0;
+    qint64 written = 0;
+    bool stop = false;
 };
 
 } // namespace
@@ -40,7 +54,8 @@ struct Failures : IndexingReport
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 3)
+    const bool stay = argc == 4 && qstrcmp(argv[3], "--stay") == 0;
+    if (argc != 3 && !stay)
         return 2;
     try {
         Catalogue catalogue;
@@ -48,9 +63,22 @@ int main(int argc, char **argv)
         colFFiles records;
         NoPointer pointer;
         Failures failures;
+        bool ended = false;
+        EndSignals endSignals;
+        QObject::connect(&endSignals, &EndSignals::received, [&](int) {
+            ended = failures.stop = true;
+            QCoreApplication::quit();
+        });
         FolderIndexer(catalogue, records, pointer, failures, systemVolumeQuery(),
                       systemFolderLister(), systemFileMetadataReader())
             .IndexFolder(QString::fromLocal8Bit(argv[2]));
+        if (stay && !ended) {
+            std::printf("idle\n");
+            std::fflush(stdout);
+            app.exec();
+        }
+        catalogue.close();
+        std::printf("written %lld\n", qint64(failures.written));
         return failures.count == 0 ? 0 : 1;
     } catch (const PlatformError &e) {
         std::fprintf(stderr, "%d %s\n", e.number(), qPrintable(e.description()));

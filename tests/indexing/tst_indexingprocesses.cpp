@@ -66,9 +66,9 @@ class TestIndexingProcesses : public QObject
         return TestCatalogue::create(m_dir.path(), name);
     }
 
-    void start(QProcess &process, const QString &catalogue)
+    void start(QProcess &process, const QString &catalogue, QStringList more = {})
     {
-        process.start(QStringLiteral(INDEXTREE), {catalogue, m_tree});
+        process.start(QStringLiteral(INDEXTREE), QStringList{catalogue, m_tree} + more);
         QVERIFY(process.waitForStarted());
     }
 
@@ -123,6 +123,71 @@ private Q_SLOTS:
         QCOMPARE(last.exitCode(), 0);
         QCOMPARE(rows(catalogue), Files);
         QCOMPARE(duplicates(catalogue), 0);
+    }
+
+    // SIGTERM, SIGINT and SIGHUP end the program as Exit does: idle, or part-way through a run,
+    // which stops as on Cancel. Afterwards data.mdb alone, copied without its neighbours, holds
+    // every row the run wrote, whole, in rollback-journal mode, and no log is left beside it.
+    void endedBySignal_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<bool>("idle");
+        const std::pair<const char *, int> caught[] = {
+            {"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}, {"SIGHUP", SIGHUP}};
+        for (const auto &[name, number] : caught) {
+            QTest::addRow("%s, idle", name) << number << true;
+            QTest::addRow("%s, during a run", name) << number << false;
+        }
+    }
+    void endedBySignal()
+    {
+        QFETCH(int, number);
+        QFETCH(bool, idle);
+        const QString catalogue = freshCatalogue(QStringLiteral("signal.mdb"));
+        QProcess process;
+        QByteArray out;
+        if (idle) {
+            // A small part of the tree, indexed whole; the program then waits for its user.
+            process.start(QStringLiteral(INDEXTREE),
+                          {catalogue, m_tree + QStringLiteral("/folder 7"), "--stay"});
+            QVERIFY(process.waitForStarted());
+            while (!out.contains("idle")) {
+                QVERIFY2(process.waitForReadyRead(60000), process.readAllStandardError());
+                out += process.readAllStandardOutput();
+            }
+        } else {
+            start(process, catalogue);
+            QElapsedTimer waited;
+            waited.start();
+            while (rows(catalogue) < 1 && process.state() == QProcess::Running &&
+                   waited.elapsed() < 60000)
+                QThread::msleep(5);
+            QCOMPARE(process.state(), QProcess::Running);
+        }
+        QCOMPARE(::kill(pid_t(process.processId()), number), 0);
+        QVERIFY(process.waitForFinished(120000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        out += process.readAllStandardOutput();
+        const qsizetype at = out.indexOf("written ");
+        QVERIFY2(at >= 0, out.constData());
+        const qint64 written = out.mid(at + 8).trimmed().toLongLong();
+        if (idle)
+            QCOMPARE(written, 100);
+        else
+            QVERIFY2(written > 0 && written < Files, qPrintable(QString::number(written)));
+
+        QVERIFY(!QFile::exists(catalogue + QStringLiteral("-wal")));
+        QVERIFY(!QFile::exists(catalogue + QStringLiteral("-shm")));
+        const QString copy = m_dir.filePath(QStringLiteral("signal-copy.mdb"));
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(catalogue, copy));
+        QByteArray mode;
+        single(copy, "PRAGMA journal_mode", &mode);
+        QCOMPARE(mode, QByteArray("delete"));
+        QCOMPARE(integrity(copy), QByteArray("ok"));
+        QCOMPARE(rows(copy), written);
+        QCOMPARE(duplicates(copy), 0);
     }
 
     void twoProcessesOnOneTree()

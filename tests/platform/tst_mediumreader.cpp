@@ -103,6 +103,46 @@ private Q_SLOTS:
         QCOMPARE(id.serial, serial);
     }
 
+    // The logical volume's block size and File Set block (offsets 212 and 252) are outside its
+    // tag's checksum: set both high, they are refused before they are multiplied, and the File
+    // Set Descriptor is looked for in the partition instead.
+    void udfFileSetFieldsHigh_data()
+    {
+        QTest::addColumn<quint32>("logicalBlock");
+        QTest::addColumn<quint32>("fileSetBlock");
+        QTest::newRow("both all ones") << 0xFFFFFFFFu << 0xFFFFFFFFu;
+        QTest::newRow("a power of two too large") << 0x80000000u << 0xFFFFFFF0u;
+        QTest::newRow("a block size allowed, its block past the end") << 2048u << 0x7FFFFFFFu;
+    }
+    void udfFileSetFieldsHigh()
+    {
+        QFETCH(quint32, logicalBlock);
+        QFETCH(quint32, fileSetBlock);
+        QFile image(m_dir.filePath(QStringLiteral("udf-high.img")));
+        QVERIFY(run("mkudffs --utf8 -b2048 --lvid=High --new-file %i 8192", image.fileName()));
+        QVERIFY(image.open(QIODevice::ReadWrite));
+        QByteArray all = image.readAll();
+        const quint32 serial = sumSerial(fileSetDescriptor(all), true);
+        int patched = 0;
+        for (int at = 0; at + 512 <= all.size(); at += 2048) {
+            quint8 check = 0;
+            for (int i = 0; i < 16; ++i)
+                check = i == 4 ? check : quint8(check + quint8(all[at + i]));
+            if (all[at] == 6 && all[at + 1] == 0 && check == quint8(all[at + 4])) {
+                qToLittleEndian(logicalBlock, all.data() + at + 212);
+                qToLittleEndian(fileSetBlock, all.data() + at + 252);
+                ++patched;
+            }
+        }
+        QVERIFY(patched > 0); // the main and the reserve sequence's
+        QVERIFY(image.seek(0) && image.write(all) == all.size() && image.flush());
+        const MediumIdentity id = MediumReader::read(image.fileName());
+        QCOMPARE(id.status, MediumIdentity::Read);
+        QCOMPARE(id.type, QStringLiteral("udf"));
+        QCOMPARE(id.label, QStringLiteral("High"));
+        QCOMPARE(id.serial, serial);
+    }
+
     // Only an unreadable device lets udev's record stand in: a blank one has no serial.
     void unreadableOrUnknown()
     {

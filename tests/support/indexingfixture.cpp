@@ -3,6 +3,7 @@
 #include "support/testcatalogue.h"
 
 #include <QDir>
+#include <QThread>
 
 #include <sqlite3.h>
 
@@ -11,6 +12,12 @@ bool FixedVolumeQuery::GetVolumeInformation(const QString &, QString &label, qui
     label = QStringLiteral("DATA1"); // to be ignored when the query fails
     serial = 0x12345678;
     return answers;
+}
+
+FileMetadata SlowMetadata::read(const QByteArray &path)
+{
+    QThread::msleep(1);
+    return systemFileMetadataReader().read(path);
 }
 
 IndexingFixture::IndexingFixture()

@@ -18,6 +18,12 @@ struct FixedVolumeQuery : VolumeQuery
     bool answers = true;
 };
 
+// The system's metadata reader, a millisecond a file: a run long enough to be watched or stopped.
+struct SlowMetadata : FileMetadataReader
+{
+    FileMetadata read(const QByteArray &path) override;
+};
+
 struct PointerLog : MousePointer // every shape the pointer was given, in order
 {
     void setMousePointer(int shape) override { shapes.append(shape); }

@@ -9,20 +9,6 @@
 #include <QTableView>
 #include <QtTest>
 
-namespace {
-
-// The system's metadata reader, a millisecond a file: a run long enough to be watched.
-struct SlowMetadata : FileMetadataReader
-{
-    FileMetadata read(const QByteArray &path) override
-    {
-        QThread::msleep(1);
-        return systemFileMetadataReader().read(path);
-    }
-};
-
-} // namespace
-
 class TestIndexCommand : public QObject
 {
     Q_OBJECT
