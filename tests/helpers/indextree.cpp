@@ -1,8 +1,11 @@
 // Indexes one tree into one catalogue and ends: the program the process tests kill or run twice.
-// Usage: indextree CATALOGUE TREE. Exit code 0 when the run ended without a failure.
+// Usage: indextree CATALOGUE TREE [update]. With update, the rows of the tree's medium are
+// brought to what the tree holds, the tree standing for the folder the medium is mounted on.
+// Exit code 0 when the run ended without a failure.
 #include "catalogue/catalogue.h"
 #include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
+#include "indexing/volumeid.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
 #include "platform/mousepointer.h"
@@ -40,7 +43,8 @@ struct Failures : IndexingReport
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 3)
+    const bool update = argc == 4 && qstrcmp(argv[3], "update") == 0;
+    if (argc != 3 && !update)
         return 2;
     try {
         Catalogue catalogue;
@@ -48,9 +52,16 @@ int main(int argc, char **argv)
         colFFiles records;
         NoPointer pointer;
         Failures failures;
-        FolderIndexer(catalogue, records, pointer, failures, systemVolumeQuery(),
-                      systemFolderLister(), systemFileMetadataReader())
-            .IndexFolder(QString::fromLocal8Bit(argv[2]));
+        FolderIndexer indexer(catalogue, records, pointer, failures, systemVolumeQuery(),
+                              systemFolderLister(), systemFileMetadataReader());
+        const QString tree = QString::fromLocal8Bit(argv[2]);
+        QString label, serial;
+        if (!update)
+            indexer.IndexFolder(tree);
+        else if (GetVolumeId(tree, label, serial, systemVolumeQuery()))
+            indexer.UpdateMedium(tree, label, serial);
+        else
+            return 1;
         return failures.count == 0 ? 0 : 1;
     } catch (const PlatformError &e) {
         std::fprintf(stderr, "%d %s\n", e.number(), qPrintable(e.description()));
