@@ -1,11 +1,13 @@
 #include "window/frmmain.h"
 
 #include "platform/app.h"
+#include "platform/mountmonitor.h"
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
 #include "window/frmabout.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -13,6 +15,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTableView>
+#include <QThread>
 
 namespace {
 
@@ -28,9 +31,12 @@ QRect pixels(const TwipRect &r)
 frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
       m_index(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
-              *services.metadata, this),
+              *services.metadata, services.media, this),
       m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots()),
-      m_export(m_list, m_pointer, services.saveFileName)
+      m_export(m_list, m_pointer, services.saveFileName),
+      m_newDisc(
+          m_catalogue, *services.media, [this] { return commandRunning(); },
+          [this](const QString &root) { m_index.indexPath(root); }, this)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(App::Title());
@@ -120,6 +126,24 @@ void frmMain::Form_Load()
     m_pointer.setMousePointer(vbDefault);
     RefreshLv();
     m_catalogue.catchUpNames();
+    if (m_services.offerNewDiscs && !m_mountMonitor)
+        m_mountMonitor = std::make_unique<MountMonitor>(
+            [this](const QString &root) { m_newDisc.mounted(root); });
+}
+
+bool frmMain::commandRunning() const
+{
+    // Commands run on this thread: one that waits for the user runs an event loop of its own
+    // (a box, a menu), and an index run lets events through from inside itself.
+    return m_index.running() || QApplication::activeModalWidget() ||
+           QApplication::activePopupWidget() || QThread::currentThread()->loopLevel() > 1;
+}
+
+void frmMain::UpdateMedium(const QString &label, const QString &serial)
+{
+    m_index.updateMedium(label, serial);
+    if (m_closeAfterRun)
+        close();
 }
 
 void frmMain::RefreshLv()

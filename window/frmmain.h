@@ -10,6 +10,7 @@
 #include "window/launcher.h"
 #include "window/listmenu.h"
 #include "window/mainlayout.h"
+#include "window/newdiscoffer.h"
 #include "window/removecommand.h"
 #include "window/searchcommand.h"
 #include "window/services.h"
@@ -17,6 +18,9 @@
 
 #include <QWidget>
 
+#include <memory>
+
+class MountMonitor;
 class QPushButton;
 class QTableView;
 
@@ -45,6 +49,10 @@ public:
     void lvwFiles_KeyDown(int keyCode);
     // Opens file through the shell and reports the failures that have a message.
     void OpenFile(QString file);
+    // Brings the rows of the medium with this label and serial text to what is on it now.
+    void UpdateMedium(const QString &label, const QString &serial);
+    // Whether a command is running: nothing else may start until it has ended.
+    bool commandRunning() const;
 
 public Q_SLOTS:
     void cmdIndexDirectory_Click();
@@ -87,6 +95,8 @@ private:
     DuplicatesCommand m_duplicates{m_catalogue, m_list, m_pointer, m_search};
     ExportCommand m_export;
     ListMenu m_listMenu{this};
+    NewDiscOffer m_newDisc;
+    std::unique_ptr<MountMonitor> m_mountMonitor; // from the load on, when discs are offered
 
     QTableView *lvwFiles;
     QPushButton *cmdExit;
