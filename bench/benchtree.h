@@ -1,0 +1,25 @@
+#pragma once
+
+#include "indexing/indexingreport.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+// The tree of files the indexing benchmarks walk, and find's time on it to compare with.
+namespace BenchTree {
+
+// 100 folders of 10 sub-folders of files, names of realistic length, file i of size 1000 + i.
+void make(const QByteArray &root, int files);
+// The path of file i of such a tree.
+QByteArray filePath(const QByteArray &root, int i);
+// The best of three runs of find printing each file's size and times.
+double timeFind(const QByteArray &root);
+
+// A folder that fails ends the benchmark: its figures would not be the whole tree's.
+struct FailingReport : IndexingReport
+{
+    void folderFailed(int number, const QString &description) override;
+    void runFailed(int number, const QString &description) override;
+};
+
+} // namespace BenchTree
