@@ -2,6 +2,7 @@
 
 #include "catalogue/casefold.h"
 #include "catalogue/duplicates.h"
+#include "catalogue/media.h"
 #include "catalogue/namecollector.h"
 #include "catalogue/schema.h"
 #include "catalogue/searchindex.h"
@@ -28,9 +29,9 @@ void Catalogue::open(const QString &path)
     sqlite3_rollback_hook(db, &Catalogue::rolledBack, this);
     if (!SearchIndex::exists(db))
         SearchIndex::ensure(db);
-    // The index the indexer's duplicate test looks rows up by, and the table of the folders
-    // media were mounted on; a read-only catalogue works without them.
-    for (const char *section : {"folder lookup", "medium roots"}) {
+    // The index the indexer's duplicate test looks rows up by, the tables of the folders media
+    // were mounted on and of when they were catalogued; a read-only catalogue works without them.
+    for (const char *section : {"folder lookup", "medium roots", "medium catalogued"}) {
         const int rc =
             sqlite3_exec(db, Schema::section(section).constData(), nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_READONLY)
@@ -178,6 +179,13 @@ qint64 Catalogue::openDuplicatesView()
     const qint64 found = Duplicates::find(m_cnCatalogue);
     m_rsFiles.Open(Duplicates::statement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
     return found;
+}
+
+void Catalogue::openMediumView(const QString &label, const QString &serial)
+{
+    closeView();
+    m_rsFiles.Open(Media::rowsStatement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
+                   {label, serial});
 }
 
 bool Catalogue::remove(qint64 id)

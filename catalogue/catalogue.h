@@ -49,6 +49,8 @@ public:
     // The duplicates view (duplicates.h), opened as the search view is; returns how many rows
     // it holds.
     qint64 openDuplicatesView();
+    // The rows of one medium (media.h), opened as the search view is.
+    void openMediumView(const QString &label, const QString &serial);
 
     // Brings the name index up to date with the rows added since it last was, so that the first
     // search need not. Called after the first full read of the table, which is where damage in

@@ -1,5 +1,6 @@
 #include "catalogue/filerowwriter.h"
 
+#include "catalogue/media.h"
 #include "platform/connection.h"
 
 #include <sqlite3.h>
@@ -117,13 +118,20 @@ FileRowWriter::Result FileRowWriter::write(const std::vector<FileRow> &rows, con
     try {
         if (changes)
             change(*changes, result);
+        std::vector<Media::Key> media;
         for (size_t begin = 0; begin < rows.size();) {
             size_t end = begin + 1;
             while (end < rows.size() && rows[end].sameFolder(rows[begin]))
                 ++end;
             writeFolder(rows, begin, end, result);
+            const Media::Key medium(rows[begin].label, rows[begin].serial);
+            if (std::find(media.begin(), media.end(), medium) == media.end())
+                media.push_back(medium);
             begin = end;
         }
+        // Each medium the group wrote or found rows of was catalogued now.
+        for (const Media::Key &medium : media)
+            Media::noteCatalogued(m_connection, medium.first, medium.second);
         if (m_beforeCommit)
             m_beforeCommit();
         m_connection.CommitTrans();

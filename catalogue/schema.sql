@@ -49,3 +49,13 @@ CREATE TABLE IF NOT EXISTS MediumRoots (
     Root TEXT NOT NULL,
     PRIMARY KEY (Archive, Serial, Root)
 ) WITHOUT ROWID;
+
+-- section: medium catalogued
+-- When an indexing run last wrote or found rows of each medium (UTC), by the medium's label and
+-- serial text as its rows carry them.
+CREATE TABLE IF NOT EXISTS MediumCatalogued (
+    Archive TEXT NOT NULL,
+    Serial TEXT NOT NULL,
+    Catalogued TEXT NOT NULL,
+    PRIMARY KEY (Archive, Serial)
+) WITHOUT ROWID;

@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/filerowwriter.h"
+#include "catalogue/media.h"
 #include "catalogue/mediumroots.h"
 #include "indexing/colffiles.h"
 #include "indexing/mediumlocator.h"
@@ -191,6 +192,7 @@ void FolderIndexer::run(const QString &path)
     m_writer->startRun();
 
     try {
+        bool whole = true;
         try {
             if (m_update) {
                 try {
@@ -201,12 +203,22 @@ void FolderIndexer::run(const QString &path)
             }
             indexFolder(path, QByteArray(), QString());
         } catch (const Stopped &) {
+            whole = false;
         } catch (const RunFailure &) {
             // The rows gathered before a failure of the medium are whole and true: keep them.
             flush();
             throw;
         }
         flush();
+        if (m_update && whole) {
+            // The medium was catalogued now, whether any of its rows changed or not.
+            try {
+                Media::noteCatalogued(m_catalogue.cnCatalogue(), m_update->label(),
+                                      m_update->serial());
+            } catch (const PlatformError &e) {
+                throw RunFailure(e);
+            }
+        }
     } catch (const RunFailure &failure) {
         m_pending.clear();
         m_changes.clear();

@@ -5,13 +5,15 @@
 
 #include <vector>
 
-// A medium mounted now: the folder its root is mounted on, and the label and serial the volume
-// query answers for it.
+// A medium mounted now: the folder its root is mounted on, the label and serial the volume
+// query answers for it, and whether a file manager shows it to the user (GIO's rule: mounted
+// under /media, /run/media/USER or the home folder; never /, /boot or a pseudo file system).
 struct MountedMedium
 {
     QString root;
     QString label;
     quint32 serial = 0;
+    bool userVisible = false;
 };
 
 // The media mounted now, in the order of the mount table. Tests put their own in its place.

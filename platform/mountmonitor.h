@@ -4,10 +4,9 @@
 
 #include <functional>
 
-// Tells of every medium mounted while the program runs that a file manager would show (GIO's
-// own rule: under /media, /run/media/USER or the home folder; never the system's own
-// filesystems), by the folder it is mounted on. GIO's volume monitor reports through the GLib
-// main loop, which Qt's event dispatcher runs: nothing is polled here.
+// Tells of every filesystem mounted on a local folder while the program runs, by that folder.
+// GIO's volume monitor reports through the GLib main loop, which Qt's event dispatcher runs:
+// nothing is polled here.
 class MountMonitor
 {
 public:
@@ -15,9 +14,6 @@ public:
     ~MountMonitor();
     MountMonitor(const MountMonitor &) = delete;
     MountMonitor &operator=(const MountMonitor &) = delete;
-
-    // Whether a file manager shows the filesystem mounted on root.
-    static bool isUserVisible(const QString &root);
 
 private:
     static void mountAdded(void *monitor, void *mount, void *self);

@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/mousepointer.h"
+#include "platform/platformerror.h"
 #include "window/cataloguelistmodel.h"
 #include "window/errorbox.h"
 
@@ -29,6 +30,28 @@ void CatalogueList::RefreshLv()
         const PlatformError damage = connection.damage();
         ShowErrorBox(damage.number(), damage.description());
     }
+}
+
+qint64 CatalogueList::show(const ListView &view)
+{
+    const qint64 rows = view.open(m_catalogue);
+    if (rows >= 1) {
+        m_view = view;
+        RefreshLv();
+    }
+    return rows;
+}
+
+void CatalogueList::showWholeCatalogue()
+{
+    m_view = ListView::wholeCatalogue();
+    try {
+        m_catalogue.openFullView();
+    } catch (const PlatformError &error) {
+        ShowErrorBox(error.number(), error.description());
+    }
+    m_pointer.setMousePointer(vbDefault);
+    RefreshLv();
 }
 
 int CatalogueList::count() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/listview.h"
+
 #include <QString>
 
 #include <memory>
@@ -13,7 +15,8 @@ class QItemSelectionModel;
 // The catalogue list as the commands see it: its rows in the order shown (0-based), each row's
 // ID as a number and its cells by sub-item (0 is the ID as text; 1 to 9 are Path, File, Size,
 // Type, Created, Accessed, Modified, Archive, Serial), the selection, the sort key and order, and
-// the refill from rsFiles. The view lvwFiles shows the same model and selection.
+// the refill from rsFiles, and the view of the catalogue it shows. The view lvwFiles shows the
+// same model and selection.
 class CatalogueList
 {
 public:
@@ -24,6 +27,15 @@ public:
     // that finds the catalogue file damaged (or follows an open that did) shows the error box
     // once, and the list keeps the rows read before the damage.
     void RefreshLv();
+
+    // The view of the catalogue the list shows.
+    const ListView &view() const { return m_view; }
+    // Opens the catalogue on view and returns how many rows it holds; when it holds any, view
+    // becomes the list's and the list is refilled. Raises PlatformError.
+    qint64 show(const ListView &view);
+    // The whole catalogue again, also where a view that failed ends: a failure to open it is
+    // reported in the error box. The list is refilled.
+    void showWholeCatalogue();
 
     CatalogueListModel *model() const { return m_model.get(); }
     QItemSelectionModel *selectionModel() const { return m_selection.get(); }
@@ -47,6 +59,7 @@ private:
     Catalogue &m_catalogue;
     MousePointer &m_pointer;
     bool m_damageShown = false;
+    ListView m_view = ListView::wholeCatalogue();
     std::unique_ptr<CatalogueListModel> m_model;
     std::unique_ptr<QItemSelectionModel> m_selection;
 };

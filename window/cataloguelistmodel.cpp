@@ -4,6 +4,7 @@
 #include "platform/connection.h"
 #include "platform/platformerror.h"
 #include "window/distincttexts.h"
+#include "window/localdates.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -63,14 +64,8 @@ struct NumberKey
 
 CatalogueListModel::CatalogueListModel(QObject *parent) : QAbstractTableModel(parent)
 {
-    // The user's short date, always with a four-digit year.
-    const QLocale locale;
-    m_dateFormat = locale.dateFormat(QLocale::ShortFormat);
-    if (!m_dateFormat.contains(QLatin1String("yyyy")))
-        m_dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    m_timeFormat = locale.timeFormat(QLocale::LongFormat);
-    m_timeFormat.remove(QLatin1String(" t")).remove(QLatin1Char('t'));
-    m_timeFormat = m_timeFormat.trimmed();
+    m_dateFormat = LocalDates::dateFormat();
+    m_timeFormat = LocalDates::timeFormat();
     std::fill(std::begin(m_sourceColumn), std::end(m_sourceColumn), -1);
 }
 

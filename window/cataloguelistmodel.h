@@ -42,6 +42,8 @@ public:
     {
         return m_rows.cell(storageRow(row), column);
     }
+    // The rows in the order they were read, whatever the sort.
+    const CatalogueRows &storedRows() const { return m_rows; }
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 

@@ -1,25 +1,20 @@
 #include "window/duplicatescommand.h"
 
-#include "catalogue/catalogue.h"
 #include "platform/mousepointer.h"
 #include "platform/platformerror.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
-#include "window/searchcommand.h"
 
-void DuplicatesCommand::mnuShowDuplicates_Click(QString &caption)
+void DuplicatesCommand::mnuShowDuplicates_Click()
 {
     m_pointer.setMousePointer(vbHourglass);
     try {
-        if (m_catalogue.openDuplicatesView() >= 1) {
-            m_list.RefreshLv();
-            caption = ShowAllCaption;
+        if (m_list.show(ListView::duplicates()) >= 1)
             return;
-        }
         MsgBox(QStringLiteral("No duplicates were found!"), vbOKOnly, QStringLiteral("Duplicates"));
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
-    m_search.showFullView(caption);
+    m_list.showWholeCatalogue();
 }

@@ -5,6 +5,7 @@
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
 #include "window/frmabout.h"
+#include "window/frmdiscs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,7 +37,7 @@ frmMain::frmMain(const Services &services, QWidget *parent)
       m_export(m_list, m_pointer, services.saveFileName),
       m_newDisc(
           m_catalogue, *services.media, [this] { return commandRunning(); },
-          [this](const QString &root) { m_index.indexPath(root); }, this)
+          [this](const QString &root) { indexFolder(root, this); }, this)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(App::Title());
@@ -82,6 +83,8 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(m_listMenu.mnuExportList, &QAction::triggered, this, &frmMain::mnuExportList_Click);
     connect(m_listMenu.mnuShowDuplicates, &QAction::triggered, this,
             &frmMain::mnuShowDuplicates_Click);
+    connect(m_listMenu.mnuDiscs, &QAction::triggered, this, &frmMain::mnuDiscs_Click);
+    addAction(m_listMenu.mnuDiscs); // its Ctrl+D works anywhere in the window
 
     cmdExit = makeButton("cmdExit", QStringLiteral("E&xit"));
     cmdAbout = makeButton("cmdAbout", QStringLiteral("&About"));
@@ -95,6 +98,11 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(cmdIndexDirectory, &QPushButton::clicked, this, &frmMain::cmdIndexDirectory_Click);
     connect(cmdRemove, &QPushButton::clicked, this, &frmMain::cmdRemove_Click);
     connect(cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
+    // Every change of view ends in a refill: the caption tells which view is shown.
+    connect(m_list.model(), &QAbstractItemModel::modelReset, this, [this] {
+        cmdSearch->setText(m_list.view().narrowed() ? QStringLiteral("&Show All")
+                                                    : QStringLiteral("&Search"));
+    });
 
     // Tab order as designed: the list first, so it has the focus when the window opens.
     QWidget::setTabOrder(lvwFiles, cmdExit);
@@ -139,9 +147,9 @@ bool frmMain::commandRunning() const
            QApplication::activePopupWidget() || QThread::currentThread()->loopLevel() > 1;
 }
 
-void frmMain::UpdateMedium(const QString &label, const QString &serial)
+void frmMain::UpdateMedium(const QString &label, const QString &serial, QWidget *owner)
 {
-    m_index.updateMedium(label, serial);
+    m_index.updateMedium(label, serial, owner ? owner : this);
     if (m_closeAfterRun)
         close();
 }
@@ -168,6 +176,32 @@ void frmMain::cmdIndexDirectory_Click()
         close();
 }
 
+void frmMain::indexFolder(const QString &path, QWidget *owner)
+{
+    m_index.index(path, owner);
+    if (m_closeAfterRun)
+        close();
+}
+
+void frmMain::mnuDiscs_Click()
+{
+    if (!m_frmDiscs) {
+        // A window of its own over this one; it goes when closed.
+        m_frmDiscs = new frmDiscs(
+            m_discs, [this](const QString &root, QWidget *owner) { indexFolder(root, owner); },
+            [this](const QString &label, const QString &serial, QWidget *owner) {
+                UpdateMedium(label, serial, owner);
+            },
+            this);
+        m_frmDiscs->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_list.model(), &QAbstractItemModel::modelReset, m_frmDiscs.data(),
+                &frmDiscs::refresh);
+    }
+    m_frmDiscs->show();
+    m_frmDiscs->raise();
+    m_frmDiscs->activateWindow();
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
     if (m_index.running()) {
@@ -181,10 +215,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::cmdSearch_Click()
 {
-    // The caption is the view state.
-    QString caption = cmdSearch->text();
-    m_search.cmdSearch_Click(caption);
-    cmdSearch->setText(caption);
+    m_search.cmdSearch_Click();
 }
 
 void frmMain::cmdExecuteFile_Click()
@@ -280,10 +311,7 @@ void frmMain::mnuExportList_Click()
 
 void frmMain::mnuShowDuplicates_Click()
 {
-    // The caption is the view state, as for the search.
-    QString caption = cmdSearch->text();
-    m_duplicates.mnuShowDuplicates_Click(caption);
-    cmdSearch->setText(caption);
+    m_duplicates.mnuShowDuplicates_Click();
 }
 
 void frmMain::cmdAbout_Click()

@@ -4,6 +4,7 @@
 #include "indexing/colffiles.h"
 #include "window/cataloguelist.h"
 #include "window/copypathcommand.h"
+#include "window/discs.h"
 #include "window/duplicatescommand.h"
 #include "window/exportcommand.h"
 #include "window/indexcommand.h"
@@ -16,10 +17,12 @@
 #include "window/services.h"
 #include "window/windowpointer.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
 
+class frmDiscs;
 class MountMonitor;
 class QPushButton;
 class QTableView;
@@ -49,8 +52,9 @@ public:
     void lvwFiles_KeyDown(int keyCode);
     // Opens file through the shell and reports the failures that have a message.
     void OpenFile(QString file);
-    // Brings the rows of the medium with this label and serial text to what is on it now.
-    void UpdateMedium(const QString &label, const QString &serial);
+    // Brings the rows of the medium with this label and serial text to what is on it now, the
+    // progress window over owner (this window when none).
+    void UpdateMedium(const QString &label, const QString &serial, QWidget *owner = nullptr);
     // Whether a command is running: nothing else may start until it has ended.
     bool commandRunning() const;
 
@@ -66,6 +70,8 @@ public Q_SLOTS:
     void mnuCopyPath_Click();
     void mnuExportList_Click();
     void mnuShowDuplicates_Click();
+    // Ctrl+D and the menu's Discs...: the Discs window, made once and raised when asked again.
+    void mnuDiscs_Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -79,6 +85,8 @@ private:
     void applyLayout();
     QPushButton *makeButton(const char *name, const QString &caption);
     void lvwFiles_ContextMenu(QPoint globalPos);
+    // The Index Directory command's run on a folder, its progress window over owner.
+    void indexFolder(const QString &path, QWidget *owner);
 
     Services m_services;
     WindowPointer m_pointer{this};
@@ -92,9 +100,11 @@ private:
     MainLayout m_layout;
     bool m_closeAfterRun = false;
     CopyPathCommand m_copyPath{m_list};
-    DuplicatesCommand m_duplicates{m_catalogue, m_list, m_pointer, m_search};
+    DuplicatesCommand m_duplicates{m_list, m_pointer};
     ExportCommand m_export;
     ListMenu m_listMenu{this};
+    Discs m_discs{m_catalogue, m_list, m_services.media, m_pointer};
+    QPointer<frmDiscs> m_frmDiscs;
     NewDiscOffer m_newDisc;
     std::unique_ptr<MountMonitor> m_mountMonitor; // from the load on, when discs are offered
 

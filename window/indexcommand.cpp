@@ -35,20 +35,20 @@ IndexCommand::~IndexCommand() = default;
 
 void IndexCommand::cmdIndexDirectory_Click()
 {
-    indexPath(InputBox(QStringLiteral("Please enter the path you would like to index:")));
+    index(InputBox(QStringLiteral("Please enter the path you would like to index:")), m_owner);
 }
 
-void IndexCommand::indexPath(const QString &path)
+void IndexCommand::index(const QString &path, QWidget *owner)
 {
     m_stop = false;
     if (!path.isEmpty())
-        showProgressFor(QStringLiteral("Index Directory"));
+        showProgressFor(QStringLiteral("Index Directory"), owner);
     m_running = true;
     m_indexer.IndexFolder(path);
     finishRun();
 }
 
-void IndexCommand::updateMedium(const QString &label, const QString &serial)
+void IndexCommand::updateMedium(const QString &label, const QString &serial, QWidget *owner)
 {
     const QString root = m_media ? MountedRoot(label, serial, m_media->list()) : QString();
     if (root.isEmpty()) {
@@ -58,21 +58,21 @@ void IndexCommand::updateMedium(const QString &label, const QString &serial)
     }
     m_stop = false;
     m_updating = true;
-    showProgressFor(QStringLiteral("Update"));
+    showProgressFor(QStringLiteral("Update"), owner);
     m_running = true;
     m_indexer.UpdateMedium(root, label, serial);
     m_updating = false;
     finishRun();
 }
 
-void IndexCommand::showProgressFor(const QString &title)
+void IndexCommand::showProgressFor(const QString &title, QWidget *owner)
 {
     // Qt's conventions: shown by its own timer once the run has lasted ProgressDelayMs, modal
-    // over the main window, a busy bar since the total is not known.
-    m_dialog = new QProgressDialog(m_owner);
+    // over the window the run was started from, a busy bar since the total is not known.
+    m_dialog = new QProgressDialog(owner);
     m_dialog->setObjectName(QStringLiteral("indexProgress"));
     m_dialog->setWindowTitle(title);
-    m_dialog->setWindowModality(m_owner ? Qt::WindowModal : Qt::ApplicationModal);
+    m_dialog->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
     m_dialog->setRange(0, 0);
     m_dialog->setAutoClose(false);
     m_dialog->setAutoReset(false);

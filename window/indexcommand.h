@@ -32,11 +32,12 @@ public:
     // The typed text is passed on as it is, blanks included; Cancel gives the empty text, which
     // indexes nothing. The list is refilled in every case.
     void cmdIndexDirectory_Click();
-    // Indexes path as Index Directory does, without asking for it.
-    void indexPath(const QString &path);
+    // Indexes path as that command does, the progress window over owner.
+    void index(const QString &path, QWidget *owner);
     // Brings the rows of the medium with this label and serial text to what is on it wherever
-    // it is mounted now, and refills the list. A medium that is not mounted gets a box.
-    void updateMedium(const QString &label, const QString &serial);
+    // it is mounted now, and refills the list; the progress window over owner. A medium that is
+    // not mounted gets a box.
+    void updateMedium(const QString &label, const QString &serial, QWidget *owner);
 
     // Whether a run is under way, and asking it to stop at the next file.
     bool running() const { return m_running; }
@@ -51,7 +52,7 @@ public:
     static constexpr int ProgressDelayMs = 500;
 
 private:
-    void showProgressFor(const QString &title);
+    void showProgressFor(const QString &title, QWidget *owner);
     void finishRun();
 
     Catalogue &m_catalogue;

@@ -16,6 +16,10 @@ ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
     menu->addSeparator();
     mnuExportList = menu->addAction(QStringLiteral("&Export List..."));
     mnuShowDuplicates = menu->addAction(QStringLiteral("Show &Duplicates"));
+    mnuDiscs = menu->addAction(QStringLiteral("D&iscs..."));
+    // Also Ctrl+D anywhere in the owner's window, once the owner takes the item in.
+    mnuDiscs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    mnuDiscs->setShortcutContext(Qt::WindowShortcut);
 }
 
 void ListMenu::popup(const QPoint &globalPos, bool hasSelection)

@@ -6,7 +6,7 @@ class QPoint;
 class QWidget;
 
 // The list's context menu: Open, Open Containing Folder, Copy Path, Remove, then Export List...
-// and Show Duplicates. Made once; its owner connects the items to the commands.
+// and Show Duplicates, then Discs.... Made once; its owner connects the items to the commands.
 class ListMenu
 {
 public:
@@ -23,4 +23,5 @@ public:
     QAction *mnuRemove;
     QAction *mnuExportList;
     QAction *mnuShowDuplicates;
+    QAction *mnuDiscs;
 };

@@ -46,7 +46,7 @@ int showMessage(const QString &prompt, int flags, const QString &title,
     box.setIcon((flags & vbCritical) ? QMessageBox::Critical : QMessageBox::NoIcon);
     if ((flags & 0xF) == vbYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton((flags & vbDefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
         box.button(QMessageBox::No)->setText(QStringLiteral("&No"));

@@ -6,7 +6,7 @@
 #include <functional>
 
 // Message and input boxes, as the program asks for them.
-enum MsgBoxFlags { vbOKOnly = 0, vbYesNo = 4, vbCritical = 16 };
+enum MsgBoxFlags { vbOKOnly = 0, vbYesNo = 4, vbCritical = 16, vbDefaultButton2 = 256 };
 enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
 // A box given no title bears the application title.

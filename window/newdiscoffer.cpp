@@ -51,14 +51,14 @@ void NewDiscOffer::offer(const QString &root)
     QString label, serial;
     bool found = false;
     for (const MountedMedium &medium : m_media.list()) {
-        if (medium.root == root) {
+        if (medium.root == root && medium.userVisible) {
             FormatVolumeId(medium.label, medium.serial, label, serial);
             found = true;
             break;
         }
     }
     if (!found)
-        return; // taken out again, or nothing the volume query can identify
+        return; // taken out again, not one the Discs window lists, or not identified
     try {
         if (MediumRows(m_catalogue.cnCatalogue()).holdsAny(label.toUtf8(), serial.toUtf8()))
             return;

@@ -20,7 +20,8 @@ public:
     NewDiscOffer(Catalogue &catalogue, MountedMedia &media, std::function<bool()> busy,
                  std::function<void(const QString &root)> index, QObject *parent = nullptr);
 
-    // A medium that a file manager would show was mounted on root.
+    // A medium was mounted on root. Only one the Discs window lists (one a file manager shows)
+    // is offered.
     void mounted(const QString &root);
 
     // The setting that "Do not ask again" sets.

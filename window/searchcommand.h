@@ -1,18 +1,12 @@
 #pragma once
 
-#include <QString>
-
 class Catalogue;
 class CatalogueList;
 class MousePointer;
 
-// The search button's captions: the view the list shows.
-extern const QString SearchCaption;  // "&Search": the full view
-extern const QString ShowAllCaption; // "&Show All": the search view
-
-// The search button: from the full view asks for a text and shows the matching rows; from the
-// search view, or when nothing matches, brings the full view back. A failing search reports the
-// error and brings the full view back, so the catalogue is never left closed.
+// The search button: from the whole catalogue asks for a text and shows the matching rows; from
+// any narrowed view, or when nothing matches, brings the whole catalogue back. A failing search
+// reports the error and brings the whole catalogue back, so the catalogue is never left closed.
 class SearchCommand
 {
 public:
@@ -20,10 +14,7 @@ public:
         : m_catalogue(catalogue), m_list(list), m_pointer(pointer)
     {}
 
-    // caption is the button's caption, read and set.
-    void cmdSearch_Click(QString &caption);
-    // Brings the full view back, reporting a failure, and sets caption to "&Search".
-    void showFullView(QString &caption);
+    void cmdSearch_Click();
 
 private:
     Catalogue &m_catalogue;

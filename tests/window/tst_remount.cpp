@@ -4,12 +4,14 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
+#include "window/frmdiscs.h"
 #include "window/frmmain.h"
-#include "window/indexcommand.h"
 #include "window/launcher.h"
 #include "window/newdiscoffer.h"
 
+#include <QPushButton>
 #include <QSettings>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -26,6 +28,24 @@ struct RecordingShell : ShellExecutor
         return GioShell().ShellExecute(operation, file, parameters, directory, showCommand);
     }
     QStringList opened;
+};
+
+// The system's mounted media below one folder: what other programs mount meanwhile is not the
+// test's.
+struct MediaBelow : MountedMedia
+{
+    explicit MediaBelow(const QString &folder) : folder(folder) {}
+    std::vector<MountedMedium> list() override
+    {
+        std::vector<MountedMedium> media = systemMountedMedia().list();
+        media.erase(std::remove_if(media.begin(), media.end(),
+                                   [this](const MountedMedium &medium) {
+                                       return !medium.root.startsWith(folder + '/');
+                                   }),
+                    media.end());
+        return media;
+    }
+    QString folder;
 };
 
 } // namespace
@@ -166,15 +186,13 @@ private Q_SLOTS:
             QSKIP("loop mounting is refused here");
         QVERIFY(run("mkdir cdrom/Old; echo x > cdrom/Old/x.txt; echo a > cdrom/Docs/a.txt; "
                     "mount -o loop,ro other.img ro"));
-        RecordedPointer pointer;
-        colFFiles colIndexed;
-        LoadedCatalogue loaded(pointer);
-        loaded.Form_Load(m_dir.filePath("catalogue"));
-        IndexCommand command(loaded.catalogue, loaded.list, pointer, colIndexed,
-                             systemVolumeQuery(), systemFolderLister(), systemFileMetadataReader(),
-                             &systemMountedMedia());
-        command.indexPath(m_dir.filePath("cdrom"));
-        command.indexPath(m_dir.filePath("ro"));
+        frmMain w(testServices(m_dir.filePath("catalogue")));
+        w.Form_Load();
+        for (const char *folder : {"cdrom", "ro"}) {
+            QueuedBoxes boxes;
+            boxes.queueInput(m_dir.filePath(folder));
+            w.cmdIndexDirectory_Click();
+        }
         const QString fields = "ID, Path, File, Size, Modified, Archive, Serial";
         const QStringList before = TestCatalogue::rows(file, fields);
         QCOMPARE(before.size(), 6);
@@ -182,7 +200,19 @@ private Q_SLOTS:
                     "cdrom/Docs/letter.txt; rm -r cdrom/Docs/a.txt cdrom/Old; echo n > "
                     "cdrom/Docs/new.txt; umount cdrom; mount -o loop changing.img 'DISC 1'"));
 
-        command.updateMedium("REMOUNTED", "A1B-2C3D");
+        // From the Discs window, which follows.
+        w.mnuDiscs_Click();
+        auto *discs = w.findChild<frmDiscs *>();
+        const auto line = [discs] {
+            for (int row = 0; row < discs->model().rowCount(); ++row)
+                if (discs->model().disc(row).serial == "A1B-2C3D")
+                    return row;
+            return -1;
+        };
+        discs->findChild<QTableView *>("lvwDiscs")->selectRow(line());
+        auto *update = discs->findChild<QPushButton *>("cmdUpdate");
+        QCOMPARE(update->text(), "&Update");
+        update->click();
         const QString moved = m_dir.filePath("DISC 1"),
                       today = QDate::currentDate().toString(Qt::ISODate);
         // a.txt 1, letter.txt 2, x.txt 3, top.txt 4; the other disc's 5 and 6; new.txt 7.
@@ -191,12 +221,14 @@ private Q_SLOTS:
                               "4|" + moved + "|top.txt|9|" + today + "|REMOUNTED|A1B-2C3D",
                               before[4], before[5],
                               "7|" + moved + "/Docs|new.txt|2|" + today + "|REMOUNTED|A1B-2C3D"}));
-        QCOMPARE(loaded.list.count(), 5); // refilled
+        QCOMPARE(w.list().count(), 5);
+        QCOMPARE(discs->model().disc(line()).files, 3);
+        QCOMPARE(discs->model().disc(line()).mountedAt, moved);
 
         QueuedBoxes boxes;
         boxes.queueAnswer(vbOK);
         QVERIFY(run("umount 'DISC 1'"));
-        command.updateMedium("REMOUNTED", "A1B-2C3D");
+        update->click();
         QCOMPARE(boxes.messages().size(), 1);
         QCOMPARE(boxes.messages()[0].text, "The disc \"REMOUNTED\" is not in a drive.");
         QCOMPARE(boxes.messages()[0].title, "Update");
@@ -212,6 +244,8 @@ private Q_SLOTS:
         if (!run("mount -o loop,ro disc.img cdrom"))
             QSKIP("loop mounting is refused here");
         Services services = testServices(m_dir.filePath("catalogue"));
+        MediaBelow media(m_dir.path());
+        services.media = &media;
         services.offerNewDiscs = true;
         frmMain w(services);
         w.Form_Load();

@@ -49,10 +49,9 @@ private Q_SLOTS:
         LoadedCatalogue loaded(pointer);
         loaded.Form_Load(catalogue.folder());
         QueuedBoxes boxes;
-        QString caption = SearchCaption;
         if (!search.isEmpty()) {
             boxes.queueInput(search);
-            SearchCommand(loaded.catalogue, loaded.list, pointer).cmdSearch_Click(caption);
+            SearchCommand(loaded.catalogue, loaded.list, pointer).cmdSearch_Click();
         }
         for (int row = 0; row < loaded.list.count(); ++row)
             if (selected.split(' ').contains(loaded.list.text(row, 2)))

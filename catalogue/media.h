@@ -1,0 +1,46 @@
+#pragma once
+
+#include "catalogue/mediatally.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QPair>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class Connection;
+
+// The catalogue's media: a medium is one pair of label (Archive) and serial text of its rows; a
+// missing label or serial counts as an empty one. When an indexing run last wrote or found rows
+// of each medium is kept in table MediumCatalogued, as UTC text "YYYY-MM-DD HH:MM:SS".
+namespace Media {
+
+using Key = QPair<QByteArray, QByteArray>; // label, serial
+
+// Every row of one medium; its two parameters are the label and the serial text.
+QString rowsStatement();
+
+// Every medium with its totals, in one pass over the rows. Raises PlatformError.
+std::vector<MediumTotals> totals(Connection &connection);
+
+// When each medium was last catalogued. A catalogue made before the table has none.
+// Raises PlatformError for another engine failure.
+QHash<Key, QByteArray> catalogued(Connection &connection);
+
+// Notes that an indexing run wrote or found rows of the medium now; called inside the run's
+// write transaction. Raises PlatformError.
+void noteCatalogued(Connection &connection, const QByteArray &label, const QByteArray &serial);
+
+// Removes the medium's rows and when it was catalogued, in one transaction: all or, on a
+// failure, nothing. The rows are those with these IDs when the caller holds every row it knows
+// of the medium (a look-up each, where finding them costs a pass of the whole catalogue), else
+// every row of the medium. Returns the rows removed. Raises PlatformError.
+qint64 remove(Connection &connection, const QString &label, const QString &serial,
+              const std::optional<std::vector<qint64>> &ids = std::nullopt);
+
+// Changes whenever rows may have changed since: written by this connection or by another.
+QPair<qint64, qint64> changeStamp(Connection &connection);
+
+} // namespace Media

@@ -1,0 +1,237 @@
+#include "platform/mountedmedia.h"
+#include "platform/mousepointer.h"
+#include "support/loadedcatalogue.h"
+#include "support/queuedboxes.h"
+#include "support/testcatalogue.h"
+#include "support/testservices.h"
+#include "window/discs.h"
+#include "window/discsmodel.h"
+#include "window/frmdiscs.h"
+#include "window/frmmain.h"
+
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTableView>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+struct FixedMedia : MountedMedia
+{
+    std::vector<MountedMedium> media;
+    std::vector<MountedMedium> list() override { return media; }
+};
+
+// Rows "Path|File|Size|Archive|Serial"; NULL for no value.
+void addRows(CatalogueFixture &catalogue, const QStringList &rows)
+{
+    for (const QString &row : rows) {
+        QStringList values;
+        for (const QString &cell : row.split('|'))
+            values << (cell == "NULL" ? cell : "'" + cell + "'");
+        catalogue.exec("INSERT INTO Files (Path, File, Size, Archive, Serial) VALUES (" +
+                       values.join(", ") + ")");
+    }
+}
+
+// Two discs labelled DISC with other serials, a disc whose volume query failed (a label of 14
+// blanks, its serial missing or empty), and an ext4 disc.
+const QStringList Rows = {"/cd|a|1,000|DISC|1234-ABCD",
+                          "/cd|b|2,048|DISC|1234-ABCD",
+                          "/cd|c||DISC|1234-ABCD",
+                          "/cd|d|10|DISC|5678-0000",
+                          "/x|e|5|              |NULL",
+                          "/x|f|5|              |",
+                          "/cd|g|3,000,000,000|DISC|1234-ABCD"};
+
+QStringList lines(const DiscsModel &model)
+{
+    QStringList shown;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList cells;
+        for (int c = 0; c < DiscsModel::ColumnCount; ++c)
+            cells << model.text(row, c);
+        shown << cells.join('|');
+    }
+    return shown;
+}
+
+bool run(const QString &commands)
+{
+    return QProcess::execute("sh", {"-ec", "PATH=/usr/sbin:/sbin:$PATH; exec >/dev/null 2>&1; " +
+                                               commands}) == 0;
+}
+
+} // namespace
+
+class TestDiscs : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // The same lines whether counted from the rows the list holds or read again because the list
+    // shows a narrowed view; any order of the rows; mounted media found by label and serial.
+    void listing_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<int>("sortColumn");
+        QTest::addColumn<QStringList>("expected");
+
+        const QString blank = "              ";
+        const QStringList byLabel = {
+            blank + "||2|10 bytes||",
+            "(no label)|1A2B-3C4D||||/media/u/NEW",
+            "DISC|1234-ABCD|4|2.8 GB|7 Dec 2026 03:04:05|",
+            "DISC|5678-0000|1|10 bytes||/mnt/cdrom",
+        };
+        QTest::newRow("whole catalogue, by label") << "whole" << int(DiscsModel::Label) << byLabel;
+        QTest::newRow("a search shown, by label") << "search" << int(DiscsModel::Label) << byLabel;
+        QTest::newRow("by size")
+            << "whole" << int(DiscsModel::Size)
+            << QStringList{byLabel[1], byLabel[0], byLabel[3], byLabel[2]};
+        QTest::newRow("by files, a search shown")
+            << "search" << int(DiscsModel::Files)
+            << QStringList{byLabel[1], byLabel[3], byLabel[0], byLabel[2]};
+    }
+    void listing()
+    {
+        QFETCH(QString, view);
+        QFETCH(int, sortColumn);
+        QFETCH(QStringList, expected);
+
+        CatalogueFixture catalogue;
+        addRows(catalogue, Rows);
+        catalogue.exec("INSERT INTO MediumCatalogued VALUES ('DISC', '1234-ABCD', "
+                       "'2026-12-07 03:04:05')");
+        // Mounted now: one catalogued disc (twice; the first counts), a disc of the same label
+        // and another serial that a file manager does not show, a new one it shows.
+        FixedMedia media;
+        media.media = {{"/mnt/cdrom", "DISC", 0x56780000, false},
+                       {"/media/u/DISC", "DISC", 0x56780000, true},
+                       {"/mnt/other", "DISC", 0x11112222, false},
+                       {"/media/u/NEW", "", 0x1A2B3C4D, true}};
+        RecordedPointer pointer;
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(catalogue.folder());
+        if (view == "search")
+            QCOMPARE(loaded.list.show(ListView::search("a")), 1);
+        Discs discs(loaded.catalogue, loaded.list, &media, pointer);
+        DiscsModel model;
+        model.sort(sortColumn);
+        model.setDiscs(discs.list());
+
+        QCOMPARE(lines(model), expected);
+        QCOMPARE(model.totals(), "3 discs, 7 files, 2.8 GB");
+    }
+
+    // Remove Disc takes exactly that disc's rows, and nothing of a disc of the same label; a
+    // refused one (No, a read-only or locked catalogue) leaves every row.
+    void removeDisc_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("remaining");
+
+        QTest::newRow("yes") << "yes" << "d e f";
+        QTest::newRow("yes, a search shown") << "yes, search" << "d e f";
+        QTest::newRow("no") << "no" << "a b c d e f g";
+        QTest::newRow("read-only") << "read-only" << "a b c d e f g";
+        QTest::newRow("locked") << "locked" << "a b c d e f g";
+    }
+    void removeDisc()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, remaining);
+
+        CatalogueFixture catalogue;
+        addRows(catalogue, Rows);
+        RecordedPointer pointer;
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(catalogue.folder());
+        if (how.endsWith("search")) // the rows are not all held: found by the catalogue
+            QCOMPARE(loaded.list.show(ListView::search("")), 7);
+        Discs discs(loaded.catalogue, loaded.list, nullptr, pointer);
+        std::vector<Disc> listed = discs.list();
+        const auto disc = std::find_if(listed.begin(), listed.end(), [](const Disc &d) {
+            return d.serial == "1234-ABCD";
+        });
+        QVERIFY(disc != listed.end());
+        if (how == "read-only")
+            sqlite3_exec(loaded.catalogue.cnCatalogue().handle(), "PRAGMA query_only = 1", {}, {},
+                         {});
+        if (how == "locked")
+            catalogue.exec("BEGIN IMMEDIATE");
+        QueuedBoxes boxes;
+        boxes.queueAnswer(how == "no" ? vbNo : vbYes);
+        const bool failed = how == "read-only" || how == "locked";
+        if (failed)
+            boxes.queueAnswer(vbOK);
+
+        QCOMPARE(discs.removeDisc(*disc), how.startsWith("yes"));
+        if (how == "locked")
+            catalogue.exec("COMMIT");
+
+        const MessageBox::Shown box = boxes.messages().first();
+        QCOMPARE(QString("%1|%2|%3").arg(box.title, box.text).arg(box.flags),
+                 "Remove Disc|Remove the 4 files of \"DISC\" from the catalogue?|260");
+        QCOMPARE(boxes.messages().size(), failed ? 2 : 1);
+        if (failed)
+            QVERIFY(boxes.messages()[1].text.startsWith("An error has occurred.\r\nError: "));
+        QCOMPARE(catalogue.files().join(' '), remaining);
+        QCOMPARE(TestCatalogue::listed(loaded.list).join(' '), remaining);
+        QCOMPARE(pointer.mousePointer(), int(vbDefault));
+    }
+
+    // From the main window: Ctrl+D opens the one Discs window, Enter shows a disc's files, Show
+    // All brings every row back; a real medium mounted where a file manager shows it is listed
+    // and indexed from the window, which then shows it catalogued.
+    void window()
+    {
+        CatalogueFixture catalogue;
+        addRows(catalogue, Rows);
+        frmMain main(testServices(catalogue.folder()));
+        main.Form_Load();
+        main.show();
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        auto *search = main.findChild<QPushButton *>("cmdSearch");
+
+        QTest::keyClick(&main, Qt::Key_D, Qt::ControlModifier);
+        auto *discs = main.findChild<frmDiscs *>();
+        QVERIFY(discs && discs->isVisible());
+        main.mnuDiscs_Click();
+        QCOMPARE(main.findChildren<frmDiscs *>().size(), 1);
+        auto *view = discs->findChild<QTableView *>("lvwDiscs");
+        const int row = lines(discs->model()).indexOf(QRegularExpression("^DISC\\|5678-0000.*"));
+        view->selectRow(row);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(TestCatalogue::listed(main.list()), QStringList{"d"});
+        QCOMPARE(search->text(), "&Show All");
+        QTest::mouseClick(search, Qt::LeftButton);
+        QCOMPARE(search->text(), "&Search");
+        QCOMPARE(main.list().count(), Rows.size());
+
+        QTemporaryDir dir;
+        const QString point = "/media/vellumark-test-" + QFileInfo(dir.path()).fileName();
+        if (!run("cd '" + dir.path() + "'; mkdir content; echo x > content/one.txt; " +
+                 "mkfs.ext4 -q -F -U 0a1b2c3d-0000-4000-8000-000000000002 -L FRESH -d content " +
+                 "disc.img 4M; mkdir -p '" + point + "'; mount -o loop disc.img '" + point + "'"))
+            QSKIP("loop mounting is refused here");
+        const auto unmount = qScopeGuard([&] { run("umount '" + point + "'; rmdir '" + point + "'"); });
+        discs->refresh();
+        const QRegularExpression fresh("FRESH\\|A1B-2C3D\\|.*");
+        QCOMPARE(lines(discs->model()).filter(fresh), QStringList("FRESH|A1B-2C3D||||" + point));
+        view->selectRow(lines(discs->model()).indexOf(fresh));
+        discs->findChild<QPushButton *>("cmdIndex")->click();
+        const QStringList indexed = lines(discs->model()).filter(fresh);
+        QCOMPARE(indexed.size(), 1);
+        // Catalogued just now, and still where it is mounted.
+        QVERIFY2(indexed[0].startsWith("FRESH|A1B-2C3D|1|2 bytes|") &&
+                     !indexed[0].split('|')[4].isEmpty() && indexed[0].endsWith(point),
+                 qPrintable(indexed[0]));
+        QVERIFY(TestCatalogue::listed(main.list()).contains("one.txt"));
+    }
+};
+
+QTEST_MAIN(TestDiscs)
+#include "tst_discs.moc"

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// One line of the Discs window: a medium of the catalogue, or a medium mounted now that the
+// catalogue holds no rows of.
+struct Disc
+{
+    QString label;
+    QString serial;
+    qint64 files = -1; // -1: nothing of it is catalogued
+    qint64 bytes = 0;
+    QDateTime catalogued; // invalid when not known
+    QString mountedAt;    // empty when it is not mounted now
+
+    bool isCatalogued() const { return files >= 0; }
+    bool isMounted() const { return !mountedAt.isEmpty(); }
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "catalogue/mediatally.h"
+#include "window/disc.h"
+
+#include <QPair>
+
+#include <vector>
+
+class Catalogue;
+class CatalogueList;
+class MountedMedia;
+class MousePointer;
+
+// What the Discs window lists and does: the catalogue's media with their files, bytes, when
+// they were catalogued and where they are mounted now (by label and serial, as a file of them
+// is found), and the media a file manager shows that the catalogue holds nothing of.
+class Discs
+{
+public:
+    Discs(Catalogue &catalogue, CatalogueList &list, MountedMedia *media, MousePointer &pointer)
+        : m_catalogue(catalogue), m_list(list), m_media(media), m_pointer(pointer)
+    {}
+
+    // Raises PlatformError.
+    std::vector<Disc> list();
+
+    // The main list shows the disc's rows, as a view like the search's. When it has none, or on
+    // a failure (reported), the whole catalogue comes back and the answer is false.
+    bool showFiles(const Disc &disc);
+    // Asks, then removes every row of the disc in one transaction and refills the main list.
+    // A failure is reported and removes nothing. Returns whether the disc was removed.
+    bool removeDisc(const Disc &disc);
+
+private:
+    const std::vector<MediumTotals> &totals();
+
+    Catalogue &m_catalogue;
+    CatalogueList &m_list;
+    MountedMedia *m_media;
+    MousePointer &m_pointer;
+    // The totals last counted, and the catalogue's state they hold for. The whole catalogue's
+    // rows are counted where the list holds them; a narrowed view's refill reads the catalogue
+    // again only when its rows have changed since.
+    std::vector<MediumTotals> m_totals;
+    QPair<qint64, qint64> m_countedAt{-1, -1};
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "window/disc.h"
+#include "window/discsmodel.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class Discs;
+class QLabel;
+class QPushButton;
+class QTableView;
+
+// The Discs window: one line per medium of the catalogue and per medium mounted now that it
+// holds nothing of, a line of totals, and the buttons Show Files (Enter, double-click), Index,
+// Update, Remove Disc (Delete), Copy (Ctrl+C) and Close (Esc). Not modal; it follows every
+// refill of the main list.
+class frmDiscs : public QDialog
+{
+    Q_OBJECT
+public:
+    // index runs the Index Directory command on a folder, update the Update of a medium, their
+    // progress over this window.
+    using Update = std::function<void(const QString &label, const QString &serial, QWidget *owner)>;
+    frmDiscs(Discs &discs, std::function<void(const QString &root, QWidget *owner)> index,
+             Update update, QWidget *parent = nullptr);
+
+    // Lists the discs again, keeping the selected ones selected.
+    void refresh();
+
+    DiscsModel &model() { return m_model; }
+
+public Q_SLOTS:
+    void cmdShowFiles_Click();
+    void cmdIndex_Click();
+    void cmdUpdate_Click();
+    void cmdRemoveDisc_Click();
+    void cmdCopy_Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPushButton *makeButton(const char *name, const QString &caption);
+    // The focused line when it is selected, else the first selected; -1 when none is.
+    int selectedLine() const;
+    void updateButtons();
+
+    Discs &m_discs;
+    std::function<void(const QString &, QWidget *)> m_index;
+    Update m_update;
+    DiscsModel m_model;
+
+    QTableView *lvwDiscs;
+    QLabel *lblTotals;
+    QPushButton *cmdShowFiles;
+    QPushButton *cmdIndex;
+    QPushButton *cmdUpdate;
+    QPushButton *cmdRemoveDisc;
+    QPushButton *cmdCopy;
+    QPushButton *cmdClose;
+};
