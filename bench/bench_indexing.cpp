@@ -85,9 +85,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const qint64 catalogueRows = argc > 1 ? std::atoll(argv[1]) : 1000000;
-    const int files = qEnvironmentVariableIsSet("BENCH_FILES")
-                          ? qEnvironmentVariableIntValue("BENCH_FILES")
-                          : 100000;
+    const int files = BenchTree::fileCount();
 
     QTemporaryDir work(QDir::tempPath() + "/bench_indexing-XXXXXX");
     // BENCH_TREE names a tree kept from an earlier run (made there when missing), so that

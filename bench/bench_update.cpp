@@ -55,9 +55,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const qint64 catalogueRows = argc > 1 ? std::atoll(argv[1]) : 1000000;
-    const int files = qEnvironmentVariableIsSet("BENCH_FILES")
-                          ? qEnvironmentVariableIntValue("BENCH_FILES")
-                          : 100000;
+    const int files = BenchTree::fileCount();
     const char *unchanged = "update an unchanged 100,000-file medium / find";
     const char *changed = "update, 1% changed, added, removed / find";
 

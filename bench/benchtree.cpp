@@ -15,6 +15,12 @@ namespace {
 constexpr int PerFolder = 100;
 } // namespace
 
+int fileCount()
+{
+    return qEnvironmentVariableIsSet("BENCH_FILES") ? qEnvironmentVariableIntValue("BENCH_FILES")
+                                                    : 100000;
+}
+
 QByteArray filePath(const QByteArray &root, int i)
 {
     return root + "/Collection " + QByteArray::number(i / (PerFolder * 10)) + "/Album " +

@@ -8,6 +8,8 @@
 // The tree of files the indexing benchmarks walk, and find's time on it to compare with.
 namespace BenchTree {
 
+// The tree's size: BENCH_FILES, else 100,000.
+int fileCount();
 // 100 folders of 10 sub-folders of files, names of realistic length, file i of size 1000 + i.
 void make(const QByteArray &root, int files);
 // The path of file i of such a tree.
