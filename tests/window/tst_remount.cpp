@@ -9,6 +9,7 @@
 #include "window/launcher.h"
 #include "window/newdiscoffer.h"
 
+#include <QDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
@@ -264,7 +265,14 @@ private Q_SLOTS:
         const QString offer =
             "New Disc: The disc \"REMOUNTED\" was mounted at %1. Catalogue it now?";
         boxes.queueAnswer(vbNo);
+        // While another command waits for the user, the offer waits too.
+        QDialog other(&w);
+        other.setModal(true);
+        other.show();
         QVERIFY(run("mount -o loop,ro other.img new; mount -o loop,ro disc.img known"));
+        QTest::qWait(1500);
+        QCOMPARE(offers().size(), 0);
+        other.close();
         QTRY_COMPARE(offers(), QStringList(offer.arg(m_dir.filePath("new"))));
         QTest::qWait(1500);
         QCOMPARE(offers().size(), 1);
