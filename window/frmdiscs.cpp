@@ -184,7 +184,8 @@ void frmDiscs::cmdUpdate_Click()
     const int line = selectedLine();
     if (line >= 0 && m_model.disc(line).isCatalogued()) {
         const Disc disc = m_model.disc(line); // a copy: the refill replaces the lines
-        m_update(disc.label, disc.serial, this);
+        if (!m_update(disc.label, disc.serial, this))
+            refresh(); // no longer where the window last saw it
     }
 }
 

@@ -20,9 +20,9 @@ class frmDiscs : public QDialog
 {
     Q_OBJECT
 public:
-    // index runs the Index Directory command on a folder, update the Update of a medium, their
-    // progress over this window.
-    using Update = std::function<void(const QString &label, const QString &serial, QWidget *owner)>;
+    // index runs the Index Directory command on a folder, update the Update of a medium (false
+    // when it is not mounted), their progress over this window.
+    using Update = std::function<bool(const QString &label, const QString &serial, QWidget *owner)>;
     frmDiscs(Discs &discs, std::function<void(const QString &root, QWidget *owner)> index,
              Update update, QWidget *parent = nullptr);
 

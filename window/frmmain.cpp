@@ -147,11 +147,12 @@ bool frmMain::commandRunning() const
            QApplication::activePopupWidget() || QThread::currentThread()->loopLevel() > 1;
 }
 
-void frmMain::UpdateMedium(const QString &label, const QString &serial, QWidget *owner)
+bool frmMain::UpdateMedium(const QString &label, const QString &serial, QWidget *owner)
 {
-    m_index.updateMedium(label, serial, owner ? owner : this);
+    const bool mounted = m_index.updateMedium(label, serial, owner ? owner : this);
     if (m_closeAfterRun)
         close();
+    return mounted;
 }
 
 void frmMain::RefreshLv()
@@ -190,7 +191,7 @@ void frmMain::mnuDiscs_Click()
         m_frmDiscs = new frmDiscs(
             m_discs, [this](const QString &root, QWidget *owner) { indexFolder(root, owner); },
             [this](const QString &label, const QString &serial, QWidget *owner) {
-                UpdateMedium(label, serial, owner);
+                return UpdateMedium(label, serial, owner);
             },
             this);
         m_frmDiscs->setAttribute(Qt::WA_DeleteOnClose);

@@ -53,8 +53,8 @@ public:
     // Opens file through the shell and reports the failures that have a message.
     void OpenFile(QString file);
     // Brings the rows of the medium with this label and serial text to what is on it now, the
-    // progress window over owner (this window when none).
-    void UpdateMedium(const QString &label, const QString &serial, QWidget *owner = nullptr);
+    // progress window over owner (this window when none). False when it is not mounted.
+    bool UpdateMedium(const QString &label, const QString &serial, QWidget *owner = nullptr);
     // Whether a command is running: nothing else may start until it has ended.
     bool commandRunning() const;
 

@@ -48,13 +48,13 @@ void IndexCommand::index(const QString &path, QWidget *owner)
     finishRun();
 }
 
-void IndexCommand::updateMedium(const QString &label, const QString &serial, QWidget *owner)
+bool IndexCommand::updateMedium(const QString &label, const QString &serial, QWidget *owner)
 {
     const QString root = m_media ? MountedRoot(label, serial, m_media->list()) : QString();
     if (root.isEmpty()) {
         MsgBox(QStringLiteral("The disc \"%1\" is not in a drive.").arg(label), vbOKOnly,
                QStringLiteral("Update"));
-        return;
+        return false;
     }
     m_stop = false;
     m_updating = true;
@@ -63,6 +63,7 @@ void IndexCommand::updateMedium(const QString &label, const QString &serial, QWi
     m_indexer.UpdateMedium(root, label, serial);
     m_updating = false;
     finishRun();
+    return true;
 }
 
 void IndexCommand::showProgressFor(const QString &title, QWidget *owner)

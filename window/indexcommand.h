@@ -36,8 +36,8 @@ public:
     void index(const QString &path, QWidget *owner);
     // Brings the rows of the medium with this label and serial text to what is on it wherever
     // it is mounted now, and refills the list; the progress window over owner. A medium that is
-    // not mounted gets a box.
-    void updateMedium(const QString &label, const QString &serial, QWidget *owner);
+    // not mounted gets a box, and the answer false.
+    bool updateMedium(const QString &label, const QString &serial, QWidget *owner);
 
     // Whether a run is under way, and asking it to stop at the next file.
     bool running() const { return m_running; }

@@ -234,6 +234,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.messages()[0].text, "The disc \"REMOUNTED\" is not in a drive.");
         QCOMPARE(boxes.messages()[0].title, "Update");
         QCOMPARE(TestCatalogue::rows(file).size(), 5);
+        QCOMPARE(discs->model().disc(line()).mountedAt, QString());
     }
 
     // A disc mounted while the program runs is offered for cataloguing once, when the catalogue
