@@ -111,13 +111,9 @@ int main(int argc, char **argv)
 
     const double findSeconds = BenchTree::timeFind(tree); // also warms the cache
 
-    RecordedPointer pointer;
-    Catalogue catalogue;
-    catalogue.open(catalogueFile);
-    colFFiles colIndexed;
-    BenchTree::FailingReport failures;
-    FolderIndexer indexer(catalogue, colIndexed, pointer, failures, systemVolumeQuery(),
-                          systemFolderLister(), systemFileMetadataReader());
+    BenchTree::Indexing indexing(catalogueFile);
+    Catalogue &catalogue = indexing.catalogue;
+    FolderIndexer &indexer = indexing.indexer;
 
     // One run over a tree: its time, and the peak memory it took beyond what was in use before.
     struct Run

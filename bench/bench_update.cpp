@@ -81,13 +81,9 @@ int main(int argc, char **argv)
     BenchTree::make(tree, files);
     std::fprintf(stderr, "setup: %.1f s\n", timer.nsecsElapsed() / 1e9);
 
-    RecordedPointer pointer;
-    Catalogue catalogue;
-    catalogue.open(catalogueFile);
-    colFFiles colIndexed;
-    BenchTree::FailingReport failures;
-    FolderIndexer indexer(catalogue, colIndexed, pointer, failures, systemVolumeQuery(),
-                          systemFolderLister(), systemFileMetadataReader());
+    BenchTree::Indexing indexing(catalogueFile);
+    Catalogue &catalogue = indexing.catalogue;
+    FolderIndexer &indexer = indexing.indexer;
     indexer.IndexFolder(mountPoint);
     QString label, serial;
     if (!GetVolumeId(mountPoint, label, serial, systemVolumeQuery()))

@@ -1,5 +1,9 @@
 #include "benchtree.h"
 
+#include "platform/filemetadata.h"
+#include "platform/folderlister.h"
+#include "platform/volumequery.h"
+
 #include <QElapsedTimer>
 #include <QString>
 
@@ -68,6 +72,13 @@ void FailingReport::folderFailed(int number, const QString &description)
 void FailingReport::runFailed(int number, const QString &description)
 {
     folderFailed(number, description);
+}
+
+Indexing::Indexing(const QString &catalogueFile)
+    : indexer(catalogue, colIndexed, pointer, failures, systemVolumeQuery(), systemFolderLister(),
+              systemFileMetadataReader())
+{
+    catalogue.open(catalogueFile);
 }
 
 } // namespace BenchTree

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "catalogue/catalogue.h"
+#include "indexing/colffiles.h"
+#include "indexing/folderindexer.h"
 #include "indexing/indexingreport.h"
+#include "platform/mousepointer.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -22,6 +26,18 @@ struct FailingReport : IndexingReport
 {
     void folderFailed(int number, const QString &description) override;
     void runFailed(int number, const QString &description) override;
+};
+
+// The catalogue file opened as the program opens it, and an indexer of the system's own
+// pieces on it that fails on any error.
+struct Indexing
+{
+    explicit Indexing(const QString &catalogueFile);
+    RecordedPointer pointer;
+    Catalogue catalogue;
+    colFFiles colIndexed;
+    FailingReport failures;
+    FolderIndexer indexer;
 };
 
 } // namespace BenchTree
