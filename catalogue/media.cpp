@@ -52,9 +52,8 @@ const char *cell(sqlite3_stmt *stmt, int column, int *length)
 
 bool hasTable(Connection &connection)
 {
-    return sqlite3_table_column_metadata(connection.handle(), nullptr, "MediumCatalogued",
-                                         nullptr, nullptr, nullptr, nullptr, nullptr,
-                                         nullptr) == SQLITE_OK;
+    return sqlite3_table_column_metadata(connection.handle(), nullptr, "MediumCatalogued", nullptr,
+                                         nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 } // namespace

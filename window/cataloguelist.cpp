@@ -74,11 +74,6 @@ QByteArray CatalogueList::bytes(int row, int subItem) const
     return m_model->bytes(row, subItem);
 }
 
-bool CatalogueList::isSelected(int row) const
-{
-    return m_selection->isRowSelected(row, QModelIndex());
-}
-
 std::vector<int> CatalogueList::selectedRows() const
 {
     std::vector<int> rows;
@@ -92,11 +87,16 @@ std::vector<int> CatalogueList::selectedRows() const
 
 int CatalogueList::selectedItem() const
 {
+    return selectedItem(*m_selection);
+}
+
+int CatalogueList::selectedItem(const QItemSelectionModel &model)
+{
     // The focused row when it is selected, as the list's selected item; else the first selected.
-    const QModelIndex current = m_selection->currentIndex();
-    if (current.isValid() && isSelected(current.row()))
+    const QModelIndex current = model.currentIndex();
+    if (current.isValid() && model.isRowSelected(current.row(), QModelIndex()))
         return current.row();
-    const QItemSelection selection = m_selection->selection();
+    const QItemSelection selection = model.selection();
     if (selection.isEmpty())
         return -1;
     int first = selection.first().top();

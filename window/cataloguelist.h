@@ -48,14 +48,14 @@ public:
 
     std::vector<int> selectedRows() const; // ascending
     int selectedItem() const;              // -1 when no item is selected
+    // The focused row when it is selected, else the first selected; -1 when none is.
+    static int selectedItem(const QItemSelectionModel &selection);
 
     int sortOrder() const; // 0 ascending, 1 descending
     // Orders the rows by a column (sort key 0 to 9) in that order, and keeps them so.
     void sortBy(int key, int order);
 
 private:
-    bool isSelected(int row) const;
-
     Catalogue &m_catalogue;
     MousePointer &m_pointer;
     bool m_damageShown = false;

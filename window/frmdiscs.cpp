@@ -1,6 +1,8 @@
 #include "window/frmdiscs.h"
 
 #include "platform/platformerror.h"
+#include "window/cataloguelist.h"
+#include "window/commandbutton.h"
 #include "window/discs.h"
 #include "window/errorbox.h"
 
@@ -61,12 +63,12 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     lblTotals = new QLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
 
-    cmdShowFiles = makeButton("cmdShowFiles", QStringLiteral("&Show Files"));
-    cmdIndex = makeButton("cmdIndex", QStringLiteral("&Index"));
-    cmdUpdate = makeButton("cmdUpdate", QStringLiteral("&Update"));
-    cmdRemoveDisc = makeButton("cmdRemoveDisc", QStringLiteral("&Remove Disc"));
-    cmdCopy = makeButton("cmdCopy", QStringLiteral("&Copy"));
-    cmdClose = makeButton("cmdClose", QStringLiteral("C&lose"));
+    cmdShowFiles = CommandButton(this, "cmdShowFiles", QStringLiteral("&Show Files"));
+    cmdIndex = CommandButton(this, "cmdIndex", QStringLiteral("&Index"));
+    cmdUpdate = CommandButton(this, "cmdUpdate", QStringLiteral("&Update"));
+    cmdRemoveDisc = CommandButton(this, "cmdRemoveDisc", QStringLiteral("&Remove Disc"));
+    cmdCopy = CommandButton(this, "cmdCopy", QStringLiteral("&Copy"));
+    cmdClose = CommandButton(this, "cmdClose", QStringLiteral("C&lose"));
     connect(cmdShowFiles, &QPushButton::clicked, this, &frmDiscs::cmdShowFiles_Click);
     connect(cmdIndex, &QPushButton::clicked, this, &frmDiscs::cmdIndex_Click);
     connect(cmdUpdate, &QPushButton::clicked, this, &frmDiscs::cmdUpdate_Click);
@@ -98,14 +100,6 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     resize(760, 420);
     refresh();
     lvwDiscs->setFocus();
-}
-
-QPushButton *frmDiscs::makeButton(const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false); // Enter reaches the list
-    return button;
 }
 
 void frmDiscs::refresh()
@@ -141,17 +135,7 @@ void frmDiscs::refresh()
 
 int frmDiscs::selectedLine() const
 {
-    const QItemSelectionModel *selection = lvwDiscs->selectionModel();
-    const QModelIndex current = selection->currentIndex();
-    if (current.isValid() && selection->isRowSelected(current.row(), QModelIndex()))
-        return current.row();
-    const QModelIndexList rows = selection->selectedRows();
-    if (rows.isEmpty())
-        return -1;
-    int first = rows.first().row();
-    for (const QModelIndex &index : rows)
-        first = std::min(first, index.row());
-    return first;
+    return CatalogueList::selectedItem(*lvwDiscs->selectionModel());
 }
 
 void frmDiscs::updateButtons()

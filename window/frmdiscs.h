@@ -42,7 +42,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QPushButton *makeButton(const char *name, const QString &caption);
     // The focused line when it is selected, else the first selected; -1 when none is.
     int selectedLine() const;
     void updateButtons();

@@ -4,6 +4,7 @@
 #include "platform/mountmonitor.h"
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
+#include "window/commandbutton.h"
 #include "window/frmabout.h"
 #include "window/frmdiscs.h"
 
@@ -86,12 +87,13 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(m_listMenu.mnuDiscs, &QAction::triggered, this, &frmMain::mnuDiscs_Click);
     addAction(m_listMenu.mnuDiscs); // its Ctrl+D works anywhere in the window
 
-    cmdExit = makeButton("cmdExit", QStringLiteral("E&xit"));
-    cmdAbout = makeButton("cmdAbout", QStringLiteral("&About"));
-    cmdExecuteFile = makeButton("cmdExecuteFile", QStringLiteral("Exe&cute File"));
-    cmdIndexDirectory = makeButton("cmdIndexDirectory", QStringLiteral("&Index Directory"));
-    cmdRemove = makeButton("cmdRemove", QStringLiteral("&Remove"));
-    cmdSearch = makeButton("cmdSearch", QStringLiteral("&Search"));
+    cmdExit = CommandButton(this, "cmdExit", QStringLiteral("E&xit"));
+    cmdAbout = CommandButton(this, "cmdAbout", QStringLiteral("&About"));
+    cmdExecuteFile = CommandButton(this, "cmdExecuteFile", QStringLiteral("Exe&cute File"));
+    cmdIndexDirectory =
+        CommandButton(this, "cmdIndexDirectory", QStringLiteral("&Index Directory"));
+    cmdRemove = CommandButton(this, "cmdRemove", QStringLiteral("&Remove"));
+    cmdSearch = CommandButton(this, "cmdSearch", QStringLiteral("&Search"));
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(cmdExecuteFile, &QPushButton::clicked, this, &frmMain::cmdExecuteFile_Click);
@@ -118,14 +120,6 @@ frmMain::frmMain(const Services &services, QWidget *parent)
 }
 
 frmMain::~frmMain() = default;
-
-QPushButton *frmMain::makeButton(const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false); // no default button: Enter reaches the focused control
-    return button;
-}
 
 void frmMain::Form_Load()
 {

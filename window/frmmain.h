@@ -83,7 +83,6 @@ protected:
 private:
     void Form_Resize();
     void applyLayout();
-    QPushButton *makeButton(const char *name, const QString &caption);
     void lvwFiles_ContextMenu(QPoint globalPos);
     // The Index Directory command's run on a folder, its progress window over owner.
     void indexFolder(const QString &path, QWidget *owner);

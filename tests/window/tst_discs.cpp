@@ -9,6 +9,7 @@
 #include "window/frmdiscs.h"
 #include "window/frmmain.h"
 
+#include <QClipboard>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTableView>
@@ -38,13 +39,10 @@ void addRows(CatalogueFixture &catalogue, const QStringList &rows)
 
 // Two discs labelled DISC with other serials, a disc whose volume query failed (a label of 14
 // blanks, its serial missing or empty), and an ext4 disc.
-const QStringList Rows = {"/cd|a|1,000|DISC|1234-ABCD",
-                          "/cd|b|2,048|DISC|1234-ABCD",
-                          "/cd|c||DISC|1234-ABCD",
-                          "/cd|d|10|DISC|5678-0000",
-                          "/x|e|5|              |NULL",
-                          "/x|f|5|              |",
-                          "/cd|g|3,000,000,000|DISC|1234-ABCD"};
+const QStringList Rows = {
+    "/cd|a|1,000|DISC|1234-ABCD",        "/cd|b|2,048|DISC|1234-ABCD", "/cd|c||DISC|1234-ABCD",
+    "/cd|d|10|DISC|5678-0000",           "/x|e|5|              |NULL", "/x|f|5|              |",
+    "/cd|g|3,000,000,000|DISC|1234-ABCD"};
 
 QStringList lines(const DiscsModel &model)
 {
@@ -58,10 +56,18 @@ QStringList lines(const DiscsModel &model)
     return shown;
 }
 
+// Selects one line as a click does.
+void click(QTableView *view, int row)
+{
+    view->selectionModel()->setCurrentIndex(view->model()->index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+}
+
 bool run(const QString &commands)
 {
-    return QProcess::execute("sh", {"-ec", "PATH=/usr/sbin:/sbin:$PATH; exec >/dev/null 2>&1; " +
-                                               commands}) == 0;
+    return QProcess::execute(
+               "sh", {"-ec", "PATH=/usr/sbin:/sbin:$PATH; exec >/dev/null 2>&1; " + commands}) == 0;
 }
 
 } // namespace
@@ -87,9 +93,8 @@ private Q_SLOTS:
         };
         QTest::newRow("whole catalogue, by label") << "whole" << int(DiscsModel::Label) << byLabel;
         QTest::newRow("a search shown, by label") << "search" << int(DiscsModel::Label) << byLabel;
-        QTest::newRow("by size")
-            << "whole" << int(DiscsModel::Size)
-            << QStringList{byLabel[1], byLabel[0], byLabel[3], byLabel[2]};
+        QTest::newRow("by size") << "whole" << int(DiscsModel::Size)
+                                 << QStringList{byLabel[1], byLabel[0], byLabel[3], byLabel[2]};
         QTest::newRow("by files, a search shown")
             << "search" << int(DiscsModel::Files)
             << QStringList{byLabel[1], byLabel[3], byLabel[0], byLabel[2]};
@@ -132,11 +137,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("remaining");
 
-        QTest::newRow("yes") << "yes" << "d e f";
-        QTest::newRow("yes, a search shown") << "yes, search" << "d e f";
-        QTest::newRow("no") << "no" << "a b c d e f g";
-        QTest::newRow("read-only") << "read-only" << "a b c d e f g";
-        QTest::newRow("locked") << "locked" << "a b c d e f g";
+        QTest::newRow("yes") << "yes"
+                             << "d e f";
+        QTest::newRow("yes, a search shown") << "yes, search"
+                                             << "d e f";
+        QTest::newRow("no") << "no"
+                            << "a b c d e f g";
+        QTest::newRow("read-only") << "read-only"
+                                   << "a b c d e f g";
+        QTest::newRow("locked") << "locked"
+                                << "a b c d e f g";
     }
     void removeDisc()
     {
@@ -152,9 +162,8 @@ private Q_SLOTS:
             QCOMPARE(loaded.list.show(ListView::search("")), 7);
         Discs discs(loaded.catalogue, loaded.list, nullptr, pointer);
         std::vector<Disc> listed = discs.list();
-        const auto disc = std::find_if(listed.begin(), listed.end(), [](const Disc &d) {
-            return d.serial == "1234-ABCD";
-        });
+        const auto disc = std::find_if(listed.begin(), listed.end(),
+                                       [](const Disc &d) { return d.serial == "1234-ABCD"; });
         QVERIFY(disc != listed.end());
         if (how == "read-only")
             sqlite3_exec(loaded.catalogue.cnCatalogue().handle(), "PRAGMA query_only = 1", {}, {},
@@ -202,8 +211,12 @@ private Q_SLOTS:
         main.mnuDiscs_Click();
         QCOMPARE(main.findChildren<frmDiscs *>().size(), 1);
         auto *view = discs->findChild<QTableView *>("lvwDiscs");
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 lines(discs->model()).join('\n').replace('|', '\t'));
         const int row = lines(discs->model()).indexOf(QRegularExpression("^DISC\\|5678-0000.*"));
-        view->selectRow(row);
+        click(view, row);
         QTest::keyClick(view, Qt::Key_Return);
         QCOMPARE(TestCatalogue::listed(main.list()), QStringList{"d"});
         QCOMPARE(search->text(), "&Show All");
@@ -217,11 +230,12 @@ private Q_SLOTS:
                  "mkfs.ext4 -q -F -U 0a1b2c3d-0000-4000-8000-000000000002 -L FRESH -d content " +
                  "disc.img 4M; mkdir -p '" + point + "'; mount -o loop disc.img '" + point + "'"))
             QSKIP("loop mounting is refused here");
-        const auto unmount = qScopeGuard([&] { run("umount '" + point + "'; rmdir '" + point + "'"); });
+        const auto unmount =
+            qScopeGuard([&] { run("umount '" + point + "'; rmdir '" + point + "'"); });
         discs->refresh();
         const QRegularExpression fresh("FRESH\\|A1B-2C3D\\|.*");
         QCOMPARE(lines(discs->model()).filter(fresh), QStringList("FRESH|A1B-2C3D||||" + point));
-        view->selectRow(lines(discs->model()).indexOf(fresh));
+        click(view, lines(discs->model()).indexOf(fresh));
         discs->findChild<QPushButton *>("cmdIndex")->click();
         const QStringList indexed = lines(discs->model()).filter(fresh);
         QCOMPARE(indexed.size(), 1);
