@@ -3,6 +3,7 @@
 // request, a tree of 1,000,000 files in one run, for its peak memory.
 // Usage: bench_indexing [catalogue rows]; BENCH_FILES sets the tree's size, BENCH_TREE keeps the
 // tree in a folder of that name for later runs, BENCH_MILLION_TREE the tree of 1,000,000 files.
+#include "benchtree.h"
 #include "catalogue/catalogue.h"
 #include "generator.h"
 #include "indexing/colffiles.h"
@@ -60,54 +61,6 @@ qint64 statusKb(const char *field)
     return -1;
 }
 
-// 100 folders of 10 sub-folders of files, names of realistic length.
-void makeTree(const QByteArray &root, int files)
-{
-    const int perFolder = 100;
-    for (int i = 0; i < files; ++i) {
-        const QByteArray folder = root + "/Collection " + QByteArray::number(i / (perFolder * 10)) +
-                                  "/Album " + QByteArray::number(i / perFolder % 10);
-        if (i % perFolder == 0) {
-            ::mkdir((root + "/Collection " + QByteArray::number(i / (perFolder * 10))).constData(),
-                    0755);
-            ::mkdir(folder.constData(), 0755);
-        }
-        const QByteArray file = folder + "/Track " + QByteArray::number(i % perFolder) +
-                                " - some title " + QByteArray::number(i) + ".mp3";
-        const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || ::ftruncate(fd, 1000 + i) != 0)
-            qFatal("cannot make %s", file.constData());
-        ::close(fd);
-    }
-}
-
-double timeFind(const QByteArray &root)
-{
-    const QByteArray command = "find '" + root + "' -type f -printf '%s %T@ %A@\\n' > /dev/null";
-    double best = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        if (std::system(command.constData()) != 0)
-            qFatal("find failed");
-        best = std::min(best, timer.nsecsElapsed() / 1e9);
-    }
-    return best;
-}
-
-// A folder that fails ends the benchmark: its figures would not be the whole tree's.
-struct FailingReport : IndexingReport
-{
-    void folderFailed(int number, const QString &description) override
-    {
-        qFatal("indexing failed: %d %s", number, qPrintable(description));
-    }
-    void runFailed(int number, const QString &description) override
-    {
-        folderFailed(number, description);
-    }
-};
-
 qint64 rowCount(Catalogue &catalogue)
 {
     sqlite3_stmt *stmt = nullptr;
@@ -125,9 +78,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const qint64 catalogueRows = argc > 1 ? std::atoll(argv[1]) : 1000000;
-    const int files = qEnvironmentVariableIsSet("BENCH_FILES")
-                          ? qEnvironmentVariableIntValue("BENCH_FILES")
-                          : 100000;
+    const int files = BenchTree::fileCount();
 
     QTemporaryDir work(QDir::tempPath() + "/bench_indexing-XXXXXX");
     // BENCH_TREE names a tree kept from an earlier run (made there when missing), so that
@@ -148,18 +99,14 @@ int main(int argc, char **argv)
             qFatal("cannot copy the kept catalogue");
     }
     if (::mkdir(tree.constData(), 0755) == 0)
-        makeTree(tree, files);
+        BenchTree::make(tree, files);
     std::fprintf(stderr, "setup: %.1f s\n", timer.nsecsElapsed() / 1e9);
 
-    const double findSeconds = timeFind(tree); // also warms the cache
+    const double findSeconds = BenchTree::timeFind(tree); // also warms the cache
 
-    RecordedPointer pointer;
-    Catalogue catalogue;
-    catalogue.open(catalogueFile);
-    colFFiles colIndexed;
-    FailingReport failures;
-    FolderIndexer indexer(catalogue, colIndexed, pointer, failures, systemVolumeQuery(),
-                          systemFolderLister(), systemFileMetadataReader());
+    BenchTree::Indexing indexing(catalogueFile);
+    Catalogue &catalogue = indexing.catalogue;
+    FolderIndexer &indexer = indexing.indexer;
 
     // One run over a tree: its time, and the peak memory it took beyond what was in use before.
     struct Run
@@ -213,8 +160,8 @@ int main(int argc, char **argv)
                "growth <= 100,000's + 16 MB", true);
     } else {
         if (::mkdir(million.constData(), 0755) == 0)
-            makeTree(million, 1000000);
-        timeFind(million); // warms the cache
+            BenchTree::make(million, 1000000);
+        BenchTree::timeFind(million); // warms the cache
         const Run big = index(million);
         report("index: 1,000,000 files in one run",
                QString::number(qRound(1000000 / big.seconds)) + " files/s", ">= 100000 files/s",

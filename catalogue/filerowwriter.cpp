@@ -32,17 +32,23 @@ void bindText(sqlite3_stmt *statement, int index, const char *text, int length)
     sqlite3_bind_text(statement, index, text, length, SQLITE_STATIC);
 }
 
+// Accessed, Created and Modified from first on.
+void bindDates(sqlite3_stmt *statement, int first, const FileRow &row)
+{
+    for (int d = 0; d < 3; ++d) {
+        if (row.dateLengths[d] == 0)
+            sqlite3_bind_null(statement, first + d);
+        else
+            bindText(statement, first + d, row.dates[d].data(), row.dateLengths[d]);
+    }
+}
+
 void bindRow(sqlite3_stmt *statement, int first, const FileRow &row)
 {
     bindText(statement, first, row.path.constData(), int(row.path.size()));
     bindText(statement, first + 1, row.file.constData(), int(row.file.size()));
     bindText(statement, first + 2, row.size.data(), row.sizeLength);
-    for (int d = 0; d < 3; ++d) {
-        if (row.dateLengths[d] == 0)
-            sqlite3_bind_null(statement, first + 3 + d);
-        else
-            bindText(statement, first + 3 + d, row.dates[d].data(), row.dateLengths[d]);
-    }
+    bindDates(statement, first + 3, row);
     bindText(statement, first + 6, row.label.constData(), int(row.label.size()));
     bindText(statement, first + 7, row.serial.constData(), int(row.serial.size()));
 }
@@ -57,6 +63,9 @@ FileRowWriter::~FileRowWriter()
 {
     sqlite3_finalize(m_single);
     sqlite3_finalize(m_batch);
+    sqlite3_finalize(m_update);
+    sqlite3_finalize(m_move);
+    sqlite3_finalize(m_remove);
 }
 
 void FileRowWriter::startRun()
@@ -100,13 +109,15 @@ bool FileRowWriter::isCatalogueFailure(int engineError)
     }
 }
 
-FileRowWriter::Result FileRowWriter::write(const std::vector<FileRow> &rows)
+FileRowWriter::Result FileRowWriter::write(const std::vector<FileRow> &rows, const Changes *changes)
 {
     Result result;
-    if (rows.empty())
+    if (rows.empty() && (!changes || changes->empty()))
         return result;
     m_connection.BeginTrans();
     try {
+        if (changes)
+            change(*changes, result);
         std::vector<Media::Key> media;
         for (size_t begin = 0; begin < rows.size();) {
             size_t end = begin + 1;
@@ -185,17 +196,58 @@ bool FileRowWriter::insert(const std::vector<FileRow> &rows, const size_t *batch
     return false;
 }
 
-sqlite3_stmt *FileRowWriter::statement(int count)
+void FileRowWriter::change(const Changes &changes, Result &result)
 {
-    sqlite3_stmt *&stmt = count == 1 ? m_single : m_batch;
+    sqlite3 *db = m_connection.handle();
+    const auto step = [this, db](sqlite3_stmt *stmt) {
+        const int rc = sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+        if (rc != SQLITE_DONE)
+            m_connection.raise(sqlite3_extended_errcode(db));
+        return qint64(sqlite3_changes(db));
+    };
+    for (const Change &c : changes.changed) {
+        const FileRow &row = c.values;
+        sqlite3_stmt *stmt;
+        if (c.pathOnly) {
+            stmt = prepared(m_move, "UPDATE Files SET Path = ?1 WHERE ID = ?2");
+            bindText(stmt, 1, row.path.constData(), int(row.path.size()));
+            sqlite3_bind_int64(stmt, 2, c.id);
+        } else {
+            stmt = prepared(m_update, "UPDATE Files SET Path = ?1, Size = ?2, Accessed = ?3, "
+                                      "Created = ?4, Modified = ?5 WHERE ID = ?6");
+            bindText(stmt, 1, row.path.constData(), int(row.path.size()));
+            bindText(stmt, 2, row.size.data(), row.sizeLength);
+            bindDates(stmt, 3, row);
+            sqlite3_bind_int64(stmt, 6, c.id);
+        }
+        if (step(stmt) && !c.pathOnly)
+            ++result.changed;
+    }
+    sqlite3_stmt *remove =
+        changes.removed.empty() ? nullptr : prepared(m_remove, "DELETE FROM Files WHERE ID = ?1");
+    for (qint64 id : changes.removed) {
+        sqlite3_bind_int64(remove, 1, id);
+        result.removed += step(remove);
+    }
+}
+
+sqlite3_stmt *FileRowWriter::prepared(sqlite3_stmt *&stmt, const char *sql)
+{
     if (!stmt) {
-        const QByteArray sql = insertStatement(count == 1 ? 1 : BatchRows);
-        const int rc =
-            sqlite3_prepare_v2(m_connection.handle(), sql.constData(), -1, &stmt, nullptr);
+        const int rc = sqlite3_prepare_v2(m_connection.handle(), sql, -1, &stmt, nullptr);
         if (rc != SQLITE_OK) {
             stmt = nullptr;
             m_connection.raise(rc);
         }
     }
     return stmt;
+}
+
+sqlite3_stmt *FileRowWriter::statement(int count)
+{
+    sqlite3_stmt *&stmt = count == 1 ? m_single : m_batch;
+    if (stmt)
+        return stmt;
+    return prepared(stmt, insertStatement(count == 1 ? 1 : BatchRows).constData());
 }

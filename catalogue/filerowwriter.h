@@ -26,7 +26,29 @@ public:
     {
         qint64 written = 0;
         qint64 skipped = 0; // already catalogued
+        qint64 changed = 0;
+        qint64 removed = 0;
         std::vector<Refusal> refused;
+    };
+    // Rows an update brings to what is on the medium now, by ID: a changed file gets its new
+    // Path, Size and dates, a file moved with its medium's mount point its new Path only.
+    struct Change
+    {
+        qint64 id;
+        FileRow values;
+        bool pathOnly;
+    };
+    struct Changes
+    {
+        std::vector<Change> changed;
+        std::vector<qint64> removed;
+        bool empty() const { return changed.empty() && removed.empty(); }
+        size_t size() const { return changed.size() + removed.size(); }
+        void clear()
+        {
+            changed.clear();
+            removed.clear();
+        }
     };
 
     explicit FileRowWriter(Connection &connection);
@@ -37,7 +59,8 @@ public:
     // Writes the group's rows, a folder's rows one after the other. Raises PlatformError when the
     // catalogue itself fails (locked past the busy timeout, full, read-only, damaged, an I/O
     // error): then nothing of the group is written.
-    Result write(const std::vector<FileRow> &rows);
+    // The changes, when given, are made in the same transaction, before the rows are added.
+    Result write(const std::vector<FileRow> &rows, const Changes *changes = nullptr);
 
     // Around a run of groups: the catalogue's write-ahead log is copied back less often meanwhile.
     void startRun();
@@ -51,11 +74,16 @@ private:
     // Adds rows[at] for each at in batch in one statement; false when the engine refused it.
     bool insert(const std::vector<FileRow> &rows, const size_t *batch, int count, int *rc);
     sqlite3_stmt *statement(int count);
+    void change(const Changes &changes, Result &result);
+    sqlite3_stmt *prepared(sqlite3_stmt *&stmt, const char *sql);
 
     Connection &m_connection;
     FolderLookup m_lookup;
     QSet<QByteArray> m_names;
     sqlite3_stmt *m_single = nullptr;
     sqlite3_stmt *m_batch = nullptr;
+    sqlite3_stmt *m_update = nullptr;
+    sqlite3_stmt *m_move = nullptr;
+    sqlite3_stmt *m_remove = nullptr;
     int m_checkpointPages = -1; // the catalogue's own setting, during a run
 };

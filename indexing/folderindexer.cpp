@@ -2,9 +2,11 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/filerowwriter.h"
+#include "catalogue/media.h"
 #include "catalogue/mediumroots.h"
 #include "indexing/colffiles.h"
 #include "indexing/mediumlocator.h"
+#include "indexing/mediumupdate.h"
 #include "indexing/volumeid.h"
 #include "platform/connection.h"
 #include "platform/filemetadata.h"
@@ -134,6 +136,7 @@ struct FolderIndexer::Folder
     QByteArray labelUtf8;
     QByteArray serialUtf8;
     QByteArrayList otherPaths; // the same folder of the medium under its other recorded roots
+    bool onMedium = true;      // during an update: the files are the updated medium's
 };
 
 FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, MousePointer &pointer,
@@ -157,6 +160,21 @@ void FolderIndexer::IndexFolder(const QString &path)
 {
     if (path.isEmpty())
         return;
+    run(path);
+}
+
+void FolderIndexer::UpdateMedium(const QString &root, const QString &label, const QString &serial)
+{
+    if (root.isEmpty())
+        return;
+    MediumUpdate update(label, serial);
+    m_update = &update;
+    run(root);
+    m_update = nullptr;
+}
+
+void FolderIndexer::run(const QString &path)
+{
     const QString group = QLocale::system().groupSeparator();
     m_separator = group.isEmpty() ? QByteArrayLiteral(",") : QString(group.at(0)).toUtf8();
     m_root.clear();
@@ -164,27 +182,48 @@ void FolderIndexer::IndexFolder(const QString &path)
     m_volumeAnswered = false;
     m_progress = IndexingProgress();
     m_pending.clear();
+    m_changes.clear();
     m_runTimer.start();
     m_lastTick = 0;
     m_groupStart = 0;
     m_writer->startRun();
 
     try {
+        bool whole = true;
         try {
+            if (m_update) {
+                try {
+                    m_update->load(m_catalogue, m_lister.GetFolder(path));
+                } catch (const PlatformError &e) {
+                    throw RunFailure(e);
+                }
+            }
             indexFolder(path, QByteArray(), QString());
         } catch (const Stopped &) {
+            whole = false;
         } catch (const RunFailure &) {
             // The rows gathered before a failure of the medium are whole and true: keep them.
             flush();
             throw;
         }
         flush();
+        if (m_update && whole) {
+            // The medium was catalogued now, whether any of its rows changed or not.
+            try {
+                Media::noteCatalogued(m_catalogue.cnCatalogue(), m_update->label(),
+                                      m_update->serial());
+            } catch (const PlatformError &e) {
+                throw RunFailure(e);
+            }
+        }
     } catch (const RunFailure &failure) {
         m_pending.clear();
+        m_changes.clear();
         m_report.runFailed(failure.number(), failure.description());
     }
     m_pending.clear();
     m_pending.shrink_to_fit();
+    m_changes.clear();
     m_colIndexed.Clear();
     m_metadata.release();
     m_writer->endRun();
@@ -220,6 +259,14 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
         }
         m_progress.folder = folder.path;
         catalogueFiles(folder, entries.files);
+        if (m_update && folder.onMedium) {
+            // Read whole: what the folder no longer holds goes.
+            const bool wasEmpty = pendingCount() == 0;
+            m_update->folderRead(folder.native, entries.subFolders, m_changes.removed);
+            if (wasEmpty && pendingCount() > 0)
+                m_groupStart = m_runTimer.elapsed();
+            flushWhenDue();
+        }
     } catch (const RunFailure &) {
         m_pointer.setMousePointer(vbDefault);
         --m_depth;
@@ -282,6 +329,9 @@ void FolderIndexer::volumeOf(Folder &folder)
     folder.labelUtf8 = folder.label.toUtf8();
     folder.serialShown = folder.serial;
     folder.serialUtf8 = folder.serial.isNull() ? QByteArray("") : folder.serial.toUtf8();
+    // Another medium mounted inside the updated one is not its part.
+    folder.onMedium = !m_update || (folder.labelUtf8 == m_update->label() &&
+                                    folder.serialUtf8 == m_update->serial());
     // A folder of a medium catalogued before under another mount point is the same folder: its
     // place below every root recorded for the medium counts too.
     folder.otherPaths.clear();
@@ -309,6 +359,7 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
     for (const QByteArray &name : names) {
         if (m_report.cancelled())
             throw Stopped();
+        const bool wasEmpty = pendingCount() == 0;
         volumeOf(folder);
         const QString file = FolderLister::displayName(name);
         const auto record = m_colIndexed.Add(
@@ -347,13 +398,40 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         row.label = folder.labelUtf8;
         row.serial = folder.serialUtf8;
         row.otherPaths = folder.otherPaths;
+        if (m_update && !addsRow(folder, known))
+            m_pending.pop_back();
 
-        if (m_pending.size() == 1)
+        if (wasEmpty && pendingCount() > 0)
             m_groupStart = m_runTimer.elapsed();
         // A look at the clock costs a few nanoseconds: done for every file.
         flushWhenDue();
         tick();
     }
+}
+
+// During an update: whether the row just gathered is to be added. Otherwise what becomes of its
+// file's row is noted among the changes.
+bool FolderIndexer::addsRow(const Folder &folder, bool known)
+{
+    if (!folder.onMedium)
+        return false;
+    const FileRow &row = m_pending.back();
+    qint64 id = 0;
+    switch (m_update->file(row, known, id)) {
+    case MediumUpdate::New:
+        return true;
+    case MediumUpdate::Unchanged:
+        ++m_progress.skipped;
+        break;
+    case MediumUpdate::Changed:
+        m_changes.changed.push_back({id, row, false});
+        break;
+    case MediumUpdate::Moved:
+        ++m_progress.skipped;
+        m_changes.changed.push_back({id, row, true});
+        break;
+    }
+    return false;
 }
 
 void FolderIndexer::tick()
@@ -368,25 +446,29 @@ void FolderIndexer::tick()
 
 void FolderIndexer::flushWhenDue()
 {
-    if (!m_pending.empty() &&
-        (m_pending.size() >= GroupRows || m_runTimer.elapsed() - m_groupStart >= GroupMs))
+    const size_t pending = pendingCount();
+    if (pending > 0 && (pending >= GroupRows || m_runTimer.elapsed() - m_groupStart >= GroupMs))
         flush();
 }
 
 void FolderIndexer::flush()
 {
-    if (m_pending.empty())
+    if (pendingCount() == 0)
         return;
     FileRowWriter::Result result;
     try {
-        result = m_writer->write(m_pending);
+        result = m_writer->write(m_pending, &m_changes);
     } catch (const PlatformError &e) {
         m_pending.clear();
+        m_changes.clear();
         throw RunFailure(e);
     }
     m_pending.clear();
+    m_changes.clear();
     m_progress.catalogued += result.written;
     m_progress.skipped += result.skipped;
+    m_progress.changed += result.changed;
+    m_progress.removed += result.removed;
     for (const FileRowWriter::Refusal &refusal : result.refused)
         m_report.folderFailed(refusal.error.number(), refusal.error.description());
 }

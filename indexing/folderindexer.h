@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/filerow.h"
+#include "catalogue/filerowwriter.h"
 #include "indexing/indexingreport.h"
 
 #include <QByteArray>
@@ -14,8 +15,8 @@
 class Catalogue;
 class colFFiles;
 class FileMetadataReader;
-class FileRowWriter;
 class FolderLister;
+class MediumUpdate;
 class MousePointer;
 class PlatformError;
 class VolumeQuery;
@@ -30,6 +31,11 @@ class VolumeQuery;
 // one folder ends that folder with a report and the run goes on; a failure of the catalogue or
 // of the medium ends the run with one report. A run stops at the next file when the report asks
 // it to; what was gathered before is written.
+//
+// An update walks a medium from the folder it is mounted on now the same way, and brings the
+// medium's rows to what is there: new files are added, rows of changed files get their new
+// values and Path, and the rows of a folder's files that are gone are removed once that folder
+// has been read whole.
 class FolderIndexer
 {
 public:
@@ -42,6 +48,8 @@ public:
 
     // Never raises. An empty path does nothing at all.
     void IndexFolder(const QString &path);
+    // Never raises. root is the folder the medium with this label and serial text is mounted on.
+    void UpdateMedium(const QString &root, const QString &label, const QString &serial);
 
     // The counts of the current or last run.
     const IndexingProgress &progress() const { return m_progress; }
@@ -56,8 +64,11 @@ private:
     {
     };
 
+    void run(const QString &path);
     void indexFolder(const QString &path, const QByteArray &folder, const QString &queryPath);
     void catalogueFiles(Folder &folder, const std::vector<QByteArray> &names);
+    bool addsRow(const Folder &folder, bool known);
+    size_t pendingCount() const { return m_pending.size() + m_changes.size(); }
     void volumeOf(Folder &folder);
     void endsRunIfMediumFailed(const PlatformError &error);
     void tick();
@@ -84,4 +95,6 @@ private:
     qint64 m_lastTick = 0;
     qint64 m_groupStart = 0;
     std::vector<FileRow> m_pending;
+    MediumUpdate *m_update = nullptr; // during an update
+    FileRowWriter::Changes m_changes;
 };

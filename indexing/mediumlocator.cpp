@@ -43,6 +43,13 @@ QString belowRecordedRoot(const QString &path, const QStringList &roots)
     return best;
 }
 
+bool isMedium(const MountedMedium &medium, const QString &archive, const QString &serial)
+{
+    QString label, text;
+    FormatVolumeId(medium.label, medium.serial, label, text);
+    return label == archive && text == serial;
+}
+
 } // namespace
 
 QString LocateFolder(const QString &path, const QString &archive, const QString &serial,
@@ -55,9 +62,7 @@ QString LocateFolder(const QString &path, const QString &archive, const QString 
     const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QString missing; // the place on the first matching medium, when no medium has the folder
     for (const MountedMedium &medium : media) {
-        QString label, text;
-        FormatVolumeId(medium.label, medium.serial, label, text);
-        if (label != archive || text != serial)
+        if (!isMedium(medium, archive, serial))
             continue;
         if (!recorded.isNull()) {
             const QString folder = under(medium.root, recorded);
@@ -85,6 +90,15 @@ QString LocateFolder(const QString &path, const QString &archive, const QString 
 {
     return LocateFolder(path, archive, serial, recordedRoots, media,
                         [](const QString &folder) { return QFileInfo(folder).isDir(); });
+}
+
+QString MountedRoot(const QString &archive, const QString &serial,
+                    const std::vector<MountedMedium> &media)
+{
+    for (const MountedMedium &medium : media)
+        if (isMedium(medium, archive, serial))
+            return medium.root;
+    return QString();
 }
 
 QStringList SameFolderUnderRoots(const QString &path, const QString &root, const QStringList &roots)

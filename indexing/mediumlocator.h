@@ -24,6 +24,11 @@ QString LocateFolder(const QString &path, const QString &archive, const QString 
 QString LocateFolder(const QString &path, const QString &archive, const QString &serial,
                      const QStringList &recordedRoots, const std::vector<MountedMedium> &media);
 
+// The folder the medium with these label and serial texts (as the indexer formats them) is
+// mounted on now, the first in mount-table order; a null text when it is not mounted.
+QString MountedRoot(const QString &archive, const QString &serial,
+                    const std::vector<MountedMedium> &media);
+
 // The places below each of roots that match path below root: where the same folder of a medium
 // mounted on root was, or will be, when the medium was mounted on another of roots. Empty when
 // path does not lie under root.

@@ -32,8 +32,8 @@ QString key(const Disc &disc)
 } // namespace
 
 frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)> index,
-                   QWidget *parent)
-    : QDialog(parent), m_discs(discs), m_index(std::move(index))
+                   Update update, QWidget *parent)
+    : QDialog(parent), m_discs(discs), m_index(std::move(index)), m_update(std::move(update))
 {
     setObjectName(QStringLiteral("frmDiscs"));
     setWindowTitle(QStringLiteral("Discs"));
@@ -65,11 +65,13 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
 
     cmdShowFiles = CommandButton(this, "cmdShowFiles", QStringLiteral("&Show Files"));
     cmdIndex = CommandButton(this, "cmdIndex", QStringLiteral("&Index"));
+    cmdUpdate = CommandButton(this, "cmdUpdate", QStringLiteral("&Update"));
     cmdRemoveDisc = CommandButton(this, "cmdRemoveDisc", QStringLiteral("&Remove Disc"));
     cmdCopy = CommandButton(this, "cmdCopy", QStringLiteral("&Copy"));
     cmdClose = CommandButton(this, "cmdClose", QStringLiteral("C&lose"));
     connect(cmdShowFiles, &QPushButton::clicked, this, &frmDiscs::cmdShowFiles_Click);
     connect(cmdIndex, &QPushButton::clicked, this, &frmDiscs::cmdIndex_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmDiscs::cmdUpdate_Click);
     connect(cmdRemoveDisc, &QPushButton::clicked, this, &frmDiscs::cmdRemoveDisc_Click);
     connect(cmdCopy, &QPushButton::clicked, this, &frmDiscs::cmdCopy_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
@@ -86,7 +88,7 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
             });
 
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *button : {cmdShowFiles, cmdIndex, cmdRemoveDisc, cmdCopy})
+    for (QPushButton *button : {cmdShowFiles, cmdIndex, cmdUpdate, cmdRemoveDisc, cmdCopy})
         buttons->addWidget(button);
     buttons->addStretch();
     buttons->addWidget(cmdClose);
@@ -142,6 +144,7 @@ void frmDiscs::updateButtons()
     const bool catalogued = line >= 0 && m_model.disc(line).isCatalogued();
     cmdShowFiles->setEnabled(catalogued);
     cmdRemoveDisc->setEnabled(catalogued);
+    cmdUpdate->setEnabled(catalogued); // one not in a drive is told so
     cmdIndex->setEnabled(line >= 0 && m_model.disc(line).isMounted());
     cmdCopy->setEnabled(line >= 0);
 }
@@ -158,6 +161,16 @@ void frmDiscs::cmdIndex_Click()
     const int line = selectedLine();
     if (line >= 0 && m_model.disc(line).isMounted())
         m_index(m_model.disc(line).mountedAt, this);
+}
+
+void frmDiscs::cmdUpdate_Click()
+{
+    const int line = selectedLine();
+    if (line >= 0 && m_model.disc(line).isCatalogued()) {
+        const Disc disc = m_model.disc(line); // a copy: the refill replaces the lines
+        if (!m_update(disc.label, disc.serial, this))
+            refresh(); // no longer where the window last saw it
+    }
 }
 
 void frmDiscs::cmdRemoveDisc_Click()

@@ -14,15 +14,17 @@ class QTableView;
 
 // The Discs window: one line per medium of the catalogue and per medium mounted now that it
 // holds nothing of, a line of totals, and the buttons Show Files (Enter, double-click), Index,
-// Remove Disc (Delete), Copy (Ctrl+C) and Close (Esc). Not modal; it follows every refill of the
-// main list.
+// Update, Remove Disc (Delete), Copy (Ctrl+C) and Close (Esc). Not modal; it follows every
+// refill of the main list.
 class frmDiscs : public QDialog
 {
     Q_OBJECT
 public:
-    // index runs the Index Directory command on a folder, its progress over this window.
+    // index runs the Index Directory command on a folder, update the Update of a medium (false
+    // when it is not mounted), their progress over this window.
+    using Update = std::function<bool(const QString &label, const QString &serial, QWidget *owner)>;
     frmDiscs(Discs &discs, std::function<void(const QString &root, QWidget *owner)> index,
-             QWidget *parent = nullptr);
+             Update update, QWidget *parent = nullptr);
 
     // Lists the discs again, keeping the selected ones selected.
     void refresh();
@@ -32,6 +34,7 @@ public:
 public Q_SLOTS:
     void cmdShowFiles_Click();
     void cmdIndex_Click();
+    void cmdUpdate_Click();
     void cmdRemoveDisc_Click();
     void cmdCopy_Click();
 
@@ -45,12 +48,14 @@ private:
 
     Discs &m_discs;
     std::function<void(const QString &, QWidget *)> m_index;
+    Update m_update;
     DiscsModel m_model;
 
     QTableView *lvwDiscs;
     QLabel *lblTotals;
     QPushButton *cmdShowFiles;
     QPushButton *cmdIndex;
+    QPushButton *cmdUpdate;
     QPushButton *cmdRemoveDisc;
     QPushButton *cmdCopy;
     QPushButton *cmdClose;

@@ -2,6 +2,7 @@
 
 #include "platform/app.h"
 #include "platform/platformerror.h"
+#include "platform/mountmonitor.h"
 #include "platform/twips.h"
 #include "window/cataloguelistmodel.h"
 #include "window/commandbutton.h"
@@ -11,6 +12,7 @@
 #include "window/frmfind.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -18,6 +20,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTableView>
+#include <QThread>
 
 namespace {
 
@@ -33,9 +36,12 @@ QRect pixels(const TwipRect &r)
 frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
       m_index(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
-              *services.metadata, this),
+              *services.metadata, services.media, this),
       m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots()),
-      m_export(m_list, m_pointer, services.saveFileName)
+      m_export(m_list, m_pointer, services.saveFileName),
+      m_newDisc(
+          m_catalogue, *services.media, [this] { return commandRunning(); },
+          [this](const QString &root) { indexFolder(root, this); }, this)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(App::Title());
@@ -126,6 +132,25 @@ void frmMain::Form_Load()
     m_catalogue.open(m_services.appPath + QStringLiteral("/data.mdb"));
     m_pointer.setMousePointer(vbDefault);
     RefreshLv();
+    if (m_services.offerNewDiscs && !m_mountMonitor)
+        m_mountMonitor = std::make_unique<MountMonitor>(
+            [this](const QString &root) { m_newDisc.mounted(root); });
+}
+
+bool frmMain::commandRunning() const
+{
+    // Commands run on this thread: one that waits for the user runs an event loop of its own
+    // (a box, a menu), and an index run lets events through from inside itself.
+    return m_index.running() || QApplication::activeModalWidget() ||
+           QApplication::activePopupWidget() || QThread::currentThread()->loopLevel() > 1;
+}
+
+bool frmMain::UpdateMedium(const QString &label, const QString &serial, QWidget *owner)
+{
+    const bool mounted = m_index.updateMedium(label, serial, owner ? owner : this);
+    if (m_closeAfterRun)
+        close();
+    return mounted;
 }
 
 void frmMain::RefreshLv()
@@ -168,6 +193,9 @@ void frmMain::mnuDiscs_Click()
         // A window of its own over this one; it goes when closed.
         m_frmDiscs = new frmDiscs(
             m_discs, [this](const QString &root, QWidget *owner) { indexFolder(root, owner); },
+            [this](const QString &label, const QString &serial, QWidget *owner) {
+                return UpdateMedium(label, serial, owner);
+            },
             this);
         m_frmDiscs->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_list.model(), &QAbstractItemModel::modelReset, m_frmDiscs.data(),

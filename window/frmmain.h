@@ -11,6 +11,7 @@
 #include "window/launcher.h"
 #include "window/listmenu.h"
 #include "window/mainlayout.h"
+#include "window/newdiscoffer.h"
 #include "window/removecommand.h"
 #include "window/searchcommand.h"
 #include "window/services.h"
@@ -24,6 +25,7 @@
 class frmDiscs;
 class FindQuery;
 class frmFind;
+class MountMonitor;
 class QPushButton;
 class QTableView;
 
@@ -52,6 +54,11 @@ public:
     void lvwFiles_KeyDown(int keyCode);
     // Opens file through the shell and reports the failures that have a message.
     void OpenFile(QString file);
+    // Brings the rows of the medium with this label and serial text to what is on it now, the
+    // progress window over owner (this window when none). False when it is not mounted.
+    bool UpdateMedium(const QString &label, const QString &serial, QWidget *owner = nullptr);
+    // Whether a command is running: nothing else may start until it has ended.
+    bool commandRunning() const;
 
 public Q_SLOTS:
     void cmdIndexDirectory_Click();
@@ -109,6 +116,8 @@ private:
     Discs m_discs{m_catalogue, m_list, m_services.media, m_pointer};
     QPointer<frmDiscs> m_frmDiscs;
     std::unique_ptr<frmFind> m_find; // before the list it counts goes
+    NewDiscOffer m_newDisc;
+    std::unique_ptr<MountMonitor> m_mountMonitor; // from the load on, when discs are offered
 
     QTableView *lvwFiles;
     QPushButton *cmdExit;

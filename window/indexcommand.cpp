@@ -1,6 +1,8 @@
 #include "window/indexcommand.h"
 
 #include "catalogue/catalogue.h"
+#include "indexing/mediumlocator.h"
+#include "platform/mountedmedia.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
@@ -23,9 +25,10 @@ QString elapsedText(qint64 ms)
 
 IndexCommand::IndexCommand(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
                            colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
-                           FileMetadataReader &metadata, QWidget *owner)
+                           FileMetadataReader &metadata, MountedMedia *media, QWidget *owner)
     : m_catalogue(catalogue), m_list(list),
-      m_indexer(catalogue, colIndexed, pointer, *this, volumes, lister, metadata), m_owner(owner)
+      m_indexer(catalogue, colIndexed, pointer, *this, volumes, lister, metadata), m_owner(owner),
+      m_media(media)
 {}
 
 IndexCommand::~IndexCommand() = default;
@@ -38,24 +41,50 @@ void IndexCommand::cmdIndexDirectory_Click()
 void IndexCommand::index(const QString &path, QWidget *owner)
 {
     m_stop = false;
-    if (!path.isEmpty()) {
-        // Qt's conventions: shown by its own timer once the run has lasted ProgressDelayMs,
-        // modal over the window the run was started from, a busy bar since the total is not
-        // known.
-        m_dialog = new QProgressDialog(owner);
-        m_dialog->setObjectName(QStringLiteral("indexProgress"));
-        m_dialog->setWindowTitle(QStringLiteral("Index Directory"));
-        m_dialog->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
-        m_dialog->setRange(0, 0);
-        m_dialog->setAutoClose(false);
-        m_dialog->setAutoReset(false);
-        m_dialog->setMinimumDuration(ProgressDelayMs);
-        m_dialog->setMinimumWidth(FolderWidth + 60);
-        m_dialog->setValue(0);
-        QObject::connect(m_dialog.data(), &QProgressDialog::canceled, [this] { m_stop = true; });
-    }
+    if (!path.isEmpty())
+        showProgressFor(QStringLiteral("Index Directory"), owner);
     m_running = true;
     m_indexer.IndexFolder(path);
+    finishRun();
+}
+
+bool IndexCommand::updateMedium(const QString &label, const QString &serial, QWidget *owner)
+{
+    const QString root = m_media ? MountedRoot(label, serial, m_media->list()) : QString();
+    if (root.isEmpty()) {
+        MsgBox(QStringLiteral("The disc \"%1\" is not in a drive.").arg(label), vbOKOnly,
+               QStringLiteral("Update"));
+        return false;
+    }
+    m_stop = false;
+    m_updating = true;
+    showProgressFor(QStringLiteral("Update"), owner);
+    m_running = true;
+    m_indexer.UpdateMedium(root, label, serial);
+    m_updating = false;
+    finishRun();
+    return true;
+}
+
+void IndexCommand::showProgressFor(const QString &title, QWidget *owner)
+{
+    // Qt's conventions: shown by its own timer once the run has lasted ProgressDelayMs, modal
+    // over the window the run was started from, a busy bar since the total is not known.
+    m_dialog = new QProgressDialog(owner);
+    m_dialog->setObjectName(QStringLiteral("indexProgress"));
+    m_dialog->setWindowTitle(title);
+    m_dialog->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
+    m_dialog->setRange(0, 0);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    m_dialog->setMinimumDuration(ProgressDelayMs);
+    m_dialog->setMinimumWidth(FolderWidth + 60);
+    m_dialog->setValue(0);
+    QObject::connect(m_dialog.data(), &QProgressDialog::canceled, [this] { m_stop = true; });
+}
+
+void IndexCommand::finishRun()
+{
     m_running = false;
     delete m_dialog;
     m_catalogue.fold();
@@ -70,11 +99,15 @@ void IndexCommand::progress(const IndexingProgress &progress)
     // A deep folder is shortened in its middle, so that the window keeps its size.
     const QString folder =
         m_dialog->fontMetrics().elidedText(progress.folder, Qt::ElideMiddle, FolderWidth);
-    m_dialog->setLabelText(QStringLiteral("Reading %1\nCatalogued: %2    Already catalogued: %3\n"
-                                          "Elapsed: %4")
-                               .arg(folder, locale.toString(progress.catalogued),
-                                    locale.toString(progress.skipped),
-                                    elapsedText(progress.elapsedMs)));
+    const QString counts =
+        m_updating
+            ? QStringLiteral("Added: %1    Changed: %2    Removed: %3")
+                  .arg(locale.toString(progress.catalogued), locale.toString(progress.changed),
+                       locale.toString(progress.removed))
+            : QStringLiteral("Catalogued: %1    Already catalogued: %2")
+                  .arg(locale.toString(progress.catalogued), locale.toString(progress.skipped));
+    m_dialog->setLabelText(QStringLiteral("Reading %1\n%2\nElapsed: %3")
+                               .arg(folder, counts, elapsedText(progress.elapsedMs)));
     // The window keeps repainting and the progress window answers. Until it is up, what the
     // user does waits: no other command may start in the middle of a run.
     QCoreApplication::processEvents(m_dialog->isVisible() ? QEventLoop::AllEvents

@@ -10,21 +10,23 @@ class CatalogueList;
 class colFFiles;
 class FileMetadataReader;
 class FolderLister;
+class MountedMedia;
 class MousePointer;
 class QProgressDialog;
 class QWidget;
 class VolumeQuery;
 
-// The Index Directory command: asks for a path, indexes the tree below it, refills the list.
-// A run that lasts shows a modal progress window over the owner (the folder being read, the
-// files catalogued and skipped, the time taken) whose Cancel, or Esc, stops the run at the next
-// file. A folder that fails, and a failure that ends the run, are shown in the error box.
+// The Index Directory command: asks for a path, indexes the tree below it, refills the list;
+// and the Update of a medium, which brings its rows to what is on it now. A run that lasts shows
+// a modal progress window over the owner (the folder being read, the counts so far, the time
+// taken) whose Cancel, or Esc, stops the run at the next file. A folder that fails, and a
+// failure that ends the run, are shown in the error box.
 class IndexCommand : public IndexingReport
 {
 public:
     IndexCommand(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
                  colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
-                 FileMetadataReader &metadata, QWidget *owner = nullptr);
+                 FileMetadataReader &metadata, MountedMedia *media, QWidget *owner = nullptr);
     ~IndexCommand() override;
 
     // The typed text is passed on as it is, blanks included; Cancel gives the empty text, which
@@ -32,6 +34,10 @@ public:
     void cmdIndexDirectory_Click();
     // Indexes path as that command does, the progress window over owner.
     void index(const QString &path, QWidget *owner);
+    // Brings the rows of the medium with this label and serial text to what is on it wherever
+    // it is mounted now, and refills the list; the progress window over owner. A medium that is
+    // not mounted gets a box, and the answer false.
+    bool updateMedium(const QString &label, const QString &serial, QWidget *owner);
 
     // Whether a run is under way, and asking it to stop at the next file.
     bool running() const { return m_running; }
@@ -46,11 +52,16 @@ public:
     static constexpr int ProgressDelayMs = 500;
 
 private:
+    void showProgressFor(const QString &title, QWidget *owner);
+    void finishRun();
+
     Catalogue &m_catalogue;
     CatalogueList &m_list;
     FolderIndexer m_indexer;
     QWidget *m_owner;
+    MountedMedia *m_media;
     QPointer<QProgressDialog> m_dialog;
+    bool m_updating = false; // the progress window counts what an update does
     bool m_running = false;
     bool m_stop = false;
 };

@@ -24,6 +24,6 @@ public:
     QAction *mnuRemove;
     QAction *mnuExportList;
     QAction *mnuShowDuplicates;
-// and Show Duplicates, then Discs... and Find... (Ctrl+D and Ctrl+F in the window). Made once;
-// its owner connects the items to the commands.
+    QAction *mnuDiscs;
+    QAction *mnuFind;
 };

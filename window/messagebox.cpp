@@ -3,6 +3,7 @@
 #include "platform/app.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,6 +16,7 @@ struct TestMode
     std::function<void(const QString &)> unanswered;
     QList<int> answers;
     QStringList inputs;
+    QList<bool> checks;
     QList<MessageBox::Shown> shown;
 };
 
@@ -29,9 +31,16 @@ QString titleOrApp(const QString &title)
     return title.isEmpty() ? App::Title() : title;
 }
 
-int showMessage(const QString &prompt, int flags, const QString &title)
+int showMessage(const QString &prompt, int flags, const QString &title,
+                const QString &checkText = QString(), bool *checked = nullptr)
 {
     QMessageBox box(QApplication::activeWindow());
+    if (checked) {
+        box.setCheckBox(new QCheckBox(checkText, &box));
+        box.checkBox()->setChecked(*checked);
+        QObject::connect(box.checkBox(), &QCheckBox::toggled,
+                         [checked](bool on) { *checked = on; });
+    }
     box.setWindowTitle(title);
     box.setText(prompt);
     box.setIcon((flags & vbCritical) ? QMessageBox::Critical : QMessageBox::NoIcon);
@@ -58,6 +67,17 @@ QString showInput(const QString &prompt, const QString &title, const QString &de
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
+// The next queued answer, as a person would click it.
+int answerInTestMode(const QString &prompt, int flags, const QString &title)
+{
+    TestMode &mode = testMode();
+    mode.shown.append({QStringLiteral("msgbox"), prompt, flags, titleOrApp(title)});
+    if (!mode.answers.isEmpty())
+        return mode.answers.takeFirst();
+    mode.unanswered(prompt);
+    return (flags & 0xF) == vbYesNo ? vbNo : vbOK;
+}
+
 } // namespace
 
 int MsgBox(const QString &prompt, int flags, const QString &title)
@@ -65,11 +85,18 @@ int MsgBox(const QString &prompt, int flags, const QString &title)
     TestMode &mode = testMode();
     if (!mode.unanswered)
         return showMessage(prompt, flags, titleOrApp(title));
-    mode.shown.append({QStringLiteral("msgbox"), prompt, flags, titleOrApp(title)});
-    if (!mode.answers.isEmpty())
-        return mode.answers.takeFirst();
-    mode.unanswered(prompt);
-    return (flags & 0xF) == vbYesNo ? vbNo : vbOK;
+    return answerInTestMode(prompt, flags, title);
+}
+
+int MsgBox(const QString &prompt, int flags, const QString &title, const QString &checkText,
+           bool &checked)
+{
+    TestMode &mode = testMode();
+    if (!mode.unanswered)
+        return showMessage(prompt, flags, titleOrApp(title), checkText, &checked);
+    if (!mode.checks.isEmpty())
+        checked = mode.checks.takeFirst();
+    return answerInTestMode(prompt, flags, title);
 }
 
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText)
@@ -91,7 +118,7 @@ void reportUnhandledError(int number, const QString &description)
 
 void MessageBox::setTestMode(std::function<void(const QString &)> unanswered)
 {
-    testMode() = TestMode{std::move(unanswered), {}, {}, {}};
+    testMode() = TestMode{std::move(unanswered), {}, {}, {}, {}};
 }
 
 void MessageBox::setNextAnswer(int button)
@@ -102,6 +129,11 @@ void MessageBox::setNextAnswer(int button)
 void MessageBox::setNextInput(const QString &text)
 {
     testMode().inputs.append(text);
+}
+
+void MessageBox::setNextCheck(bool checked)
+{
+    testMode().checks.append(checked);
 }
 
 const QList<MessageBox::Shown> &MessageBox::shown()

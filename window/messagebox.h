@@ -11,6 +11,10 @@ enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
 // A box given no title bears the application title.
 int MsgBox(const QString &prompt, int flags = vbOKOnly, const QString &title = QString());
+// The same box with a check box captioned checkText below the text; checked is its state when
+// the box closed.
+int MsgBox(const QString &prompt, int flags, const QString &title, const QString &checkText,
+           bool &checked);
 // The typed text on OK, the empty text on Cancel.
 QString InputBox(const QString &prompt, const QString &title = QString(),
                  const QString &defaultText = QString());
@@ -37,6 +41,8 @@ public:
     static void setTestMode(std::function<void(const QString &prompt)> unanswered);
     static void setNextAnswer(int button);
     static void setNextInput(const QString &text);
+    // Whether the next box with a check box is closed with it ticked (not, unless queued).
+    static void setNextCheck(bool checked);
     // The boxes asked for in test mode, in order; and how many queued answers are left.
     static const QList<Shown> &shown();
     static int answersLeft();

@@ -31,14 +31,16 @@ QString saveFileDialog(QWidget *parent, const QString &title, const QString &pro
 Services Services::system()
 {
     static DetachedLauncher launcher;
-    return {App::Path(),
-            &systemShell(),
-            &launcher,
-            nullptr,
-            &systemVolumeQuery(),
-            &systemMountedMedia(),
-            &systemFolderLister(),
-            &systemFileMetadataReader(),
-            [] { std::_Exit(0); },
-            saveFileDialog};
+    Services services{App::Path(),
+                      &systemShell(),
+                      &launcher,
+                      nullptr,
+                      &systemVolumeQuery(),
+                      &systemMountedMedia(),
+                      &systemFolderLister(),
+                      &systemFileMetadataReader(),
+                      [] { std::_Exit(0); },
+                      saveFileDialog};
+    services.offerNewDiscs = true;
+    return services;
 }

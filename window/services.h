@@ -34,4 +34,6 @@ struct Services
     FileMetadataReader *metadata;
     std::function<void()> endProcess;
     SaveFileDialog saveFileName;
+    // Whether discs mounted while the program runs are offered for cataloguing.
+    bool offerNewDiscs = false;
 };

@@ -1,12 +1,14 @@
 // Indexes one tree into one catalogue and ends: the program the process tests kill, run twice, or
-// end with a signal. Usage: indextree CATALOGUE TREE [--stay]. With --stay it stays, idle, once
-// the run is over ("idle" on standard output) until a signal ends it. SIGTERM, SIGINT and SIGHUP
-// end it as they end the program: a run stops as on Cancel, the catalogue is closed as by Exit.
-// At the end it prints "written N", the rows the run wrote. Exit code 0 when the run ended
-// without a failure.
+// end with a signal. Usage: indextree CATALOGUE TREE [update] [--stay]. With update, the rows of
+// the tree's medium are brought to what the tree holds, the tree standing for the folder the
+// medium is mounted on. With --stay it stays, idle, once the run is over ("idle" on standard
+// output) until a signal ends it. SIGTERM, SIGINT and SIGHUP end it as they end the program: a
+// run stops as on Cancel, the catalogue is closed as by Exit. At the end it prints "written N",
+// the rows the run wrote. Exit code 0 when the run ended without a failure.
 #include "catalogue/catalogue.h"
 #include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
+#include "indexing/volumeid.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
 #include "platform/mousepointer.h"
@@ -54,8 +56,10 @@ struct Failures : IndexingReport
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const bool stay = argc == 4 && qstrcmp(argv[3], "--stay") == 0;
-    if (argc != 3 && !stay)
+    const QStringList options = QCoreApplication::arguments().mid(3);
+    const bool update = options.contains(QLatin1String("update"));
+    const bool stay = options.contains(QLatin1String("--stay"));
+    if (argc < 3 || options.size() != int(update) + int(stay))
         return 2;
     try {
         Catalogue catalogue;
@@ -69,9 +73,16 @@ int main(int argc, char **argv)
             ended = failures.stop = true;
             QCoreApplication::quit();
         });
-        FolderIndexer(catalogue, records, pointer, failures, systemVolumeQuery(),
-                      systemFolderLister(), systemFileMetadataReader())
-            .IndexFolder(QString::fromLocal8Bit(argv[2]));
+        FolderIndexer indexer(catalogue, records, pointer, failures, systemVolumeQuery(),
+                              systemFolderLister(), systemFileMetadataReader());
+        const QString tree = QString::fromLocal8Bit(argv[2]);
+        QString label, serial;
+        if (!update)
+            indexer.IndexFolder(tree);
+        else if (GetVolumeId(tree, label, serial, systemVolumeQuery()))
+            indexer.UpdateMedium(tree, label, serial);
+        else
+            return 1;
         if (stay && !ended) {
             std::printf("idle\n");
             std::fflush(stdout);

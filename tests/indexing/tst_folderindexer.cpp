@@ -3,6 +3,7 @@
 #include "support/indexingfixture.h"
 #include "support/testcatalogue.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QtTest>
 
@@ -308,6 +309,70 @@ private Q_SLOTS:
         f.indexer.IndexFolder(f.tree());
         QCOMPARE(f.indexer.progress().catalogued, 1);
         QCOMPARE(f.indexer.progress().skipped, 3);
+    }
+
+    // An update brings a medium's rows to its files: new ones added, gone files and folders
+    // removed, resized or re-dated ones changed under their own ID. A folder that cannot be
+    // read keeps its rows, and so does every folder not read whole before a stop.
+    void update_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<QStringList>("rows"); // ID|Path below the tree|File|Size|Modified
+        QTest::addColumn<QString>("counts");   // added changed removed
+        QTest::addColumn<QStringList>("boxes");
+        const QString a = "1|/A|a.txt|1|2001-01-01", added = "7|/A|new.txt|1|now";
+        QTest::newRow("read whole")
+            << QString() << QStringList({a, "3|/B|b.txt|2|now", "6||r.txt|3|now", added}) << "1 3 3"
+            << QStringList();
+        QTest::newRow("unreadable folder")
+            << "70"
+            << QStringList({a, "2|/B/C|c.txt|1|now", "3|/B|b.txt|1|now", "6||r.txt|3|now", added})
+            << "1 2 2" << QStringList("70: Permission denied");
+        QTest::newRow("stopped part-way")
+            << "stop"
+            << QStringList({a, "3|/B|b.txt|2|now", "4|/D|d.txt|1|now", "5|/G|g.txt|1|now",
+                            "6||r.txt|1|now", added})
+            << "1 2 1" << QStringList();
+    }
+    void update()
+    {
+        QFETCH(QString, ending);
+        IndexingFixture f;
+        for (const char *file : {"A/a.txt", "B/C/c.txt", "B/b.txt", "D/d.txt", "G/g.txt", "r.txt"})
+            f.makeFile(QString::fromLatin1(file));
+        f.indexer.IndexFolder(f.tree());
+        f.makeFile(QStringLiteral("A/new.txt"));
+        f.makeFile(QStringLiteral("B/b.txt"), 2);
+        f.makeFile(QStringLiteral("r.txt"), 3);
+        const time_t old = QDateTime(QDate(2001, 1, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
+        const struct timespec times[2] = {{old, 0}, {old, 0}};
+        QCOMPARE(
+            ::utimensat(AT_FDCWD, QFile::encodeName(f.tree() + "/A/a.txt").constData(), times, 0),
+            0);
+        for (const char *gone : {"B/C/c.txt", "D/d.txt", "G/g.txt"})
+            QVERIFY(QFile::remove(f.tree() + QLatin1Char('/') + QLatin1String(gone)));
+        QVERIFY(QDir(f.tree()).rmdir(QStringLiteral("G")));
+
+        FailingLister lister(PlatformError(70, QStringLiteral("Permission denied")));
+        HookedMetadata metadata;
+        metadata.hook = [&](const QByteArray &name) {
+            if (name == "b.txt" && ending == QLatin1String("stop"))
+                f.report.stop = true;
+        };
+        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.pointer, f.report, f.volume,
+                              ending == QLatin1String("70") ? static_cast<FolderLister &>(lister)
+                                                            : systemFolderLister(),
+                              metadata);
+        indexer.UpdateMedium(f.tree(), QStringLiteral("DATA1"), QStringLiteral("1234-5678"));
+        const QString now = QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate);
+        QStringList rows;
+        for (const QString &row : f.rows(QStringLiteral("ID, Path, File, Size, Modified")))
+            rows.append(QString(row).replace(f.tree(), QString()).replace(now, "now"));
+        QTEST(rows, "rows");
+        const IndexingProgress &done = indexer.progress();
+        QTEST(QStringLiteral("%1 %2 %3").arg(done.catalogued).arg(done.changed).arg(done.removed),
+              "counts");
+        QTEST(f.report.failures, "boxes");
     }
 
     void rowRefusedByTheEngineIsDropped()

@@ -66,9 +66,9 @@ class TestIndexingProcesses : public QObject
         return TestCatalogue::create(m_dir.path(), name);
     }
 
-    void start(QProcess &process, const QString &catalogue, QStringList more = {})
+    void start(QProcess &process, const QString &catalogue, const QStringList &mode = {})
     {
-        process.start(QStringLiteral(INDEXTREE), QStringList{catalogue, m_tree} + more);
+        process.start(QStringLiteral(INDEXTREE), QStringList({catalogue, m_tree}) + mode);
         QVERIFY(process.waitForStarted());
     }
 
@@ -202,6 +202,67 @@ private Q_SLOTS:
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(rows(catalogue), Files);
         QCOMPARE(duplicates(catalogue), 0);
+    }
+
+    // An update killed with SIGKILL at any moment leaves the catalogue whole, and a later one
+    // brings the rows to the files (a quarter renamed, a quarter grown), keeping the IDs of the
+    // files that are still there.
+    void killedUpdate()
+    {
+        // The tree on a medium of its own, as a disc is.
+        const QString medium = m_dir.filePath(QStringLiteral("medium"));
+        QVERIFY(QDir().mkpath(medium));
+        if (QProcess::execute("sh", {"-c", "mkfs.ext4 -q -F -N 50000 -d '" + m_tree + "' '" +
+                                               medium + ".img' 64M && mount -o loop '" + medium +
+                                               ".img' '" + medium + "'"}) != 0)
+            QSKIP("loop mounting is refused here");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {medium}); });
+        m_tree = medium;
+        const QString catalogue = freshCatalogue(QStringLiteral("update.mdb"));
+        QProcess first;
+        start(first, catalogue);
+        QVERIFY(first.waitForFinished(120000));
+        const auto byPlace = [&catalogue] {
+            QMap<QString, QString> rows; // path/file -> ID|Size
+            for (const QString &row :
+                 TestCatalogue::rows(catalogue, "Path || '/' || File, ID, Size"))
+                rows.insert(row.section(QLatin1Char('|'), 0, 0), row.section(QLatin1Char('|'), 1));
+            return rows;
+        };
+        const QMap<QString, QString> before = byPlace();
+        QMap<QString, QString> expected; // what the files are now
+        for (int i = 0; i < Files; ++i) {
+            const QString file =
+                m_tree + QStringLiteral("/folder %1/file %2.dat").arg(i / 100).arg(i);
+            const QString id = before.value(file).section(QLatin1Char('|'), 0, 0);
+            if (i % 4 == 0) {
+                QVERIFY(QFile::rename(file, file + ".new"));
+            } else if (i % 4 == 1) {
+                QVERIFY(QFile::resize(file, 5));
+                expected.insert(file, id + "|5");
+            } else {
+                expected.insert(file, id + "|");
+            }
+        }
+        for (int moment : {0, 40, 150}) {
+            QProcess process;
+            start(process, catalogue, {QStringLiteral("update")});
+            QThread::msleep(moment);
+            ::kill(pid_t(process.processId()), SIGKILL);
+            process.waitForFinished();
+            QCOMPARE(integrity(catalogue), QByteArray("ok"));
+        }
+        QProcess last;
+        start(last, catalogue, {QStringLiteral("update")});
+        QVERIFY(last.waitForFinished(120000));
+        QVERIFY2(last.exitCode() == 0, last.readAllStandardError().constData());
+        const QMap<QString, QString> after = byPlace();
+        QCOMPARE(after.size(), Files);
+        for (auto file = expected.cbegin(); file != expected.cend(); ++file)
+            QCOMPARE(after.value(file.key()), file.value());
+        for (int i = 0; i < Files; i += 4) // the renamed files are new rows
+            QVERIFY(after.contains(
+                m_tree + QStringLiteral("/folder %1/file %2.dat.new").arg(i / 100).arg(i)));
     }
 };
 

@@ -3,8 +3,16 @@
 #include "support/indexingfixture.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
+#include "support/testservices.h"
+#include "window/frmdiscs.h"
+#include "window/frmmain.h"
 #include "window/launcher.h"
+#include "window/newdiscoffer.h"
 
+#include <QDialog>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -23,6 +31,24 @@ struct RecordingShell : ShellExecutor
     QStringList opened;
 };
 
+// The system's mounted media below one folder: what other programs mount meanwhile is not the
+// test's.
+struct MediaBelow : MountedMedia
+{
+    explicit MediaBelow(const QString &folder) : folder(folder) {}
+    std::vector<MountedMedium> list() override
+    {
+        std::vector<MountedMedium> media = systemMountedMedia().list();
+        media.erase(std::remove_if(media.begin(), media.end(),
+                                   [this](const MountedMedium &medium) {
+                                       return !medium.root.startsWith(folder + '/');
+                                   }),
+                    media.end());
+        return media;
+    }
+    QString folder;
+};
+
 } // namespace
 
 // A real disc indexed at one mount point, then launched and indexed again at another.
@@ -39,18 +65,29 @@ class TestRemount : public QObject
     }
 
 private Q_SLOTS:
+    QString catalogueFile()
+    {
+        const QString folder = m_dir.filePath("catalogue");
+        QFile::remove(folder + "/data.mdb");
+        return TestCatalogue::create(folder);
+    }
+
     void initTestCase()
     {
-        // Two discs with the same label and other serials, holding the same files.
+        // Mounts below the home folder are the ones a file manager shows, as under /media; the
+        // program's settings are the test's own.
+        qputenv("HOME", QFile::encodeName(m_dir.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
+        // Two discs with the same label and other serials, holding the same files; a third.
         QVERIFY(
-            run("mkdir -p content/Docs cdrom 'DISC 1' catalogue ro; echo top > "
+            run("mkdir -p content/Docs cdrom 'DISC 1' catalogue ro new known; echo top > "
                 "content/top.txt; echo letter > content/Docs/letter.txt; "
                 "mkfs.ext4 -q -F -U 0a1b2c3d-0000-4000-8000-000000000001 -L REMOUNTED -d content "
                 "disc.img 4M; mkfs.ext4 -q -F -U 0a1b2c3e-0000-4000-8000-000000000001 "
-                "-L REMOUNTED -d content other.img 4M"));
+                "-L REMOUNTED -d content other.img 4M; mkfs.ext4 -q -F -L FRESH fresh.img 4M"));
     }
 
-    void cleanup() { run("umount -q cdrom 'DISC 1' ro 2>/dev/null || true"); }
+    void cleanup() { run("umount -q cdrom 'DISC 1' ro new known 2>/dev/null || true"); }
 
     // Launching opens the file from the disc's new mount point (found by its recorded root, or
     // by the longest tail of its folder for catalogues without roots), and never from a disc of
@@ -66,8 +103,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, catalogue);
         const QString folder = m_dir.filePath("catalogue");
-        QFile::remove(folder + "/data.mdb");
-        const QString file = TestCatalogue::create(folder);
+        const QString file = catalogueFile();
         if (!run("mount -o loop disc.img cdrom"))
             QSKIP("loop mounting is refused here");
         RecordedPointer pointer;
@@ -139,6 +175,125 @@ private Q_SLOTS:
         QCOMPARE(launch("letter.txt", true), QStringList("Path not found!"));
         QCOMPARE(shell.opened, QStringList(cdrom + "/Docs/letter.txt"));
         QCOMPARE(TestCatalogue::rows(file, "Path, File, Archive, Serial"), indexed);
+    }
+
+    // A disc changed, then mounted elsewhere and updated: its rows are its files under the new
+    // mount point, changed files keep their IDs; the rows of another disc of the same label are
+    // untouched; a disc that is not mounted gets a box.
+    void updateAfterRemount()
+    {
+        const QString file = catalogueFile();
+        if (!run("cp disc.img changing.img; mount -o loop changing.img cdrom"))
+            QSKIP("loop mounting is refused here");
+        QVERIFY(run("mkdir cdrom/Old; echo x > cdrom/Old/x.txt; echo a > cdrom/Docs/a.txt; "
+                    "mount -o loop,ro other.img ro"));
+        frmMain w(testServices(m_dir.filePath("catalogue")));
+        w.Form_Load();
+        for (const char *folder : {"cdrom", "ro"}) {
+            QueuedBoxes boxes;
+            boxes.queueInput(m_dir.filePath(folder));
+            w.cmdIndexDirectory_Click();
+        }
+        const QString fields = "ID, Path, File, Size, Modified, Archive, Serial";
+        const QStringList before = TestCatalogue::rows(file, fields);
+        QCOMPARE(before.size(), 6);
+        QVERIFY(run("echo more >> cdrom/top.txt; touch -d '2001-01-01 12:00' "
+                    "cdrom/Docs/letter.txt; rm -r cdrom/Docs/a.txt cdrom/Old; echo n > "
+                    "cdrom/Docs/new.txt; umount cdrom; mount -o loop changing.img 'DISC 1'"));
+
+        // From the Discs window, which follows.
+        w.mnuDiscs_Click();
+        auto *discs = w.findChild<frmDiscs *>();
+        const auto line = [discs] {
+            for (int row = 0; row < discs->model().rowCount(); ++row)
+                if (discs->model().disc(row).serial == "A1B-2C3D")
+                    return row;
+            return -1;
+        };
+        discs->findChild<QTableView *>("lvwDiscs")->selectRow(line());
+        auto *update = discs->findChild<QPushButton *>("cmdUpdate");
+        QCOMPARE(update->text(), "&Update");
+        update->click();
+        const QString moved = m_dir.filePath("DISC 1"),
+                      today = QDate::currentDate().toString(Qt::ISODate);
+        // a.txt 1, letter.txt 2, x.txt 3, top.txt 4; the other disc's 5 and 6; new.txt 7.
+        QCOMPARE(TestCatalogue::rows(file, fields),
+                 QStringList({"2|" + moved + "/Docs|letter.txt|7|2001-01-01|REMOUNTED|A1B-2C3D",
+                              "4|" + moved + "|top.txt|9|" + today + "|REMOUNTED|A1B-2C3D",
+                              before[4], before[5],
+                              "7|" + moved + "/Docs|new.txt|2|" + today + "|REMOUNTED|A1B-2C3D"}));
+        QCOMPARE(w.list().count(), 5);
+        QCOMPARE(discs->model().disc(line()).files, 3);
+        QCOMPARE(discs->model().disc(line()).mountedAt, moved);
+
+        QueuedBoxes boxes;
+        boxes.queueAnswer(vbOK);
+        QVERIFY(run("umount 'DISC 1'"));
+        update->click();
+        QCOMPARE(boxes.messages().size(), 1);
+        QCOMPARE(boxes.messages()[0].text, "The disc \"REMOUNTED\" is not in a drive.");
+        QCOMPARE(boxes.messages()[0].title, "Update");
+        QCOMPARE(TestCatalogue::rows(file).size(), 5);
+        QCOMPARE(discs->model().disc(line()).mountedAt, QString());
+    }
+
+    // A disc mounted while the program runs is offered for cataloguing once, when the catalogue
+    // holds none of its rows, and a disc it holds never; Yes catalogues it; "Do not ask again"
+    // is kept.
+    void newDiscOffered()
+    {
+        const QString file = catalogueFile();
+        if (!run("mount -o loop,ro disc.img cdrom"))
+            QSKIP("loop mounting is refused here");
+        Services services = testServices(m_dir.filePath("catalogue"));
+        MediaBelow media(m_dir.path());
+        services.media = &media;
+        services.offerNewDiscs = true;
+        frmMain w(services);
+        w.Form_Load();
+        {
+            QueuedBoxes boxes;
+            boxes.queueInput(m_dir.filePath("cdrom"));
+            w.cmdIndexDirectory_Click();
+        }
+        QueuedBoxes boxes;
+        const auto offers = [&boxes] {
+            QStringList texts;
+            for (const MessageBox::Shown &box : boxes.messages())
+                texts.append(box.title + ": " + box.text);
+            return texts;
+        };
+        const QString offer =
+            "New Disc: The disc \"REMOUNTED\" was mounted at %1. Catalogue it now?";
+        boxes.queueAnswer(vbNo);
+        // While another command waits for the user, the offer waits too.
+        QDialog other(&w);
+        other.setModal(true);
+        other.show();
+        QVERIFY(run("mount -o loop,ro other.img new; mount -o loop,ro disc.img known"));
+        QTest::qWait(1500);
+        QCOMPARE(offers().size(), 0);
+        other.close();
+        QTRY_COMPARE(offers(), QStringList(offer.arg(m_dir.filePath("new"))));
+        QTest::qWait(1500);
+        QCOMPARE(offers().size(), 1);
+
+        boxes.queueAnswer(vbYes);
+        MessageBox::setNextCheck(true);
+        // Taken out, then put in again: GIO sees a swap in one instant as no change at all.
+        QVERIFY(run("umount new"));
+        QTest::qWait(500);
+        QVERIFY(run("mount -o loop,ro other.img new"));
+        QTRY_COMPARE(offers().size(), 2);
+        QCOMPARE(TestCatalogue::rows(file, "Serial").count("A1B-2C3E"), 2);
+        QVERIFY(QSettings("Vellumark", "Vellumark")
+                    .value(QLatin1String(NewDiscOffer::DoNotAskKey))
+                    .toBool());
+        QVERIFY(run("umount new"));
+        QTest::qWait(500);
+        QVERIFY(run("mount -o loop,ro fresh.img new"));
+        QTest::qWait(1500);
+        QCOMPARE(offers().size(), 2);
     }
 };
 
