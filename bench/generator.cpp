@@ -1,6 +1,6 @@
 #include "generator.h"
 
-#include "catalogue/schema.h"
+#include "catalogue/schemasql.h"
 #include "catalogue/searchindex.h"
 #include "indexing/folderindexer.h"
 
@@ -62,7 +62,7 @@ void makeCatalogue(const QString &file, qint64 rows)
     }
     check(sqlite3_open(file.toUtf8().constData(), &db), db);
     SearchIndex::registerFunctions(db);
-    check(sqlite3_exec(db, Schema::all().constData(), nullptr, nullptr, nullptr), db);
+    check(sqlite3_exec(db, SchemaSql, nullptr, nullptr, nullptr), db);
     check(sqlite3_exec(db, "PRAGMA journal_mode=WAL; BEGIN", nullptr, nullptr, nullptr), db);
     sqlite3_stmt *insert = nullptr;
     check(sqlite3_prepare_v2(db,

@@ -43,11 +43,6 @@ void readAll(sqlite3 *db, const char *sql, QSet<QString> *firstColumn = nullptr)
 
 namespace Schema {
 
-QByteArray all()
-{
-    return QByteArray(SchemaSql);
-}
-
 QByteArray section(const char *name)
 {
     const QByteArray text(SchemaSql);

@@ -43,9 +43,6 @@ public:
     // Never raises. An empty path does nothing at all.
     void IndexFolder(const QString &path);
 
-    // The counts of the current or last run.
-    const IndexingProgress &progress() const { return m_progress; }
-
     // "#,###": digits grouped by three with separator; 0 gives the empty text.
     static QString formatSize(qint64 size, QChar separator);
 

@@ -232,23 +232,6 @@ void Connection::closeHandle()
     m_logging = false;
 }
 
-int Connection::autoCheckpoint() const
-{
-    sqlite3_stmt *stmt = nullptr;
-    int pages = -1;
-    if (sqlite3_prepare_v2(m_handle, "PRAGMA wal_autocheckpoint", -1, &stmt, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        pages = sqlite3_column_int(stmt, 0);
-    sqlite3_finalize(stmt);
-    return pages;
-}
-
-void Connection::setAutoCheckpoint(int pages)
-{
-    sqlite3_wal_autocheckpoint(m_handle, pages);
-}
-
 bool Connection::isOpen() const
 {
     return m_handle != nullptr;

@@ -168,11 +168,6 @@ void frmMain::cmdExecuteFile_Click()
     m_launcher.cmdExecuteFile_Click();
 }
 
-void frmMain::OpenFile(QString file)
-{
-    m_launcher.OpenFile(file);
-}
-
 void frmMain::cmdRemove_Click()
 {
     m_remove.cmdRemove_Click();

@@ -16,7 +16,7 @@ namespace {
 
 enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8, SerialItem = 9 };
 
-// The message OpenFile shows for a shell result, or the empty text for none.
+// The message shown for a shell result for a shell result, or the empty text for none.
 QString messageFor(int result)
 {
     switch (result) {
@@ -26,11 +26,6 @@ QString messageFor(int result)
         return QStringLiteral("Path not found!");
     case ERROR_BAD_FORMAT:
         return QStringLiteral("Bad format of executable!");
-    case SE_ERR_DDETIMEOUT:
-        return QStringLiteral(
-            "The DDE transaction could not be completed because the request timed out.");
-    case SE_ERR_DDEFAIL:
-        return QStringLiteral("The DDE transaction failed");
     case SE_ERR_NOASSOC:
         return QStringLiteral(
             "There is no application associated with the given file name extension.");
@@ -87,11 +82,6 @@ QByteArray Launcher::launchPath(int item, bool folder)
             where = QFile::encodeName(found);
     }
     return folder ? where : where + '/' + file;
-}
-
-void Launcher::OpenFile(QString file)
-{
-    openPath(QFile::encodeName(file));
 }
 
 void Launcher::openPath(const QByteArray &file)

@@ -264,7 +264,7 @@ private Q_SLOTS:
         for (const QString &row : f.rows(QStringLiteral("Archive, Serial")))
             QCOMPARE(row, QStringLiteral("DATA1|1234-5678"));
         QCOMPARE(f.report.failures, box.isEmpty() ? QStringList() : QStringList(box));
-        QCOMPARE(indexer.progress().catalogued, f.rows().size());
+        QCOMPARE(f.report.last.catalogued, f.rows().size());
         QCOMPARE(f.pointer.mousePointer(), 0);
     }
 
@@ -310,8 +310,8 @@ private Q_SLOTS:
         f.indexer.IndexFolder(f.tree());
         f.makeFile(QStringLiteral("A/a3"));
         f.indexer.IndexFolder(f.tree());
-        QCOMPARE(f.indexer.progress().catalogued, 1);
-        QCOMPARE(f.indexer.progress().skipped, 3);
+        QCOMPARE(f.report.last.catalogued, 1);
+        QCOMPARE(f.report.last.skipped, 3);
     }
 
     void rowRefusedByTheEngineIsDropped()

@@ -37,7 +37,9 @@ struct RecordedReport : IndexingReport
         folderFailed(number, description);
     }
     bool cancelled() override { return stop; }
+    void progress(const IndexingProgress &progress) override { last = progress; }
     QStringList failures;
+    IndexingProgress last;
     bool stop = false;
 };
 

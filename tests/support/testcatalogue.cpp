@@ -1,6 +1,6 @@
 #include "support/testcatalogue.h"
 
-#include "catalogue/schema.h"
+#include "catalogue/schemasql.h"
 #include "window/cataloguelist.h"
 
 #include <QFile>
@@ -29,7 +29,7 @@ QString create(const QString &dir, const QString &fileName)
 {
     const QString file = dir + QLatin1Char('/') + fileName;
     // A test's catalogue need not wait for the disk while it is made.
-    exec(file, QStringLiteral("PRAGMA synchronous=OFF;") + QString::fromUtf8(Schema::all()));
+    exec(file, QStringLiteral("PRAGMA synchronous=OFF;") + QString::fromUtf8(SchemaSql));
     return file;
 }
 

@@ -52,12 +52,9 @@ private Q_SLOTS:
         row("code 2", 0, vbYes, 2, "Error finding executable!");
         row("code 3", 0, vbYes, 3, "Path not found!");
         row("code 11", 0, vbYes, 11, "Bad format of executable!");
-        row("code 28", 0, vbYes, 28,
-            "The DDE transaction could not be completed because the request timed out.");
-        row("code 29", 0, vbYes, 29, "The DDE transaction failed");
         row("code 31", 0, vbYes, 31,
             "There is no application associated with the given file name extension.");
-        for (int code : {42, -1, 0, 5, 30, 32}) // success, raising, codes without a message
+        for (int code : {42, -1, 0, 5, 28, 32}) // success, raising, codes without a message
             row(QString("code %1").arg(code), 0, vbYes, code);
         row("Ctrl+Enter", Qt::Key_Return);
         row("Ctrl+Backspace removes", Qt::Key_Backspace);
