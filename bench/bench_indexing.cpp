@@ -10,7 +10,6 @@
 #include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
-#include "platform/mousepointer.h"
 #include "platform/volumequery.h"
 #include "report.h"
 
@@ -160,12 +159,11 @@ int main(int argc, char **argv)
 
     const double findSeconds = timeFind(tree); // also warms the cache
 
-    RecordedPointer pointer;
     Catalogue catalogue;
     catalogue.open(catalogueFile);
     colFFiles colIndexed;
     FailingReport failures;
-    FolderIndexer indexer(catalogue, colIndexed, pointer, failures, systemVolumeQuery(),
+    FolderIndexer indexer(catalogue, colIndexed, failures, systemVolumeQuery(),
                           systemFolderLister(), systemFileMetadataReader());
 
     // One run over a tree: its time, and the peak memory it took beyond what was in use before.

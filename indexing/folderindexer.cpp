@@ -9,7 +9,6 @@
 #include "platform/connection.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
-#include "platform/mousepointer.h"
 #include "platform/oserror.h"
 #include "platform/platformerror.h"
 #include "platform/volumequery.h"
@@ -136,10 +135,10 @@ struct FolderIndexer::Folder
     QByteArrayList otherPaths; // the same folder of the medium under its other recorded roots
 };
 
-FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, MousePointer &pointer,
-                             IndexingReport &report, VolumeQuery &volumes, FolderLister &lister,
+FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, IndexingReport &report,
+                             VolumeQuery &volumes, FolderLister &lister,
                              FileMetadataReader &metadata)
-    : m_catalogue(catalogue), m_colIndexed(colIndexed), m_pointer(pointer), m_volumes(volumes),
+    : m_catalogue(catalogue), m_colIndexed(colIndexed), m_volumes(volumes),
       m_lister(lister), m_metadata(metadata), m_report(report),
       m_writer(std::make_unique<FileRowWriter>(catalogue.cnCatalogue(),
                                                // Each group's names go into the name index before
@@ -199,8 +198,6 @@ void FolderIndexer::IndexFolder(const QString &path)
 void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
                                 const QString &queryPath)
 {
-    ++m_depth;
-    m_pointer.setMousePointer(vbHourglass);
     try {
         if (m_report.cancelled())
             throw Stopped();
@@ -224,24 +221,12 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
         m_progress.folder = folder.path;
         catalogueFiles(folder, entries.files);
     } catch (const RunFailure &) {
-        m_pointer.setMousePointer(vbDefault);
-        --m_depth;
-        throw;
-    } catch (const Stopped &) {
-        m_pointer.setMousePointer(vbDefault);
-        --m_depth;
         throw;
     } catch (const PlatformError &e) {
-        try {
-            endsRunIfMediumFailed(e);
-            // Rows gathered so far are written before a box holds the run up.
-            flush();
-            m_report.folderFailed(e.number(), e.description());
-        } catch (...) {
-            m_pointer.setMousePointer(vbDefault);
-            --m_depth;
-            throw;
-        }
+        endsRunIfMediumFailed(e);
+        // Rows gathered so far are written before a box holds the run up.
+        flush();
+        m_report.folderFailed(e.number(), e.description());
     } catch (const std::bad_alloc &) {
         m_report.folderFailed(7, QStringLiteral("Out of memory"));
     } catch (const std::exception &) {
@@ -249,8 +234,6 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
     }
     // The records of a folder's rows are not kept past its invocation: nothing reads them.
     m_colIndexed.Clear();
-    m_pointer.setMousePointer(vbDefault);
-    --m_depth;
 }
 
 void FolderIndexer::endsRunIfMediumFailed(const PlatformError &error)

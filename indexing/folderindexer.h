@@ -16,7 +16,6 @@ class colFFiles;
 class FileMetadataReader;
 class FileRowWriter;
 class FolderLister;
-class MousePointer;
 class PlatformError;
 class VolumeQuery;
 
@@ -33,9 +32,8 @@ class VolumeQuery;
 class FolderIndexer
 {
 public:
-    FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, MousePointer &pointer,
-                  IndexingReport &report, VolumeQuery &volumes, FolderLister &lister,
-                  FileMetadataReader &metadata);
+    FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, IndexingReport &report,
+                  VolumeQuery &volumes, FolderLister &lister, FileMetadataReader &metadata);
     ~FolderIndexer();
     FolderIndexer(const FolderIndexer &) = delete;
     FolderIndexer &operator=(const FolderIndexer &) = delete;
@@ -63,7 +61,6 @@ private:
 
     Catalogue &m_catalogue;
     colFFiles &m_colIndexed;
-    MousePointer &m_pointer;
     VolumeQuery &m_volumes;
     FolderLister &m_lister;
     FileMetadataReader &m_metadata;
@@ -71,7 +68,6 @@ private:
     std::unique_ptr<FileRowWriter> m_writer;
 
     // One run.
-    int m_depth = 0;
     QByteArray m_separator; // of the size text, in UTF-8
     QByteArray m_root;      // the typed path's folder
     QString m_rootQueryPath;

@@ -1,7 +1,7 @@
 #include "window/cataloguelist.h"
 
 #include "catalogue/catalogue.h"
-#include "platform/mousepointer.h"
+#include "window/mousepointer.h"
 #include "window/cataloguelistmodel.h"
 #include "window/errorbox.h"
 

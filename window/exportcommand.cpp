@@ -1,6 +1,6 @@
 #include "window/exportcommand.h"
 
-#include "platform/mousepointer.h"
+#include "window/mousepointer.h"
 #include "platform/oserror.h"
 #include "window/cataloguelist.h"
 #include "window/cataloguelistmodel.h"

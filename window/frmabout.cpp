@@ -1,7 +1,7 @@
 #include "window/frmabout.h"
 
 #include "platform/app.h"
-#include "platform/twips.h"
+#include "window/twips.h"
 #include "window/sysinfo.h"
 
 #include <QApplication>

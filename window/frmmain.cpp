@@ -1,7 +1,7 @@
 #include "window/frmmain.h"
 
 #include "platform/app.h"
-#include "platform/twips.h"
+#include "window/twips.h"
 #include "window/cataloguelistmodel.h"
 #include "window/frmabout.h"
 

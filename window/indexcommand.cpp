@@ -1,6 +1,7 @@
 #include "window/indexcommand.h"
 
 #include "catalogue/catalogue.h"
+#include "window/mousepointer.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
@@ -24,8 +25,8 @@ QString elapsedText(qint64 ms)
 IndexCommand::IndexCommand(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
                            colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
                            FileMetadataReader &metadata, QWidget *owner)
-    : m_catalogue(catalogue), m_list(list),
-      m_indexer(catalogue, colIndexed, pointer, *this, volumes, lister, metadata), m_owner(owner)
+    : m_catalogue(catalogue), m_list(list), m_pointer(pointer),
+      m_indexer(catalogue, colIndexed, *this, volumes, lister, metadata), m_owner(owner)
 {}
 
 IndexCommand::~IndexCommand() = default;
@@ -50,7 +51,9 @@ void IndexCommand::cmdIndexDirectory_Click()
         QObject::connect(m_dialog.data(), &QProgressDialog::canceled, [this] { m_stop = true; });
     }
     m_running = true;
+    m_pointer.setMousePointer(vbHourglass); // for the whole run, boxes of failed folders too
     m_indexer.IndexFolder(path);
+    m_pointer.setMousePointer(vbDefault);
     m_running = false;
     delete m_dialog;
     m_catalogue.fold();

@@ -15,7 +15,8 @@ class QProgressDialog;
 class QWidget;
 class VolumeQuery;
 
-// The Index Directory command: asks for a path, indexes the tree below it, refills the list.
+// The Index Directory command: asks for a path, indexes the tree below it under the busy
+// pointer, refills the list.
 // A run that lasts shows a modal progress window over the owner (the folder being read, the
 // files catalogued and skipped, the time taken) whose Cancel, or Esc, stops the run at the next
 // file. A folder that fails, and a failure that ends the run, are shown in the error box.
@@ -46,6 +47,7 @@ public:
 private:
     Catalogue &m_catalogue;
     CatalogueList &m_list;
+    MousePointer &m_pointer;
     FolderIndexer m_indexer;
     QWidget *m_owner;
     QPointer<QProgressDialog> m_dialog;

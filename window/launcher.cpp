@@ -3,7 +3,7 @@
 #include "catalogue/mediumroots.h"
 #include "indexing/mediumlocator.h"
 #include "platform/mountedmedia.h"
-#include "platform/mousepointer.h"
+#include "window/mousepointer.h"
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
 #include "window/messagebox.h"

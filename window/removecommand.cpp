@@ -1,7 +1,7 @@
 #include "window/removecommand.h"
 
 #include "catalogue/catalogue.h"
-#include "platform/mousepointer.h"
+#include "window/mousepointer.h"
 #include "platform/platformerror.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"

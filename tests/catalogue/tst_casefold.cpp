@@ -1,5 +1,5 @@
 #include "indexing/colffiles.h"
-#include "platform/mousepointer.h"
+#include "window/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/cataloguelistmodel.h"

@@ -5,7 +5,6 @@
 #include "indexing/folderindexer.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
-#include "platform/mousepointer.h"
 #include "platform/platformerror.h"
 #include "platform/volumequery.h"
 
@@ -14,12 +13,6 @@
 #include <cstdio>
 
 namespace {
-
-struct NoPointer : MousePointer
-{
-    void setMousePointer(int) override {}
-    int mousePointer() const override { return vbDefault; }
-};
 
 struct Failures : IndexingReport
 {
@@ -46,9 +39,8 @@ int main(int argc, char **argv)
         Catalogue catalogue;
         catalogue.open(QString::fromLocal8Bit(argv[1]));
         colFFiles records;
-        NoPointer pointer;
         Failures failures;
-        FolderIndexer(catalogue, records, pointer, failures, systemVolumeQuery(),
+        FolderIndexer(catalogue, records, failures, systemVolumeQuery(),
                       systemFolderLister(), systemFileMetadataReader())
             .IndexFolder(QString::fromLocal8Bit(argv[2]));
         return failures.count == 0 ? 0 : 1;

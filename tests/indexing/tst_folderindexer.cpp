@@ -79,7 +79,6 @@ private Q_SLOTS:
                  QStringList({t + "/S1|a.txt|DATA1|1234-5678", t + "/S2/T|c.txt|DATA1|1234-5678",
                               t + "/S2|b.txt|DATA1|1234-5678", t + "|r.txt|DATA1|1234-5678"}));
         QVERIFY(f.report.failures.isEmpty());
-        QCOMPARE(f.pointer.shapes, QList<int>({11, 11, 0, 11, 11, 0, 0, 0}));
         QCOMPARE(f.colIndexed.Count(), 0); // records are not kept past their folder
         // The names went into the name index with their rows: no search waits for them.
         sqlite3 *db = f.loaded.catalogue.cnCatalogue().handle();
@@ -93,32 +92,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder"); // under tree()
         QTest::addColumn<QString>("box");    // number: description
         QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QList<int>>("shapes");
-        QTest::newRow("missing") << QString("/no/such") << "76: Path not found" << QStringList()
-                                 << QList<int>({11, 0});
+        QTest::newRow("missing") << QString("/no/such") << "76: Path not found" << QStringList();
         QTest::newRow("unreadable sub-folder")
-            << QString() << "70: Permission denied" << QStringList({"a.txt", "d.txt", "r.txt"})
-            << QList<int>({11, 11, 0, 11, 0, 11, 0, 0});
+            << QString() << "70: Permission denied" << QStringList({"a.txt", "d.txt", "r.txt"});
         QTest::newRow("failing medium")
-            << QString() << "57: Device I/O error" << QStringList({"a.txt"})
-            << QList<int>({11, 11, 0, 11, 0, 0});
+            << QString() << "57: Device I/O error" << QStringList({"a.txt"});
     }
     void oneErrorBox()
     {
         QFETCH(QString, folder);
         QFETCH(QString, box);
         QFETCH(QStringList, files);
-        QFETCH(QList<int>, shapes);
         IndexingFixture f;
         for (const char *file : {"A/a.txt", "B/b.txt", "B/C/c.txt", "D/d.txt", "r.txt"})
             f.makeFile(QString::fromLatin1(file));
         FailingLister lister(PlatformError(box.left(2).toInt(), box.mid(4)));
-        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.pointer, f.report, f.volume,
+        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.report, f.volume,
                               lister, systemFileMetadataReader());
         indexer.IndexFolder(f.tree() + folder);
         QCOMPARE(f.rows(QStringLiteral("File")), files);
         QCOMPARE(f.report.failures, QStringList(box));
-        QCOMPARE(f.pointer.shapes, shapes);
     }
 
     // A file is skipped only when the table has a row with its folder, name, label and serial
@@ -256,7 +249,7 @@ private Q_SLOTS:
                 qFatal("cannot lock the catalogue");
             QThread::msleep(200);
         };
-        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.pointer, f.report, f.volume,
+        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.report, f.volume,
                               systemFolderLister(), metadata);
         indexer.IndexFolder(f.tree());
         sqlite3_close(other); // gives up its lock
@@ -265,7 +258,6 @@ private Q_SLOTS:
             QCOMPARE(row, QStringLiteral("DATA1|1234-5678"));
         QCOMPARE(f.report.failures, box.isEmpty() ? QStringList() : QStringList(box));
         QCOMPARE(f.report.last.catalogued, f.rows().size());
-        QCOMPARE(f.pointer.mousePointer(), 0);
     }
 
     // A catalogue on a full disk: one box, the groups written before it kept, the file whole.
@@ -288,7 +280,7 @@ private Q_SLOTS:
                 if (name.endsWith("n50"))
                     QThread::msleep(200);
             };
-            FolderIndexer indexer(catalogue, f.colIndexed, f.pointer, f.report, f.volume,
+            FolderIndexer indexer(catalogue, f.colIndexed, f.report, f.volume,
                                   systemFolderLister(), metadata);
             indexer.IndexFolder(f.tree());
         }

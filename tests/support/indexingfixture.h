@@ -5,7 +5,7 @@
 #include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
-#include "platform/mousepointer.h"
+#include "window/mousepointer.h"
 #include "platform/volumequery.h"
 #include "support/loadedcatalogue.h"
 
@@ -16,13 +16,6 @@ struct FixedVolumeQuery : VolumeQuery
 {
     bool GetVolumeInformation(const QString &rootPath, QString &label, quint32 &serial) override;
     bool answers = true;
-};
-
-struct PointerLog : MousePointer // every shape the pointer was given, in order
-{
-    void setMousePointer(int shape) override { shapes.append(shape); }
-    int mousePointer() const override { return shapes.isEmpty() ? vbDefault : shapes.last(); }
-    QList<int> shapes;
 };
 
 // Records each failed folder and failed run as "number: description"; stops when told to.
@@ -57,13 +50,13 @@ public:
 
     QString folder() const { return m_catalogue.path(); } // the catalogue's
 
-    PointerLog pointer;
+    RecordedPointer pointer;
     FixedVolumeQuery volume;
     RecordedReport report;
     LoadedCatalogue loaded{pointer};
     colFFiles colIndexed;
     FolderIndexer indexer{
-        loaded.catalogue,          colIndexed, pointer, report, volume, systemFolderLister(),
+        loaded.catalogue,          colIndexed, report, volume, systemFolderLister(),
         systemFileMetadataReader()};
 
 private:

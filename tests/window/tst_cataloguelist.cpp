@@ -1,4 +1,4 @@
-#include "platform/mousepointer.h"
+#include "window/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/cataloguelistmodel.h"

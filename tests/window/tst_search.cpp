@@ -1,5 +1,5 @@
 #include "catalogue/searchindex.h"
-#include "platform/mousepointer.h"
+#include "window/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
