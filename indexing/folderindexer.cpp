@@ -9,6 +9,7 @@
 #include "platform/connection.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
+#include "platform/joinpath.h"
 #include "platform/oserror.h"
 #include "platform/platformerror.h"
 #include "platform/volumequery.h"
@@ -216,7 +217,7 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
         m_lister.list(folder.native, entries);
         for (const QByteArray &sub : entries.subFolders) {
             indexFolder(JoinPath(folder.path, FolderLister::displayName(sub)),
-                        FolderLister::childPath(folder.native, sub), folder.queryPath);
+                        JoinPath(folder.native, sub), folder.queryPath);
         }
         m_progress.folder = folder.path;
         catalogueFiles(folder, entries.files);

@@ -97,12 +97,3 @@ qint16 LoWord(qint32 value)
 {
     return qint16(quint32(value) & 0xFFFF);
 }
-
-QString JoinPath(const QString &folder, const QString &name)
-{
-    const QChar separator = QLatin1Char('/');
-    if ((folder.isEmpty() || folder.back() != separator) &&
-        (name.isEmpty() || name.front() != separator))
-        return folder + separator + name;
-    return folder + name;
-}

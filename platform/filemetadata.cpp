@@ -1,5 +1,6 @@
 #include "platform/filemetadata.h"
 
+#include "platform/joinpath.h"
 #include "platform/oserror.h"
 
 #include <cerrno>
@@ -66,10 +67,7 @@ private:
 
 FileMetadata FileMetadataReader::read(const QByteArray &folder, const QByteArray &name)
 {
-    QByteArray path = folder;
-    if (!path.endsWith('/'))
-        path += '/';
-    return read(path + name);
+    return read(JoinPath(folder, name));
 }
 
 QDate FileTime::utcDate() const

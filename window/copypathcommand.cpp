@@ -1,6 +1,6 @@
 #include "window/copypathcommand.h"
 
-#include "indexing/volumeid.h"
+#include "platform/joinpath.h"
 #include "window/cataloguelist.h"
 
 #include <QClipboard>

@@ -2,6 +2,7 @@
 
 #include "catalogue/mediumroots.h"
 #include "indexing/mediumlocator.h"
+#include "platform/joinpath.h"
 #include "platform/mountedmedia.h"
 #include "window/mousepointer.h"
 #include "platform/shellexecute.h"
@@ -72,7 +73,7 @@ QByteArray Launcher::launchPath(int item, bool folder)
     QByteArray where = m_list.bytes(item, PathItem);
     // The old mount point may still be there, empty: it is the file that must be missing.
     // The row keeps its folder; only this launch goes to the medium's new place.
-    if (m_media && ::access((where + '/' + file).constData(), F_OK) != 0) {
+    if (m_media && ::access(JoinPath(where, file).constData(), F_OK) != 0) {
         const QString archive = m_list.text(item, ArchiveItem);
         const QString serial = m_list.text(item, SerialItem);
         const QString found = LocateFolder(
@@ -81,7 +82,7 @@ QByteArray Launcher::launchPath(int item, bool folder)
         if (!found.isNull())
             where = QFile::encodeName(found);
     }
-    return folder ? where : where + '/' + file;
+    return folder ? where : JoinPath(where, file);
 }
 
 void Launcher::openPath(const QByteArray &file)

@@ -1,3 +1,4 @@
+#include "platform/joinpath.h"
 #include "platform/platformerror.h"
 #include "platform/shellexecute.h"
 #include "support/contextmenu.h"
@@ -63,6 +64,8 @@ private Q_SLOTS:
         row("menu: Open Containing Folder", -2);
         row("menu: Open Containing Folder, no", -2, vbNo);
         row("menu: Open Containing Folder, code 3", -2, vbYes, 3, "Path not found!");
+        row("menu: Open, root folder", -3, vbYes, 42, {}, "/");
+        row("menu: Open Containing Folder, root folder", -2, vbYes, 42, {}, "/");
     }
 
     void launch()
@@ -104,10 +107,10 @@ private Q_SLOTS:
             QTest::keyClick(view, Qt::Key(key), Qt::ControlModifier); // a modifier is ignored
 
         QCOMPARE(shell.calls.size(), key != Qt::Key_Backspace && answer == vbYes ? 1 : 0);
-        // Folder and name joined by a "/" even for the root folder: "//letter.txt".
+        // Folder and name joined by one "/", the root folder's too: "/letter.txt".
         for (const QStringList &call : shell.calls)
-            QCOMPARE(call,
-                     (QStringList{"open", key == -2 ? path : path + "/letter.txt", "", "", "1"}));
+            QCOMPARE(call, (QStringList{"open", key == -2 ? path : JoinPath(path, "letter.txt"), "",
+                                        "", "1"}));
         QStringList shown, expected;
         for (const MessageBox::Shown &box : boxes.messages())
             shown << QString("%1 | %2 | %3").arg(box.title, box.text).arg(box.flags);
