@@ -2,7 +2,7 @@
 
 #include "catalogue/schemasql.h"
 #include "catalogue/searchindex.h"
-#include "indexing/folderindexer.h"
+#include "catalogue/filerow.h"
 
 #include <QDate>
 #include <QFile>
@@ -137,7 +137,8 @@ void makeCatalogue(const QString &file, qint64 rows)
                 bytes = pick(900000);
             }
             const QByteArray path = folder.toUtf8(), fileName = name.toUtf8();
-            const QByteArray size = FolderIndexer::formatSize(bytes, QLatin1Char(',')).toUtf8();
+            char sizeText[40];
+            const QByteArray size(sizeText, FileRow::formatSize(bytes, ",", sizeText));
             const QDate modified = burnt.addDays(-pick(2000));
             const QByteArray created = modified.addDays(-pick(30)).toString(Qt::ISODate).toUtf8();
             const QByteArray changed = modified.toString(Qt::ISODate).toUtf8();

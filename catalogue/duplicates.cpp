@@ -1,6 +1,7 @@
 #include "catalogue/duplicates.h"
 
 #include "catalogue/casefold.h"
+#include "catalogue/filerow.h"
 #include "platform/connection.h"
 
 #include <sqlite3.h>
@@ -94,7 +95,7 @@ std::vector<Entry> readEntries(Connection &connection, std::string &names)
         CaseFold::appendFolded(names, file.data(), qsizetype(file.size()));
         const std::string_view folded(names.data() + offset, names.size() - offset);
         entries.push_back({sqlite3_column_int64(stmt, 0),
-                           Duplicates::sizeValue(size.data(), int(size.size())),
+                           FileRow::sizeValue(size.data(), int(size.size())),
                            std::hash<std::string_view>()(folded), quint32(offset),
                            quint32(folded.size()), lastNumber});
     }
@@ -111,15 +112,6 @@ std::vector<Entry> readEntries(Connection &connection, std::string &names)
 } // namespace
 
 namespace Duplicates {
-
-qint64 sizeValue(const char *text, int length)
-{
-    qint64 value = 0;
-    for (int i = 0; i < length; ++i)
-        if (text[i] >= '0' && text[i] <= '9')
-            value = value * 10 + (text[i] - '0');
-    return value;
-}
 
 qint64 find(Connection &connection)
 {

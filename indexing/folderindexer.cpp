@@ -47,70 +47,6 @@ QString queryPathFor(const QString &path, const QByteArray &folder, const QStrin
     return path;
 }
 
-// Floor division, so that times before 1970 fall on the day they belong to.
-qint64 utcDay(qint64 seconds)
-{
-    qint64 days = seconds / 86400;
-    if (seconds % 86400 < 0)
-        --days;
-    return days;
-}
-
-// YYYY-MM-DD of a day counted from 1970-01-01 (the proleptic Gregorian calendar); 0 for a year
-// the catalogue's dates cannot hold.
-quint8 isoDate(qint64 days, char *out)
-{
-    const qint64 z = days + 719468;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 doe = z - era * 146097;
-    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const qint64 mp = (5 * doy + 2) / 153;
-    const int day = int(doy - (153 * mp + 2) / 5 + 1);
-    const int month = int(mp < 10 ? mp + 3 : mp - 9);
-    const qint64 year = yoe + era * 400 + (month <= 2);
-    if (year < 1 || year > 9999)
-        return 0;
-    int y = int(year);
-    for (int i = 3; i >= 0; --i, y /= 10)
-        out[i] = char('0' + y % 10);
-    out[4] = '-';
-    out[5] = char('0' + month / 10);
-    out[6] = char('0' + month % 10);
-    out[7] = '-';
-    out[8] = char('0' + day / 10);
-    out[9] = char('0' + day % 10);
-    return 10;
-}
-
-constexpr qint64 UnixEpochJulianDay = 2440588;
-
-// "#,###" into out; returns the length.
-quint8 formatSizeUtf8(qint64 size, const QByteArray &separator, char *out)
-{
-    if (size <= 0) {
-        if (size == 0)
-            return 0;
-        // Sizes are never negative; a stand-in's odd answer is written as a plain number.
-        const QByteArray digits = QByteArray::number(size);
-        std::memcpy(out, digits.constData(), size_t(digits.size()));
-        return quint8(digits.size());
-    }
-    char digits[20];
-    int n = 0;
-    for (quint64 v = quint64(size); v; v /= 10)
-        digits[n++] = char('0' + v % 10);
-    int length = 0;
-    for (int i = n - 1; i >= 0; --i) {
-        out[length++] = digits[i];
-        if (i > 0 && i % 3 == 0) {
-            std::memcpy(out + length, separator.constData(), size_t(separator.size()));
-            length += int(separator.size());
-        }
-    }
-    return quint8(length);
-}
-
 } // namespace
 
 // A failure that ends the whole run, not only the folder it happened in.
@@ -148,13 +84,6 @@ FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, Indexi
 {}
 
 FolderIndexer::~FolderIndexer() = default;
-
-QString FolderIndexer::formatSize(qint64 size, QChar separator)
-{
-    char text[40];
-    const int length = formatSizeUtf8(size, QString(separator).toUtf8(), text);
-    return QString::fromUtf8(text, length);
-}
 
 void FolderIndexer::IndexFolder(const QString &path)
 {
@@ -318,18 +247,19 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         row.path = folder.native;
         row.file = name;
         record->setFileSize(qint32(metadata.size)); // the record's 32-bit size; Size has it all
-        row.sizeLength = formatSizeUtf8(metadata.size, m_separator, row.size.data());
+        row.setSize(metadata.size, m_separator);
         const FileTime *times[3] = {&metadata.accessed, &metadata.created, &metadata.modified};
         for (int d = 0; d < 3; ++d) {
-            const qint64 day = utcDay(times[d]->seconds);
-            const QDate date = known ? QDate::fromJulianDay(day + UnixEpochJulianDay) : QDate();
+            const qint64 day = times[d]->utcDay();
+            const QDate date = known ? FileTime::date(day) : QDate();
             if (d == 0)
                 record->setDateAccessed(date);
             else if (d == 1)
                 record->setDateCreated(date);
             else
                 record->setDateModified(date);
-            row.dateLengths[d] = date.isValid() ? isoDate(day, row.dates[d].data()) : 0;
+            if (date.isValid())
+                row.setDate(d, day);
         }
         row.label = folder.labelUtf8;
         row.serial = folder.serialUtf8;

@@ -41,9 +41,6 @@ public:
     // Never raises. An empty path does nothing at all.
     void IndexFolder(const QString &path);
 
-    // "#,###": digits grouped by three with separator; 0 gives the empty text.
-    static QString formatSize(qint64 size, QChar separator);
-
 private:
     struct Folder; // what one invocation knows of its folder
     class RunFailure;

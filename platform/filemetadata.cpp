@@ -70,13 +70,18 @@ FileMetadata FileMetadataReader::read(const QByteArray &folder, const QByteArray
     return read(JoinPath(folder, name));
 }
 
-QDate FileTime::utcDate() const
+qint64 FileTime::utcDay() const
 {
     // Floor division, so that times before 1970 fall on the day they belong to.
     qint64 days = seconds / SecondsPerDay;
     if (seconds % SecondsPerDay < 0)
         --days;
-    return QDate::fromJulianDay(days + UnixEpochJulianDay);
+    return days;
+}
+
+QDate FileTime::date(qint64 day)
+{
+    return QDate::fromJulianDay(day + UnixEpochJulianDay);
 }
 
 FileMetadata FileMetadataReader::fromStatx(const struct statx &st)

@@ -1,6 +1,7 @@
 #include "window/cataloguelistmodel.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/filerow.h"
 #include "platform/connection.h"
 #include "platform/platformerror.h"
 #include "window/distincttexts.h"
@@ -21,18 +22,6 @@ bool isDateColumn(int column)
 {
     return column == CatalogueListModel::Created || column == CatalogueListModel::Accessed ||
            column == CatalogueListModel::Modified;
-}
-
-// A size text ("1,234,567") read as its number; a cell without digits sorts before zero.
-qint64 sizeValue(const char *data, int length)
-{
-    qint64 value = -1;
-    for (int i = 0; i < length; ++i) {
-        const char c = data[i];
-        if (c >= '0' && c <= '9')
-            value = (value < 0 ? 0 : value * 10) + (c - '0');
-    }
-    return value;
 }
 
 // An ISO date text ("2003-01-02", "2003-01-02 10:20:30") as one number that orders like the
@@ -168,7 +157,7 @@ void CatalogueListModel::applySort()
                 value = m_rows.id(i);
             } else {
                 const auto [data, length] = m_rows.cell(i, column);
-                value = column == Size ? sizeValue(data, length) : dateValue(data, length);
+                value = column == Size ? FileRow::sizeValue(data, length) : dateValue(data, length);
             }
             keys[i] = {value, quint32(i)};
         }
