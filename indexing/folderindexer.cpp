@@ -61,12 +61,9 @@ struct FolderIndexer::Folder
     QString path;      // as text, for the key and the report
     QByteArray native; // as the system spells it
     QString queryPath; // handed to the volume query
-    // The invocation's volume identity, and whether a query for this folder has answered.
+    // The folder's volume identity, asked once before its files are read.
     QString label;
     QString serial;
-    bool answered = false;
-    QString labelShown; // the texts the UTF-8 copies were made of
-    QString serialShown;
     QByteArray labelUtf8;
     QByteArray serialUtf8;
     QByteArrayList otherPaths; // the same folder of the medium under its other recorded roots
@@ -179,28 +176,21 @@ void FolderIndexer::endsRunIfMediumFailed(const PlatformError &error)
 
 void FolderIndexer::volumeOf(Folder &folder)
 {
-    const bool answered = GetVolumeId(folder.queryPath, folder.label, folder.serial, m_volumes);
-    if (answered) {
-        folder.answered = m_volumeAnswered = true;
-    } else if (folder.answered || (m_volumeAnswered && [this] {
+    if (GetVolumeId(folder.queryPath, folder.label, folder.serial, m_volumes)) {
+        m_volumeAnswered = true;
+    } else if (m_volumeAnswered && [this] {
                    // The same medium answered before: is it still there?
                    QString label, serial;
                    return !GetVolumeId(m_rootQueryPath, label, serial, m_volumes);
-               }())) {
+               }()) {
         // A medium that answered and no longer does was taken out or failed: its files would be
         // written with a blank label, or another file's serial.
         throw RunFailure(mediumGone());
     }
-    if (folder.label == folder.labelShown && folder.serial == folder.serialShown &&
-        !folder.labelUtf8.isNull())
-        return;
-    folder.labelShown = folder.label;
     folder.labelUtf8 = folder.label.toUtf8();
-    folder.serialShown = folder.serial;
     folder.serialUtf8 = folder.serial.isNull() ? QByteArray("") : folder.serial.toUtf8();
     // A folder of a medium catalogued before under another mount point is the same folder: its
     // place below every root recorded for the medium counts too.
-    folder.otherPaths.clear();
     QString root;
     if (!folder.serial.trimmed().isEmpty() && m_volumes.GetVolumePathName(folder.path, root)) {
         MediumRoots &roots = m_catalogue.mediumRoots();
@@ -222,10 +212,10 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
 {
     if (names.empty())
         return;
+    volumeOf(folder);
     for (const QByteArray &name : names) {
         if (m_report.cancelled())
             throw Stopped();
-        volumeOf(folder);
         const QString file = FolderLister::displayName(name);
         const auto record = m_colIndexed.Add(
             QString(folder.label % u';' % folder.serial % u';' % folder.path % file));

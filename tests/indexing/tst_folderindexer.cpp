@@ -219,8 +219,8 @@ private Q_SLOTS:
         const QStringList before{"a1", "a2", "b1", "b2"};
         QTest::newRow("cancelled") << "cancel" << before + QStringList("c1") << QString();
         QTest::newRow("device error") << "57" << before << "57: Device I/O error";
-        QTest::newRow("medium taken out")
-            << "volume" << before + QStringList("c1") << "71: Disk not ready";
+        QTest::newRow("medium taken out") // found at the next folder's query
+            << "volume" << before + QStringList({"c1", "c2"}) << "71: Disk not ready";
         QTest::newRow("catalogue locked")
             << "lock" << QStringList({"a1", "a2", "b1"}) << "5: database is locked";
     }
