@@ -1,5 +1,6 @@
 #include "catalogue/schema.h"
 
+#include "catalogue/filesfield.h"
 #include "catalogue/schemasql.h"
 #include "platform/platformerror.h"
 #include "platform/recordset.h"
@@ -10,9 +11,6 @@
 #include <sqlite3.h>
 
 namespace {
-
-const char *const Fields[] = {"ID",      "Path",     "File",     "Size",    "Type",
-                              "Created", "Accessed", "Modified", "Archive", "Serial"};
 
 [[noreturn]] void raiseEngine(sqlite3 *db)
 {
@@ -62,7 +60,7 @@ void check(sqlite3 *db)
         // The engine's own words for it, as opening the table would give.
         readAll(db, "SELECT 1 FROM Files LIMIT 0");
     }
-    for (const char *field : Fields)
+    for (const char *field : FilesField::Names)
         if (!fields.contains(QString::fromLatin1(field).toCaseFolded()))
             throw PlatformError(adErrItemNotFound,
                                 QStringLiteral("Item cannot be found in the collection "

@@ -15,9 +15,6 @@
 
 namespace {
 
-const char *const Captions[CatalogueListModel::ColumnCount] = {
-    "ID", "Path", "File", "Size", "Type", "Created", "Accessed", "Modified", "Archive", "Serial"};
-
 bool isDateColumn(int column)
 {
     return column == CatalogueListModel::Created || column == CatalogueListModel::Accessed ||
@@ -86,7 +83,7 @@ QVariant CatalogueListModel::headerData(int section, Qt::Orientation orientation
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount)
-        return QString::fromLatin1(Captions[section]);
+        return QString::fromLatin1(Names[section]);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -219,7 +216,7 @@ void CatalogueListModel::begin(const std::vector<QString> &columns)
     for (int c = 0; c < ColumnCount; ++c) {
         m_sourceColumn[c] = -1;
         for (size_t i = 0; i < columns.size(); ++i)
-            if (columns[i].compare(QLatin1String(Captions[c]), Qt::CaseInsensitive) == 0)
+            if (columns[i].compare(QLatin1String(Names[c]), Qt::CaseInsensitive) == 0)
                 m_sourceColumn[c] = int(i);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/filesfield.h"
 #include "platform/recordset.h"
 #include "window/cataloguerows.h"
 
@@ -9,12 +10,11 @@ class Catalogue;
 
 // The catalogue list's rows as a table model: ten columns (ID, then Path to Serial), rows in
 // the order shown. Filled straight from the recordset's rows; sorted through a permutation.
-class CatalogueListModel : public QAbstractTableModel, public RowSink
+class CatalogueListModel : public QAbstractTableModel, public RowSink, public FilesField
 {
     Q_OBJECT
 public:
-    enum Column { ID, Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial };
-    static constexpr int ColumnCount = 10;
+    static constexpr int ColumnCount = FieldCount;
 
     explicit CatalogueListModel(QObject *parent = nullptr);
 

@@ -1,13 +1,14 @@
 #include "window/launcher.h"
 
+#include "catalogue/filesfield.h"
 #include "catalogue/mediumroots.h"
 #include "indexing/mediumlocator.h"
 #include "platform/joinpath.h"
 #include "platform/mountedmedia.h"
-#include "window/mousepointer.h"
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
 #include "window/messagebox.h"
+#include "window/mousepointer.h"
 
 #include <QFile>
 
@@ -15,9 +16,7 @@
 
 namespace {
 
-enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8, SerialItem = 9 };
-
-// The message shown for a shell result for a shell result, or the empty text for none.
+// The message shown for a shell result, or the empty text for none.
 QString messageFor(int result)
 {
     switch (result) {
@@ -54,9 +53,10 @@ void Launcher::openSelected(bool folder)
         m_pointer.setMousePointer(vbHourglass);
         const int item = m_list.selectedItem();
         if (item >= 0) {
-            const QString question =
-                QStringLiteral("Have you inserted the CD: ") + m_list.text(item, ArchiveItem) +
-                QStringLiteral(" into drive ") + m_list.text(item, PathItem) + QStringLiteral("?");
+            const QString question = QStringLiteral("Have you inserted the CD: ") +
+                                     m_list.text(item, FilesField::Archive) +
+                                     QStringLiteral(" into drive ") +
+                                     m_list.text(item, FilesField::Path) + QStringLiteral("?");
             // The path by the bytes it was catalogued with: a name that is not UTF-8 is shown
             // with replacement characters, but opened by its own spelling.
             if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes)
@@ -69,15 +69,15 @@ void Launcher::openSelected(bool folder)
 
 QByteArray Launcher::launchPath(int item, bool folder)
 {
-    const QByteArray file = m_list.bytes(item, FileItem);
-    QByteArray where = m_list.bytes(item, PathItem);
+    const QByteArray file = m_list.bytes(item, FilesField::File);
+    QByteArray where = m_list.bytes(item, FilesField::Path);
     // The old mount point may still be there, empty: it is the file that must be missing.
     // The row keeps its folder; only this launch goes to the medium's new place.
     if (m_media && ::access(JoinPath(where, file).constData(), F_OK) != 0) {
-        const QString archive = m_list.text(item, ArchiveItem);
-        const QString serial = m_list.text(item, SerialItem);
+        const QString archive = m_list.text(item, FilesField::Archive);
+        const QString serial = m_list.text(item, FilesField::Serial);
         const QString found = LocateFolder(
-            m_list.text(item, PathItem), archive, serial,
+            m_list.text(item, FilesField::Path), archive, serial,
             m_roots ? m_roots->roots(archive, serial) : QStringList(), m_media->list());
         if (!found.isNull())
             where = QFile::encodeName(found);
