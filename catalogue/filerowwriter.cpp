@@ -1,6 +1,7 @@
 #include "catalogue/filerowwriter.h"
 
 #include "platform/connection.h"
+#include "platform/statement.h"
 
 #include <sqlite3.h>
 
@@ -26,24 +27,19 @@ QByteArray insertStatement(int rows)
 // fewer, larger checkpoints rewrite the pages that every group touches once, not every time.
 constexpr int RunCheckpointPages = 10000;
 
-void bindText(sqlite3_stmt *statement, int index, const char *text, int length)
+void bindRow(Statement &statement, int first, const FileRow &row)
 {
-    sqlite3_bind_text(statement, index, text, length, SQLITE_STATIC);
-}
-
-void bindRow(sqlite3_stmt *statement, int first, const FileRow &row)
-{
-    bindText(statement, first, row.path.constData(), int(row.path.size()));
-    bindText(statement, first + 1, row.file.constData(), int(row.file.size()));
-    bindText(statement, first + 2, row.size.data(), row.sizeLength);
+    statement.bindText(first, row.path);
+    statement.bindText(first + 1, row.file);
+    statement.bindText(first + 2, row.size.data(), row.sizeLength);
     for (int d = 0; d < 3; ++d) {
         if (row.dateLengths[d] == 0)
-            sqlite3_bind_null(statement, first + 3 + d);
+            statement.bindNull(first + 3 + d);
         else
-            bindText(statement, first + 3 + d, row.dates[d].data(), row.dateLengths[d]);
+            statement.bindText(first + 3 + d, row.dates[d].data(), row.dateLengths[d]);
     }
-    bindText(statement, first + 6, row.label.constData(), int(row.label.size()));
-    bindText(statement, first + 7, row.serial.constData(), int(row.serial.size()));
+    statement.bindText(first + 6, row.label);
+    statement.bindText(first + 7, row.serial);
 }
 
 } // namespace
@@ -52,22 +48,19 @@ FileRowWriter::FileRowWriter(Connection &connection, std::function<void()> befor
     : m_connection(connection), m_beforeCommit(std::move(beforeCommit)), m_lookup(connection)
 {}
 
-FileRowWriter::~FileRowWriter()
-{
-    sqlite3_finalize(m_single);
-    sqlite3_finalize(m_batch);
-}
+FileRowWriter::~FileRowWriter() = default;
 
 void FileRowWriter::startRun()
 {
     // Only a tuning: a connection that refuses it indexes all the same.
     sqlite3 *db = m_connection.handle();
-    sqlite3_stmt *stmt = nullptr;
     m_checkpointPages = -1;
-    if (sqlite3_prepare_v2(db, "PRAGMA wal_autocheckpoint", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        m_checkpointPages = sqlite3_column_int(stmt, 0);
-    sqlite3_finalize(stmt);
+    try {
+        Statement pages(db, "PRAGMA wal_autocheckpoint");
+        if (pages.step())
+            m_checkpointPages = int(pages.intAt(0));
+    } catch (const PlatformError &) {
+    }
     if (m_checkpointPages >= 0)
         sqlite3_wal_autocheckpoint(db, std::max(m_checkpointPages, RunCheckpointPages));
 }
@@ -164,11 +157,12 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
 bool FileRowWriter::insert(const std::vector<FileRow> &rows, const size_t *batch, int count,
                            int *rc)
 {
-    sqlite3_stmt *stmt = statement(count);
+    Statement &statement = this->statement(count);
     for (int i = 0; i < count; ++i)
-        bindRow(stmt, i * FieldsPerRow + 1, rows[batch[i]]);
-    *rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
+        bindRow(statement, i * FieldsPerRow + 1, rows[batch[i]]);
+    // Stepped by hand: a row the engine refuses is told apart from a failing catalogue.
+    *rc = sqlite3_step(statement.handle());
+    sqlite3_reset(statement.handle());
     if (*rc == SQLITE_DONE)
         return true;
     *rc = sqlite3_extended_errcode(m_connection.handle());
@@ -179,17 +173,11 @@ bool FileRowWriter::insert(const std::vector<FileRow> &rows, const size_t *batch
     return false;
 }
 
-sqlite3_stmt *FileRowWriter::statement(int count)
+Statement &FileRowWriter::statement(int count)
 {
-    sqlite3_stmt *&stmt = count == 1 ? m_single : m_batch;
-    if (!stmt) {
-        const QByteArray sql = insertStatement(count == 1 ? 1 : BatchRows);
-        const int rc =
-            sqlite3_prepare_v2(m_connection.handle(), sql.constData(), -1, &stmt, nullptr);
-        if (rc != SQLITE_OK) {
-            stmt = nullptr;
-            m_connection.raise(rc);
-        }
-    }
-    return stmt;
+    std::unique_ptr<Statement> &statement = count == 1 ? m_single : m_batch;
+    if (!statement)
+        statement = std::make_unique<Statement>(
+            m_connection, insertStatement(count == 1 ? 1 : BatchRows).constData());
+    return *statement;
 }

@@ -5,10 +5,11 @@
 #include "platform/platformerror.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class Connection;
-struct sqlite3_stmt;
+class Statement;
 
 // Writes the indexer's rows in groups: one write transaction per group, in which the duplicate
 // test of each folder is asked and its new rows are added, so that a row is either committed
@@ -53,13 +54,13 @@ private:
     void writeFolder(const std::vector<FileRow> &rows, size_t begin, size_t end, Result &result);
     // Adds rows[at] for each at in batch in one statement; false when the engine refused it.
     bool insert(const std::vector<FileRow> &rows, const size_t *batch, int count, int *rc);
-    sqlite3_stmt *statement(int count);
+    Statement &statement(int count);
 
     Connection &m_connection;
     std::function<void()> m_beforeCommit;
     FolderLookup m_lookup;
     QSet<QByteArray> m_names;
-    sqlite3_stmt *m_single = nullptr;
-    sqlite3_stmt *m_batch = nullptr;
+    std::unique_ptr<Statement> m_single;
+    std::unique_ptr<Statement> m_batch;
     int m_checkpointPages = -1; // the catalogue's own setting, during a run
 };

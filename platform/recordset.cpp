@@ -2,6 +2,7 @@
 
 #include "platform/connection.h"
 #include "platform/platformerror.h"
+#include "platform/statement.h"
 
 #include <QRegularExpression>
 
@@ -18,13 +19,6 @@ QString quoted(const QString &identifier)
     return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
            QLatin1Char('"');
 }
-
-// A prepared statement that finalizes itself.
-struct Statement
-{
-    sqlite3_stmt *stmt = nullptr;
-    ~Statement() { sqlite3_finalize(stmt); }
-};
 
 } // namespace
 
@@ -60,15 +54,11 @@ void Recordset::Open(const QString &source, Connection *connection, int, int, in
         isTable ? QStringLiteral("SELECT * FROM %1").arg(quoted(table)) : source;
 
     // Prepare once to learn the columns and to refuse a source the engine cannot run.
-    Statement probe;
-    const QByteArray sql = statement.toUtf8();
-    if (sqlite3_prepare_v2(connection->handle(), sql.constData(), int(sql.size()), &probe.stmt,
-                           nullptr) != SQLITE_OK)
-        connection->raise(sqlite3_errcode(connection->handle()));
+    const Statement probe(*connection, statement.toUtf8().constData());
     std::vector<QString> columns;
     int idColumn = -1;
-    for (int i = 0; i < sqlite3_column_count(probe.stmt); ++i) {
-        columns.push_back(QString::fromUtf8(sqlite3_column_name(probe.stmt, i)));
+    for (int i = 0; i < sqlite3_column_count(probe.handle()); ++i) {
+        columns.push_back(QString::fromUtf8(sqlite3_column_name(probe.handle(), i)));
         if (columns.back().compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0)
             idColumn = i;
     }
@@ -91,7 +81,7 @@ void Recordset::Open(const QString &source, Connection *connection, int, int, in
 void Recordset::Close()
 {
     requireOpen();
-    finalizeStatements();
+    m_statements.clear();
     m_connection = nullptr;
     m_source.clear();
     m_keys.clear();
@@ -118,7 +108,8 @@ void Recordset::loadKeys(RowSink *sink)
     const QString sql = (!sink && m_isTable)
                             ? QStringLiteral("SELECT ID FROM %1 ORDER BY ID").arg(quoted(m_table))
                             : m_statement;
-    sqlite3_stmt *stmt = prepared(sql);
+    Statement &source = prepared(sql);
+    sqlite3_stmt *stmt = source.handle();
     const int idColumn = (!sink && m_isTable) ? 0 : m_idColumn;
 
     // The new keyset is taken only once the whole source has been read. Whatever fails on the
@@ -126,21 +117,24 @@ void Recordset::loadKeys(RowSink *sink)
     // at its start, so the next requery runs it from the first row.
     struct Rewind
     {
-        sqlite3_stmt *stmt;
-        ~Rewind()
-        {
-            sqlite3_reset(stmt);
-            sqlite3_clear_bindings(stmt);
+        Statement &statement;
+        ~Rewind() { statement.reset(); }
+    } rewind{source};
+    std::vector<QByteArray> texts; // bound without a copy: kept until the rewind
+    for (int i = 0; i < m_params.size(); ++i) {
+        const QVariant &value = m_params.at(i);
+        if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+            source.bindInt(i + 1, value.toLongLong());
+        } else {
+            texts.push_back(value.toString().toUtf8());
+            source.bindText(i + 1, texts.back());
         }
-    } rewind{stmt};
-    for (int i = 0; i < m_params.size(); ++i)
-        bind(stmt, i + 1, m_params.at(i));
+    }
     if (sink)
         sink->begin(m_columns);
     LargeArray<qint64> keys;
     m_rowCells.resize(m_columns.size());
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    while (source.step()) {
         const qint64 id = sqlite3_column_int64(stmt, idColumn);
         keys.push_back(id);
         if (sink) {
@@ -162,8 +156,6 @@ void Recordset::loadKeys(RowSink *sink)
             sink->row(id, m_rowCells.data());
         }
     }
-    if (rc != SQLITE_DONE)
-        m_connection->raise(rc);
 
     m_keysStale = false;
     m_keys.swap(keys);
@@ -188,13 +180,11 @@ bool Recordset::DeleteByKey(qint64 id)
         std::lower_bound(m_keyIndex.begin(), m_keyIndex.end(), std::make_pair(id, size_t(0)));
     if (it == m_keyIndex.end() || it->first != id || m_deleted[it->second])
         return false;
-    sqlite3_stmt *stmt =
+    Statement &remove =
         prepared(QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(quoted(m_table)));
-    sqlite3_bind_int64(stmt, 1, id);
-    const int rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    if (rc != SQLITE_DONE)
-        m_connection->raise(rc);
+    remove.bindInt(1, id);
+    remove.step();
+    remove.reset();
     m_deleted[it->second] = true;
     --m_liveCount;
     return sqlite3_changes(m_connection->handle()) > 0;
@@ -215,40 +205,10 @@ void Recordset::requireOpen() const
                             QStringLiteral("Operation is not allowed when the object is closed."));
 }
 
-sqlite3_stmt *Recordset::prepared(const QString &sql)
+Statement &Recordset::prepared(const QString &sql)
 {
-    auto it = m_statements.find(sql);
-    if (it != m_statements.end())
-        return it->second;
-    sqlite3_stmt *stmt = nullptr;
-    const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(m_connection->handle(), utf8.constData(), int(utf8.size()),
-                                      &stmt, nullptr);
-    if (rc != SQLITE_OK)
-        m_connection->raise(rc);
-    m_statements.emplace(sql, stmt);
-    return stmt;
-}
-
-void Recordset::finalizeStatements()
-{
-    for (auto &entry : m_statements)
-        sqlite3_finalize(entry.second);
-    m_statements.clear();
-}
-
-void Recordset::bind(sqlite3_stmt *stmt, int index, const QVariant &value)
-{
-    int rc;
-    if (value.isNull()) {
-        rc = sqlite3_bind_null(stmt, index);
-    } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
-        rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
-    } else {
-        const QByteArray text = value.typeId() == QMetaType::QByteArray ? value.toByteArray()
-                                                                        : value.toString().toUtf8();
-        rc = sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-    }
-    if (rc != SQLITE_OK)
-        m_connection->raise(rc);
+    std::unique_ptr<Statement> &statement = m_statements[sql];
+    if (!statement)
+        statement = std::make_unique<Statement>(*m_connection, sql.toUtf8().constData());
+    return *statement;
 }

@@ -7,10 +7,11 @@
 #include <QVariantList>
 
 #include <map>
+#include <memory>
 #include <vector>
 
 class Connection;
-struct sqlite3_stmt;
+class Statement;
 
 enum CursorTypeEnum { adOpenKeyset = 1 };
 enum LockTypeEnum { adLockPessimistic = 2, adLockOptimistic = 3 };
@@ -72,9 +73,7 @@ public:
 private:
     void requireOpen() const;
     void loadKeys(RowSink *sink);
-    sqlite3_stmt *prepared(const QString &sql);
-    void finalizeStatements();
-    void bind(sqlite3_stmt *stmt, int index, const QVariant &value);
+    Statement &prepared(const QString &sql);
 
     Connection *m_connection = nullptr;
     QString m_source;
@@ -85,7 +84,7 @@ private:
     std::vector<QString> m_columns;
     std::vector<RowCell> m_rowCells; // one row's cells on their way to a sink
     int m_idColumn = -1;
-    std::map<QString, sqlite3_stmt *> m_statements;
+    std::map<QString, std::unique_ptr<Statement>> m_statements;
 
     // The keyset: the source's row keys in its order, and which of them this set deleted.
     LargeArray<qint64> m_keys;
