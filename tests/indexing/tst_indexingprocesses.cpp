@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,40 +13,16 @@ namespace {
 
 constexpr int Files = 40000;
 
-qint64 single(const QString &file, const char *sql, QByteArray *text = nullptr)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_stmt *stmt = nullptr;
-    qint64 value = -1;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW) {
-        value = sqlite3_column_int64(stmt, 0);
-        if (text)
-            *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return value;
-}
-
 qint64 rows(const QString &file)
 {
-    return single(file, "SELECT count(*) FROM Files");
+    return TestCatalogue::value(file, "SELECT count(*) FROM Files").toLongLong();
 }
 
 qint64 duplicates(const QString &file)
 {
-    return single(file, "SELECT count(*) FROM (SELECT 1 FROM Files GROUP BY Path, File, Archive, "
-                        "Serial HAVING count(*) > 1)");
-}
-
-QByteArray integrity(const QString &file)
-{
-    QByteArray text;
-    single(file, "PRAGMA integrity_check", &text);
-    return text;
+    return TestCatalogue::value(file, "SELECT count(*) FROM (SELECT 1 FROM Files GROUP BY Path, "
+                                      "File, Archive, Serial HAVING count(*) > 1)")
+        .toLongLong();
 }
 
 } // namespace
@@ -112,7 +87,7 @@ private Q_SLOTS:
                 QThread::msleep(5);
             ::kill(pid_t(process.processId()), SIGKILL);
             process.waitForFinished();
-            QCOMPARE(integrity(catalogue), QByteArray("ok"));
+            QCOMPARE(TestCatalogue::value(catalogue, "PRAGMA integrity_check"), "ok");
             const qint64 now = rows(catalogue);
             QVERIFY2(now >= before, qPrintable(QStringLiteral("%1 < %2").arg(now).arg(before)));
             before = now;
