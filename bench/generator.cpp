@@ -1,8 +1,8 @@
 #include "generator.h"
 
+#include "catalogue/filerow.h"
 #include "catalogue/schemasql.h"
 #include "catalogue/searchindex.h"
-#include "catalogue/filerow.h"
 
 #include <QDate>
 #include <QFile>

@@ -72,8 +72,8 @@ struct FolderIndexer::Folder
 FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, IndexingReport &report,
                              VolumeQuery &volumes, FolderLister &lister,
                              FileMetadataReader &metadata)
-    : m_catalogue(catalogue), m_colIndexed(colIndexed), m_volumes(volumes),
-      m_lister(lister), m_metadata(metadata), m_report(report),
+    : m_catalogue(catalogue), m_colIndexed(colIndexed), m_volumes(volumes), m_lister(lister),
+      m_metadata(metadata), m_report(report),
       m_writer(std::make_unique<FileRowWriter>(catalogue.cnCatalogue(),
                                                // Each group's names go into the name index before
                                                // its commit, so that no search waits for them.

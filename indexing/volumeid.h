@@ -14,4 +14,3 @@ void FormatVolumeId(QString answer, quint32 number, QString &label, QString &ser
 
 qint16 HiWord(qint32 value);
 qint16 LoWord(qint32 value);
-

@@ -2,8 +2,7 @@
 
 namespace {
 
-template <typename Text>
-Text joined(const Text &folder, const Text &name)
+template <typename Text> Text joined(const Text &folder, const Text &name)
 {
     if (folder.endsWith('/') || name.startsWith('/'))
         return folder + name;

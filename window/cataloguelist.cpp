@@ -1,9 +1,9 @@
 #include "window/cataloguelist.h"
 
 #include "catalogue/catalogue.h"
-#include "window/mousepointer.h"
 #include "window/cataloguelistmodel.h"
 #include "window/errorbox.h"
+#include "window/mousepointer.h"
 
 #include <QItemSelectionModel>
 

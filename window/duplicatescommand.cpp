@@ -1,11 +1,11 @@
 #include "window/duplicatescommand.h"
 
 #include "catalogue/catalogue.h"
-#include "window/mousepointer.h"
 #include "platform/platformerror.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
+#include "window/mousepointer.h"
 #include "window/searchcommand.h"
 
 void DuplicatesCommand::mnuShowDuplicates_Click(QString &caption)

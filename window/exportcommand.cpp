@@ -2,11 +2,11 @@
 
 #include "catalogue/filerow.h"
 
-#include "window/mousepointer.h"
 #include "platform/oserror.h"
 #include "window/cataloguelist.h"
 #include "window/cataloguelistmodel.h"
 #include "window/errorbox.h"
+#include "window/mousepointer.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "window/frmmain.h"
 
 #include "platform/app.h"
-#include "window/twips.h"
 #include "window/cataloguelistmodel.h"
 #include "window/frmabout.h"
+#include "window/twips.h"
 
 #include <QAction>
 #include <QCloseEvent>

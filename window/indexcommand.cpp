@@ -1,10 +1,10 @@
 #include "window/indexcommand.h"
 
 #include "catalogue/catalogue.h"
-#include "window/mousepointer.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
+#include "window/mousepointer.h"
 
 #include <QCoreApplication>
 #include <QLocale>

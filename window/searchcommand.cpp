@@ -1,11 +1,11 @@
 #include "window/searchcommand.h"
 
 #include "catalogue/catalogue.h"
-#include "window/mousepointer.h"
 #include "platform/platformerror.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
+#include "window/mousepointer.h"
 
 const QString SearchCaption = QStringLiteral("&Search");
 const QString ShowAllCaption = QStringLiteral("&Show All");

@@ -40,8 +40,8 @@ int main(int argc, char **argv)
         catalogue.open(QString::fromLocal8Bit(argv[1]));
         colFFiles records;
         Failures failures;
-        FolderIndexer(catalogue, records, failures, systemVolumeQuery(),
-                      systemFolderLister(), systemFileMetadataReader())
+        FolderIndexer(catalogue, records, failures, systemVolumeQuery(), systemFolderLister(),
+                      systemFileMetadataReader())
             .IndexFolder(QString::fromLocal8Bit(argv[2]));
         return failures.count == 0 ? 0 : 1;
     } catch (const PlatformError &e) {

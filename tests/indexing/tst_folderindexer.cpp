@@ -93,8 +93,8 @@ private Q_SLOTS:
         for (const char *file : {"A/a.txt", "B/b.txt", "B/C/c.txt", "D/d.txt", "r.txt"})
             f.makeFile(QString::fromLatin1(file));
         FailingLister lister(PlatformError(box.left(2).toInt(), box.mid(4)));
-        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.report, f.volume,
-                              lister, systemFileMetadataReader());
+        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.report, f.volume, lister,
+                              systemFileMetadataReader());
         indexer.IndexFolder(f.tree() + folder);
         QCOMPARE(f.rows(QStringLiteral("File")), files);
         QCOMPARE(f.report.failures, QStringList(box));
@@ -266,8 +266,8 @@ private Q_SLOTS:
                 if (name.endsWith("n50"))
                     QThread::msleep(200);
             };
-            FolderIndexer indexer(catalogue, f.colIndexed, f.report, f.volume,
-                                  systemFolderLister(), metadata);
+            FolderIndexer indexer(catalogue, f.colIndexed, f.report, f.volume, systemFolderLister(),
+                                  metadata);
             indexer.IndexFolder(f.tree());
         }
         const int written = TestCatalogue::rows(file).size();

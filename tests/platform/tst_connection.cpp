@@ -119,7 +119,6 @@ private Q_SLOTS:
         m_cn.Close();
         QVERIFY(TestCatalogue::content(file) == damaged);
     }
-
 };
 
 QTEST_MAIN(TestConnection)

@@ -5,9 +5,9 @@
 #include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
-#include "window/mousepointer.h"
 #include "platform/volumequery.h"
 #include "support/loadedcatalogue.h"
+#include "window/mousepointer.h"
 
 #include <QTemporaryDir>
 
@@ -55,9 +55,8 @@ public:
     RecordedReport report;
     LoadedCatalogue loaded{pointer};
     colFFiles colIndexed;
-    FolderIndexer indexer{
-        loaded.catalogue,          colIndexed, report, volume, systemFolderLister(),
-        systemFileMetadataReader()};
+    FolderIndexer indexer{loaded.catalogue, colIndexed,           report,
+                          volume,           systemFolderLister(), systemFileMetadataReader()};
 
 private:
     QTemporaryDir m_catalogue, m_trees;

@@ -136,7 +136,7 @@ private Q_SLOTS:
         frmMain w(services);
         w.Form_Load();
         QCOMPARE(w.list().count(), logLeft ? 4 : 3); // the log's row read, never replayed
-        w.lvwFiles_ColumnClick(3); // by File, from the last
+        w.lvwFiles_ColumnClick(3);                   // by File, from the last
         QCOMPARE(TestCatalogue::listed(w.list()).first(), logLeft ? "logged" : "file3.txt");
         click(w, "cmdSearch");
         QCOMPARE(TestCatalogue::listed(w.list()), QStringList("file2.txt"));

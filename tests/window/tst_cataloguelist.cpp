@@ -1,7 +1,7 @@
-#include "window/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/cataloguelistmodel.h"
+#include "window/mousepointer.h"
 
 #include <QAbstractItemModelTester>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "catalogue/searchindex.h"
-#include "window/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
+#include "window/mousepointer.h"
 #include "window/searchcommand.h"
 
 #include <QtTest>
@@ -110,10 +110,11 @@ private Q_SLOTS:
             if (mode == ReadOnly)
                 return;
             // "&Show All" brings back the full view with a row added since.
-            QCOMPARE(sqlite3_exec(loaded.catalogue.cnCatalogue().handle(),
-                                  "INSERT INTO Files (Path, File) VALUES ('/media/cd', 'added.txt')",
-                                  nullptr, nullptr, nullptr),
-                     SQLITE_OK);
+            QCOMPARE(
+                sqlite3_exec(loaded.catalogue.cnCatalogue().handle(),
+                             "INSERT INTO Files (Path, File) VALUES ('/media/cd', 'added.txt')",
+                             nullptr, nullptr, nullptr),
+                SQLITE_OK);
             command.cmdSearch_Click(caption);
             QCOMPARE(caption, SearchCaption);
             QCOMPARE(loaded.list.count(), 11);
@@ -135,10 +136,10 @@ private Q_SLOTS:
         auto addInGroup = [&](const QStringList &files, const char *end) {
             QCOMPARE(sqlite3_exec(db, "BEGIN", {}, {}, {}), SQLITE_OK);
             for (const QString &file : files)
-                QCOMPARE(sqlite3_exec(db,
-                                      qPrintable("INSERT INTO Files (File) VALUES ('" + file + "')"),
-                                      {}, {}, {}),
-                         SQLITE_OK);
+                QCOMPARE(
+                    sqlite3_exec(db, qPrintable("INSERT INTO Files (File) VALUES ('" + file + "')"),
+                                 {}, {}, {}),
+                    SQLITE_OK);
             QVERIFY(c.takeInNewNames());
             QCOMPARE(sqlite3_exec(db, end, {}, {}, {}), SQLITE_OK);
         };
