@@ -4,7 +4,7 @@
 #include "generator.h"
 #include "report.h"
 
-#include "platform/recordset.h"
+#include "platform/connection.h"
 #include "window/cataloguelistmodel.h"
 #include "window/frmmain.h"
 
@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTableView>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -93,18 +95,17 @@ int main(int argc, char **argv)
 
     // The end of a run that wrote a little: 1,000 rows added and taken out again, then the log
     // folded into the file and the file left in the plain journal mode.
-    Recordset &rs = window.catalogue().rsFiles();
-    std::vector<qint64> added;
-    for (int i = 0; i < 1000; ++i) {
-        rs.AddNew();
-        rs.Fields(QStringLiteral("Path")).setValue(QStringLiteral("/media/cdrom/added"));
-        rs.Fields(QStringLiteral("File")).setValue(QStringLiteral("added%1.txt").arg(i));
-        rs.Update();
-        added.push_back(rs.Fields(QStringLiteral("ID")).Value().toLongLong());
-    }
-    for (qint64 id : added)
-        rs.DeleteByKey(id);
-    rs.Close();
+    Connection &cn = window.catalogue().cnCatalogue();
+    cn.beginWrite();
+    for (int i = 0; i < 1000; ++i)
+        sqlite3_exec(cn.handle(),
+                     qPrintable(QStringLiteral("INSERT INTO Files (Path, File) VALUES "
+                                               "('/media/cdrom/added', 'added%1.txt')")
+                                    .arg(i)),
+                     nullptr, nullptr, nullptr);
+    sqlite3_exec(cn.handle(), "DELETE FROM Files WHERE Path = '/media/cdrom/added'", nullptr,
+                 nullptr, nullptr);
+    window.catalogue().closeView();
     start = Report::now();
     window.catalogue().cnCatalogue().Close();
     Report::seconds(QStringLiteral("fold the log at the end") + at, Report::elapsedSince(start),

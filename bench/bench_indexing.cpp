@@ -11,7 +11,6 @@
 #include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
-#include "platform/mousepointer.h"
 #include "platform/volumequery.h"
 #include "report.h"
 

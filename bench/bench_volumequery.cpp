@@ -1,4 +1,4 @@
-// Times the volume query as the indexer uses it: once per file, the same folder again and again.
+// Times the volume query as the indexer uses it: once per folder, the same device again and again.
 #include "report.h"
 
 #include "indexing/volumeid.h"
@@ -32,7 +32,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < Calls; ++i)
         GetVolumeId(folder, label, serial);
     const qint64 ns = timer.nsecsElapsed();
-    // One call per indexed file: at 50,000 files/s it may take a small part of 20 us.
+    // One call per indexed folder: a small part of the folder's listing.
     Report::line(QStringLiteral("GetVolumeId, cached, per call"),
                  QStringLiteral("%1 us").arg(double(ns) / Calls / 1000, 0, 'f', 2),
                  QStringLiteral("<= 5 us"), ns / Calls <= 5000);

@@ -75,7 +75,7 @@ void FailingReport::runFailed(int number, const QString &description)
 }
 
 Indexing::Indexing(const QString &catalogueFile)
-    : indexer(catalogue, colIndexed, pointer, failures, systemVolumeQuery(), systemFolderLister(),
+    : indexer(catalogue, colIndexed, failures, systemVolumeQuery(), systemFolderLister(),
               systemFileMetadataReader())
 {
     catalogue.open(catalogueFile);

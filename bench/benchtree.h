@@ -4,7 +4,6 @@
 #include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
 #include "indexing/indexingreport.h"
-#include "platform/mousepointer.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -24,8 +23,10 @@ double timeFind(const QByteArray &root);
 // A folder that fails ends the benchmark: its figures would not be the whole tree's.
 struct FailingReport : IndexingReport
 {
+    void progress(const IndexingProgress &progress) override { last = progress; }
     void folderFailed(int number, const QString &description) override;
     void runFailed(int number, const QString &description) override;
+    IndexingProgress last; // the counts of the last run
 };
 
 // The catalogue file opened as the program opens it, and an indexer of the system's own
@@ -33,7 +34,6 @@ struct FailingReport : IndexingReport
 struct Indexing
 {
     explicit Indexing(const QString &catalogueFile);
-    RecordedPointer pointer;
     Catalogue catalogue;
     colFFiles colIndexed;
     FailingReport failures;

@@ -1,8 +1,8 @@
 #include "generator.h"
 #include "report.h"
 
+#include "catalogue/filerow.h"
 #include "catalogue/schema.h"
-#include "indexing/folderindexer.h"
 
 #include <QFile>
 
@@ -284,8 +284,8 @@ void writeRows(sqlite3 *db, qint64 rows)
             }
             if (texts.below(100) == 0)
                 bytes = 0; // empty files are common
-            const QByteArray size =
-                FolderIndexer::formatSize(qint64(bytes), QLatin1Char(',')).toUtf8();
+            char sizeText[40];
+            const QByteArray size(sizeText, FileRow::formatSize(qint64(bytes), ",", sizeText));
             // Modified up to three years before the medium was written, at any time of day or
             // (copied from media without times) at midnight.
             long long changed = burnt - (long long)(random() % (3ULL * 365 * 86400));

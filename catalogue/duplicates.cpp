@@ -1,7 +1,9 @@
 #include "catalogue/duplicates.h"
 
 #include "catalogue/casefold.h"
+#include "catalogue/filerow.h"
 #include "platform/connection.h"
+#include "platform/statement.h"
 
 #include <sqlite3.h>
 
@@ -24,45 +26,6 @@ struct Entry
     quint32 disc; // the disc's place in label, serial order
 };
 
-// A statement that finalizes itself and raises the engine's error.
-class Statement
-{
-public:
-    Statement(Connection &connection, const char *sql) : m_connection(connection)
-    {
-        if (sqlite3_prepare_v2(connection.handle(), sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-            connection.raise(sqlite3_errcode(connection.handle()));
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    // Steps once: true for a row, false when done.
-    bool step()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            m_connection.raise(rc);
-        return rc == SQLITE_ROW;
-    }
-    sqlite3_stmt *get() const { return m_stmt; }
-
-private:
-    Connection &m_connection;
-    sqlite3_stmt *m_stmt = nullptr;
-};
-
-void exec(Connection &connection, const char *sql)
-{
-    const int rc = sqlite3_exec(connection.handle(), sql, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        connection.raise(rc);
-}
-
-std::string_view columnText(sqlite3_stmt *stmt, int column)
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-    return text ? std::string_view(text, size_t(sqlite3_column_bytes(stmt, column)))
-                : std::string_view();
-}
-
 // Every named row as an entry, with the discs numbered in label, serial order.
 std::vector<Entry> readEntries(Connection &connection, std::string &names)
 {
@@ -71,20 +34,18 @@ std::vector<Entry> readEntries(Connection &connection, std::string &names)
         // IDs are never reused: the highest bounds the number of rows, and costs no scan.
         Statement last(connection, "SELECT max(ID) FROM Files");
         if (last.step())
-            entries.reserve(size_t(
-                std::clamp<qint64>(sqlite3_column_int64(last.get(), 0), 0, qint64(1) << 24)));
+            entries.reserve(size_t(std::clamp<qint64>(last.intAt(0), 0, qint64(1) << 24)));
     }
     std::map<std::pair<std::string, std::string>, quint32> discs; // numbered as first seen
     Statement rows(connection, "SELECT ID, File, Size, Archive, Serial FROM Files "
                                "WHERE File IS NOT NULL");
-    sqlite3_stmt *stmt = rows.get();
     std::pair<std::string, std::string> lastDisc;
     quint32 lastNumber = 0;
     while (rows.step()) {
-        const std::string_view file = columnText(stmt, 1);
-        const std::string_view size = columnText(stmt, 2);
-        const std::string_view archive = columnText(stmt, 3);
-        const std::string_view serial = columnText(stmt, 4);
+        const std::string_view file = rows.textAt(1);
+        const std::string_view size = rows.textAt(2);
+        const std::string_view archive = rows.textAt(3);
+        const std::string_view serial = rows.textAt(4);
         // A disc's rows come together: its number is looked up when the disc changes.
         if (entries.empty() || archive != lastDisc.first || serial != lastDisc.second) {
             lastDisc = {std::string(archive), std::string(serial)};
@@ -93,8 +54,7 @@ std::vector<Entry> readEntries(Connection &connection, std::string &names)
         const size_t offset = names.size();
         CaseFold::appendFolded(names, file.data(), qsizetype(file.size()));
         const std::string_view folded(names.data() + offset, names.size() - offset);
-        entries.push_back({sqlite3_column_int64(stmt, 0),
-                           Duplicates::sizeValue(size.data(), int(size.size())),
+        entries.push_back({rows.intAt(0), FileRow::sizeValue(size.data(), int(size.size())),
                            std::hash<std::string_view>()(folded), quint32(offset),
                            quint32(folded.size()), lastNumber});
     }
@@ -111,15 +71,6 @@ std::vector<Entry> readEntries(Connection &connection, std::string &names)
 } // namespace
 
 namespace Duplicates {
-
-qint64 sizeValue(const char *text, int length)
-{
-    qint64 value = 0;
-    for (int i = 0; i < length; ++i)
-        if (text[i] >= '0' && text[i] <= '9')
-            value = value * 10 + (text[i] - '0');
-    return value;
-}
 
 qint64 find(Connection &connection)
 {
@@ -168,19 +119,19 @@ qint64 find(Connection &connection)
     for (size_t i = 0; i < found.size(); ++i)
         positions[i] = {found[i].id, qint64(i)};
     std::sort(positions.begin(), positions.end());
-    exec(connection, "CREATE TEMP TABLE IF NOT EXISTS DuplicateRows "
-                     "(ID INTEGER PRIMARY KEY, Position INTEGER NOT NULL)");
-    exec(connection, "BEGIN");
+    Statement::exec(connection, "CREATE TEMP TABLE IF NOT EXISTS DuplicateRows "
+                                "(ID INTEGER PRIMARY KEY, Position INTEGER NOT NULL)");
+    Statement::exec(connection, "BEGIN");
     try {
-        exec(connection, "DELETE FROM temp.DuplicateRows");
+        Statement::exec(connection, "DELETE FROM temp.DuplicateRows");
         Statement insert(connection, "INSERT INTO temp.DuplicateRows (ID, Position) VALUES (?, ?)");
         for (const auto &[id, position] : positions) {
-            sqlite3_bind_int64(insert.get(), 1, id);
-            sqlite3_bind_int64(insert.get(), 2, position);
+            insert.bindInt(1, id);
+            insert.bindInt(2, position);
             insert.step();
-            sqlite3_reset(insert.get());
+            insert.reset();
         }
-        exec(connection, "COMMIT");
+        Statement::exec(connection, "COMMIT");
     } catch (...) {
         sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;

@@ -20,9 +20,4 @@ qint64 find(Connection &connection);
 // The view's statement over DuplicateRows.
 QString statement();
 
-// The number of bytes a size text names: its digits, whatever the thousands separator
-// ("1,234", "1.234" and "1 234" are all 1234); 0 for a text without digits, as the indexer leaves
-// the size of an empty file.
-qint64 sizeValue(const char *text, int length);
-
 } // namespace Duplicates

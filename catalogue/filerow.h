@@ -27,4 +27,17 @@ struct FileRow
     {
         return path == other.path && label == other.label && serial == other.serial;
     }
+
+    // Size as "#,###" with the locale's thousands separator (UTF-8); the empty text for 0.
+    void setSize(qint64 bytes, const QByteArray &separator);
+    // Date d (0 Accessed, 1 Created, 2 Modified) as the day with this number counted from
+    // 1970-01-01 (UTC); a year the catalogue's dates cannot hold (outside 1..9999) is no date.
+    void setDate(int d, qint64 day);
+
+    // The texts of Size, as the indexer writes them and as every reader of them reads them:
+    // digits grouped with any separator. formatSize writes into out and returns the length.
+    static int formatSize(qint64 bytes, const QByteArray &separator, char *out);
+    // The number of bytes a Size text names ("1,234", "1.234" and "1 234" are all 1234, the
+    // empty text 0, as an empty file's); -1 for a text that is no size (a letter in it).
+    static qint64 sizeValue(const char *text, int length);
 };

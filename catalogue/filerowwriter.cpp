@@ -2,6 +2,7 @@
 
 #include "catalogue/media.h"
 #include "platform/connection.h"
+#include "platform/statement.h"
 
 #include <sqlite3.h>
 
@@ -27,30 +28,25 @@ QByteArray insertStatement(int rows)
 // fewer, larger checkpoints rewrite the pages that every group touches once, not every time.
 constexpr int RunCheckpointPages = 10000;
 
-void bindText(sqlite3_stmt *statement, int index, const char *text, int length)
-{
-    sqlite3_bind_text(statement, index, text, length, SQLITE_STATIC);
-}
-
 // Accessed, Created and Modified from first on.
-void bindDates(sqlite3_stmt *statement, int first, const FileRow &row)
+void bindDates(Statement &statement, int first, const FileRow &row)
 {
     for (int d = 0; d < 3; ++d) {
         if (row.dateLengths[d] == 0)
-            sqlite3_bind_null(statement, first + d);
+            statement.bindNull(first + d);
         else
-            bindText(statement, first + d, row.dates[d].data(), row.dateLengths[d]);
+            statement.bindText(first + d, row.dates[d].data(), row.dateLengths[d]);
     }
 }
 
-void bindRow(sqlite3_stmt *statement, int first, const FileRow &row)
+void bindRow(Statement &statement, int first, const FileRow &row)
 {
-    bindText(statement, first, row.path.constData(), int(row.path.size()));
-    bindText(statement, first + 1, row.file.constData(), int(row.file.size()));
-    bindText(statement, first + 2, row.size.data(), row.sizeLength);
+    statement.bindText(first, row.path);
+    statement.bindText(first + 1, row.file);
+    statement.bindText(first + 2, row.size.data(), row.sizeLength);
     bindDates(statement, first + 3, row);
-    bindText(statement, first + 6, row.label.constData(), int(row.label.size()));
-    bindText(statement, first + 7, row.serial.constData(), int(row.serial.size()));
+    statement.bindText(first + 6, row.label);
+    statement.bindText(first + 7, row.serial);
 }
 
 } // namespace
@@ -59,25 +55,19 @@ FileRowWriter::FileRowWriter(Connection &connection)
     : m_connection(connection), m_lookup(connection)
 {}
 
-FileRowWriter::~FileRowWriter()
-{
-    sqlite3_finalize(m_single);
-    sqlite3_finalize(m_batch);
-    sqlite3_finalize(m_update);
-    sqlite3_finalize(m_move);
-    sqlite3_finalize(m_remove);
-}
+FileRowWriter::~FileRowWriter() = default;
 
 void FileRowWriter::startRun()
 {
     // Only a tuning: a connection that refuses it indexes all the same.
     sqlite3 *db = m_connection.handle();
-    sqlite3_stmt *stmt = nullptr;
     m_checkpointPages = -1;
-    if (sqlite3_prepare_v2(db, "PRAGMA wal_autocheckpoint", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        m_checkpointPages = sqlite3_column_int(stmt, 0);
-    sqlite3_finalize(stmt);
+    try {
+        Statement pages(db, "PRAGMA wal_autocheckpoint");
+        if (pages.step())
+            m_checkpointPages = int(pages.intAt(0));
+    } catch (const PlatformError &) {
+    }
     if (m_checkpointPages >= 0)
         sqlite3_wal_autocheckpoint(db, std::max(m_checkpointPages, RunCheckpointPages));
 }
@@ -181,11 +171,12 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
 bool FileRowWriter::insert(const std::vector<FileRow> &rows, const size_t *batch, int count,
                            int *rc)
 {
-    sqlite3_stmt *stmt = statement(count);
+    Statement &statement = this->statement(count);
     for (int i = 0; i < count; ++i)
-        bindRow(stmt, i * FieldsPerRow + 1, rows[batch[i]]);
-    *rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
+        bindRow(statement, i * FieldsPerRow + 1, rows[batch[i]]);
+    // Stepped by hand: a row the engine refuses is told apart from a failing catalogue.
+    *rc = sqlite3_step(statement.handle());
+    sqlite3_reset(statement.handle());
     if (*rc == SQLITE_DONE)
         return true;
     *rc = sqlite3_extended_errcode(m_connection.handle());
@@ -199,55 +190,47 @@ bool FileRowWriter::insert(const std::vector<FileRow> &rows, const size_t *batch
 void FileRowWriter::change(const Changes &changes, Result &result)
 {
     sqlite3 *db = m_connection.handle();
-    const auto step = [this, db](sqlite3_stmt *stmt) {
-        const int rc = sqlite3_step(stmt);
-        sqlite3_reset(stmt);
-        if (rc != SQLITE_DONE)
-            m_connection.raise(sqlite3_extended_errcode(db));
+    const auto step = [db](Statement &statement) {
+        statement.step();
+        statement.reset();
         return qint64(sqlite3_changes(db));
     };
     for (const Change &c : changes.changed) {
         const FileRow &row = c.values;
-        sqlite3_stmt *stmt;
+        Statement *statement;
         if (c.pathOnly) {
-            stmt = prepared(m_move, "UPDATE Files SET Path = ?1 WHERE ID = ?2");
-            bindText(stmt, 1, row.path.constData(), int(row.path.size()));
-            sqlite3_bind_int64(stmt, 2, c.id);
+            statement = &prepared(m_move, "UPDATE Files SET Path = ?1 WHERE ID = ?2");
+            statement->bindText(1, row.path);
+            statement->bindInt(2, c.id);
         } else {
-            stmt = prepared(m_update, "UPDATE Files SET Path = ?1, Size = ?2, Accessed = ?3, "
-                                      "Created = ?4, Modified = ?5 WHERE ID = ?6");
-            bindText(stmt, 1, row.path.constData(), int(row.path.size()));
-            bindText(stmt, 2, row.size.data(), row.sizeLength);
-            bindDates(stmt, 3, row);
-            sqlite3_bind_int64(stmt, 6, c.id);
+            statement = &prepared(m_update, "UPDATE Files SET Path = ?1, Size = ?2, Accessed = ?3, "
+                                            "Created = ?4, Modified = ?5 WHERE ID = ?6");
+            statement->bindText(1, row.path);
+            statement->bindText(2, row.size.data(), row.sizeLength);
+            bindDates(*statement, 3, row);
+            statement->bindInt(6, c.id);
         }
-        if (step(stmt) && !c.pathOnly)
+        if (step(*statement) && !c.pathOnly)
             ++result.changed;
     }
-    sqlite3_stmt *remove =
-        changes.removed.empty() ? nullptr : prepared(m_remove, "DELETE FROM Files WHERE ID = ?1");
+    if (changes.removed.empty())
+        return;
+    Statement &remove = prepared(m_remove, "DELETE FROM Files WHERE ID = ?1");
     for (qint64 id : changes.removed) {
-        sqlite3_bind_int64(remove, 1, id);
+        remove.bindInt(1, id);
         result.removed += step(remove);
     }
 }
 
-sqlite3_stmt *FileRowWriter::prepared(sqlite3_stmt *&stmt, const char *sql)
+Statement &FileRowWriter::prepared(std::unique_ptr<Statement> &statement, const char *sql)
 {
-    if (!stmt) {
-        const int rc = sqlite3_prepare_v2(m_connection.handle(), sql, -1, &stmt, nullptr);
-        if (rc != SQLITE_OK) {
-            stmt = nullptr;
-            m_connection.raise(rc);
-        }
-    }
-    return stmt;
+    if (!statement)
+        statement = std::make_unique<Statement>(m_connection, sql);
+    return *statement;
 }
 
-sqlite3_stmt *FileRowWriter::statement(int count)
+Statement &FileRowWriter::statement(int count)
 {
-    sqlite3_stmt *&stmt = count == 1 ? m_single : m_batch;
-    if (stmt)
-        return stmt;
-    return prepared(stmt, insertStatement(count == 1 ? 1 : BatchRows).constData());
+    return prepared(count == 1 ? m_single : m_batch,
+                    insertStatement(count == 1 ? 1 : BatchRows).constData());
 }

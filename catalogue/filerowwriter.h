@@ -4,10 +4,11 @@
 #include "catalogue/folderlookup.h"
 #include "platform/platformerror.h"
 
+#include <memory>
 #include <vector>
 
 class Connection;
-struct sqlite3_stmt;
+class Statement;
 
 // Writes the indexer's rows in groups: one write transaction per group, in which the duplicate
 // test of each folder is asked and its new rows are added, so that a row is either committed
@@ -73,17 +74,17 @@ private:
     void writeFolder(const std::vector<FileRow> &rows, size_t begin, size_t end, Result &result);
     // Adds rows[at] for each at in batch in one statement; false when the engine refused it.
     bool insert(const std::vector<FileRow> &rows, const size_t *batch, int count, int *rc);
-    sqlite3_stmt *statement(int count);
+    Statement &statement(int count);
     void change(const Changes &changes, Result &result);
-    sqlite3_stmt *prepared(sqlite3_stmt *&stmt, const char *sql);
+    Statement &prepared(std::unique_ptr<Statement> &statement, const char *sql);
 
     Connection &m_connection;
     FolderLookup m_lookup;
     QSet<QByteArray> m_names;
-    sqlite3_stmt *m_single = nullptr;
-    sqlite3_stmt *m_batch = nullptr;
-    sqlite3_stmt *m_update = nullptr;
-    sqlite3_stmt *m_move = nullptr;
-    sqlite3_stmt *m_remove = nullptr;
+    std::unique_ptr<Statement> m_single;
+    std::unique_ptr<Statement> m_batch;
+    std::unique_ptr<Statement> m_update;
+    std::unique_ptr<Statement> m_move;
+    std::unique_ptr<Statement> m_remove;
     int m_checkpointPages = -1; // the catalogue's own setting, during a run
 };

@@ -1,7 +1,7 @@
 #include "catalogue/findmatcher.h"
 
 #include "catalogue/casefold.h"
-#include "catalogue/duplicates.h"
+#include "catalogue/filerow.h"
 
 #include <algorithm>
 #include <cstring>
@@ -173,7 +173,7 @@ bool FindMatcher::holds(Test &test, const Cell *cells)
         }
         break;
     case FindQuery::Size: {
-        const qint64 bytes = Duplicates::sizeValue(cell.first, cell.second);
+        const qint64 bytes = FileRow::sizeValue(cell.first, cell.second);
         answer = bytes >= term.low && bytes <= term.high;
         break;
     }

@@ -4,8 +4,11 @@
 #include <QByteArrayList>
 #include <QSet>
 
+#include "platform/statement.h"
+
+#include <memory>
+
 class Connection;
-struct sqlite3_stmt;
 
 // The indexer's duplicate test: the names the catalogue already holds for one folder of one disc
 // (same Path, Archive and Serial, compared exactly), asked once per folder through the folder
@@ -30,5 +33,5 @@ private:
              QSet<QByteArray> &names);
 
     Connection &m_connection;
-    sqlite3_stmt *m_statement = nullptr;
+    std::unique_ptr<Statement> m_statement;
 };

@@ -1,6 +1,6 @@
 #include "catalogue/mediatally.h"
 
-#include "catalogue/duplicates.h"
+#include "catalogue/filerow.h"
 
 #include <cstring>
 
@@ -31,5 +31,5 @@ void MediaTally::add(const char *label, int labelLength, const char *serial, int
     }
     MediumTotals &medium = m_media[m_last];
     ++medium.files;
-    medium.bytes += Duplicates::sizeValue(size, sizeLength);
+    medium.bytes += FileRow::sizeValue(size, sizeLength);
 }

@@ -1,22 +1,12 @@
 #include "catalogue/mediumroots.h"
 
 #include "platform/connection.h"
+#include "platform/platformerror.h"
+#include "platform/statement.h"
 
 #include <sqlite3.h>
 
 namespace {
-
-struct Statement
-{
-    sqlite3_stmt *stmt = nullptr;
-    ~Statement() { sqlite3_finalize(stmt); }
-};
-
-void bindText(sqlite3_stmt *stmt, int index, const QString &text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
 
 QString key(const QString &label, const QString &serial)
 {
@@ -35,19 +25,18 @@ void MediumRoots::record(const QString &label, const QString &serial, const QStr
 {
     if (roots(label, serial).contains(root))
         return;
-    sqlite3 *db = m_connection.handle();
-    Statement s;
-    int rc = sqlite3_prepare_v2(
-        db, "INSERT OR IGNORE INTO MediumRoots (Archive, Serial, Root) VALUES (?1, ?2, ?3)", -1,
-        &s.stmt, nullptr);
-    if (rc == SQLITE_OK) {
-        bindText(s.stmt, 1, label);
-        bindText(s.stmt, 2, serial);
-        bindText(s.stmt, 3, root);
-        rc = sqlite3_step(s.stmt);
+    try {
+        Statement insert(m_connection, "INSERT OR IGNORE INTO MediumRoots (Archive, Serial, Root) "
+                                       "VALUES (?1, ?2, ?3)");
+        const QByteArray texts[] = {label.toUtf8(), serial.toUtf8(), root.toUtf8()};
+        for (int i = 0; i < 3; ++i)
+            insert.bindText(i + 1, texts[i]);
+        insert.step();
+    } catch (const PlatformError &e) {
+        // A read-only catalogue, or one made before the table, keeps no roots.
+        if ((e.number() & 0xFF) != SQLITE_READONLY && hasTable(m_connection.handle()))
+            throw;
     }
-    if (rc != SQLITE_DONE && (rc & 0xFF) != SQLITE_READONLY && hasTable(db))
-        m_connection.raise(rc);
     m_roots[key(label, serial)].append(root); // asked once, whether it could be kept or not
 }
 
@@ -56,26 +45,20 @@ QStringList MediumRoots::roots(const QString &label, const QString &serial)
     const QString medium = key(label, serial);
     if (const auto kept = m_roots.constFind(medium); kept != m_roots.constEnd())
         return *kept;
-    sqlite3 *db = m_connection.handle();
-    Statement s;
     QStringList roots;
-    int rc =
-        sqlite3_prepare_v2(db, "SELECT Root FROM MediumRoots WHERE Archive = ?1 AND Serial = ?2",
-                           -1, &s.stmt, nullptr);
-    if (rc != SQLITE_OK) {
-        if (hasTable(db))
-            m_connection.raise(rc);
+    if (!hasTable(m_connection.handle())) {
         m_roots.insert(medium, roots); // a read-only catalogue made before the table
         return roots;
     }
-    bindText(s.stmt, 1, label);
-    bindText(s.stmt, 2, serial);
-    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW)
-        roots.append(
-            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.stmt, 0)),
-                              sqlite3_column_bytes(s.stmt, 0)));
-    if (rc != SQLITE_DONE)
-        m_connection.raise(rc);
+    Statement select(m_connection,
+                     "SELECT Root FROM MediumRoots WHERE Archive = ?1 AND Serial = ?2");
+    const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
+    select.bindText(1, labelText);
+    select.bindText(2, serialText);
+    while (select.step()) {
+        const std::string_view root = select.textAt(0);
+        roots.append(QString::fromUtf8(root.data(), qsizetype(root.size())));
+    }
     m_roots.insert(medium, roots);
     return roots;
 }

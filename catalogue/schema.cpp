@@ -1,8 +1,10 @@
 #include "catalogue/schema.h"
 
+#include "catalogue/filesfield.h"
 #include "catalogue/schemasql.h"
 #include "platform/platformerror.h"
 #include "platform/recordset.h"
+#include "platform/statement.h"
 
 #include <QSet>
 #include <QString>
@@ -11,42 +13,24 @@
 
 namespace {
 
-const char *const Fields[] = {"ID",      "Path",     "File",     "Size",    "Type",
-                              "Created", "Accessed", "Modified", "Archive", "Serial"};
-
-[[noreturn]] void raiseEngine(sqlite3 *db)
-{
-    throw PlatformError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
-}
-
 // Runs sql and reads every cell of every row it gives.
 void readAll(sqlite3 *db, const char *sql, QSet<QString> *firstColumn = nullptr)
 {
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        raiseEngine(db);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
-            sqlite3_column_blob(stmt, i);
-        if (firstColumn)
+    Statement statement(db, sql);
+    while (statement.step()) {
+        for (int i = 0; i < sqlite3_column_count(statement.handle()); ++i)
+            sqlite3_column_blob(statement.handle(), i);
+        if (firstColumn) {
+            const std::string_view text = statement.textAt(0);
             firstColumn->insert(
-                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)))
-                    .toCaseFolded());
+                QString::fromUtf8(text.data(), qsizetype(text.size())).toCaseFolded());
+        }
     }
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        raiseEngine(db);
 }
 
 } // namespace
 
 namespace Schema {
-
-QByteArray all()
-{
-    return QByteArray(SchemaSql);
-}
 
 QByteArray section(const char *name)
 {
@@ -67,7 +51,7 @@ void check(sqlite3 *db)
         // The engine's own words for it, as opening the table would give.
         readAll(db, "SELECT 1 FROM Files LIMIT 0");
     }
-    for (const char *field : Fields)
+    for (const char *field : FilesField::Names)
         if (!fields.contains(QString::fromLatin1(field).toCaseFolded()))
             throw PlatformError(adErrItemNotFound,
                                 QStringLiteral("Item cannot be found in the collection "

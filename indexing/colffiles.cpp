@@ -1,18 +1,10 @@
 #include "indexing/colffiles.h"
 
 #include "catalogue/casefold.h"
-#include "platform/platformerror.h"
 
 #include <algorithm>
 
 namespace {
-
-constexpr int InvalidProcedureCall = 5;
-
-[[noreturn]] void raiseInvalidIndex()
-{
-    throw PlatformError(InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
-}
 
 bool isAscii(const QString &text)
 {
@@ -42,23 +34,6 @@ bool sameKey(const QString &a, const QString &b)
     return CaseFold::fold(a) == CaseFold::fold(b);
 }
 
-bool isPosition(const QVariant &index)
-{
-    switch (index.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 colFFiles::colFFiles() = default;
@@ -77,11 +52,6 @@ colFFiles::Record colFFiles::Add(const QVariant &key)
     return record;
 }
 
-colFFiles::Record colFFiles::Item(const QVariant &index) const
-{
-    return find(index, nullptr);
-}
-
 void colFFiles::Clear()
 {
     if (m_records.empty())
@@ -90,42 +60,6 @@ void colFFiles::Clear()
     // every later clearing.
     std::vector<Record>().swap(m_records);
     decltype(m_byKey)().swap(m_byKey);
-}
-
-void colFFiles::Delete(const QVariant &index)
-{
-    qsizetype position = -1;
-    const Record record = find(index, &position);
-    const auto range = m_byKey.equal_range(keyHash(record->Key().toString()));
-    for (auto it = range.first; it != range.second; ++it) {
-        if (it->second == record) {
-            m_byKey.erase(it);
-            break;
-        }
-    }
-    if (position < 0)
-        position = std::find(m_records.begin(), m_records.end(), record) - m_records.begin();
-    m_records.erase(m_records.begin() + position);
-}
-
-colFFiles::Record colFFiles::find(const QVariant &index, qsizetype *position) const
-{
-    if (isPosition(index)) {
-        const double number = index.toDouble();
-        const qint64 at = qRound64(number) - 1;
-        if (at < 0 || at >= qint64(m_records.size()))
-            raiseInvalidIndex();
-        if (position)
-            *position = at;
-        return m_records[size_t(at)];
-    }
-    if (!index.canConvert<QString>())
-        raiseInvalidIndex();
-    const QString key = index.toString();
-    Record record = findKey(key, keyHash(key));
-    if (!record)
-        raiseInvalidIndex();
-    return record;
 }
 
 colFFiles::Record colFFiles::findKey(const QString &key, size_t hash) const

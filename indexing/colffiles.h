@@ -23,24 +23,15 @@ public:
     colFFiles &operator=(const colFFiles &) = delete;
 
     int Count() const { return int(m_records.size()); }
-    // index is a 1-based position (a number) or a key (a text). Raises PlatformError 5 when it
-    // names no record.
-    void Delete(const QVariant &index);
-    // The records in their order.
-    const std::vector<Record> &NewEnum() const { return m_records; }
     const_iterator begin() const { return m_records.begin(); }
     const_iterator end() const { return m_records.end(); }
     // Never fails: returns a new record whose Key is key, held only when no record with the same
     // key was there before.
     Record Add(const QVariant &key);
-    Record Item(const QVariant &index) const;
     // Lets go of every record.
     void Clear();
 
 private:
-    // The record that index names; raises PlatformError 5 when there is none. position receives
-    // its 0-based position when index is a position, else -1.
-    Record find(const QVariant &index, qsizetype *position) const;
     Record findKey(const QString &key, size_t hash) const;
 
     std::vector<Record> m_records;

@@ -11,7 +11,7 @@
 #include "platform/connection.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
-#include "platform/mousepointer.h"
+#include "platform/joinpath.h"
 #include "platform/oserror.h"
 #include "platform/platformerror.h"
 #include "platform/volumequery.h"
@@ -49,70 +49,6 @@ QString queryPathFor(const QString &path, const QByteArray &folder, const QStrin
     return path;
 }
 
-// Floor division, so that times before 1970 fall on the day they belong to.
-qint64 utcDay(qint64 seconds)
-{
-    qint64 days = seconds / 86400;
-    if (seconds % 86400 < 0)
-        --days;
-    return days;
-}
-
-// YYYY-MM-DD of a day counted from 1970-01-01 (the proleptic Gregorian calendar); 0 for a year
-// the catalogue's dates cannot hold.
-quint8 isoDate(qint64 days, char *out)
-{
-    const qint64 z = days + 719468;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 doe = z - era * 146097;
-    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const qint64 mp = (5 * doy + 2) / 153;
-    const int day = int(doy - (153 * mp + 2) / 5 + 1);
-    const int month = int(mp < 10 ? mp + 3 : mp - 9);
-    const qint64 year = yoe + era * 400 + (month <= 2);
-    if (year < 1 || year > 9999)
-        return 0;
-    int y = int(year);
-    for (int i = 3; i >= 0; --i, y /= 10)
-        out[i] = char('0' + y % 10);
-    out[4] = '-';
-    out[5] = char('0' + month / 10);
-    out[6] = char('0' + month % 10);
-    out[7] = '-';
-    out[8] = char('0' + day / 10);
-    out[9] = char('0' + day % 10);
-    return 10;
-}
-
-constexpr qint64 UnixEpochJulianDay = 2440588;
-
-// "#,###" into out; returns the length.
-quint8 formatSizeUtf8(qint64 size, const QByteArray &separator, char *out)
-{
-    if (size <= 0) {
-        if (size == 0)
-            return 0;
-        // Sizes are never negative; a stand-in's odd answer is written as a plain number.
-        const QByteArray digits = QByteArray::number(size);
-        std::memcpy(out, digits.constData(), size_t(digits.size()));
-        return quint8(digits.size());
-    }
-    char digits[20];
-    int n = 0;
-    for (quint64 v = quint64(size); v; v /= 10)
-        digits[n++] = char('0' + v % 10);
-    int length = 0;
-    for (int i = n - 1; i >= 0; --i) {
-        out[length++] = digits[i];
-        if (i > 0 && i % 3 == 0) {
-            std::memcpy(out + length, separator.constData(), size_t(separator.size()));
-            length += int(separator.size());
-        }
-    }
-    return quint8(length);
-}
-
 } // namespace
 
 // A failure that ends the whole run, not only the folder it happened in.
@@ -127,34 +63,24 @@ struct FolderIndexer::Folder
     QString path;      // as text, for the key and the report
     QByteArray native; // as the system spells it
     QString queryPath; // handed to the volume query
-    // The invocation's volume identity, and whether a query for this folder has answered.
+    // The folder's volume identity, asked once before its files are read.
     QString label;
     QString serial;
-    bool answered = false;
-    QString labelShown; // the texts the UTF-8 copies were made of
-    QString serialShown;
     QByteArray labelUtf8;
     QByteArray serialUtf8;
     QByteArrayList otherPaths; // the same folder of the medium under its other recorded roots
     bool onMedium = true;      // during an update: the files are the updated medium's
 };
 
-FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, MousePointer &pointer,
-                             IndexingReport &report, VolumeQuery &volumes, FolderLister &lister,
+FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, IndexingReport &report,
+                             VolumeQuery &volumes, FolderLister &lister,
                              FileMetadataReader &metadata)
-    : m_catalogue(catalogue), m_colIndexed(colIndexed), m_pointer(pointer), m_volumes(volumes),
-      m_lister(lister), m_metadata(metadata), m_report(report),
+    : m_catalogue(catalogue), m_colIndexed(colIndexed), m_volumes(volumes), m_lister(lister),
+      m_metadata(metadata), m_report(report),
       m_writer(std::make_unique<FileRowWriter>(catalogue.cnCatalogue()))
 {}
 
 FolderIndexer::~FolderIndexer() = default;
-
-QString FolderIndexer::formatSize(qint64 size, QChar separator)
-{
-    char text[40];
-    const int length = formatSizeUtf8(size, QString(separator).toUtf8(), text);
-    return QString::fromUtf8(text, length);
-}
 
 void FolderIndexer::IndexFolder(const QString &path)
 {
@@ -235,8 +161,6 @@ void FolderIndexer::run(const QString &path)
 void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
                                 const QString &queryPath)
 {
-    ++m_depth;
-    m_pointer.setMousePointer(vbHourglass);
     try {
         if (m_report.cancelled())
             throw Stopped();
@@ -255,7 +179,7 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
         m_lister.list(folder.native, entries);
         for (const QByteArray &sub : entries.subFolders) {
             indexFolder(JoinPath(folder.path, FolderLister::displayName(sub)),
-                        FolderLister::childPath(folder.native, sub), folder.queryPath);
+                        JoinPath(folder.native, sub), folder.queryPath);
         }
         m_progress.folder = folder.path;
         catalogueFiles(folder, entries.files);
@@ -268,24 +192,12 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
             flushWhenDue();
         }
     } catch (const RunFailure &) {
-        m_pointer.setMousePointer(vbDefault);
-        --m_depth;
-        throw;
-    } catch (const Stopped &) {
-        m_pointer.setMousePointer(vbDefault);
-        --m_depth;
         throw;
     } catch (const PlatformError &e) {
-        try {
-            endsRunIfMediumFailed(e);
-            // Rows gathered so far are written before a box holds the run up.
-            flush();
-            m_report.folderFailed(e.number(), e.description());
-        } catch (...) {
-            m_pointer.setMousePointer(vbDefault);
-            --m_depth;
-            throw;
-        }
+        endsRunIfMediumFailed(e);
+        // Rows gathered so far are written before a box holds the run up.
+        flush();
+        m_report.folderFailed(e.number(), e.description());
     } catch (const std::bad_alloc &) {
         m_report.folderFailed(7, QStringLiteral("Out of memory"));
     } catch (const std::exception &) {
@@ -293,8 +205,6 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
     }
     // The records of a folder's rows are not kept past its invocation: nothing reads them.
     m_colIndexed.Clear();
-    m_pointer.setMousePointer(vbDefault);
-    --m_depth;
 }
 
 void FolderIndexer::endsRunIfMediumFailed(const PlatformError &error)
@@ -310,31 +220,24 @@ void FolderIndexer::endsRunIfMediumFailed(const PlatformError &error)
 
 void FolderIndexer::volumeOf(Folder &folder)
 {
-    const bool answered = GetVolumeId(folder.queryPath, folder.label, folder.serial, m_volumes);
-    if (answered) {
-        folder.answered = m_volumeAnswered = true;
-    } else if (folder.answered || (m_volumeAnswered && [this] {
+    if (GetVolumeId(folder.queryPath, folder.label, folder.serial, m_volumes)) {
+        m_volumeAnswered = true;
+    } else if (m_volumeAnswered && [this] {
                    // The same medium answered before: is it still there?
                    QString label, serial;
                    return !GetVolumeId(m_rootQueryPath, label, serial, m_volumes);
-               }())) {
+               }()) {
         // A medium that answered and no longer does was taken out or failed: its files would be
         // written with a blank label, or another file's serial.
         throw RunFailure(mediumGone());
     }
-    if (folder.label == folder.labelShown && folder.serial == folder.serialShown &&
-        !folder.labelUtf8.isNull())
-        return;
-    folder.labelShown = folder.label;
     folder.labelUtf8 = folder.label.toUtf8();
-    folder.serialShown = folder.serial;
     folder.serialUtf8 = folder.serial.isNull() ? QByteArray("") : folder.serial.toUtf8();
     // Another medium mounted inside the updated one is not its part.
     folder.onMedium = !m_update || (folder.labelUtf8 == m_update->label() &&
                                     folder.serialUtf8 == m_update->serial());
     // A folder of a medium catalogued before under another mount point is the same folder: its
     // place below every root recorded for the medium counts too.
-    folder.otherPaths.clear();
     QString root;
     if (!folder.serial.trimmed().isEmpty() && m_volumes.GetVolumePathName(folder.path, root)) {
         MediumRoots &roots = m_catalogue.mediumRoots();
@@ -356,11 +259,11 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
 {
     if (names.empty())
         return;
+    volumeOf(folder);
     for (const QByteArray &name : names) {
         if (m_report.cancelled())
             throw Stopped();
         const bool wasEmpty = pendingCount() == 0;
-        volumeOf(folder);
         const QString file = FolderLister::displayName(name);
         const auto record = m_colIndexed.Add(
             QString(folder.label % u';' % folder.serial % u';' % folder.path % file));
@@ -382,18 +285,19 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         row.path = folder.native;
         row.file = name;
         record->setFileSize(qint32(metadata.size)); // the record's 32-bit size; Size has it all
-        row.sizeLength = formatSizeUtf8(metadata.size, m_separator, row.size.data());
+        row.setSize(metadata.size, m_separator);
         const FileTime *times[3] = {&metadata.accessed, &metadata.created, &metadata.modified};
         for (int d = 0; d < 3; ++d) {
-            const qint64 day = utcDay(times[d]->seconds);
-            const QDate date = known ? QDate::fromJulianDay(day + UnixEpochJulianDay) : QDate();
+            const qint64 day = times[d]->utcDay();
+            const QDate date = known ? FileTime::date(day) : QDate();
             if (d == 0)
                 record->setDateAccessed(date);
             else if (d == 1)
                 record->setDateCreated(date);
             else
                 record->setDateModified(date);
-            row.dateLengths[d] = date.isValid() ? isoDate(day, row.dates[d].data()) : 0;
+            if (date.isValid())
+                row.setDate(d, day);
         }
         row.label = folder.labelUtf8;
         row.serial = folder.serialUtf8;

@@ -17,7 +17,6 @@ class colFFiles;
 class FileMetadataReader;
 class FolderLister;
 class MediumUpdate;
-class MousePointer;
 class PlatformError;
 class VolumeQuery;
 
@@ -39,9 +38,8 @@ class VolumeQuery;
 class FolderIndexer
 {
 public:
-    FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, MousePointer &pointer,
-                  IndexingReport &report, VolumeQuery &volumes, FolderLister &lister,
-                  FileMetadataReader &metadata);
+    FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, IndexingReport &report,
+                  VolumeQuery &volumes, FolderLister &lister, FileMetadataReader &metadata);
     ~FolderIndexer();
     FolderIndexer(const FolderIndexer &) = delete;
     FolderIndexer &operator=(const FolderIndexer &) = delete;
@@ -50,12 +48,6 @@ public:
     void IndexFolder(const QString &path);
     // Never raises. root is the folder the medium with this label and serial text is mounted on.
     void UpdateMedium(const QString &root, const QString &label, const QString &serial);
-
-    // The counts of the current or last run.
-    const IndexingProgress &progress() const { return m_progress; }
-
-    // "#,###": digits grouped by three with separator; 0 gives the empty text.
-    static QString formatSize(qint64 size, QChar separator);
 
 private:
     struct Folder; // what one invocation knows of its folder
@@ -77,7 +69,6 @@ private:
 
     Catalogue &m_catalogue;
     colFFiles &m_colIndexed;
-    MousePointer &m_pointer;
     VolumeQuery &m_volumes;
     FolderLister &m_lister;
     FileMetadataReader &m_metadata;
@@ -85,7 +76,6 @@ private:
     std::unique_ptr<FileRowWriter> m_writer;
 
     // One run.
-    int m_depth = 0;
     QByteArray m_separator; // of the size text, in UTF-8
     QByteArray m_root;      // the typed path's folder
     QString m_rootQueryPath;

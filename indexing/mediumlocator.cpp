@@ -1,6 +1,7 @@
 #include "indexing/mediumlocator.h"
 
 #include "indexing/volumeid.h"
+#include "platform/joinpath.h"
 #include "platform/mountedmedia.h"
 
 #include <QFileInfo>
@@ -25,7 +26,7 @@ QString under(const QString &root, const QString &relative)
 {
     if (relative.isEmpty())
         return root;
-    return root.endsWith(QLatin1Char('/')) ? root + relative : root + QLatin1Char('/') + relative;
+    return JoinPath(root, relative);
 }
 
 // The longest recorded root that path lies under, as the part of path below it.

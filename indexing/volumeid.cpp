@@ -77,15 +77,8 @@ void FormatVolumeId(QString answer, quint32 number, QString &label, QString &ser
     if (nul >= 0)
         answer.truncate(nul);
     label = answer.count(QLatin1Char(' ')) == answer.size() ? QStringLiteral("(no label)") : answer;
-    // Asked for every file: the text of the last number is kept.
-    static thread_local quint32 lastNumber = 0;
-    static thread_local QString lastSerial;
-    if (lastSerial.isNull() || number != lastNumber) {
-        lastSerial = formatHalf(hexHalf(HiWord(qint32(number)))) + QLatin1Char('-') +
-                     formatHalf(hexHalf(LoWord(qint32(number))));
-        lastNumber = number;
-    }
-    serial = lastSerial;
+    serial = formatHalf(hexHalf(HiWord(qint32(number)))) + QLatin1Char('-') +
+             formatHalf(hexHalf(LoWord(qint32(number))));
 }
 
 qint16 HiWord(qint32 value)
@@ -96,13 +89,4 @@ qint16 HiWord(qint32 value)
 qint16 LoWord(qint32 value)
 {
     return qint16(quint32(value) & 0xFFFF);
-}
-
-QString JoinPath(const QString &folder, const QString &name)
-{
-    const QChar separator = QLatin1Char('/');
-    if ((folder.isEmpty() || folder.back() != separator) &&
-        (name.isEmpty() || name.front() != separator))
-        return folder + separator + name;
-    return folder + name;
 }

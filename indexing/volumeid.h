@@ -14,6 +14,3 @@ void FormatVolumeId(QString answer, quint32 number, QString &label, QString &ser
 
 qint16 HiWord(qint32 value);
 qint16 LoWord(qint32 value);
-
-// Joins a folder and a name with exactly one separator unless one is already there.
-QString JoinPath(const QString &folder, const QString &name);

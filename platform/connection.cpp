@@ -1,5 +1,7 @@
 #include "platform/connection.h"
 
+#include "platform/statement.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -23,12 +25,6 @@ constexpr int BusyTimeoutMs = 5000;
 [[noreturn]] void raiseEngine(int number)
 {
     throw PlatformError(number, QString::fromUtf8(sqlite3_errstr(number)));
-}
-
-void exec(sqlite3 *db, const char *sql)
-{
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw PlatformError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
 bool exists(const QByteArray &path)
@@ -130,7 +126,7 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
     sqlite3_busy_timeout(m_handle, BusyTimeoutMs);
     try {
         // Reading the schema is where a file that is no database is found out.
-        exec(m_handle, "SELECT count(*) FROM sqlite_schema");
+        Statement::exec(m_handle, "SELECT count(*) FROM sqlite_schema");
         if (m_check)
             m_check(m_handle);
     } catch (const PlatformError &e) {
@@ -233,23 +229,6 @@ void Connection::closeHandle()
     m_handle = nullptr;
     m_readOnly = false;
     m_logging = false;
-}
-
-int Connection::autoCheckpoint() const
-{
-    sqlite3_stmt *stmt = nullptr;
-    int pages = -1;
-    if (sqlite3_prepare_v2(m_handle, "PRAGMA wal_autocheckpoint", -1, &stmt, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        pages = sqlite3_column_int(stmt, 0);
-    sqlite3_finalize(stmt);
-    return pages;
-}
-
-void Connection::setAutoCheckpoint(int pages)
-{
-    sqlite3_wal_autocheckpoint(m_handle, pages);
 }
 
 bool Connection::isOpen() const

@@ -57,6 +57,7 @@ public:
     // tidying: a failure (another instance reading, a read-only file) is passed over.
     void fold();
 
+    // Catalogue::upgrade leaves a file opened read-only as it is.
     bool isReadOnly() const { return m_readOnly; }
     bool isDamaged() const { return m_damage.has_value(); }
     // The engine's answer that showed the file damaged, its description followed by the
@@ -68,11 +69,6 @@ public:
 
     // The engine handle, for the recordset and for fast paths that read many rows.
     sqlite3 *handle() const { return m_handle; }
-
-    // Pages the write-ahead log may grow to before it is copied into the file; -1 when the
-    // engine does not say.
-    int autoCheckpoint() const;
-    void setAutoCheckpoint(int pages);
 
     // Raises PlatformError with the engine's number and description for rc. A damage answer
     // marks the file damaged first, and its description says so.

@@ -1,5 +1,6 @@
 #include "platform/filemetadata.h"
 
+#include "platform/joinpath.h"
 #include "platform/oserror.h"
 
 #include <cerrno>
@@ -66,19 +67,21 @@ private:
 
 FileMetadata FileMetadataReader::read(const QByteArray &folder, const QByteArray &name)
 {
-    QByteArray path = folder;
-    if (!path.endsWith('/'))
-        path += '/';
-    return read(path + name);
+    return read(JoinPath(folder, name));
 }
 
-QDate FileTime::utcDate() const
+qint64 FileTime::utcDay() const
 {
     // Floor division, so that times before 1970 fall on the day they belong to.
     qint64 days = seconds / SecondsPerDay;
     if (seconds % SecondsPerDay < 0)
         --days;
-    return QDate::fromJulianDay(days + UnixEpochJulianDay);
+    return days;
+}
+
+QDate FileTime::date(qint64 day)
+{
+    return QDate::fromJulianDay(day + UnixEpochJulianDay);
 }
 
 FileMetadata FileMetadataReader::fromStatx(const struct statx &st)

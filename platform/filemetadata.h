@@ -12,8 +12,9 @@ struct FileTime
     qint64 seconds = 0; // since 1970-01-01 00:00 UTC
     qint32 nanoseconds = 0;
 
-    // The UTC calendar day of this time.
-    QDate utcDate() const;
+    // The UTC calendar day of this time, counted from 1970-01-01, and that day as a date.
+    qint64 utcDay() const;
+    static QDate date(qint64 day);
 };
 
 // What the indexer reads of a file: its full size and its three times.

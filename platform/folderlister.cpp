@@ -132,18 +132,6 @@ private:
 
 } // namespace
 
-QByteArray FolderLister::childPath(const QByteArray &folder, const QByteArray &name)
-{
-    if (folder.endsWith('/'))
-        return folder + name;
-    QByteArray path;
-    path.reserve(folder.size() + 1 + name.size());
-    path += folder;
-    path += '/';
-    path += name;
-    return path;
-}
-
 bool FolderLister::isFolder(const QByteArray &folder)
 {
     try {

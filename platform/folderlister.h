@@ -36,8 +36,6 @@ public:
     // a folder, a symbolic link to a file included, is a file.
     virtual void list(const QByteArray &folder, FolderEntries &entries) = 0;
 
-    // The path of name inside folder.
-    static QByteArray childPath(const QByteArray &folder, const QByteArray &name);
     // A name or path as text: bytes that are not valid UTF-8 become replacement characters.
     static QString displayName(const QByteArray &native);
     // The system's spelling of a typed path, with "~" and file:// addresses taken as above.

@@ -2,42 +2,24 @@
 
 #include "platform/largearray.h"
 
-#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
 
 #include <map>
+#include <memory>
 #include <vector>
 
 class Connection;
-struct sqlite3_stmt;
+class Statement;
 
 enum CursorTypeEnum { adOpenKeyset = 1 };
 enum LockTypeEnum { adLockPessimistic = 2, adLockOptimistic = 3 };
-enum AffectEnum { adAffectCurrent = 1 };
-
 // Error numbers of the recordset's own failures.
 enum RecordsetError {
-    adErrNoCurrentRecord = 3021,
     adErrItemNotFound = 3265,
     adErrObjectClosed = 3704,
     adErrObjectOpen = 3705,
-};
-
-class Recordset;
-
-// One field of the current row, by name: Fields("Path").Value().
-class Field
-{
-public:
-    Field(Recordset *rs, QString name) : m_rs(rs), m_name(std::move(name)) {}
-    QVariant Value() const; // null QVariant for an empty field
-    void setValue(const QVariant &value);
-
-private:
-    Recordset *m_rs;
-    QString m_name;
 };
 
 // One cell of a row as Requery reads it: the engine's UTF-8 bytes, valid until the next row.
@@ -60,8 +42,8 @@ public:
 };
 
 // A keyset cursor over a table or a statement: the set of row keys (ID) is fixed by Open and
-// Requery; values are read from the table when asked for. Every AddNew + Update and every
-// Delete is committed at once. Failures raise PlatformError.
+// Requery; the rows themselves are handed to a sink as Requery reads them. A Delete is committed
+// at once. Failures raise PlatformError.
 class Recordset
 {
 public:
@@ -77,45 +59,21 @@ public:
     void Close();
     bool isOpen() const { return m_connection != nullptr; }
 
-    // Runs the source again. With a sink, every row's cells are handed to it as they are read.
-    // The position is then past the last row.
-    void Requery(int options = -1);
+    // Runs the source again, handing every row's cells to sink as they are read.
     void Requery(RowSink *sink);
 
-    void MoveFirst();
-    void MoveNext();
-    bool Eof();
-
-    Field Fields(const QString &name) { return Field(this, name); }
-
-    void AddNew();
-    void Update();
-    void Delete(int affectRecords = adAffectCurrent);
     // Deletes the row with this ID if the open set holds it; true when a row was deleted.
-    // Committed at once, like Delete + Update.
+    // Committed at once.
     bool DeleteByKey(qint64 id);
 
     qint64 RecordCount();
 
     QString source() const { return m_source; }
-    int lockType() const { return m_lockType; }
 
 private:
-    friend class Field;
-    QVariant value(const QString &name);
-    void setValue(const QString &name, const QVariant &value);
     void requireOpen() const;
-    void requireCurrent() const;
     void loadKeys(RowSink *sink);
-    void ensureKeys();
-    void skipDeleted();
-    int columnIndex(const QString &name) const;
-    QString writeStatement(bool adding, const std::map<int, QVariant> &pending) const;
-    bool deleteAt(size_t position);
-    sqlite3_stmt *prepared(const QString &sql);
-    void finalizeStatements();
-    void bind(sqlite3_stmt *stmt, int index, const QVariant &value);
-    static QVariant columnValue(sqlite3_stmt *stmt, int column, const QString &declaredType);
+    Statement &prepared(const QString &sql);
 
     Connection *m_connection = nullptr;
     QString m_source;
@@ -123,14 +81,10 @@ private:
     bool m_isTable = false;
     QString m_table;
     QVariantList m_params;
-    int m_lockType = adLockOptimistic;
     std::vector<QString> m_columns;
     std::vector<RowCell> m_rowCells; // one row's cells on their way to a sink
-    std::vector<QString> m_columnTypes;
     int m_idColumn = -1;
-    QHash<QString, int> m_columnIndex; // exact names; other spellings are found by a scan
-    std::map<QString, sqlite3_stmt *> m_statements;
-    std::map<QString, sqlite3_stmt *> m_writeStatements; // by the set of fields written
+    std::map<QString, std::unique_ptr<Statement>> m_statements;
 
     // The keyset: the source's row keys in its order, and which of them this set deleted.
     LargeArray<qint64> m_keys;
@@ -138,13 +92,4 @@ private:
     std::vector<std::pair<qint64, size_t>> m_keyIndex; // sorted by key, made on first use
     qint64 m_liveCount = 0;
     bool m_keysStale = false; // read on first use after Open: a refill reads them anyway
-    size_t m_position = 0;
-
-    // Current row values, read on first use at a position.
-    size_t m_cachedPosition = size_t(-1);
-    std::vector<QVariant> m_cachedRow;
-
-    // A row begun by AddNew, or changes to the current row, until Update.
-    bool m_adding = false;
-    std::map<int, QVariant> m_pending;
 };

@@ -42,11 +42,6 @@ QString RegistryStore::keyId(HKEY root, const QString &key)
     return QString::number(root, 16) + QLatin1Char('\\') + folded(key);
 }
 
-void RegistryStore::addKey(HKEY root, const QString &key)
-{
-    m_keys[keyId(root, key)];
-}
-
 void RegistryStore::setValue(HKEY root, const QString &key, const QString &name, DWORD type,
                              const QByteArray &data)
 {
@@ -59,14 +54,6 @@ void RegistryStore::setString(HKEY root, const QString &key, const QString &name
     QByteArray data = text.toLocal8Bit();
     data.append('\0');
     setValue(root, key, name, REG_SZ, data);
-}
-
-void RegistryStore::setDword(HKEY root, const QString &key, const QString &name, DWORD value)
-{
-    QByteArray data(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        data[i] = char((value >> (8 * i)) & 0xFF);
-    setValue(root, key, name, REG_DWORD, data);
 }
 
 const RegistryStore::Values *RegistryStore::key(HKEY root, const QString &key) const

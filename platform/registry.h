@@ -37,13 +37,10 @@ public:
     };
     using Values = QMap<QString, Value>; // by folded value name
 
-    void addKey(HKEY root, const QString &key);
     void setValue(HKEY root, const QString &key, const QString &name, DWORD type,
                   const QByteArray &data);
     // A REG_SZ value stored as the system stores one: narrow text with its terminator.
     void setString(HKEY root, const QString &key, const QString &name, const QString &text);
-    // A REG_DWORD value: four bytes, lowest first.
-    void setDword(HKEY root, const QString &key, const QString &name, DWORD value);
 
     // The values of a key, or nullptr when there is no such key.
     const Values *key(HKEY root, const QString &key) const;

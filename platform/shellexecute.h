@@ -7,9 +7,6 @@
 // Result codes of the shell's "open" request that the program tells apart; any value above 32
 // is success.
 enum ShellExecuteResult {
-    SE_ERR_ACCESSDENIED = 5,
-    SE_ERR_DDETIMEOUT = 28,
-    SE_ERR_DDEFAIL = 29,
     SE_ERR_NOASSOC = 31,
     ShellExecuteSucceeded = 42,
 };

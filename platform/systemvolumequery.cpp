@@ -94,36 +94,10 @@ SystemVolumeQuery::~SystemVolumeQuery()
 bool SystemVolumeQuery::GetVolumeInformation(const QString &rootPath, QString &label,
                                              quint32 &serial)
 {
-    if (rootPath.isEmpty())
-        return false;
-    if (m_mountInfo >= 0) {
-        QMutexLocker lock(&m_mutex);
-        forgetIfMountsChanged();
-        // The indexer asks for every file with its folder's path: while no mount changed, the
-        // same path lies on the same filesystem, and only the poll above is paid.
-        if (!m_lastPath.isNull() && rootPath == m_lastPath) {
-            if (!m_lastAnswer.ok)
-                return false;
-            label = m_lastAnswer.label;
-            serial = m_lastAnswer.serial;
-            return true;
-        }
-    }
     struct stat st;
-    if (::stat(QFile::encodeName(rootPath).constData(), &st) != 0)
+    if (rootPath.isEmpty() || ::stat(QFile::encodeName(rootPath).constData(), &st) != 0)
         return false;
-    Answer answer;
-    answer.ok = volumeOfDevice(st.st_dev, answer.label, answer.serial);
-    if (m_mountInfo >= 0) {
-        QMutexLocker lock(&m_mutex);
-        m_lastPath = rootPath;
-        m_lastAnswer = answer;
-    }
-    if (!answer.ok)
-        return false;
-    label = answer.label;
-    serial = answer.serial;
-    return true;
+    return volumeOfDevice(st.st_dev, label, serial);
 }
 
 bool SystemVolumeQuery::GetVolumePathName(const QString &path, QString &root)
@@ -198,7 +172,6 @@ void SystemVolumeQuery::forgetIfMountsChanged()
     pollfd watch{m_mountInfo, POLLPRI, 0};
     if (::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLPRI | POLLERR))) {
         m_answers.clear();
-        m_lastPath.clear();
         m_table.clear();
         m_tableKept = false;
     }

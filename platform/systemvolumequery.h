@@ -9,8 +9,7 @@
 // The volume query of this system: the folder's mounted filesystem (by its device number in the
 // mount table), its source device, then the medium's own label and serial. Folders on no block
 // device fail, like a drive with no disc. Answers are kept per device while the mount table is
-// unchanged, so a repeated query costs one stat and one poll, and one for the path asked last only
-// the poll.
+// unchanged, so a repeated query costs one stat and one poll.
 class SystemVolumeQuery : public VolumeQuery
 {
 public:
@@ -47,8 +46,6 @@ private:
     int m_mountInfo = -1;
     QMutex m_mutex;
     QHash<quint64, Answer> m_answers;
-    QString m_lastPath; // the path asked last, and its answer
-    Answer m_lastAnswer;
     std::vector<MountEntry> m_table;
     bool m_tableKept = false;
 };

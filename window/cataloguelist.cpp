@@ -1,10 +1,10 @@
 #include "window/cataloguelist.h"
 
 #include "catalogue/catalogue.h"
-#include "platform/mousepointer.h"
 #include "platform/platformerror.h"
 #include "window/cataloguelistmodel.h"
 #include "window/errorbox.h"
+#include "window/mousepointer.h"
 
 #include <QItemSelectionModel>
 

@@ -1,7 +1,7 @@
 #include "window/cataloguelistmodel.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/duplicates.h"
+#include "catalogue/filerow.h"
 #include "catalogue/findmatcher.h"
 #include "platform/connection.h"
 #include "platform/platformerror.h"
@@ -18,25 +18,10 @@
 
 namespace {
 
-const char *const Captions[CatalogueListModel::ColumnCount] = {
-    "ID", "Path", "File", "Size", "Type", "Created", "Accessed", "Modified", "Archive", "Serial"};
-
 bool isDateColumn(int column)
 {
     return column == CatalogueListModel::Created || column == CatalogueListModel::Accessed ||
            column == CatalogueListModel::Modified;
-}
-
-// A size text ("1,234,567") read as its number; a cell without digits sorts before zero.
-qint64 sizeValue(const char *data, int length)
-{
-    qint64 value = -1;
-    for (int i = 0; i < length; ++i) {
-        const char c = data[i];
-        if (c >= '0' && c <= '9')
-            value = (value < 0 ? 0 : value * 10) + (c - '0');
-    }
-    return value;
 }
 
 // An ISO date text ("2003-01-02", "2003-01-02 10:20:30") as one number that orders like the
@@ -97,7 +82,7 @@ QVariant CatalogueListModel::headerData(int section, Qt::Orientation orientation
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount)
-        return QString::fromLatin1(Captions[section]);
+        return QString::fromLatin1(Names[section]);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -186,7 +171,7 @@ void CatalogueListModel::applySort(std::vector<quint32> &rows) const
                 value = m_rows.id(i);
             } else {
                 const auto [data, length] = m_rows.cell(i, column);
-                value = column == Size ? sizeValue(data, length) : dateValue(data, length);
+                value = column == Size ? FileRow::sizeValue(data, length) : dateValue(data, length);
             }
             keys[k] = {value, quint32(i)};
         }
@@ -247,19 +232,17 @@ bool CatalogueListModel::scan(const FindQuery &query, const std::function<bool()
     return true;
 }
 
-bool CatalogueListModel::countMatching(const FindQuery &query,
-                                       const std::function<bool()> &stopped,
+bool CatalogueListModel::countMatching(const FindQuery &query, const std::function<bool()> &stopped,
                                        FindTotal &total) const
 {
     if (m_refilling)
         return false;
     const std::shared_lock lock(m_rowsLock);
     FindTotal found;
-    const bool done =
-        scan(query, stopped, [&found](size_t, const FindMatcher::Cell *cells) {
-            ++found.files;
-            found.bytes += Duplicates::sizeValue(cells[Size - 1].first, cells[Size - 1].second);
-        });
+    const bool done = scan(query, stopped, [&found](size_t, const FindMatcher::Cell *cells) {
+        ++found.files;
+        found.bytes += FileRow::sizeValue(cells[Size - 1].first, cells[Size - 1].second);
+    });
     if (done)
         total = found;
     return done;
@@ -321,7 +304,7 @@ void CatalogueListModel::begin(const std::vector<QString> &columns)
     for (int c = 0; c < ColumnCount; ++c) {
         m_sourceColumn[c] = -1;
         for (size_t i = 0; i < columns.size(); ++i)
-            if (columns[i].compare(QLatin1String(Captions[c]), Qt::CaseInsensitive) == 0)
+            if (columns[i].compare(QLatin1String(Names[c]), Qt::CaseInsensitive) == 0)
                 m_sourceColumn[c] = int(i);
     }
 }

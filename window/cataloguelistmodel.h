@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/filesfield.h"
 #include "catalogue/findquery.h"
 #include "platform/platformerror.h"
 #include "platform/recordset.h"
@@ -16,12 +17,11 @@ class Catalogue;
 
 // The catalogue list's rows as a table model: ten columns (ID, then Path to Serial), rows in
 // the order shown. Filled straight from the recordset's rows; sorted through a permutation.
-class CatalogueListModel : public QAbstractTableModel, public RowSink
+class CatalogueListModel : public QAbstractTableModel, public RowSink, public FilesField
 {
     Q_OBJECT
 public:
-    enum Column { ID, Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial };
-    static constexpr int ColumnCount = 10;
+    static constexpr int ColumnCount = FieldCount;
 
     explicit CatalogueListModel(QObject *parent = nullptr);
 
@@ -88,8 +88,7 @@ private:
     void arrange(bool rematch);
     void applySort(std::vector<quint32> &rows) const;
     template <typename OnMatch>
-    bool scan(const FindQuery &query, const std::function<bool()> &stopped,
-              OnMatch onMatch) const;
+    bool scan(const FindQuery &query, const std::function<bool()> &stopped, OnMatch onMatch) const;
 
     CatalogueRows m_rows;
     std::optional<PlatformError> m_refillFailure;

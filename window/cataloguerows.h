@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/filesfield.h"
 #include "platform/largearray.h"
 
 #include <QString>
@@ -13,7 +14,7 @@
 class CatalogueRows
 {
 public:
-    static constexpr int SubItemCount = 9; // Path .. Serial; the ID is kept apart
+    static constexpr int SubItemCount = FilesField::FieldCount - 1; // the ID is kept apart
 
     // Empties the rows but keeps their memory for the next fill, which is usually as large.
     void clear();

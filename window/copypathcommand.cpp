@@ -1,21 +1,19 @@
 #include "window/copypathcommand.h"
 
-#include "indexing/volumeid.h"
+#include "catalogue/filesfield.h"
+#include "platform/joinpath.h"
 #include "window/cataloguelist.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QStringList>
 
-namespace {
-enum SubItem { PathItem = 1, FileItem = 2 };
-} // namespace
-
 void CopyPathCommand::mnuCopyPath_Click()
 {
     QStringList paths;
     for (int row : m_list.selectedRows())
-        paths.append(JoinPath(m_list.text(row, PathItem), m_list.text(row, FileItem)));
+        paths.append(
+            JoinPath(m_list.text(row, FilesField::Path), m_list.text(row, FilesField::File)));
     if (!paths.isEmpty())
         QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
 }

@@ -4,12 +4,12 @@
 #include "catalogue/media.h"
 #include "indexing/volumeid.h"
 #include "platform/mountedmedia.h"
-#include "platform/mousepointer.h"
 #include "platform/platformerror.h"
 #include "window/cataloguelist.h"
 #include "window/cataloguelistmodel.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
+#include "window/mousepointer.h"
 
 #include <QHash>
 #include <QLocale>

@@ -1,10 +1,10 @@
 #include "window/duplicatescommand.h"
 
-#include "platform/mousepointer.h"
 #include "platform/platformerror.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
+#include "window/mousepointer.h"
 
 void DuplicatesCommand::mnuShowDuplicates_Click()
 {

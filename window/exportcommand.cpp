@@ -1,10 +1,12 @@
 #include "window/exportcommand.h"
 
-#include "platform/mousepointer.h"
+#include "catalogue/filerow.h"
+
 #include "platform/oserror.h"
 #include "window/cataloguelist.h"
 #include "window/cataloguelistmodel.h"
 #include "window/errorbox.h"
+#include "window/mousepointer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,21 +44,13 @@ void appendField(std::string &out, const char *data, int length)
     out += '"';
 }
 
-// The size text holds the digits with the locale's thousands separator ("1,234", "1 234"), or
-// nothing for an empty file. A text with letters in it is no such size and is kept as stored.
+// Size as a plain integer; a text that is no size is kept as stored.
 void appendSize(std::string &out, const char *data, int length)
 {
-    for (int i = 0; i < length; ++i) {
-        const char c = data[i];
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
-            return appendField(out, data, length);
-    }
-    const size_t start = out.size();
-    for (int i = 0; i < length; ++i)
-        if (data[i] >= '0' && data[i] <= '9' && (data[i] != '0' || out.size() > start))
-            out += data[i];
-    if (out.size() == start)
-        out += '0';
+    const qint64 bytes = FileRow::sizeValue(data, length);
+    if (bytes < 0)
+        return appendField(out, data, length);
+    out += std::to_string(bytes);
 }
 
 // Dates are stored as "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss"; ISO 8601 puts a T before the time.

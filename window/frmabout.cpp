@@ -1,8 +1,8 @@
 #include "window/frmabout.h"
 
 #include "platform/app.h"
-#include "platform/twips.h"
 #include "window/sysinfo.h"
+#include "window/twips.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,15 +1,15 @@
 #include "window/frmmain.h"
 
 #include "platform/app.h"
-#include "platform/platformerror.h"
 #include "platform/mountmonitor.h"
-#include "platform/twips.h"
+#include "platform/platformerror.h"
 #include "window/cataloguelistmodel.h"
 #include "window/commandbutton.h"
 #include "window/errorbox.h"
 #include "window/frmabout.h"
 #include "window/frmdiscs.h"
 #include "window/frmfind.h"
+#include "window/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -225,11 +225,6 @@ void frmMain::cmdSearch_Click()
 void frmMain::cmdExecuteFile_Click()
 {
     m_launcher.cmdExecuteFile_Click();
-}
-
-void frmMain::OpenFile(QString file)
-{
-    m_launcher.OpenFile(file);
 }
 
 void frmMain::cmdRemove_Click()

@@ -45,15 +45,12 @@ public:
     int mousePointer() const { return m_pointer.mousePointer(); }
     Catalogue &catalogue() { return m_catalogue; }
     CatalogueList &list() { return m_list; }
-    colFFiles &colIndexed() { return m_colIndexed; }
 
     void lvwFiles_ColumnClick(int index);
     void lvwFiles_DblClick();
     // Backspace (8) removes and Enter (13) launches, whatever modifier keys are held; the list
     // still gets the key.
     void lvwFiles_KeyDown(int keyCode);
-    // Opens file through the shell and reports the failures that have a message.
-    void OpenFile(QString file);
     // Brings the rows of the medium with this label and serial text to what is on it now, the
     // progress window over owner (this window when none). False when it is not mounted.
     bool UpdateMedium(const QString &label, const QString &serial, QWidget *owner = nullptr);

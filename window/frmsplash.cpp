@@ -1,6 +1,6 @@
 #include "window/frmsplash.h"
 
-#include "platform/twips.h"
+#include "window/twips.h"
 
 #include <QKeyEvent>
 #include <QPainter>

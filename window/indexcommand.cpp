@@ -6,6 +6,7 @@
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
+#include "window/mousepointer.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -26,8 +27,8 @@ QString elapsedText(qint64 ms)
 IndexCommand::IndexCommand(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
                            colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
                            FileMetadataReader &metadata, MountedMedia *media, QWidget *owner)
-    : m_catalogue(catalogue), m_list(list),
-      m_indexer(catalogue, colIndexed, pointer, *this, volumes, lister, metadata), m_owner(owner),
+    : m_catalogue(catalogue), m_list(list), m_pointer(pointer),
+      m_indexer(catalogue, colIndexed, *this, volumes, lister, metadata), m_owner(owner),
       m_media(media)
 {}
 
@@ -44,6 +45,7 @@ void IndexCommand::index(const QString &path, QWidget *owner)
     if (!path.isEmpty())
         showProgressFor(QStringLiteral("Index Directory"), owner);
     m_running = true;
+    m_pointer.setMousePointer(vbHourglass); // for the whole run, boxes of failed folders too
     m_indexer.IndexFolder(path);
     finishRun();
 }
@@ -60,6 +62,7 @@ bool IndexCommand::updateMedium(const QString &label, const QString &serial, QWi
     m_updating = true;
     showProgressFor(QStringLiteral("Update"), owner);
     m_running = true;
+    m_pointer.setMousePointer(vbHourglass);
     m_indexer.UpdateMedium(root, label, serial);
     m_updating = false;
     finishRun();
@@ -85,6 +88,7 @@ void IndexCommand::showProgressFor(const QString &title, QWidget *owner)
 
 void IndexCommand::finishRun()
 {
+    m_pointer.setMousePointer(vbDefault);
     m_running = false;
     delete m_dialog;
     m_catalogue.fold();

@@ -17,10 +17,10 @@ class QWidget;
 class VolumeQuery;
 
 // The Index Directory command: asks for a path, indexes the tree below it, refills the list;
-// and the Update of a medium, which brings its rows to what is on it now. A run that lasts shows
-// a modal progress window over the owner (the folder being read, the counts so far, the time
-// taken) whose Cancel, or Esc, stops the run at the next file. A folder that fails, and a
-// failure that ends the run, are shown in the error box.
+// and the Update of a medium, which brings its rows to what is on it now. Both run under the
+// busy pointer. A run that lasts shows a modal progress window over the owner (the folder being
+// read, the counts so far, the time taken) whose Cancel, or Esc, stops the run at the next file.
+// A folder that fails, and a failure that ends the run, are shown in the error box.
 class IndexCommand : public IndexingReport
 {
 public:
@@ -57,6 +57,7 @@ private:
 
     Catalogue &m_catalogue;
     CatalogueList &m_list;
+    MousePointer &m_pointer;
     FolderIndexer m_indexer;
     QWidget *m_owner;
     MountedMedia *m_media;

@@ -1,12 +1,14 @@
 #include "window/launcher.h"
 
+#include "catalogue/filesfield.h"
 #include "catalogue/mediumroots.h"
 #include "indexing/mediumlocator.h"
+#include "platform/joinpath.h"
 #include "platform/mountedmedia.h"
-#include "platform/mousepointer.h"
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
 #include "window/messagebox.h"
+#include "window/mousepointer.h"
 
 #include <QFile>
 
@@ -14,9 +16,7 @@
 
 namespace {
 
-enum SubItem { PathItem = 1, FileItem = 2, ArchiveItem = 8, SerialItem = 9 };
-
-// The message OpenFile shows for a shell result, or the empty text for none.
+// The message shown for a shell result, or the empty text for none.
 QString messageFor(int result)
 {
     switch (result) {
@@ -26,11 +26,6 @@ QString messageFor(int result)
         return QStringLiteral("Path not found!");
     case ERROR_BAD_FORMAT:
         return QStringLiteral("Bad format of executable!");
-    case SE_ERR_DDETIMEOUT:
-        return QStringLiteral(
-            "The DDE transaction could not be completed because the request timed out.");
-    case SE_ERR_DDEFAIL:
-        return QStringLiteral("The DDE transaction failed");
     case SE_ERR_NOASSOC:
         return QStringLiteral(
             "There is no application associated with the given file name extension.");
@@ -58,9 +53,10 @@ void Launcher::openSelected(bool folder)
         m_pointer.setMousePointer(vbHourglass);
         const int item = m_list.selectedItem();
         if (item >= 0) {
-            const QString question =
-                QStringLiteral("Have you inserted the CD: ") + m_list.text(item, ArchiveItem) +
-                QStringLiteral(" into drive ") + m_list.text(item, PathItem) + QStringLiteral("?");
+            const QString question = QStringLiteral("Have you inserted the CD: ") +
+                                     m_list.text(item, FilesField::Archive) +
+                                     QStringLiteral(" into drive ") +
+                                     m_list.text(item, FilesField::Path) + QStringLiteral("?");
             // The path by the bytes it was catalogued with: a name that is not UTF-8 is shown
             // with replacement characters, but opened by its own spelling.
             if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes)
@@ -73,25 +69,20 @@ void Launcher::openSelected(bool folder)
 
 QByteArray Launcher::launchPath(int item, bool folder)
 {
-    const QByteArray file = m_list.bytes(item, FileItem);
-    QByteArray where = m_list.bytes(item, PathItem);
+    const QByteArray file = m_list.bytes(item, FilesField::File);
+    QByteArray where = m_list.bytes(item, FilesField::Path);
     // The old mount point may still be there, empty: it is the file that must be missing.
     // The row keeps its folder; only this launch goes to the medium's new place.
-    if (m_media && ::access((where + '/' + file).constData(), F_OK) != 0) {
-        const QString archive = m_list.text(item, ArchiveItem);
-        const QString serial = m_list.text(item, SerialItem);
+    if (m_media && ::access(JoinPath(where, file).constData(), F_OK) != 0) {
+        const QString archive = m_list.text(item, FilesField::Archive);
+        const QString serial = m_list.text(item, FilesField::Serial);
         const QString found = LocateFolder(
-            m_list.text(item, PathItem), archive, serial,
+            m_list.text(item, FilesField::Path), archive, serial,
             m_roots ? m_roots->roots(archive, serial) : QStringList(), m_media->list());
         if (!found.isNull())
             where = QFile::encodeName(found);
     }
-    return folder ? where : where + '/' + file;
-}
-
-void Launcher::OpenFile(QString file)
-{
-    openPath(QFile::encodeName(file));
+    return folder ? where : JoinPath(where, file);
 }
 
 void Launcher::openPath(const QByteArray &file)

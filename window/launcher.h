@@ -25,13 +25,12 @@ public:
     // The same for the selected item's folder: the same question, then the shell opens the
     // folder (in the file manager).
     void OpenContainingFolder();
-    // Asks the shell to open file and reports the failure codes that have a message.
-    void OpenFile(QString file);
 
 private:
     void openSelected(bool folder);
     // The selected item's file (or its folder), where its medium is now.
     QByteArray launchPath(int item, bool folder);
+    // Asks the shell to open file and reports the failure codes that have a message.
     void openPath(const QByteArray &file);
 
     CatalogueList &m_list;

@@ -1,10 +1,10 @@
 #include "window/removecommand.h"
 
 #include "catalogue/catalogue.h"
-#include "platform/mousepointer.h"
 #include "platform/platformerror.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
+#include "window/mousepointer.h"
 
 void RemoveCommand::cmdRemove_Click()
 {

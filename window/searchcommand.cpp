@@ -1,11 +1,11 @@
 #include "window/searchcommand.h"
 
 #include "catalogue/catalogue.h"
-#include "platform/mousepointer.h"
 #include "platform/platformerror.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
+#include "window/mousepointer.h"
 
 void SearchCommand::cmdSearch_Click()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/mousepointer.h"
+#include "window/mousepointer.h"
 
 class QWidget;
 

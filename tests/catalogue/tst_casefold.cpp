@@ -1,8 +1,8 @@
 #include "indexing/colffiles.h"
-#include "platform/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/cataloguelistmodel.h"
+#include "window/mousepointer.h"
 
 #include <QtTest>
 
@@ -17,13 +17,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("same");
-        QTest::newRow("sharp s") << "Straße" << "STRASSE" << true;
-        QTest::newRow("final sigma") << "ΟΔΟΣ" << "οδος" << true;
-        QTest::newRow("ligature") << "ﬁle" << "FILE" << true;
-        QTest::newRow("dotted capital I") << "İ" << "i\u0307" << true;
-        QTest::newRow("dotless i") << "I" << "ı" << false;
-        QTest::newRow("accent case") << "ÉCOLE" << "école" << true;
-        QTest::newRow("accent") << "e" << "é" << false;
+        QTest::newRow("sharp s") << "Straße"
+                                 << "STRASSE" << true;
+        QTest::newRow("final sigma") << "ΟΔΟΣ"
+                                     << "οδος" << true;
+        QTest::newRow("ligature") << "ﬁle"
+                                  << "FILE" << true;
+        QTest::newRow("dotted capital I") << "İ"
+                                          << "i\u0307" << true;
+        QTest::newRow("dotless i") << "I"
+                                   << "ı" << false;
+        QTest::newRow("accent case") << "ÉCOLE"
+                                     << "école" << true;
+        QTest::newRow("accent") << "e"
+                                << "é" << false;
     }
     void sameNameOrNot()
     {
@@ -55,8 +62,8 @@ private Q_SLOTS:
     {
         CatalogueFixture file;
         for (const QString &name :
-             {"zeta", "Straßb", "STRASSE", "strasse", "Straße", "ﬁn", "FIN", "fio", "ΟΔΟΣ",
-              "οδοσ", "éa", "Eb", "ea", "İa", "ia", "ıa", "Ia", "bad\xff"})
+             {"zeta", "Straßb", "STRASSE", "strasse", "Straße", "ﬁn", "FIN", "fio", "ΟΔΟΣ", "οδοσ",
+              "éa", "Eb", "ea", "İa", "ia", "ıa", "Ia", "bad\xff"})
             file.addRow("/d", name);
         RecordedPointer pointer;
         LoadedCatalogue loaded(pointer);

@@ -1,32 +1,27 @@
 // Indexes one tree into one catalogue and ends: the program the process tests kill, run twice, or
-// end with a signal. Usage: indextree CATALOGUE TREE [update] [--stay]. With update, the rows of
-// the tree's medium are brought to what the tree holds, the tree standing for the folder the
-// medium is mounted on. With --stay it stays, idle, once the run is over ("idle" on standard
-// output) until a signal ends it. SIGTERM, SIGINT and SIGHUP end it as they end the program: a
-// run stops as on Cancel, the catalogue is closed as by Exit. At the end it prints "written N",
-// the rows the run wrote. Exit code 0 when the run ended without a failure.
+// end with a signal. Usage: indextree CATALOGUE TREE [update] [--stay] [--slow]. With update, the
+// rows of the tree's medium are brought to what the tree holds, the tree standing for the folder
+// the medium is mounted on. With --stay it stays, idle, once the run is over ("idle" on standard
+// output) until a signal ends it. With --slow each file takes a millisecond. SIGTERM, SIGINT and
+// SIGHUP end it as they end the program: a run stops as on Cancel, the catalogue is closed as by
+// Exit. At the end it prints "written N", the rows the run wrote. Exit code 0 when the run ended
+// without a failure.
 #include "catalogue/catalogue.h"
 #include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
 #include "indexing/volumeid.h"
+#include "platform/endsignals.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
-#include "platform/mousepointer.h"
-#include "platform/endsignals.h"
 #include "platform/platformerror.h"
 #include "platform/volumequery.h"
+#include "support/indexingfixture.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 
 namespace {
-
-struct NoPointer : MousePointer
-{
-    void setMousePointer(int) override {}
-    int mousePointer() const override { return vbDefault; }
-};
 
 struct Failures : IndexingReport
 {
@@ -59,13 +54,13 @@ int main(int argc, char **argv)
     const QStringList options = QCoreApplication::arguments().mid(3);
     const bool update = options.contains(QLatin1String("update"));
     const bool stay = options.contains(QLatin1String("--stay"));
-    if (argc < 3 || options.size() != int(update) + int(stay))
+    const bool slow = options.contains(QLatin1String("--slow"));
+    if (argc < 3 || options.size() != int(update) + int(stay) + int(slow))
         return 2;
     try {
         Catalogue catalogue;
         catalogue.open(QString::fromLocal8Bit(argv[1]));
         colFFiles records;
-        NoPointer pointer;
         Failures failures;
         bool ended = false;
         EndSignals endSignals;
@@ -73,8 +68,10 @@ int main(int argc, char **argv)
             ended = failures.stop = true;
             QCoreApplication::quit();
         });
-        FolderIndexer indexer(catalogue, records, pointer, failures, systemVolumeQuery(),
-                              systemFolderLister(), systemFileMetadataReader());
+        SlowMetadata slowMetadata;
+        FolderIndexer indexer(catalogue, records, failures, systemVolumeQuery(),
+                              systemFolderLister(),
+                              slow ? slowMetadata : systemFileMetadataReader());
         const QString tree = QString::fromLocal8Bit(argv[2]);
         QString label, serial;
         if (!update)

@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,40 +13,16 @@ namespace {
 
 constexpr int Files = 40000;
 
-qint64 single(const QString &file, const char *sql, QByteArray *text = nullptr)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_stmt *stmt = nullptr;
-    qint64 value = -1;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW) {
-        value = sqlite3_column_int64(stmt, 0);
-        if (text)
-            *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return value;
-}
-
 qint64 rows(const QString &file)
 {
-    return single(file, "SELECT count(*) FROM Files");
+    return TestCatalogue::value(file, "SELECT count(*) FROM Files").toLongLong();
 }
 
 qint64 duplicates(const QString &file)
 {
-    return single(file, "SELECT count(*) FROM (SELECT 1 FROM Files GROUP BY Path, File, Archive, "
-                        "Serial HAVING count(*) > 1)");
-}
-
-QByteArray integrity(const QString &file)
-{
-    QByteArray text;
-    single(file, "PRAGMA integrity_check", &text);
-    return text;
+    return TestCatalogue::value(file, "SELECT count(*) FROM (SELECT 1 FROM Files GROUP BY Path, "
+                                      "File, Archive, Serial HAVING count(*) > 1)")
+        .toLongLong();
 }
 
 } // namespace
@@ -104,7 +79,7 @@ private Q_SLOTS:
         qint64 before = 0;
         for (int moment : moments) {
             QProcess process;
-            start(process, catalogue);
+            start(process, catalogue, {QStringLiteral("--slow")});
             QElapsedTimer waited;
             waited.start();
             while (moment > 0 && rows(catalogue) < before + moment &&
@@ -112,7 +87,7 @@ private Q_SLOTS:
                 QThread::msleep(5);
             ::kill(pid_t(process.processId()), SIGKILL);
             process.waitForFinished();
-            QCOMPARE(integrity(catalogue), QByteArray("ok"));
+            QCOMPARE(TestCatalogue::value(catalogue, "PRAGMA integrity_check"), "ok");
             const qint64 now = rows(catalogue);
             QVERIFY2(now >= before, qPrintable(QStringLiteral("%1 < %2").arg(now).arg(before)));
             before = now;
@@ -156,7 +131,7 @@ private Q_SLOTS:
                 out += process.readAllStandardOutput();
             }
         } else {
-            start(process, catalogue);
+            start(process, catalogue, {QStringLiteral("--slow")});
             QElapsedTimer waited;
             waited.start();
             while (rows(catalogue) < 1 && process.state() == QProcess::Running &&
@@ -182,10 +157,8 @@ private Q_SLOTS:
         const QString copy = m_dir.filePath(QStringLiteral("signal-copy.mdb"));
         QFile::remove(copy);
         QVERIFY(QFile::copy(catalogue, copy));
-        QByteArray mode;
-        single(copy, "PRAGMA journal_mode", &mode);
-        QCOMPARE(mode, QByteArray("delete"));
-        QCOMPARE(integrity(copy), QByteArray("ok"));
+        QCOMPARE(TestCatalogue::value(copy, "PRAGMA journal_mode"), "delete");
+        QCOMPARE(TestCatalogue::value(copy, "PRAGMA integrity_check"), "ok");
         QCOMPARE(rows(copy), written);
         QCOMPARE(duplicates(copy), 0);
     }
@@ -250,7 +223,7 @@ private Q_SLOTS:
             QThread::msleep(moment);
             ::kill(pid_t(process.processId()), SIGKILL);
             process.waitForFinished();
-            QCOMPARE(integrity(catalogue), QByteArray("ok"));
+            QCOMPARE(TestCatalogue::value(catalogue, "PRAGMA integrity_check"), "ok");
         }
         QProcess last;
         start(last, catalogue, {QStringLiteral("update")});

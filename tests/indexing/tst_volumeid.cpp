@@ -60,27 +60,6 @@ private Q_SLOTS:
         QTEST(serial, "serial");
     }
 
-    void joinPath_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("folder") << QString("/x") << QString("a.txt") << QString("/x/a.txt");
-        QTest::newRow("root") << QString("/") << QString("a.txt") << QString("/a.txt");
-        QTest::newRow("name with separator")
-            << QString("/x") << QString("/a.txt") << QString("/x/a.txt");
-        QTest::newRow("both") << QString("/") << QString("/a.txt") << QString("//a.txt");
-        QTest::newRow("empty folder") << QString("") << QString("a.txt") << QString("/a.txt");
-        QTest::newRow("empty name") << QString("/x") << QString("") << QString("/x/");
-    }
-
-    void joinPath()
-    {
-        QFETCH(QString, folder);
-        QFETCH(QString, name);
-        QTEST(JoinPath(folder, name), "path");
-    }
-
     // Real mounts on one folder: UUID serial, label cut, a new medium seen at once, FUSE (NTFS).
     void realMounts()
     {

@@ -1,9 +1,9 @@
 #include "platform/gioshell.h"
-#include "platform/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "window/launcher.h"
+#include "window/mousepointer.h"
 
 #include <QtTest>
 

@@ -3,7 +3,6 @@
 #include "platform/recordset.h"
 #include "support/testcatalogue.h"
 
-#include <QDate>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -48,14 +47,11 @@ class TestRecordset : public QObject
     std::unique_ptr<Connection> m_cn;
     std::unique_ptr<Recordset> m_rs;
 
-    void addRow(const QString &file, const QVariant &modified = QVariant())
+    void addRows(const QStringList &files)
     {
-        m_rs->AddNew();
-        m_rs->Fields(QStringLiteral("Path")).setValue(QStringLiteral("/disc"));
-        m_rs->Fields(QStringLiteral("File")).setValue(file);
-        if (modified.isValid())
-            m_rs->Fields(QStringLiteral("Modified")).setValue(modified);
-        m_rs->Update();
+        for (const QString &file : files)
+            TestCatalogue::exec(m_file, "INSERT INTO Files (Path, File) VALUES ('/disc', '" +
+                                            QString(file).replace("'", "''") + "')");
     }
 
 private Q_SLOTS:
@@ -71,68 +67,30 @@ private Q_SLOTS:
         m_rs->Open(QStringLiteral("Files"), m_cn.get(), adOpenKeyset, adLockOptimistic);
     }
 
-    void addedRowsAreCommittedAtOnceWithEngineKeys()
-    {
-        Recordset &rs = *m_rs;
-        // A row begun and never finished is dropped by the next AddNew, never written later.
-        rs.AddNew();
-        rs.Fields(QStringLiteral("File")).setValue(QStringLiteral("half.txt"));
-        addRow(QStringLiteral("a.txt"), QDate(2002, 3, 5));
-        addRow(QStringLiteral("b.txt"), QDateTime(QDate(2002, 3, 5), QTime(10, 20, 30)));
-        rs.Update(); // nothing pending any more
-        QCOMPARE(rs.RecordCount(), 2);
-        // Another connection sees them: each Update is its own commit.
-        QCOMPARE(TestCatalogue::rows(m_file, QStringLiteral("ID, File, Modified, Type")),
-                 QStringList({"1|a.txt|2002-03-05|<null>", "2|b.txt|2002-03-05 10:20:30|<null>"}));
-
-        rs.MoveFirst();
-        QCOMPARE(rs.Fields(QStringLiteral("ID")).Value().toLongLong(), 1);
-        QCOMPARE(rs.Fields(QStringLiteral("modified")).Value(), QVariant(QDate(2002, 3, 5)));
-        QVERIFY(rs.Fields(QStringLiteral("Type")).Value().isNull());
-        rs.MoveNext();
-        QCOMPARE(rs.Fields(QStringLiteral("Modified")).Value().toDateTime().time(),
-                 QTime(10, 20, 30));
-        rs.MoveNext();
-        QVERIFY(rs.Eof());
-        QVERIFY_THROWS_EXCEPTION(PlatformError, rs.MoveNext());
-
-        // Keys are never reused, even after the newest row is deleted.
-        rs.MoveFirst();
-        rs.MoveNext();
-        rs.Delete(adAffectCurrent);
-        rs.Update();
-        addRow(QStringLiteral("c.txt"));
-        QCOMPARE(TestCatalogue::rows(m_file, QStringLiteral("ID")), QStringList({"1", "3"}));
-    }
-
+    // A refill sees rows added and deleted by another program since.
     void requerySeesRowsAddedAndDeletedElsewhere()
     {
         Recordset &rs = *m_rs;
-        addRow(QStringLiteral("a"));
-        addRow(QStringLiteral("b"));
+        addRows({"a", "b"});
+        QCOMPARE(rs.RecordCount(), 2);
         TestCatalogue::exec(m_file, QStringLiteral("INSERT INTO Files (File) VALUES ('c');"
                                                    "DELETE FROM Files WHERE File = 'a'"));
+        FileSink seen;
+        rs.Requery(&seen);
+        QCOMPARE(seen.files, QStringList({"b", "c"}));
         QCOMPARE(rs.RecordCount(), 2);
-        rs.Requery();
-        QCOMPARE(rs.RecordCount(), 2);
-        QStringList seen;
-        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-            seen.append(rs.Fields(QStringLiteral("File")).Value().toString());
-        QCOMPARE(seen, QStringList({"b", "c"}));
     }
 
     void statementSourceWithParameters()
     {
         Recordset &rs = *m_rs;
-        for (const char *name : {"Zeta.mp3", "it's.txt", "alpha.MP3", "readme"})
-            addRow(QString::fromUtf8(name));
+        addRows({"Zeta.mp3", "it's.txt", "alpha.MP3", "readme"});
         rs.Close();
         rs.Open(QStringLiteral("SELECT * FROM Files WHERE File LIKE ? ORDER BY File ASC"),
                 m_cn.get(), adOpenKeyset, adLockPessimistic, -1, {QStringLiteral("%mp3%")});
-        QCOMPARE(rs.lockType(), int(adLockPessimistic));
-        QCOMPARE(rs.RecordCount(), 2);
-        rs.MoveFirst();
-        QCOMPARE(rs.Fields(QStringLiteral("File")).Value().toString(), QStringLiteral("Zeta.mp3"));
+        FileSink seen;
+        rs.Requery(&seen);
+        QCOMPARE(seen.files, QStringList({"Zeta.mp3", "alpha.MP3"}));
         // Keyed deletion reaches only rows of the open set.
         QVERIFY(!rs.DeleteByKey(2));
         QVERIFY(rs.DeleteByKey(3));
@@ -154,28 +112,23 @@ private Q_SLOTS:
     {
         QFETCH(QString, source);
         QFETCH(QVariantList, params);
-        for (const char *file : {"a", "b", "c", "d"})
-            addRow(QString::fromLatin1(file));
+        addRows({"a", "b", "c", "d"});
         Recordset &rs = *m_rs;
         rs.Close();
         rs.Open(source, m_cn.get(), adOpenKeyset, adLockOptimistic, -1, params);
         FileSink first;
         rs.Requery(&first);
-        rs.MoveFirst();
-        rs.MoveNext();
-        rs.Delete();
+        QVERIFY(rs.DeleteByKey(2));
 
         FileSink refusing(2);
         QVERIFY_THROWS_EXCEPTION(PlatformError, rs.Requery(&refusing));
         QCOMPARE(rs.RecordCount(), 3);
-        // Still standing on the row it deleted.
-        QVERIFY_THROWS_EXCEPTION(PlatformError, rs.Fields(QStringLiteral("File")).Value());
+        QVERIFY(!rs.DeleteByKey(2)); // still known as deleted
 
         FileSink full;
         rs.Requery(&full);
         QCOMPARE(full.files, QStringList({"a", "c", "d"}));
         QCOMPARE(rs.RecordCount(), 3);
-        QVERIFY(rs.Eof());
     }
 
     void misuseRaisesTheRecordsetErrors_data()
@@ -183,28 +136,12 @@ private Q_SLOTS:
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<int>("number");
         using Op = Operation;
-        QTest::newRow("unknown field")
-            << Op([](Recordset &rs, Connection &) { rs.Fields(QStringLiteral("Colour")).Value(); })
-            << int(adErrItemNotFound);
-        QTest::newRow("field at end")
-            << Op([](Recordset &rs, Connection &) { rs.Fields(QStringLiteral("File")).Value(); })
-            << int(adErrNoCurrentRecord);
-        QTest::newRow("delete at end")
-            << Op([](Recordset &rs, Connection &) { rs.Delete(); }) << int(adErrNoCurrentRecord);
         QTest::newRow("open twice") << Op([](Recordset &rs, Connection &cn) {
             rs.Open(QStringLiteral("Files"), &cn, adOpenKeyset, adLockOptimistic);
         }) << int(adErrObjectOpen);
-        QTest::newRow("first of no rows") << Op([](Recordset &rs, Connection &) {
-            rs.MoveFirst();
-            rs.Delete();
-            rs.Requery();
-            QCOMPARE(rs.RecordCount(), 0);
-            QVERIFY(rs.Eof());
-            rs.MoveFirst();
-        }) << int(adErrNoCurrentRecord);
         QTest::newRow("closed") << Op([](Recordset &rs, Connection &) {
             rs.Close();
-            rs.Requery();
+            rs.RecordCount();
         }) << int(adErrObjectClosed);
         QTest::newRow("invalid statement") << Op([](Recordset &rs, Connection &cn) {
             rs.Close();
@@ -216,8 +153,7 @@ private Q_SLOTS:
     {
         QFETCH(Operation, operation);
         QFETCH(int, number);
-        addRow(QStringLiteral("a"));
-        m_rs->MoveNext();
+        addRows({"a"});
         try {
             operation(*m_rs, *m_cn);
             QFAIL("no error");

@@ -24,7 +24,6 @@ IndexingFixture::IndexingFixture()
 {
     TestCatalogue::create(m_catalogue.path());
     loaded.Form_Load(m_catalogue.path());
-    pointer.shapes.clear();
 }
 
 QString IndexingFixture::makeFile(const QString &relative, qint64 size)

@@ -5,9 +5,9 @@
 #include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
-#include "platform/mousepointer.h"
 #include "platform/volumequery.h"
 #include "support/loadedcatalogue.h"
+#include "window/mousepointer.h"
 
 #include <QTemporaryDir>
 
@@ -24,13 +24,6 @@ struct SlowMetadata : FileMetadataReader
     FileMetadata read(const QByteArray &path) override;
 };
 
-struct PointerLog : MousePointer // every shape the pointer was given, in order
-{
-    void setMousePointer(int shape) override { shapes.append(shape); }
-    int mousePointer() const override { return shapes.isEmpty() ? vbDefault : shapes.last(); }
-    QList<int> shapes;
-};
-
 // Records each failed folder and failed run as "number: description"; stops when told to.
 struct RecordedReport : IndexingReport
 {
@@ -43,7 +36,9 @@ struct RecordedReport : IndexingReport
         folderFailed(number, description);
     }
     bool cancelled() override { return stop; }
+    void progress(const IndexingProgress &progress) override { last = progress; }
     QStringList failures;
+    IndexingProgress last;
     bool stop = false;
 };
 
@@ -61,14 +56,13 @@ public:
 
     QString folder() const { return m_catalogue.path(); } // the catalogue's
 
-    PointerLog pointer;
+    RecordedPointer pointer;
     FixedVolumeQuery volume;
     RecordedReport report;
     LoadedCatalogue loaded{pointer};
     colFFiles colIndexed;
-    FolderIndexer indexer{
-        loaded.catalogue,          colIndexed, pointer, report, volume, systemFolderLister(),
-        systemFileMetadataReader()};
+    FolderIndexer indexer{loaded.catalogue, colIndexed,           report,
+                          volume,           systemFolderLister(), systemFileMetadataReader()};
 
 private:
     QTemporaryDir m_catalogue, m_trees;

@@ -1,6 +1,6 @@
 #include "support/testcatalogue.h"
 
-#include "catalogue/schema.h"
+#include "catalogue/schemasql.h"
 #include "window/cataloguelist.h"
 
 #include <QFile>
@@ -21,6 +21,7 @@ sqlite3 *openFile(const QString &file)
     if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                         nullptr) != SQLITE_OK)
         qFatal("cannot open %s", qPrintable(file));
+    sqlite3_busy_timeout(db, 5000); // another process may be writing
     return db;
 }
 } // namespace
@@ -29,7 +30,7 @@ QString create(const QString &dir, const QString &fileName)
 {
     const QString file = dir + QLatin1Char('/') + fileName;
     // A test's catalogue need not wait for the disk while it is made.
-    exec(file, QStringLiteral("PRAGMA synchronous=OFF;") + QString::fromUtf8(Schema::all()));
+    exec(file, QStringLiteral("PRAGMA synchronous=OFF;") + QString::fromUtf8(SchemaSql));
     return file;
 }
 
@@ -62,6 +63,37 @@ QStringList rows(const QString &file, const QString &fields)
     sqlite3_finalize(stmt);
     sqlite3_close(db);
     return result;
+}
+
+void leaveInLog(const QString &file)
+{
+    sqlite3 *db = openFile(file);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; INSERT INTO Files (File) VALUES ('logged')", nullptr,
+                 nullptr, nullptr);
+    // Copied while the connection holds them, and put back after it folded them at its close.
+    const QStringList names = {file, file + "-wal", file + "-shm"};
+    QList<QByteArray> contents;
+    for (const QString &name : names)
+        contents.append(content(name));
+    sqlite3_close(db);
+    for (int i = 0; i < names.size(); ++i) {
+        QFile f(names[i]);
+        if (!f.open(QIODevice::WriteOnly) || f.write(contents[i]) != contents[i].size())
+            qFatal("cannot write %s", qPrintable(names[i]));
+    }
+}
+
+QString value(const QString &file, const QString &sql)
+{
+    sqlite3 *db = openFile(file);
+    sqlite3_stmt *stmt = nullptr;
+    QString text;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return text;
 }
 
 void fill(const QString &file, int n)

@@ -19,8 +19,15 @@ void exec(const QString &file, const QString &sql);
 // One text per row: the named fields joined by "|", in ID order.
 QStringList rows(const QString &file, const QString &fields = QStringLiteral("File"));
 
+// The first cell a statement gives ("PRAGMA integrity_check", "SELECT count(*) ..."); a null
+// text when it gives none.
+QString value(const QString &file, const QString &sql);
+
 // Adds rows 1..n: Path /disc, File file<n>.txt, Size MARK<n>; (a text found in no index).
 void fill(const QString &file, int n);
+// Adds one row that is left in the log beside the file, with the log's index, as a process that
+// was killed leaves them.
+void leaveInLog(const QString &file);
 // Writes noise over the page of the file that holds the bytes marker, as a failing disc or a
 // stray write would; the page size is read from the file's header.
 void damagePageOf(const QString &file, const QByteArray &marker);

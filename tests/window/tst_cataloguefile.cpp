@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 // The catalogue file as the main window leaves it: whole in data.mdb after Exit, never written
 // once found damaged, browsed from media that cannot be written.
 class TestCatalogueFile : public QObject
@@ -36,12 +38,15 @@ private Q_SLOTS:
         int ended = 0;
         auto w = std::make_unique<frmMain>(testServices(dir.path(), &ended));
         w->Form_Load();
-        Recordset &rs = w->catalogue().rsFiles();
-        for (int i = 0; i < 22; ++i) {
-            rs.AddNew();
-            rs.Fields(QStringLiteral("File")).setValue(QStringLiteral("f%1.txt").arg(i));
-            rs.Update();
-        }
+        Connection &cn = w->catalogue().cnCatalogue();
+        cn.beginWrite(); // as every write of the program does: the log mode from here on
+        for (int i = 0; i < 22; ++i)
+            QCOMPARE(sqlite3_exec(cn.handle(),
+                                  qPrintable(QStringLiteral("INSERT INTO Files (File) VALUES "
+                                                            "('f%1.txt')")
+                                                 .arg(i)),
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
         if (exit)
             click(*w, "cmdExit");
         else
@@ -56,11 +61,20 @@ private Q_SLOTS:
 
     // Damage in the middle of the table shows at the first refill: one box, the rows before it
     // listed, every write refused with the same box, and the file unchanged to the end.
+    void damagedCatalogueIsToldAndNeverWritten_data()
+    {
+        QTest::addColumn<bool>("logLeft");
+        QTest::newRow("middle of the table") << false;
+        QTest::newRow("middle, log left by a killed run") << true;
+    }
     void damagedCatalogueIsToldAndNeverWritten()
     {
+        QFETCH(bool, logLeft);
         QTemporaryDir dir, tree;
         const QString file = TestCatalogue::create(dir.path());
         TestCatalogue::fill(file, 3000);
+        if (logLeft)
+            TestCatalogue::leaveInLog(file);
         TestCatalogue::damagePageOf(file, "MARK1500;");
         const QByteArray damaged = TestCatalogue::content(file);
         QFile(tree.filePath(QStringLiteral("new.txt"))).open(QIODevice::WriteOnly);
@@ -90,8 +104,15 @@ private Q_SLOTS:
         QVERIFY(TestCatalogue::content(file) == damaged);
     }
 
+    void readOnlyMediaAreBrowsedButNotWritten_data()
+    {
+        QTest::addColumn<bool>("logLeft"); // else the log was folded at the end
+        QTest::newRow("log mode, log folded") << false;
+        QTest::newRow("log and its index left") << true;
+    }
     void readOnlyMediaAreBrowsedButNotWritten()
     {
+        QFETCH(bool, logLeft);
         QTemporaryDir media, tree;
         const QString file = TestCatalogue::create(media.path());
         TestCatalogue::fill(file, 3);
@@ -99,7 +120,10 @@ private Q_SLOTS:
         TestCatalogue::exec(file, QStringLiteral("CREATE VIRTUAL TABLE FilesName USING fts5(File, "
                                                  "content='', tokenize='trigram'); "
                                                  "CREATE TABLE FilesNameState (Indexed INTEGER)"));
-        TestCatalogue::exec(file, QStringLiteral("PRAGMA journal_mode=WAL"));
+        if (logLeft)
+            TestCatalogue::leaveInLog(file);
+        else
+            TestCatalogue::exec(file, QStringLiteral("PRAGMA journal_mode=WAL"));
         const QByteArray written = TestCatalogue::content(file);
         QFile(tree.filePath(QStringLiteral("new.txt"))).open(QIODevice::WriteOnly);
         ReadOnlyMount mount(media.path());
@@ -117,9 +141,9 @@ private Q_SLOTS:
         services.volumes = &volume;
         frmMain w(services);
         w.Form_Load();
-        QCOMPARE(w.list().count(), 3);
-        w.lvwFiles_ColumnClick(3);
-        QCOMPARE(TestCatalogue::listed(w.list()).first(), QStringLiteral("file3.txt"));
+        QCOMPARE(w.list().count(), logLeft ? 4 : 3); // the log's row read, never replayed
+        w.lvwFiles_ColumnClick(3);                   // by File, from the last
+        QCOMPARE(TestCatalogue::listed(w.list()).first(), logLeft ? "logged" : "file3.txt");
         click(w, "cmdSearch");
         QCOMPARE(TestCatalogue::listed(w.list()), QStringList("file2.txt"));
         click(w, "cmdIndexDirectory");

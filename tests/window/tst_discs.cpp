@@ -1,5 +1,4 @@
 #include "platform/mountedmedia.h"
-#include "platform/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
@@ -8,6 +7,7 @@
 #include "window/discsmodel.h"
 #include "window/frmdiscs.h"
 #include "window/frmmain.h"
+#include "window/mousepointer.h"
 
 #include <QClipboard>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 #include "catalogue/findquery.h"
-#include "platform/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/cataloguelistmodel.h"
 #include "window/findcounter.h"
+#include "window/mousepointer.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -61,8 +61,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected"); // the names found; or the reason, alone
 
         const QString a = "Song One.mp3", b = "Song Two.MP3", c = "IMG_0001.JPG",
-                      d = "holiday photo.png", e = "Résumé.doc", f = "notes.txt",
-                      g = "debian.iso", h = "ΣΟΦΙΑ.ISO";
+                      d = "holiday photo.png", e = "Résumé.doc", f = "notes.txt", g = "debian.iso",
+                      h = "ΣΟΦΙΑ.ISO";
         QTest::newRow("empty") << "  " << QStringList{a, b, c, d, e, f, g, h};
         QTest::newRow("word, case folded") << "SONG" << QStringList{a, b};
         QTest::newRow("two words") << "song TWO" << QStringList{b};
@@ -93,8 +93,7 @@ private Q_SLOTS:
         QTest::newRow("after the last day of a month")
             << "modified:>2019-03-31" << QStringList{b, c, d, f};
         QTest::newRow("leap day") << "modified:2020-02-29" << QStringList{c};
-        QTest::newRow("years to a month, inclusive")
-            << "modified:2001..2005-06" << QStringList{g};
+        QTest::newRow("years to a month, inclusive") << "modified:2001..2005-06" << QStringList{g};
         QTest::newRow("before a month") << "modified:<2005-07" << QStringList{g};
         QTest::newRow("missing dates are not excluded")
             << "-modified:2019" << QStringList{c, e, f, g, h};

@@ -65,9 +65,7 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.windowTitle(), QStringLiteral("Vellumark"));
-        QCOMPARE(w.size(), QSize(705, 300));
         auto *list = w.findChild<QTableView *>(QStringLiteral("lvwFiles"));
-        QCOMPARE(list->geometry(), QRect(112, 8, 584, 284));
         QCOMPARE(list->columnWidth(0), 0);
         QCOMPARE(list->columnWidth(1), 96);
         QCOMPARE(list->model()->rowCount(), 3);
@@ -77,7 +75,6 @@ private Q_SLOTS:
                                       "cmdIndexDirectory", "cmdRemove", "cmdSearch"};
         const QStringList captions = {"E&xit",   "&About", "Exe&cute File", "&Index Directory",
                                       "&Remove", "&Search"};
-        const QList<int> tops = {266, 232, 72, 8, 104, 40};
         QWidget *widget = list;
         for (int i = 0; i < tabOrder.size(); ++i) {
             widget = widget->nextInFocusChain();
@@ -86,7 +83,6 @@ private Q_SLOTS:
             QCOMPARE(widget->objectName(), tabOrder[i]);
             auto *button = qobject_cast<QPushButton *>(widget);
             QCOMPARE(button->text(), captions[i]);
-            QCOMPARE(button->geometry(), QRect(8, tops[i], 97, 26));
         }
     }
 

@@ -88,7 +88,9 @@ private Q_SLOTS:
         w.Form_Load();
         w.show();
         QString seen;
+        int pointer = -1;
         QTimer::singleShot(1000, [&] {
+            pointer = w.mousePointer(); // past the first sub-folders
             auto *dialog = w.findChild<QProgressDialog *>(QStringLiteral("indexProgress"));
             QVERIFY(dialog && dialog->isVisible() && dialog->isModal());
             seen = dialog->labelText();
@@ -109,6 +111,7 @@ private Q_SLOTS:
         QCOMPARE(TestCatalogue::listed(w.findChild<QTableView *>(QStringLiteral("lvwFiles"))),
                  rows);
         QVERIFY(boxes.messages().isEmpty());
+        QCOMPARE(pointer, 11); // busy for the whole run
         QCOMPARE(w.mousePointer(), 0);
         QVERIFY(!w.findChild<QProgressDialog *>());
         QCOMPARE(w.isVisible(), how != QLatin1String("close"));

@@ -287,6 +287,9 @@ private Q_SLOTS:
         QTest::newRow("case, folding and separators do not count")
             << QStringList{"Straße.TXT" + a, "STRASSE.txt|1.234|D2|S2"}
             << QStringList{"Straße.TXT|D1|S1", "STRASSE.txt|D2|S2"};
+        QTest::newRow("no size is size 0, as the indexer writes it")
+            << QStringList{"e.txt||D1|S1", "e.txt|0|D2|S2", "n.txt|n/a|D1|S1", "n.txt|0|D2|S2"}
+            << QStringList{"e.txt|D1|S1", "e.txt|D2|S2"};
         QTest::newRow("ordered by name, size, then disc")
             << QStringList{"b.txt|20|D2|S", "B.TXT|3|D1|S",  "a.txt|5|D2|S", "b.txt|3|D2|S",
                            "A.txt|5|D1|S",  "b.txt|20|D1|S", "c.txt|5|D1|S", "b.txt|3|D1|S"}

@@ -112,7 +112,7 @@ private Q_SLOTS:
         {
             LoadedCatalogue indexing(pointer);
             indexing.Form_Load(folder);
-            FolderIndexer(indexing.catalogue, colIndexed, pointer, report, systemVolumeQuery(),
+            FolderIndexer(indexing.catalogue, colIndexed, report, systemVolumeQuery(),
                           systemFolderLister(), systemFileMetadataReader())
                 .IndexFolder(m_dir.filePath("cdrom"));
         }
@@ -158,7 +158,7 @@ private Q_SLOTS:
         QCOMPARE(shell.opened, QStringList({moved + "/Docs/letter.txt", moved + "/top.txt"}));
 
         if (catalogue == "recorded") {
-            FolderIndexer(loaded.catalogue, colIndexed, pointer, report, systemVolumeQuery(),
+            FolderIndexer(loaded.catalogue, colIndexed, report, systemVolumeQuery(),
                           systemFolderLister(), systemFileMetadataReader())
                 .IndexFolder(moved);
             QCOMPARE(TestCatalogue::rows(file, "Path, File, Archive, Serial"), indexed);

@@ -1,7 +1,7 @@
-#include "platform/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
+#include "window/mousepointer.h"
 #include "window/removecommand.h"
 #include "window/searchcommand.h"
 

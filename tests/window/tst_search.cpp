@@ -1,7 +1,7 @@
-#include "platform/mousepointer.h"
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
+#include "window/mousepointer.h"
 #include "window/searchcommand.h"
 
 #include <QtTest>
@@ -123,11 +123,12 @@ private Q_SLOTS:
             QCOMPARE(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(old, 0))),
                      "FilesNameChanged,FilesNameUpdate");
             sqlite3_finalize(old);
-            // "&Show All" brings back the full view with a row added through the search recordset.
-            loaded.catalogue.rsFiles().AddNew();
-            loaded.catalogue.rsFiles().Fields("Path").setValue("/media/cd");
-            loaded.catalogue.rsFiles().Fields("File").setValue("added.txt");
-            loaded.catalogue.rsFiles().Update();
+            // "&Show All" brings back the full view with a row added since.
+            QCOMPARE(
+                sqlite3_exec(loaded.catalogue.cnCatalogue().handle(),
+                             "INSERT INTO Files (Path, File) VALUES ('/media/cd', 'added.txt')",
+                             nullptr, nullptr, nullptr),
+                SQLITE_OK);
             command.cmdSearch_Click();
             QCOMPARE(loaded.list.view().kind(), ListView::WholeCatalogue);
             QCOMPARE(loaded.list.count(), 11);
@@ -148,11 +149,11 @@ private Q_SLOTS:
         sqlite3 *db = c.cnCatalogue().handle();
         auto addInGroup = [&](const QStringList &files, const char *end) {
             QCOMPARE(sqlite3_exec(db, "BEGIN", {}, {}, {}), SQLITE_OK);
-            for (const QString &file : files) {
-                c.rsFiles().AddNew();
-                c.rsFiles().Fields("File").setValue(file);
-                c.rsFiles().Update();
-            }
+            for (const QString &file : files)
+                QCOMPARE(
+                    sqlite3_exec(db, qPrintable("INSERT INTO Files (File) VALUES ('" + file + "')"),
+                                 {}, {}, {}),
+                    SQLITE_OK);
             c.openSearchView("gone"); // inside the transaction: read, not taken in
             QCOMPARE(c.rsFiles().RecordCount(), end[0] == 'R' ? 1 : 0);
             QCOMPARE(sqlite3_exec(db, end, {}, {}, {}), SQLITE_OK);

@@ -1,0 +1,23 @@
+#pragma once
+
+// The fields of table Files, numbered once in their order: the list's columns, a row's cells and
+// the schema check all count them so.
+struct FilesField
+{
+    enum : int {
+        ID,
+        Path,
+        File,
+        Size,
+        Type,
+        Created,
+        Accessed,
+        Modified,
+        Archive,
+        Serial,
+        FieldCount
+    };
+    static constexpr const char *Names[FieldCount] = {"ID",      "Path",    "File",     "Size",
+                                                      "Type",    "Created", "Accessed", "Modified",
+                                                      "Archive", "Serial"};
+};
