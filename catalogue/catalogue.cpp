@@ -6,6 +6,7 @@
 #include "catalogue/namecollector.h"
 #include "catalogue/namesearch.h"
 #include "catalogue/schema.h"
+#include "platform/statement.h"
 
 #include <sqlite3.h>
 
@@ -46,8 +47,9 @@ void Catalogue::open(const QString &path)
 }
 
 // Gives a catalogue the parts it lacks (the notes of renamed rows, the tables of the folders media
-// were mounted on and of when each was catalogued) and drops the name index earlier versions kept, all in one transaction. A
-// catalogue that cannot be written works without them, and keeps an old name index unused.
+// were mounted on and of when each was catalogued) and drops the name index earlier versions kept,
+// all in one transaction. A catalogue that cannot be written works without them, and keeps an old
+// name index unused.
 void Catalogue::upgrade()
 {
     sqlite3 *db = m_cnCatalogue.handle();
@@ -59,13 +61,9 @@ void Catalogue::upgrade()
         return;
     try {
         m_cnCatalogue.BeginTrans();
-        for (const char *section : {"changed names", "old name index", "medium roots",
-                                    "medium catalogued"}) {
-            const int rc =
-                sqlite3_exec(db, Schema::section(section).constData(), nullptr, nullptr, nullptr);
-            if (rc != SQLITE_OK)
-                m_cnCatalogue.raise(rc);
-        }
+        for (const char *section :
+             {"changed names", "old name index", "medium roots", "medium catalogued"})
+            Statement::exec(m_cnCatalogue, Schema::section(section).constData());
         m_cnCatalogue.CommitTrans();
     } catch (const PlatformError &error) {
         m_cnCatalogue.RollbackTrans();

@@ -1,6 +1,7 @@
 #include "catalogue/media.h"
 
 #include "platform/connection.h"
+#include "platform/statement.h"
 
 #include <sqlite3.h>
 
@@ -8,46 +9,10 @@ namespace {
 
 const char RowsOfMedium[] = "ifnull(Archive, '') = ?1 AND ifnull(Serial, '') = ?2";
 
-// A prepared statement that finalizes itself; every engine failure raises.
-class Statement
+QByteArray text(const Statement &statement, int column)
 {
-public:
-    Statement(Connection &connection, const QByteArray &sql) : m_connection(connection)
-    {
-        const int rc =
-            sqlite3_prepare_v2(connection.handle(), sql.constData(), -1, &m_stmt, nullptr);
-        if (rc != SQLITE_OK)
-            connection.raise(rc);
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    void bind(int index, const QByteArray &text)
-    {
-        sqlite3_bind_text(m_stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-    }
-    bool step() // true for a row, false when done
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            m_connection.raise(rc);
-        return rc == SQLITE_ROW;
-    }
-    QByteArray text(int column) const
-    {
-        return QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column)),
-                          sqlite3_column_bytes(m_stmt, column));
-    }
-    sqlite3_stmt *get() const { return m_stmt; }
-
-private:
-    Connection &m_connection;
-    sqlite3_stmt *m_stmt = nullptr;
-};
-
-const char *cell(sqlite3_stmt *stmt, int column, int *length)
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-    *length = text ? sqlite3_column_bytes(stmt, column) : 0;
-    return text ? text : "";
+    const std::string_view text = statement.textAt(column);
+    return QByteArray(text.data(), qsizetype(text.size()));
 }
 
 bool hasTable(Connection &connection)
@@ -70,11 +35,11 @@ std::vector<MediumTotals> totals(Connection &connection)
     MediaTally tally;
     Statement rows(connection, "SELECT Archive, Serial, Size FROM Files");
     while (rows.step()) {
-        int labelLength, serialLength, sizeLength;
-        const char *label = cell(rows.get(), 0, &labelLength);
-        const char *serial = cell(rows.get(), 1, &serialLength);
-        const char *size = cell(rows.get(), 2, &sizeLength);
-        tally.add(label, labelLength, serial, serialLength, size, sizeLength);
+        const std::string_view label = rows.textAt(0), serial = rows.textAt(1),
+                               size = rows.textAt(2);
+        tally.add(label.data() ? label.data() : "", int(label.size()),
+                  serial.data() ? serial.data() : "", int(serial.size()),
+                  size.data() ? size.data() : "", int(size.size()));
     }
     return tally.media();
 }
@@ -86,7 +51,7 @@ QHash<Key, QByteArray> catalogued(Connection &connection)
         return times;
     Statement rows(connection, "SELECT Archive, Serial, Catalogued FROM MediumCatalogued");
     while (rows.step())
-        times.insert(Key(rows.text(0), rows.text(1)), rows.text(2));
+        times.insert(Key(text(rows, 0), text(rows, 1)), text(rows, 2));
     return times;
 }
 
@@ -97,8 +62,8 @@ void noteCatalogued(Connection &connection, const QByteArray &label, const QByte
     Statement note(connection,
                    "INSERT OR REPLACE INTO MediumCatalogued (Archive, Serial, Catalogued) "
                    "VALUES (?1, ?2, strftime('%Y-%m-%d %H:%M:%S', 'now'))");
-    note.bind(1, label);
-    note.bind(2, serial);
+    note.bindText(1, label);
+    note.bindText(2, serial);
     note.step();
 }
 
@@ -109,26 +74,29 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
     connection.BeginTrans();
     try {
         qint64 removed = 0;
-        Statement rows(connection, QByteArray("DELETE FROM Files WHERE ") + RowsOfMedium +
-                                       (ids ? " AND ID = ?3" : ""));
-        rows.bind(1, labelText);
-        rows.bind(2, serialText);
+        Statement rows(connection, (QByteArray("DELETE FROM Files WHERE ") + RowsOfMedium +
+                                    (ids ? " AND ID = ?3" : ""))
+                                       .constData());
         if (ids) {
             for (const qint64 id : *ids) {
-                sqlite3_bind_int64(rows.get(), 3, id);
+                rows.bindText(1, labelText);
+                rows.bindText(2, serialText);
+                rows.bindInt(3, id);
                 rows.step();
                 removed += sqlite3_changes64(connection.handle());
-                sqlite3_reset(rows.get());
+                rows.reset(); // the bindings too
             }
         } else {
+            rows.bindText(1, labelText);
+            rows.bindText(2, serialText);
             rows.step();
             removed = sqlite3_changes64(connection.handle());
         }
         if (hasTable(connection)) {
             Statement when(connection,
                            "DELETE FROM MediumCatalogued WHERE Archive = ?1 AND Serial = ?2");
-            when.bind(1, labelText);
-            when.bind(2, serialText);
+            when.bindText(1, labelText);
+            when.bindText(2, serialText);
             when.step();
         }
         connection.CommitTrans();

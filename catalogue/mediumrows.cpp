@@ -1,27 +1,14 @@
 #include "catalogue/mediumrows.h"
 
-#include "platform/connection.h"
-
-#include <sqlite3.h>
+#include "platform/statement.h"
 
 namespace {
 
-struct Statement
+// The cell's bytes; a cell with no value is the empty text.
+QByteArray column(const Statement &statement, int index)
 {
-    sqlite3_stmt *stmt = nullptr;
-    ~Statement() { sqlite3_finalize(stmt); }
-};
-
-void bindBytes(sqlite3_stmt *stmt, int index, const QByteArray &text)
-{
-    sqlite3_bind_text(stmt, index, text.isNull() ? "" : text.constData(), int(text.size()),
-                      SQLITE_STATIC);
-}
-
-QByteArray column(sqlite3_stmt *stmt, int index)
-{
-    const char *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, index));
-    return text ? QByteArray(text, sqlite3_column_bytes(stmt, index)) : QByteArray("");
+    const std::string_view text = statement.textAt(index);
+    return QByteArray(text.data() ? text.data() : "", qsizetype(text.size()));
 }
 
 QByteArray withoutTrailingSeparators(QByteArray root)
@@ -55,46 +42,31 @@ void MediumRows::read(const QByteArray &label, const QByteArray &serial, const Q
     // it, with some neighbours ("root 2", "root-x") that are dropped here. The range lets the
     // folder lookup index find them.
     const QByteArray bare = withoutTrailingSeparators(root);
-    Statement s;
-    int rc = sqlite3_prepare_v2(m_connection.handle(),
-                                "SELECT ID, Path, File, Size, Modified FROM Files WHERE Path >= ?1 "
-                                "AND Path < ?2 AND Archive = ?3 AND Serial = ?4",
-                                -1, &s.stmt, nullptr);
-    if (rc != SQLITE_OK)
-        m_connection.raise(rc);
+    Statement s(m_connection, "SELECT ID, Path, File, Size, Modified FROM Files WHERE Path >= ?1 "
+                              "AND Path < ?2 AND Archive = ?3 AND Serial = ?4");
     const QByteArray first = bare.isEmpty() ? QByteArray("/") : bare;
     const QByteArray end = bare + '0';
-    bindBytes(s.stmt, 1, first);
-    bindBytes(s.stmt, 2, end);
-    bindBytes(s.stmt, 3, label);
-    bindBytes(s.stmt, 4, serial);
+    s.bindText(1, first);
+    s.bindText(2, end);
+    s.bindText(3, label);
+    s.bindText(4, serial);
     MediumRow row;
-    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
-        row.path = column(s.stmt, 1);
+    while (s.step()) {
+        row.path = column(s, 1);
         if (below(row.path, root).isNull())
             continue;
-        row.id = sqlite3_column_int64(s.stmt, 0);
-        row.file = column(s.stmt, 2);
-        row.size = column(s.stmt, 3);
-        row.modified = column(s.stmt, 4);
+        row.id = s.intAt(0);
+        row.file = column(s, 2);
+        row.size = column(s, 3);
+        row.modified = column(s, 4);
         sink(row);
     }
-    if (rc != SQLITE_DONE)
-        m_connection.raise(rc);
 }
 
 bool MediumRows::holdsAny(const QByteArray &label, const QByteArray &serial)
 {
-    Statement s;
-    int rc = sqlite3_prepare_v2(m_connection.handle(),
-                                "SELECT 1 FROM Files WHERE Archive = ?1 AND Serial = ?2 LIMIT 1",
-                                -1, &s.stmt, nullptr);
-    if (rc != SQLITE_OK)
-        m_connection.raise(rc);
-    bindBytes(s.stmt, 1, label);
-    bindBytes(s.stmt, 2, serial);
-    rc = sqlite3_step(s.stmt);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        m_connection.raise(rc);
-    return rc == SQLITE_ROW;
+    Statement s(m_connection, "SELECT 1 FROM Files WHERE Archive = ?1 AND Serial = ?2 LIMIT 1");
+    s.bindText(1, label);
+    s.bindText(2, serial);
+    return s.step();
 }
