@@ -46,10 +46,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const qint64 rows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
-    const QString dir =
-        QDir::current().absoluteFilePath(QStringLiteral("bench-data/catalogue-%1").arg(rows));
-    QDir().mkpath(dir);
-    Generator::makeCatalogue(dir + QStringLiteral("/data.mdb"), rows);
+    const QString dir = Generator::sharedCatalogue(rows);
     const QString at = QStringLiteral(" (%1 rows)").arg(rows);
 
     warm(dir + QStringLiteral("/data.mdb"));

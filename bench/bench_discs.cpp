@@ -40,10 +40,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const qint64 rows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const QString at = QStringLiteral(" (%1 rows)").arg(rows);
-    const QString plain =
-        QDir::current().absoluteFilePath(QStringLiteral("bench-data/catalogue-%1").arg(rows));
-    QDir().mkpath(plain);
-    Generator::makeCatalogue(plain + QStringLiteral("/data.mdb"), rows);
+    const QString plain = Generator::sharedCatalogue(rows);
     int messages = 0;
     MessageBox::setTestMode([&messages](const QString &) { ++messages; });
     Services services = Services::system();

@@ -19,10 +19,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const qint64 rows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const QString at = QStringLiteral(" (%1 rows)").arg(rows);
-    const QString folder =
-        QDir::current().absoluteFilePath(QStringLiteral("bench-data/catalogue-%1").arg(rows));
-    QDir().mkpath(folder);
-    Generator::makeCatalogue(folder + QStringLiteral("/data.mdb"), rows);
+    const QString folder = Generator::sharedCatalogue(rows);
 
     Catalogue catalogue;
     catalogue.open(folder + QStringLiteral("/data.mdb"));

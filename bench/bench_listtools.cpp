@@ -61,13 +61,10 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const qint64 rows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const QString at = QStringLiteral(" (%1 rows)").arg(rows);
-    const QString plain =
-        QDir::current().absoluteFilePath(QStringLiteral("bench-data/catalogue-%1").arg(rows));
+    const QString plain = Generator::sharedCatalogue(rows);
     const QString backedUp =
         QDir::current().absoluteFilePath(QStringLiteral("bench-data/backedup-%1").arg(rows));
-    QDir().mkpath(plain);
     QDir().mkpath(backedUp);
-    Generator::makeCatalogue(plain + QStringLiteral("/data.mdb"), rows);
     makeBackedUpCatalogue(backedUp + QStringLiteral("/data.mdb"), rows);
 
     // No box is shown: a message box is counted and gets OK.

@@ -4,6 +4,7 @@
 #include "catalogue/filerow.h"
 #include "catalogue/schema.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
@@ -350,6 +351,15 @@ void makeCatalogue(const QString &file, qint64 rows)
 void makeForeignCatalogue(const QString &file, qint64 rows)
 {
     make(file, rows, {});
+}
+
+QString sharedCatalogue(qint64 rows)
+{
+    const QString folder =
+        QDir::current().absoluteFilePath(QStringLiteral("bench-data/catalogue-%1").arg(rows));
+    QDir().mkpath(folder);
+    makeCatalogue(folder + QStringLiteral("/data.mdb"), rows);
+    return folder;
 }
 
 } // namespace Generator

@@ -12,6 +12,10 @@ namespace Generator {
 // program leaves it.
 void makeCatalogue(const QString &file, qint64 rows);
 
+// The folder bench-data/catalogue-N below the current folder, holding the catalogue data.mdb of
+// n rows that the benchmarks share (made there the first time).
+QString sharedCatalogue(qint64 rows);
+
 // The same rows in a file holding the table Files alone, as another program writes it.
 void makeForeignCatalogue(const QString &file, qint64 rows);
 
