@@ -189,12 +189,11 @@ void Catalogue::close()
     m_cnCatalogue.Close();
 }
 
-qint64 Catalogue::openDuplicatesView()
+void Catalogue::openDuplicatesView()
 {
     closeView();
-    const qint64 found = Duplicates::find(m_cnCatalogue);
+    Duplicates::find(m_cnCatalogue);
     m_rsFiles.Open(Duplicates::statement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
-    return found;
 }
 
 void Catalogue::openMediumView(const QString &label, const QString &serial)

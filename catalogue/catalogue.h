@@ -42,9 +42,8 @@ public:
     void openFullView();
     // Whether rsFiles is open on the whole table.
     bool isFullView() const;
-    // The duplicates view (duplicates.h), opened as the search view is; returns how many rows
-    // it holds.
-    qint64 openDuplicatesView();
+    // The duplicates view (duplicates.h), opened as the search view is.
+    void openDuplicatesView();
     // The rows of one medium (media.h), opened as the search view is.
     void openMediumView(const QString &label, const QString &serial);
 

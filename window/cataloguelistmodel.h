@@ -70,7 +70,6 @@ public:
     // show the matching rows of the new fill.
     void showOnly(const FindQuery &query);
     void showAll();
-    bool isFiltered() const { return m_filter.has_value(); }
 
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
