@@ -12,7 +12,9 @@
 #include <functional>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -155,9 +157,10 @@ private Q_SLOTS:
                  QStringLiteral("2002-03-04|2002-03-04"));
     }
 
-    // A link to a folder is not followed (no endless walk); a file that cannot be read gets no
-    // size and no dates; names that are not UTF-8 are shown with replacement characters, stored
-    // by their bytes and told apart by them, also by a second run.
+    // A link to a folder is not followed (no endless walk); a link to a file is catalogued as the
+    // file it names, under its own name; a broken link, a FIFO and a socket are not files;
+    // names that are not UTF-8 are shown with replacement characters, stored by their bytes
+    // and told apart by them, also by a second run.
     void unusualEntries()
     {
         IndexingFixture f;
@@ -166,6 +169,14 @@ private Q_SLOTS:
         const QByteArray names[] = {"bad\xfe\xff.txt", "bad\xff\xfe.txt"};
         QCOMPARE(::symlink("..", (tree + "/sub/loop").constData()), 0);
         QCOMPARE(::symlink("gone", (tree + "/sub/dangling").constData()), 0);
+        QCOMPARE(::symlink("z.txt", (tree + "/sub/link.txt").constData()), 0);
+        QCOMPARE(::mkfifo((tree + "/sub/fifo").constData(), 0644), 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray socketPath = tree + "/sub/socket";
+        qstrncpy(address.sun_path, socketPath.constData(), sizeof address.sun_path);
+        const int unixSocket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(::bind(unixSocket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
         QCOMPARE(::mkdir(odd.constData(), 0755), 0);
         for (const QByteArray &name : names) {
             const int fd = ::open((odd + '/' + name).constData(), O_CREAT | O_WRONLY, 0644);
@@ -174,6 +185,7 @@ private Q_SLOTS:
         }
         f.indexer.IndexFolder(f.tree());
         f.indexer.IndexFolder(f.tree());
+        ::close(unixSocket);
         for (const QByteArray &name : names) // QTemporaryDir cannot name these
             ::unlink((odd + '/' + name).constData());
         ::rmdir(odd.constData());
@@ -183,7 +195,7 @@ private Q_SLOTS:
             odds = t + "/caf" + bad + "|bad" + bad + bad + ".txt|12|DATA1" + dates + dates + "|0";
         QCOMPARE(f.rows(QStringLiteral(
                      "Path, File, Size, Archive, Accessed, Created, Modified is null")),
-                 QStringList({odds, odds, t + "/sub|dangling||DATA1|<null>|<null>|1",
+                 QStringList({odds, odds, t + "/sub|link.txt|5|DATA1" + dates + dates + "|0",
                               t + "/sub|z.txt|5|DATA1" + dates + dates + "|0"}));
         const QString oddHex = QString::fromLatin1(odd.toHex().toUpper());
         QCOMPARE(f.rows(QStringLiteral("hex(Path), hex(File)")).mid(0, 2),
