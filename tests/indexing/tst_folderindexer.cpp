@@ -50,6 +50,29 @@ struct HookedMetadata : FileMetadataReader
     std::function<void(const QByteArray &)> hook;
 };
 
+// Answers "DATA1", 1234-5678 only for the folders below the one named A, as a disc mounted
+// there inside a tree the query cannot identify (tmpfs, a network share, an overlay).
+struct OneMountInside : VolumeQuery
+{
+    bool GetVolumeInformation(const QString &root, QString &label, quint32 &serial) override
+    {
+        if (!root.contains(QLatin1String("/A")) || !answers)
+            return false;
+        label = QStringLiteral("DATA1");
+        serial = 0x12345678;
+        return true;
+    }
+    bool GetVolumePathName(const QString &path, QString &root) override
+    {
+        const qsizetype at = path.indexOf(QLatin1String("/A"));
+        if (at < 0)
+            return false;
+        root = path.left(at + 2);
+        return true;
+    }
+    bool answers = true;
+};
+
 } // namespace
 
 class TestFolderIndexer : public QObject
@@ -202,6 +225,70 @@ private Q_SLOTS:
                  QStringList({oddHex + "|" + names[0].toHex().toUpper(),
                               oddHex + "|" + names[1].toHex().toUpper()}));
         QVERIFY(f.report.failures.isEmpty());
+    }
+
+    // Every filesystem inside the tree is its own medium: a folder the query cannot identify
+    // gets the blank label and empty serial and the run goes on, also after a medium that was
+    // identified; a medium inside the tree that answered and then went ends the run with one
+    // box.
+    void mountsInsideTheTree_data()
+    {
+        QTest::addColumn<bool>("goes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("failures");
+        const QString blank(14, QLatin1Char(' '));
+        QTest::newRow("identified, then not")
+            << false
+            << QStringList({"A/S|s1|DATA1|1234-5678", "A|a1|DATA1|1234-5678", "B|b1|" + blank + "|",
+                            "r1|" + blank + "|"})
+            << QStringList();
+        QTest::newRow("the inner medium taken out")
+            << true << QStringList({"A/S|s1|DATA1|1234-5678"})
+            << QStringList("71: Disk not ready");
+    }
+    void mountsInsideTheTree()
+    {
+        QFETCH(bool, goes);
+        IndexingFixture f;
+        for (const char *file : {"A/a1", "A/S/s1", "B/b1", "r1"})
+            f.makeFile(QString::fromLatin1(file));
+        OneMountInside volumes;
+        HookedMetadata metadata;
+        metadata.hook = [&](const QByteArray &name) {
+            if (goes && name == "s1")
+                volumes.answers = false;
+        };
+        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.report, volumes,
+                              systemFolderLister(), metadata);
+        indexer.IndexFolder(f.tree());
+        QStringList rows;
+        for (const QString &row : f.rows())
+            rows.append(row.mid(f.tree().size() + 1).replace(QLatin1String("<null>"), QString()));
+        QTEST(rows, "rows");
+        QTEST(f.report.failures, "failures");
+    }
+
+    // A disc's Catalogued time moves when a run writes rows of it, not when a run finds all of
+    // its files catalogued already.
+    void cataloguedTimeMovesOnlyWithRowsWritten()
+    {
+        IndexingFixture f;
+        f.makeFile(QStringLiteral("a.txt"));
+        const auto catalogued = [&f] {
+            return f.rows(QStringLiteral("(SELECT group_concat(Archive || ' ' || Catalogued) "
+                                         "FROM MediumCatalogued)"))
+                .first();
+        };
+        f.indexer.IndexFolder(f.tree());
+        const QString old = QStringLiteral("DATA1 2001-02-03 04:05:06");
+        QVERIFY(f.exec(QStringLiteral("UPDATE MediumCatalogued SET Catalogued = '2001-02-03 "
+                                      "04:05:06'")));
+        f.indexer.IndexFolder(f.tree()); // a.txt is there already
+        QCOMPARE(catalogued(), old);
+        f.makeFile(QStringLiteral("b.txt"));
+        f.indexer.IndexFolder(f.tree());
+        QVERIFY(catalogued().startsWith(QLatin1String("DATA1 2")) && catalogued() != old);
+        QCOMPARE(f.rows(QStringLiteral("File")), QStringList({"a.txt", "b.txt"}));
     }
 
     // A run ends at once, with at most one box, when it is cancelled or when the medium or the
