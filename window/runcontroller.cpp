@@ -110,7 +110,12 @@ void RunController::start(const QString &title, QWidget *owner, bool updating)
 
 void RunController::showProgress(const IndexingProgress &progress)
 {
-    if (!m_dialog || !running())
+    if (!running())
+        return;
+    // A command run meanwhile (a search) puts its own pointer back to the default at its end.
+    if (m_pointer.mousePointer() == vbDefault)
+        m_pointer.setMousePointer(vbArrowHourglass);
+    if (!m_dialog)
         return;
     const QLocale locale;
     // A deep folder is shortened in its middle, so that the window keeps its size.
