@@ -81,7 +81,7 @@ private:
     QByteArray m_separator; // of the size text, in UTF-8
     QByteArray m_root;      // the typed path's folder
     QString m_rootQueryPath;
-    bool m_rootAnswered = false; // the medium of the typed folder was identified at the start
+    bool m_rootAnswered = false;   // the medium of the typed folder was identified at the start
     QSet<QString> m_answeredRoots; // the mount points of media identified during the run
     IndexingProgress m_progress;
     QElapsedTimer m_runTimer;

@@ -34,8 +34,8 @@ private:
 
 IndexRun::IndexRun(const QString &catalogueFile, colFFiles &colIndexed, VolumeQuery &volumes,
                    FolderLister &lister, FileMetadataReader &metadata, QObject *parent)
-    : QObject(parent), m_catalogueFile(catalogueFile), m_colIndexed(colIndexed),
-      m_volumes(volumes), m_lister(lister), m_metadata(metadata)
+    : QObject(parent), m_catalogueFile(catalogueFile), m_colIndexed(colIndexed), m_volumes(volumes),
+      m_lister(lister), m_metadata(metadata)
 {
     qRegisterMetaType<IndexingProgress>();
 }
@@ -59,8 +59,7 @@ void IndexRun::startUpdate(const QString &root, const QString &label, const QStr
     start([=](FolderIndexer &indexer) { indexer.UpdateMedium(root, label, serial); });
 }
 
-template <typename Walk>
-void IndexRun::start(Walk walk)
+template <typename Walk> void IndexRun::start(Walk walk)
 {
     if (m_thread)
         return;

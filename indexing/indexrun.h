@@ -65,8 +65,7 @@ Q_SIGNALS:
 
 private:
     class Report;
-    template <typename Walk>
-    void start(Walk walk);
+    template <typename Walk> void start(Walk walk);
 
     QString m_catalogueFile;
     colFFiles &m_colIndexed;

@@ -6,10 +6,10 @@
 #include "window/cataloguelistmodel.h"
 #include "window/commandbutton.h"
 #include "window/errorbox.h"
-#include "window/messagebox.h"
 #include "window/frmabout.h"
 #include "window/frmdiscs.h"
 #include "window/frmfind.h"
+#include "window/messagebox.h"
 #include "window/twips.h"
 
 #include <QAction>

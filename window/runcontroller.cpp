@@ -166,18 +166,18 @@ void RunController::reportFailures(const IndexRun::Result &result)
         text += QStringLiteral("\r\n") + first.folder;
     const qsizetype others = result.folderFailures.size() - (result.failed ? 0 : 1);
     if (others > 0)
-        text += QStringLiteral("\r\n\r\n") +
-                tr("%n other folder(s) could not be catalogued.", nullptr, int(others));
+        text +=
+            QStringLiteral("\r\n\r\n") +
+            tr("Other folders that could not be catalogued: %1.").arg(QLocale().toString(others));
     if (result.failed) {
         const QLocale locale;
         text += QStringLiteral("\r\n\r\n") +
-                (m_updating
-                     ? tr("The run ended with %1 added, %2 changed and %3 removed.")
-                           .arg(locale.toString(result.counts.catalogued),
-                                locale.toString(result.counts.changed),
-                                locale.toString(result.counts.removed))
-                     : tr("The run ended with %1 files catalogued.")
-                           .arg(locale.toString(result.counts.catalogued)));
+                (m_updating ? tr("The run ended with %1 added, %2 changed and %3 removed.")
+                                  .arg(locale.toString(result.counts.catalogued),
+                                       locale.toString(result.counts.changed),
+                                       locale.toString(result.counts.removed))
+                            : tr("The run ended with %1 files catalogued.")
+                                  .arg(locale.toString(result.counts.catalogued)));
     }
     ShowErrorBox(text, m_owner);
 }

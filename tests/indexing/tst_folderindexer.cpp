@@ -243,8 +243,7 @@ private Q_SLOTS:
                             "r1|" + blank + "|"})
             << QStringList();
         QTest::newRow("the inner medium taken out")
-            << true << QStringList({"A/S|s1|DATA1|1234-5678"})
-            << QStringList("71: Disk not ready");
+            << true << QStringList({"A/S|s1|DATA1|1234-5678"}) << QStringList("71: Disk not ready");
     }
     void mountsInsideTheTree()
     {
@@ -275,8 +274,9 @@ private Q_SLOTS:
         IndexingFixture f;
         f.makeFile(QStringLiteral("a.txt"));
         const auto catalogued = [&f] {
-            return f.rows(QStringLiteral("(SELECT group_concat(Archive || ' ' || Catalogued) "
-                                         "FROM MediumCatalogued)"))
+            return f
+                .rows(QStringLiteral("(SELECT group_concat(Archive || ' ' || Catalogued) "
+                                     "FROM MediumCatalogued)"))
                 .first();
         };
         f.indexer.IndexFolder(f.tree());

@@ -41,7 +41,7 @@ class TestEndSignals : public QObject
         QCOMPARE(TestCatalogue::rows(copy), rows);
     }
 
-    QTemporaryDir m_tree;  // 1000 empty files, in ten folders
+    QTemporaryDir m_tree; // 1000 empty files, in ten folders
     QTemporaryDir m_home; // the home folder, where the New Disc run finds the tree mounted
 
 private Q_SLOTS:
@@ -95,11 +95,11 @@ private Q_SLOTS:
             // A disc of the tree's files, mounted below the home folder as a file manager
             // shows it.
             const QString image = m_home.filePath(QStringLiteral("disc.img"));
-            if (QProcess::execute("sh", {"-c", "PATH=/usr/sbin:/sbin:$PATH; exec >/dev/null; mkdir -p '" + disc +
-                                                   "' && mkfs.ext4 -q -F -d '" + m_tree.path() +
-                                                   "' '" + image + "' 16M && mount -o loop,ro '" +
-                                                   image + "' '" + disc + "' && umount '" + disc +
-                                                   "'"}) != 0)
+            if (QProcess::execute("sh",
+                                  {"-c", "PATH=/usr/sbin:/sbin:$PATH; exec >/dev/null; mkdir -p '" +
+                                             disc + "' && mkfs.ext4 -q -F -d '" + m_tree.path() +
+                                             "' '" + image + "' 16M && mount -o loop,ro '" + image +
+                                             "' '" + disc + "' && umount '" + disc + "'"}) != 0)
                 QSKIP("loop mounting is refused here");
         }
         QueuedBoxes boxes;
@@ -140,9 +140,9 @@ private Q_SLOTS:
         } else {
             boxes.queueAnswer(vbYes);
             media.root = disc;
-            QCOMPARE(QProcess::execute("mount", {"-o", "loop,ro", m_home.filePath("disc.img"),
-                                                 disc}),
-                     0);
+            QCOMPARE(
+                QProcess::execute("mount", {"-o", "loop,ro", m_home.filePath("disc.img"), disc}),
+                0);
         }
         QTRY_VERIFY(w.runUnderWay());
         QTest::qWait(300);

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
@@ -172,10 +171,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("end");
-        QTest::newRow("write lock, Exit") << "lock" << "exit";
-        QTest::newRow("write lock, SIGTERM") << "lock" << "signal";
-        QTest::newRow("disc gone, Exit") << "gone" << "exit";
-        QTest::newRow("disc gone, SIGTERM") << "gone" << "signal";
+        QTest::newRow("write lock, Exit") << QStringLiteral("lock") << QStringLiteral("exit");
+        QTest::newRow("write lock, SIGTERM") << QStringLiteral("lock") << QStringLiteral("signal");
+        QTest::newRow("disc gone, Exit") << QStringLiteral("gone") << QStringLiteral("exit");
+        QTest::newRow("disc gone, SIGTERM") << QStringLiteral("gone") << QStringLiteral("signal");
     }
     void failedUpdateEndsInOneBox()
     {
@@ -230,11 +229,12 @@ private Q_SLOTS:
         closer.stop();
         QVERIFY(!QApplication::activeModalWidget());
         QCOMPARE(modalOver, 1);
-        QVERIFY2(boxes[0].startsWith(fault == QLatin1String("lock")
-                                         ? "An error has occurred.\r\nError: 5\r\nDescription: "
-                                         : "An error has occurred.\r\nError: 71\r\nDescription: ") &&
-                     boxes[0].contains("\r\n" + f.tree()) && boxes[0].contains(" 0 removed."),
-                 qPrintable(boxes[0]));
+        QVERIFY2(
+            boxes[0].startsWith(fault == QLatin1String("lock")
+                                    ? "An error has occurred.\r\nError: 5\r\nDescription: "
+                                    : "An error has occurred.\r\nError: 71\r\nDescription: ") &&
+                boxes[0].contains("\r\n" + f.tree()) && boxes[0].contains(" 0 removed."),
+            qPrintable(boxes[0]));
         if (other)
             sqlite3_close(other);
 
