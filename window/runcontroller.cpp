@@ -27,8 +27,8 @@ QString elapsedText(qint64 ms)
 
 RunController::RunController(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
                              colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
-                             FileMetadataReader &metadata, MountedMedia *media, QObject *parent)
-    : QObject(parent), m_catalogue(catalogue), m_list(list), m_pointer(pointer), m_media(media),
+                             FileMetadataReader &metadata, MountedMedia *media, QWidget *window)
+    : m_catalogue(catalogue), m_list(list), m_pointer(pointer), m_media(media), m_window(window),
       m_run(QString(), colIndexed, volumes, lister, metadata)
 {
     connect(&m_run, &IndexRun::progress, this, &RunController::showProgress);
@@ -92,20 +92,33 @@ void RunController::start(const QString &title, QWidget *owner, bool updating)
     } catch (const PlatformError &) {
         // A damaged file: the run's own connection finds it so and says it.
     }
-    // Qt's conventions: shown by its own timer once the run has lasted ProgressDelayMs, a busy
-    // bar since the total is not known. Not modal: the windows stay in use during the run.
+    m_title = title;
+    showProgressOver(owner, ProgressDelayMs);
+    m_pointer.setMousePointer(vbArrowHourglass);
+}
+
+void RunController::showProgressOver(QWidget *owner, int delayMs)
+{
+    // Qt's conventions: shown by its own timer once the run has lasted a while, a busy bar since
+    // the total is not known. Not modal: the windows stay in use during the run.
     m_dialog = new QProgressDialog(owner);
     m_dialog->setObjectName(QStringLiteral("indexProgress"));
-    m_dialog->setWindowTitle(title);
+    m_dialog->setWindowTitle(m_title);
     m_dialog->setWindowModality(Qt::NonModal);
     m_dialog->setRange(0, 0);
     m_dialog->setAutoClose(false);
     m_dialog->setAutoReset(false);
-    m_dialog->setMinimumDuration(ProgressDelayMs);
+    m_dialog->setMinimumDuration(delayMs);
     m_dialog->setMinimumWidth(FolderWidth + 60);
     m_dialog->setValue(0);
     connect(m_dialog.data(), &QProgressDialog::canceled, this, &RunController::stop);
-    m_pointer.setMousePointer(vbArrowHourglass);
+    // The window the run was started from closed meanwhile: Cancel stays at hand, over the
+    // main window.
+    if (owner != m_window)
+        connect(m_dialog.data(), &QObject::destroyed, this, [this] {
+            if (running() && m_window)
+                showProgressOver(m_window, 0);
+        });
 }
 
 void RunController::showProgress(const IndexingProgress &progress)
@@ -135,6 +148,8 @@ void RunController::showProgress(const IndexingProgress &progress)
 void RunController::runEnded()
 {
     const IndexRun::Result result = m_run.result();
+    if (m_dialog)
+        m_dialog->disconnect(this);
     delete m_dialog;
     m_pointer.setMousePointer(vbDefault);
     m_catalogue.fold(); // what the run's connection could not fold while this one read

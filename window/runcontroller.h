@@ -20,7 +20,8 @@ class VolumeQuery;
 // offer's Yes, and Update. The walk runs on its own thread (IndexRun); the windows stay usable,
 // with the arrow-and-hourglass pointer over the main window. A run that lasts shows a progress
 // window that is not modal, over the window the run was started from (the folder being read,
-// the counts so far, the time taken); its Cancel, or Esc, stops the run at the next file.
+// the counts so far, the time taken), or over the main window once that one has closed; its
+// Cancel, or Esc, stops the run at the next file.
 //
 // The end of every run is decided in one place (runEnded): the log folded and the list
 // refilled, then the end of the program when Exit or a signal came during the run, the window
@@ -30,9 +31,11 @@ class RunController : public QObject
 {
     Q_OBJECT
 public:
+    // window is the main window: the progress goes there when the window a run was started from
+    // closes during the run.
     RunController(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
                   colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
-                  FileMetadataReader &metadata, MountedMedia *media, QObject *parent = nullptr);
+                  FileMetadataReader &metadata, MountedMedia *media, QWidget *window = nullptr);
     ~RunController() override;
 
     // Indexes the tree below path, its progress over owner. The empty path indexes nothing; the
@@ -63,6 +66,7 @@ Q_SIGNALS:
 
 private:
     void start(const QString &title, QWidget *owner, bool updating);
+    void showProgressOver(QWidget *owner, int delayMs);
     void showProgress(const IndexingProgress &progress);
     void runEnded();
     void reportFailures(const IndexRun::Result &result);
@@ -72,7 +76,9 @@ private:
     MousePointer &m_pointer;
     MountedMedia *m_media;
     IndexRun m_run;
+    QPointer<QWidget> m_window; // the main window
     QPointer<QWidget> m_owner;
+    QString m_title;
     QPointer<QProgressDialog> m_dialog;
     bool m_updating = false; // the progress window counts what an update does
     enum class After { Nothing, End, Close } m_after = After::Nothing;

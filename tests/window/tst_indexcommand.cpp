@@ -7,6 +7,7 @@
 #include "window/frmmain.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -162,6 +163,38 @@ private Q_SLOTS:
         QCOMPARE(w.isVisible(), how != QLatin1String("close"));
         QVERIFY(button(w, "cmdIndexDirectory")->isEnabled() &&
                 button(w, "cmdIndexDirectory")->toolTip().isEmpty());
+    }
+
+    // The Discs window closed during its Update: the progress, and its Cancel, go over the main
+    // window.
+    void progressOutlivesItsWindow()
+    {
+        IndexingFixture f;
+        for (int i = 0; i < 2000; ++i)
+            f.makeFile(QStringLiteral("F%1/file%2").arg(i / 100).arg(i));
+        SlowMetadata slow;
+        TreeMounted media;
+        media.root = f.tree();
+        Services services = testServices(f.folder());
+        services.volumes = &f.volume;
+        services.metadata = &slow;
+        services.media = &media;
+        frmMain w(services);
+        w.Form_Load();
+        w.show();
+        w.mnuDiscs_Click();
+        QPointer<QWidget> discs = w.findChild<QDialog *>();
+        QVERIFY(w.UpdateMedium(QStringLiteral("DATA1"), QStringLiteral("1234-5678"), discs));
+        discs->close();
+        QTRY_VERIFY(!discs);
+        QProgressDialog *dialog = nullptr;
+        QTRY_VERIFY((dialog = w.findChild<QProgressDialog *>(QStringLiteral("indexProgress"))) &&
+                    dialog->isVisible());
+        QCOMPARE(dialog->parentWidget(), &w);
+        dialog->findChild<QPushButton *>()->click();
+        QTRY_VERIFY(!w.runUnderWay());
+        const qsizetype rows = f.rows().size();
+        QVERIFY2(rows > 0 && rows < 2000, qPrintable(QString::number(rows)));
     }
 
     // A run that fails (another program holds the catalogue's write lock when the Update first
