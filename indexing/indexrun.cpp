@@ -6,6 +6,8 @@
 
 #include <QThread>
 
+#include <new>
+
 // The indexer's report on the run's thread: failures kept for the result, progress passed on.
 class IndexRun::Report : public IndexingReport
 {
@@ -79,8 +81,9 @@ template <typename Walk> void IndexRun::start(Walk walk)
             catalogue.close();
         } catch (const PlatformError &e) {
             report.runFailed(e.number(), e.description(), QString());
+        } catch (const std::bad_alloc &) {
+            report.runFailed(7, QStringLiteral("Out of memory"), QString());
         }
-        m_result.stopped = m_stop;
     });
     m_thread->setObjectName(QStringLiteral("IndexRun"));
     // Emitted on the run's thread as it ends; handled here, on this object's thread.

@@ -36,7 +36,6 @@ public:
         QList<Failure> folderFailures; // the folders that failed; the run went on
         bool failed = false;           // a failure of the catalogue or the medium ended it
         Failure runFailure;
-        bool stopped = false; // killed before its end
     };
 
     // The run opens catalogueFile itself; colIndexed takes the records of the rows while their
@@ -54,7 +53,6 @@ public:
     void startUpdate(const QString &root, const QString &label, const QString &serial);
     void kill() { m_stop = true; }
     bool isRunning() const { return m_thread != nullptr; }
-    bool killed() const { return m_stop; }
     // Valid from finished() on.
     const Result &result() const { return m_result; }
 
