@@ -9,6 +9,7 @@
 #include "window/messagebox.h"
 #include "window/mousepointer.h"
 
+#include <QLabel>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QWidget>
@@ -104,6 +105,11 @@ void RunController::showProgressOver(QWidget *owner, int delayMs)
     m_dialog = new QProgressDialog(owner);
     m_dialog->setObjectName(QStringLiteral("indexProgress"));
     m_dialog->setWindowTitle(m_title);
+    // Folder names come from the disc: shown as they are, never as markup.
+    auto *label = new QLabel(m_dialog);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignCenter);
+    m_dialog->setLabel(label);
     m_dialog->setWindowModality(Qt::NonModal);
     m_dialog->setRange(0, 0);
     m_dialog->setAutoClose(false);
