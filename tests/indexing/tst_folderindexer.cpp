@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -181,9 +182,9 @@ private Q_SLOTS:
     }
 
     // A link to a folder is not followed (no endless walk); a link to a file is catalogued as the
-    // file it names, under its own name; a broken link, a FIFO and a socket are not files;
-    // names that are not UTF-8 are shown with replacement characters, stored by their bytes
-    // and told apart by them, also by a second run.
+    // file it names, under its own name; a broken link, a FIFO, a socket and a device node are
+    // not files; names that are not UTF-8 are shown with replacement characters, stored by their
+    // bytes and told apart by them, also by a second run.
     void unusualEntries()
     {
         IndexingFixture f;
@@ -194,6 +195,8 @@ private Q_SLOTS:
         QCOMPARE(::symlink("gone", (tree + "/sub/dangling").constData()), 0);
         QCOMPARE(::symlink("z.txt", (tree + "/sub/link.txt").constData()), 0);
         QCOMPARE(::mkfifo((tree + "/sub/fifo").constData(), 0644), 0);
+        // A device node as /dev holds them, where this system lets one be made.
+        ::mknod((tree + "/sub/null").constData(), S_IFCHR | 0644, makedev(1, 3));
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         const QByteArray socketPath = tree + "/sub/socket";
