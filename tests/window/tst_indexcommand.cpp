@@ -27,6 +27,26 @@ struct TreeMounted : MountedMedia
     std::vector<MountedMedium> list() override { return {{root, "DATA1", 0x12345678, true}}; }
 };
 
+// 2000 files in 20 folders, read a millisecond each, the tree mounted as that medium, and the
+// services of a main window on them.
+struct SlowMountedTree
+{
+    explicit SlowMountedTree(int *ended = nullptr)
+    {
+        for (int i = 0; i < 2000; ++i)
+            f.makeFile(QStringLiteral("F%1/file%2").arg(i / 100).arg(i));
+        media.root = f.tree();
+        services = testServices(f.folder(), ended);
+        services.volumes = &f.volume;
+        services.metadata = &slow;
+        services.media = &media;
+    }
+    IndexingFixture f;
+    SlowMetadata slow;
+    TreeMounted media;
+    Services services;
+};
+
 QPushButton *button(QWidget &w, const char *name)
 {
     return w.findChild<QPushButton *>(QLatin1String(name));
@@ -169,17 +189,9 @@ private Q_SLOTS:
     // window.
     void progressOutlivesItsWindow()
     {
-        IndexingFixture f;
-        for (int i = 0; i < 2000; ++i)
-            f.makeFile(QStringLiteral("F%1/file%2").arg(i / 100).arg(i));
-        SlowMetadata slow;
-        TreeMounted media;
-        media.root = f.tree();
-        Services services = testServices(f.folder());
-        services.volumes = &f.volume;
-        services.metadata = &slow;
-        services.media = &media;
-        frmMain w(services);
+        SlowMountedTree tree;
+        IndexingFixture &f = tree.f;
+        frmMain w(tree.services);
         w.Form_Load();
         w.show();
         w.mnuDiscs_Click();
@@ -212,18 +224,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, fault);
         QFETCH(QString, end);
-        IndexingFixture f;
-        for (int i = 0; i < 2000; ++i)
-            f.makeFile(QStringLiteral("F%1/file%2").arg(i / 100).arg(i));
-        SlowMetadata slow;
-        TreeMounted media;
-        media.root = f.tree();
         int ended = 0;
-        Services services = testServices(f.folder(), &ended);
-        services.volumes = &f.volume;
-        services.metadata = &slow;
-        services.media = &media;
-        frmMain w(services);
+        SlowMountedTree tree(&ended);
+        IndexingFixture &f = tree.f;
+        frmMain w(tree.services);
         w.Form_Load();
         w.show();
         EndSignals endSignals;
