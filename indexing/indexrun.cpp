@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "indexing/folderindexer.h"
 #include "platform/platformerror.h"
+#include "platform/threadheaps.h"
 
 #include <QThread>
 
@@ -67,6 +68,7 @@ template <typename Walk> void IndexRun::start(Walk walk)
         return;
     m_stop = false;
     m_result = Result();
+    keepThreadHeapsTrimmed(); // memory kept after a run stays as small as without the thread
     m_thread = QThread::create([this, walk] {
         Report report(*this);
         try {
