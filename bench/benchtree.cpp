@@ -64,14 +64,14 @@ double timeFind(const QByteArray &root)
     return best;
 }
 
-void FailingReport::folderFailed(int number, const QString &description)
+void FailingReport::folderFailed(int number, const QString &description, const QString &)
 {
     qFatal("indexing failed: %d %s", number, qPrintable(description));
 }
 
-void FailingReport::runFailed(int number, const QString &description)
+void FailingReport::runFailed(int number, const QString &description, const QString &)
 {
-    folderFailed(number, description);
+    folderFailed(number, description, QString());
 }
 
 Indexing::Indexing(const QString &catalogueFile)

@@ -24,8 +24,8 @@ double timeFind(const QByteArray &root);
 struct FailingReport : IndexingReport
 {
     void progress(const IndexingProgress &progress) override { last = progress; }
-    void folderFailed(int number, const QString &description) override;
-    void runFailed(int number, const QString &description) override;
+    void folderFailed(int number, const QString &description, const QString &) override;
+    void runFailed(int number, const QString &description, const QString &) override;
     IndexingProgress last; // the counts of the last run
 };
 

@@ -34,6 +34,7 @@ Catalogue::~Catalogue() = default;
 void Catalogue::open(const QString &path)
 {
     m_names.clear();
+    m_path = path;
     m_cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     m_cnCatalogue.setCheck(Schema::check);
     m_cnCatalogue.Open(path, QString(), QString(), -1);

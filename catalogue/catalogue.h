@@ -26,6 +26,9 @@ public:
     void open(const QString &path);
 
     Connection &cnCatalogue() { return m_cnCatalogue; }
+    const Connection &cnCatalogue() const { return m_cnCatalogue; }
+    // The file open, as open was given it; a run on another thread opens it again.
+    const QString &path() const { return m_path; }
     Recordset &rsFiles() { return m_rsFiles; }
     // Where each medium was mounted when folders of it were catalogued.
     MediumRoots &mediumRoots() { return m_mediumRoots; }
@@ -68,4 +71,5 @@ private:
     FoldedNames m_names;
     bool m_hasNameNotes = false; // FilesNameChanged and its trigger: the names held stay exact
     MediumRoots m_mediumRoots;
+    QString m_path;
 };

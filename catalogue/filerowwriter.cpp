@@ -113,13 +113,16 @@ FileRowWriter::Result FileRowWriter::write(const std::vector<FileRow> &rows, con
             size_t end = begin + 1;
             while (end < rows.size() && rows[end].sameFolder(rows[begin]))
                 ++end;
+            const qint64 before = result.written;
             writeFolder(rows, begin, end, result);
             const Media::Key medium(rows[begin].label, rows[begin].serial);
-            if (std::find(media.begin(), media.end(), medium) == media.end())
+            if (result.written > before &&
+                std::find(media.begin(), media.end(), medium) == media.end())
                 media.push_back(medium);
             begin = end;
         }
-        // Each medium the group wrote or found rows of was catalogued now.
+        // Each medium the group wrote rows of was catalogued now; one whose files were all
+        // there already keeps its time.
         for (const Media::Key &medium : media)
             Media::noteCatalogued(m_connection, medium.first, medium.second);
         m_connection.CommitTrans();

@@ -23,6 +23,9 @@ public:
     // failure other than a missing table.
     QStringList roots(const QString &label, const QString &serial);
 
+    // Forgets the roots read: another connection recorded more (a run on its own thread).
+    void forget() { m_roots.clear(); }
+
 private:
     Connection &m_connection;
     QHash<QString, QStringList> m_roots; // by label and serial

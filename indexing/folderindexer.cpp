@@ -105,7 +105,8 @@ void FolderIndexer::run(const QString &path)
     m_separator = group.isEmpty() ? QByteArrayLiteral(",") : QString(group.at(0)).toUtf8();
     m_root.clear();
     m_rootQueryPath.clear();
-    m_volumeAnswered = false;
+    m_rootAnswered = false;
+    m_answeredRoots.clear();
     m_progress = IndexingProgress();
     m_pending.clear();
     m_changes.clear();
@@ -145,7 +146,8 @@ void FolderIndexer::run(const QString &path)
     } catch (const RunFailure &failure) {
         m_pending.clear();
         m_changes.clear();
-        m_report.runFailed(failure.number(), failure.description());
+        m_report.runFailed(failure.number(), failure.description(),
+                           m_progress.folder.isEmpty() ? path : m_progress.folder);
     }
     m_pending.clear();
     m_pending.shrink_to_fit();
@@ -171,6 +173,8 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
         if (m_root.isEmpty()) {
             m_root = folder.native;
             m_rootQueryPath = folder.queryPath;
+            QString label, serial;
+            m_rootAnswered = GetVolumeId(m_rootQueryPath, label, serial, m_volumes);
         }
         m_progress.folder = folder.path;
         flushWhenDue(); // also between folders: a slow listing does not hold rows back
@@ -197,11 +201,11 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
         endsRunIfMediumFailed(e);
         // Rows gathered so far are written before a box holds the run up.
         flush();
-        m_report.folderFailed(e.number(), e.description());
+        m_report.folderFailed(e.number(), e.description(), path);
     } catch (const std::bad_alloc &) {
-        m_report.folderFailed(7, QStringLiteral("Out of memory"));
+        m_report.folderFailed(7, QStringLiteral("Out of memory"), path);
     } catch (const std::exception &) {
-        m_report.folderFailed(51, QStringLiteral("Internal error"));
+        m_report.folderFailed(51, QStringLiteral("Internal error"), path);
     }
     // The records of a folder's rows are not kept past its invocation: nothing reads them.
     m_colIndexed.Clear();
@@ -220,17 +224,14 @@ void FolderIndexer::endsRunIfMediumFailed(const PlatformError &error)
 
 void FolderIndexer::volumeOf(Folder &folder)
 {
-    if (GetVolumeId(folder.queryPath, folder.label, folder.serial, m_volumes)) {
-        m_volumeAnswered = true;
-    } else if (m_volumeAnswered && [this] {
-                   // The same medium answered before: is it still there?
-                   QString label, serial;
-                   return !GetVolumeId(m_rootQueryPath, label, serial, m_volumes);
-               }()) {
+    if (!GetVolumeId(folder.queryPath, folder.label, folder.serial, m_volumes) &&
+        mediumWentAway(folder)) {
         // A medium that answered and no longer does was taken out or failed: its files would be
         // written with a blank label, or another file's serial.
         throw RunFailure(mediumGone());
     }
+    // Any other folder the query cannot identify (a filesystem mounted inside the tree that is
+    // on no disc: tmpfs, a network share, FUSE) keeps the blank label and empty serial.
     folder.labelUtf8 = folder.label.toUtf8();
     folder.serialUtf8 = folder.serial.isNull() ? QByteArray("") : folder.serial.toUtf8();
     // Another medium mounted inside the updated one is not its part.
@@ -240,6 +241,7 @@ void FolderIndexer::volumeOf(Folder &folder)
     // place below every root recorded for the medium counts too.
     QString root;
     if (!folder.serial.trimmed().isEmpty() && m_volumes.GetVolumePathName(folder.path, root)) {
+        m_answeredRoots.insert(root);
         MediumRoots &roots = m_catalogue.mediumRoots();
         QStringList others;
         try {
@@ -253,6 +255,15 @@ void FolderIndexer::volumeOf(Folder &folder)
             if (other != folder.path)
                 folder.otherPaths.append(other.toUtf8());
     }
+}
+
+bool FolderIndexer::mediumWentAway(const Folder &folder)
+{
+    QString label, serial, root;
+    if (m_rootAnswered && !GetVolumeId(m_rootQueryPath, label, serial, m_volumes))
+        return true; // the medium the run was started on
+    // A medium mounted inside the tree that answered for an earlier folder.
+    return m_volumes.GetVolumePathName(folder.path, root) && m_answeredRoots.contains(root);
 }
 
 void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray> &names)
@@ -367,12 +378,16 @@ void FolderIndexer::flush()
         m_changes.clear();
         throw RunFailure(e);
     }
+    QStringList refusedIn;
+    for (const FileRowWriter::Refusal &refusal : result.refused)
+        refusedIn.append(FolderLister::displayName(m_pending[refusal.row].path));
     m_pending.clear();
     m_changes.clear();
     m_progress.catalogued += result.written;
     m_progress.skipped += result.skipped;
     m_progress.changed += result.changed;
     m_progress.removed += result.removed;
-    for (const FileRowWriter::Refusal &refusal : result.refused)
-        m_report.folderFailed(refusal.error.number(), refusal.error.description());
+    for (size_t i = 0; i < result.refused.size(); ++i)
+        m_report.folderFailed(result.refused[i].error.number(),
+                              result.refused[i].error.description(), refusedIn.at(qsizetype(i)));
 }

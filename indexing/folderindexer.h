@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QElapsedTimer>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -62,6 +63,7 @@ private:
     bool addsRow(const Folder &folder, bool known);
     size_t pendingCount() const { return m_pending.size() + m_changes.size(); }
     void volumeOf(Folder &folder);
+    bool mediumWentAway(const Folder &folder);
     void endsRunIfMediumFailed(const PlatformError &error);
     void tick();
     void flushWhenDue();
@@ -79,7 +81,8 @@ private:
     QByteArray m_separator; // of the size text, in UTF-8
     QByteArray m_root;      // the typed path's folder
     QString m_rootQueryPath;
-    bool m_volumeAnswered = false; // some file of the run had its medium identified
+    bool m_rootAnswered = false;   // the medium of the typed folder was identified at the start
+    QSet<QString> m_answeredRoots; // the mount points of media identified during the run
     IndexingProgress m_progress;
     QElapsedTimer m_runTimer;
     qint64 m_lastTick = 0;

@@ -20,10 +20,11 @@ class IndexingReport
 {
 public:
     virtual ~IndexingReport() = default;
-    // A folder's invocation ended with this error; the walk goes on above it.
-    virtual void folderFailed(int number, const QString &description) = 0;
-    // A failure of the catalogue or of the medium ended the whole run.
-    virtual void runFailed(int number, const QString &description) = 0;
+    // A folder's invocation ended with this error; the walk goes on above it. folder is the
+    // folder that failed, as text.
+    virtual void folderFailed(int number, const QString &description, const QString &folder) = 0;
+    // A failure of the catalogue or of the medium ended the whole run, in folder.
+    virtual void runFailed(int number, const QString &description, const QString &folder) = 0;
     // Several times a second while a run lasts, and once at its end.
     virtual void progress(const IndexingProgress &) {}
     // Asked before every file and folder: true stops the run there.

@@ -98,7 +98,7 @@ public:
                 continue;
             if (isFolder(fd, name, entry->d_type))
                 entries.subFolders.emplace_back(name);
-            else if (!isLinkToFolder(fd, name, entry->d_type))
+            else if (isFile(fd, name, entry->d_type))
                 entries.files.emplace_back(name);
         }
         ::closedir(dir);
@@ -117,16 +117,16 @@ private:
         return ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     }
 
-    static bool isLinkToFolder(int fd, const char *name, unsigned char type)
+    // A regular file, or a symbolic link to one (catalogued as the file it names). Device
+    // nodes, FIFOs, sockets and links to anything else or to nothing are not files to record.
+    static bool isFile(int fd, const char *name, unsigned char type)
     {
-        struct stat st;
-        if (type == DT_UNKNOWN) {
-            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode))
-                return false;
-        } else if (type != DT_LNK) {
+        if (type == DT_REG)
+            return true;
+        if (type != DT_LNK && type != DT_UNKNOWN)
             return false;
-        }
-        return ::fstatat(fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        struct stat st;
+        return ::fstatat(fd, name, &st, 0) == 0 && S_ISREG(st.st_mode);
     }
 };
 

@@ -32,8 +32,9 @@ public:
     virtual bool isFolder(const QByteArray &folder);
 
     // The folder's sub-folders and its files, each sorted by the bytes of their names. A
-    // symbolic link to a folder is neither (it is not followed); every other entry that is not
-    // a folder, a symbolic link to a file included, is a file.
+    // symbolic link to a folder is neither (it is not followed). Files are the regular files
+    // and the symbolic links to them; device nodes, FIFOs, sockets and broken links are left
+    // out.
     virtual void list(const QByteArray &folder, FolderEntries &entries) = 0;
 
     // A name or path as text: bytes that are not valid UTF-8 become replacement characters.

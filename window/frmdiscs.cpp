@@ -142,11 +142,20 @@ void frmDiscs::updateButtons()
 {
     const int line = selectedLine();
     const bool catalogued = line >= 0 && m_model.disc(line).isCatalogued();
+    const bool writable = m_refusal.isEmpty();
     cmdShowFiles->setEnabled(catalogued);
-    cmdRemoveDisc->setEnabled(catalogued);
-    cmdUpdate->setEnabled(catalogued); // one not in a drive is told so
-    cmdIndex->setEnabled(line >= 0 && m_model.disc(line).isMounted());
+    cmdRemoveDisc->setEnabled(catalogued && writable);
+    cmdUpdate->setEnabled(catalogued && writable); // one not in a drive is told so
+    cmdIndex->setEnabled(line >= 0 && m_model.disc(line).isMounted() && writable);
     cmdCopy->setEnabled(line >= 0);
+    for (QPushButton *command : {cmdRemoveDisc, cmdUpdate, cmdIndex})
+        command->setToolTip(m_refusal);
+}
+
+void frmDiscs::setWritable(const QString &refusal)
+{
+    m_refusal = refusal;
+    updateButtons();
 }
 
 void frmDiscs::cmdShowFiles_Click()
@@ -158,6 +167,8 @@ void frmDiscs::cmdShowFiles_Click()
 
 void frmDiscs::cmdIndex_Click()
 {
+    if (!m_refusal.isEmpty())
+        return; // a key reaches here past the disabled button
     const int line = selectedLine();
     if (line >= 0 && m_model.disc(line).isMounted())
         m_index(m_model.disc(line).mountedAt, this);
@@ -165,6 +176,8 @@ void frmDiscs::cmdIndex_Click()
 
 void frmDiscs::cmdUpdate_Click()
 {
+    if (!m_refusal.isEmpty())
+        return; // a key reaches here past the disabled button
     const int line = selectedLine();
     if (line >= 0 && m_model.disc(line).isCatalogued()) {
         const Disc disc = m_model.disc(line); // a copy: the refill replaces the lines
@@ -175,6 +188,8 @@ void frmDiscs::cmdUpdate_Click()
 
 void frmDiscs::cmdRemoveDisc_Click()
 {
+    if (!m_refusal.isEmpty())
+        return; // a key reaches here past the disabled button
     const int line = selectedLine();
     if (line >= 0 && m_model.disc(line).isCatalogued())
         m_discs.removeDisc(Disc(m_model.disc(line))); // a copy: the refill replaces the lines

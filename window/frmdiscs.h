@@ -30,6 +30,9 @@ public:
     void refresh();
 
     DiscsModel &model() { return m_model; }
+    // Index, Update and Remove Disc stay disabled, with refusal as their tooltip, while refusal
+    // says why they cannot write; the empty text allows them again.
+    void setWritable(const QString &refusal);
 
 public Q_SLOTS:
     void cmdShowFiles_Click();
@@ -50,6 +53,7 @@ private:
     std::function<void(const QString &, QWidget *)> m_index;
     Update m_update;
     DiscsModel m_model;
+    QString m_refusal;
 
     QTableView *lvwDiscs;
     QLabel *lblTotals;

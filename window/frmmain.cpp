@@ -9,6 +9,7 @@
 #include "window/frmabout.h"
 #include "window/frmdiscs.h"
 #include "window/frmfind.h"
+#include "window/messagebox.h"
 #include "window/twips.h"
 
 #include <QAction>
@@ -35,8 +36,8 @@ QRect pixels(const TwipRect &r)
 
 frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
-      m_index(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
-              *services.metadata, services.media, this),
+      m_runs(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
+             *services.metadata, services.media, this),
       m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots()),
       m_export(m_list, m_pointer, services.saveFileName),
       m_newDisc(
@@ -109,7 +110,12 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(m_list.model(), &QAbstractItemModel::modelReset, this, [this] {
         cmdSearch->setText(m_list.view().narrowed() ? QStringLiteral("&Show All")
                                                     : QStringLiteral("&Search"));
+        updateCommands(); // a refill may find the catalogue damaged
     });
+
+    connect(&m_runs, &RunController::runningChanged, this, &frmMain::updateCommands);
+    connect(&m_runs, &RunController::endWanted, this, &frmMain::cmdExit_Click);
+    connect(&m_runs, &RunController::closeWanted, this, &frmMain::close);
 
     // Tab order as designed: the list first, so it has the focus when the window opens.
     QWidget::setTabOrder(lvwFiles, cmdExit);
@@ -132,6 +138,7 @@ void frmMain::Form_Load()
     m_catalogue.open(m_services.appPath + QStringLiteral("/data.mdb"));
     m_pointer.setMousePointer(vbDefault);
     RefreshLv();
+    updateCommands();
     if (m_services.offerNewDiscs && !m_mountMonitor)
         m_mountMonitor = std::make_unique<MountMonitor>(
             [this](const QString &root) { m_newDisc.mounted(root); });
@@ -139,18 +146,41 @@ void frmMain::Form_Load()
 
 bool frmMain::commandRunning() const
 {
-    // Commands run on this thread: one that waits for the user runs an event loop of its own
-    // (a box, a menu), and an index run lets events through from inside itself.
-    return m_index.running() || QApplication::activeModalWidget() ||
+    // A run goes on its own thread; a command that waits for the user runs an event loop of its
+    // own (a box, a menu).
+    return m_runs.running() || QApplication::activeModalWidget() ||
            QApplication::activePopupWidget() || QThread::currentThread()->loopLevel() > 1;
+}
+
+QString frmMain::writeRefusal() const
+{
+    if (m_runs.running())
+        return tr("A run is under way: this waits until it has ended (Cancel stops it).");
+    const Connection &connection = m_catalogue.cnCatalogue();
+    if (connection.isOpen() && connection.isDamaged())
+        return tr("The catalogue is damaged: nothing more is written into it.");
+    if (connection.isOpen() && connection.isReadOnly())
+        return tr("The catalogue is read-only: it can be browsed and searched, not changed.");
+    return QString();
+}
+
+void frmMain::updateCommands()
+{
+    const QString refusal = writeRefusal();
+    for (QPushButton *command : {cmdIndexDirectory, cmdRemove}) {
+        command->setEnabled(refusal.isEmpty());
+        command->setToolTip(refusal);
+    }
+    m_listMenu.setWritable(refusal);
+    if (m_frmDiscs)
+        m_frmDiscs->setWritable(refusal);
 }
 
 bool frmMain::UpdateMedium(const QString &label, const QString &serial, QWidget *owner)
 {
-    const bool mounted = m_index.updateMedium(label, serial, owner ? owner : this);
-    if (m_closeAfterRun)
-        close();
-    return mounted;
+    if (!writeRefusal().isEmpty())
+        return true; // the window says why it cannot
+    return m_runs.updateMedium(label, serial, owner ? owner : this);
 }
 
 void frmMain::RefreshLv()
@@ -169,22 +199,16 @@ void frmMain::lvwFiles_ColumnClick(int index)
 
 void frmMain::cmdIndexDirectory_Click()
 {
-    m_index.cmdIndexDirectory_Click();
-    // Ended by a signal during the run: the run has stopped, the program ends now.
-    if (m_exitAfterRun) {
-        cmdExit_Click();
+    if (!writeRefusal().isEmpty())
         return;
-    }
-    // Closed during the run: the run has stopped, the window goes now.
-    if (m_closeAfterRun)
-        close();
+    indexFolder(InputBox(QStringLiteral("Please enter the path you would like to index:")), this);
 }
 
 void frmMain::indexFolder(const QString &path, QWidget *owner)
 {
-    m_index.index(path, owner);
-    if (m_closeAfterRun)
-        close();
+    if (!writeRefusal().isEmpty())
+        return;
+    m_runs.index(path, owner);
 }
 
 void frmMain::mnuDiscs_Click()
@@ -198,6 +222,7 @@ void frmMain::mnuDiscs_Click()
             },
             this);
         m_frmDiscs->setAttribute(Qt::WA_DeleteOnClose);
+        m_frmDiscs->setWritable(writeRefusal());
         connect(m_list.model(), &QAbstractItemModel::modelReset, m_frmDiscs.data(),
                 &frmDiscs::refresh);
     }
@@ -208,9 +233,8 @@ void frmMain::mnuDiscs_Click()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (m_index.running()) {
-        m_index.stop();
-        m_closeAfterRun = true;
+    if (m_runs.running()) {
+        m_runs.stopForClose(); // closes once the run has stopped
         event->ignore();
         return;
     }
@@ -229,6 +253,8 @@ void frmMain::cmdExecuteFile_Click()
 
 void frmMain::cmdRemove_Click()
 {
+    if (!writeRefusal().isEmpty())
+        return; // Backspace too: the button says why
     m_remove.cmdRemove_Click();
 }
 
@@ -343,6 +369,11 @@ void frmMain::cmdAbout_Click()
 
 void frmMain::cmdExit_Click()
 {
+    // A run under way stops first, as on Cancel; the program ends when it has.
+    if (m_runs.running()) {
+        m_runs.stopForExit();
+        return;
+    }
     // The process ends at once, but not before data.mdb holds everything on its own.
     m_catalogue.close();
     m_services.endProcess();
@@ -350,11 +381,6 @@ void frmMain::cmdExit_Click()
 
 void frmMain::endOnSignal()
 {
-    if (m_index.running()) {
-        m_index.stop();
-        m_exitAfterRun = true;
-        return;
-    }
     cmdExit_Click();
 }
 

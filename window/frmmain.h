@@ -7,12 +7,12 @@
 #include "window/discs.h"
 #include "window/duplicatescommand.h"
 #include "window/exportcommand.h"
-#include "window/indexcommand.h"
 #include "window/launcher.h"
 #include "window/listmenu.h"
 #include "window/mainlayout.h"
 #include "window/newdiscoffer.h"
 #include "window/removecommand.h"
+#include "window/runcontroller.h"
 #include "window/searchcommand.h"
 #include "window/services.h"
 #include "window/windowpointer.h"
@@ -56,6 +56,11 @@ public:
     bool UpdateMedium(const QString &label, const QString &serial, QWidget *owner = nullptr);
     // Whether a command is running: nothing else may start until it has ended.
     bool commandRunning() const;
+    // Whether an indexing run or an Update goes on beside the window.
+    bool runUnderWay() const { return m_runs.running(); }
+    // Why the commands that write cannot be used now (a run under way, a catalogue that cannot
+    // be written); the empty text when they can. The one rule for every window's such commands.
+    QString writeRefusal() const;
 
 public Q_SLOTS:
     void cmdIndexDirectory_Click();
@@ -64,8 +69,8 @@ public Q_SLOTS:
     void cmdRemove_Click();
     void cmdAbout_Click();
     void cmdExit_Click();
-    // SIGTERM, SIGINT or SIGHUP: the end Exit gives. An index run under way is stopped first, as
-    // Cancel stops it, keeping its rows, and the program ends once it has.
+    // SIGTERM, SIGINT or SIGHUP: the end Exit gives. A run under way is stopped first, as Cancel
+    // stops it, keeping its rows, and the program ends once it has (as on Exit).
     void endOnSignal();
     // The list's context menu.
     void mnuOpenFolder_Click();
@@ -93,6 +98,8 @@ private:
     void lvwFiles_ContextMenu(QPoint globalPos);
     // The Index Directory command's run on a folder, its progress window over owner.
     void indexFolder(const QString &path, QWidget *owner);
+    // Enables the commands that write, or disables them with the reason in their tooltip.
+    void updateCommands();
 
     Services m_services;
     WindowPointer m_pointer{this};
@@ -101,11 +108,9 @@ private:
     colFFiles m_colIndexed;
     SearchCommand m_search{m_catalogue, m_list, m_pointer};
     RemoveCommand m_remove{m_catalogue, m_list, m_pointer};
-    IndexCommand m_index;
+    RunController m_runs;
     Launcher m_launcher;
     MainLayout m_layout;
-    bool m_closeAfterRun = false;
-    bool m_exitAfterRun = false;
     CopyPathCommand m_copyPath{m_list};
     DuplicatesCommand m_duplicates{m_list, m_pointer};
     ExportCommand m_export;

@@ -2,6 +2,7 @@
 
 #include <QKeySequence>
 #include <QMenu>
+#include <QString>
 
 ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
 {
@@ -29,5 +30,14 @@ void ListMenu::popup(const QPoint &globalPos, bool hasSelection)
 {
     for (QAction *item : {mnuOpen, mnuOpenFolder, mnuCopyPath, mnuRemove})
         item->setEnabled(hasSelection);
+    mnuRemove->setEnabled(hasSelection && m_writable);
     menu->popup(globalPos);
+}
+
+void ListMenu::setWritable(const QString &refusal)
+{
+    m_writable = refusal.isEmpty();
+    mnuRemove->setToolTip(refusal);
+    if (!m_writable)
+        mnuRemove->setEnabled(false);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 class QAction;
+class QString;
 class QMenu;
 class QPoint;
 class QWidget;
@@ -16,6 +17,9 @@ public:
     // Shows the menu at a point of the screen and returns at once; the items that act on the
     // selection are enabled only when there is one.
     void popup(const QPoint &globalPos, bool hasSelection);
+    // Remove is kept disabled, with refusal as its tooltip, while refusal says why it cannot
+    // write; the empty text allows it again.
+    void setWritable(const QString &refusal);
 
     QMenu *menu;
     QAction *mnuOpen;
@@ -26,4 +30,7 @@ public:
     QAction *mnuShowDuplicates;
     QAction *mnuDiscs;
     QAction *mnuFind;
+
+private:
+    bool m_writable = true;
 };

@@ -31,10 +31,10 @@ QString titleOrApp(const QString &title)
     return title.isEmpty() ? App::Title() : title;
 }
 
-int showMessage(const QString &prompt, int flags, const QString &title,
+int showMessage(QWidget *owner, const QString &prompt, int flags, const QString &title,
                 const QString &checkText = QString(), bool *checked = nullptr)
 {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(owner ? owner : QApplication::activeWindow());
     if (checked) {
         box.setCheckBox(new QCheckBox(checkText, &box));
         box.checkBox()->setChecked(*checked);
@@ -84,7 +84,15 @@ int MsgBox(const QString &prompt, int flags, const QString &title)
 {
     TestMode &mode = testMode();
     if (!mode.unanswered)
-        return showMessage(prompt, flags, titleOrApp(title));
+        return showMessage(nullptr, prompt, flags, titleOrApp(title));
+    return answerInTestMode(prompt, flags, title);
+}
+
+int MsgBox(QWidget *owner, const QString &prompt, int flags, const QString &title)
+{
+    TestMode &mode = testMode();
+    if (!mode.unanswered)
+        return showMessage(owner, prompt, flags, titleOrApp(title));
     return answerInTestMode(prompt, flags, title);
 }
 
@@ -93,7 +101,7 @@ int MsgBox(const QString &prompt, int flags, const QString &title, const QString
 {
     TestMode &mode = testMode();
     if (!mode.unanswered)
-        return showMessage(prompt, flags, titleOrApp(title), checkText, &checked);
+        return showMessage(nullptr, prompt, flags, titleOrApp(title), checkText, &checked);
     if (!mode.checks.isEmpty())
         checked = mode.checks.takeFirst();
     return answerInTestMode(prompt, flags, title);

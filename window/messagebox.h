@@ -5,12 +5,16 @@
 
 #include <functional>
 
+class QWidget;
+
 // Message and input boxes, as the program asks for them.
 enum MsgBoxFlags { vbOKOnly = 0, vbYesNo = 4, vbCritical = 16, vbDefaultButton2 = 256 };
 enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
 // A box given no title bears the application title.
 int MsgBox(const QString &prompt, int flags = vbOKOnly, const QString &title = QString());
+// The same box over owner rather than over the active window.
+int MsgBox(QWidget *owner, const QString &prompt, int flags, const QString &title);
 // The same box with a check box captioned checkText below the text; checked is its state when
 // the box closed.
 int MsgBox(const QString &prompt, int flags, const QString &title, const QString &checkText,

@@ -1,7 +1,8 @@
 #pragma once
 
-// The main window's mouse pointer as the commands set it: 11 busy (hourglass), 0 default.
-enum MousePointerShape { vbDefault = 0, vbHourglass = 11 };
+// The main window's mouse pointer as the commands set it: 11 busy (hourglass), 0 default, and
+// 13 (arrow and hourglass) while a run goes on beside the window, which stays in use.
+enum MousePointerShape { vbDefault = 0, vbHourglass = 11, vbArrowHourglass = 13 };
 
 class MousePointer
 {

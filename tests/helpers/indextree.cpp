@@ -25,14 +25,14 @@ namespace {
 
 struct Failures : IndexingReport
 {
-    void folderFailed(int number, const QString &description) override
+    void folderFailed(int number, const QString &description, const QString &) override
     {
         std::fprintf(stderr, "%d %s\n", number, qPrintable(description));
         ++count;
     }
-    void runFailed(int number, const QString &description) override
+    void runFailed(int number, const QString &description, const QString &) override
     {
-        folderFailed(number, description);
+        folderFailed(number, description, QString());
     }
     // As the window does: the event loop runs while the indexer works, so a signal is seen.
     void progress(const IndexingProgress &progress) override

@@ -12,7 +12,10 @@
 #include <functional>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -46,6 +49,29 @@ struct HookedMetadata : FileMetadataReader
         return systemFileMetadataReader().read(path);
     }
     std::function<void(const QByteArray &)> hook;
+};
+
+// Answers "DATA1", 1234-5678 only for the folders below the one named A, as a disc mounted
+// there inside a tree the query cannot identify (tmpfs, a network share, an overlay).
+struct OneMountInside : VolumeQuery
+{
+    bool GetVolumeInformation(const QString &root, QString &label, quint32 &serial) override
+    {
+        if (!root.contains(QLatin1String("/A")) || !answers)
+            return false;
+        label = QStringLiteral("DATA1");
+        serial = 0x12345678;
+        return true;
+    }
+    bool GetVolumePathName(const QString &path, QString &root) override
+    {
+        const qsizetype at = path.indexOf(QLatin1String("/A"));
+        if (at < 0)
+            return false;
+        root = path.left(at + 2);
+        return true;
+    }
+    bool answers = true;
 };
 
 } // namespace
@@ -155,9 +181,10 @@ private Q_SLOTS:
                  QStringLiteral("2002-03-04|2002-03-04"));
     }
 
-    // A link to a folder is not followed (no endless walk); a file that cannot be read gets no
-    // size and no dates; names that are not UTF-8 are shown with replacement characters, stored
-    // by their bytes and told apart by them, also by a second run.
+    // A link to a folder is not followed (no endless walk); a link to a file is catalogued as the
+    // file it names, under its own name; a broken link, a FIFO, a socket and a device node are
+    // not files; names that are not UTF-8 are shown with replacement characters, stored by their
+    // bytes and told apart by them, also by a second run.
     void unusualEntries()
     {
         IndexingFixture f;
@@ -166,6 +193,16 @@ private Q_SLOTS:
         const QByteArray names[] = {"bad\xfe\xff.txt", "bad\xff\xfe.txt"};
         QCOMPARE(::symlink("..", (tree + "/sub/loop").constData()), 0);
         QCOMPARE(::symlink("gone", (tree + "/sub/dangling").constData()), 0);
+        QCOMPARE(::symlink("z.txt", (tree + "/sub/link.txt").constData()), 0);
+        QCOMPARE(::mkfifo((tree + "/sub/fifo").constData(), 0644), 0);
+        // A device node as /dev holds them, where this system lets one be made.
+        ::mknod((tree + "/sub/null").constData(), S_IFCHR | 0644, makedev(1, 3));
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray socketPath = tree + "/sub/socket";
+        qstrncpy(address.sun_path, socketPath.constData(), sizeof address.sun_path);
+        const int unixSocket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(::bind(unixSocket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
         QCOMPARE(::mkdir(odd.constData(), 0755), 0);
         for (const QByteArray &name : names) {
             const int fd = ::open((odd + '/' + name).constData(), O_CREAT | O_WRONLY, 0644);
@@ -174,6 +211,7 @@ private Q_SLOTS:
         }
         f.indexer.IndexFolder(f.tree());
         f.indexer.IndexFolder(f.tree());
+        ::close(unixSocket);
         for (const QByteArray &name : names) // QTemporaryDir cannot name these
             ::unlink((odd + '/' + name).constData());
         ::rmdir(odd.constData());
@@ -183,13 +221,77 @@ private Q_SLOTS:
             odds = t + "/caf" + bad + "|bad" + bad + bad + ".txt|12|DATA1" + dates + dates + "|0";
         QCOMPARE(f.rows(QStringLiteral(
                      "Path, File, Size, Archive, Accessed, Created, Modified is null")),
-                 QStringList({odds, odds, t + "/sub|dangling||DATA1|<null>|<null>|1",
+                 QStringList({odds, odds, t + "/sub|link.txt|5|DATA1" + dates + dates + "|0",
                               t + "/sub|z.txt|5|DATA1" + dates + dates + "|0"}));
         const QString oddHex = QString::fromLatin1(odd.toHex().toUpper());
         QCOMPARE(f.rows(QStringLiteral("hex(Path), hex(File)")).mid(0, 2),
                  QStringList({oddHex + "|" + names[0].toHex().toUpper(),
                               oddHex + "|" + names[1].toHex().toUpper()}));
         QVERIFY(f.report.failures.isEmpty());
+    }
+
+    // Every filesystem inside the tree is its own medium: a folder the query cannot identify
+    // gets the blank label and empty serial and the run goes on, also after a medium that was
+    // identified; a medium inside the tree that answered and then went ends the run with one
+    // box.
+    void mountsInsideTheTree_data()
+    {
+        QTest::addColumn<bool>("goes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("failures");
+        const QString blank(14, QLatin1Char(' '));
+        QTest::newRow("identified, then not")
+            << false
+            << QStringList({"A/S|s1|DATA1|1234-5678", "A|a1|DATA1|1234-5678", "B|b1|" + blank + "|",
+                            "r1|" + blank + "|"})
+            << QStringList();
+        QTest::newRow("the inner medium taken out")
+            << true << QStringList({"A/S|s1|DATA1|1234-5678"}) << QStringList("71: Disk not ready");
+    }
+    void mountsInsideTheTree()
+    {
+        QFETCH(bool, goes);
+        IndexingFixture f;
+        for (const char *file : {"A/a1", "A/S/s1", "B/b1", "r1"})
+            f.makeFile(QString::fromLatin1(file));
+        OneMountInside volumes;
+        HookedMetadata metadata;
+        metadata.hook = [&](const QByteArray &name) {
+            if (goes && name == "s1")
+                volumes.answers = false;
+        };
+        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.report, volumes,
+                              systemFolderLister(), metadata);
+        indexer.IndexFolder(f.tree());
+        QStringList rows;
+        for (const QString &row : f.rows())
+            rows.append(row.mid(f.tree().size() + 1).replace(QLatin1String("<null>"), QString()));
+        QTEST(rows, "rows");
+        QTEST(f.report.failures, "failures");
+    }
+
+    // A disc's Catalogued time moves when a run writes rows of it, not when a run finds all of
+    // its files catalogued already.
+    void cataloguedTimeMovesOnlyWithRowsWritten()
+    {
+        IndexingFixture f;
+        f.makeFile(QStringLiteral("a.txt"));
+        const auto catalogued = [&f] {
+            return f
+                .rows(QStringLiteral("(SELECT group_concat(Archive || ' ' || Catalogued) "
+                                     "FROM MediumCatalogued)"))
+                .first();
+        };
+        f.indexer.IndexFolder(f.tree());
+        const QString old = QStringLiteral("DATA1 2001-02-03 04:05:06");
+        QVERIFY(f.exec(QStringLiteral("UPDATE MediumCatalogued SET Catalogued = '2001-02-03 "
+                                      "04:05:06'")));
+        f.indexer.IndexFolder(f.tree()); // a.txt is there already
+        QCOMPARE(catalogued(), old);
+        f.makeFile(QStringLiteral("b.txt"));
+        f.indexer.IndexFolder(f.tree());
+        QVERIFY(catalogued().startsWith(QLatin1String("DATA1 2")) && catalogued() != old);
+        QCOMPARE(f.rows(QStringLiteral("File")), QStringList({"a.txt", "b.txt"}));
     }
 
     // A run ends at once, with at most one box, when it is cancelled or when the medium or the

@@ -11,11 +11,13 @@
 
 #include <QTemporaryDir>
 
+#include <atomic>
+
 // Answers "DATA1", 1234-5678 for every folder, or fails when told not to answer.
 struct FixedVolumeQuery : VolumeQuery
 {
     bool GetVolumeInformation(const QString &rootPath, QString &label, quint32 &serial) override;
-    bool answers = true;
+    std::atomic<bool> answers{true}; // a run reads it on its own thread
 };
 
 // The system's metadata reader, a millisecond a file: a run long enough to be watched or stopped.
@@ -27,13 +29,13 @@ struct SlowMetadata : FileMetadataReader
 // Records each failed folder and failed run as "number: description"; stops when told to.
 struct RecordedReport : IndexingReport
 {
-    void folderFailed(int number, const QString &description) override
+    void folderFailed(int number, const QString &description, const QString &) override
     {
         failures.append(QString::number(number) + QStringLiteral(": ") + description);
     }
-    void runFailed(int number, const QString &description) override
+    void runFailed(int number, const QString &description, const QString &) override
     {
-        folderFailed(number, description);
+        folderFailed(number, description, QString());
     }
     bool cancelled() override { return stop; }
     void progress(const IndexingProgress &progress) override { last = progress; }

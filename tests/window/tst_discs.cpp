@@ -237,6 +237,7 @@ private Q_SLOTS:
         QCOMPARE(lines(discs->model()).filter(fresh), QStringList("FRESH|A1B-2C3D||||" + point));
         click(view, lines(discs->model()).indexOf(fresh));
         discs->findChild<QPushButton *>("cmdIndex")->click();
+        QTRY_VERIFY(!main.runUnderWay());
         const QStringList indexed = lines(discs->model()).filter(fresh);
         QCOMPARE(indexed.size(), 1);
         // Catalogued just now, and still where it is mounted.

@@ -1,4 +1,5 @@
 #include "platform/endsignals.h"
+#include "platform/mountedmedia.h"
 #include "support/indexingfixture.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
@@ -6,9 +7,24 @@
 #include "window/frmmain.h"
 
 #include <QPushButton>
+#include <QTableView>
 #include <QtTest>
 
+#include "window/discsmodel.h"
+#include "window/frmdiscs.h"
+
 #include <signal.h>
+
+namespace {
+
+// One medium, DATA1 1234-5678 as the volume query answers, mounted on root.
+struct OneMedium : MountedMedia
+{
+    QString root;
+    std::vector<MountedMedium> list() override { return {{root, "DATA1", 0x12345678, true}}; }
+};
+
+} // namespace
 
 // SIGTERM, SIGINT and SIGHUP reach the main window through the event loop, as start-up wires
 // them, and end the program as Exit does; a run under way stops first as on Cancel.
@@ -26,10 +42,15 @@ class TestEndSignals : public QObject
     }
 
     QTemporaryDir m_tree; // 1000 empty files, in ten folders
+    QTemporaryDir m_home; // the home folder, where the New Disc run finds the tree mounted
 
 private Q_SLOTS:
     void initTestCase()
     {
+        // Mounts below the home folder are the ones a file manager shows; the New Disc offer's
+        // "Do not ask again" is the test's own.
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath("config")));
         for (int i = 0; i < 1000; ++i) {
             if (i % 100 == 0)
                 QVERIFY(QDir(m_tree.path()).mkdir(QStringLiteral("F%1").arg(i / 100)));
@@ -38,22 +59,49 @@ private Q_SLOTS:
         }
     }
 
-    // Each signal takes the one path; the child-process tests send all three.
+    void cleanupTestCase()
+    {
+        QProcess::execute("umount", {m_home.filePath(QStringLiteral("disc"))});
+    }
+
+    // Each signal takes the one path; the child-process tests send all three. Every kind of run
+    // is stopped as on Cancel and the program ends within 2 s, the log folded, with no box.
     void ended_data()
     {
         QTest::addColumn<int>("number");
-        QTest::addColumn<bool>("idle");
-        QTest::newRow("SIGTERM, idle") << int(SIGTERM) << true;
-        QTest::newRow("SIGHUP, during a run") << int(SIGHUP) << false;
+        QTest::addColumn<QString>("run");
+        QTest::newRow("SIGTERM, idle") << int(SIGTERM) << "";
+        QTest::newRow("SIGHUP, Index Directory") << int(SIGHUP) << "index";
+        QTest::newRow("SIGINT, Index from the Discs window") << int(SIGINT) << "discs";
+        QTest::newRow("SIGTERM, Update") << int(SIGTERM) << "update";
+        QTest::newRow("SIGTERM, New Disc") << int(SIGTERM) << "new disc";
     }
     void ended()
     {
         QFETCH(int, number);
-        QFETCH(bool, idle);
+        QFETCH(QString, run);
         QTemporaryDir folder;
         const QString data = TestCatalogue::create(folder.path());
         TestCatalogue::exec(data, QStringLiteral("INSERT INTO Files (Path, File) "
                                                  "VALUES ('/old', 'o.txt')"));
+        if (run == QLatin1String("update"))
+            TestCatalogue::exec(data, QStringLiteral("INSERT INTO Files (Path, File, Archive, "
+                                                     "Serial) VALUES ('/old', 'u.txt', 'DATA1', "
+                                                     "'1234-5678')"));
+        OneMedium media;
+        media.root = m_tree.path();
+        const QString disc = m_home.filePath(QStringLiteral("disc"));
+        if (run == QLatin1String("new disc")) {
+            // A disc of the tree's files, mounted below the home folder as a file manager
+            // shows it.
+            const QString image = m_home.filePath(QStringLiteral("disc.img"));
+            if (QProcess::execute("sh",
+                                  {"-c", "PATH=/usr/sbin:/sbin:$PATH; exec >/dev/null; mkdir -p '" +
+                                             disc + "' && mkfs.ext4 -q -F -d '" + m_tree.path() +
+                                             "' '" + image + "' 16M && mount -o loop,ro '" + image +
+                                             "' '" + disc + "' && umount '" + disc + "'"}) != 0)
+                QSKIP("loop mounting is refused here");
+        }
         QueuedBoxes boxes;
         int ended = 0;
         FixedVolumeQuery volume;
@@ -61,30 +109,54 @@ private Q_SLOTS:
         Services services = testServices(folder.path(), &ended);
         services.volumes = &volume;
         services.metadata = &slow;
+        services.media = &media;
+        services.offerNewDiscs = run == QLatin1String("new disc");
         frmMain w(services);
         w.Form_Load();
         w.show();
         EndSignals endSignals;
         connect(&endSignals, &EndSignals::received, &w, &frmMain::endOnSignal);
 
-        if (idle) {
+        const QStringList before = TestCatalogue::rows(data);
+        if (run.isEmpty()) {
             QCOMPARE(::raise(number), 0);
             QTRY_COMPARE(ended, 1);
-            checkFolded(data, {QStringLiteral("o.txt")});
+            checkFolded(data, before);
             return;
         }
-        boxes.queueInput(m_tree.path());
-        int endedBefore = -1;
-        QTimer::singleShot(300, [&] {
-            endedBefore = ended;
-            ::raise(number);
-        });
-        w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
-        QCOMPARE(endedBefore, 0);
-        QCOMPARE(ended, 1);
+        if (run == QLatin1String("index")) {
+            boxes.queueInput(m_tree.path());
+            w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
+        } else if (run == QLatin1String("discs")) {
+            w.mnuDiscs_Click();
+            auto *discs = w.findChild<frmDiscs *>();
+            auto *lines = discs->findChild<QTableView *>(QStringLiteral("lvwDiscs"));
+            for (int line = 0; line < discs->model().rowCount(); ++line)
+                if (discs->model().disc(line).mountedAt == m_tree.path())
+                    lines->selectRow(line);
+            discs->findChild<QPushButton *>(QStringLiteral("cmdIndex"))->click();
+        } else if (run == QLatin1String("update")) {
+            QVERIFY(w.UpdateMedium(QStringLiteral("DATA1"), QStringLiteral("1234-5678")));
+        } else {
+            boxes.queueAnswer(vbYes);
+            media.root = disc;
+            QCOMPARE(
+                QProcess::execute("mount", {"-o", "loop,ro", m_home.filePath("disc.img"), disc}),
+                0);
+        }
+        QTRY_VERIFY(w.runUnderWay());
+        QTest::qWait(300);
+        QVERIFY(w.runUnderWay());
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(::raise(number), 0);
+        QTRY_COMPARE(ended, 1);
+        QVERIFY2(clock.elapsed() <= 2000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!w.runUnderWay());
         const QStringList rows = TestCatalogue::rows(data);
-        QVERIFY2(rows.size() > 1 && rows.size() < 1001, qPrintable(QString::number(rows.size())));
-        QVERIFY(boxes.messages().isEmpty());
+        QVERIFY2(rows.size() > before.size() && rows.size() < before.size() + 1000,
+                 qPrintable(QString::number(rows.size())));
+        QCOMPARE(boxes.messages().size(), int(run == QLatin1String("new disc"))); // the offer
         checkFolded(data, rows);
     }
 };
