@@ -47,22 +47,24 @@ void Catalogue::open(const QString &path)
 }
 
 // Gives a catalogue the parts it lacks (the notes of renamed rows, the tables of the folders media
-// were mounted on and of when each was catalogued) and drops the name index earlier versions kept,
+// were mounted on, of when each was catalogued, of what archives hold) and drops the name index earlier versions kept,
 // all in one transaction. A catalogue that cannot be written works without them, and keeps an old
 // name index unused.
 void Catalogue::upgrade()
 {
     sqlite3 *db = m_cnCatalogue.handle();
     const int present = count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
-                                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued')) - "
+                                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued', "
+                                  "'ArchiveMembers', 'FilesMembersDelete')) - "
                                   "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
                                   "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
-    if (present == 4 || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
+    if (present == 6 || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
         return;
     try {
         m_cnCatalogue.BeginTrans();
         for (const char *section :
-             {"changed names", "old name index", "medium roots", "medium catalogued"})
+             {"changed names", "old name index", "medium roots", "medium catalogued",
+              "archive members"})
             Statement::exec(m_cnCatalogue, Schema::section(section).constData());
         m_cnCatalogue.CommitTrans();
     } catch (const PlatformError &error) {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/archivereader.h"
+
+#include <QByteArray>
+
+struct FileRow;
+
+// Looks inside the archives the indexer finds: an archive's members become rows beside its own
+// (FileRow::members), made as the indexer makes a file's row. Only headers are read, within the
+// limits; an archive that cannot be read whole keeps no members and is only a file.
+class MemberReader
+{
+public:
+    // Whether the reader looks at all ("Look inside archives").
+    MemberReader(ArchiveReader &reader, bool enabled, const ArchiveLimits &limits);
+
+    bool enabled() const { return m_enabled; }
+
+    // Reads the archive row stands for (name in the folder whose system path is folder) into
+    // row.members when its name is an archive's. False when it is an archive that could not be
+    // read (damaged, truncated, encrypted, past a bound): the run counts those.
+    bool read(const QByteArray &folder, FileRow &row, const QByteArray &separator);
+
+private:
+    ArchiveReader &m_reader;
+    bool m_enabled;
+    ArchiveLimits m_limits;
+    std::vector<ArchiveMember> m_members; // kept: its memory serves the next archive
+};
