@@ -16,6 +16,12 @@ public:
     MemberReader(ArchiveReader &reader, bool enabled, const ArchiveLimits &limits);
 
     bool enabled() const { return m_enabled; }
+    // For the next run.
+    void configure(bool enabled, const ArchiveLimits &limits)
+    {
+        m_enabled = enabled;
+        m_limits = limits;
+    }
 
     // Reads the archive row stands for (name in the folder whose system path is folder) into
     // row.members when its name is an archive's. False when it is an archive that could not be

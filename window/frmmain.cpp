@@ -3,6 +3,7 @@
 #include "platform/app.h"
 #include "platform/mountmonitor.h"
 #include "platform/platformerror.h"
+#include "window/archivesettings.h"
 #include "window/cataloguelistmodel.h"
 #include "window/commandbutton.h"
 #include "window/errorbox.h"
@@ -91,6 +92,9 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     addAction(m_listMenu.mnuDiscs); // its Ctrl+D works anywhere in the window
     connect(m_listMenu.mnuFind, &QAction::triggered, this, &frmMain::mnuFind_Click);
     addAction(m_listMenu.mnuFind); // its Ctrl+F works anywhere in the window
+    m_listMenu.mnuLookInsideArchives->setChecked(ArchiveSettings::lookInside());
+    connect(m_listMenu.mnuLookInsideArchives, &QAction::toggled, this,
+            &ArchiveSettings::setLookInside);
 
     cmdExit = CommandButton(this, "cmdExit", QStringLiteral("E&xit"));
     cmdAbout = CommandButton(this, "cmdAbout", QStringLiteral("&About"));

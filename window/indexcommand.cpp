@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "indexing/mediumlocator.h"
 #include "platform/mountedmedia.h"
+#include "window/archivesettings.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
@@ -28,9 +29,11 @@ IndexCommand::IndexCommand(Catalogue &catalogue, CatalogueList &list, MousePoint
                            colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
                            FileMetadataReader &metadata, MountedMedia *media, QWidget *owner)
     : m_catalogue(catalogue), m_list(list), m_pointer(pointer),
-      m_indexer(catalogue, colIndexed, *this, volumes, lister, metadata), m_owner(owner),
-      m_media(media)
-{}
+      m_indexer(catalogue, colIndexed, *this, volumes, lister, metadata),
+      m_archives(systemArchiveReader(), true, ArchiveLimits()), m_owner(owner), m_media(media)
+{
+    m_indexer.setMemberReader(&m_archives);
+}
 
 IndexCommand::~IndexCommand() = default;
 
@@ -46,6 +49,7 @@ void IndexCommand::index(const QString &path, QWidget *owner)
         showProgressFor(QStringLiteral("Index Directory"), owner);
     m_running = true;
     m_pointer.setMousePointer(vbHourglass); // for the whole run, boxes of failed folders too
+    ArchiveSettings::configure(m_archives);
     m_indexer.IndexFolder(path);
     finishRun();
 }
@@ -63,6 +67,7 @@ bool IndexCommand::updateMedium(const QString &label, const QString &serial, QWi
     showProgressFor(QStringLiteral("Update"), owner);
     m_running = true;
     m_pointer.setMousePointer(vbHourglass);
+    ArchiveSettings::configure(m_archives);
     m_indexer.UpdateMedium(root, label, serial);
     m_updating = false;
     finishRun();
@@ -110,8 +115,14 @@ void IndexCommand::progress(const IndexingProgress &progress)
                        locale.toString(progress.removed))
             : QStringLiteral("Catalogued: %1    Already catalogued: %2")
                   .arg(locale.toString(progress.catalogued), locale.toString(progress.skipped));
-    m_dialog->setLabelText(QStringLiteral("Reading %1\n%2\nElapsed: %3")
-                               .arg(folder, counts, elapsedText(progress.elapsedMs)));
+    // What archives held, and how many could not be looked into, once there are any.
+    const QString archives =
+        progress.members == 0 && progress.unreadArchives == 0
+            ? QString()
+            : QStringLiteral("\nMembers of archives: %1    Archives not read: %2")
+                  .arg(locale.toString(progress.members), locale.toString(progress.unreadArchives));
+    m_dialog->setLabelText(QStringLiteral("Reading %1\n%2%3\nElapsed: %4")
+                               .arg(folder, counts, archives, elapsedText(progress.elapsedMs)));
     // The window keeps repainting and the progress window answers. Until it is up, what the
     // user does waits: no other command may start in the middle of a run.
     QCoreApplication::processEvents(m_dialog->isVisible() ? QEventLoop::AllEvents

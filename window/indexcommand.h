@@ -2,6 +2,7 @@
 
 #include "indexing/folderindexer.h"
 #include "indexing/indexingreport.h"
+#include "indexing/memberreader.h"
 
 #include <QPointer>
 
@@ -59,6 +60,7 @@ private:
     CatalogueList &m_list;
     MousePointer &m_pointer;
     FolderIndexer m_indexer;
+    MemberReader m_archives; // set from the settings before each run
     QWidget *m_owner;
     MountedMedia *m_media;
     QPointer<QProgressDialog> m_dialog;

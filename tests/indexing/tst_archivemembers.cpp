@@ -44,7 +44,7 @@ class TestArchiveMembers : public QObject
 
     static QStringList members(IndexingFixture &f)
     {
-        return TestCatalogue::select(
+        return TestCatalogue::query(
             f.folder() + QStringLiteral("/data.mdb"),
             QStringLiteral("SELECT f.File, m.Path, m.File, m.Size, m.Modified FROM ArchiveMembers m "
                            "JOIN Files f ON f.ID = m.FileID ORDER BY m.ID"));

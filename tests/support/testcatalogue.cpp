@@ -45,10 +45,10 @@ void exec(const QString &file, const QString &sql)
 
 QStringList rows(const QString &file, const QString &fields)
 {
-    return select(file, QStringLiteral("SELECT %1 FROM Files ORDER BY ID").arg(fields));
+    return query(file, QStringLiteral("SELECT %1 FROM Files ORDER BY ID").arg(fields));
 }
 
-QStringList select(const QString &file, const QString &text)
+QStringList query(const QString &file, const QString &text)
 {
     sqlite3 *db = openFile(file);
     sqlite3_stmt *stmt = nullptr;
