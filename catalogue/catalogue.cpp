@@ -44,6 +44,7 @@ void Catalogue::open(const QString &path)
                            "SELECT count(*) FROM sqlite_master WHERE name IN ('FilesNameChanged', "
                            "'FilesNameUpdate')") == 2;
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
+    m_members = {ArchiveMembers::View::All, {}};
 }
 
 // Gives a catalogue the parts it lacks (the notes of renamed rows, the tables of the folders media
@@ -76,15 +77,18 @@ void Catalogue::upgrade()
 
 void Catalogue::closeView()
 {
+    m_members = ArchiveMembers::View();
     if (m_rsFiles.isOpen())
         m_rsFiles.Close();
 }
 
-void Catalogue::requery(RowSink *sink)
+void Catalogue::requery(RowSink *sink, MemberSink *members)
 {
     // Only committed rows: the IDs of rows rolled back are given again to other rows.
     if (!sqlite3_get_autocommit(m_cnCatalogue.handle()) || !isFullView()) {
         m_rsFiles.Requery(sink);
+        if (members)
+            ArchiveMembers::read(m_cnCatalogue, m_members, *members);
         return;
     }
     // The table is walked in ID order: the names past those held come last.
@@ -97,6 +101,8 @@ void Catalogue::requery(RowSink *sink)
         throw;
     }
     m_names.setUpTo(std::max(m_names.upTo(), collector.lastId()));
+    if (members)
+        ArchiveMembers::read(m_cnCatalogue, m_members, *members);
 }
 
 // Takes in the names of the rows other programs, or the indexer in a search view, wrote since
@@ -130,6 +136,7 @@ void Catalogue::openSearchView(const QString &text)
 {
     closeView();
     takeInNewNames();
+    m_members = {ArchiveMembers::View::NameContains, {QLatin1Char('%') + text + QLatin1Char('%')}};
     if (searchNames(text))
         return;
     const NameSearch::Statement statement = NameSearch::statement(text);
@@ -172,6 +179,7 @@ void Catalogue::openFullView()
 {
     closeView();
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+    m_members = {ArchiveMembers::View::All, {}};
 }
 
 bool Catalogue::isFullView() const
@@ -203,17 +211,23 @@ void Catalogue::openMediumView(const QString &label, const QString &serial)
     closeView();
     m_rsFiles.Open(Media::rowsStatement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
                    {label, serial});
+    m_members = {ArchiveMembers::View::Medium, {label, serial}};
 }
 
-void Catalogue::remove(const std::vector<qint64> &ids)
+void Catalogue::remove(const std::vector<RowKey> &rows)
 {
     // In the table's order: each page is visited once, whatever order the list shows.
-    std::vector<qint64> ordered(ids);
-    std::sort(ordered.begin(), ordered.end());
+    std::vector<qint64> files, members;
+    for (const RowKey &row : rows)
+        (row.isMember() ? members : files).push_back(row.id);
+    std::sort(files.begin(), files.end());
+    std::sort(members.begin(), members.end());
     m_cnCatalogue.BeginTrans();
     try {
-        for (qint64 id : ordered)
+        for (qint64 id : files)
             m_rsFiles.DeleteByKey(id);
+        for (qint64 id : members)
+            ArchiveMembers::remove(m_cnCatalogue, id);
         m_cnCatalogue.CommitTrans();
     } catch (...) {
         m_cnCatalogue.RollbackTrans();

@@ -133,7 +133,8 @@ bool Discs::removeDisc(const Disc &disc)
             const QByteArray label = disc.label.toUtf8(), serial = disc.serial.toUtf8();
             const CatalogueRows &rows = m_list.model()->storedRows();
             ids.emplace();
-            for (size_t i = 0; i < rows.size(); ++i) {
+            // Files only: the members go with their archives.
+            for (size_t i = 0; i < rows.size() && !rows.isMember(i); ++i) {
                 const auto [labelData, labelLength] = rows.cell(i, CatalogueListModel::Archive);
                 const auto [serialData, serialLength] = rows.cell(i, CatalogueListModel::Serial);
                 if (QByteArrayView(labelData, labelLength) == label &&

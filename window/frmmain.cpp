@@ -1,6 +1,7 @@
 #include "window/frmmain.h"
 
 #include "platform/app.h"
+#include "platform/archivereader.h"
 #include "platform/mountmonitor.h"
 #include "platform/platformerror.h"
 #include "window/archivesettings.h"
@@ -38,7 +39,8 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
       m_index(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
               *services.metadata, services.media, this),
-      m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots()),
+      m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots(),
+                 &m_catalogue.cnCatalogue(), &systemArchiveReader()),
       m_export(m_list, m_pointer, services.saveFileName),
       m_newDisc(
           m_catalogue, *services.media, [this] { return commandRunning(); },
@@ -349,6 +351,7 @@ void frmMain::cmdExit_Click()
 {
     // The process ends at once, but not before data.mdb holds everything on its own.
     m_catalogue.close();
+    m_launcher.removeExtracted();
     m_services.endProcess();
 }
 

@@ -130,7 +130,7 @@ private Q_SLOTS:
         const qint64 id = TestCatalogue::value(f.folder() + QStringLiteral("/data.mdb"),
                                                QStringLiteral("SELECT ID FROM Files WHERE File = 'photos.zip'"))
                               .toLongLong();
-        catalogue.remove({id});
+        catalogue.remove({RowKey{RowKey::File, id}});
         QCOMPARE(members(f), QStringList({"same.zip||s.txt|1|2000-01-01"}));
     }
 };
