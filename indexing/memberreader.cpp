@@ -21,17 +21,23 @@ bool MemberReader::read(const QByteArray &folder, FileRow &row, const QByteArray
         return true;
     if (outcome != ArchiveReader::Read)
         return false;
-    auto members = std::make_shared<std::vector<FileRow>>(m_members.size());
-    for (size_t i = 0; i < m_members.size(); ++i) {
-        const ArchiveMember &from = m_members[i];
-        FileRow &to = (*members)[i];
+    row.members = rowsOf(m_members, separator);
+    m_members.clear();
+    return true;
+}
+
+std::shared_ptr<std::vector<FileRow>> MemberReader::rowsOf(const std::vector<ArchiveMember> &members,
+                                                           const QByteArray &separator)
+{
+    auto rows = std::make_shared<std::vector<FileRow>>(members.size());
+    for (size_t i = 0; i < members.size(); ++i) {
+        const ArchiveMember &from = members[i];
+        FileRow &to = (*rows)[i];
         to.path = from.folder;
         to.file = from.name;
         to.setSize(from.size, separator);
         if (from.hasModified)
             to.setDate(2, FileTime{from.modified, 0}.utcDay());
     }
-    m_members.clear();
-    row.members = std::move(members);
-    return true;
+    return rows;
 }

@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 
+#include <memory>
+#include <vector>
+
 struct FileRow;
 
 // Looks inside the archives the indexer finds: an archive's members become rows beside its own
@@ -27,6 +30,10 @@ public:
     // row.members when its name is an archive's. False when it is an archive that could not be
     // read (damaged, truncated, encrypted, past a bound): the run counts those.
     bool read(const QByteArray &folder, FileRow &row, const QByteArray &separator);
+
+    // The rows of the members an archive lists.
+    static std::shared_ptr<std::vector<FileRow>> rowsOf(const std::vector<ArchiveMember> &members,
+                                                        const QByteArray &separator);
 
 private:
     ArchiveReader &m_reader;

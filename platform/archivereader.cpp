@@ -126,8 +126,8 @@ struct archive *openArchive(Source &source)
     return a;
 }
 
-// The member's path as the archive gives it, with the parts that name no folder left out ("/",
-// "./", "//"); empty when nothing is left.
+// The member's path as the archive gives it, with the parts that name no folder of it left out
+// ("/", "./", "//", and "../", which would reach above the archive); empty when nothing is left.
 QByteArray memberPath(struct archive_entry *entry)
 {
     const char *text = archive_entry_pathname_utf8(entry);
@@ -137,7 +137,7 @@ QByteArray memberPath(struct archive_entry *entry)
         return QByteArray();
     QByteArray path;
     for (const QByteArray &part : QByteArray(text).split('/')) {
-        if (part.isEmpty() || part == ".")
+        if (part.isEmpty() || part == "." || part == "..")
             continue;
         if (!path.isEmpty())
             path += '/';
