@@ -14,8 +14,7 @@ namespace {
 bool hasTable(Connection &connection)
 {
     return sqlite3_table_column_metadata(connection.handle(), nullptr, "ArchiveMembers", nullptr,
-                                         nullptr, nullptr, nullptr, nullptr,
-                                         nullptr) == SQLITE_OK;
+                                         nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 // The archive's Path and File, then the folder inside it, joined as the indexer joins paths.
@@ -35,6 +34,10 @@ QByteArray statementFor(const ArchiveMembers::View &view)
     case ArchiveMembers::View::Medium:
         return QByteArray(Columns) +
                "WHERE ifnull(f.Archive, '') = ?1 AND ifnull(f.Serial, '') = ?2 ORDER BY m.ID";
+    case ArchiveMembers::View::Duplicates:
+        return QByteArray(Columns) +
+               "WHERE m.ID IN (SELECT ID FROM temp.DuplicateMembers) ORDER BY (SELECT Position "
+               "FROM temp.DuplicateMembers AS Found WHERE Found.ID = m.ID)";
     case ArchiveMembers::View::None:
         break;
     }
@@ -57,7 +60,7 @@ void read(Connection &connection, const View &view, MemberSink &sink)
         rows.bindText(i + 1, texts.back());
     }
     // Cells of the fields of Files: the ones a member has, the others without value.
-    const int field[] = {FilesField::Path, FilesField::File, FilesField::Size,
+    const int field[] = {FilesField::Path,     FilesField::File,    FilesField::Size,
                          FilesField::Modified, FilesField::Archive, FilesField::Serial};
     RowCell cells[FilesField::FieldCount];
     while (rows.step()) {
@@ -96,7 +99,8 @@ std::optional<Place> place(Connection &connection, qint64 id)
     Place place{bytes(0), bytes(1), bytes(2), 0};
     place.member = place.member.isEmpty() ? bytes(3) : place.member + '/' + bytes(3);
     const std::string_view size = row.textAt(4);
-    place.size = std::max<qint64>(0, FileRow::sizeValue(size.data() ? size.data() : "", int(size.size())));
+    place.size =
+        std::max<qint64>(0, FileRow::sizeValue(size.data() ? size.data() : "", int(size.size())));
     return place;
 }
 

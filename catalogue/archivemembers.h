@@ -27,7 +27,7 @@ namespace ArchiveMembers {
 // Which members a view of the catalogue shows with its rows.
 struct View
 {
-    enum Kind { None, All, NameContains, Medium };
+    enum Kind { None, All, NameContains, Medium, Duplicates };
     Kind kind = None;
     QVariantList params; // the search text, or the label and serial
 };

@@ -204,6 +204,7 @@ void Catalogue::openDuplicatesView()
     closeView();
     Duplicates::find(m_cnCatalogue);
     m_rsFiles.Open(Duplicates::statement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+    m_members = {ArchiveMembers::View::Duplicates, {}};
 }
 
 void Catalogue::openMediumView(const QString &label, const QString &serial)

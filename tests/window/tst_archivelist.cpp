@@ -86,7 +86,7 @@ private Q_SLOTS:
                                   "(2, '/x', 'b.jpg', '5', 'OTHER', '1')").arg(backups()));
         m_catalogue->exec("INSERT INTO ArchiveMembers (ID, FileID, Path, File, Size, Modified) VALUES "
                           "(1, 1, '2019/june', 'été.jpg', '4', '2019-06-21'), "
-                          "(2, 1, '', 'readme', '2', NULL)");
+                          "(2, 1, '', 'readme', '2', NULL), (3, 1, 'copies', 'B.jpg', '5', NULL)");
         m_loaded = std::make_unique<LoadedCatalogue>(m_pointer);
         m_loaded->Form_Load(m_catalogue->folder());
     }
@@ -100,22 +100,27 @@ private Q_SLOTS:
     {
         QCOMPARE(shown(), QStringList({"1|~/backups|photos.zip|300|DISC", "2|/x|b.jpg|5|OTHER",
                                        "|~/backups/photos.zip/2019/june|été.jpg|4|DISC",
-                                       "|~/backups/photos.zip|readme|2|DISC"}));
-        // Sorted by ID, the members come after every file, in either order.
+                                       "|~/backups/photos.zip|readme|2|DISC",
+                                       "|~/backups/photos.zip/copies|B.jpg|5|DISC"}));
+        // Sorted by ID, the members (whose IDs are not of Files) come past every file.
         list().sortBy(0, 1);
-        QCOMPARE(list().text(2, 0), QString("2"));
+        QCOMPARE(list().text(3, 0) + list().text(4, 0), QString("21"));
+        list().sortBy(0, 0);
+        QCOMPARE(list().text(0, 0) + list().text(1, 0) + list().text(4, 0), QString("12"));
         list().sortBy(2, 0);
-        QCOMPARE(list().text(0, 2), QString("b.jpg"));
+        QCOMPARE(list().text(0, 2).toLower() + list().text(1, 2).toLower(), QString("b.jpgb.jpg"));
     }
 
     void viewsHoldMembers_data()
     {
         QTest::addColumn<QString>("view");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("search") << "search jpg" << QStringList{"b.jpg", "été.jpg"};
-        QTest::newRow("find") << "find type:jpg" << QStringList{"b.jpg", "été.jpg"};
+        QTest::newRow("search") << "search jpg" << QStringList{"B.jpg", "b.jpg", "été.jpg"};
+        QTest::newRow("find") << "find type:jpg" << QStringList{"B.jpg", "b.jpg", "été.jpg"};
         QTest::newRow("find folder") << "find folder:june" << QStringList{"été.jpg"};
-        QTest::newRow("disc") << "medium" << QStringList{"photos.zip", "été.jpg", "readme"};
+        QTest::newRow("disc") << "medium" << QStringList{"B.jpg", "photos.zip", "été.jpg", "readme"};
+        // The same name and size on another disc, one of them in an archive.
+        QTest::newRow("duplicates") << "duplicates" << QStringList{"B.jpg", "b.jpg"};
     }
     void viewsHoldMembers()
     {
@@ -126,6 +131,8 @@ private Q_SLOTS:
             list().show(ListView::search(argument));
         else if (view.startsWith("find"))
             list().show(ListView::find(FindQuery::parse(argument)));
+        else if (view == "duplicates")
+            list().show(ListView::duplicates());
         else
             list().show(ListView::medium("DISC", "1234-5678"));
         QStringList got;
@@ -143,7 +150,7 @@ private Q_SLOTS:
         selectOnly("été.jpg");
         RemoveCommand(m_loaded->catalogue, list(), m_pointer).cmdRemove_Click();
         QCOMPARE(m_catalogue->files(), QStringList({"photos.zip", "b.jpg"}));
-        QCOMPARE(members(), QStringList({"2|1|readme"}));
+        QCOMPARE(members(), QStringList({"2|1|readme", "3|1|B.jpg"}));
         QCOMPARE(rowOf("été.jpg"), -1);
         selectOnly("photos.zip");
         RemoveCommand(m_loaded->catalogue, list(), m_pointer).cmdRemove_Click();
