@@ -5,6 +5,7 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "window/copypathcommand.h"
+#include "window/discs.h"
 #include "window/launcher.h"
 #include "window/mousepointer.h"
 #include "window/removecommand.h"
@@ -157,6 +158,32 @@ private Q_SLOTS:
         QCOMPARE(m_catalogue->files(), QStringList({"b.jpg"}));
         QCOMPARE(members(), QStringList());
         QCOMPARE(list().count(), 1);
+    }
+
+    // The Discs window counts members apart from files, from the rows held or from the
+    // catalogue; Remove Disc takes the members of its archives too.
+    void discs_data()
+    {
+        QTest::addColumn<bool>("narrowed");
+        QTest::newRow("whole catalogue held") << false;
+        QTest::newRow("a search shown") << true;
+    }
+    void discs()
+    {
+        QFETCH(bool, narrowed);
+        if (narrowed)
+            list().show(ListView::search("b"));
+        Discs discs(m_loaded->catalogue, list(), nullptr, m_pointer);
+        QStringList lines;
+        for (const Disc &disc : discs.list())
+            lines << QString("%1 %2 %3 %4").arg(disc.label).arg(disc.files).arg(disc.members).arg(disc.bytes);
+        lines.sort();
+        QCOMPARE(lines, QStringList({"DISC 1 3 300", "OTHER 1 0 5"}));
+        QueuedBoxes boxes;
+        boxes.queueAnswer(vbYes);
+        QVERIFY(discs.removeDisc(discs.list()[0].label == "DISC" ? discs.list()[0] : discs.list()[1]));
+        QCOMPARE(m_catalogue->files(), QStringList({"b.jpg"}));
+        QCOMPARE(members(), QStringList());
     }
 
     void copyPath()
