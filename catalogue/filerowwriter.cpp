@@ -181,21 +181,41 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
 
 void FileRowWriter::writeMembers(qint64 archive, const FileRow &row, Result &result)
 {
+    const std::vector<FileRow> &members = *row.members;
+    const auto bind = [archive](Statement &statement, int first, const FileRow &member) {
+        statement.bindInt(first, archive);
+        statement.bindText(first + 1, member.path);
+        statement.bindText(first + 2, member.file);
+        statement.bindText(first + 3, member.size.data(), member.sizeLength);
+        if (member.dateLengths[2] == 0)
+            statement.bindNull(first + 4);
+        else
+            statement.bindText(first + 4, member.dates[2].data(), member.dateLengths[2]);
+    };
+    // As files are: several members to a statement.
+    size_t at = 0;
+    if (members.size() >= BatchRows) {
+        if (!m_memberBatch) {
+            QByteArray sql = "INSERT INTO ArchiveMembers (FileID, Path, File, Size, Modified) VALUES ";
+            for (int i = 0; i < BatchRows; ++i)
+                sql += i ? ",(?,?,?,?,?)" : "(?,?,?,?,?)";
+            m_memberBatch = std::make_unique<Statement>(m_connection, sql.constData());
+        }
+        for (; at + BatchRows <= members.size(); at += BatchRows) {
+            for (int i = 0; i < BatchRows; ++i)
+                bind(*m_memberBatch, i * 5 + 1, members[at + size_t(i)]);
+            m_memberBatch->step();
+            m_memberBatch->reset();
+        }
+    }
     Statement &insert = prepared(m_member, "INSERT INTO ArchiveMembers (FileID, Path, File, Size, "
                                            "Modified) VALUES (?1, ?2, ?3, ?4, ?5)");
-    for (const FileRow &member : *row.members) {
-        insert.bindInt(1, archive);
-        insert.bindText(2, member.path);
-        insert.bindText(3, member.file);
-        insert.bindText(4, member.size.data(), member.sizeLength);
-        if (member.dateLengths[2] == 0)
-            insert.bindNull(5);
-        else
-            insert.bindText(5, member.dates[2].data(), member.dateLengths[2]);
+    for (; at < members.size(); ++at) {
+        bind(insert, 1, members[at]);
         insert.step();
         insert.reset();
-        ++result.members;
     }
+    result.members += qint64(members.size());
 }
 
 bool FileRowWriter::insert(const std::vector<FileRow> &rows, const size_t *batch, int count,

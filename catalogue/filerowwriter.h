@@ -90,6 +90,7 @@ private:
     std::unique_ptr<Statement> m_move;
     std::unique_ptr<Statement> m_remove;
     std::unique_ptr<Statement> m_member;
+    std::unique_ptr<Statement> m_memberBatch;
     std::unique_ptr<Statement> m_dropMembers;
     int m_checkpointPages = -1; // the catalogue's own setting, during a run
 };

@@ -20,6 +20,9 @@
 namespace {
 
 constexpr qint64 ChunkBytes = 64 * 1024;
+// After a seek (zip and 7z jump from header to header) a read asks for little: most of a large
+// block would be thrown away at the next seek. Reads in a row ask for more each time.
+constexpr qint64 FirstChunkBytes = 4 * 1024;
 constexpr int ArchiveUnreadable = 75; // "Path/File access error"
 
 // The bytes an archive is read from: a file or a block of memory. Every read is counted against
@@ -48,12 +51,14 @@ public:
             return -1;
         }
         la_ssize_t got;
+        const qint64 chunk = self->m_chunk;
+        self->m_chunk = std::min(ChunkBytes, chunk * 2);
         if (self->m_data) {
-            got = la_ssize_t(std::min(ChunkBytes, self->m_size - self->m_offset));
+            got = la_ssize_t(std::min(chunk, self->m_size - self->m_offset));
             *buffer = self->m_data + self->m_offset;
         } else {
             do
-                got = ::read(self->m_fd, self->m_buffer, sizeof self->m_buffer);
+                got = ::read(self->m_fd, self->m_buffer, size_t(chunk));
             while (got < 0 && errno == EINTR);
             if (got < 0) {
                 archive_set_error(a, errno, "read failed");
@@ -69,6 +74,7 @@ public:
     static la_int64_t seek(struct archive *, void *client, la_int64_t offset, int whence)
     {
         auto *self = static_cast<Source *>(client);
+        self->m_chunk = FirstChunkBytes;
         if (!self->m_data)
             return self->m_offset = ::lseek(self->m_fd, offset, whence);
         const qint64 base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? self->m_offset : self->m_size;
@@ -96,6 +102,7 @@ private:
     qint64 m_size = 0;
     qint64 m_offset = 0;
     qint64 m_read = 0;
+    qint64 m_chunk = ChunkBytes;
     const ArchiveLimits &m_limits;
     char m_buffer[ChunkBytes];
 };

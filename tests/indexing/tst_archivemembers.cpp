@@ -93,6 +93,22 @@ private Q_SLOTS:
         QVERIFY(f.report.failures.isEmpty()); // no box per archive
     }
 
+    // Members are written several to a statement: every one of them, in the archive's order.
+    void manyMembers()
+    {
+        IndexingFixture f;
+        QStringList names, expected;
+        for (int i = 0; i < 17; ++i) {
+            names << QStringLiteral("d/m%1=x").arg(i);
+            expected << QStringLiteral("many.zip|d|m%1|1|2001-01-01").arg(i);
+        }
+        makeZip(f.tree() + QStringLiteral("/many.zip"), names, QStringLiteral("2001-01-01"));
+        MemberReader reader(systemArchiveReader(), true, ArchiveLimits());
+        f.indexer.setMemberReader(&reader);
+        f.indexer.IndexFolder(f.tree());
+        QCOMPARE(members(f), expected);
+    }
+
     // Update reads again the archives whose size or modification date changed, and only them;
     // an archive gone, or removed from the list, takes its members with it.
     void updateAndRemoval()
