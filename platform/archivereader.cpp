@@ -242,7 +242,8 @@ public:
                  std::vector<ArchiveMember> &members) override
     {
         members.clear();
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        // Never waits on a pipe or a device that bears an archive's name: only files are read.
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd < 0)
             return Damaged;
         struct Close
@@ -250,6 +251,9 @@ public:
             int fd;
             ~Close() { ::close(fd); }
         } close{fd};
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+            return NotArchive;
         auto source = std::make_unique<Source>(fd, limits);
         return listFrom(*source, limits, members, compressedOnly(path));
     }

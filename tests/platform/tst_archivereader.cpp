@@ -97,7 +97,7 @@ void tst_ArchiveReader::initTestCase()
     run(QStringLiteral("sh"), {QStringLiteral("-c"),
         QStringLiteral("head -c 300000000 /dev/zero > zeros.bin && bsdtar -czf zeros.tar.gz zeros.bin && rm zeros.bin && head -c 2000000 /dev/urandom > noise.bin && bsdtar -czf noise.tar.gz noise.bin && rm noise.bin")});
     write(path(QStringLiteral("notes.txt.gz")), QByteArray());
-    run(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo hello | gzip > notes.txt.gz; head -c 5000 /dev/urandom > noise.zip")});
+    run(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo hello | gzip > notes.txt.gz; head -c 5000 /dev/urandom > noise.zip; mkfifo pipe.zip")});
 }
 
 void tst_ArchiveReader::list_data()
@@ -121,6 +121,7 @@ void tst_ArchiveReader::list_data()
     QTest::newRow("encrypted zip") << "locked.zip" << int(ArchiveReader::Encrypted) << QStringList();
     QTest::newRow("not an archive, named one") << "noise.zip" << int(ArchiveReader::Damaged) << QStringList();
     QTest::newRow("one compressed file") << "notes.txt.gz" << int(ArchiveReader::NotArchive) << QStringList();
+    QTest::newRow("a pipe, never waited on") << "pipe.zip" << int(ArchiveReader::NotArchive) << QStringList();
     QTest::newRow("gone") << "gone.zip" << int(ArchiveReader::Damaged) << QStringList();
 }
 
