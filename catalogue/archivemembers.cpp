@@ -31,6 +31,11 @@ QByteArray statementFor(const ArchiveMembers::View &view)
         return QByteArray(Columns) + "ORDER BY m.ID";
     case ArchiveMembers::View::NameContains:
         return QByteArray(Columns) + "WHERE folded_like(m.File, ?1) ORDER BY m.File COLLATE FOLDED";
+    case ArchiveMembers::View::NameAmong:
+        return QByteArray(Columns) +
+               "WHERE m.ID IN (SELECT value FROM json_each(?1) UNION ALL SELECT ID FROM "
+               "ArchiveMembers WHERE ID > ?2) AND folded_like(m.File, ?3) "
+               "ORDER BY m.File COLLATE FOLDED";
     case ArchiveMembers::View::Medium:
         return QByteArray(Columns) +
                "WHERE ifnull(f.Archive, '') = ?1 AND ifnull(f.Serial, '') = ?2 ORDER BY m.ID";
@@ -48,15 +53,33 @@ QByteArray statementFor(const ArchiveMembers::View &view)
 
 namespace ArchiveMembers {
 
-void read(Connection &connection, const View &view, MemberSink &sink)
+QString idList(const std::vector<qint64> &ids)
+{
+    QString list = QStringLiteral("[");
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (i > 0)
+            list += QLatin1Char(',');
+        list += QString::number(ids[i]);
+    }
+    return list + QLatin1Char(']');
+}
+
+void read(Connection &connection, const View &view, MemberSink &sink,
+          const std::function<void(qint64 id, const RowCell &name)> &seen)
 {
     const QByteArray sql = statementFor(view);
     if (sql.isEmpty() || !hasTable(connection))
         return;
     Statement rows(connection, sql.constData());
     std::vector<QByteArray> texts; // bound without a copy: kept while the rows are read
+    texts.reserve(size_t(view.params.size()));
     for (int i = 0; i < view.params.size(); ++i) {
-        texts.push_back(view.params.at(i).toString().toUtf8());
+        const QVariant &value = view.params.at(i);
+        if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
+            rows.bindInt(i + 1, value.toLongLong());
+            continue;
+        }
+        texts.push_back(value.toString().toUtf8());
         rows.bindText(i + 1, texts.back());
     }
     // Cells of the fields of Files: the ones a member has, the others without value.
@@ -71,6 +94,8 @@ void read(Connection &connection, const View &view, MemberSink &sink)
             if (text.data() || sqlite3_column_type(rows.handle(), c + 1) != SQLITE_NULL)
                 cells[field[c]] = {text.data() ? text.data() : "", int(text.size())};
         }
+        if (seen)
+            seen(rows.intAt(0), cells[FilesField::File]);
         sink.member(rows.intAt(0), cells);
     }
 }

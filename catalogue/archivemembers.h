@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -27,14 +28,25 @@ namespace ArchiveMembers {
 // Which members a view of the catalogue shows with its rows.
 struct View
 {
-    enum Kind { None, All, NameContains, Medium, Duplicates };
+    enum Kind {
+        None,
+        All,
+        NameContains, // the search pattern
+        NameAmong,    // the IDs whose names were found held (idList), the last ID held, pattern
+        Medium,       // the label and serial
+        Duplicates,
+    };
     Kind kind = None;
     QVariantList params; // the search text, or the label and serial
 };
 
-// Hands the view's members to sink. A catalogue without the table has none. Raises
-// PlatformError.
-void read(Connection &connection, const View &view, MemberSink &sink);
+// Hands the view's members to sink, and each one's ID and name to seen when given. A catalogue
+// without the table has none. Raises PlatformError.
+void read(Connection &connection, const View &view, MemberSink &sink,
+          const std::function<void(qint64 id, const RowCell &name)> &seen = nullptr);
+
+// IDs as the text NameAmong takes.
+QString idList(const std::vector<qint64> &ids);
 
 // Removes one member's record (not its archive's); false when there was none. Raises
 // PlatformError.

@@ -34,6 +34,7 @@ Catalogue::~Catalogue() = default;
 void Catalogue::open(const QString &path)
 {
     m_names.clear();
+    m_memberNames.clear();
     m_cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     m_cnCatalogue.setCheck(Schema::check);
     m_cnCatalogue.Open(path, QString(), QString(), -1);
@@ -101,8 +102,23 @@ void Catalogue::requery(RowSink *sink, MemberSink *members)
         throw;
     }
     m_names.setUpTo(std::max(m_names.upTo(), collector.lastId()));
-    if (members)
-        ArchiveMembers::read(m_cnCatalogue, m_members, *members);
+    if (!members)
+        return;
+    // Every member, in ID order: their names are taken in on the way, as the files' are.
+    const FoldedNames::Mark heldMembers = m_memberNames.mark();
+    qint64 last = m_memberNames.upTo();
+    try {
+        ArchiveMembers::read(m_cnCatalogue, m_members, *members,
+                             [&](qint64 id, const RowCell &name) {
+                                 if (id > m_memberNames.upTo())
+                                     m_memberNames.add(id, name.data, name.length);
+                                 last = std::max(last, id);
+                             });
+    } catch (...) {
+        m_memberNames.truncate(heldMembers);
+        throw;
+    }
+    m_memberNames.setUpTo(std::max<qint64>(last, 0));
 }
 
 // Takes in the names of the rows other programs, or the indexer in a search view, wrote since
@@ -136,7 +152,14 @@ void Catalogue::openSearchView(const QString &text)
 {
     closeView();
     takeInNewNames();
-    m_members = {ArchiveMembers::View::NameContains, {QLatin1Char('%') + text + QLatin1Char('%')}};
+    // The members' names held answer for the members; those past them are read.
+    const QString pattern = QLatin1Char('%') + text + QLatin1Char('%');
+    std::vector<qint64> members;
+    if (findNames(m_memberNames, text, members))
+        m_members = {ArchiveMembers::View::NameAmong,
+                     {ArchiveMembers::idList(members), m_memberNames.upTo(), pattern}};
+    else
+        m_members = {ArchiveMembers::View::NameContains, {pattern}};
     if (searchNames(text))
         return;
     const NameSearch::Statement statement = NameSearch::statement(text);
@@ -148,8 +171,20 @@ void Catalogue::openSearchView(const QString &text)
 // False when the names cannot answer it: too broad, or not held.
 bool Catalogue::searchNames(const QString &text)
 {
+    std::vector<qint64> ids;
+    if (!m_hasNameNotes || !findNames(m_names, text, ids))
+        return false;
+    const NameSearch::Statement statement = NameSearch::statement(text, ids, m_names.upTo());
+    m_rsFiles.Open(statement.source, &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
+                   statement.params);
+    return true;
+}
+
+// The IDs of the names held that contain text; false when the names cannot answer it.
+bool Catalogue::findNames(const FoldedNames &names, const QString &text, std::vector<qint64> &ids)
+{
     const QByteArray literal = NameSearch::longestRun(text);
-    if (m_names.isEmpty() || literal.isEmpty() || !m_hasNameNotes)
+    if (names.isEmpty() || literal.isEmpty())
         return false;
     // A plain text is found where its folded form is; a pattern is checked name by name.
     const bool plain = !text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('_')) &&
@@ -157,22 +192,16 @@ bool Catalogue::searchNames(const QString &text)
     std::u32string pattern, name;
     const QByteArray like = (QLatin1Char('%') + text + QLatin1Char('%')).toUtf8();
     CaseFold::foldCodePoints(pattern, like.constData(), like.size());
-    std::vector<qint64> ids;
     // Past a quarter of the names, reading every row costs no more than reading these.
-    if (!m_names.find(
-            literal,
-            [&](const char *data, int length) {
-                if (plain)
-                    return true;
-                CaseFold::foldCodePoints(name, data, length);
-                return NameSearch::likeMatch(name, pattern);
-            },
-            m_names.size() / 4 + 1000, ids))
-        return false;
-    const NameSearch::Statement statement = NameSearch::statement(text, ids, m_names.upTo());
-    m_rsFiles.Open(statement.source, &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
-                   statement.params);
-    return true;
+    return names.find(
+        literal,
+        [&](const char *data, int length) {
+            if (plain)
+                return true;
+            CaseFold::foldCodePoints(name, data, length);
+            return NameSearch::likeMatch(name, pattern);
+        },
+        names.size() / 4 + 1000, ids);
 }
 
 void Catalogue::openFullView()

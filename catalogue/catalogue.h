@@ -67,10 +67,12 @@ private:
     void upgrade();
     void takeInNewNames();
     bool searchNames(const QString &text);
+    static bool findNames(const FoldedNames &names, const QString &text, std::vector<qint64> &ids);
 
     Connection m_cnCatalogue;
     Recordset m_rsFiles;
     FoldedNames m_names;
+    FoldedNames m_memberNames; // of the members of archives, by their own IDs
     bool m_hasNameNotes = false; // FilesNameChanged and its trigger: the names held stay exact
     MediumRoots m_mediumRoots;
     ArchiveMembers::View m_members; // of the view open

@@ -144,6 +144,25 @@ private Q_SLOTS:
         QCOMPARE(got, files);
     }
 
+    // The members' names are held with the rows; a member added since, or whose name the held
+    // ones cannot answer for (a pattern), is found all the same.
+    void searchAmongMembers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("held") << "ÉTÉ" << QStringList{"été.jpg"};
+        QTest::newRow("added since") << "zzz" << QStringList{"zzz.txt"};
+        QTest::newRow("pattern") << "r_adm" << QStringList{"readme"};
+    }
+    void searchAmongMembers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, files);
+        m_catalogue->exec("INSERT INTO ArchiveMembers (FileID, Path, File) VALUES (1, '', 'zzz.txt')");
+        list().show(ListView::search(text));
+        QCOMPARE(TestCatalogue::listed(list()), files);
+    }
+
     // A member's row removes that record alone, never the file of the same ID; the archive's
     // row takes its members with it.
     void removal()
