@@ -53,17 +53,19 @@ int main(int argc, char **argv)
     // Folders of photos, names of realistic length; a few bytes each.
     run(QStringLiteral("python3"),
         {QStringLiteral("-c"),
-         QStringLiteral("import zipfile,sys\n"
-                        "with zipfile.ZipFile('photos.zip','w',zipfile.ZIP_DEFLATED) as z:\n"
-                        "  for i in range(%1):\n"
-                        "    z.writestr('%04d-holiday/day %02d/IMG_%06d_edited.jpg' % (1990 + i // 10000, "
-                        "i // 500 % 30, i), b'x' * (i % 7))\n")
+         QStringLiteral(
+             "import zipfile,sys\n"
+             "with zipfile.ZipFile('photos.zip','w',zipfile.ZIP_DEFLATED) as z:\n"
+             "  for i in range(%1):\n"
+             "    z.writestr('%04d-holiday/day %02d/IMG_%06d_edited.jpg' % (1990 + i // 10000, "
+             "i // 500 % 30, i), b'x' * (i % 7))\n")
              .arg(members)},
         archives);
     const QString tars = work.filePath(QStringLiteral("tars"));
     QDir().mkpath(tars);
-    run(QStringLiteral("bsdtar"), {QStringLiteral("--format"), QStringLiteral("7zip"), QStringLiteral("-cf"),
-                                   QStringLiteral("photos.7z"), QStringLiteral("@photos.zip")},
+    run(QStringLiteral("bsdtar"),
+        {QStringLiteral("--format"), QStringLiteral("7zip"), QStringLiteral("-cf"),
+         QStringLiteral("photos.7z"), QStringLiteral("@photos.zip")},
         archives);
     for (const char *kind : {"z", "J"})
         run(QStringLiteral("bsdtar"),
@@ -124,8 +126,9 @@ int main(int argc, char **argv)
                 ArchiveReader::Read)
                 qFatal("%s not read", qPrintable(tar));
         });
-        const double theirs =
-            best([&] { run(QStringLiteral("bsdtar"), {QStringLiteral("-tf"), tar}, tars); });
+        const double theirs = best([&] {
+            run(QStringLiteral("bsdtar"), {QStringLiteral("-tf"), tar}, tars);
+        });
         Report::line(QStringLiteral("tar.%1 of %2 members listed, against bsdtar -tf")
                          .arg(QLatin1String(kind), QLocale().toString(qint64(listed.size()))),
                      QStringLiteral("%1 s (%2x bsdtar's %3 s)")

@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const auto rows = MemberReader::rowsOf(members, ",");
     for (const FileRow &row : *rows)
-        if (row.sizeLength > row.size.size() || (row.dateLengths[2] != 0 && row.dateLengths[2] != 10))
+        if (row.sizeLength > row.size.size() ||
+            (row.dateLengths[2] != 0 && row.dateLengths[2] != 10))
             std::abort();
     return 0;
 }

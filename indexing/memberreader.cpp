@@ -26,8 +26,8 @@ bool MemberReader::read(const QByteArray &folder, FileRow &row, const QByteArray
     return true;
 }
 
-std::shared_ptr<std::vector<FileRow>> MemberReader::rowsOf(const std::vector<ArchiveMember> &members,
-                                                           const QByteArray &separator)
+std::shared_ptr<std::vector<FileRow>>
+MemberReader::rowsOf(const std::vector<ArchiveMember> &members, const QByteArray &separator)
 {
     auto rows = std::make_shared<std::vector<FileRow>>(members.size());
     for (size_t i = 0; i < members.size(); ++i) {

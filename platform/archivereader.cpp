@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <memory>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,8 +44,8 @@ public:
         // The stream a filter made of what was read so far: a bomb inflates far past its bytes.
         const qint64 stream = archive_filter_bytes(a, 0);
         if (self->m_read > self->m_limits.compressedBytes ||
-            stream > ArchiveLimits::StreamFactor * std::max(self->m_limits.compressedBytes,
-                                                            self->m_read)) {
+            stream > ArchiveLimits::StreamFactor *
+                         std::max(self->m_limits.compressedBytes, self->m_read)) {
             self->overBound = true;
             archive_set_error(a, EFBIG, "bound reached");
             return -1;
@@ -77,7 +77,9 @@ public:
         self->m_chunk = FirstChunkBytes;
         if (!self->m_data)
             return self->m_offset = ::lseek(self->m_fd, offset, whence);
-        const qint64 base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? self->m_offset : self->m_size;
+        const qint64 base = whence == SEEK_SET   ? 0
+                            : whence == SEEK_CUR ? self->m_offset
+                                                 : self->m_size;
         if (offset > self->m_size || offset < -self->m_size || base + offset < 0 ||
             base + offset > self->m_size)
             return ARCHIVE_FATAL;
@@ -155,7 +157,8 @@ QByteArray memberPath(struct archive_entry *entry)
 
 bool encrypted(struct archive *a, struct archive_entry *entry)
 {
-    return (entry && archive_entry_is_encrypted(entry)) || archive_read_has_encrypted_entries(a) > 0;
+    return (entry && archive_entry_is_encrypted(entry)) ||
+           archive_read_has_encrypted_entries(a) > 0;
 }
 
 // A name of one compressed file rather than of an archive: one that holds no archive is a
@@ -164,7 +167,8 @@ bool compressedOnly(const QByteArray &path)
 {
     const QByteArray name = path.mid(path.lastIndexOf('/') + 1).toLower();
     const qsizetype dot = name.lastIndexOf('.');
-    static const QList<QByteArray> filters = {".gz", ".bz2", ".xz", ".zst", ".lz", ".lzma", ".lz4", ".z"};
+    static const QList<QByteArray> filters = {".gz", ".bz2",  ".xz",  ".zst",
+                                              ".lz", ".lzma", ".lz4", ".z"};
     return dot > 0 && filters.contains(name.mid(dot)) && !name.left(dot).endsWith(".tar");
 }
 
@@ -225,7 +229,8 @@ ArchiveReader::Outcome listFrom(Source &source, const ArchiveLimits &limits,
         member.name = path.mid(slash + 1);
         if (slash > 0)
             member.folder = path.left(slash);
-        member.size = archive_entry_size_is_set(entry) ? std::max<qint64>(0, archive_entry_size(entry)) : 0;
+        member.size =
+            archive_entry_size_is_set(entry) ? std::max<qint64>(0, archive_entry_size(entry)) : 0;
         member.hasModified = archive_entry_mtime_is_set(entry);
         if (member.hasModified)
             member.modified = archive_entry_mtime(entry);
@@ -271,7 +276,8 @@ public:
         } close{fd};
         // Inflating the member itself is bounded by its size; reaching it is bounded as listing is.
         ArchiveLimits limits;
-        limits.compressedBytes = std::numeric_limits<qint64>::max() / (2 * ArchiveLimits::StreamFactor);
+        limits.compressedBytes =
+            std::numeric_limits<qint64>::max() / (2 * ArchiveLimits::StreamFactor);
         auto source = std::make_unique<Source>(fd, limits);
         struct archive *a = openArchive(*source);
         if (!a)
@@ -336,7 +342,8 @@ private:
                 }
                 p += n;
                 size -= size_t(n);
-                written = std::max<qint64>(written, offset + (p - static_cast<const char *>(block)));
+                written =
+                    std::max<qint64>(written, offset + (p - static_cast<const char *>(block)));
             }
             if (error) {
                 ok = false;
@@ -363,9 +370,8 @@ private:
 bool ArchiveReader::looksLikeArchive(const QByteArray &name)
 {
     static const QList<QByteArray> endings = {
-        ".zip",  ".7z",  ".rar", ".tar", ".tgz",  ".tbz",  ".tbz2", ".txz", ".tzst", ".tlz",
-        ".taz",  ".gz",  ".bz2", ".xz",  ".zst",  ".lz",   ".lzma", ".lz4", ".z",    ".iso",
-        ".cab",  ".cpio"};
+        ".zip", ".7z",  ".rar", ".tar", ".tgz", ".tbz",  ".tbz2", ".txz", ".tzst", ".tlz", ".taz",
+        ".gz",  ".bz2", ".xz",  ".zst", ".lz",  ".lzma", ".lz4",  ".z",   ".iso",  ".cab", ".cpio"};
     const qsizetype dot = name.lastIndexOf('.');
     if (dot < 0 || name.size() - dot > 6)
         return false;

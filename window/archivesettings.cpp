@@ -9,7 +9,6 @@ namespace ArchiveSettings {
 const char LookInsideKey[] = "LookInsideArchives";
 const char ReadLimitKey[] = "ArchiveReadLimitMB";
 
-
 bool lookInside()
 {
     QSettings settings(QStringLiteral("Vellumark"), QStringLiteral("Vellumark"));

@@ -25,7 +25,8 @@ struct CountingReader : ArchiveReader
 // A zip of these members (name=text), each modified on the given day, made by Python.
 void makeZip(const QString &file, const QStringList &members, const QString &day)
 {
-    QString script = QStringLiteral("import zipfile,sys\nwith zipfile.ZipFile(sys.argv[1],'w') as z:\n");
+    QString script =
+        QStringLiteral("import zipfile,sys\nwith zipfile.ZipFile(sys.argv[1],'w') as z:\n");
     for (const QString &m : members)
         script += QStringLiteral("  z.writestr(zipfile.ZipInfo('%1',(%2,12,0,0)),'%3')\n")
                       .arg(m.section(QLatin1Char('='), 0, 0),
@@ -46,8 +47,9 @@ class TestArchiveMembers : public QObject
     {
         return TestCatalogue::query(
             f.folder() + QStringLiteral("/data.mdb"),
-            QStringLiteral("SELECT f.File, m.Path, m.File, m.Size, m.Modified FROM ArchiveMembers m "
-                           "JOIN Files f ON f.ID = m.FileID ORDER BY m.ID"));
+            QStringLiteral(
+                "SELECT f.File, m.Path, m.File, m.Size, m.Modified FROM ArchiveMembers m "
+                "JOIN Files f ON f.ID = m.FileID ORDER BY m.ID"));
     }
     static int memberCount(IndexingFixture &f)
     {
@@ -62,10 +64,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("lookInside");
         QTest::addColumn<QStringList>("members");
         QTest::addColumn<int>("unread");
-        QTest::newRow("on") << true
-                            << QStringList{"photos-2019.zip|2019/june|Été à Zürich.jpg|4|2019-06-21",
-                                           "photos-2019.zip||readme|2|2019-06-21"}
-                            << 2;
+        QTest::newRow("on")
+            << true
+            << QStringList{"photos-2019.zip|2019/june|Été à Zürich.jpg|4|2019-06-21",
+                           "photos-2019.zip||readme|2|2019-06-21"}
+            << 2;
         QTest::newRow("off") << false << QStringList() << 0;
     }
     void archivesAreLookedInto()
@@ -76,10 +79,15 @@ private Q_SLOTS:
                 {QStringLiteral("2019/june/Été à Zürich.jpg=jpeg"), QStringLiteral("readme=hi")},
                 QStringLiteral("2019-06-21"));
         // A zip cut short in the middle of its member, one encrypted, and one gzip of one file.
-        QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"),
-            QStringLiteral("cd '%1' && head -c 4000 /dev/urandom > s && zip -q broken0.zip s && "
-                           "head -c 2000 broken0.zip > broken.zip && zip -q -P pw locked.zip s && "
-                           "rm s broken0.zip && echo text | gzip > notes.txt.gz").arg(f.tree())}), 0);
+        QCOMPARE(QProcess::execute(
+                     QStringLiteral("sh"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral(
+                          "cd '%1' && head -c 4000 /dev/urandom > s && zip -q broken0.zip s && "
+                          "head -c 2000 broken0.zip > broken.zip && zip -q -P pw locked.zip s && "
+                          "rm s broken0.zip && echo text | gzip > notes.txt.gz")
+                          .arg(f.tree())}),
+                 0);
 
         MemberReader reader(systemArchiveReader(), lookInside, ArchiveLimits());
         f.indexer.setMemberReader(&reader);
@@ -115,9 +123,12 @@ private Q_SLOTS:
     {
         IndexingFixture f;
         const QString photos = f.tree() + QStringLiteral("/photos.zip");
-        makeZip(photos, {QStringLiteral("a.jpg=1"), QStringLiteral("b.jpg=22")}, QStringLiteral("2019-01-01"));
-        makeZip(f.tree() + QStringLiteral("/same.zip"), {QStringLiteral("s.txt=s")}, QStringLiteral("2000-01-01"));
-        makeZip(f.tree() + QStringLiteral("/gone.zip"), {QStringLiteral("g.txt=g")}, QStringLiteral("2000-01-01"));
+        makeZip(photos, {QStringLiteral("a.jpg=1"), QStringLiteral("b.jpg=22")},
+                QStringLiteral("2019-01-01"));
+        makeZip(f.tree() + QStringLiteral("/same.zip"), {QStringLiteral("s.txt=s")},
+                QStringLiteral("2000-01-01"));
+        makeZip(f.tree() + QStringLiteral("/gone.zip"), {QStringLiteral("g.txt=g")},
+                QStringLiteral("2000-01-01"));
         CountingReader counting;
         MemberReader reader(counting, true, ArchiveLimits());
         f.indexer.setMemberReader(&reader);
@@ -129,23 +140,29 @@ private Q_SLOTS:
                            "m.FileID WHERE f.File = 'same.zip'"));
 
         makeZip(photos, {QStringLiteral("c/new.jpg=333")}, QStringLiteral("2020-02-02"));
-        QCOMPARE(QProcess::execute(QStringLiteral("touch"), {QStringLiteral("-d"), QStringLiteral("2021-03-04"), photos}), 0);
+        QCOMPARE(QProcess::execute(QStringLiteral("touch"),
+                                   {QStringLiteral("-d"), QStringLiteral("2021-03-04"), photos}),
+                 0);
         QFile::remove(f.tree() + QStringLiteral("/gone.zip"));
         counting.opened.clear();
         f.indexer.UpdateMedium(f.tree(), QStringLiteral("DATA1"), QStringLiteral("1234-5678"));
         QCOMPARE(counting.opened, QStringList{"photos.zip"});
-        QCOMPARE(members(f), QStringList({"same.zip||s.txt|1|2000-01-01", "photos.zip|c|new.jpg|3|2020-02-02"}));
-        QCOMPARE(TestCatalogue::value(f.folder() + QStringLiteral("/data.mdb"),
-                     QStringLiteral("SELECT group_concat(m.ID) FROM ArchiveMembers m JOIN Files f ON "
-                                    "f.ID = m.FileID WHERE f.File = 'same.zip'")),
-                 sameIds);
+        QCOMPARE(members(f), QStringList({"same.zip||s.txt|1|2000-01-01",
+                                          "photos.zip|c|new.jpg|3|2020-02-02"}));
+        QCOMPARE(
+            TestCatalogue::value(
+                f.folder() + QStringLiteral("/data.mdb"),
+                QStringLiteral("SELECT group_concat(m.ID) FROM ArchiveMembers m JOIN Files f ON "
+                               "f.ID = m.FileID WHERE f.File = 'same.zip'")),
+            sameIds);
 
         // Remove of the archive's row: its members go in the same transaction.
         Catalogue &catalogue = f.loaded.catalogue;
         catalogue.openFullView();
-        const qint64 id = TestCatalogue::value(f.folder() + QStringLiteral("/data.mdb"),
-                                               QStringLiteral("SELECT ID FROM Files WHERE File = 'photos.zip'"))
-                              .toLongLong();
+        const qint64 id =
+            TestCatalogue::value(f.folder() + QStringLiteral("/data.mdb"),
+                                 QStringLiteral("SELECT ID FROM Files WHERE File = 'photos.zip'"))
+                .toLongLong();
         catalogue.remove({RowKey{RowKey::File, id}});
         QCOMPARE(members(f), QStringList({"same.zip||s.txt|1|2000-01-01"}));
     }

@@ -72,32 +72,48 @@ void tst_ArchiveReader::initTestCase()
                                   tree + QStringLiteral("/2019/june/Été à Zürich.jpg")});
     const QStringList members{QStringLiteral("2019"), QStringLiteral("readme"),
                               QStringLiteral("empty")};
-    run(QStringLiteral("zip"), QStringList{QStringLiteral("-qr"), path(QStringLiteral("photos.zip"))} + members, tree);
-    run(QStringLiteral("bsdtar"), QStringList{QStringLiteral("-czf"), path(QStringLiteral("photos.tar.gz"))} + members, tree);
-    run(QStringLiteral("bsdtar"), QStringList{QStringLiteral("--format"), QStringLiteral("7zip"), QStringLiteral("-cf"), path(QStringLiteral("photos.7z"))} + members, tree);
-    run(QStringLiteral("genisoimage"), {QStringLiteral("-quiet"), QStringLiteral("-R"), QStringLiteral("-J"),
-                                        QStringLiteral("-input-charset"), QStringLiteral("utf-8"),
-                                        QStringLiteral("-o"), path(QStringLiteral("photos.iso")), tree});
-    run(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("-P"), QStringLiteral("secret"),
-                                path(QStringLiteral("locked.zip")), QStringLiteral("2019/notes.txt")}, tree);
+    run(QStringLiteral("zip"),
+        QStringList{QStringLiteral("-qr"), path(QStringLiteral("photos.zip"))} + members, tree);
+    run(QStringLiteral("bsdtar"),
+        QStringList{QStringLiteral("-czf"), path(QStringLiteral("photos.tar.gz"))} + members, tree);
+    run(QStringLiteral("bsdtar"),
+        QStringList{QStringLiteral("--format"), QStringLiteral("7zip"), QStringLiteral("-cf"),
+                    path(QStringLiteral("photos.7z"))} +
+            members,
+        tree);
+    run(QStringLiteral("genisoimage"),
+        {QStringLiteral("-quiet"), QStringLiteral("-R"), QStringLiteral("-J"),
+         QStringLiteral("-input-charset"), QStringLiteral("utf-8"), QStringLiteral("-o"),
+         path(QStringLiteral("photos.iso")), tree});
+    run(QStringLiteral("zip"),
+        {QStringLiteral("-q"), QStringLiteral("-P"), QStringLiteral("secret"),
+         path(QStringLiteral("locked.zip")), QStringLiteral("2019/notes.txt")},
+        tree);
     // An archive in an archive is one member.
-    run(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("nested.zip"), QStringLiteral("photos.zip"),
-                                QStringLiteral("photos.tar.gz")});
+    run(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("nested.zip"),
+                                QStringLiteral("photos.zip"), QStringLiteral("photos.tar.gz")});
     // Cut short in the middle of a member, as a download stopped half way.
-    run(QStringLiteral("zip"), QStringList{QStringLiteral("-q0r"), path(QStringLiteral("stored.zip"))} + members, tree);
+    run(QStringLiteral("zip"),
+        QStringList{QStringLiteral("-q0r"), path(QStringLiteral("stored.zip"))} + members, tree);
     QFile whole(path(QStringLiteral("stored.zip")));
     QVERIFY(whole.open(QIODevice::ReadOnly));
     write(path(QStringLiteral("truncated.zip")), whole.read(whole.size() / 2));
     // A gigabyte of zeros in one member: its header says so, nothing of it is inflated.
-    run(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral(
-        "import zipfile\n"
-        "with zipfile.ZipFile('bomb.zip','w',zipfile.ZIP_DEFLATED) as z:\n"
-        "  with z.open('zeros.bin','w',force_zip64=True) as f:\n"
-        "    for i in range(1024): f.write(bytes(1<<20))\n")});
-    run(QStringLiteral("sh"), {QStringLiteral("-c"),
-        QStringLiteral("head -c 300000000 /dev/zero > zeros.bin && bsdtar -czf zeros.tar.gz zeros.bin && rm zeros.bin && head -c 2000000 /dev/urandom > noise.bin && bsdtar -czf noise.tar.gz noise.bin && rm noise.bin")});
+    run(QStringLiteral("python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import zipfile\n"
+                        "with zipfile.ZipFile('bomb.zip','w',zipfile.ZIP_DEFLATED) as z:\n"
+                        "  with z.open('zeros.bin','w',force_zip64=True) as f:\n"
+                        "    for i in range(1024): f.write(bytes(1<<20))\n")});
+    run(QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("head -c 300000000 /dev/zero > zeros.bin && bsdtar -czf zeros.tar.gz "
+                        "zeros.bin && rm zeros.bin && head -c 2000000 /dev/urandom > noise.bin && "
+                        "bsdtar -czf noise.tar.gz noise.bin && rm noise.bin")});
     write(path(QStringLiteral("notes.txt.gz")), QByteArray());
-    run(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo hello | gzip > notes.txt.gz; head -c 5000 /dev/urandom > noise.zip; mkfifo pipe.zip")});
+    run(QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("echo hello | gzip > notes.txt.gz; head -c 5000 "
+                                              "/dev/urandom > noise.zip; mkfifo pipe.zip")});
 }
 
 void tst_ArchiveReader::list_data()
@@ -113,15 +129,22 @@ void tst_ArchiveReader::list_data()
     QTest::newRow("ISO 9660") << "photos.iso" << int(ArchiveReader::Read) << photos;
     QTest::newRow("archive in archive")
         << "nested.zip" << int(ArchiveReader::Read)
-        << QStringList{QStringLiteral("photos.zip %1").arg(QFileInfo(path(QStringLiteral("photos.zip"))).size()),
-                       QStringLiteral("photos.tar.gz %1").arg(QFileInfo(path(QStringLiteral("photos.tar.gz"))).size())};
-    QTest::newRow("zip bomb: headers only")
-        << "bomb.zip" << int(ArchiveReader::Read) << QStringList{QStringLiteral("zeros.bin 1073741824")};
-    QTest::newRow("truncated zip") << "truncated.zip" << int(ArchiveReader::Damaged) << QStringList();
-    QTest::newRow("encrypted zip") << "locked.zip" << int(ArchiveReader::Encrypted) << QStringList();
-    QTest::newRow("not an archive, named one") << "noise.zip" << int(ArchiveReader::Damaged) << QStringList();
-    QTest::newRow("one compressed file") << "notes.txt.gz" << int(ArchiveReader::NotArchive) << QStringList();
-    QTest::newRow("a pipe, never waited on") << "pipe.zip" << int(ArchiveReader::NotArchive) << QStringList();
+        << QStringList{QStringLiteral("photos.zip %1")
+                           .arg(QFileInfo(path(QStringLiteral("photos.zip"))).size()),
+                       QStringLiteral("photos.tar.gz %1")
+                           .arg(QFileInfo(path(QStringLiteral("photos.tar.gz"))).size())};
+    QTest::newRow("zip bomb: headers only") << "bomb.zip" << int(ArchiveReader::Read)
+                                            << QStringList{QStringLiteral("zeros.bin 1073741824")};
+    QTest::newRow("truncated zip")
+        << "truncated.zip" << int(ArchiveReader::Damaged) << QStringList();
+    QTest::newRow("encrypted zip")
+        << "locked.zip" << int(ArchiveReader::Encrypted) << QStringList();
+    QTest::newRow("not an archive, named one")
+        << "noise.zip" << int(ArchiveReader::Damaged) << QStringList();
+    QTest::newRow("one compressed file")
+        << "notes.txt.gz" << int(ArchiveReader::NotArchive) << QStringList();
+    QTest::newRow("a pipe, never waited on")
+        << "pipe.zip" << int(ArchiveReader::NotArchive) << QStringList();
     QTest::newRow("gone") << "gone.zip" << int(ArchiveReader::Damaged) << QStringList();
 }
 
@@ -153,8 +176,10 @@ void tst_ArchiveReader::bounds_data()
     QTest::addColumn<qint64>("compressedBytes");
     QTest::addColumn<qint64>("members");
     QTest::addColumn<int>("pathBytes");
-    QTest::newRow("members") << "photos.zip" << ArchiveLimits::DefaultCompressedBytes << qint64(2) << 4096;
-    QTest::newRow("path length") << "photos.tar.gz" << ArchiveLimits::DefaultCompressedBytes << qint64(100) << 10;
+    QTest::newRow("members") << "photos.zip" << ArchiveLimits::DefaultCompressedBytes << qint64(2)
+                             << 4096;
+    QTest::newRow("path length") << "photos.tar.gz" << ArchiveLimits::DefaultCompressedBytes
+                                 << qint64(100) << 10;
     QTest::newRow("bytes read") << "noise.tar.gz" << qint64(100) << qint64(100) << 4096;
     // 300 MB of zeros are 300 KB of gzip: the stream may inflate only to a few times that.
     QTest::newRow("stream inflated") << "zeros.tar.gz" << qint64(10) << qint64(100) << 4096;
@@ -182,7 +207,8 @@ void tst_ArchiveReader::extract()
     for (const char *archive : {"photos.zip", "photos.7z", "photos.tar.gz", "photos.iso"}) {
         QFile::remove(QString::fromUtf8(out));
         systemArchiveReader().extract(QFile::encodeName(path(QLatin1String(archive))),
-                                      QStringLiteral("2019/june/Été à Zürich.jpg").toUtf8(), 3000, out);
+                                      QStringLiteral("2019/june/Été à Zürich.jpg").toUtf8(), 3000,
+                                      out);
         QFile f(QString::fromUtf8(out));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray(3000, 'j'));
@@ -192,10 +218,14 @@ void tst_ArchiveReader::extract()
     }
     // A member that is not there, and an encrypted one.
     QFile::remove(QString::fromUtf8(out));
-    QVERIFY_THROWS_EXCEPTION(PlatformError, systemArchiveReader().extract(
-        QFile::encodeName(path(QStringLiteral("photos.zip"))), "2019/gone.txt", 10, out));
-    QVERIFY_THROWS_EXCEPTION(PlatformError, systemArchiveReader().extract(
-        QFile::encodeName(path(QStringLiteral("locked.zip"))), "2019/notes.txt", 10, out));
+    QVERIFY_THROWS_EXCEPTION(
+        PlatformError,
+        systemArchiveReader().extract(QFile::encodeName(path(QStringLiteral("photos.zip"))),
+                                      "2019/gone.txt", 10, out));
+    QVERIFY_THROWS_EXCEPTION(
+        PlatformError,
+        systemArchiveReader().extract(QFile::encodeName(path(QStringLiteral("locked.zip"))),
+                                      "2019/notes.txt", 10, out));
     QVERIFY(!QFile::exists(QString::fromUtf8(out)));
 }
 

@@ -61,7 +61,8 @@ class TestArchiveList : public QObject
     {
         QStringList rows;
         for (int row = 0; row < list().count(); ++row)
-            rows << QStringList{list().text(row, 0), list().text(row, 1).replace(m_disc.path(), "~"),
+            rows << QStringList{list().text(row, 0),
+                                list().text(row, 1).replace(m_disc.path(), "~"),
                                 list().text(row, 2), list().text(row, 3), list().text(row, 8)}
                         .join('|');
         return rows;
@@ -76,18 +77,24 @@ private Q_SLOTS:
     void init()
     {
         QDir().mkpath(backups());
-        QCOMPARE(QProcess::execute("python3", {"-c",
-            "import zipfile,sys\n"
-            "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED) as z:\n"
-            "  z.writestr('2019/june/été.jpg','jpeg')\n  z.writestr('readme','hi')\n",
-            backups() + "/photos.zip"}), 0);
+        QCOMPARE(QProcess::execute(
+                     "python3",
+                     {"-c",
+                      "import zipfile,sys\n"
+                      "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED) as z:\n"
+                      "  z.writestr('2019/june/été.jpg','jpeg')\n  z.writestr('readme','hi')\n",
+                      backups() + "/photos.zip"}),
+                 0);
         m_catalogue = std::make_unique<CatalogueFixture>();
-        m_catalogue->exec(QString("INSERT INTO Files (ID, Path, File, Size, Archive, Serial) VALUES "
-                                  "(1, '%1', 'photos.zip', '300', 'DISC', '1234-5678'), "
-                                  "(2, '/x', 'b.jpg', '5', 'OTHER', '1')").arg(backups()));
-        m_catalogue->exec("INSERT INTO ArchiveMembers (ID, FileID, Path, File, Size, Modified) VALUES "
-                          "(1, 1, '2019/june', 'été.jpg', '4', '2019-06-21'), "
-                          "(2, 1, '', 'readme', '2', NULL), (3, 1, 'copies', 'B.jpg', '5', NULL)");
+        m_catalogue->exec(
+            QString("INSERT INTO Files (ID, Path, File, Size, Archive, Serial) VALUES "
+                    "(1, '%1', 'photos.zip', '300', 'DISC', '1234-5678'), "
+                    "(2, '/x', 'b.jpg', '5', 'OTHER', '1')")
+                .arg(backups()));
+        m_catalogue->exec(
+            "INSERT INTO ArchiveMembers (ID, FileID, Path, File, Size, Modified) VALUES "
+            "(1, 1, '2019/june', 'été.jpg', '4', '2019-06-21'), "
+            "(2, 1, '', 'readme', '2', NULL), (3, 1, 'copies', 'B.jpg', '5', NULL)");
         m_loaded = std::make_unique<LoadedCatalogue>(m_pointer);
         m_loaded->Form_Load(m_catalogue->folder());
     }
@@ -119,7 +126,8 @@ private Q_SLOTS:
         QTest::newRow("search") << "search jpg" << QStringList{"B.jpg", "b.jpg", "été.jpg"};
         QTest::newRow("find") << "find type:jpg" << QStringList{"B.jpg", "b.jpg", "été.jpg"};
         QTest::newRow("find folder") << "find folder:june" << QStringList{"été.jpg"};
-        QTest::newRow("disc") << "medium" << QStringList{"B.jpg", "photos.zip", "été.jpg", "readme"};
+        QTest::newRow("disc") << "medium"
+                              << QStringList{"B.jpg", "photos.zip", "été.jpg", "readme"};
         // The same name and size on another disc, one of them in an archive.
         QTest::newRow("duplicates") << "duplicates" << QStringList{"B.jpg", "b.jpg"};
     }
@@ -158,7 +166,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QStringList, files);
-        m_catalogue->exec("INSERT INTO ArchiveMembers (FileID, Path, File) VALUES (1, '', 'zzz.txt')");
+        m_catalogue->exec(
+            "INSERT INTO ArchiveMembers (FileID, Path, File) VALUES (1, '', 'zzz.txt')");
         list().show(ListView::search(text));
         QCOMPARE(TestCatalogue::listed(list()), files);
     }
@@ -195,12 +204,17 @@ private Q_SLOTS:
         Discs discs(m_loaded->catalogue, list(), nullptr, m_pointer);
         QStringList lines;
         for (const Disc &disc : discs.list())
-            lines << QString("%1 %2 %3 %4").arg(disc.label).arg(disc.files).arg(disc.members).arg(disc.bytes);
+            lines << QString("%1 %2 %3 %4")
+                         .arg(disc.label)
+                         .arg(disc.files)
+                         .arg(disc.members)
+                         .arg(disc.bytes);
         lines.sort();
         QCOMPARE(lines, QStringList({"DISC 1 3 300", "OTHER 1 0 5"}));
         QueuedBoxes boxes;
         boxes.queueAnswer(vbYes);
-        QVERIFY(discs.removeDisc(discs.list()[0].label == "DISC" ? discs.list()[0] : discs.list()[1]));
+        QVERIFY(
+            discs.removeDisc(discs.list()[0].label == "DISC" ? discs.list()[0] : discs.list()[1]));
         QCOMPARE(m_catalogue->files(), QStringList({"b.jpg"}));
         QCOMPARE(members(), QStringList());
     }
@@ -209,8 +223,7 @@ private Q_SLOTS:
     {
         selectOnly("été.jpg");
         CopyPathCommand(list()).mnuCopyPath_Click();
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-                 backups() + "/photos.zip/2019/june/été.jpg");
+        QCOMPARE(QGuiApplication::clipboard()->text(), backups() + "/photos.zip/2019/june/été.jpg");
     }
 
     // Open asks the disc question, takes only that member out into a folder of the user's own,
@@ -224,8 +237,8 @@ private Q_SLOTS:
         selectOnly("été.jpg");
         boxes.queueAnswer(vbYes);
         launcher.cmdExecuteFile_Click();
-        QCOMPARE(boxes.shown().last().text,
-                 "Have you inserted the CD: DISC into drive " + backups() + "/photos.zip/2019/june?");
+        QCOMPARE(boxes.shown().last().text, "Have you inserted the CD: DISC into drive " +
+                                                backups() + "/photos.zip/2019/june?");
         QCOMPARE(shell.paths.size(), 1);
         const QString opened = shell.paths.last();
         QVERIFY(opened.endsWith("/été.jpg"));
