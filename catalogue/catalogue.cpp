@@ -49,9 +49,9 @@ void Catalogue::open(const QString &path)
 }
 
 // Gives a catalogue the parts it lacks (the notes of renamed rows, the tables of the folders media
-// were mounted on, of when each was catalogued, of what archives hold) and drops the name index earlier versions kept,
-// all in one transaction. A catalogue that cannot be written works without them, and keeps an old
-// name index unused.
+// were mounted on, of when each was catalogued, of what archives hold) and drops the name index
+// earlier versions kept, all in one transaction. A catalogue that cannot be written works without
+// them, and keeps an old name index unused.
 void Catalogue::upgrade()
 {
     sqlite3 *db = m_cnCatalogue.handle();
@@ -64,9 +64,8 @@ void Catalogue::upgrade()
         return;
     try {
         m_cnCatalogue.BeginTrans();
-        for (const char *section :
-             {"changed names", "old name index", "medium roots", "medium catalogued",
-              "archive members"})
+        for (const char *section : {"changed names", "old name index", "medium roots",
+                                    "medium catalogued", "archive members"})
             Statement::exec(m_cnCatalogue, Schema::section(section).constData());
         m_cnCatalogue.CommitTrans();
     } catch (const PlatformError &error) {

@@ -72,7 +72,7 @@ private:
     Connection m_cnCatalogue;
     Recordset m_rsFiles;
     FoldedNames m_names;
-    FoldedNames m_memberNames; // of the members of archives, by their own IDs
+    FoldedNames m_memberNames;   // of the members of archives, by their own IDs
     bool m_hasNameNotes = false; // FilesNameChanged and its trigger: the names held stay exact
     MediumRoots m_mediumRoots;
     ArchiveMembers::View m_members; // of the view open

@@ -196,7 +196,8 @@ void FileRowWriter::writeMembers(qint64 archive, const FileRow &row, Result &res
     size_t at = 0;
     if (members.size() >= BatchRows) {
         if (!m_memberBatch) {
-            QByteArray sql = "INSERT INTO ArchiveMembers (FileID, Path, File, Size, Modified) VALUES ";
+            QByteArray sql =
+                "INSERT INTO ArchiveMembers (FileID, Path, File, Size, Modified) VALUES ";
             for (int i = 0; i < BatchRows; ++i)
                 sql += i ? ",(?,?,?,?,?)" : "(?,?,?,?,?)";
             m_memberBatch = std::make_unique<Statement>(m_connection, sql.constData());

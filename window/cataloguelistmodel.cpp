@@ -12,8 +12,8 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <limits>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <string_view>
 

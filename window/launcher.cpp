@@ -6,8 +6,8 @@
 #include "indexing/mediumlocator.h"
 #include "platform/archivereader.h"
 #include "platform/joinpath.h"
-#include "platform/platformerror.h"
 #include "platform/mountedmedia.h"
+#include "platform/platformerror.h"
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
@@ -133,7 +133,8 @@ QByteArray Launcher::memberPath(int item, bool folder)
             m_extracted = std::make_unique<QTemporaryDir>();
         if (!m_extracted->isValid())
             throw PlatformError(75, QStringLiteral("Path/File access error"));
-        QByteArray folderTemplate = QFile::encodeName(m_extracted->filePath(QStringLiteral("XXXXXX")));
+        QByteArray folderTemplate =
+            QFile::encodeName(m_extracted->filePath(QStringLiteral("XXXXXX")));
         if (!::mkdtemp(folderTemplate.data()))
             throw PlatformError(75, QStringLiteral("Path/File access error"));
         QByteArray name = place->member.mid(place->member.lastIndexOf('/') + 1);
