@@ -1,16 +1,21 @@
 // Indexes a folder of archives, zip and 7z of BENCH_MEMBERS members each (200,000 unless set),
 // with their members, warm, and reads compressed tar streams of the same members against
-// `bsdtar -tf` on the same archives. Usage: bench_archives
+// `bsdtar -tf` on the same archives; then the list, search and Find over a catalogue of ROWS files
+// plus as many members. Usage: bench_archives [ROWS] (default 1,000,000)
 #include "benchtree.h"
 #include "generator.h"
 #include "indexing/memberreader.h"
 #include "platform/archivereader.h"
 #include "report.h"
+#include "window/cataloguelistmodel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +50,7 @@ template <typename F> double best(F f)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    const qint64 rows = argc > 1 ? std::atoll(argv[1]) : 1000000;
     const QByteArray set = qgetenv("BENCH_MEMBERS");
     const int members = set.isEmpty() ? 200000 : std::atoi(set.constData());
     QTemporaryDir work;
@@ -137,5 +143,68 @@ int main(int argc, char **argv)
                          .arg(theirs, 0, 'f', 3),
                      QStringLiteral("<= 1.5x bsdtar"), ours <= 1.5 * theirs);
     }
+
+    // As many members as files, 500 to an archive (one file in 500 is one): each file's name
+    // again, in folders of 50 members inside its archive.
+    const QString big = work.filePath(QStringLiteral("big.mdb"));
+    Generator::makeCatalogue(big, rows);
+    {
+        BenchTree::Indexing upgraded(big); // the members' table made at open
+    }
+    sqlite3 *db = nullptr;
+    if (sqlite3_open(QFile::encodeName(big).constData(), &db) != SQLITE_OK ||
+        sqlite3_exec(db,
+                     "BEGIN; UPDATE Files SET File = 'Vacation Snapshot ' || ID || '.jpg' WHERE "
+                     "ID % 2000 = 7; DELETE FROM FilesNameChanged; COMMIT",
+                     nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("cannot mark the names");
+    const auto findCount = [&](CatalogueListModel &model) {
+        CatalogueListModel::FindTotal total;
+        const double seconds = best([&] {
+            model.countMatching(FindQuery::parse(QStringLiteral("vacation")), nullptr, total);
+        });
+        return std::make_pair(seconds, total.files);
+    };
+    {
+        // The same figures of the files alone, on this machine now, to compare with.
+        BenchTree::Indexing files(big);
+        CatalogueListModel model;
+        QElapsedTimer clock;
+        clock.start();
+        model.refill(files.catalogue);
+        const double fill = clock.nsecsElapsed() / 1e9;
+        const auto [find, found] = findCount(model);
+        std::fprintf(stderr, "files alone: every row in %.3f s, Find count %.3f s (%lld)\n", fill,
+                     find, found);
+    }
+    if (sqlite3_exec(
+            db,
+            "BEGIN; INSERT INTO ArchiveMembers (FileID, Path, File, Size, Modified) SELECT "
+            "(ID - 1) / 500 * 500 + 1, 'inner/' || (ID / 50 % 10), File, Size, Modified "
+            "FROM Files ORDER BY ID; COMMIT",
+            nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("cannot add the members");
+    sqlite3_close(db);
+    BenchTree::Indexing opened(big);
+    CatalogueListModel model;
+    QElapsedTimer clock;
+    clock.start();
+    model.refill(opened.catalogue);
+    const double fill = clock.nsecsElapsed() / 1e9;
+    const QString at = QStringLiteral(" (%1 files + %1 members)").arg(QLocale().toString(rows));
+    // The targets of a catalogue of twice the rows.
+    Report::seconds(QStringLiteral("every row in") + at, fill, Report::target(2 * rows, 0.6, 5.0));
+    const double search = best([&] {
+        opened.catalogue.openSearchView(QStringLiteral("vacation snapshot 12"));
+        model.refill(opened.catalogue);
+    });
+    const int shown = model.rowCount();
+    Report::seconds(QStringLiteral("search, %1 found").arg(shown) + at, search,
+                    Report::target(2 * rows, 0.020, 0.060));
+    opened.catalogue.openFullView();
+    model.refill(opened.catalogue);
+    const auto [find, found] = findCount(model);
+    Report::seconds(QStringLiteral("Find count of a word, %1 found").arg(found) + at, find,
+                    Report::target(2 * rows, 0.030, 0.200));
     return 0;
 }
