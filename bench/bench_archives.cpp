@@ -165,14 +165,17 @@ int main(int argc, char **argv)
         });
         return std::make_pair(seconds, total.files);
     };
+    const auto fillTime = [](Catalogue &catalogue, CatalogueListModel &model) {
+        QElapsedTimer clock;
+        clock.start();
+        model.refill(catalogue);
+        return clock.nsecsElapsed() / 1e9;
+    };
     {
         // The same figures of the files alone, on this machine now, to compare with.
         BenchTree::Indexing files(big);
         CatalogueListModel model;
-        QElapsedTimer clock;
-        clock.start();
-        model.refill(files.catalogue);
-        const double fill = clock.nsecsElapsed() / 1e9;
+        const double fill = fillTime(files.catalogue, model);
         const auto [find, found] = findCount(model);
         std::fprintf(stderr, "files alone: every row in %.3f s, Find count %.3f s (%lld)\n", fill,
                      find, found);
@@ -187,10 +190,7 @@ int main(int argc, char **argv)
     sqlite3_close(db);
     BenchTree::Indexing opened(big);
     CatalogueListModel model;
-    QElapsedTimer clock;
-    clock.start();
-    model.refill(opened.catalogue);
-    const double fill = clock.nsecsElapsed() / 1e9;
+    const double fill = fillTime(opened.catalogue, model);
     const QString at = QStringLiteral(" (%1 files + %1 members)").arg(QLocale().toString(rows));
     // The targets of a catalogue of twice the rows.
     Report::seconds(QStringLiteral("every row in") + at, fill, Report::target(2 * rows, 0.6, 5.0));
