@@ -35,6 +35,7 @@ void Catalogue::open(const QString &path)
 {
     m_names.clear();
     m_path = path;
+    m_memberNames.clear();
     m_cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     m_cnCatalogue.setCheck(Schema::check);
     m_cnCatalogue.Open(path, QString(), QString(), -1);
@@ -45,25 +46,27 @@ void Catalogue::open(const QString &path)
                            "SELECT count(*) FROM sqlite_master WHERE name IN ('FilesNameChanged', "
                            "'FilesNameUpdate')") == 2;
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
+    m_members = {ArchiveMembers::View::All, {}};
 }
 
 // Gives a catalogue the parts it lacks (the notes of renamed rows, the tables of the folders media
-// were mounted on and of when each was catalogued) and drops the name index earlier versions kept,
-// all in one transaction. A catalogue that cannot be written works without them, and keeps an old
-// name index unused.
+// were mounted on, of when each was catalogued, of what archives hold) and drops the name index
+// earlier versions kept, all in one transaction. A catalogue that cannot be written works without
+// them, and keeps an old name index unused.
 void Catalogue::upgrade()
 {
     sqlite3 *db = m_cnCatalogue.handle();
     const int present = count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
-                                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued')) - "
+                                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued', "
+                                  "'ArchiveMembers', 'FilesMembersDelete')) - "
                                   "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
                                   "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
-    if (present == 4 || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
+    if (present == 6 || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
         return;
     try {
         m_cnCatalogue.BeginTrans();
-        for (const char *section :
-             {"changed names", "old name index", "medium roots", "medium catalogued"})
+        for (const char *section : {"changed names", "old name index", "medium roots",
+                                    "medium catalogued", "archive members"})
             Statement::exec(m_cnCatalogue, Schema::section(section).constData());
         m_cnCatalogue.CommitTrans();
     } catch (const PlatformError &error) {
@@ -75,15 +78,18 @@ void Catalogue::upgrade()
 
 void Catalogue::closeView()
 {
+    m_members = ArchiveMembers::View();
     if (m_rsFiles.isOpen())
         m_rsFiles.Close();
 }
 
-void Catalogue::requery(RowSink *sink)
+void Catalogue::requery(RowSink *sink, MemberSink *members)
 {
     // Only committed rows: the IDs of rows rolled back are given again to other rows.
     if (!sqlite3_get_autocommit(m_cnCatalogue.handle()) || !isFullView()) {
         m_rsFiles.Requery(sink);
+        if (members)
+            ArchiveMembers::read(m_cnCatalogue, m_members, *members);
         return;
     }
     // The table is walked in ID order: the names past those held come last.
@@ -96,6 +102,23 @@ void Catalogue::requery(RowSink *sink)
         throw;
     }
     m_names.setUpTo(std::max(m_names.upTo(), collector.lastId()));
+    if (!members)
+        return;
+    // Every member, in ID order: their names are taken in on the way, as the files' are.
+    const FoldedNames::Mark heldMembers = m_memberNames.mark();
+    qint64 last = m_memberNames.upTo();
+    try {
+        ArchiveMembers::read(m_cnCatalogue, m_members, *members,
+                             [&](qint64 id, const RowCell &name) {
+                                 if (id > m_memberNames.upTo())
+                                     m_memberNames.add(id, name.data, name.length);
+                                 last = std::max(last, id);
+                             });
+    } catch (...) {
+        m_memberNames.truncate(heldMembers);
+        throw;
+    }
+    m_memberNames.setUpTo(std::max<qint64>(last, 0));
 }
 
 // Takes in the names of the rows other programs, or the indexer in a search view, wrote since
@@ -129,6 +152,14 @@ void Catalogue::openSearchView(const QString &text)
 {
     closeView();
     takeInNewNames();
+    // The members' names held answer for the members; those past them are read.
+    const QString pattern = QLatin1Char('%') + text + QLatin1Char('%');
+    std::vector<qint64> members;
+    if (findNames(m_memberNames, text, members))
+        m_members = {ArchiveMembers::View::NameAmong,
+                     {ArchiveMembers::idList(members), m_memberNames.upTo(), pattern}};
+    else
+        m_members = {ArchiveMembers::View::NameContains, {pattern}};
     if (searchNames(text))
         return;
     const NameSearch::Statement statement = NameSearch::statement(text);
@@ -140,26 +171,8 @@ void Catalogue::openSearchView(const QString &text)
 // False when the names cannot answer it: too broad, or not held.
 bool Catalogue::searchNames(const QString &text)
 {
-    const QByteArray literal = NameSearch::longestRun(text);
-    if (m_names.isEmpty() || literal.isEmpty() || !m_hasNameNotes)
-        return false;
-    // A plain text is found where its folded form is; a pattern is checked name by name.
-    const bool plain = !text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('_')) &&
-                       !literal.contains('\0');
-    std::u32string pattern, name;
-    const QByteArray like = (QLatin1Char('%') + text + QLatin1Char('%')).toUtf8();
-    CaseFold::foldCodePoints(pattern, like.constData(), like.size());
     std::vector<qint64> ids;
-    // Past a quarter of the names, reading every row costs no more than reading these.
-    if (!m_names.find(
-            literal,
-            [&](const char *data, int length) {
-                if (plain)
-                    return true;
-                CaseFold::foldCodePoints(name, data, length);
-                return NameSearch::likeMatch(name, pattern);
-            },
-            m_names.size() / 4 + 1000, ids))
+    if (!m_hasNameNotes || !findNames(m_names, text, ids))
         return false;
     const NameSearch::Statement statement = NameSearch::statement(text, ids, m_names.upTo());
     m_rsFiles.Open(statement.source, &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
@@ -167,10 +180,35 @@ bool Catalogue::searchNames(const QString &text)
     return true;
 }
 
+// The IDs of the names held that contain text; false when the names cannot answer it.
+bool Catalogue::findNames(const FoldedNames &names, const QString &text, std::vector<qint64> &ids)
+{
+    const QByteArray literal = NameSearch::longestRun(text);
+    if (names.isEmpty() || literal.isEmpty())
+        return false;
+    // A plain text is found where its folded form is; a pattern is checked name by name.
+    const bool plain = !text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('_')) &&
+                       !literal.contains('\0');
+    std::u32string pattern, name;
+    const QByteArray like = (QLatin1Char('%') + text + QLatin1Char('%')).toUtf8();
+    CaseFold::foldCodePoints(pattern, like.constData(), like.size());
+    // Past a quarter of the names, reading every row costs no more than reading these.
+    return names.find(
+        literal,
+        [&](const char *data, int length) {
+            if (plain)
+                return true;
+            CaseFold::foldCodePoints(name, data, length);
+            return NameSearch::likeMatch(name, pattern);
+        },
+        names.size() / 4 + 1000, ids);
+}
+
 void Catalogue::openFullView()
 {
     closeView();
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+    m_members = {ArchiveMembers::View::All, {}};
 }
 
 bool Catalogue::isFullView() const
@@ -195,6 +233,7 @@ void Catalogue::openDuplicatesView()
     closeView();
     Duplicates::find(m_cnCatalogue);
     m_rsFiles.Open(Duplicates::statement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+    m_members = {ArchiveMembers::View::Duplicates, {}};
 }
 
 void Catalogue::openMediumView(const QString &label, const QString &serial)
@@ -202,17 +241,23 @@ void Catalogue::openMediumView(const QString &label, const QString &serial)
     closeView();
     m_rsFiles.Open(Media::rowsStatement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
                    {label, serial});
+    m_members = {ArchiveMembers::View::Medium, {label, serial}};
 }
 
-void Catalogue::remove(const std::vector<qint64> &ids)
+void Catalogue::remove(const std::vector<RowKey> &rows)
 {
     // In the table's order: each page is visited once, whatever order the list shows.
-    std::vector<qint64> ordered(ids);
-    std::sort(ordered.begin(), ordered.end());
+    std::vector<qint64> files, members;
+    for (const RowKey &row : rows)
+        (row.isMember() ? members : files).push_back(row.id);
+    std::sort(files.begin(), files.end());
+    std::sort(members.begin(), members.end());
     m_cnCatalogue.BeginTrans();
     try {
-        for (qint64 id : ordered)
+        for (qint64 id : files)
             m_rsFiles.DeleteByKey(id);
+        for (qint64 id : members)
+            ArchiveMembers::remove(m_cnCatalogue, id);
         m_cnCatalogue.CommitTrans();
     } catch (...) {
         m_cnCatalogue.RollbackTrans();

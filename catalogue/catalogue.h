@@ -1,7 +1,9 @@
 #pragma once
 
+#include "catalogue/archivemembers.h"
 #include "catalogue/foldednames.h"
 #include "catalogue/mediumroots.h"
+#include "catalogue/rowkey.h"
 #include "platform/connection.h"
 #include "platform/recordset.h"
 
@@ -34,8 +36,10 @@ public:
     MediumRoots &mediumRoots() { return m_mediumRoots; }
 
     // Runs rsFiles' source again and hands every row to sink (Requery). A read of the whole
-    // table also takes in the names of the rows not held yet, for the searches.
-    void requery(RowSink *sink);
+    // table also takes in the names of the rows not held yet, for the searches. The members of
+    // archives the view holds (all of them, those of the search's names, those of the medium)
+    // follow the rows, to members when given.
+    void requery(RowSink *sink, MemberSink *members = nullptr);
 
     // The two views of the catalogue. Each opens rsFiles again with pessimistic locking; the
     // search view holds every row whose File contains text (% and _ keep their pattern meaning,
@@ -57,19 +61,23 @@ public:
     // rollback-journal mode when no other instance has it open.
     void close();
 
-    // Deletes the rows with these IDs that the current view holds, in one transaction: all of
-    // them, or on a failure none.
-    void remove(const std::vector<qint64> &ids);
+    // Deletes the records of these rows, in one transaction: all of them, or on a failure
+    // none. A file's row is deleted when the current view holds it (its archive's members with
+    // it); a member's record alone.
+    void remove(const std::vector<RowKey> &rows);
 
 private:
     void upgrade();
     void takeInNewNames();
     bool searchNames(const QString &text);
+    static bool findNames(const FoldedNames &names, const QString &text, std::vector<qint64> &ids);
 
     Connection m_cnCatalogue;
     Recordset m_rsFiles;
     FoldedNames m_names;
+    FoldedNames m_memberNames;   // of the members of archives, by their own IDs
     bool m_hasNameNotes = false; // FilesNameChanged and its trigger: the names held stay exact
     MediumRoots m_mediumRoots;
     QString m_path;
+    ArchiveMembers::View m_members; // of the view open
 };

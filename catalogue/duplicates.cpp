@@ -24,6 +24,7 @@ struct Entry
     quint32 offset; // the folded name in the names buffer
     quint32 length;
     quint32 disc; // the disc's place in label, serial order
+    bool member;  // of an archive: id is its own, not one of Files
 };
 
 // Every named row as an entry, with the discs numbered in label, serial order.
@@ -37,26 +38,36 @@ std::vector<Entry> readEntries(Connection &connection, std::string &names)
             entries.reserve(size_t(std::clamp<qint64>(last.intAt(0), 0, qint64(1) << 24)));
     }
     std::map<std::pair<std::string, std::string>, quint32> discs; // numbered as first seen
-    Statement rows(connection, "SELECT ID, File, Size, Archive, Serial FROM Files "
-                               "WHERE File IS NOT NULL");
     std::pair<std::string, std::string> lastDisc;
     quint32 lastNumber = 0;
-    while (rows.step()) {
-        const std::string_view file = rows.textAt(1);
-        const std::string_view size = rows.textAt(2);
-        const std::string_view archive = rows.textAt(3);
-        const std::string_view serial = rows.textAt(4);
-        // A disc's rows come together: its number is looked up when the disc changes.
-        if (entries.empty() || archive != lastDisc.first || serial != lastDisc.second) {
-            lastDisc = {std::string(archive), std::string(serial)};
-            lastNumber = discs.emplace(lastDisc, quint32(discs.size())).first->second;
+    // The members of archives are on their archive's disc.
+    const bool members =
+        sqlite3_table_column_metadata(connection.handle(), nullptr, "ArchiveMembers", nullptr,
+                                      nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+    for (const bool member : {false, true}) {
+        if (member && !members)
+            break;
+        Statement rows(connection, member ? "SELECT m.ID, m.File, m.Size, f.Archive, f.Serial FROM "
+                                            "ArchiveMembers m JOIN Files f ON f.ID = m.FileID"
+                                          : "SELECT ID, File, Size, Archive, Serial FROM Files "
+                                            "WHERE File IS NOT NULL");
+        while (rows.step()) {
+            const std::string_view file = rows.textAt(1);
+            const std::string_view size = rows.textAt(2);
+            const std::string_view archive = rows.textAt(3);
+            const std::string_view serial = rows.textAt(4);
+            // A disc's rows come together: its number is looked up when the disc changes.
+            if (entries.empty() || archive != lastDisc.first || serial != lastDisc.second) {
+                lastDisc = {std::string(archive), std::string(serial)};
+                lastNumber = discs.emplace(lastDisc, quint32(discs.size())).first->second;
+            }
+            const size_t offset = names.size();
+            CaseFold::appendFolded(names, file.data(), qsizetype(file.size()));
+            const std::string_view folded(names.data() + offset, names.size() - offset);
+            entries.push_back({rows.intAt(0), FileRow::sizeValue(size.data(), int(size.size())),
+                               std::hash<std::string_view>()(folded), quint32(offset),
+                               quint32(folded.size()), lastNumber, member});
         }
-        const size_t offset = names.size();
-        CaseFold::appendFolded(names, file.data(), qsizetype(file.size()));
-        const std::string_view folded(names.data() + offset, names.size() - offset);
-        entries.push_back({rows.intAt(0), FileRow::sizeValue(size.data(), int(size.size())),
-                           std::hash<std::string_view>()(folded), quint32(offset),
-                           quint32(folded.size()), lastNumber});
     }
     // Numbers of first sight become places in label, serial order.
     std::vector<quint32> place(discs.size());
@@ -110,26 +121,36 @@ qint64 find(Connection &connection)
             return c < 0;
         if (a.size != b.size)
             return a.size < b.size;
-        return a.disc != b.disc ? a.disc < b.disc : a.id < b.id;
+        if (a.disc != b.disc)
+            return a.disc < b.disc;
+        return a.member != b.member ? b.member : a.id < b.id;
     });
 
     // Kept by ID, so that the view reads the catalogue in its own order rather than jumping
-    // about it, then sorts by position.
-    std::vector<std::pair<qint64, qint64>> positions(found.size());
+    // about it, then sorts by position; the members' IDs apart from the files'.
+    std::vector<std::pair<qint64, qint64>> positions[2];
     for (size_t i = 0; i < found.size(); ++i)
-        positions[i] = {found[i].id, qint64(i)};
-    std::sort(positions.begin(), positions.end());
+        positions[found[i].member].push_back({found[i].id, qint64(i)});
     Statement::exec(connection, "CREATE TEMP TABLE IF NOT EXISTS DuplicateRows "
+                                "(ID INTEGER PRIMARY KEY, Position INTEGER NOT NULL)");
+    Statement::exec(connection, "CREATE TEMP TABLE IF NOT EXISTS DuplicateMembers "
                                 "(ID INTEGER PRIMARY KEY, Position INTEGER NOT NULL)");
     Statement::exec(connection, "BEGIN");
     try {
-        Statement::exec(connection, "DELETE FROM temp.DuplicateRows");
-        Statement insert(connection, "INSERT INTO temp.DuplicateRows (ID, Position) VALUES (?, ?)");
-        for (const auto &[id, position] : positions) {
-            insert.bindInt(1, id);
-            insert.bindInt(2, position);
-            insert.step();
-            insert.reset();
+        for (const bool member : {false, true}) {
+            std::sort(positions[member].begin(), positions[member].end());
+            Statement::exec(connection, member ? "DELETE FROM temp.DuplicateMembers"
+                                               : "DELETE FROM temp.DuplicateRows");
+            Statement insert(connection,
+                             member
+                                 ? "INSERT INTO temp.DuplicateMembers (ID, Position) VALUES (?, ?)"
+                                 : "INSERT INTO temp.DuplicateRows (ID, Position) VALUES (?, ?)");
+            for (const auto &[id, position] : positions[member]) {
+                insert.bindInt(1, id);
+                insert.bindInt(2, position);
+                insert.step();
+                insert.reset();
+            }
         }
         Statement::exec(connection, "COMMIT");
     } catch (...) {

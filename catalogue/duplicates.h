@@ -10,8 +10,8 @@ class Connection;
 //
 // Grouping a million folded names is many times faster in one pass here than in the engine, so
 // the rows are found once, when the view is opened, and their IDs kept in the connection's
-// temporary table DuplicateRows in the view's order. A refill of the view shows those of them
-// that are still catalogued.
+// temporary table DuplicateRows in the view's order (the members of archives, on their archive's
+// disc, in DuplicateMembers). A refill of the view shows those of them that are still catalogued.
 namespace Duplicates {
 
 // Finds the rows and puts their IDs into DuplicateRows; returns how many. Raises PlatformError.

@@ -4,6 +4,8 @@
 #include <QByteArrayList>
 
 #include <array>
+#include <memory>
+#include <vector>
 
 // One row of table Files as the indexer makes it, every text in UTF-8 as it is stored. Path,
 // Archive and Serial are shared by the rows of one folder; the short texts are held in place,
@@ -16,6 +18,9 @@ struct FileRow
     QByteArray serial; // Serial
     // Where the same folder of the same medium was catalogued under other mount points.
     QByteArrayList otherPaths;
+    // An archive's members, each as a row of its own: path is the folder inside the archive,
+    // Modified its only date. Null for a file that is no archive or was not looked into.
+    std::shared_ptr<std::vector<FileRow>> members;
     // Size with its separators (up to 19 digits and 6 separators of up to 3 bytes each).
     std::array<char, 40> size{};
     quint8 sizeLength = 0;

@@ -140,35 +140,86 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
     m_lookup.names(first.path, first.otherPaths, first.label, first.serial, m_names);
     size_t batch[BatchRows];
     int count = 0;
-    for (size_t at = begin; at <= end; ++at) {
-        if (at < end) {
-            if (m_names.contains(rows[at].file)) {
-                ++result.skipped;
-                continue;
-            }
-            m_names.insert(rows[at].file);
-            batch[count++] = at;
-            if (count < BatchRows)
-                continue;
-        }
+    // Adds the rows gathered in batch; false when the engine refused one (the rest of the folder
+    // is then not written).
+    const auto addBatch = [&]() {
         int rc = SQLITE_OK;
         if (count == BatchRows && insert(rows, batch, count, &rc)) {
             result.written += count;
-        } else {
-            // One at a time: a short last batch, or a batch the engine refused, to find the row
-            // it refuses. Those before it are written; it and the rest of the folder are not.
-            for (int i = 0; i < count; ++i) {
-                if (!insert(rows, batch + i, 1, &rc)) {
-                    result.refused.push_back(
-                        {batch[i], PlatformError(rc, QString::fromUtf8(
-                                                         sqlite3_errmsg(m_connection.handle())))});
-                    return;
-                }
-                ++result.written;
+            count = 0;
+            return true;
+        }
+        // One at a time: a short last batch, or a batch the engine refused, to find the row
+        // it refuses. Those before it are written; it and the rest of the folder are not.
+        for (int i = 0; i < count; ++i) {
+            if (!insert(rows, batch + i, 1, &rc)) {
+                result.refused.push_back(
+                    {batch[i],
+                     PlatformError(rc, QString::fromUtf8(sqlite3_errmsg(m_connection.handle())))});
+                return false;
             }
+            ++result.written;
+            // An archive's members need its row's ID: it is added on its own.
+            if (rows[batch[i]].members)
+                writeMembers(sqlite3_last_insert_rowid(m_connection.handle()), rows[batch[i]],
+                             result);
         }
         count = 0;
+        return true;
+    };
+    for (size_t at = begin; at < end; ++at) {
+        if (m_names.contains(rows[at].file)) {
+            ++result.skipped;
+            continue;
+        }
+        m_names.insert(rows[at].file);
+        if (rows[at].members && count > 0 && !addBatch())
+            return;
+        batch[count++] = at;
+        if ((count == BatchRows || rows[at].members) && !addBatch())
+            return;
     }
+    addBatch();
+}
+
+void FileRowWriter::writeMembers(qint64 archive, const FileRow &row, Result &result)
+{
+    const std::vector<FileRow> &members = *row.members;
+    const auto bind = [archive](Statement &statement, int first, const FileRow &member) {
+        statement.bindInt(first, archive);
+        statement.bindText(first + 1, member.path);
+        statement.bindText(first + 2, member.file);
+        statement.bindText(first + 3, member.size.data(), member.sizeLength);
+        if (member.dateLengths[2] == 0)
+            statement.bindNull(first + 4);
+        else
+            statement.bindText(first + 4, member.dates[2].data(), member.dateLengths[2]);
+    };
+    // As files are: several members to a statement.
+    size_t at = 0;
+    if (members.size() >= BatchRows) {
+        if (!m_memberBatch) {
+            QByteArray sql =
+                "INSERT INTO ArchiveMembers (FileID, Path, File, Size, Modified) VALUES ";
+            for (int i = 0; i < BatchRows; ++i)
+                sql += i ? ",(?,?,?,?,?)" : "(?,?,?,?,?)";
+            m_memberBatch = std::make_unique<Statement>(m_connection, sql.constData());
+        }
+        for (; at + BatchRows <= members.size(); at += BatchRows) {
+            for (int i = 0; i < BatchRows; ++i)
+                bind(*m_memberBatch, i * 5 + 1, members[at + size_t(i)]);
+            m_memberBatch->step();
+            m_memberBatch->reset();
+        }
+    }
+    Statement &insert = prepared(m_member, "INSERT INTO ArchiveMembers (FileID, Path, File, Size, "
+                                           "Modified) VALUES (?1, ?2, ?3, ?4, ?5)");
+    for (; at < members.size(); ++at) {
+        bind(insert, 1, members[at]);
+        insert.step();
+        insert.reset();
+    }
+    result.members += qint64(members.size());
 }
 
 bool FileRowWriter::insert(const std::vector<FileRow> &rows, const size_t *batch, int count,
@@ -213,8 +264,16 @@ void FileRowWriter::change(const Changes &changes, Result &result)
             bindDates(*statement, 3, row);
             statement->bindInt(6, c.id);
         }
-        if (step(*statement) && !c.pathOnly)
+        if (step(*statement) && !c.pathOnly) {
             ++result.changed;
+            // What a changed archive held before is no longer true.
+            Statement &drop =
+                prepared(m_dropMembers, "DELETE FROM ArchiveMembers WHERE FileID = ?1");
+            drop.bindInt(1, c.id);
+            step(drop);
+            if (row.members)
+                writeMembers(c.id, row, result);
+        }
     }
     if (changes.removed.empty())
         return;

@@ -29,10 +29,12 @@ public:
         qint64 skipped = 0; // already catalogued
         qint64 changed = 0;
         qint64 removed = 0;
+        qint64 members = 0; // of archives, written
         std::vector<Refusal> refused;
     };
     // Rows an update brings to what is on the medium now, by ID: a changed file gets its new
-    // Path, Size and dates, a file moved with its medium's mount point its new Path only.
+    // Path, Size and dates (an archive the members it holds now), a file moved with its
+    // medium's mount point its new Path only.
     struct Change
     {
         qint64 id;
@@ -76,6 +78,7 @@ private:
     bool insert(const std::vector<FileRow> &rows, const size_t *batch, int count, int *rc);
     Statement &statement(int count);
     void change(const Changes &changes, Result &result);
+    void writeMembers(qint64 archive, const FileRow &row, Result &result);
     Statement &prepared(std::unique_ptr<Statement> &statement, const char *sql);
 
     Connection &m_connection;
@@ -86,5 +89,8 @@ private:
     std::unique_ptr<Statement> m_update;
     std::unique_ptr<Statement> m_move;
     std::unique_ptr<Statement> m_remove;
+    std::unique_ptr<Statement> m_member;
+    std::unique_ptr<Statement> m_memberBatch;
+    std::unique_ptr<Statement> m_dropMembers;
     int m_checkpointPages = -1; // the catalogue's own setting, during a run
 };

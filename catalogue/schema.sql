@@ -58,3 +58,20 @@ CREATE TABLE IF NOT EXISTS MediumCatalogued (
     Catalogued TEXT NOT NULL,
     PRIMARY KEY (Archive, Serial)
 ) WITHOUT ROWID;
+
+-- section: archive members
+-- What the archives among the rows hold: one row per member, keyed to its archive's row in Files
+-- by FileID. Path is the folder inside the archive ("" at its top). A member's ID is its own,
+-- never one of Files. Whoever removes an archive's row removes its members with it.
+CREATE TABLE IF NOT EXISTS ArchiveMembers (
+    ID INTEGER PRIMARY KEY AUTOINCREMENT,
+    FileID INTEGER NOT NULL,
+    Path TEXT NOT NULL,
+    File TEXT NOT NULL,
+    Size TEXT,
+    Modified DATE
+);
+CREATE INDEX IF NOT EXISTS ArchiveMembersByFile ON ArchiveMembers (FileID);
+CREATE TRIGGER IF NOT EXISTS FilesMembersDelete AFTER DELETE ON Files BEGIN
+    DELETE FROM ArchiveMembers WHERE FileID = old.ID;
+END;

@@ -7,6 +7,7 @@
 #include "indexing/colffiles.h"
 #include "indexing/mediumlocator.h"
 #include "indexing/mediumupdate.h"
+#include "indexing/memberreader.h"
 #include "indexing/volumeid.h"
 #include "platform/connection.h"
 #include "platform/filemetadata.h"
@@ -313,8 +314,14 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         row.label = folder.labelUtf8;
         row.serial = folder.serialUtf8;
         row.otherPaths = folder.otherPaths;
-        if (m_update && !addsRow(folder, known))
+        if (!m_update) {
+            if (known)
+                lookInside(folder, row);
+        } else if (!addsRow(folder, known)) {
             m_pending.pop_back();
+        } else {
+            lookInside(folder, m_pending.back());
+        }
 
         if (wasEmpty && pendingCount() > 0)
             m_groupStart = m_runTimer.elapsed();
@@ -340,6 +347,7 @@ bool FolderIndexer::addsRow(const Folder &folder, bool known)
         break;
     case MediumUpdate::Changed:
         m_changes.changed.push_back({id, row, false});
+        lookInside(folder, m_changes.changed.back().values);
         break;
     case MediumUpdate::Moved:
         ++m_progress.skipped;
@@ -347,6 +355,12 @@ bool FolderIndexer::addsRow(const Folder &folder, bool known)
         break;
     }
     return false;
+}
+
+void FolderIndexer::lookInside(const Folder &folder, FileRow &row)
+{
+    if (m_memberReader && !m_memberReader->read(folder.native, row, m_separator))
+        ++m_progress.unreadArchives; // recorded as a file; the run goes on
 }
 
 void FolderIndexer::tick()
@@ -387,6 +401,7 @@ void FolderIndexer::flush()
     m_progress.skipped += result.skipped;
     m_progress.changed += result.changed;
     m_progress.removed += result.removed;
+    m_progress.members += result.members;
     for (size_t i = 0; i < result.refused.size(); ++i)
         m_report.folderFailed(result.refused[i].error.number(),
                               result.refused[i].error.description(), refusedIn.at(qsizetype(i)));

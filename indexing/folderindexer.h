@@ -18,6 +18,7 @@ class colFFiles;
 class FileMetadataReader;
 class FolderLister;
 class MediumUpdate;
+class MemberReader;
 class PlatformError;
 class VolumeQuery;
 
@@ -36,6 +37,8 @@ class VolumeQuery;
 // medium's rows to what is there: new files are added, rows of changed files get their new
 // values and Path, and the rows of a folder's files that are gone are removed once that folder
 // has been read whole.
+//
+// The members of an archive are read with its row, when the row is new or its file changed.
 class FolderIndexer
 {
 public:
@@ -44,6 +47,9 @@ public:
     ~FolderIndexer();
     FolderIndexer(const FolderIndexer &) = delete;
     FolderIndexer &operator=(const FolderIndexer &) = delete;
+
+    // Archives found are looked into with reader (none: they are files only).
+    void setMemberReader(MemberReader *reader) { m_memberReader = reader; }
 
     // Never raises. An empty path does nothing at all.
     void IndexFolder(const QString &path);
@@ -61,6 +67,7 @@ private:
     void indexFolder(const QString &path, const QByteArray &folder, const QString &queryPath);
     void catalogueFiles(Folder &folder, const std::vector<QByteArray> &names);
     bool addsRow(const Folder &folder, bool known);
+    void lookInside(const Folder &folder, FileRow &row);
     size_t pendingCount() const { return m_pending.size() + m_changes.size(); }
     void volumeOf(Folder &folder);
     bool mediumWentAway(const Folder &folder);
@@ -75,6 +82,7 @@ private:
     FolderLister &m_lister;
     FileMetadataReader &m_metadata;
     IndexingReport &m_report;
+    MemberReader *m_memberReader = nullptr;
     std::unique_ptr<FileRowWriter> m_writer;
 
     // One run.

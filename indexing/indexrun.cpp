@@ -38,7 +38,8 @@ private:
 IndexRun::IndexRun(const QString &catalogueFile, colFFiles &colIndexed, VolumeQuery &volumes,
                    FolderLister &lister, FileMetadataReader &metadata, QObject *parent)
     : QObject(parent), m_catalogueFile(catalogueFile), m_colIndexed(colIndexed), m_volumes(volumes),
-      m_lister(lister), m_metadata(metadata)
+      m_lister(lister), m_metadata(metadata),
+      m_archives(systemArchiveReader(), true, ArchiveLimits())
 {
     qRegisterMetaType<IndexingProgress>();
 }
@@ -77,6 +78,7 @@ template <typename Walk> void IndexRun::start(Walk walk)
             {
                 FolderIndexer indexer(catalogue, m_colIndexed, report, m_volumes, m_lister,
                                       m_metadata);
+                indexer.setMemberReader(&m_archives);
                 walk(indexer);
             }
             // The rows written are folded into data.mdb here, off the window's thread.

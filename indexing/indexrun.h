@@ -1,6 +1,7 @@
 #pragma once
 
 #include "indexing/indexingreport.h"
+#include "indexing/memberreader.h"
 
 #include <QList>
 #include <QObject>
@@ -53,6 +54,8 @@ public:
     void startUpdate(const QString &root, const QString &label, const QString &serial);
     void kill() { m_stop = true; }
     bool isRunning() const { return m_thread != nullptr; }
+    // What the next run reads of archives; set before it starts, used only by the run's thread.
+    MemberReader &memberReader() { return m_archives; }
     // Valid from finished() on.
     const Result &result() const { return m_result; }
 
@@ -70,6 +73,7 @@ private:
     VolumeQuery &m_volumes;
     FolderLister &m_lister;
     FileMetadataReader &m_metadata;
+    MemberReader m_archives;
     QThread *m_thread = nullptr;
     std::atomic<bool> m_stop{false};
     Result m_result; // written by the run's thread until it ends, then read here

@@ -83,9 +83,9 @@ int CatalogueList::count() const
     return m_model->rowCount();
 }
 
-qint64 CatalogueList::id(int row) const
+RowKey CatalogueList::key(int row) const
 {
-    return m_model->id(row);
+    return m_model->key(row);
 }
 
 QString CatalogueList::text(int row, int subItem) const

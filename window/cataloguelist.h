@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/rowkey.h"
 #include "window/listview.h"
 
 #include <QString>
@@ -42,7 +43,8 @@ public:
     QItemSelectionModel *selectionModel() const { return m_selection.get(); }
 
     int count() const;
-    qint64 id(int row) const;
+    // The record the row stands for: a file's ID in Files, or a member's of an archive.
+    RowKey key(int row) const;
     QString text(int row, int subItem) const;
     // The cell's own bytes, for the Path and File a file is found by again.
     QByteArray bytes(int row, int subItem) const;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <string_view>
 
@@ -168,7 +169,8 @@ void CatalogueListModel::applySort(std::vector<quint32> &rows) const
             const size_t i = rows[k];
             qint64 value;
             if (column == ID) {
-                value = m_rows.id(i);
+                // Members, whose IDs are not of Files, after every file.
+                value = m_rows.isMember(i) ? std::numeric_limits<qint64>::max() : m_rows.id(i);
             } else {
                 const auto [data, length] = m_rows.cell(i, column);
                 value = column == Size ? FileRow::sizeValue(data, length) : dateValue(data, length);
@@ -278,7 +280,7 @@ void CatalogueListModel::refill(Catalogue &catalogue, bool keepFilter)
         m_order.clear();
         m_refillFailure.reset();
         try {
-            catalogue.requery(this);
+            catalogue.requery(this, this);
         } catch (const PlatformError &e) {
             // A source that cannot be run leaves the list empty; the refill still ends
             // normally. Damage met part way keeps the rows read before it: they can still be
@@ -319,4 +321,15 @@ void CatalogueListModel::row(qint64 id, const RowCell *cells)
         lengths[c - 1] = source < 0 ? 0 : cells[source].length;
     }
     m_rows.append(id, texts, lengths);
+}
+
+void CatalogueListModel::member(qint64 id, const RowCell *cells)
+{
+    const char *texts[CatalogueRows::SubItemCount];
+    int lengths[CatalogueRows::SubItemCount];
+    for (int c = 1; c < ColumnCount; ++c) {
+        texts[c - 1] = cells[c].data;
+        lengths[c - 1] = cells[c].length;
+    }
+    m_rows.appendMember(id, texts, lengths);
 }

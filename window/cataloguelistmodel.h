@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/archivemembers.h"
 #include "catalogue/filesfield.h"
 #include "catalogue/findquery.h"
 #include "platform/platformerror.h"
@@ -17,7 +18,10 @@ class Catalogue;
 
 // The catalogue list's rows as a table model: ten columns (ID, then Path to Serial), rows in
 // the order shown. Filled straight from the recordset's rows; sorted through a permutation.
-class CatalogueListModel : public QAbstractTableModel, public RowSink, public FilesField
+class CatalogueListModel : public QAbstractTableModel,
+                           public RowSink,
+                           public MemberSink,
+                           public FilesField
 {
     Q_OBJECT
 public:
@@ -45,7 +49,8 @@ public:
     QString text(int row, int column) const;
     // A text cell's bytes as the catalogue holds them (names need not be UTF-8); 1 to 9.
     QByteArray bytes(int row, int column) const;
-    qint64 id(int row) const { return m_rows.id(storageRow(row)); }
+    // The record the row stands for: a file, or a member of an archive.
+    RowKey key(int row) const { return m_rows.key(storageRow(row)); }
     // A cell's bytes as the catalogue holds them (column Path to Serial; empty for no value):
     // for reading every row without a text made per cell.
     std::pair<const char *, int> storedCell(int row, int column) const
@@ -76,6 +81,8 @@ public:
     // RowSink: the rows of a refill.
     void begin(const std::vector<QString> &columns) override;
     void row(qint64 id, const RowCell *cells) override;
+    // MemberSink: the members of archives that follow them.
+    void member(qint64 id, const RowCell *cells) override;
 
 private:
     size_t storageRow(int row) const

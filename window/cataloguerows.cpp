@@ -6,6 +6,7 @@
 
 void CatalogueRows::clear()
 {
+    m_firstMember = size_t(-1);
     m_text.clear();
     m_ids.clear();
     m_cells.clear();
@@ -16,6 +17,13 @@ void CatalogueRows::release()
     m_text.shrink();
     m_ids.shrink();
     m_cells.shrink();
+}
+
+void CatalogueRows::appendMember(qint64 id, const char *const *cells, const int *lengths)
+{
+    if (m_firstMember > m_ids.size())
+        m_firstMember = m_ids.size();
+    append(id, cells, lengths);
 }
 
 void CatalogueRows::append(qint64 id, const char *const *cells, const int *lengths)
@@ -86,8 +94,9 @@ std::pair<const char *, int> CatalogueRows::cell(size_t row, int subItem) const
 
 QString CatalogueRows::text(size_t row, int subItem) const
 {
+    // A member's ID is not one of Files: the column shows only those.
     if (subItem == 0)
-        return QString::number(m_ids[row]);
+        return isMember(row) ? QString() : QString::number(m_ids[row]);
     const auto [data, length] = cell(row, subItem);
     return QString::fromUtf8(data, length);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/filesfield.h"
+#include "catalogue/rowkey.h"
 #include "platform/largearray.h"
 
 #include <QString>
@@ -11,6 +12,7 @@
 // The list's rows in compact form: one UTF-8 arena, one 32-bit cell reference per cell, the ID
 // as a number. A cell equal to the same cell of the row before is stored once (a disc's rows
 // share their folder, dates, label and serial). Growing never copies what is stored.
+// Members of archives come after the files, from the first member on: their IDs are their own.
 class CatalogueRows
 {
 public:
@@ -25,8 +27,16 @@ public:
     // Appends a row; cells[i] is sub-item i + 1, a null pointer for a field with no value.
     // Throws PlatformError 7 when the arena's 4 GB are full.
     void append(qint64 id, const char *const *cells, const int *lengths);
+    // Appends a member of an archive; no file may follow it.
+    void appendMember(qint64 id, const char *const *cells, const int *lengths);
 
+    // The ID of the row's record, in Files or among the members as key tells.
     qint64 id(size_t row) const { return m_ids[row]; }
+    bool isMember(size_t row) const { return row >= m_firstMember; }
+    RowKey key(size_t row) const
+    {
+        return {isMember(row) ? RowKey::Member : RowKey::File, m_ids[row]};
+    }
     // The cell's bytes; empty for null. Rows sharing a stored cell give the same pointer.
     std::pair<const char *, int> cell(size_t row, int subItem) const;
     QString text(size_t row, int subItem) const;
@@ -45,4 +55,5 @@ private:
     LargeArray<char> m_text;
     LargeArray<qint64> m_ids;
     LargeArray<quint32> m_cells; // SubItemCount per row
+    size_t m_firstMember = size_t(-1);
 };

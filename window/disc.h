@@ -11,6 +11,7 @@ struct Disc
     QString serial;
     qint64 files = -1; // -1: nothing of it is catalogued
     qint64 bytes = 0;
+    qint64 members = 0;   // of the archives among its files
     QDateTime catalogued; // invalid when not known
     QString mountedAt;    // empty when it is not mounted now
 

@@ -1,5 +1,6 @@
 #include "window/discs.h"
 
+#include "catalogue/archivemembers.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/media.h"
 #include "indexing/volumeid.h"
@@ -30,15 +31,26 @@ const std::vector<MediumTotals> &Discs::totals()
     const QPair<qint64, qint64> now = Media::changeStamp(connection);
     if (m_list.view().narrowed()) {
         // Read again only when the rows have changed since they were last counted.
-        if (now != m_countedAt || now.first < 0)
+        if (now != m_countedAt || now.first < 0) {
             m_totals = Media::totals(connection);
+            m_members.clear();
+            for (const ArchiveMembers::MediumCount &count :
+                 ArchiveMembers::countsByMedium(connection))
+                m_members.insert({count.label, count.serial}, count.members);
+        }
     } else {
-        // The list holds every row already: counting them there reads nothing again.
+        // The list holds every row already: counting them there reads nothing again. Its
+        // files come first, then the members of archives, which are no files of the disc.
         MediaTally tally;
+        m_members.clear();
         const CatalogueRows &rows = m_list.model()->storedRows();
         for (size_t i = 0; i < rows.size(); ++i) {
             const auto [label, labelLength] = rows.cell(i, CatalogueListModel::Archive);
             const auto [serial, serialLength] = rows.cell(i, CatalogueListModel::Serial);
+            if (rows.isMember(i)) {
+                ++m_members[{QByteArray(label, labelLength), QByteArray(serial, serialLength)}];
+                continue;
+            }
             const auto [size, sizeLength] = rows.cell(i, CatalogueListModel::Size);
             tally.add(label, labelLength, serial, serialLength, size, sizeLength);
         }
@@ -77,6 +89,7 @@ std::vector<Disc> Discs::list()
         disc.serial = text(medium.serial);
         disc.files = medium.files;
         disc.bytes = medium.bytes;
+        disc.members = m_members.value({medium.label, medium.serial});
         const QByteArray when = times.value(Media::Key(medium.label, medium.serial));
         if (!when.isEmpty()) {
             disc.catalogued = QDateTime::fromString(QString::fromLatin1(when),
@@ -133,7 +146,8 @@ bool Discs::removeDisc(const Disc &disc)
             const QByteArray label = disc.label.toUtf8(), serial = disc.serial.toUtf8();
             const CatalogueRows &rows = m_list.model()->storedRows();
             ids.emplace();
-            for (size_t i = 0; i < rows.size(); ++i) {
+            // Files only: the members go with their archives.
+            for (size_t i = 0; i < rows.size() && !rows.isMember(i); ++i) {
                 const auto [labelData, labelLength] = rows.cell(i, CatalogueListModel::Archive);
                 const auto [serialData, serialLength] = rows.cell(i, CatalogueListModel::Serial);
                 if (QByteArrayView(labelData, labelLength) == label &&

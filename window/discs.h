@@ -3,6 +3,8 @@
 #include "catalogue/mediatally.h"
 #include "window/disc.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QPair>
 
 #include <vector>
@@ -43,5 +45,6 @@ private:
     // rows are counted where the list holds them; a narrowed view's refill reads the catalogue
     // again only when its rows have changed since.
     std::vector<MediumTotals> m_totals;
+    QHash<QPair<QByteArray, QByteArray>, qint64> m_members; // by label and serial text
     QPair<qint64, qint64> m_countedAt{-1, -1};
 };

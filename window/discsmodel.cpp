@@ -10,8 +10,8 @@
 
 namespace {
 
-const char *const Captions[DiscsModel::ColumnCount] = {"Label", "Serial",     "Files",
-                                                       "Size",  "Catalogued", "Mounted At"};
+const char *const Captions[DiscsModel::ColumnCount] = {
+    "Label", "Serial", "Files", "Members", "Size", "Catalogued", "Mounted At"};
 
 int compareText(const QByteArray &a, const QByteArray &b)
 {
@@ -46,7 +46,8 @@ QVariant DiscsModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role == Qt::DisplayRole)
         return text(index.row(), index.column());
-    if (role == Qt::TextAlignmentRole && (index.column() == Files || index.column() == Size))
+    if (role == Qt::TextAlignmentRole &&
+        (index.column() == Files || index.column() == Members || index.column() == Size))
         return int(Qt::AlignRight | Qt::AlignVCenter);
     return QVariant();
 }
@@ -69,6 +70,8 @@ QString DiscsModel::text(int row, int column) const
         return disc.serial;
     case Files:
         return disc.isCatalogued() ? QLocale().toString(disc.files) : QString();
+    case Members:
+        return disc.isCatalogued() ? QLocale().toString(disc.members) : QString();
     case Size:
         return disc.isCatalogued() ? ReadableSize(disc.bytes) : QString();
     case Catalogued:
@@ -143,6 +146,10 @@ void DiscsModel::applySort()
             break;
         case Files:
             c = compareValue(a.disc.files, b.disc.files);
+            break;
+        case Members:
+            c = compareValue(a.disc.isCatalogued() ? a.disc.members : -1,
+                             b.disc.isCatalogued() ? b.disc.members : -1);
             break;
         case Size:
             c = compareValue(a.disc.isCatalogued() ? a.disc.bytes : -1,

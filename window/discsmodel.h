@@ -13,8 +13,8 @@ class DiscsModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { Label, Serial, Files, Size, Catalogued, MountedAt };
-    static constexpr int ColumnCount = 6;
+    enum Column { Label, Serial, Files, Members, Size, Catalogued, MountedAt };
+    static constexpr int ColumnCount = 7;
 
     explicit DiscsModel(QObject *parent = nullptr);
 

@@ -54,7 +54,7 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     header->setStretchLastSection(true);
     lvwDiscs->setSortingEnabled(true);
     lvwDiscs->sortByColumn(DiscsModel::Label, Qt::AscendingOrder);
-    const int widths[] = {130, 150, 80, 80, 160}; // a serial may be "FFFFC15A-FFFFD796"
+    const int widths[] = {130, 150, 80, 80, 80, 160}; // a serial may be "FFFFC15A-FFFFD796"
     for (int c = 0; c < int(std::size(widths)); ++c)
         lvwDiscs->setColumnWidth(c, widths[c]);
     lvwDiscs->installEventFilter(this);

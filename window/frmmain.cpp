@@ -1,8 +1,10 @@
 #include "window/frmmain.h"
 
 #include "platform/app.h"
+#include "platform/archivereader.h"
 #include "platform/mountmonitor.h"
 #include "platform/platformerror.h"
+#include "window/archivesettings.h"
 #include "window/cataloguelistmodel.h"
 #include "window/commandbutton.h"
 #include "window/errorbox.h"
@@ -38,7 +40,8 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
       m_runs(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
              *services.metadata, services.media, this),
-      m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots()),
+      m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots(),
+                 &m_catalogue.cnCatalogue(), &systemArchiveReader()),
       m_export(m_list, m_pointer, services.saveFileName),
       m_newDisc(
           m_catalogue, *services.media, [this] { return commandRunning(); },
@@ -92,6 +95,9 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     addAction(m_listMenu.mnuDiscs); // its Ctrl+D works anywhere in the window
     connect(m_listMenu.mnuFind, &QAction::triggered, this, &frmMain::mnuFind_Click);
     addAction(m_listMenu.mnuFind); // its Ctrl+F works anywhere in the window
+    m_listMenu.mnuLookInsideArchives->setChecked(ArchiveSettings::lookInside());
+    connect(m_listMenu.mnuLookInsideArchives, &QAction::toggled, this,
+            &ArchiveSettings::setLookInside);
 
     cmdExit = CommandButton(this, "cmdExit", QStringLiteral("E&xit"));
     cmdAbout = CommandButton(this, "cmdAbout", QStringLiteral("&About"));
@@ -376,6 +382,7 @@ void frmMain::cmdExit_Click()
     }
     // The process ends at once, but not before data.mdb holds everything on its own.
     m_catalogue.close();
+    m_launcher.removeExtracted();
     m_services.endProcess();
 }
 

@@ -1,16 +1,23 @@
 #include "window/launcher.h"
 
+#include "catalogue/archivemembers.h"
 #include "catalogue/filesfield.h"
 #include "catalogue/mediumroots.h"
 #include "indexing/mediumlocator.h"
+#include "platform/archivereader.h"
 #include "platform/joinpath.h"
 #include "platform/mountedmedia.h"
+#include "platform/platformerror.h"
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
+#include "window/errorbox.h"
 #include "window/messagebox.h"
 #include "window/mousepointer.h"
 
 #include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdlib>
 
 #include <unistd.h>
 
@@ -36,6 +43,20 @@ QString messageFor(int result)
 
 } // namespace
 
+Launcher::Launcher(CatalogueList &list, MousePointer &pointer, ShellExecutor &shell,
+                   MountedMedia *media, MediumRoots *roots, Connection *catalogue,
+                   ArchiveReader *archives)
+    : m_list(list), m_pointer(pointer), m_shell(shell), m_media(media), m_roots(roots),
+      m_catalogue(catalogue), m_archives(archives)
+{}
+
+Launcher::~Launcher() = default;
+
+void Launcher::removeExtracted()
+{
+    m_extracted.reset();
+}
+
 void Launcher::cmdExecuteFile_Click()
 {
     openSelected(false);
@@ -59,8 +80,12 @@ void Launcher::openSelected(bool folder)
                                      m_list.text(item, FilesField::Path) + QStringLiteral("?");
             // The path by the bytes it was catalogued with: a name that is not UTF-8 is shown
             // with replacement characters, but opened by its own spelling.
-            if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes)
-                openPath(launchPath(item, folder));
+            if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes) {
+                const QByteArray path = m_list.key(item).isMember() ? memberPath(item, folder)
+                                                                    : launchPath(item, folder);
+                if (!path.isEmpty())
+                    openPath(path);
+            }
         }
     } catch (...) {
     }
@@ -70,19 +95,58 @@ void Launcher::openSelected(bool folder)
 QByteArray Launcher::launchPath(int item, bool folder)
 {
     const QByteArray file = m_list.bytes(item, FilesField::File);
-    QByteArray where = m_list.bytes(item, FilesField::Path);
+    const QByteArray where = folderNow(item, m_list.bytes(item, FilesField::Path), file);
+    return folder ? where : JoinPath(where, file);
+}
+
+QByteArray Launcher::folderNow(int item, const QByteArray &where, const QByteArray &file)
+{
     // The old mount point may still be there, empty: it is the file that must be missing.
     // The row keeps its folder; only this launch goes to the medium's new place.
     if (m_media && ::access(JoinPath(where, file).constData(), F_OK) != 0) {
         const QString archive = m_list.text(item, FilesField::Archive);
         const QString serial = m_list.text(item, FilesField::Serial);
         const QString found = LocateFolder(
-            m_list.text(item, FilesField::Path), archive, serial,
+            QString::fromUtf8(where), archive, serial,
             m_roots ? m_roots->roots(archive, serial) : QStringList(), m_media->list());
         if (!found.isNull())
-            where = QFile::encodeName(found);
+            return QFile::encodeName(found);
     }
-    return folder ? where : JoinPath(where, file);
+    return where;
+}
+
+QByteArray Launcher::memberPath(int item, bool folder)
+{
+    if (!m_catalogue || !m_archives)
+        return QByteArray();
+    const std::optional<ArchiveMembers::Place> place =
+        ArchiveMembers::place(*m_catalogue, m_list.key(item).id);
+    if (!place)
+        return QByteArray(); // removed since the list was filled
+    const QByteArray where = folderNow(item, place->folder, place->archive);
+    if (folder)
+        return where;
+    try {
+        // A folder of the program's own (mode 0700), and in it one per member opened, so that
+        // the file keeps its name and two members of the same name do not meet.
+        if (!m_extracted)
+            m_extracted = std::make_unique<QTemporaryDir>();
+        if (!m_extracted->isValid())
+            throw PlatformError(75, QStringLiteral("Path/File access error"));
+        QByteArray folderTemplate =
+            QFile::encodeName(m_extracted->filePath(QStringLiteral("XXXXXX")));
+        if (!::mkdtemp(folderTemplate.data()))
+            throw PlatformError(75, QStringLiteral("Path/File access error"));
+        QByteArray name = place->member.mid(place->member.lastIndexOf('/') + 1);
+        if (name.isEmpty() || name == "." || name == "..")
+            name = "member";
+        const QByteArray file = JoinPath(folderTemplate, name);
+        m_archives->extract(JoinPath(where, place->archive), place->member, place->size, file);
+        return file;
+    } catch (const PlatformError &error) {
+        ShowErrorBox(error.number(), error.description());
+    }
+    return QByteArray();
 }
 
 void Launcher::openPath(const QByteArray &file)

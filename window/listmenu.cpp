@@ -24,6 +24,10 @@ ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
     mnuFind = menu->addAction(QStringLiteral("F&ind..."));
     mnuFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     mnuFind->setShortcutContext(Qt::WindowShortcut);
+    menu->addSeparator();
+    // Whether indexing catalogues what archives hold; its owner keeps the choice.
+    mnuLookInsideArchives = menu->addAction(QStringLiteral("Look inside &archives"));
+    mnuLookInsideArchives->setCheckable(true);
 }
 
 void ListMenu::popup(const QPoint &globalPos, bool hasSelection)

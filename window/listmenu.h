@@ -7,7 +7,8 @@ class QPoint;
 class QWidget;
 
 // The list's context menu: Open, Open Containing Folder, Copy Path, Remove, then Export List...
-// and Show Duplicates, then Discs... and Find... (Ctrl+D and Ctrl+F in the window). Made once;
+// and Show Duplicates, then Discs... and Find... (Ctrl+D and Ctrl+F in the window), then the
+// setting Look inside archives (checked when on). Made once;
 // its owner connects the items to the commands.
 class ListMenu
 {
@@ -30,6 +31,7 @@ public:
     QAction *mnuShowDuplicates;
     QAction *mnuDiscs;
     QAction *mnuFind;
+    QAction *mnuLookInsideArchives;
 
 private:
     bool m_writable = true;

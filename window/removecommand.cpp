@@ -10,10 +10,10 @@ void RemoveCommand::cmdRemove_Click()
 {
     m_pointer.setMousePointer(vbHourglass);
     try {
-        std::vector<qint64> ids;
+        std::vector<RowKey> rows;
         for (int row : m_list.selectedRows())
-            ids.push_back(m_list.id(row));
-        m_catalogue.remove(ids);
+            rows.push_back(m_list.key(row));
+        m_catalogue.remove(rows);
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }

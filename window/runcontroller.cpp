@@ -4,6 +4,7 @@
 #include "indexing/mediumlocator.h"
 #include "platform/mountedmedia.h"
 #include "platform/platformerror.h"
+#include "window/archivesettings.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
 #include "window/messagebox.h"
@@ -86,6 +87,7 @@ void RunController::start(const QString &title, QWidget *owner, bool updating)
     m_updating = updating;
     m_after = After::Nothing;
     m_run.setCatalogueFile(m_catalogue.path());
+    ArchiveSettings::configure(m_run.memberReader());
     // The file's log is taken up here, once, so that the run's connection and this one share
     // it from the first row on.
     try {
@@ -147,8 +149,14 @@ void RunController::showProgress(const IndexingProgress &progress)
                        locale.toString(progress.removed))
             : QStringLiteral("Catalogued: %1    Already catalogued: %2")
                   .arg(locale.toString(progress.catalogued), locale.toString(progress.skipped));
-    m_dialog->setLabelText(QStringLiteral("Reading %1\n%2\nElapsed: %3")
-                               .arg(folder, counts, elapsedText(progress.elapsedMs)));
+    // What archives held, and how many could not be looked into, once there are any.
+    const QString archives =
+        progress.members == 0 && progress.unreadArchives == 0
+            ? QString()
+            : QStringLiteral("\nMembers of archives: %1    Archives not read: %2")
+                  .arg(locale.toString(progress.members), locale.toString(progress.unreadArchives));
+    m_dialog->setLabelText(QStringLiteral("Reading %1\n%2%3\nElapsed: %4")
+                               .arg(folder, counts, archives, elapsedText(progress.elapsedMs)));
 }
 
 void RunController::runEnded()

@@ -45,9 +45,14 @@ void exec(const QString &file, const QString &sql)
 
 QStringList rows(const QString &file, const QString &fields)
 {
+    return query(file, QStringLiteral("SELECT %1 FROM Files ORDER BY ID").arg(fields));
+}
+
+QStringList query(const QString &file, const QString &text)
+{
     sqlite3 *db = openFile(file);
     sqlite3_stmt *stmt = nullptr;
-    const QByteArray sql = QStringLiteral("SELECT %1 FROM Files ORDER BY ID").arg(fields).toUtf8();
+    const QByteArray sql = text.toUtf8();
     if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
         qFatal("%s", sqlite3_errmsg(db));
     QStringList result;

@@ -18,6 +18,8 @@ QString create(const QString &dir, const QString &fileName = QStringLiteral("dat
 void exec(const QString &file, const QString &sql);
 // One text per row: the named fields joined by "|", in ID order.
 QStringList rows(const QString &file, const QString &fields = QStringLiteral("File"));
+// One text per row of any statement, its cells joined by "|".
+QStringList query(const QString &file, const QString &sql);
 
 // The first cell a statement gives ("PRAGMA integrity_check", "SELECT count(*) ..."); a null
 // text when it gives none.

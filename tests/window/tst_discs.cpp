@@ -86,10 +86,10 @@ private Q_SLOTS:
 
         const QString blank = "              ";
         const QStringList byLabel = {
-            blank + "||2|10 bytes||",
-            "(no label)|1A2B-3C4D||||/media/u/NEW",
-            "DISC|1234-ABCD|4|2.8 GB|7 Dec 2026 03:04:05|",
-            "DISC|5678-0000|1|10 bytes||/mnt/cdrom",
+            blank + "||2|0|10 bytes||",
+            "(no label)|1A2B-3C4D|||||/media/u/NEW",
+            "DISC|1234-ABCD|4|0|2.8 GB|7 Dec 2026 03:04:05|",
+            "DISC|5678-0000|1|0|10 bytes||/mnt/cdrom",
         };
         QTest::newRow("whole catalogue, by label") << "whole" << int(DiscsModel::Label) << byLabel;
         QTest::newRow("a search shown, by label") << "search" << int(DiscsModel::Label) << byLabel;
@@ -234,15 +234,15 @@ private Q_SLOTS:
             qScopeGuard([&] { run("umount '" + point + "'; rmdir '" + point + "'"); });
         discs->refresh();
         const QRegularExpression fresh("FRESH\\|A1B-2C3D\\|.*");
-        QCOMPARE(lines(discs->model()).filter(fresh), QStringList("FRESH|A1B-2C3D||||" + point));
+        QCOMPARE(lines(discs->model()).filter(fresh), QStringList("FRESH|A1B-2C3D|||||" + point));
         click(view, lines(discs->model()).indexOf(fresh));
         discs->findChild<QPushButton *>("cmdIndex")->click();
         QTRY_VERIFY(!main.runUnderWay());
         const QStringList indexed = lines(discs->model()).filter(fresh);
         QCOMPARE(indexed.size(), 1);
         // Catalogued just now, and still where it is mounted.
-        QVERIFY2(indexed[0].startsWith("FRESH|A1B-2C3D|1|2 bytes|") &&
-                     !indexed[0].split('|')[4].isEmpty() && indexed[0].endsWith(point),
+        QVERIFY2(indexed[0].startsWith("FRESH|A1B-2C3D|1|0|2 bytes|") &&
+                     !indexed[0].split('|')[5].isEmpty() && indexed[0].endsWith(point),
                  qPrintable(indexed[0]));
         QVERIFY(TestCatalogue::listed(main.list()).contains("one.txt"));
     }

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableView>
 #include <QtTest>
 
@@ -45,6 +46,7 @@ class TestListMenu : public QObject
     QTableView *m_view = nullptr;
     QStringList m_proposed; // what the save dialog was asked to propose
     QStringList m_answers;  // its answers in turn; none left: Cancel
+    QTemporaryDir m_config;
 
     // A window on a catalogue of these rows, each "Path|File|Size|Archive|Serial".
     void load(const QStringList &rows)
@@ -74,6 +76,12 @@ class TestListMenu : public QObject
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // The settings the window keeps go to a folder of the test's own.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    }
+
     void cleanup()
     {
         if (QWidget *menu = QApplication::activePopupWidget())
@@ -119,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(ContextMenu::items(menu),
                  QStringList({"Open" + off, "Open Containing Folder" + off, "Copy Path" + off,
                               "Remove" + off, "-", "Export List...", "Show Duplicates",
-                              "Discs...", "Find..."}));
+                              "Discs...", "Find...", "-", "Look inside archives"}));
         QCOMPARE(int(m_window->list().selectedRows().size()), how == "row 1" ? 1 : selected.size());
     }
 
@@ -339,6 +347,22 @@ private Q_SLOTS:
         QTest::mouseClick(search, Qt::LeftButton);
         QCOMPARE(search->text(), "&Search");
         QCOMPARE(m_window->list().count(), rows.size() - 1);
+    }
+
+    // On until turned off, and the next window remembers the choice.
+    void lookInsideArchivesIsRemembered()
+    {
+        load({"/d|a.zip|1|A|1"});
+        QMenu *menu = ContextMenu::rightClick(m_view, 0);
+        QVERIFY(menu);
+        QAction *look = menu->actions().last();
+        QVERIFY(look->isChecked());
+        look->trigger();
+        load({"/d|a.zip|1|A|1"});
+        menu = ContextMenu::rightClick(m_view, 0);
+        QVERIFY(!menu->actions().last()->isChecked());
+        QCOMPARE(QSettings("Vellumark", "Vellumark").value("LookInsideArchives").toBool(), false);
+        menu->actions().last()->trigger();
     }
 };
 

@@ -1,3 +1,5 @@
+#include "indexing/memberreader.h"
+#include "platform/archivereader.h"
 #include "platform/gioshell.h"
 #include "platform/mountedmedia.h"
 #include "support/indexingfixture.h"
@@ -88,6 +90,47 @@ private Q_SLOTS:
     }
 
     void cleanup() { run("umount -q cdrom 'DISC 1' ro new known 2>/dev/null || true"); }
+
+    // A member of an archive on a disc mounted elsewhere now is taken out of the archive where
+    // the disc is now; its containing folder is the archive's folder there.
+    void openMemberAfterRemount()
+    {
+        const QString folder = m_dir.filePath("catalogue");
+        catalogueFile();
+        if (!run("mkdir -p archived/backups && cd archived/backups && echo photo > p.jpg && "
+                 "zip -q photos.zip p.jpg && rm p.jpg && cd ../.. && "
+                 "mkfs.ext4 -q -F -L ARCHIVES -d archived archives.img 4M") ||
+            !run("mount -o loop,ro archives.img cdrom"))
+            QSKIP("loop mounting is refused here");
+        RecordedPointer pointer;
+        colFFiles colIndexed;
+        RecordedReport report;
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(folder);
+        FolderIndexer indexer(loaded.catalogue, colIndexed, report, systemVolumeQuery(),
+                              systemFolderLister(), systemFileMetadataReader());
+        MemberReader reader(systemArchiveReader(), true, ArchiveLimits());
+        indexer.setMemberReader(&reader);
+        indexer.IndexFolder(m_dir.filePath("cdrom"));
+        QVERIFY(run("umount cdrom; mount -o loop,ro archives.img 'DISC 1'"));
+        loaded.list.RefreshLv();
+        RecordingShell shell;
+        Launcher launcher(loaded.list, pointer, shell, &systemMountedMedia(),
+                          &loaded.catalogue.mediumRoots(), &loaded.catalogue.cnCatalogue(),
+                          &systemArchiveReader());
+        TestCatalogue::select(loaded.list, TestCatalogue::listed(loaded.list).indexOf("p.jpg"));
+        QueuedBoxes boxes;
+        boxes.queueAnswer(vbYes);
+        launcher.cmdExecuteFile_Click();
+        boxes.queueAnswer(vbYes);
+        launcher.OpenContainingFolder();
+        QCOMPARE(shell.opened.size(), 2);
+        QFile extracted(shell.opened[0]);
+        QVERIFY(extracted.open(QIODevice::ReadOnly));
+        QCOMPARE(extracted.readAll(), QByteArray("photo\n"));
+        QCOMPARE(shell.opened[1], m_dir.filePath("DISC 1") + "/backups");
+        QVERIFY(report.failures.isEmpty());
+    }
 
     // Launching opens the file from the disc's new mount point (found by its recorded root, or
     // by the longest tail of its folder for catalogues without roots), and never from a disc of

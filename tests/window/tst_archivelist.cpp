@@ -1,0 +1,272 @@
+#include "catalogue/findquery.h"
+#include "platform/archivereader.h"
+#include "platform/shellexecute.h"
+#include "support/loadedcatalogue.h"
+#include "support/queuedboxes.h"
+#include "support/testcatalogue.h"
+#include "window/copypathcommand.h"
+#include "window/discs.h"
+#include "window/launcher.h"
+#include "window/mousepointer.h"
+#include "window/removecommand.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct RecordingShell : ShellExecutor
+{
+    int ShellExecute(const QString &, const QByteArray &file, const QString &, const QString &,
+                     int) override
+    {
+        paths << QString::fromUtf8(file);
+        return ShellExecuteSucceeded;
+    }
+    QStringList paths;
+};
+
+} // namespace
+
+// The members of archives among the list's rows: what they show, and that a member's ID is
+// never taken for a file's (member 1 and file 1 are different records here).
+class TestArchiveList : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_disc;
+    std::unique_ptr<CatalogueFixture> m_catalogue;
+    RecordedPointer m_pointer;
+    std::unique_ptr<LoadedCatalogue> m_loaded;
+
+    QString backups() const { return m_disc.filePath(QStringLiteral("backups")); }
+    CatalogueList &list() { return m_loaded->list; }
+    int rowOf(const QString &file)
+    {
+        for (int row = 0; row < list().count(); ++row)
+            if (list().text(row, 2) == file)
+                return row;
+        return -1;
+    }
+    void selectOnly(const QString &file)
+    {
+        list().selectionModel()->clear();
+        TestCatalogue::select(list(), rowOf(file), false);
+    }
+    QStringList shown()
+    {
+        QStringList rows;
+        for (int row = 0; row < list().count(); ++row)
+            rows << QStringList{list().text(row, 0),
+                                list().text(row, 1).replace(m_disc.path(), "~"),
+                                list().text(row, 2), list().text(row, 3), list().text(row, 8)}
+                        .join('|');
+        return rows;
+    }
+    QStringList members() const
+    {
+        return TestCatalogue::query(m_catalogue->folder() + "/data.mdb",
+                                    "SELECT ID, FileID, File FROM ArchiveMembers ORDER BY ID");
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QDir().mkpath(backups());
+        QCOMPARE(QProcess::execute(
+                     "python3",
+                     {"-c",
+                      "import zipfile,sys\n"
+                      "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED) as z:\n"
+                      "  z.writestr('2019/june/été.jpg','jpeg')\n  z.writestr('readme','hi')\n",
+                      backups() + "/photos.zip"}),
+                 0);
+        m_catalogue = std::make_unique<CatalogueFixture>();
+        m_catalogue->exec(
+            QString("INSERT INTO Files (ID, Path, File, Size, Archive, Serial) VALUES "
+                    "(1, '%1', 'photos.zip', '300', 'DISC', '1234-5678'), "
+                    "(2, '/x', 'b.jpg', '5', 'OTHER', '1')")
+                .arg(backups()));
+        m_catalogue->exec(
+            "INSERT INTO ArchiveMembers (ID, FileID, Path, File, Size, Modified) VALUES "
+            "(1, 1, '2019/june', 'été.jpg', '4', '2019-06-21'), "
+            "(2, 1, '', 'readme', '2', NULL), (3, 1, 'copies', 'B.jpg', '5', NULL)");
+        m_loaded = std::make_unique<LoadedCatalogue>(m_pointer);
+        m_loaded->Form_Load(m_catalogue->folder());
+    }
+    void cleanup()
+    {
+        m_loaded.reset();
+        m_catalogue.reset();
+    }
+
+    void rowsThroughTheArchive()
+    {
+        QCOMPARE(shown(), QStringList({"1|~/backups|photos.zip|300|DISC", "2|/x|b.jpg|5|OTHER",
+                                       "|~/backups/photos.zip/2019/june|été.jpg|4|DISC",
+                                       "|~/backups/photos.zip|readme|2|DISC",
+                                       "|~/backups/photos.zip/copies|B.jpg|5|DISC"}));
+        // Sorted by ID, the members (whose IDs are not of Files) come past every file.
+        list().sortBy(0, 1);
+        QCOMPARE(list().text(3, 0) + list().text(4, 0), QString("21"));
+        list().sortBy(0, 0);
+        QCOMPARE(list().text(0, 0) + list().text(1, 0) + list().text(4, 0), QString("12"));
+        list().sortBy(2, 0);
+        QCOMPARE(list().text(0, 2).toLower() + list().text(1, 2).toLower(), QString("b.jpgb.jpg"));
+    }
+
+    void viewsHoldMembers_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("search") << "search jpg" << QStringList{"B.jpg", "b.jpg", "été.jpg"};
+        QTest::newRow("find") << "find type:jpg" << QStringList{"B.jpg", "b.jpg", "été.jpg"};
+        QTest::newRow("find folder") << "find folder:june" << QStringList{"été.jpg"};
+        QTest::newRow("disc") << "medium"
+                              << QStringList{"B.jpg", "photos.zip", "été.jpg", "readme"};
+        // The same name and size on another disc, one of them in an archive.
+        QTest::newRow("duplicates") << "duplicates" << QStringList{"B.jpg", "b.jpg"};
+    }
+    void viewsHoldMembers()
+    {
+        QFETCH(QString, view);
+        QFETCH(QStringList, files);
+        const QString argument = view.section(' ', 1);
+        if (view.startsWith("search"))
+            list().show(ListView::search(argument));
+        else if (view.startsWith("find"))
+            list().show(ListView::find(FindQuery::parse(argument)));
+        else if (view == "duplicates")
+            list().show(ListView::duplicates());
+        else
+            list().show(ListView::medium("DISC", "1234-5678"));
+        QStringList got;
+        for (int row = 0; row < list().count(); ++row)
+            got << list().text(row, 2);
+        got.sort();
+        files.sort();
+        QCOMPARE(got, files);
+    }
+
+    // The members' names are held with the rows; a member added since, or whose name the held
+    // ones cannot answer for (a pattern), is found all the same.
+    void searchAmongMembers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("held") << "ÉTÉ" << QStringList{"été.jpg"};
+        QTest::newRow("added since") << "zzz" << QStringList{"zzz.txt"};
+        QTest::newRow("pattern") << "r_adm" << QStringList{"readme"};
+    }
+    void searchAmongMembers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, files);
+        m_catalogue->exec(
+            "INSERT INTO ArchiveMembers (FileID, Path, File) VALUES (1, '', 'zzz.txt')");
+        list().show(ListView::search(text));
+        QCOMPARE(TestCatalogue::listed(list()), files);
+    }
+
+    // A member's row removes that record alone, never the file of the same ID; the archive's
+    // row takes its members with it.
+    void removal()
+    {
+        selectOnly("été.jpg");
+        RemoveCommand(m_loaded->catalogue, list(), m_pointer).cmdRemove_Click();
+        QCOMPARE(m_catalogue->files(), QStringList({"photos.zip", "b.jpg"}));
+        QCOMPARE(members(), QStringList({"2|1|readme", "3|1|B.jpg"}));
+        QCOMPARE(rowOf("été.jpg"), -1);
+        selectOnly("photos.zip");
+        RemoveCommand(m_loaded->catalogue, list(), m_pointer).cmdRemove_Click();
+        QCOMPARE(m_catalogue->files(), QStringList({"b.jpg"}));
+        QCOMPARE(members(), QStringList());
+        QCOMPARE(list().count(), 1);
+    }
+
+    // The Discs window counts members apart from files, from the rows held or from the
+    // catalogue; Remove Disc takes the members of its archives too.
+    void discs_data()
+    {
+        QTest::addColumn<bool>("narrowed");
+        QTest::newRow("whole catalogue held") << false;
+        QTest::newRow("a search shown") << true;
+    }
+    void discs()
+    {
+        QFETCH(bool, narrowed);
+        if (narrowed)
+            list().show(ListView::search("b"));
+        Discs discs(m_loaded->catalogue, list(), nullptr, m_pointer);
+        QStringList lines;
+        for (const Disc &disc : discs.list())
+            lines << QString("%1 %2 %3 %4")
+                         .arg(disc.label)
+                         .arg(disc.files)
+                         .arg(disc.members)
+                         .arg(disc.bytes);
+        lines.sort();
+        QCOMPARE(lines, QStringList({"DISC 1 3 300", "OTHER 1 0 5"}));
+        QueuedBoxes boxes;
+        boxes.queueAnswer(vbYes);
+        QVERIFY(
+            discs.removeDisc(discs.list()[0].label == "DISC" ? discs.list()[0] : discs.list()[1]));
+        QCOMPARE(m_catalogue->files(), QStringList({"b.jpg"}));
+        QCOMPARE(members(), QStringList());
+    }
+
+    void copyPath()
+    {
+        selectOnly("été.jpg");
+        CopyPathCommand(list()).mnuCopyPath_Click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), backups() + "/photos.zip/2019/june/été.jpg");
+    }
+
+    // Open asks the disc question, takes only that member out into a folder of the user's own,
+    // and opens it there; Open Containing Folder opens the archive's folder; Exit removes it.
+    void open()
+    {
+        RecordingShell shell;
+        Launcher launcher(list(), m_pointer, shell, nullptr, nullptr,
+                          &m_loaded->catalogue.cnCatalogue(), &systemArchiveReader());
+        QueuedBoxes boxes;
+        selectOnly("été.jpg");
+        boxes.queueAnswer(vbYes);
+        launcher.cmdExecuteFile_Click();
+        QCOMPARE(boxes.shown().last().text, "Have you inserted the CD: DISC into drive " +
+                                                backups() + "/photos.zip/2019/june?");
+        QCOMPARE(shell.paths.size(), 1);
+        const QString opened = shell.paths.last();
+        QVERIFY(opened.endsWith("/été.jpg"));
+        QFile file(opened);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("jpeg"));
+        const QString own = QFileInfo(QFileInfo(opened).path()).path();
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(own).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+        QCOMPARE(QDir(own).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+
+        boxes.queueAnswer(vbYes);
+        launcher.OpenContainingFolder();
+        QCOMPARE(shell.paths.last(), backups());
+
+        // A member that holds more than its row records is refused, with the error box.
+        m_catalogue->exec("UPDATE ArchiveMembers SET Size = '2' WHERE ID = 1");
+        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(vbOK);
+        launcher.cmdExecuteFile_Click();
+        QCOMPARE(shell.paths.size(), 2);
+        QCOMPARE(boxes.messages().last().title, QString("Error"));
+
+        launcher.removeExtracted();
+        QVERIFY(!QFileInfo::exists(own));
+    }
+};
+
+QTEST_MAIN(TestArchiveList)
+#include "tst_archivelist.moc"
