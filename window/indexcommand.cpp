@@ -76,6 +76,7 @@ void IndexCommand::showProgressFor(const QString &title, QWidget *owner)
     m_dialog = new QProgressDialog(owner);
     m_dialog->setObjectName(QStringLiteral("indexProgress"));
     m_dialog->setWindowTitle(title);
+    m_dialog->setLabel(PlainLabel()); // a folder's name is shown as it is
     m_dialog->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
     m_dialog->setRange(0, 0);
     m_dialog->setAutoClose(false);

@@ -5,6 +5,9 @@
 
 #include <functional>
 
+class QLabel;
+class QWidget;
+
 // Message and input boxes, as the program asks for them.
 enum MsgBoxFlags { vbOKOnly = 0, vbYesNo = 4, vbCritical = 16, vbDefaultButton2 = 256 };
 enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
@@ -18,6 +21,10 @@ int MsgBox(const QString &prompt, int flags, const QString &title, const QString
 // The typed text on OK, the empty text on Cancel.
 QString InputBox(const QString &prompt, const QString &title = QString(),
                  const QString &defaultText = QString());
+
+// A label for text that may come from outside (labels, names, paths, typed queries): it shows
+// the text as it is, never as markup.
+QLabel *PlainLabel(QWidget *parent = nullptr);
 
 // The report of a failure that nothing handled: number and description in an error box.
 // The caller ends the program afterwards.
