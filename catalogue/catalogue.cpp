@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 const char FilesTable[] = "Files";
@@ -42,7 +43,7 @@ void Catalogue::open(const QString &path)
     upgrade();
     m_hasNameNotes = count(m_cnCatalogue.handle(),
                            "SELECT count(*) FROM sqlite_master WHERE name IN ('FilesNameChanged', "
-                           "'FilesNameUpdate')") == 2;
+                           "'FilesNameUpdate', 'FilesNameReused')") == 3;
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
 }
 
@@ -54,16 +55,22 @@ void Catalogue::upgrade()
 {
     sqlite3 *db = m_cnCatalogue.handle();
     const int present = count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
-                                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued')) - "
+                                  "'FilesNameUpdate', 'FilesNameReused', 'MediumRoots', "
+                                  "'MediumCatalogued')) - "
                                   "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
                                   "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
-    if (present == 4 || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
+    // The highest ID given is kept only for a table made with AUTOINCREMENT; without it a
+    // reused ID cannot be told, and the searches read every row.
+    const bool idsKept =
+        count(db, "SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_sequence'") == 1;
+    if (present == (idsKept ? 5 : 4) || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
         return;
     try {
         m_cnCatalogue.BeginTrans();
-        for (const char *section :
-             {"changed names", "old name index", "medium roots", "medium catalogued"})
-            Statement::exec(m_cnCatalogue, Schema::section(section).constData());
+        for (const char *section : {"changed names", "reused ids", "old name index",
+                                    "medium roots", "medium catalogued"})
+            if (idsKept || std::strcmp(section, "reused ids") != 0)
+                Statement::exec(m_cnCatalogue, Schema::section(section).constData());
         m_cnCatalogue.CommitTrans();
     } catch (const PlatformError &error) {
         m_cnCatalogue.RollbackTrans();
