@@ -26,6 +26,38 @@ private Q_SLOTS:
                                                  "('/c', 'c', '3')"));
     }
 
+    // A search that finds nothing says so over the list as it was, the caption still
+    // "&Search" and the pointer busy; the whole catalogue comes back after the box.
+    void noResultsOrder_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("captionAfter");
+        QTest::newRow("nothing found") << "zzz" << "&Search";
+        QTest::newRow("found") << "b" << "&Show All";
+    }
+    void noResultsOrder()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, captionAfter);
+        frmMain w(testServices(m_dir.path()));
+        w.Form_Load();
+        auto *search = w.findChild<QPushButton *>(QStringLiteral("cmdSearch"));
+        QString atBox;
+        MessageBox::setTestMode([&](const QString &prompt) {
+            atBox = QStringLiteral("%1|%2|%3|%4")
+                        .arg(prompt, search->text())
+                        .arg(w.mousePointer())
+                        .arg(w.list().count());
+        });
+        MessageBox::setNextInput(text);
+        search->click();
+        QueuedBoxes restoreTestMode;
+        QCOMPARE(atBox, captionAfter == "&Search" ? "No results were found!|&Search|11|3" : "");
+        QCOMPARE(search->text(), captionAfter);
+        QCOMPARE(w.mousePointer(), 0);
+        QCOMPARE(w.list().count(), captionAfter == "&Search" ? 3 : 1);
+    }
+
     void layoutRule_data()
     {
         QTest::addColumn<QList<float>>("sizes");    // client areas applied in turn: w, h, w, h...
