@@ -18,6 +18,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QThread>
@@ -276,6 +277,15 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == lvwFiles->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         // Wherever it lands: the command acts on the selected item.
         lvwFiles_DblClick();
+        if (!lvwFiles->indexAt(static_cast<QMouseEvent *>(event)->position().toPoint()).isValid())
+            return true; // the view would take it for a press on nothing
+    } else if (watched == lvwFiles->viewport() && event->type() == QEvent::MouseButtonPress) {
+        // A click on the empty part of the list keeps the selected item: a double-click there
+        // acts on it.
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            !lvwFiles->indexAt(mouse->position().toPoint()).isValid())
+            return true;
     }
     return QWidget::eventFilter(watched, event); // the list still gets the event
 }
