@@ -12,12 +12,16 @@
 #include <QLineEdit>
 #include <QJsonDocument>
 #include <QMenu>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
 
 #include <sqlite3.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 // The rows of a CSV file as Python's csv module reads them, each row's fields joined by "|".
 QStringList readBack(const QString &file)
@@ -148,6 +152,50 @@ private Q_SLOTS:
         else
             QTest::keyClick(m_view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    }
+
+    // Beside the text, each path as a file address of its own bytes: a name that is not UTF-8
+    // (shown with a replacement character) still names the file.
+    void copyPathAddress_data()
+    {
+        QTest::addColumn<QByteArray>("name"); // of a real file
+        QTest::addColumn<QByteArray>("encoded");
+        QTest::newRow("not UTF-8") << QByteArray("caf\xe9.txt") << QByteArray("caf%E9.txt");
+        QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9.txt") << QByteArray("caf%C3%A9.txt");
+        QTest::newRow("blank, percent, hash")
+            << QByteArray("a b%#.txt") << QByteArray("a%20b%25%23.txt");
+    }
+    void copyPathAddress()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, encoded);
+        QTemporaryDir disc;
+        const QByteArray folder = QFile::encodeName(disc.path());
+        const int fd = ::open((folder + "/" + name).constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        load({});
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(qPrintable(m_catalogue->folder() + "/data.mdb"), &db), SQLITE_OK);
+        sqlite3_stmt *insert = nullptr;
+        sqlite3_prepare_v2(db, "INSERT INTO Files (Path, File) VALUES (?, ?)", -1, &insert, {});
+        sqlite3_bind_text(insert, 1, folder.constData(), int(folder.size()), SQLITE_STATIC);
+        sqlite3_bind_text(insert, 2, name.constData(), int(name.size()), SQLITE_STATIC);
+        QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_finalize(insert);
+        sqlite3_close(db);
+        m_window->RefreshLv();
+        select({0});
+        QTest::keyClick(m_view, Qt::Key_C, Qt::ControlModifier);
+
+        const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(copied);
+        QCOMPARE(copied->text(), QString::fromUtf8(folder + "/" + name));
+        const QByteArray uri = copied->data("text/uri-list");
+        QCOMPARE(uri, "file://" + folder.toPercentEncoding("/") + "/" + encoded + "\r\n");
+        // What a file manager does with it: the address names the file.
+        const QByteArray path = QByteArray::fromPercentEncoding(uri.chopped(2).mid(7));
+        QCOMPARE(::access(path.constData(), F_OK), 0);
     }
 
     void exportList_data()
