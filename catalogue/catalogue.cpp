@@ -153,7 +153,12 @@ bool Catalogue::searchNames(const QString &text)
     const bool plain = !text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('_')) &&
                        !literal.contains('\0');
     std::u32string pattern, name;
-    const QByteArray like = (QLatin1Char('%') + text + QLatin1Char('%')).toUtf8();
+    // The names held are folded already: one character of a name may be several there
+    // ("ß" is "ss"), so _ is taken as any run, and the rows found are matched exactly.
+    const QByteArray like =
+        (QLatin1Char('%') + QString(text).replace(QLatin1Char('_'), QLatin1Char('%')) +
+         QLatin1Char('%'))
+            .toUtf8();
     CaseFold::foldCodePoints(pattern, like.constData(), like.size());
     std::vector<qint64> ids;
     // Past a quarter of the names, reading every row costs no more than reading these.

@@ -137,6 +137,38 @@ private Q_SLOTS:
         }
     }
 
+    // _ takes one character of the stored name, however long its folded form, case ignored.
+    void underscoreIsOneCharacter_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("sharp s") << QByteArray("Straße.txt") << "stra_e" << true;
+        QTest::newRow("sharp s, other case") << QByteArray("Straße.txt") << "STRA_E." << true;
+        QTest::newRow("sharp s is one") << QByteArray("Straße.txt") << "stra__e" << false;
+        QTest::newRow("ss is two") << QByteArray("STRASSE.txt") << "stra_e" << false;
+        QTest::newRow("ss, two of them") << QByteArray("STRASSE.txt") << "stra__e" << true;
+        QTest::newRow("ligature") << QByteArray("ﬁle.txt") << "_le." << true;
+        QTest::newRow("half a ligature") << QByteArray("ﬁle.txt") << "f_le" << false;
+        QTest::newRow("dotted capital I") << QByteArray("İstanbul") << "_stanbul" << true;
+        QTest::newRow("a byte that is not UTF-8") << QByteArray("caf\xff.txt") << "caf_." << true;
+    }
+    void underscoreIsOneCharacter()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, text);
+        QFETCH(bool, found);
+        CatalogueFixture catalogue;
+        catalogue.addRow("/media/cd", "other.txt");
+        catalogue.exec("INSERT INTO Files (Path, File) VALUES ('/media/cd', CAST(X'" +
+                       QString::fromLatin1(name.toHex()) + "' AS TEXT))");
+        RecordedPointer pointer;
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(catalogue.folder());
+        loaded.catalogue.openSearchView(text);
+        QCOMPARE(loaded.catalogue.rsFiles().RecordCount(), found ? 1 : 0);
+    }
+
     // Another program writes a row with an ID the names held already have, or renames one:
     // the search finds it by its name now.
     void reusedIds_data()
