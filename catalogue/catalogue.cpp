@@ -199,6 +199,8 @@ void Catalogue::close()
 {
     closeView();
     m_cnCatalogue.Close();
+    if (const auto &failure = m_cnCatalogue.foldFailure())
+        throw *failure;
 }
 
 void Catalogue::openDuplicatesView()

@@ -51,7 +51,9 @@ public:
     // catalogue; after every indexing run.
     void fold();
     // The end of the run: rsFiles closed, the log folded and the file left in the plain
-    // rollback-journal mode when no other instance has it open.
+    // rollback-journal mode when no other instance has it open. Raises PlatformError when the
+    // log could not be folded: the file and its log, left as they are, hold the catalogue
+    // together, and the next open folds them.
     void close();
 
     // Deletes the rows with these IDs that the current view holds, in one transaction: all of

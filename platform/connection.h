@@ -38,8 +38,11 @@ public:
     void Open(const QString &connectionString, const QString &user = QString(),
               const QString &password = QString(), int options = -1);
     // Folds the log into the file and, when no other connection has it, leaves it in the plain
-    // rollback-journal mode; then closes. A damaged or read-only file is not written.
+    // rollback-journal mode; then closes. A damaged or read-only file is not written. When the
+    // fold fails (a full disk, an I/O error) the file and its log are left as they are, the two
+    // together holding the catalogue, and foldFailure() tells why until the next Open.
     void Close();
+    const std::optional<PlatformError> &foldFailure() const { return m_foldFailure; }
     bool isOpen() const;
 
     // A write transaction: BeginTrans takes the catalogue's write lock at once (waiting up to the
@@ -90,4 +93,5 @@ private:
     bool m_readOnly = false;
     bool m_logging = false;
     mutable std::optional<PlatformError> m_damage;
+    std::optional<PlatformError> m_foldFailure;
 };

@@ -9,6 +9,7 @@
 #include "window/frmabout.h"
 #include "window/frmdiscs.h"
 #include "window/frmfind.h"
+#include "window/messagebox.h"
 #include "window/twips.h"
 
 #include <QAction>
@@ -354,8 +355,22 @@ void frmMain::cmdAbout_Click()
 void frmMain::cmdExit_Click()
 {
     // The process ends at once, but not before data.mdb holds everything on its own.
-    m_catalogue.close();
-    m_services.endProcess();
+    try {
+        m_catalogue.close();
+    } catch (const PlatformError &error) {
+        MsgBox(QStringLiteral("The catalogue could not be written back into data.mdb.\r\n"
+                              "Error: %1\r\nDescription: %2\r\n\r\n"
+                              "Until Vellumark starts again, data.mdb and its log data.mdb-wal "
+                              "beside it hold the catalogue together: keep the two files "
+                              "together, and copy or move both. The next start writes the log "
+                              "back into data.mdb.")
+                   .arg(error.number())
+                   .arg(error.description()),
+               vbCritical, QStringLiteral("Exit"));
+        m_services.endProcess(1);
+        return;
+    }
+    m_services.endProcess(0);
 }
 
 void frmMain::endOnSignal()
