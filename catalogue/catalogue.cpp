@@ -102,6 +102,8 @@ void Catalogue::requery(RowSink *sink)
         throw;
     }
     m_names.setUpTo(std::max(m_names.upTo(), collector.lastId()));
+    if (!m_cnCatalogue.isDamaged())
+        m_cnCatalogue.foldLeftLog();
 }
 
 // Takes in the names of the rows other programs, or the indexer in a search view, wrote since

@@ -157,10 +157,15 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
     m_readOnly = false;
     sqlite3_busy_timeout(m_handle, BusyTimeoutMs);
     // The log mode is taken at the first write (beginWrite): a file only read, or found damaged
-    // before anything is written, keeps every byte. A log left beside the file by a run that
-    // could not fold it at its end is folded now.
-    if (exists(path + "-wal"))
+    // before anything is written, keeps every byte.
+    m_logLeft = exists(path + "-wal");
+}
+
+void Connection::foldLeftLog()
+{
+    if (m_logLeft && !isDamaged())
         fold();
+    m_logLeft = false;
 }
 
 void Connection::fold()
@@ -243,6 +248,7 @@ void Connection::closeHandle()
     m_handle = nullptr;
     m_readOnly = false;
     m_logging = false;
+    m_logLeft = false;
 }
 
 bool Connection::isOpen() const

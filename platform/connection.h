@@ -59,6 +59,9 @@ public:
     // Copies the committed contents of the log into the file and empties the log. Only a
     // tidying: a failure (another instance reading, a read-only file) is passed over.
     void fold();
+    // Folds a log that a run which could not fold it at its end left beside the file, once the
+    // file was read whole without damage (a damaged file is never written).
+    void foldLeftLog();
 
     // Catalogue::upgrade leaves a file opened read-only as it is.
     bool isReadOnly() const { return m_readOnly; }
@@ -92,6 +95,7 @@ private:
     bool m_inTransaction = false;
     bool m_readOnly = false;
     bool m_logging = false;
+    bool m_logLeft = false; // a log was beside the file when it was opened for writing
     mutable std::optional<PlatformError> m_damage;
     std::optional<PlatformError> m_foldFailure;
 };

@@ -213,6 +213,7 @@ private Q_SLOTS:
             LoadedCatalogue loaded(pointer);
             loaded.Form_Load(dir.path());
             QCOMPARE(loaded.list.count(), files.size());
+            QCOMPARE(QFileInfo(wal).size(), 0);
         }
         const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
         QVERIFY(QFile::copy(file, copy));

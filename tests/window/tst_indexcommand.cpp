@@ -63,8 +63,9 @@ private Q_SLOTS:
         QCOMPARE(w.mousePointer(), 0);
     }
 
-    // A long run shows the progress window with its counts; Cancel, Esc, or closing the main
-    // window stop it at the next file with the rows so far kept and shown, and no box.
+    // A long run shows the progress window with its counts, and the folder it reads as it is
+    // named (never as markup), at its width; Cancel, Esc, or closing the main window stop it
+    // at the next file with the rows so far kept and shown, and no box.
     void stoppedRun_data()
     {
         QTest::addColumn<QString>("how");
@@ -77,7 +78,7 @@ private Q_SLOTS:
         QFETCH(QString, how);
         IndexingFixture f;
         for (int i = 0; i < 3000; ++i)
-            f.makeFile(QStringLiteral("F%1/file%2").arg(i / 100).arg(i));
+            f.makeFile(QStringLiteral("<h1>F%1<img src=x>/file%2").arg(i / 100).arg(i));
         QueuedBoxes boxes;
         boxes.queueInput(f.tree());
         SlowMetadata slow;
@@ -94,6 +95,9 @@ private Q_SLOTS:
             auto *dialog = w.findChild<QProgressDialog *>(QStringLiteral("indexProgress"));
             QVERIFY(dialog && dialog->isVisible() && dialog->isModal());
             seen = dialog->labelText();
+            const QString shown = labelsShowing(dialog, QStringLiteral("<h1>F"));
+            QVERIFY2(shown.isEmpty(), qPrintable(shown));
+            QVERIFY2(dialog->width() < 700, qPrintable(QString::number(dialog->width())));
             if (how == QLatin1String("cancel"))
                 dialog->findChild<QPushButton *>()->click();
             else if (how == QLatin1String("escape"))

@@ -1,34 +1,19 @@
-#include "support/indexingfixture.h"
 #include "support/queuedboxes.h"
+#include "support/testcatalogue.h"
 #include "support/testservices.h"
 #include "window/frmmain.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QtTest>
 
 namespace {
 
 // Markup a disc's label or a file's name may hold: a heading and a local image.
-const QString Markup = QStringLiteral("<h1>BIG</h1><img src=\"/usr/share/pixmaps/debian-logo.png\">");
-
-// Whether a label of widget shows text, and every such label shows it as it is.
-QString labelsShowing(const QWidget *widget, const QString &text)
-{
-    int found = 0;
-    for (const QLabel *label : widget->findChildren<QLabel *>()) {
-        if (!label->text().contains(text))
-            continue;
-        ++found;
-        if (label->textFormat() != Qt::PlainText)
-            return QStringLiteral("shown as markup: ") + label->text();
-    }
-    return found ? QString() : QStringLiteral("no label shows ") + text;
-}
+const QString Markup =
+    QStringLiteral("<h1>BIG</h1><img src=\"/usr/share/pixmaps/debian-logo.png\">");
 
 } // namespace
 
@@ -75,43 +60,13 @@ private Q_SLOTS:
         QVERIFY2(seen.isEmpty(), qPrintable(seen));
     }
 
-    // The progress window shows the folder it reads as it is named, and keeps its width.
-    void progress()
-    {
-        IndexingFixture f;
-        const QString folder = QStringLiteral("<h1>PROGRESS<img src=x>");
-        for (int i = 0; i < 2000; ++i)
-            f.makeFile(folder + QStringLiteral("/file%1").arg(i));
-        QueuedBoxes boxes;
-        boxes.queueInput(f.tree());
-        SlowMetadata slow;
-        Services services = testServices(f.folder());
-        services.volumes = &f.volume;
-        services.metadata = &slow;
-        frmMain w(services);
-        w.Form_Load();
-        w.show();
-        QString seen = QStringLiteral("no progress window");
-        int width = 0;
-        QTimer::singleShot(1000, [&] {
-            auto *dialog = w.findChild<QProgressDialog *>(QStringLiteral("indexProgress"));
-            if (!dialog)
-                return;
-            seen = labelsShowing(dialog, folder);
-            width = dialog->width();
-            dialog->cancel();
-        });
-        w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
-        QVERIFY2(seen.isEmpty(), qPrintable(seen));
-        QVERIFY2(width < 700, qPrintable(QString::number(width)));
-    }
-
     // Find's line echoes a typed query as typed.
     void findLine()
     {
-        IndexingFixture f;
+        QTemporaryDir dir;
+        TestCatalogue::create(dir.path());
         QueuedBoxes boxes;
-        frmMain w(testServices(f.folder()));
+        frmMain w(testServices(dir.path()));
         w.Form_Load();
         w.mnuFind_Click();
         auto *find = w.findChild<QDialog *>(QStringLiteral("frmFind"));
