@@ -53,7 +53,7 @@ public:
     // The end of the run: rsFiles closed, the log folded and the file left in the plain
     // rollback-journal mode when no other instance has it open. Raises PlatformError when the
     // log could not be folded: the file and its log, left as they are, hold the catalogue
-    // together, and the next open folds them.
+    // together, and the next open folds them once it has read the file whole.
     void close();
 
     // Deletes the rows with these IDs that the current view holds, in one transaction: all of
