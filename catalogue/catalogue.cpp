@@ -67,8 +67,8 @@ void Catalogue::upgrade()
         return;
     try {
         m_cnCatalogue.BeginTrans();
-        for (const char *section : {"changed names", "reused ids", "old name index",
-                                    "medium roots", "medium catalogued"})
+        for (const char *section :
+             {"changed names", "reused ids", "old name index", "medium roots", "medium catalogued"})
             if (idsKept || std::strcmp(section, "reused ids") != 0)
                 Statement::exec(m_cnCatalogue, Schema::section(section).constData());
         m_cnCatalogue.CommitTrans();

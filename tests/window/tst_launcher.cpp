@@ -103,8 +103,7 @@ private Q_SLOTS:
             const QPoint below = view->viewport()->rect().bottomLeft() + QPoint(20, -5);
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, below);
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, below);
-        }
-        else if (key < -1)
+        } else if (key < -1)
             ContextMenu::choose(view, 1, key == -2 ? "Open Containing Folder" : "Open");
         else if (key < 0)
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},

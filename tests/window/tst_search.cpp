@@ -175,11 +175,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("before"); // before the names are read
         QTest::addColumn<QString>("after");
-        QTest::newRow("replaced") << "" << "INSERT OR REPLACE INTO Files (ID, File) VALUES (2, 'zebra.txt')";
+        QTest::newRow("replaced")
+            << "" << "INSERT OR REPLACE INTO Files (ID, File) VALUES (2, 'zebra.txt')";
         QTest::newRow("highest replaced")
             << "" << "REPLACE INTO Files (ID, File) VALUES (4, 'zebra.txt')";
         QTest::newRow("deleted, inserted again")
-            << "" << "DELETE FROM Files WHERE ID = 3; INSERT INTO Files (ID, File) VALUES (3, 'zebra.txt')";
+            << "" << "DELETE FROM Files WHERE ID = 3; "
+                     "INSERT INTO Files (ID, File) VALUES (3, 'zebra.txt')";
         QTest::newRow("a free ID below the highest")
             << "DELETE FROM Files WHERE ID = 2"
             << "INSERT INTO Files (ID, File) VALUES (2, 'zebra.txt')";
