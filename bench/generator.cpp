@@ -345,7 +345,7 @@ void make(const QString &file, qint64 rows, const std::vector<const char *> &sec
 
 void makeCatalogue(const QString &file, qint64 rows)
 {
-    make(file, rows, {"changed names", "folder lookup", "medium roots"});
+    make(file, rows, {"changed names", "reused ids", "folder lookup", "medium roots"});
 }
 
 void makeForeignCatalogue(const QString &file, qint64 rows)

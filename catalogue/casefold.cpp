@@ -93,27 +93,28 @@ char asciiFolded(unsigned char c)
     return char(c >= 'A' && c <= 'Z' ? c + 32 : c);
 }
 
-// Calls emit(code point) for the folded form; invalid bytes come as InvalidByteBase + byte.
+// Calls emit(code point, whether it begins a character's fold) for the folded form; invalid
+// bytes come as InvalidByteBase + byte, each a character.
 template <typename Emit> void foldEach(const char *data, qsizetype length, Emit emit)
 {
     const auto *s = reinterpret_cast<const unsigned char *>(data);
     for (qsizetype i = 0; i < length;) {
         if (s[i] < 0x80) {
-            emit(char32_t(asciiFolded(s[i])));
+            emit(char32_t(asciiFolded(s[i])), true);
             ++i;
             continue;
         }
         char32_t code;
         const int used = decode(s, length, i, code);
         if (used == 0) {
-            emit(InvalidByteBase + s[i]);
+            emit(InvalidByteBase + s[i], true);
             ++i;
             continue;
         }
         char32_t folded[4];
         const int count = foldOne(code, folded);
         for (int k = 0; k < count; ++k)
-            emit(folded[k]);
+            emit(folded[k], k == 0);
         i += used;
     }
 }
@@ -138,7 +139,7 @@ QString fold(const QString &text)
 
 void appendFolded(std::string &out, const char *data, qsizetype length)
 {
-    foldEach(data, length, [&out](char32_t c) {
+    foldEach(data, length, [&out](char32_t c, bool) {
         if (c >= InvalidByteBase && c <= InvalidByteBase + 0xFF)
             out.push_back(char(c - InvalidByteBase)); // the byte itself
         else
@@ -146,10 +147,19 @@ void appendFolded(std::string &out, const char *data, qsizetype length)
     });
 }
 
-void foldCodePoints(std::u32string &out, const char *data, qsizetype length)
+void foldCodePoints(std::u32string &out, const char *data, qsizetype length,
+                    std::vector<bool> *starts)
 {
     out.clear();
-    foldEach(data, length, [&out](char32_t c) { out.push_back(c); });
+    if (!starts) {
+        foldEach(data, length, [&out](char32_t c, bool) { out.push_back(c); });
+        return;
+    }
+    starts->clear();
+    foldEach(data, length, [&out, starts](char32_t c, bool first) {
+        out.push_back(c);
+        starts->push_back(first);
+    });
 }
 
 int compare(const char *a, qsizetype lengthA, const char *b, qsizetype lengthB)

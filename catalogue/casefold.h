@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 // The one rule by which names are compared without regard to case, for collection keys, the
 // search and the list's sorting alike: Unicode's full case folding in its default (not Turkic)
@@ -18,7 +19,10 @@ void appendFolded(std::string &out, const char *data, qsizetype length);
 
 // The folded form as code points, for matching patterns one character at a time. A byte that
 // is not part of valid UTF-8 becomes the code point 0xDC00 + byte, which no valid text folds to.
-void foldCodePoints(std::u32string &out, const char *data, qsizetype length);
+// starts, when given, tells for each code point whether it begins the fold of a character of
+// the text ("ß" folds to "ss": two code points, one character).
+void foldCodePoints(std::u32string &out, const char *data, qsizetype length,
+                    std::vector<bool> *starts = nullptr);
 
 // Orders UTF-8 texts by their folded forms, then by their bytes, so that only equal texts
 // compare equal: negative, 0 or positive.

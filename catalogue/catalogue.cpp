@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 const char FilesTable[] = "Files";
@@ -44,7 +45,7 @@ void Catalogue::open(const QString &path)
     upgrade();
     m_hasNameNotes = count(m_cnCatalogue.handle(),
                            "SELECT count(*) FROM sqlite_master WHERE name IN ('FilesNameChanged', "
-                           "'FilesNameUpdate')") == 2;
+                           "'FilesNameUpdate', 'FilesNameReused')") == 3;
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
     m_members = {ArchiveMembers::View::All, {}};
 }
@@ -57,17 +58,22 @@ void Catalogue::upgrade()
 {
     sqlite3 *db = m_cnCatalogue.handle();
     const int present = count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
-                                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued', "
-                                  "'ArchiveMembers', 'FilesMembersDelete')) - "
+                                  "'FilesNameUpdate', 'FilesNameReused', 'MediumRoots', "
+                                  "'MediumCatalogued', 'ArchiveMembers', 'FilesMembersDelete')) - "
                                   "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
                                   "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
-    if (present == 6 || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
+    // The highest ID given is kept only for a table made with AUTOINCREMENT; without it a
+    // reused ID cannot be told, and the searches read every row.
+    const bool idsKept = count(db, "SELECT count(*) FROM sqlite_master WHERE name = 'Files' AND "
+                                   "sql LIKE '%AUTOINCREMENT%'") == 1;
+    if (present == (idsKept ? 7 : 6) || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
         return;
     try {
         m_cnCatalogue.BeginTrans();
-        for (const char *section : {"changed names", "old name index", "medium roots",
+        for (const char *section : {"changed names", "reused ids", "old name index", "medium roots",
                                     "medium catalogued", "archive members"})
-            Statement::exec(m_cnCatalogue, Schema::section(section).constData());
+            if (idsKept || std::strcmp(section, "reused ids") != 0)
+                Statement::exec(m_cnCatalogue, Schema::section(section).constData());
         m_cnCatalogue.CommitTrans();
     } catch (const PlatformError &error) {
         m_cnCatalogue.RollbackTrans();
@@ -102,23 +108,25 @@ void Catalogue::requery(RowSink *sink, MemberSink *members)
         throw;
     }
     m_names.setUpTo(std::max(m_names.upTo(), collector.lastId()));
-    if (!members)
-        return;
-    // Every member, in ID order: their names are taken in on the way, as the files' are.
-    const FoldedNames::Mark heldMembers = m_memberNames.mark();
-    qint64 last = m_memberNames.upTo();
-    try {
-        ArchiveMembers::read(m_cnCatalogue, m_members, *members,
-                             [&](qint64 id, const RowCell &name) {
-                                 if (id > m_memberNames.upTo())
-                                     m_memberNames.add(id, name.data, name.length);
-                                 last = std::max(last, id);
-                             });
-    } catch (...) {
-        m_memberNames.truncate(heldMembers);
-        throw;
+    if (members) {
+        // Every member, in ID order: their names are taken in on the way, as the files' are.
+        const FoldedNames::Mark heldMembers = m_memberNames.mark();
+        qint64 last = m_memberNames.upTo();
+        try {
+            ArchiveMembers::read(m_cnCatalogue, m_members, *members,
+                                 [&](qint64 id, const RowCell &name) {
+                                     if (id > m_memberNames.upTo())
+                                         m_memberNames.add(id, name.data, name.length);
+                                     last = std::max(last, id);
+                                 });
+        } catch (...) {
+            m_memberNames.truncate(heldMembers);
+            throw;
+        }
+        m_memberNames.setUpTo(std::max<qint64>(last, 0));
     }
-    m_memberNames.setUpTo(std::max<qint64>(last, 0));
+    if (!m_cnCatalogue.isDamaged())
+        m_cnCatalogue.foldLeftLog();
 }
 
 // Takes in the names of the rows other programs, or the indexer in a search view, wrote since
@@ -190,7 +198,12 @@ bool Catalogue::findNames(const FoldedNames &names, const QString &text, std::ve
     const bool plain = !text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('_')) &&
                        !literal.contains('\0');
     std::u32string pattern, name;
-    const QByteArray like = (QLatin1Char('%') + text + QLatin1Char('%')).toUtf8();
+    // The names held are folded already: one character of a name may be several there
+    // ("ß" is "ss"), so _ is taken as any run, and the rows found are matched exactly.
+    const QByteArray like =
+        (QLatin1Char('%') + QString(text).replace(QLatin1Char('_'), QLatin1Char('%')) +
+         QLatin1Char('%'))
+            .toUtf8();
     CaseFold::foldCodePoints(pattern, like.constData(), like.size());
     // Past a quarter of the names, reading every row costs no more than reading these.
     return names.find(
@@ -226,6 +239,8 @@ void Catalogue::close()
 {
     closeView();
     m_cnCatalogue.Close();
+    if (const auto &failure = m_cnCatalogue.foldFailure())
+        throw *failure;
 }
 
 void Catalogue::openDuplicatesView()

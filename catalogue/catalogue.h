@@ -58,7 +58,9 @@ public:
     // catalogue; after every indexing run.
     void fold();
     // The end of the run: rsFiles closed, the log folded and the file left in the plain
-    // rollback-journal mode when no other instance has it open.
+    // rollback-journal mode when no other instance has it open. Raises PlatformError when the
+    // log could not be folded: the file and its log, left as they are, hold the catalogue
+    // together, and the next open folds them once it has read the file whole.
     void close();
 
     // Deletes the records of these rows, in one transaction: all of them, or on a failure

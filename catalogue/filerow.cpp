@@ -63,13 +63,26 @@ int FileRow::formatSize(qint64 bytes, const QByteArray &separator, char *out)
 
 qint64 FileRow::sizeValue(const char *text, int length)
 {
+    // The Windows program wrote sizes of 2 to 4 GiB as negative 32-bit numbers.
+    constexpr qint64 Wrapped = Q_INT64_C(4294967296);
+    int i = 0;
+    while (i < length && text[i] == ' ')
+        ++i;
+    const bool negative = i < length && text[i] == '-';
+    if (negative)
+        ++i;
     qint64 value = 0;
-    for (int i = 0; i < length; ++i) {
+    for (; i < length; ++i) {
         const char c = text[i];
-        if (c >= '0' && c <= '9')
+        if (c >= '0' && c <= '9') {
+            if (value > (Wrapped << 20))
+                return -1; // more digits than any size has
             value = value * 10 + (c - '0');
-        else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+        } else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
             return -1;
+        }
     }
-    return value;
+    if (!negative)
+        return value;
+    return value <= Wrapped ? Wrapped - value : -1;
 }

@@ -43,6 +43,8 @@ struct FileRow
     // digits grouped with any separator. formatSize writes into out and returns the length.
     static int formatSize(qint64 bytes, const QByteArray &separator, char *out);
     // The number of bytes a Size text names ("1,234", "1.234" and "1 234" are all 1234, the
-    // empty text 0, as an empty file's); -1 for a text that is no size (a letter in it).
+    // empty text 0, as an empty file's); a negative text, as the Windows program wrote sizes of
+    // 2 to 4 GiB, is that number plus 4,294,967,296; -1 for a text that is no size (a letter in
+    // it, a number no 32-bit size wraps to).
     static qint64 sizeValue(const char *text, int length);
 };

@@ -36,8 +36,9 @@ void foldedLikeFunction(sqlite3_context *context, int, sqlite3_value **argv)
             return sqlite3_result_error_nomem(context);
     }
     thread_local std::u32string value;
-    CaseFold::foldCodePoints(value, text(argv[0]), sqlite3_value_bytes(argv[0]));
-    sqlite3_result_int(context, NameSearch::likeMatch(value, *pattern) ? 1 : 0);
+    thread_local std::vector<bool> starts;
+    CaseFold::foldCodePoints(value, text(argv[0]), sqlite3_value_bytes(argv[0]), &starts);
+    sqlite3_result_int(context, NameSearch::likeMatch(value, *pattern, &starts) ? 1 : 0);
 }
 
 int foldedCollation(void *, int lengthA, const void *a, int lengthB, const void *b)
@@ -70,12 +71,19 @@ QStringList runs(const QString &pattern)
 namespace NameSearch {
 
 // LIKE over folded code points: % any run, _ any one character, no escape.
-bool likeMatch(const std::u32string &value, const std::u32string &pattern)
+bool likeMatch(const std::u32string &value, const std::u32string &pattern,
+               const std::vector<bool> *starts)
 {
+    const auto beginsCharacter = [&](size_t at) { return !starts || (*starts)[at]; };
     size_t p = 0, s = 0, starP = std::u32string::npos, starS = 0;
     while (s < value.size()) {
-        if (p < pattern.size() && pattern[p] != U'%' &&
-            (pattern[p] == U'_' || pattern[p] == value[s])) {
+        if (p < pattern.size() && pattern[p] == U'_' && beginsCharacter(s)) {
+            ++p; // the whole fold of one character
+            do
+                ++s;
+            while (s < value.size() && !beginsCharacter(s));
+        } else if (p < pattern.size() && pattern[p] != U'%' && pattern[p] != U'_' &&
+                   pattern[p] == value[s]) {
             ++p;
             ++s;
         } else if (p < pattern.size() && pattern[p] == U'%') {

@@ -35,7 +35,10 @@ Statement statement(const QString &text);
 // rows past heldUpTo and the rows noted in FilesNameChanged as renamed since.
 Statement statement(const QString &text, const std::vector<qint64> &ids, qint64 heldUpTo);
 
-// LIKE over folded code points: % any run, _ any one character, no escape.
-bool likeMatch(const std::u32string &value, const std::u32string &pattern);
+// LIKE over folded code points: % any run, _ any one character, no escape. With starts (as
+// CaseFold::foldCodePoints gives them) _ takes one character of the text however many code
+// points its fold has; without, one code point.
+bool likeMatch(const std::u32string &value, const std::u32string &pattern,
+               const std::vector<bool> *starts = nullptr);
 
 } // namespace NameSearch

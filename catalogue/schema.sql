@@ -25,6 +25,15 @@ CREATE TRIGGER IF NOT EXISTS FilesNameUpdate AFTER UPDATE OF File ON Files BEGIN
     INSERT OR IGNORE INTO FilesNameChanged (ID) VALUES (new.ID);
 END;
 
+-- section: reused ids
+-- So is a row written with an ID already given (INSERT OR REPLACE, or a delete and an insert
+-- with the same ID): the name held for that ID may be the old row's. The engine raises the
+-- highest ID given (kept for an AUTOINCREMENT table only) once the statement is done.
+CREATE TRIGGER IF NOT EXISTS FilesNameReused AFTER INSERT ON Files
+WHEN new.ID <= (SELECT seq FROM sqlite_sequence WHERE name = 'Files') BEGIN
+    INSERT OR IGNORE INTO FilesNameChanged (ID) VALUES (new.ID);
+END;
+
 -- section: old name index
 -- An on-disk name index that earlier versions kept beside Files, with its triggers; a catalogue
 -- that can be written loses it at open.

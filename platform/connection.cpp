@@ -107,6 +107,7 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
 
     Close();
     m_damage.reset();
+    m_foldFailure.reset();
     const QByteArray path = QFile::encodeName(file.absoluteFilePath());
     const QByteArray folder = QFile::encodeName(file.absolutePath());
     try {
@@ -157,6 +158,14 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
     sqlite3_busy_timeout(m_handle, BusyTimeoutMs);
     // The log mode is taken at the first write (beginWrite): a file only read, or found damaged
     // before anything is written, keeps every byte.
+    m_logLeft = exists(path + "-wal");
+}
+
+void Connection::foldLeftLog()
+{
+    if (m_logLeft && !isDamaged())
+        fold();
+    m_logLeft = false;
 }
 
 void Connection::fold()
@@ -214,11 +223,21 @@ void Connection::Close()
     RollbackTrans();
     if (!m_handle)
         return;
-    fold();
-    // Only the last connection can leave the log mode; the others leave it to that one.
     if (!m_readOnly && !isDamaged()) {
+        // Not waiting for another instance's readers: what they still need stays in the log.
         sqlite3_busy_timeout(m_handle, 0);
-        sqlite3_exec(m_handle, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+        const int rc = sqlite3_wal_checkpoint_v2(m_handle, nullptr, SQLITE_CHECKPOINT_TRUNCATE,
+                                                 nullptr, nullptr);
+        if (rc != SQLITE_OK && rc != SQLITE_BUSY && rc != SQLITE_LOCKED) {
+            // The file may hold part of the log now: it is whole only with the log beside it.
+            // Neither is touched again, and the engine does not try once more at close.
+            m_foldFailure = PlatformError(sqlite3_extended_errcode(m_handle),
+                                          QString::fromUtf8(sqlite3_errmsg(m_handle)));
+            sqlite3_db_config(m_handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        } else {
+            // Only the last connection can leave the log mode; the others leave it to that one.
+            sqlite3_exec(m_handle, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+        }
     }
     closeHandle();
 }
@@ -229,6 +248,7 @@ void Connection::closeHandle()
     m_handle = nullptr;
     m_readOnly = false;
     m_logging = false;
+    m_logLeft = false;
 }
 
 bool Connection::isOpen() const

@@ -38,8 +38,11 @@ public:
     void Open(const QString &connectionString, const QString &user = QString(),
               const QString &password = QString(), int options = -1);
     // Folds the log into the file and, when no other connection has it, leaves it in the plain
-    // rollback-journal mode; then closes. A damaged or read-only file is not written.
+    // rollback-journal mode; then closes. A damaged or read-only file is not written. When the
+    // fold fails (a full disk, an I/O error) the file and its log are left as they are, the two
+    // together holding the catalogue, and foldFailure() tells why until the next Open.
     void Close();
+    const std::optional<PlatformError> &foldFailure() const { return m_foldFailure; }
     bool isOpen() const;
 
     // A write transaction: BeginTrans takes the catalogue's write lock at once (waiting up to the
@@ -56,6 +59,9 @@ public:
     // Copies the committed contents of the log into the file and empties the log. Only a
     // tidying: a failure (another instance reading, a read-only file) is passed over.
     void fold();
+    // Folds a log that a run which could not fold it at its end left beside the file, once the
+    // file was read whole without damage (a damaged file is never written).
+    void foldLeftLog();
 
     // Catalogue::upgrade leaves a file opened read-only as it is.
     bool isReadOnly() const { return m_readOnly; }
@@ -89,5 +95,7 @@ private:
     bool m_inTransaction = false;
     bool m_readOnly = false;
     bool m_logging = false;
+    bool m_logLeft = false; // a log was beside the file when it was opened for writing
     mutable std::optional<PlatformError> m_damage;
+    std::optional<PlatformError> m_foldFailure;
 };

@@ -41,6 +41,19 @@ QByteArray folderOf(const QByteArray &path)
     return path.left(slash);
 }
 
+// The application of the file's type could not be started: an image the system will not run
+// is a program of a bad format; anything else (its program or the terminal it asks for not
+// there) is a program not found.
+int launchFailure(const GError *error)
+{
+    if (error->domain == G_SPAWN_ERROR &&
+        (error->code == G_SPAWN_ERROR_NOEXEC || error->code == G_SPAWN_ERROR_ACCES ||
+         error->code == G_SPAWN_ERROR_PERM || error->code == G_SPAWN_ERROR_ISDIR ||
+         error->code == G_SPAWN_ERROR_LIBBAD))
+        return ERROR_BAD_FORMAT;
+    return ERROR_FILE_NOT_FOUND;
+}
+
 } // namespace
 
 ShellExecutor &systemShell()
@@ -111,8 +124,8 @@ int GioShell::openDocument(const QByteArray &path)
         if (g_app_info_launch(app, &files, nullptr, &error)) {
             result = ShellExecuteSucceeded;
         } else {
-            g_error_free(error); // a failure the system does not name: not reported
-            result = 0;
+            result = launchFailure(error);
+            g_error_free(error);
         }
         g_object_unref(app);
     }

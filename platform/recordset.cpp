@@ -121,15 +121,7 @@ void Recordset::loadKeys(RowSink *sink)
         ~Rewind() { statement.reset(); }
     } rewind{source};
     std::vector<QByteArray> texts; // bound without a copy: kept until the rewind
-    for (int i = 0; i < m_params.size(); ++i) {
-        const QVariant &value = m_params.at(i);
-        if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
-            source.bindInt(i + 1, value.toLongLong());
-        } else {
-            texts.push_back(value.toString().toUtf8());
-            source.bindText(i + 1, texts.back());
-        }
-    }
+    bindParams(source, texts);
     if (sink)
         sink->begin(m_columns);
     LargeArray<qint64> keys;
@@ -188,6 +180,33 @@ bool Recordset::DeleteByKey(qint64 id)
     m_deleted[it->second] = true;
     --m_liveCount;
     return sqlite3_changes(m_connection->handle()) > 0;
+}
+
+void Recordset::bindParams(Statement &statement, std::vector<QByteArray> &texts) const
+{
+    for (int i = 0; i < m_params.size(); ++i) {
+        const QVariant &value = m_params.at(i);
+        if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+            statement.bindInt(i + 1, value.toLongLong());
+        } else {
+            texts.push_back(value.toString().toUtf8());
+            statement.bindText(i + 1, texts.back());
+        }
+    }
+}
+
+bool Recordset::isEmpty()
+{
+    requireOpen();
+    if (!m_keysStale)
+        return m_liveCount == 0;
+    // The engine drops the source's ordering here: the first row found answers.
+    Statement &probe = prepared(QStringLiteral("SELECT 1 FROM (%1) LIMIT 1").arg(m_statement));
+    std::vector<QByteArray> texts;
+    bindParams(probe, texts);
+    const bool empty = !probe.step();
+    probe.reset();
+    return empty;
 }
 
 qint64 Recordset::RecordCount()

@@ -67,12 +67,17 @@ public:
     bool DeleteByKey(qint64 id);
 
     qint64 RecordCount();
+    // Whether the source gives no row at all (BOF and EOF at once): read only up to its first
+    // row, in whatever order is quickest.
+    bool isEmpty();
 
     QString source() const { return m_source; }
 
 private:
     void requireOpen() const;
     void loadKeys(RowSink *sink);
+    // Binds the source's parameters to statement; texts keeps the bound texts alive.
+    void bindParams(Statement &statement, std::vector<QByteArray> &texts) const;
     Statement &prepared(const QString &sql);
 
     Connection *m_connection = nullptr;

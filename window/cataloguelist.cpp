@@ -36,10 +36,21 @@ void CatalogueList::RefreshLv()
 qint64 CatalogueList::show(const ListView &view)
 {
     // Find filters the whole catalogue among the rows held: when they are held it reads nothing.
-    if (view.kind() != ListView::Find || !m_catalogue.isFullView()) {
-        // The refill runs the view's statement and counts what it finds: the statement runs
-        // once. An empty view is only seen behind the caller's message, before the whole one.
+    const bool refill = view.kind() != ListView::Find || !m_catalogue.isFullView();
+    if (refill)
         view.open(m_catalogue);
+    return showView(view, refill);
+}
+
+qint64 CatalogueList::showOpened(const ListView &view)
+{
+    return showView(view, true);
+}
+
+qint64 CatalogueList::showView(const ListView &view, bool refill)
+{
+    if (refill) {
+        // The refill runs the view's statement and counts what it finds.
         m_view = view;
         RefreshLv();
         if (const auto &failure = m_model->refillFailure())

@@ -35,6 +35,8 @@ public:
     // the rows of the whole catalogue are held, only filters them); returns how many rows it
     // shows. Raises PlatformError.
     qint64 show(const ListView &view);
+    // The same for a view the caller has opened rsFiles on already.
+    qint64 showOpened(const ListView &view);
     // The whole catalogue again, also where a view that failed ends: a failure to open it is
     // reported in the error box. The list is refilled, unless Find's view held it already.
     void showWholeCatalogue();
@@ -62,6 +64,8 @@ public:
     void sortBy(int key, int order);
 
 private:
+    qint64 showView(const ListView &view, bool refill);
+
     Catalogue &m_catalogue;
     MousePointer &m_pointer;
     bool m_damageShown = false;

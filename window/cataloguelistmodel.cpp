@@ -105,11 +105,19 @@ QString CatalogueListModel::displayDate(const QString &iso) const
         const QDate date = QDate::fromString(iso, Qt::ISODate);
         return date.isValid() ? QLocale().toString(date, m_dateFormat) : iso;
     }
-    const QDateTime dt = QDateTime::fromString(iso, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!dt.isValid())
+    // Date and time apart: a stored time is no moment of the local zone (a time that a change
+    // to summer time skips is still shown).
+    if (iso.size() != 19 || (iso[10] != QLatin1Char(' ') && iso[10] != QLatin1Char('T')))
         return iso;
-    return QLocale().toString(dt.date(), m_dateFormat) + QLatin1Char(' ') +
-           QLocale().toString(dt.time(), m_timeFormat);
+    const QDate date = QDate::fromString(iso.left(10), Qt::ISODate);
+    const QTime time = QTime::fromString(iso.mid(11), QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid())
+        return iso;
+    // Midnight is the time of a date that has none, whoever wrote it.
+    if (time == QTime(0, 0))
+        return QLocale().toString(date, m_dateFormat);
+    return QLocale().toString(date, m_dateFormat) + QLatin1Char(' ') +
+           QLocale().toString(time, m_timeFormat);
 }
 
 void CatalogueListModel::sort(int column, Qt::SortOrder order)

@@ -6,14 +6,26 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QStringList>
 
 void CopyPathCommand::mnuCopyPath_Click()
 {
     QStringList paths;
-    for (int row : m_list.selectedRows())
+    QByteArray uris;
+    for (int row : m_list.selectedRows()) {
         paths.append(
             JoinPath(m_list.text(row, FilesField::Path), m_list.text(row, FilesField::File)));
-    if (!paths.isEmpty())
-        QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
+        // The text shows a name that is not UTF-8 with replacement characters; the address
+        // keeps its own bytes, so that a program taking it finds the file.
+        const QByteArray path =
+            JoinPath(m_list.bytes(row, FilesField::Path), m_list.bytes(row, FilesField::File));
+        uris += "file://" + path.toPercentEncoding("/") + "\r\n";
+    }
+    if (paths.isEmpty())
+        return;
+    auto *data = new QMimeData;
+    data->setText(paths.join(QLatin1Char('\n')));
+    data->setData(QStringLiteral("text/uri-list"), uris);
+    QGuiApplication::clipboard()->setMimeData(data);
 }

@@ -3,7 +3,8 @@
 class CatalogueList;
 
 // Copy Path (and Ctrl+C in the list): the full paths of the selected rows, one per line, in the
-// order shown, onto the clipboard. Without a selection the clipboard is left as it is.
+// order shown, onto the clipboard, as text and as file addresses (text/uri-list) that keep each
+// name's own bytes. Without a selection the clipboard is left as it is.
 class CopyPathCommand
 {
 public:

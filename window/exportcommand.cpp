@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <string>
@@ -26,16 +27,47 @@ constexpr size_t ChunkSize = size_t(1) << 20;
     raiseOsError(errno, OsObject::Folder);
 }
 
-void appendField(std::string &out, const char *data, int length)
+// The cell as valid UTF-8: bytes that are not are written as the list shows them (U+FFFD).
+std::pair<const char *, int> asUtf8(const char *data, int length, QByteArray &converted)
 {
+    bool ascii = true;
+    for (int i = 0; i < length && ascii; ++i)
+        ascii = uchar(data[i]) < 0x80;
+    if (ascii)
+        return {data, length};
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(QByteArrayView(data, length));
+    if (!utf8.hasError())
+        return {data, length};
+    converted = text.toUtf8();
+    return {converted.constData(), int(converted.size())};
+}
+
+// A cell that a spreadsheet would take for a formula (or whose leading blank it would drop)
+// starts with an apostrophe, so that a file's name stays its name.
+bool readAsFormula(const char *data, int length)
+{
+    return length > 0 && (data[0] == '=' || data[0] == '+' || data[0] == '-' || data[0] == '@' ||
+                          data[0] == '\t' || data[0] == '\r');
+}
+
+void appendField(std::string &out, const char *storedData, int storedLength)
+{
+    QByteArray converted;
+    const auto [data, length] = asUtf8(storedData, storedLength, converted);
+    const bool guarded = readAsFormula(data, length);
     bool quoted = false;
     for (int i = 0; i < length && !quoted; ++i)
         quoted = data[i] == ',' || data[i] == '"' || data[i] == '\r' || data[i] == '\n';
     if (!quoted) {
+        if (guarded)
+            out += '\'';
         out.append(data, size_t(length));
         return;
     }
     out += '"';
+    if (guarded)
+        out += '\'';
     for (int i = 0; i < length; ++i) {
         if (data[i] == '"')
             out += '"';

@@ -5,6 +5,7 @@
 #include "window/commandbutton.h"
 #include "window/discs.h"
 #include "window/errorbox.h"
+#include "window/messagebox.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -60,7 +61,7 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     lvwDiscs->installEventFilter(this);
     lvwDiscs->viewport()->installEventFilter(this);
 
-    lblTotals = new QLabel(this);
+    lblTotals = PlainLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
 
     cmdShowFiles = CommandButton(this, "cmdShowFiles", QStringLiteral("&Show Files"));

@@ -2,6 +2,7 @@
 
 #include "window/cataloguelist.h"
 #include "window/cataloguelistmodel.h"
+#include "window/messagebox.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,7 +35,7 @@ frmFind::frmFind(CatalogueList &list, QWidget *parent)
     cmdFind = new QPushButton(QStringLiteral("&Find"), this);
     cmdFind->setObjectName(QStringLiteral("cmdFind"));
     cmdFind->setDefault(true);
-    lblCount = new QLabel(this);
+    lblCount = PlainLabel(this); // echoes what was typed
     lblCount->setObjectName(QStringLiteral("lblCount"));
     lblHelp = new QLabel(QString::fromUtf8(HelpText), this);
     lblHelp->setObjectName(QStringLiteral("lblHelp"));

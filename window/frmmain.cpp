@@ -21,6 +21,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QThread>
@@ -308,6 +309,15 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == lvwFiles->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         // Wherever it lands: the command acts on the selected item.
         lvwFiles_DblClick();
+        if (!lvwFiles->indexAt(static_cast<QMouseEvent *>(event)->position().toPoint()).isValid())
+            return true; // the view would take it for a press on nothing
+    } else if (watched == lvwFiles->viewport() && event->type() == QEvent::MouseButtonPress) {
+        // A click on the empty part of the list keeps the selected item: a double-click there
+        // acts on it.
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            !lvwFiles->indexAt(mouse->position().toPoint()).isValid())
+            return true;
     }
     return QWidget::eventFilter(watched, event); // the list still gets the event
 }
@@ -381,9 +391,23 @@ void frmMain::cmdExit_Click()
         return;
     }
     // The process ends at once, but not before data.mdb holds everything on its own.
-    m_catalogue.close();
     m_launcher.removeExtracted();
-    m_services.endProcess();
+    try {
+        m_catalogue.close();
+    } catch (const PlatformError &error) {
+        MsgBox(QStringLiteral("The catalogue could not be written back into data.mdb.\r\n"
+                              "Error: %1\r\nDescription: %2\r\n\r\n"
+                              "Until Vellumark starts again, data.mdb and its log data.mdb-wal "
+                              "beside it hold the catalogue together: keep the two files "
+                              "together, and copy or move both. The next start writes the log "
+                              "back into data.mdb.")
+                   .arg(error.number())
+                   .arg(error.description()),
+               vbCritical, QStringLiteral("Exit"));
+        m_services.endProcess(1);
+        return;
+    }
+    m_services.endProcess(0);
 }
 
 void frmMain::endOnSignal()

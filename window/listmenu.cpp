@@ -21,7 +21,7 @@ ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
     // Also Ctrl+D anywhere in the owner's window, once the owner takes the item in.
     mnuDiscs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     mnuDiscs->setShortcutContext(Qt::WindowShortcut);
-    mnuFind = menu->addAction(QStringLiteral("F&ind..."));
+    mnuFind = menu->addAction(QStringLiteral("Fi&nd..."));
     mnuFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     mnuFind->setShortcutContext(Qt::WindowShortcut);
     menu->addSeparator();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -42,6 +43,7 @@ int showMessage(QWidget *owner, const QString &prompt, int flags, const QString 
                          [checked](bool on) { *checked = on; });
     }
     box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText); // a disc's label or a file's name is never markup
     box.setText(prompt);
     box.setIcon((flags & vbCritical) ? QMessageBox::Critical : QMessageBox::NoIcon);
     if ((flags & 0xF) == vbYesNo) {
@@ -62,6 +64,8 @@ QString showInput(const QString &prompt, const QString &title, const QString &de
     QInputDialog box(QApplication::activeWindow());
     box.setWindowTitle(title);
     box.setLabelText(prompt);
+    for (QLabel *label : box.findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
     box.setTextValue(defaultText);
     box.setInputMode(QInputDialog::TextInput);
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
@@ -117,6 +121,13 @@ QString InputBox(const QString &prompt, const QString &title, const QString &def
         return mode.inputs.takeFirst();
     mode.unanswered(prompt);
     return QString();
+}
+
+QLabel *PlainLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
 }
 
 void reportUnhandledError(int number, const QString &description)

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QLabel;
 class QWidget;
 
 // Message and input boxes, as the program asks for them.
@@ -22,6 +23,10 @@ int MsgBox(const QString &prompt, int flags, const QString &title, const QString
 // The typed text on OK, the empty text on Cancel.
 QString InputBox(const QString &prompt, const QString &title = QString(),
                  const QString &defaultText = QString());
+
+// A label for text that may come from outside (labels, names, paths, typed queries): it shows
+// the text as it is, never as markup.
+QLabel *PlainLabel(QWidget *parent = nullptr);
 
 // The report of a failure that nothing handled: number and description in an error box.
 // The caller ends the program afterwards.

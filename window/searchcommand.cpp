@@ -4,6 +4,7 @@
 #include "platform/platformerror.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
+#include "window/listview.h"
 #include "window/messagebox.h"
 #include "window/mousepointer.h"
 
@@ -15,7 +16,11 @@ void SearchCommand::cmdSearch_Click()
             m_catalogue.closeView();
             const QString text =
                 InputBox(QStringLiteral("Please enter the string you would like to search for:"));
-            if (m_list.show(ListView::search(text)) >= 1)
+            // Nothing found is told over the whole catalogue, the caption still "&Search" and
+            // the pointer busy; the list changes only after the box.
+            const ListView found = ListView::search(text);
+            found.open(m_catalogue);
+            if (!m_catalogue.rsFiles().isEmpty() && m_list.showOpened(found) >= 1)
                 return;
             MsgBox(QStringLiteral("No results were found!"), vbOKOnly,
                    QStringLiteral("Search results"));

@@ -39,7 +39,7 @@ Services Services::system()
                       &systemMountedMedia(),
                       &systemFolderLister(),
                       &systemFileMetadataReader(),
-                      [] { std::_Exit(0); },
+                      [](int status) { std::_Exit(status); },
                       saveFileDialog};
     services.offerNewDiscs = true;
     return services;

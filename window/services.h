@@ -32,7 +32,7 @@ struct Services
     MountedMedia *media; // where a file is looked for when its disc is mounted elsewhere
     FolderLister *lister;
     FileMetadataReader *metadata;
-    std::function<void()> endProcess;
+    std::function<void(int status)> endProcess;
     SaveFileDialog saveFileName;
     // Whether discs mounted while the program runs are offered for cataloguing.
     bool offerNewDiscs = false;

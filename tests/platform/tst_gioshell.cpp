@@ -51,6 +51,7 @@ private Q_SLOTS:
               "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
               "<mime-type type=\"application/x-vmtest\"><glob pattern=\"*.vmtest\"/></mime-type>\n"
               "<mime-type type=\"application/x-vmnone\"><glob pattern=\"*.vmnone\"/></mime-type>\n"
+              "<mime-type type=\"application/x-vmterm\"><glob pattern=\"*.vmterm\"/></mime-type>\n"
               "</mime-info>\n");
         QCOMPARE(QProcess::execute("update-mime-database", {m_root.filePath("home/mime")}), 0);
         const QString recorder =
@@ -58,10 +59,16 @@ private Q_SLOTS:
         write("home/applications/vellumark-recorder.desktop",
               "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" + recorder.toUtf8() +
                   " %f\nMimeType=application/x-vmtest;\n");
+        // An application that runs only in a terminal.
+        write("home/applications/vellumark-terminal.desktop",
+              "[Desktop Entry]\nType=Application\nName=Terminal only\nTerminal=true\nExec=" +
+                  recorder.toUtf8() + " %f\nMimeType=application/x-vmterm;\n");
         write("config/mimeapps.list",
-              "[Default Applications]\napplication/x-vmtest=vellumark-recorder.desktop\n");
+              "[Default Applications]\napplication/x-vmtest=vellumark-recorder.desktop\n"
+              "application/x-vmterm=vellumark-terminal.desktop\n");
 
         write("disc/Docs/letter.vmtest", "hello");
+        write("disc/Docs/console.vmterm", "needs a terminal");
         write("disc/Docs/notes.vmnone", "no application");
         write("disc/Docs/broken", "\177ELF garbage, no image", true);
         // Every file of a disc without Rock Ridge carries the execute bit.
@@ -101,6 +108,29 @@ private Q_SLOTS:
                  int(ShellExecuteSucceeded));
         QTRY_COMPARE_WITH_TIMEOUT(recorded(), QFile::encodeName(script), 5000);
         QVERIFY(!QFile::exists(ran));
+    }
+
+    // The application takes the file but cannot be started (no terminal for a terminal-only
+    // one): the nearest of the described messages, never silence.
+    void failedLaunchIsReported()
+    {
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", m_root.filePath("home").toUtf8()); // no terminal anywhere
+        CatalogueFixture catalogue;
+        catalogue.addRow(docs(), "console.vmterm");
+        RecordedPointer pointer;
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(catalogue.folder());
+        TestCatalogue::select(loaded.list, 0);
+        GioShell shell;
+        QueuedBoxes boxes;
+        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(vbOK);
+        Launcher(loaded.list, pointer, shell).cmdExecuteFile_Click();
+        qputenv("PATH", path);
+        QCOMPARE(boxes.messages().size(), 2);
+        QCOMPARE(boxes.messages()[1].text, QStringLiteral("Error finding executable!"));
+        QCOMPARE(boxes.messages()[1].flags, int(vbCritical));
     }
 
     // From the list, Yes opens the selected file with the associated program, by the bytes it

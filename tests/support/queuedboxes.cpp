@@ -1,5 +1,6 @@
 #include "support/queuedboxes.h"
 
+#include <QLabel>
 #include <QtTest>
 
 namespace {
@@ -30,4 +31,17 @@ QList<MessageBox::Shown> QueuedBoxes::messages() const
         if (s.kind == QLatin1String("msgbox"))
             result.append(s);
     return result;
+}
+
+QString labelsShowing(const QWidget *widget, const QString &text)
+{
+    int found = 0;
+    for (const QLabel *label : widget->findChildren<QLabel *>()) {
+        if (!label->text().contains(text))
+            continue;
+        ++found;
+        if (label->textFormat() != Qt::PlainText)
+            return QStringLiteral("shown as markup: ") + label->text();
+    }
+    return found ? QString() : QStringLiteral("no label shows ") + text;
 }

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+class QWidget;
+
 // Answers the program's boxes in a test, as a person would click them, queued beforehand. Every
 // box asked for is recorded; a box with nothing queued to answer it fails the test, and so does
 // an answer left unused when the test's boxes go.
@@ -21,3 +23,7 @@ public:
     const QList<MessageBox::Shown> &shown() const { return MessageBox::shown(); }
     QList<MessageBox::Shown> messages() const; // the message boxes alone
 };
+
+// Empty when a label of widget shows text and every such label shows it as it is (never as
+// markup), else what is wrong.
+QString labelsShowing(const QWidget *widget, const QString &text);

@@ -65,6 +65,29 @@ private Q_SLOTS:
         QCOMPARE(pointer.mousePointer(), int(vbDefault));
     }
 
+    // A stored date is shown in the short date form with a four-digit year (C: d MMM yyyy), its
+    // time only when it is not midnight; a text that is no date as it is stored.
+    void dateShown_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("date") << "2001-02-03" << "3 Feb 2001";
+        QTest::newRow("midnight, another program's") << "2001-02-03 00:00:00" << "3 Feb 2001";
+        QTest::newRow("midnight with a T") << "2001-02-03T00:00:00" << "3 Feb 2001";
+        QTest::newRow("a second past") << "2001-02-03 00:00:01" << "3 Feb 2001 00:00:01";
+        QTest::newRow("afternoon") << "2001-02-03 13:04:05" << "3 Feb 2001 13:04:05";
+        QTest::newRow("no date") << "yesterday" << "yesterday";
+        QTest::newRow("no time") << "2001-02-03 25:00:00" << "2001-02-03 25:00:00";
+    }
+    void dateShown()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        RecordedPointer pointer;
+        auto ws = load(pointer, {"'/d', 'a', '1', NULL, '" + stored + "'"});
+        QCOMPARE(ws->list.text(0, 7), shown);
+    }
+
     void columnsSortByValueOrText_data()
     {
         QTest::addColumn<int>("column");

@@ -157,6 +157,39 @@ private Q_SLOTS:
         QCOMPARE(TestCatalogue::listed(m_loaded.list).first(), "holiday photo.png");
     }
 
+    // A negative Size text, as the Windows program wrote sizes of 2 to 4 GiB, is read as that
+    // number plus 4 GiB by Find, its count and the sort, and is shown as it is stored.
+    void windowsSize_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("bytes");
+        QTest::newRow("3,000,000,000") << "-1,294,967,296" << qint64(3000000000);
+        QTest::newRow("4 GiB less a byte") << "-1" << qint64(4294967295);
+        QTest::newRow("2 GiB") << "-2,147,483,648" << qint64(2147483648);
+        QTest::newRow("positive as it is") << "1,294,967,296" << qint64(1294967296);
+    }
+    void windowsSize()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, bytes);
+        m_catalogue.exec("INSERT INTO Files (Path, File, Size) VALUES ('/w', 'win.avi', '" + text +
+                         "')");
+        m_loaded.list.RefreshLv();
+        const FindQuery query = FindQuery::parse("size:" + QString::number(bytes));
+        m_loaded.list.show(ListView::find(query));
+        QCOMPARE(TestCatalogue::listed(m_loaded.list), QStringList("win.avi"));
+        QCOMPARE(m_loaded.list.model()->index(0, 3).data().toString(), text);
+        CatalogueListModel::FindTotal total;
+        QVERIFY(m_loaded.list.model()->countMatching(query, nullptr, total));
+        QCOMPARE(total.bytes, bytes);
+        m_loaded.list.showWholeCatalogue();
+        m_loaded.list.sortBy(3, 1); // Size, descending: between 4.7 GB and 4 MB
+        const QStringList sorted = TestCatalogue::listed(m_loaded.list);
+        QCOMPARE(sorted.indexOf("win.avi"), 2);
+        m_catalogue.exec("DELETE FROM Files WHERE File = 'win.avi'");
+        m_loaded.list.RefreshLv();
+    }
+
     // Only the newest text's count is reported; one still running for older text is dropped.
     void countDroppedForNewerText()
     {

@@ -1,14 +1,21 @@
+#include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
 #include "window/cataloguelistmodel.h"
 #include "window/frmmain.h"
+#include "window/mousepointer.h"
 
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sqlite3.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 // The main window: its controls, the layout rule, header clicks and Exit.
 class TestFrmMain : public QObject
@@ -24,6 +31,38 @@ private Q_SLOTS:
         TestCatalogue::exec(file, QStringLiteral("INSERT INTO Files (Path, File, Size) VALUES "
                                                  "('/d', 'b', '20'), ('/e', 'a', '100'),"
                                                  "('/c', 'c', '3')"));
+    }
+
+    // A search that finds nothing says so over the list as it was, the caption still
+    // "&Search" and the pointer busy; the whole catalogue comes back after the box.
+    void noResultsOrder_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("captionAfter");
+        QTest::newRow("nothing found") << "zzz" << "&Search";
+        QTest::newRow("found") << "b" << "&Show All";
+    }
+    void noResultsOrder()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, captionAfter);
+        frmMain w(testServices(m_dir.path()));
+        w.Form_Load();
+        auto *search = w.findChild<QPushButton *>(QStringLiteral("cmdSearch"));
+        QString atBox;
+        MessageBox::setTestMode([&](const QString &prompt) {
+            atBox = QStringLiteral("%1|%2|%3|%4")
+                        .arg(prompt, search->text())
+                        .arg(w.mousePointer())
+                        .arg(w.list().count());
+        });
+        MessageBox::setNextInput(text);
+        search->click();
+        QueuedBoxes restoreTestMode;
+        QCOMPARE(atBox, captionAfter == "&Search" ? "No results were found!|&Search|11|3" : "");
+        QCOMPARE(search->text(), captionAfter);
+        QCOMPARE(w.mousePointer(), 0);
+        QCOMPARE(w.list().count(), captionAfter == "&Search" ? 3 : 1);
     }
 
     void layoutRule_data()
@@ -113,6 +152,72 @@ private Q_SLOTS:
         const auto *model = static_cast<CatalogueListModel *>(view->model());
         QCOMPARE(model->sortOrder() == Qt::AscendingOrder ? 0 : 1, sortOrder);
         QCOMPARE(model->sortColumn(), clicks.last() - 1);
+    }
+
+    // Exit folds the log into data.mdb; when the disk takes no more (here: a file size limit)
+    // one box names the two files to keep together, both stay as they are, the status is not
+    // 0, and the next start folds them.
+    void exitThatCannotFold_data()
+    {
+        QTest::addColumn<bool>("full");
+        QTest::newRow("folded") << false;
+        QTest::newRow("disk full") << true;
+    }
+    void exitThatCannotFold()
+    {
+        QFETCH(bool, full);
+        QTemporaryDir dir;
+        const QString file = TestCatalogue::create(dir.path());
+        QStringList files;
+        QueuedBoxes boxes;
+        int status = -1;
+        {
+            Services services = testServices(dir.path());
+            services.endProcess = [&status](int code) { status = code; };
+            frmMain w(services);
+            w.Form_Load();
+            Connection &connection = w.catalogue().cnCatalogue();
+            connection.BeginTrans();
+            for (int i = 0; i < 2000; ++i) {
+                files << QStringLiteral("file%1.txt").arg(i, 4, 10, QLatin1Char('0'));
+                const QString insert = "INSERT INTO Files (Path, File) VALUES ('" +
+                                       QString(200, QLatin1Char('p')) + "', '" + files.last() +
+                                       "')";
+                QCOMPARE(sqlite3_exec(connection.handle(), qPrintable(insert), {}, {}, {}),
+                         SQLITE_OK);
+            }
+            connection.CommitTrans();
+            rlimit before{};
+            ::getrlimit(RLIMIT_FSIZE, &before);
+            if (full) {
+                boxes.queueAnswer(vbOK);
+                ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails, as on a full disk
+                rlimit limit = before;
+                limit.rlim_cur = rlim_t(QFileInfo(file).size());
+                QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+            }
+            w.cmdExit_Click();
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &before), 0);
+        }
+        QCOMPARE(status, full ? 1 : 0);
+        QCOMPARE(boxes.messages().size(), full ? 1 : 0);
+        const QString wal = file + QStringLiteral("-wal");
+        if (full) {
+            const MessageBox::Shown box = boxes.messages().first();
+            QVERIFY2(box.text.contains("data.mdb and its log data.mdb-wal") &&
+                         box.flags == vbCritical,
+                     qPrintable(box.text));
+            QVERIFY(QFileInfo(wal).size() > 0);
+            // The next start folds them: data.mdb alone then holds every row.
+            RecordedPointer pointer;
+            LoadedCatalogue loaded(pointer);
+            loaded.Form_Load(dir.path());
+            QCOMPARE(loaded.list.count(), files.size());
+            QCOMPARE(QFileInfo(wal).size(), 0);
+        }
+        const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+        QVERIFY(QFile::copy(file, copy));
+        QCOMPARE(TestCatalogue::rows(copy), files);
     }
 
     void exitEndsAtOnceWithoutAQuestion()

@@ -111,10 +111,11 @@ private Q_SLOTS:
         QCOMPARE(w.mousePointer(), 0);
     }
 
-    // A long run shows the progress window, not modal, with its counts. While it goes the window
-    // lists, sorts and searches, and the commands that write are disabled with the reason in
-    // their tooltip. Cancel, Esc, closing the main window or Exit stop it at the next file with
-    // the rows so far kept and shown, and no box; after Exit the program ends.
+    // A long run shows the progress window, not modal, with its counts and the folder it reads
+    // as it is named (never as markup), at its width. While it goes the window lists, sorts and
+    // searches, and the commands that write are disabled with the reason in their tooltip.
+    // Cancel, Esc, closing the main window or Exit stop it at the next file with the rows so far
+    // kept and shown, and no box; after Exit the program ends.
     void stoppedRun_data()
     {
         QTest::addColumn<QString>("how");
@@ -128,7 +129,7 @@ private Q_SLOTS:
         QFETCH(QString, how);
         IndexingFixture f;
         for (int i = 0; i < 3000; ++i)
-            f.makeFile(QStringLiteral("F%1/file%2").arg(i / 100).arg(i));
+            f.makeFile(QStringLiteral("<h1>F%1<img src=x>/file%2").arg(i / 100).arg(i));
         QVERIFY(f.exec(QStringLiteral("INSERT INTO Files (Path, File) VALUES ('/old', 'o.txt')")));
         QueuedBoxes boxes;
         boxes.queueInput(f.tree());
@@ -148,6 +149,9 @@ private Q_SLOTS:
         auto *dialog = w.findChild<QProgressDialog *>(QStringLiteral("indexProgress"));
         QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
         const QString seen = dialog->labelText();
+        const QString shown = labelsShowing(dialog, QStringLiteral("<h1>F"));
+        QVERIFY2(shown.isEmpty(), qPrintable(shown));
+        QVERIFY2(dialog->width() < 700, qPrintable(QString::number(dialog->width())));
         QVERIFY2(seen.contains(QLatin1String("Reading ") + f.tree()) &&
                      seen.contains(QLatin1String("Catalogued: ")),
                  qPrintable(seen));

@@ -36,7 +36,7 @@ private Q_SLOTS:
     void launch_data()
     {
         // Pressed with Ctrl; 0: the Execute button, -1: a double-click, -2 and -3: the list's
-        // menu items Open Containing Folder and Open.
+        // menu items Open Containing Folder and Open, -4: a double-click below the rows.
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("answer"); // to the question; 0: nothing selected
         QTest::addColumn<int>("result"); // the shell's; -1: it raises
@@ -60,6 +60,7 @@ private Q_SLOTS:
         row("Ctrl+Enter", Qt::Key_Return);
         row("Ctrl+Backspace removes", Qt::Key_Backspace);
         row("double-click", -1);
+        row("double-click below the rows", -4);
         row("menu: Open", -3);
         row("menu: Open Containing Folder", -2);
         row("menu: Open Containing Folder, no", -2, vbNo);
@@ -98,7 +99,11 @@ private Q_SLOTS:
             boxes.queueAnswer(vbOK);
         if (key == 0)
             window.cmdExecuteFile_Click();
-        else if (key < -1)
+        else if (key == -4) { // as the system sends it: a click, then the double-click
+            const QPoint below = view->viewport()->rect().bottomLeft() + QPoint(20, -5);
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, below);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, below);
+        } else if (key < -1)
             ContextMenu::choose(view, 1, key == -2 ? "Open Containing Folder" : "Open");
         else if (key < 0)
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QJsonDocument>
 #include <QMenu>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
@@ -19,6 +20,9 @@
 #include <QtTest>
 
 #include <sqlite3.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 // The rows of a CSV file as Python's csv module reads them, each row's fields joined by "|".
 QStringList readBack(const QString &file)
@@ -158,6 +162,50 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
     }
 
+    // Beside the text, each path as a file address of its own bytes: a name that is not UTF-8
+    // (shown with a replacement character) still names the file.
+    void copyPathAddress_data()
+    {
+        QTest::addColumn<QByteArray>("name"); // of a real file
+        QTest::addColumn<QByteArray>("encoded");
+        QTest::newRow("not UTF-8") << QByteArray("caf\xe9.txt") << QByteArray("caf%E9.txt");
+        QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9.txt") << QByteArray("caf%C3%A9.txt");
+        QTest::newRow("blank, percent, hash")
+            << QByteArray("a b%#.txt") << QByteArray("a%20b%25%23.txt");
+    }
+    void copyPathAddress()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, encoded);
+        QTemporaryDir disc;
+        const QByteArray folder = QFile::encodeName(disc.path());
+        const int fd = ::open((folder + "/" + name).constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        load({});
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(qPrintable(m_catalogue->folder() + "/data.mdb"), &db), SQLITE_OK);
+        sqlite3_stmt *insert = nullptr;
+        sqlite3_prepare_v2(db, "INSERT INTO Files (Path, File) VALUES (?, ?)", -1, &insert, {});
+        sqlite3_bind_text(insert, 1, folder.constData(), int(folder.size()), SQLITE_STATIC);
+        sqlite3_bind_text(insert, 2, name.constData(), int(name.size()), SQLITE_STATIC);
+        QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_finalize(insert);
+        sqlite3_close(db);
+        m_window->RefreshLv();
+        select({0});
+        QTest::keyClick(m_view, Qt::Key_C, Qt::ControlModifier);
+
+        const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(copied);
+        QCOMPARE(copied->text(), QString::fromUtf8(folder + "/" + name));
+        const QByteArray uri = copied->data("text/uri-list");
+        QCOMPARE(uri, "file://" + folder.toPercentEncoding("/") + "/" + encoded + "\r\n");
+        // What a file manager does with it: the address names the file.
+        const QByteArray path = QByteArray::fromPercentEncoding(uri.chopped(2).mid(7));
+        QCOMPARE(::access(path.constData(), F_OK), 0);
+    }
+
     void exportList_data()
     {
         QTest::addColumn<int>("sortClicks"); // on the Size header
@@ -189,6 +237,40 @@ private Q_SLOTS:
         ContextMenu::choose(m_view, 0, "Export List...");
         QCOMPARE(readBack(out.filePath("list.csv")), expected);
         QCOMPARE(m_window->mousePointer(), int(vbDefault));
+    }
+
+    // A cell a spreadsheet would run as a formula keeps its text behind an apostrophe, and the
+    // file is UTF-8 throughout: a byte that is not is written as the list shows it.
+    void exportSafe_data()
+    {
+        QTest::addColumn<QString>("stored"); // the File cell, as an SQL expression
+        QTest::addColumn<QString>("written");
+        QTest::newRow("formula") << "'=HYPERLINK(\"http://x\",\"y\")'"
+                                 << "'=HYPERLINK(\"http://x\",\"y\")";
+        QTest::newRow("plus") << "'+1.txt'" << "'+1.txt";
+        QTest::newRow("minus, with a comma") << "'-2,3'" << "'-2,3";
+        QTest::newRow("at") << "'@SUM(A1)'" << "'@SUM(A1)";
+        QTest::newRow("tab") << "char(9) || 'x'" << "'\tx";
+        QTest::newRow("carriage return") << "char(13) || 'x'" << "'\rx";
+        QTest::newRow("inside is plain") << "'a=b-c'" << "a=b-c";
+        QTest::newRow("not UTF-8") << "CAST(X'66FF6F2E747874' AS TEXT)" << "f\uFFFDo.txt";
+        QTest::newRow("UTF-8 as it is") << "'Café.txt'" << "Café.txt";
+    }
+    void exportSafe()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, written);
+        load({});
+        m_catalogue->exec("INSERT INTO Files (Path, File, Size) VALUES ('/cd', " + stored +
+                          ", '-1,294,967,296')");
+        m_window->RefreshLv();
+        QTemporaryDir out;
+        m_answers = QStringList{out.filePath("list.csv")};
+        m_window->mnuExportList_Click();
+        const QStringList back = readBack(out.filePath("list.csv"));
+        QCOMPARE(back.size(), 2);
+        QCOMPARE(back[1].section('|', 1, -8), written);
+        QCOMPARE(back[1].section('|', -7, -7), "3000000000");
     }
 
     void exportFailures()

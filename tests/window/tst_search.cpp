@@ -68,7 +68,8 @@ private Q_SLOTS:
         if (mode == OldIndex)
             catalogue.exec(OldNameIndex);
         if (mode == NoRenameNotes)
-            catalogue.exec("DROP TRIGGER FilesNameUpdate; DROP TABLE FilesNameChanged;");
+            catalogue.exec("DROP TRIGGER FilesNameUpdate; DROP TRIGGER FilesNameReused; "
+                           "DROP TABLE FilesNameChanged;");
         RecordedPointer pointer;
         LoadedCatalogue loaded(pointer);
         if (mode == NamesNotHeld) // opened, never listed whole
@@ -115,13 +116,13 @@ private Q_SLOTS:
             // The old index went at load, in one piece.
             sqlite3_stmt *old = nullptr;
             QCOMPARE(sqlite3_prepare_v2(loaded.catalogue.cnCatalogue().handle(),
-                                        "SELECT group_concat(name) FROM sqlite_master WHERE "
-                                        "name LIKE 'FilesName%'",
+                                        "SELECT group_concat(name) FROM (SELECT name FROM "
+                                        "sqlite_master WHERE name LIKE 'FilesName%' ORDER BY 1)",
                                         -1, &old, nullptr),
                      SQLITE_OK);
             QCOMPARE(sqlite3_step(old), SQLITE_ROW);
             QCOMPARE(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(old, 0))),
-                     "FilesNameChanged,FilesNameUpdate");
+                     "FilesNameChanged,FilesNameReused,FilesNameUpdate");
             sqlite3_finalize(old);
             // "&Show All" brings back the full view with a row added since.
             QCOMPARE(
@@ -133,6 +134,79 @@ private Q_SLOTS:
             QCOMPARE(loaded.list.view().kind(), ListView::WholeCatalogue);
             QCOMPARE(loaded.list.count(), 11);
             QVERIFY(TestCatalogue::listed(loaded.list).contains("added.txt"));
+        }
+    }
+
+    // _ takes one character of the stored name, however long its folded form, case ignored.
+    void underscoreIsOneCharacter_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("sharp s") << QByteArray("Straße.txt") << "stra_e" << true;
+        QTest::newRow("sharp s, other case") << QByteArray("Straße.txt") << "STRA_E." << true;
+        QTest::newRow("sharp s is one") << QByteArray("Straße.txt") << "stra__e" << false;
+        QTest::newRow("ss is two") << QByteArray("STRASSE.txt") << "stra_e" << false;
+        QTest::newRow("ss, two of them") << QByteArray("STRASSE.txt") << "stra__e" << true;
+        QTest::newRow("ligature") << QByteArray("ﬁle.txt") << "_le." << true;
+        QTest::newRow("half a ligature") << QByteArray("ﬁle.txt") << "f_le" << false;
+        QTest::newRow("dotted capital I") << QByteArray("İstanbul") << "_stanbul" << true;
+        QTest::newRow("a byte that is not UTF-8") << QByteArray("caf\xff.txt") << "caf_." << true;
+    }
+    void underscoreIsOneCharacter()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, text);
+        QFETCH(bool, found);
+        CatalogueFixture catalogue;
+        catalogue.addRow("/media/cd", "other.txt");
+        catalogue.exec("INSERT INTO Files (Path, File) VALUES ('/media/cd', CAST(X'" +
+                       QString::fromLatin1(name.toHex()) + "' AS TEXT))");
+        RecordedPointer pointer;
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(catalogue.folder());
+        loaded.catalogue.openSearchView(text);
+        QCOMPARE(loaded.catalogue.rsFiles().RecordCount(), found ? 1 : 0);
+    }
+
+    // Another program writes a row with an ID the names held already have, or renames one:
+    // the search finds it by its name now.
+    void reusedIds_data()
+    {
+        QTest::addColumn<QString>("before"); // before the names are read
+        QTest::addColumn<QString>("after");
+        QTest::newRow("replaced")
+            << "" << "INSERT OR REPLACE INTO Files (ID, File) VALUES (2, 'zebra.txt')";
+        QTest::newRow("highest replaced")
+            << "" << "REPLACE INTO Files (ID, File) VALUES (4, 'zebra.txt')";
+        QTest::newRow("deleted, inserted again")
+            << "" << "DELETE FROM Files WHERE ID = 3; "
+                     "INSERT INTO Files (ID, File) VALUES (3, 'zebra.txt')";
+        QTest::newRow("a free ID below the highest")
+            << "DELETE FROM Files WHERE ID = 2"
+            << "INSERT INTO Files (ID, File) VALUES (2, 'zebra.txt')";
+        QTest::newRow("renamed") << "" << "UPDATE Files SET File = 'zebra.txt' WHERE ID = 1";
+        QTest::newRow("new, above the highest")
+            << "" << "INSERT INTO Files (ID, File) VALUES (9, 'zebra.txt')";
+    }
+    void reusedIds()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        CatalogueFixture catalogue;
+        for (const char *file : {"a.txt", "b.txt", "c.txt", "d.txt"})
+            catalogue.addRow("/media/cd", file);
+        if (!before.isEmpty())
+            catalogue.exec(before);
+        RecordedPointer pointer;
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(catalogue.folder());
+        loaded.catalogue.openSearchView("b.txt"); // the names are held and searched
+        catalogue.exec(after);
+        for (int i = 0; i < 2; ++i) { // and still after the names past the highest came in
+            loaded.catalogue.openSearchView("ZEBRA");
+            QCOMPARE(loaded.catalogue.rsFiles().RecordCount(), 1);
+            catalogue.exec("INSERT INTO Files (File) VALUES ('e.txt')");
         }
     }
 
