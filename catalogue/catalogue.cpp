@@ -34,6 +34,7 @@ Catalogue::~Catalogue() = default;
 void Catalogue::open(const QString &path)
 {
     m_names.clear();
+    m_removed.reset();
     m_cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     m_cnCatalogue.setCheck(Schema::check);
     m_cnCatalogue.Open(path, QString(), QString(), -1);
@@ -203,18 +204,50 @@ void Catalogue::openMediumView(const QString &label, const QString &serial)
                    {label, serial});
 }
 
+qint64 Catalogue::fileCount()
+{
+    Statement rows(m_cnCatalogue, "SELECT count(*) FROM Files");
+    rows.step();
+    return rows.intAt(0);
+}
+
 void Catalogue::remove(const std::vector<qint64> &ids)
 {
+    if (ids.empty())
+        return; // nothing selected: the last removal can still be put back
     // In the table's order: each page is visited once, whatever order the list shows.
     std::vector<qint64> ordered(ids);
     std::sort(ordered.begin(), ordered.end());
     m_cnCatalogue.BeginTrans();
     try {
+        m_removed.startKeeping();
         for (qint64 id : ordered)
             m_rsFiles.DeleteByKey(id);
+        m_removed.stopKeeping();
         m_cnCatalogue.CommitTrans();
     } catch (...) {
         m_cnCatalogue.RollbackTrans();
+        m_removed.settle(false);
         throw;
     }
+    m_removed.settle(true);
+}
+
+qint64 Catalogue::removeMedium(const QString &label, const QString &serial,
+                               const std::optional<std::vector<qint64>> &ids)
+{
+    qint64 removed = 0;
+    try {
+        removed = Media::remove(m_cnCatalogue, label, serial, ids, [this](bool starting) {
+            if (starting)
+                m_removed.startKeeping();
+            else
+                m_removed.stopKeeping();
+        });
+    } catch (...) {
+        m_removed.settle(false);
+        throw;
+    }
+    m_removed.settle(true);
+    return removed;
 }

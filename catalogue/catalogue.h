@@ -2,11 +2,13 @@
 
 #include "catalogue/foldednames.h"
 #include "catalogue/mediumroots.h"
+#include "catalogue/removedrows.h"
 #include "platform/connection.h"
 #include "platform/recordset.h"
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // The catalogue file: the one connection cnCatalogue and the one recordset rsFiles, the file's
@@ -57,6 +59,17 @@ public:
     // Deletes the rows with these IDs that the current view holds, in one transaction: all of
     // them, or on a failure none.
     void remove(const std::vector<qint64> &ids);
+    // Removes every row of one medium and when it was catalogued (Media::remove), kept as
+    // remove() keeps its rows. Returns the rows removed.
+    qint64 removeMedium(const QString &label, const QString &serial,
+                        const std::optional<std::vector<qint64>> &ids = std::nullopt);
+    // How many rows the table holds, whatever the view. Raises PlatformError.
+    qint64 fileCount();
+    // The rows the last removal took out (0 when none can be put back), and putting them back
+    // with their IDs and every field, all in one transaction. Raises PlatformError.
+    qint64 removedCount() const { return m_removed.count(); }
+    qint64 removals() const { return m_removed.removals(); }
+    qint64 undoRemoval() { return m_removed.putBack(); }
 
 private:
     void upgrade();
@@ -68,4 +81,5 @@ private:
     FoldedNames m_names;
     bool m_hasNameNotes = false; // FilesNameChanged and its trigger: the names held stay exact
     MediumRoots m_mediumRoots;
+    RemovedRows m_removed{m_cnCatalogue};
 };

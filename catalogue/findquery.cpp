@@ -205,6 +205,7 @@ QString readTerm(FindQuery::Term &term, const QString &word, bool keyed)
 FindQuery FindQuery::parse(const QString &text)
 {
     FindQuery query;
+    query.m_text = text.trimmed();
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n) {

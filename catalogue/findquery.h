@@ -38,8 +38,11 @@ public:
     // Why the text cannot be read; empty when it can.
     const QString &reason() const { return m_reason; }
     const std::vector<Term> &terms() const { return m_terms; }
+    // The text it was read from, blanks at its ends left out.
+    const QString &text() const { return m_text; }
 
 private:
+    QString m_text;
     std::vector<Term> m_terms;
     QString m_reason;
 };

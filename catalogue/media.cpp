@@ -68,11 +68,14 @@ void noteCatalogued(Connection &connection, const QByteArray &label, const QByte
 }
 
 qint64 remove(Connection &connection, const QString &label, const QString &serial,
-              const std::optional<std::vector<qint64>> &ids)
+              const std::optional<std::vector<qint64>> &ids,
+              const std::function<void(bool)> &inTransaction)
 {
     const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
     connection.BeginTrans();
     try {
+        if (inTransaction)
+            inTransaction(true);
         qint64 removed = 0;
         Statement rows(connection, (QByteArray("DELETE FROM Files WHERE ") + RowsOfMedium +
                                     (ids ? " AND ID = ?3" : ""))
@@ -99,6 +102,8 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
             when.bindText(2, serialText);
             when.step();
         }
+        if (inTransaction)
+            inTransaction(false);
         connection.CommitTrans();
         return removed;
     } catch (...) {

@@ -7,6 +7,7 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -36,9 +37,11 @@ void noteCatalogued(Connection &connection, const QByteArray &label, const QByte
 // Removes the medium's rows and when it was catalogued, in one transaction: all or, on a
 // failure, nothing. The rows are those with these IDs when the caller holds every row it knows
 // of the medium (a look-up each, where finding them costs a pass of the whole catalogue), else
-// every row of the medium. Returns the rows removed. Raises PlatformError.
+// every row of the medium. inTransaction(true) is called right after the transaction begins and
+// inTransaction(false) right before it commits. Returns the rows removed. Raises PlatformError.
 qint64 remove(Connection &connection, const QString &label, const QString &serial,
-              const std::optional<std::vector<qint64>> &ids = std::nullopt);
+              const std::optional<std::vector<qint64>> &ids = std::nullopt,
+              const std::function<void(bool)> &inTransaction = {});
 
 // Changes whenever rows may have changed since: written by this connection or by another.
 QPair<qint64, qint64> changeStamp(Connection &connection);

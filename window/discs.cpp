@@ -141,7 +141,7 @@ bool Discs::removeDisc(const Disc &disc)
                     ids->push_back(rows.id(i));
             }
         }
-        Media::remove(m_catalogue.cnCatalogue(), disc.label, disc.serial, ids);
+        m_catalogue.removeMedium(disc.label, disc.serial, ids);
         removed = true;
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());

@@ -18,6 +18,8 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QThread>
@@ -84,6 +86,8 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(m_listMenu.mnuOpenFolder, &QAction::triggered, this, &frmMain::mnuOpenFolder_Click);
     connect(m_listMenu.mnuCopyPath, &QAction::triggered, this, &frmMain::mnuCopyPath_Click);
     connect(m_listMenu.mnuRemove, &QAction::triggered, this, &frmMain::cmdRemove_Click);
+    connect(m_listMenu.mnuUndoRemove, &QAction::triggered, this, &frmMain::mnuUndoRemove_Click);
+    addAction(m_listMenu.mnuUndoRemove); // its Ctrl+Z works anywhere in the window
     connect(m_listMenu.mnuExportList, &QAction::triggered, this, &frmMain::mnuExportList_Click);
     connect(m_listMenu.mnuShowDuplicates, &QAction::triggered, this,
             &frmMain::mnuShowDuplicates_Click);
@@ -111,6 +115,9 @@ frmMain::frmMain(const Services &services, QWidget *parent)
                                                     : QStringLiteral("&Search"));
     });
 
+    lblStatus = new StatusLine(m_catalogue, m_list, this);
+    m_layout.lblStatus.height = float(pixelsToTwips(fontMetrics().height() + 6));
+
     // Tab order as designed: the list first, so it has the focus when the window opens.
     QWidget::setTabOrder(lvwFiles, cmdExit);
     QWidget::setTabOrder(cmdExit, cmdAbout);
@@ -121,7 +128,8 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     lvwFiles->setFocus();
 
     applyLayout();
-    resize(twipsToPixels(10575), twipsToPixels(4500));
+    // The first size as designed, taller by the status line: the list keeps its size.
+    resize(twipsToPixels(10575), twipsToPixels(4500 + m_layout.lblStatus.height));
 }
 
 frmMain::~frmMain() = default;
@@ -148,9 +156,22 @@ bool frmMain::commandRunning() const
 bool frmMain::UpdateMedium(const QString &label, const QString &serial, QWidget *owner)
 {
     const bool mounted = m_index.updateMedium(label, serial, owner ? owner : this);
+    afterRun();
     if (m_closeAfterRun)
         close();
     return mounted;
+}
+
+void frmMain::afterRun()
+{
+    if (const auto &counts = m_index.lastRun())
+        runEnded(*counts, m_index.lastRunWasUpdate());
+}
+
+void frmMain::runEnded(const IndexingProgress &counts, bool update)
+{
+    lblStatus->showMessage(StatusLine::runText(counts.catalogued, counts.skipped, counts.changed,
+                                               counts.removed, counts.elapsedMs, update));
 }
 
 void frmMain::RefreshLv()
@@ -170,6 +191,7 @@ void frmMain::lvwFiles_ColumnClick(int index)
 void frmMain::cmdIndexDirectory_Click()
 {
     m_index.cmdIndexDirectory_Click();
+    afterRun();
     // Ended by a signal during the run: the run has stopped, the program ends now.
     if (m_exitAfterRun) {
         cmdExit_Click();
@@ -183,6 +205,7 @@ void frmMain::cmdIndexDirectory_Click()
 void frmMain::indexFolder(const QString &path, QWidget *owner)
 {
     m_index.index(path, owner);
+    afterRun();
     if (m_closeAfterRun)
         close();
 }
@@ -290,7 +313,7 @@ void frmMain::lvwFiles_ContextMenu(QPoint globalPos)
             rows.contains(focused.bottomLeft()) ? focused.bottomLeft() : rows.topLeft();
         globalPos = lvwFiles->viewport()->mapToGlobal(at + QPoint(twipsToPixels(240), 0));
     }
-    m_listMenu.popup(globalPos, m_list.selectedItem() >= 0);
+    m_listMenu.popup(globalPos, m_list.selectedItem() >= 0, m_catalogue.removedCount() > 0);
 }
 
 void frmMain::mnuOpenFolder_Click()
@@ -301,6 +324,16 @@ void frmMain::mnuOpenFolder_Click()
 void frmMain::mnuCopyPath_Click()
 {
     m_copyPath.mnuCopyPath_Click();
+}
+
+void frmMain::mnuUndoRemove_Click()
+{
+    if (m_index.running())
+        return; // the run's rows are being written
+    if (const qint64 restored = m_remove.undoRemove())
+        lblStatus->showMessage(restored == 1 ? QStringLiteral("Put back 1 file.")
+                                             : QStringLiteral("Put back %1 files.")
+                                                   .arg(QLocale().toString(restored)));
 }
 
 void frmMain::mnuExportList_Click()
@@ -390,4 +423,5 @@ void frmMain::applyLayout()
     cmdIndexDirectory->setGeometry(pixels(m_layout.cmdIndexDirectory));
     cmdRemove->setGeometry(pixels(m_layout.cmdRemove));
     cmdSearch->setGeometry(pixels(m_layout.cmdSearch));
+    lblStatus->setGeometry(pixels(m_layout.lblStatus));
 }

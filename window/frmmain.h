@@ -14,6 +14,7 @@
 #include "window/newdiscoffer.h"
 #include "window/removecommand.h"
 #include "window/searchcommand.h"
+#include "window/statusline.h"
 #include "window/services.h"
 #include "window/windowpointer.h"
 
@@ -54,6 +55,9 @@ public:
     // Brings the rows of the medium with this label and serial text to what is on it now, the
     // progress window over owner (this window when none). False when it is not mounted.
     bool UpdateMedium(const QString &label, const QString &serial, QWidget *owner = nullptr);
+    // A run has ended: the status line tells what it did until the next action. The run's
+    // counts as its last progress gave them.
+    void runEnded(const IndexingProgress &counts, bool update);
     // Whether a command is running: nothing else may start until it has ended.
     bool commandRunning() const;
 
@@ -70,6 +74,8 @@ public Q_SLOTS:
     // The list's context menu.
     void mnuOpenFolder_Click();
     void mnuCopyPath_Click();
+    // Ctrl+Z and the menu's Undo Remove: the rows of the last removal come back.
+    void mnuUndoRemove_Click();
     void mnuExportList_Click();
     void mnuShowDuplicates_Click();
     // Ctrl+D and the menu's Discs...: the Discs window, made once and raised when asked again.
@@ -93,6 +99,8 @@ private:
     void lvwFiles_ContextMenu(QPoint globalPos);
     // The Index Directory command's run on a folder, its progress window over owner.
     void indexFolder(const QString &path, QWidget *owner);
+    // After every run this window started: tells what it did.
+    void afterRun();
 
     Services m_services;
     WindowPointer m_pointer{this};
@@ -123,4 +131,5 @@ private:
     QPushButton *cmdIndexDirectory;
     QPushButton *cmdRemove;
     QPushButton *cmdSearch;
+    StatusLine *lblStatus;
 };

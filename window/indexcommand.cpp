@@ -42,6 +42,8 @@ void IndexCommand::cmdIndexDirectory_Click()
 void IndexCommand::index(const QString &path, QWidget *owner)
 {
     m_stop = false;
+    m_lastRun.reset();
+    m_lastRunWasUpdate = false;
     if (!path.isEmpty())
         showProgressFor(QStringLiteral("Index Directory"), owner);
     m_running = true;
@@ -59,6 +61,8 @@ bool IndexCommand::updateMedium(const QString &label, const QString &serial, QWi
         return false;
     }
     m_stop = false;
+    m_lastRun.reset();
+    m_lastRunWasUpdate = true;
     m_updating = true;
     showProgressFor(QStringLiteral("Update"), owner);
     m_running = true;
@@ -97,6 +101,7 @@ void IndexCommand::finishRun()
 
 void IndexCommand::progress(const IndexingProgress &progress)
 {
+    m_lastRun = progress;
     if (!m_dialog)
         return;
     const QLocale locale;

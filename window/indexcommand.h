@@ -5,6 +5,8 @@
 
 #include <QPointer>
 
+#include <optional>
+
 class Catalogue;
 class CatalogueList;
 class colFFiles;
@@ -39,6 +41,10 @@ public:
     // not mounted gets a box, and the answer false.
     bool updateMedium(const QString &label, const QString &serial, QWidget *owner);
 
+    // What the last run did, as its progress said at its end; none when no run was made.
+    const std::optional<IndexingProgress> &lastRun() const { return m_lastRun; }
+    bool lastRunWasUpdate() const { return m_lastRunWasUpdate; }
+
     // Whether a run is under way, and asking it to stop at the next file.
     bool running() const { return m_running; }
     void stop() { m_stop = true; }
@@ -62,6 +68,8 @@ private:
     QWidget *m_owner;
     MountedMedia *m_media;
     QPointer<QProgressDialog> m_dialog;
+    std::optional<IndexingProgress> m_lastRun;
+    bool m_lastRunWasUpdate = false;
     bool m_updating = false; // the progress window counts what an update does
     bool m_running = false;
     bool m_stop = false;

@@ -13,6 +13,13 @@ ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
     mnuCopyPath->setShortcut(QKeySequence::Copy);
     mnuCopyPath->setShortcutContext(Qt::WidgetShortcut);
     mnuRemove = menu->addAction(QStringLiteral("&Remove"));
+    mnuUndoRemove = menu->addAction(QStringLiteral("&Undo Remove"));
+    mnuUndoRemove->setShortcut(QKeySequence::Undo);
+    mnuUndoRemove->setShortcutContext(Qt::WindowShortcut);
+    // Disabled only while the menu shows it: Ctrl+Z in the window asks the command, which
+    // knows whether there is anything to put back.
+    QObject::connect(menu, &QMenu::aboutToHide, mnuUndoRemove,
+                     [item = mnuUndoRemove] { item->setEnabled(true); });
     menu->addSeparator();
     mnuExportList = menu->addAction(QStringLiteral("&Export List..."));
     mnuShowDuplicates = menu->addAction(QStringLiteral("Show &Duplicates"));
@@ -25,9 +32,10 @@ ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
     mnuFind->setShortcutContext(Qt::WindowShortcut);
 }
 
-void ListMenu::popup(const QPoint &globalPos, bool hasSelection)
+void ListMenu::popup(const QPoint &globalPos, bool hasSelection, bool canUndo)
 {
     for (QAction *item : {mnuOpen, mnuOpenFolder, mnuCopyPath, mnuRemove})
         item->setEnabled(hasSelection);
+    mnuUndoRemove->setEnabled(canUndo);
     menu->popup(globalPos);
 }

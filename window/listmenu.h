@@ -5,7 +5,8 @@ class QMenu;
 class QPoint;
 class QWidget;
 
-// The list's context menu: Open, Open Containing Folder, Copy Path, Remove, then Export List...
+// The list's context menu: Open, Open Containing Folder, Copy Path, Remove, Undo Remove
+// (Ctrl+Z in the window), then Export List...
 // and Show Duplicates, then Discs... and Find... (Ctrl+D and Ctrl+F in the window). Made once;
 // its owner connects the items to the commands.
 class ListMenu
@@ -15,13 +16,15 @@ public:
 
     // Shows the menu at a point of the screen and returns at once; the items that act on the
     // selection are enabled only when there is one.
-    void popup(const QPoint &globalPos, bool hasSelection);
+    // Undo Remove only when a removal can be put back.
+    void popup(const QPoint &globalPos, bool hasSelection, bool canUndo);
 
     QMenu *menu;
     QAction *mnuOpen;
     QAction *mnuOpenFolder;
     QAction *mnuCopyPath;
     QAction *mnuRemove;
+    QAction *mnuUndoRemove;
     QAction *mnuExportList;
     QAction *mnuShowDuplicates;
     QAction *mnuDiscs;

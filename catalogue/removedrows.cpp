@@ -1,0 +1,109 @@
+#include "catalogue/removedrows.h"
+
+#include "platform/connection.h"
+#include "platform/statement.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+const char Fields[] = "ID, Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial";
+
+bool hasCatalogued(Connection &connection)
+{
+    return sqlite3_table_column_metadata(connection.handle(), "main", "MediumCatalogued",
+                                         nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr) == SQLITE_OK;
+}
+
+qint64 keptRows(Connection &connection)
+{
+    Statement rows(connection, "SELECT count(*) FROM temp.RemovedFiles");
+    rows.step();
+    return rows.intAt(0);
+}
+
+} // namespace
+
+void RemovedRows::startKeeping()
+{
+    if (!m_made) {
+        // Columns without a type: each value is kept as it was, text, number or blob.
+        Statement::exec(m_connection, "PRAGMA temp_store = FILE");
+        Statement::exec(m_connection,
+                        "CREATE TEMP TABLE IF NOT EXISTS RemovedFiles (ID INTEGER PRIMARY KEY, "
+                        "Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial)");
+        Statement::exec(m_connection,
+                        "CREATE TEMP TABLE IF NOT EXISTS RemovedCatalogued (Archive, Serial, "
+                        "Catalogued)");
+        m_made = true;
+    }
+    Statement::exec(m_connection, "DELETE FROM temp.RemovedFiles");
+    Statement::exec(m_connection, "DELETE FROM temp.RemovedCatalogued");
+    Statement::exec(m_connection,
+                    (QByteArray("CREATE TEMP TRIGGER KeepRemovedFiles BEFORE DELETE ON main.Files "
+                                "BEGIN INSERT INTO RemovedFiles (") +
+                     Fields + ") VALUES (old.ID, old.Path, old.File, old.Size, old.Type, "
+                              "old.Created, old.Accessed, old.Modified, old.Archive, old.Serial); "
+                              "END")
+                        .constData());
+    if (hasCatalogued(m_connection))
+        Statement::exec(m_connection,
+                        "CREATE TEMP TRIGGER KeepRemovedCatalogued BEFORE DELETE ON "
+                        "main.MediumCatalogued BEGIN INSERT INTO RemovedCatalogued VALUES "
+                        "(old.Archive, old.Serial, old.Catalogued); END");
+}
+
+void RemovedRows::stopKeeping()
+{
+    Statement::exec(m_connection, "DROP TRIGGER IF EXISTS temp.KeepRemovedFiles");
+    Statement::exec(m_connection, "DROP TRIGGER IF EXISTS temp.KeepRemovedCatalogued");
+}
+
+void RemovedRows::settle(bool committed)
+{
+    if (!m_made)
+        return;
+    if (!committed) {
+        // The rollback took the triggers away with the rest; any left would keep what an
+        // update deletes.
+        sqlite3_exec(m_connection.handle(), "DROP TRIGGER IF EXISTS temp.KeepRemovedFiles",
+                     nullptr, nullptr, nullptr);
+        sqlite3_exec(m_connection.handle(), "DROP TRIGGER IF EXISTS temp.KeepRemovedCatalogued",
+                     nullptr, nullptr, nullptr);
+    }
+    try {
+        m_count = keptRows(m_connection);
+    } catch (...) {
+        m_count = 0; // nothing known can be put back
+    }
+    if (committed && m_count > 0)
+        ++m_removals;
+}
+
+qint64 RemovedRows::putBack()
+{
+    if (m_count == 0)
+        return 0;
+    m_connection.BeginTrans();
+    try {
+        // In ID order: the rows go back where they were in the table.
+        Statement::exec(m_connection, (QByteArray("INSERT INTO main.Files (") + Fields +
+                                       ") SELECT " + Fields + " FROM temp.RemovedFiles ORDER BY ID")
+                                          .constData());
+        const qint64 restored = sqlite3_changes64(m_connection.handle());
+        if (hasCatalogued(m_connection))
+            Statement::exec(m_connection,
+                            "INSERT OR IGNORE INTO main.MediumCatalogued (Archive, Serial, "
+                            "Catalogued) SELECT Archive, Serial, Catalogued FROM "
+                            "temp.RemovedCatalogued");
+        Statement::exec(m_connection, "DELETE FROM temp.RemovedFiles");
+        Statement::exec(m_connection, "DELETE FROM temp.RemovedCatalogued");
+        m_connection.CommitTrans();
+        m_count = 0;
+        return restored;
+    } catch (...) {
+        m_connection.RollbackTrans();
+        throw;
+    }
+}
