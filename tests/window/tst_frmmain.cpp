@@ -5,6 +5,7 @@
 #include "window/frmmain.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -113,6 +114,72 @@ private Q_SLOTS:
         const auto *model = static_cast<CatalogueListModel *>(view->model());
         QCOMPARE(model->sortOrder() == Qt::AscendingOrder ? 0 : 1, sortOrder);
         QCOMPARE(model->sortColumn(), clicks.last() - 1);
+    }
+
+    // The line below the list: what the list shows, of how much, in which view; the selection;
+    // what was just done, until the next action.
+    void statusLine_data()
+    {
+        QTest::addColumn<QString>("view"); // what is done after the load
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole catalogue") << "" << "3 files";
+        QTest::newRow("search") << "search b" << "1 of 3 files (Search \"b\")";
+        QTest::newRow("find") << "find size:>10" << "2 of 3 files (Find size:>10)";
+        QTest::newRow("disc") << "disc" << "3 of 3 files (disc DISC)";
+        QTest::newRow("selection") << "select" << "3 files; 2 selected, 120 bytes";
+        QTest::newRow("removal") << "remove" << "Removed 2 files. Ctrl+Z puts them back.";
+        QTest::newRow("next action ends it") << "remove sort" << "1 file";
+        QTest::newRow("undo") << "remove undo" << "Put back 2 files.";
+        QTest::newRow("run") << "run" << "Catalogued 1,204 files, 12 already catalogued, in 3 s";
+    }
+    void statusLine()
+    {
+        QFETCH(QString, view);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString file = TestCatalogue::create(dir.path());
+        TestCatalogue::exec(file, QStringLiteral("INSERT INTO Files (Path, File, Size, Archive) "
+                                                 "VALUES ('/d', 'b', '20', 'DISC'), "
+                                                 "('/e', 'a', '100', 'DISC'), "
+                                                 "('/c', 'c', '3', 'DISC')"));
+        frmMain w(testServices(dir.path()));
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *line = w.findChild<QLabel *>(QStringLiteral("lblStatus"));
+        auto *list = w.findChild<QTableView *>(QStringLiteral("lvwFiles"));
+        // Below the list, as wide; the list keeps its designed size and margins above it.
+        QCOMPARE(list->geometry().height(), 4260 / 15);
+        QCOMPARE(line->geometry().top(), list->geometry().bottom() + 1 + 120 / 15);
+        QCOMPARE(line->geometry().bottom() + 1, w.height());
+        QCOMPARE(line->width(), list->width());
+
+        QueuedBoxes boxes;
+        if (view.startsWith("search")) {
+            boxes.queueInput(view.mid(7));
+            w.cmdSearch_Click();
+        } else if (view.startsWith("find")) {
+            w.showFound(FindQuery::parse(view.mid(5)));
+        } else if (view == "disc") {
+            w.list().show(ListView::medium("DISC", QString()));
+        } else if (view == "select" || view.startsWith("remove")) {
+            TestCatalogue::select(w.list(), 0);
+            TestCatalogue::select(w.list(), 1, true);
+            if (view.startsWith("remove"))
+                QTest::keyClick(list, Qt::Key_Backspace);
+            if (view.endsWith("sort"))
+                w.lvwFiles_ColumnClick(3);
+            if (view.endsWith("undo"))
+                QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        } else if (view == "run") {
+            IndexingProgress counts;
+            counts.catalogued = 1204;
+            counts.skipped = 12;
+            counts.elapsedMs = 3100;
+            w.runEnded(counts, false);
+        }
+        QTRY_COMPARE(line->text(), text);
+        QCOMPARE(line->textFormat(), Qt::PlainText);
     }
 
     void exitEndsAtOnceWithoutAQuestion()
