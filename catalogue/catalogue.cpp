@@ -55,15 +55,16 @@ void Catalogue::upgrade()
 {
     sqlite3 *db = m_cnCatalogue.handle();
     const int present = count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
-                                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued')) - "
+                                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued', 'MediumNotes')) - "
                                   "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
                                   "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
-    if (present == 4 || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
+    if (present == 5 || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
         return;
     try {
         m_cnCatalogue.BeginTrans();
         for (const char *section :
-             {"changed names", "old name index", "medium roots", "medium catalogued"})
+             {"changed names", "old name index", "medium roots", "medium catalogued",
+              "medium notes"})
             Statement::exec(m_cnCatalogue, Schema::section(section).constData());
         m_cnCatalogue.CommitTrans();
     } catch (const PlatformError &error) {

@@ -15,10 +15,10 @@ QByteArray text(const Statement &statement, int column)
     return QByteArray(text.data(), qsizetype(text.size()));
 }
 
-bool hasTable(Connection &connection)
+bool hasTable(Connection &connection, const char *table = "MediumCatalogued")
 {
-    return sqlite3_table_column_metadata(connection.handle(), nullptr, "MediumCatalogued", nullptr,
-                                         nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+    return sqlite3_table_column_metadata(connection.handle(), nullptr, table, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 } // namespace
@@ -106,6 +106,41 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
             inTransaction(false);
         connection.CommitTrans();
         return removed;
+    } catch (...) {
+        connection.RollbackTrans();
+        throw;
+    }
+}
+
+QHash<Key, QString> notes(Connection &connection)
+{
+    QHash<Key, QString> notes;
+    if (!hasTable(connection, "MediumNotes"))
+        return notes;
+    Statement rows(connection, "SELECT Archive, Serial, Note FROM MediumNotes");
+    while (rows.step())
+        notes.insert(Key(text(rows, 0), text(rows, 1)), QString::fromUtf8(text(rows, 2)));
+    return notes;
+}
+
+void setNote(Connection &connection, const QString &label, const QString &serial,
+             const QString &note)
+{
+    const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
+    const QByteArray noteText = note.trimmed().toUtf8();
+    connection.BeginTrans();
+    try {
+        Statement write(connection, noteText.isEmpty()
+                                        ? "DELETE FROM MediumNotes WHERE Archive = ?1 AND "
+                                          "Serial = ?2"
+                                        : "INSERT OR REPLACE INTO MediumNotes (Archive, Serial, "
+                                          "Note) VALUES (?1, ?2, ?3)");
+        write.bindText(1, labelText);
+        write.bindText(2, serialText);
+        if (!noteText.isEmpty())
+            write.bindText(3, noteText);
+        write.step();
+        connection.CommitTrans();
     } catch (...) {
         connection.RollbackTrans();
         throw;

@@ -43,6 +43,14 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
               const std::optional<std::vector<qint64>> &ids = std::nullopt,
               const std::function<void(bool)> &inTransaction = {});
 
+// The note kept on each medium (table MediumNotes). A catalogue made before the table has none.
+// Raises PlatformError for another engine failure.
+QHash<Key, QString> notes(Connection &connection);
+// Keeps note on the medium, in place of the one before; an empty (or blank) note removes it.
+// Raises PlatformError (a read-only catalogue, one made before the table that cannot be given it).
+void setNote(Connection &connection, const QString &label, const QString &serial,
+             const QString &note);
+
 // Changes whenever rows may have changed since: written by this connection or by another.
 QPair<qint64, qint64> changeStamp(Connection &connection);
 

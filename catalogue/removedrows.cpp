@@ -29,7 +29,6 @@ void RemovedRows::startKeeping()
 {
     if (!m_made) {
         // Columns without a type: each value is kept as it was, text, number or blob.
-        Statement::exec(m_connection, "PRAGMA temp_store = FILE");
         Statement::exec(m_connection,
                         "CREATE TEMP TABLE IF NOT EXISTS RemovedFiles (ID INTEGER PRIMARY KEY, "
                         "Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial)");

@@ -52,6 +52,7 @@ std::vector<Disc> Discs::list()
 {
     const std::vector<MediumTotals> &media = totals();
     const QHash<Media::Key, QByteArray> times = Media::catalogued(m_catalogue.cnCatalogue());
+    const QHash<Media::Key, QString> notes = Media::notes(m_catalogue.cnCatalogue());
 
     // Where each medium is mounted now, the first in the mount table's order, by the texts its
     // rows would carry.
@@ -83,6 +84,7 @@ std::vector<Disc> Discs::list()
                                                     QStringLiteral("yyyy-MM-dd HH:mm:ss"));
             disc.catalogued.setTimeSpec(Qt::UTC);
         }
+        disc.note = notes.value(Media::Key(medium.label, medium.serial));
         const QPair<QString, QString> key(disc.label, disc.serial);
         // A medium catalogued from no disc (no serial) is mounted nowhere.
         if (!disc.serial.trimmed().isEmpty())
@@ -98,6 +100,7 @@ std::vector<Disc> Discs::list()
         disc.label = key.first;
         disc.serial = key.second;
         disc.mountedAt = root;
+        disc.note = notes.value(Media::Key(key.first.toUtf8(), key.second.toUtf8()));
         discs.push_back(std::move(disc));
     }
     return discs;
@@ -115,6 +118,17 @@ bool Discs::showFiles(const Disc &disc)
     }
     m_list.showWholeCatalogue();
     return false;
+}
+
+bool Discs::setNote(const Disc &disc, const QString &note)
+{
+    try {
+        Media::setNote(m_catalogue.cnCatalogue(), disc.label, disc.serial, note);
+        return true;
+    } catch (const PlatformError &error) {
+        ShowErrorBox(error.number(), error.description());
+        return false;
+    }
 }
 
 bool Discs::removeDisc(const Disc &disc)

@@ -32,6 +32,10 @@ public:
     // A failure is reported and removes nothing. Returns whether the disc was removed.
     bool removeDisc(const Disc &disc);
 
+    // Keeps note on the disc (by its label and serial text), in the catalogue file; a failure
+    // is reported and the answer is false.
+    bool setNote(const Disc &disc, const QString &note);
+
 private:
     const std::vector<MediumTotals> &totals();
 

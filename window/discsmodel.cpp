@@ -10,8 +10,8 @@
 
 namespace {
 
-const char *const Captions[DiscsModel::ColumnCount] = {"Label", "Serial",     "Files",
-                                                       "Size",  "Catalogued", "Mounted At"};
+const char *const Captions[DiscsModel::ColumnCount] = {
+    "Label", "Serial", "Files", "Size", "Catalogued", "Mounted At", "Note"};
 
 int compareText(const QByteArray &a, const QByteArray &b)
 {
@@ -44,7 +44,7 @@ QVariant DiscsModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return QVariant();
-    if (role == Qt::DisplayRole)
+    if (role == Qt::DisplayRole || (role == Qt::EditRole && index.column() == Note))
         return text(index.row(), index.column());
     if (role == Qt::TextAlignmentRole && (index.column() == Files || index.column() == Size))
         return int(Qt::AlignRight | Qt::AlignVCenter);
@@ -77,8 +77,33 @@ QString DiscsModel::text(int row, int column) const
                    : QString();
     case MountedAt:
         return disc.mountedAt;
+    case Note:
+        return disc.note;
     }
     return QString();
+}
+
+Qt::ItemFlags DiscsModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == Note && m_keepNote)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool DiscsModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || index.column() != Note || role != Qt::EditRole || !m_keepNote)
+        return false;
+    Disc &disc = m_discs[size_t(index.row())];
+    const QString note = value.toString().trimmed();
+    if (note == disc.note)
+        return true;
+    if (!m_keepNote(disc, note))
+        return false;
+    disc.note = note;
+    Q_EMIT dataChanged(index, index);
+    return true;
 }
 
 QString DiscsModel::totals() const
@@ -123,16 +148,17 @@ void DiscsModel::applySort()
     struct Line
     {
         Disc disc;
-        QByteArray label, serial, mountedAt;
+        QByteArray label, serial, mountedAt, note;
     };
     std::vector<Line> lines;
     lines.reserve(m_discs.size());
     for (Disc &disc : m_discs)
-        lines.push_back({std::move(disc), {}, {}, {}});
+        lines.push_back({std::move(disc), {}, {}, {}, {}});
     for (Line &line : lines) {
         line.label = line.disc.label.toUtf8();
         line.serial = line.disc.serial.toUtf8();
         line.mountedAt = line.disc.mountedAt.toUtf8();
+        line.note = line.disc.note.toUtf8();
     }
     const int column = m_sortColumn;
     const auto compare = [column](const Line &a, const Line &b) {
@@ -155,6 +181,9 @@ void DiscsModel::applySort()
             break;
         case MountedAt:
             c = compareText(a.mountedAt, b.mountedAt);
+            break;
+        case Note:
+            c = compareText(a.note, b.note);
             break;
         }
         // Equal lines by label, then serial.

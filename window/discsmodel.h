@@ -4,17 +4,21 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <vector>
 
-// The Discs window's lines as a table model: Label, Serial, Files, Size, Catalogued, Mounted At.
+// The Discs window's lines as a table model: Label, Serial, Files, Size, Catalogued, Mounted At,
+// Note (edited in place through the function given, which keeps it).
 // Sorted by value (Files and Size by number, Catalogued by time, texts without regard to case);
 // the order is kept when the lines are given again.
 class DiscsModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { Label, Serial, Files, Size, Catalogued, MountedAt };
-    static constexpr int ColumnCount = 6;
+    enum Column { Label, Serial, Files, Size, Catalogued, MountedAt, Note };
+    static constexpr int ColumnCount = 7;
+    // Keeps a disc's new note; false when it could not (and has said so).
+    using KeepNote = std::function<bool(const Disc &disc, const QString &note)>;
 
     explicit DiscsModel(QObject *parent = nullptr);
 
@@ -24,6 +28,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    void setKeepNote(KeepNote keep) { m_keepNote = std::move(keep); }
 
     // Replaces every line, in one model reset.
     void setDiscs(std::vector<Disc> discs);
@@ -40,4 +47,5 @@ private:
     int m_sortColumn = Label;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QString m_dateTimeFormat;
+    KeepNote m_keepNote;
 };

@@ -15,6 +15,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSet>
 #include <QTableView>
@@ -46,7 +47,10 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     lvwDiscs->setWordWrap(false);
     lvwDiscs->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvwDiscs->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Only the Note is edited, in place: F2 or a double-click on it.
     lvwDiscs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_model.setKeepNote(
+        [this](const Disc &disc, const QString &note) { return m_discs.setNote(disc, note); });
     lvwDiscs->verticalHeader()->hide();
     lvwDiscs->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     QHeaderView *header = lvwDiscs->horizontalHeader();
@@ -54,7 +58,7 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     header->setStretchLastSection(true);
     lvwDiscs->setSortingEnabled(true);
     lvwDiscs->sortByColumn(DiscsModel::Label, Qt::AscendingOrder);
-    const int widths[] = {130, 150, 80, 80, 160}; // a serial may be "FFFFC15A-FFFFD796"
+    const int widths[] = {130, 150, 80, 80, 160, 160}; // a serial may be "FFFFC15A-FFFFD796"
     for (int c = 0; c < int(std::size(widths)); ++c)
         lvwDiscs->setColumnWidth(c, widths[c]);
     lvwDiscs->installEventFilter(this);
@@ -133,6 +137,13 @@ void frmDiscs::refresh()
     updateButtons();
 }
 
+void frmDiscs::editNote()
+{
+    const int line = selectedLine();
+    if (line >= 0)
+        lvwDiscs->edit(m_model.index(line, DiscsModel::Note));
+}
+
 int frmDiscs::selectedLine() const
 {
     return CatalogueList::selectedItem(*lvwDiscs->selectionModel());
@@ -198,13 +209,18 @@ void frmDiscs::cmdCopy_Click()
 
 bool frmDiscs::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == lvwDiscs && event->type() == QEvent::KeyPress) {
+    // A note's editor passes on the Enter that ends it: not a command.
+    if (watched == lvwDiscs && event->type() == QEvent::KeyPress &&
+        !lvwDiscs->viewport()->isAncestorOf(QApplication::focusWidget())) {
         const auto *keyEvent = static_cast<QKeyEvent *>(event);
         if (keyEvent->matches(QKeySequence::Copy)) {
             cmdCopy_Click();
             return true;
         }
         switch (keyEvent->key()) {
+        case Qt::Key_F2:
+            editNote();
+            return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             cmdShowFiles_Click();
@@ -216,7 +232,12 @@ bool frmDiscs::eventFilter(QObject *watched, QEvent *event)
             break;
         }
     } else if (watched == lvwDiscs->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        cmdShowFiles_Click();
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (lvwDiscs->indexAt(mouse->position().toPoint()).column() == DiscsModel::Note)
+            editNote();
+        else
+            cmdShowFiles_Click();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -13,7 +13,8 @@ class QPushButton;
 class QTableView;
 
 // The Discs window: one line per medium of the catalogue and per medium mounted now that it
-// holds nothing of, a line of totals, and the buttons Show Files (Enter, double-click), Index,
+// holds nothing of (each with its note, edited in place by F2 or a double-click on it), a line of
+// totals, and the buttons Show Files (Enter, double-click), Index,
 // Update, Remove Disc (Delete), Copy (Ctrl+C) and Close (Esc). Not modal; it follows every
 // refill of the main list.
 class frmDiscs : public QDialog
@@ -45,6 +46,8 @@ private:
     // The focused line when it is selected, else the first selected; -1 when none is.
     int selectedLine() const;
     void updateButtons();
+    // Edits the selected line's note in place.
+    void editNote();
 
     Discs &m_discs;
     std::function<void(const QString &, QWidget *)> m_index;

@@ -15,15 +15,15 @@ namespace {
 const char HelpText[] =
     "Every word must hold: a word the name contains, \"two words\" for a phrase, -word to leave "
     "out names with it.\n"
-    "folder:TEXT   disc:LABEL or serial   type:jpg,png\n"
+    "folder:TEXT   disc:LABEL or serial   note:TEXT   type:jpg,png\n"
     "size:>10MB   size:<1GB   size:100KB..2MB   size:0   (B, KB, MB, GB, TB)\n"
     "modified:2019   modified:2019-03   modified:2001..2005-06   modified:>2020-05-01\n"
     "created: and accessed: alike.";
 
 } // namespace
 
-frmFind::frmFind(CatalogueList &list, QWidget *parent)
-    : QDialog(parent), m_list(list), m_counter(*list.model())
+frmFind::frmFind(CatalogueList &list, Notes notes, QWidget *parent)
+    : QDialog(parent), m_list(list), m_notes(std::move(notes)), m_counter(*list.model())
 {
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("Find"));
@@ -87,7 +87,7 @@ void frmFind::txtQuery_Change()
 
 void frmFind::recount(bool typed)
 {
-    const FindQuery query = FindQuery::parse(txtQuery->text());
+    const FindQuery query = this->query();
     if (!query.isValid()) {
         m_counter.stop();
         lblCount->setText(query.reason());
@@ -107,13 +107,21 @@ void frmFind::recount(bool typed)
 
 void frmFind::cmdFind_Click()
 {
-    const FindQuery query = FindQuery::parse(txtQuery->text());
+    const FindQuery query = this->query();
     if (!query.isValid()) {
         lblCount->setText(query.reason());
         return;
     }
     Q_EMIT findRequested(query);
     txtQuery->setFocus();
+}
+
+FindQuery frmFind::query() const
+{
+    FindQuery query = FindQuery::parse(txtQuery->text());
+    if (query.readsNotes() && m_notes)
+        query.resolveNotes(m_notes());
+    return query;
 }
 
 void frmFind::hideEvent(QHideEvent *event)

@@ -1,5 +1,6 @@
 #include "window/frmmain.h"
 
+#include "catalogue/media.h"
 #include "platform/app.h"
 #include "platform/mountmonitor.h"
 #include "platform/platformerror.h"
@@ -221,6 +222,7 @@ void frmMain::mnuDiscs_Click()
             },
             this);
         m_frmDiscs->setAttribute(Qt::WA_DeleteOnClose);
+        m_frmDiscs->addAction(m_listMenu.mnuUndoRemove); // Ctrl+Z after Remove Disc there
         connect(m_list.model(), &QAbstractItemModel::modelReset, m_frmDiscs.data(),
                 &frmDiscs::refresh);
     }
@@ -349,7 +351,17 @@ void frmMain::mnuShowDuplicates_Click()
 void frmMain::mnuFind_Click()
 {
     if (!m_find) {
-        m_find = std::make_unique<frmFind>(m_list, this);
+        m_find = std::make_unique<frmFind>(
+            m_list,
+            [this] {
+                try {
+                    return Media::notes(m_catalogue.cnCatalogue());
+                } catch (const PlatformError &error) {
+                    ShowErrorBox(error.number(), error.description());
+                    return QHash<Media::Key, QString>(); // no note is found, the rest is
+                }
+            },
+            this);
         connect(m_find.get(), &frmFind::findRequested, this, &frmMain::showFound);
         connect(m_find.get(), &frmFind::wholeCatalogueWanted, this,
                 [this] { m_list.showWholeCatalogue(); });

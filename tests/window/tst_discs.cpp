@@ -1,3 +1,5 @@
+#include "catalogue/findquery.h"
+#include "catalogue/media.h"
 #include "platform/mountedmedia.h"
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
@@ -10,6 +12,7 @@
 #include "window/mousepointer.h"
 
 #include <QClipboard>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTableView>
@@ -86,10 +89,10 @@ private Q_SLOTS:
 
         const QString blank = "              ";
         const QStringList byLabel = {
-            blank + "||2|10 bytes||",
-            "(no label)|1A2B-3C4D||||/media/u/NEW",
-            "DISC|1234-ABCD|4|2.8 GB|7 Dec 2026 03:04:05|",
-            "DISC|5678-0000|1|10 bytes||/mnt/cdrom",
+            blank + "||2|10 bytes|||",
+            "(no label)|1A2B-3C4D||||/media/u/NEW|",
+            "DISC|1234-ABCD|4|2.8 GB|7 Dec 2026 03:04:05||box 3",
+            "DISC|5678-0000|1|10 bytes||/mnt/cdrom|",
         };
         QTest::newRow("whole catalogue, by label") << "whole" << int(DiscsModel::Label) << byLabel;
         QTest::newRow("a search shown, by label") << "search" << int(DiscsModel::Label) << byLabel;
@@ -109,6 +112,7 @@ private Q_SLOTS:
         addRows(catalogue, Rows);
         catalogue.exec("INSERT INTO MediumCatalogued VALUES ('DISC', '1234-ABCD', "
                        "'2026-12-07 03:04:05')");
+        catalogue.exec("INSERT INTO MediumNotes VALUES ('DISC', '1234-ABCD', 'box 3')");
         // Mounted now: one catalogued disc (twice; the first counts), a disc of the same label
         // and another serial that a file manager does not show, a new one it shows.
         FixedMedia media;
@@ -234,16 +238,86 @@ private Q_SLOTS:
             qScopeGuard([&] { run("umount '" + point + "'; rmdir '" + point + "'"); });
         discs->refresh();
         const QRegularExpression fresh("FRESH\\|A1B-2C3D\\|.*");
-        QCOMPARE(lines(discs->model()).filter(fresh), QStringList("FRESH|A1B-2C3D||||" + point));
+        QCOMPARE(lines(discs->model()).filter(fresh), QStringList("FRESH|A1B-2C3D||||" + point + "|"));
         click(view, lines(discs->model()).indexOf(fresh));
         discs->findChild<QPushButton *>("cmdIndex")->click();
         const QStringList indexed = lines(discs->model()).filter(fresh);
         QCOMPARE(indexed.size(), 1);
         // Catalogued just now, and still where it is mounted.
         QVERIFY2(indexed[0].startsWith("FRESH|A1B-2C3D|1|2 bytes|") &&
-                     !indexed[0].split('|')[4].isEmpty() && indexed[0].endsWith(point),
+                     !indexed[0].split('|')[4].isEmpty() && indexed[0].endsWith(point + "|"),
                  qPrintable(indexed[0]));
         QVERIFY(TestCatalogue::listed(main.list()).contains("one.txt"));
+    }
+
+    // A note is typed in place (F2, or a double-click on it), kept in a table of its own,
+    // copied with the line and found by Find's note:; the disc's removal keeps it, Ctrl+Z
+    // brings the disc's rows back, and a disc catalogued again has its note.
+    void notes()
+    {
+        CatalogueFixture catalogue;
+        addRows(catalogue, Rows);
+        catalogue.exec("INSERT INTO MediumCatalogued VALUES ('DISC', '1234-ABCD', "
+                       "'2026-12-07 03:04:05')");
+        const QStringList before = TestCatalogue::rows(
+            QDir(catalogue.folder()).filePath("data.mdb"), "ID, Path, File, Size, Serial");
+        frmMain main(testServices(catalogue.folder()));
+        main.Form_Load();
+        main.show();
+        main.mnuDiscs_Click();
+        auto *discs = main.findChild<frmDiscs *>();
+        auto *view = discs->findChild<QTableView *>("lvwDiscs");
+        discs->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(discs));
+        const auto lineOf = [&] {
+            return lines(discs->model()).indexOf(QRegularExpression("^DISC\\|1234-ABCD.*"));
+        };
+        click(view, lineOf());
+        QTest::keyClick(view, Qt::Key_F2);
+        QTRY_VERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        QTest::keyClicks(QApplication::focusWidget(), "box 3 =1+1");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(discs->model().text(lineOf(), DiscsModel::Note), "box 3 =1+1");
+        QCOMPARE(TestCatalogue::value(QDir(catalogue.folder()).filePath("data.mdb"),
+                                      "SELECT Archive || Serial || Note FROM MediumNotes"),
+                 "DISC1234-ABCDbox 3 =1+1");
+        const QRect cell = view->visualRect(discs->model().index(lineOf(), DiscsModel::Note));
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+        QTRY_VERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QTest::keyClicks(QApplication::focusWidget(), ", shelf");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(discs->model().text(lineOf(), DiscsModel::Note), "box 3 =1+1, shelf");
+        QCOMPARE(TestCatalogue::listed(main.list()).size(), Rows.size()); // shown nothing
+
+        click(view, lineOf());
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(QGuiApplication::clipboard()->text().endsWith("\tbox 3 =1+1, shelf"));
+
+        QueuedBoxes boxes;
+        FindQuery query = FindQuery::parse("note:SHELF");
+        query.resolveNotes(Media::notes(main.catalogue().cnCatalogue()));
+        main.showFound(query);
+        QCOMPARE(TestCatalogue::listed(main.list()).join(' '), "a b c g");
+        main.list().showWholeCatalogue();
+
+        boxes.queueAnswer(vbYes);
+        QTest::keyClick(view, Qt::Key_Delete);
+        QCOMPARE(catalogue.files().join(' '), "d e f");
+        QCOMPARE(lineOf(), -1);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(TestCatalogue::rows(QDir(catalogue.folder()).filePath("data.mdb"),
+                                     "ID, Path, File, Size, Serial"),
+                 before);
+        QTRY_VERIFY(lineOf() >= 0);
+        QVERIFY(lines(discs->model())[lineOf()].contains("|7 Dec 2026 03:04:05|"));
+
+        click(view, lineOf());
+        boxes.queueAnswer(vbYes);
+        QTest::keyClick(view, Qt::Key_Delete);
+        addRows(catalogue, {"/cd|z|10|DISC|1234-ABCD"});
+        main.RefreshLv();
+        QCOMPARE(lines(discs->model())[lineOf()], "DISC|1234-ABCD|1|10 bytes|||box 3 =1+1, shelf");
     }
 };
 

@@ -118,7 +118,8 @@ private Q_SLOTS:
         const QString off = enabled ? "" : " (off)";
         QCOMPARE(ContextMenu::items(menu),
                  QStringList({"Open" + off, "Open Containing Folder" + off, "Copy Path" + off,
-                              "Remove" + off, "-", "Export List...", "Show Duplicates",
+                              "Remove" + off, "Undo Remove (off)", "-", "Export List...",
+                              "Show Duplicates",
                               "Discs...", "Find..."}));
         QCOMPARE(int(m_window->list().selectedRows().size()), how == "row 1" ? 1 : selected.size());
     }
