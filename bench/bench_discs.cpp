@@ -16,7 +16,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTableView>
+#include <QItemSelectionModel>
+#include <QTreeView>
 
 #include <sqlite3.h>
 
@@ -115,7 +116,10 @@ int main(int argc, char **argv)
         if (chosen < 0)
             qFatal("no disc");
         const qint64 files = model.disc(chosen).files;
-        discs->findChild<QTableView *>(QStringLiteral("lvwDiscs"))->selectRow(chosen);
+        discs->findChild<QTreeView *>(QStringLiteral("lvwDiscs"))
+            ->selectionModel()
+            ->setCurrentIndex(model.index(chosen, 0), QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
         MessageBox::setNextAnswer(vbYes);
         start = Report::now();
         discs->cmdRemoveDisc_Click();

@@ -205,6 +205,15 @@ void Catalogue::openMediumView(const QString &label, const QString &serial)
                    {label, serial});
 }
 
+void Catalogue::openFolderView(const QString &label, const QString &serial,
+                               const QString &folder)
+{
+    closeView();
+    const auto [below, after] = Media::folderBounds(folder);
+    m_rsFiles.Open(Media::folderRowsStatement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic,
+                   -1, {label, serial, folder, below, after});
+}
+
 qint64 Catalogue::fileCount()
 {
     Statement rows(m_cnCatalogue, "SELECT count(*) FROM Files");

@@ -48,6 +48,8 @@ public:
     void openDuplicatesView();
     // The rows of one medium (media.h), opened as the search view is.
     void openMediumView(const QString &label, const QString &serial);
+    // The rows of one medium at and below one of its folders, opened as the search view is.
+    void openFolderView(const QString &label, const QString &serial, const QString &folder);
 
     // Copies what the write-ahead log holds into data.mdb, so that the file alone is the whole
     // catalogue; after every indexing run.

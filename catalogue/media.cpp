@@ -1,5 +1,6 @@
 #include "catalogue/media.h"
 
+#include "catalogue/foldertree.h"
 #include "platform/connection.h"
 #include "platform/statement.h"
 
@@ -28,6 +29,36 @@ namespace Media {
 QString rowsStatement()
 {
     return QStringLiteral("SELECT * FROM Files WHERE %1").arg(QLatin1String(RowsOfMedium));
+}
+
+QString folderRowsStatement()
+{
+    // Bounds rather than a pattern: the folder-first index finds the rows, and no character of
+    // a folder's name means anything.
+    return rowsStatement() + QStringLiteral(" AND (Path = ?3 OR (Path >= ?4 AND Path < ?5))");
+}
+
+std::pair<QString, QString> folderBounds(const QString &folder)
+{
+    const QString below = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    QString after = below;
+    after.back() = QChar(u'/' + 1); // '0': the first text past every one that begins with below
+    return {below, after};
+}
+
+void folders(Connection &connection, const QString &label, const QString &serial,
+             FolderTree &tree)
+{
+    Statement rows(connection, (QByteArray("SELECT Path, Size FROM Files WHERE ") + RowsOfMedium)
+                                   .constData());
+    const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
+    rows.bindText(1, labelText);
+    rows.bindText(2, serialText);
+    while (rows.step()) {
+        const std::string_view path = rows.textAt(0), size = rows.textAt(1);
+        tree.add(path.data() ? path.data() : "", int(path.size()),
+                 size.data() ? size.data() : "", int(size.size()));
+    }
 }
 
 std::vector<MediumTotals> totals(Connection &connection)

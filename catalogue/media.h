@@ -9,9 +9,11 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class Connection;
+class FolderTree;
 
 // The catalogue's media: a medium is one pair of label (Archive) and serial text of its rows; a
 // missing label or serial counts as an empty one. When an indexing run last wrote or found rows
@@ -22,6 +24,15 @@ using Key = QPair<QByteArray, QByteArray>; // label, serial
 
 // Every row of one medium; its two parameters are the label and the serial text.
 QString rowsStatement();
+// The rows of one medium at and below one folder; its five parameters are the label, the serial
+// text, the folder, and the two bounds folderBounds() gives.
+QString folderRowsStatement();
+// The folders below folder lie between these two texts (the first included).
+std::pair<QString, QString> folderBounds(const QString &folder);
+
+// Hands every row of one medium to tree (add()), in one pass over the rows. Raises PlatformError.
+void folders(Connection &connection, const QString &label, const QString &serial,
+             FolderTree &tree);
 
 // Every medium with its totals, in one pass over the rows. Raises PlatformError.
 std::vector<MediumTotals> totals(Connection &connection);

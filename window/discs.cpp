@@ -1,6 +1,7 @@
 #include "window/discs.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/foldertree.h"
 #include "catalogue/media.h"
 #include "indexing/volumeid.h"
 #include "platform/mountedmedia.h"
@@ -106,11 +107,51 @@ std::vector<Disc> Discs::list()
     return discs;
 }
 
+std::unique_ptr<FolderTree> Discs::folders(const Disc &disc)
+{
+    auto tree = std::make_unique<FolderTree>();
+    if (m_list.view().narrowed()) {
+        Media::folders(m_catalogue.cnCatalogue(), disc.label, disc.serial, *tree);
+    } else {
+        // The rows held: a disc's rows share their label and serial cells, so most rows cost a
+        // comparison of pointers.
+        const QByteArray label = disc.label.toUtf8(), serial = disc.serial.toUtf8();
+        const CatalogueRows &rows = m_list.model()->storedRows();
+        bool ours = false;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (i == 0 || !rows.sharesCellAbove(i, CatalogueListModel::Archive) ||
+                !rows.sharesCellAbove(i, CatalogueListModel::Serial)) {
+                const auto [labelData, labelLength] = rows.cell(i, CatalogueListModel::Archive);
+                const auto [serialData, serialLength] = rows.cell(i, CatalogueListModel::Serial);
+                ours = QByteArrayView(labelData, labelLength) == label &&
+                       QByteArrayView(serialData, serialLength) == serial;
+            }
+            if (!ours)
+                continue;
+            const auto [path, pathLength] = rows.cell(i, CatalogueListModel::Path);
+            const auto [size, sizeLength] = rows.cell(i, CatalogueListModel::Size);
+            tree->add(path ? path : "", pathLength, size ? size : "", sizeLength);
+        }
+    }
+    tree->build();
+    return tree;
+}
+
+bool Discs::showFolder(const Disc &disc, const QString &folder)
+{
+    return show(ListView::folder(disc.label, disc.serial, folder));
+}
+
 bool Discs::showFiles(const Disc &disc)
+{
+    return show(ListView::medium(disc.label, disc.serial));
+}
+
+bool Discs::show(const ListView &view)
 {
     m_pointer.setMousePointer(vbHourglass);
     try {
-        if (m_list.show(ListView::medium(disc.label, disc.serial)) >= 1)
+        if (m_list.show(view) >= 1)
             return true;
         // Removed meanwhile: as a search that finds nothing, the whole catalogue again.
     } catch (const PlatformError &error) {

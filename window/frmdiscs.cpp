@@ -5,6 +5,7 @@
 #include "window/commandbutton.h"
 #include "window/discs.h"
 #include "window/errorbox.h"
+#include "window/mousepointer.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,7 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSet>
-#include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -28,6 +29,15 @@ namespace {
 QString key(const Disc &disc)
 {
     return disc.label + QLatin1Char('\n') + disc.serial + QLatin1Char('\n') + disc.mountedAt;
+}
+
+// A line's place from the top of the tree, for the order of copied lines.
+QList<int> treeOrder(QModelIndex index)
+{
+    QList<int> place;
+    for (; index.isValid(); index = index.parent())
+        place.prepend(index.row());
+    return place;
 }
 
 } // namespace
@@ -40,10 +50,12 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     setWindowTitle(QStringLiteral("Discs"));
     setModal(false);
 
-    lvwDiscs = new QTableView(this);
+    lvwDiscs = new QTreeView(this);
     lvwDiscs->setObjectName(QStringLiteral("lvwDiscs"));
     lvwDiscs->setModel(&m_model);
-    lvwDiscs->setShowGrid(false);
+    lvwDiscs->setUniformRowHeights(true);
+    lvwDiscs->setAllColumnsShowFocus(true);
+    lvwDiscs->setExpandsOnDoubleClick(false); // a double-click shows the files
     lvwDiscs->setWordWrap(false);
     lvwDiscs->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvwDiscs->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -51,14 +63,24 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     lvwDiscs->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_model.setKeepNote(
         [this](const Disc &disc, const QString &note) { return m_discs.setNote(disc, note); });
-    lvwDiscs->verticalHeader()->hide();
-    lvwDiscs->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    QHeaderView *header = lvwDiscs->horizontalHeader();
+    m_model.setReadFolders([this](const Disc &disc) -> std::unique_ptr<FolderTree> {
+        m_discs.pointer().setMousePointer(vbHourglass);
+        try {
+            auto folders = m_discs.folders(disc);
+            m_discs.pointer().setMousePointer(vbDefault);
+            return folders;
+        } catch (const PlatformError &error) {
+            m_discs.pointer().setMousePointer(vbDefault);
+            ShowErrorBox(error.number(), error.description());
+            return nullptr;
+        }
+    });
+    QHeaderView *header = lvwDiscs->header();
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setStretchLastSection(true);
     lvwDiscs->setSortingEnabled(true);
     lvwDiscs->sortByColumn(DiscsModel::Label, Qt::AscendingOrder);
-    const int widths[] = {130, 150, 80, 80, 160, 160}; // a serial may be "FFFFC15A-FFFFD796"
+    const int widths[] = {180, 150, 80, 80, 160, 160}; // a serial may be "FFFFC15A-FFFFD796"
     for (int c = 0; c < int(std::size(widths)); ++c)
         lvwDiscs->setColumnWidth(c, widths[c]);
     lvwDiscs->installEventFilter(this);
@@ -86,7 +108,7 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
                 // Typing looks in the focused column: kept on the label.
                 if (current.isValid() && current.column() != DiscsModel::Label)
                     lvwDiscs->selectionModel()->setCurrentIndex(
-                        m_model.index(current.row(), DiscsModel::Label),
+                        current.siblingAtColumn(DiscsModel::Label),
                         QItemSelectionModel::NoUpdate);
                 updateButtons();
             });
@@ -108,26 +130,45 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
 
 void frmDiscs::refresh()
 {
-    QSet<QString> selected;
+    // What was selected, focused and expanded, found again among the new lines.
+    QStringList selected, expanded;
     for (const QModelIndex &index : lvwDiscs->selectionModel()->selectedRows())
-        selected.insert(key(m_model.disc(index.row())));
-    const QModelIndex current = lvwDiscs->currentIndex();
-    const QString currentKey = current.isValid() ? key(m_model.disc(current.row())) : QString();
+        selected.append(key(index));
+    const QString currentKey = key(lvwDiscs->currentIndex());
+    std::vector<QModelIndex> open;
+    for (int row = 0; row < m_model.rowCount(); ++row)
+        open.push_back(m_model.index(row, 0));
+    while (!open.empty()) {
+        const QModelIndex index = open.back();
+        open.pop_back();
+        if (!lvwDiscs->isExpanded(index))
+            continue;
+        expanded.append(key(index));
+        for (int row = 0; row < m_model.rowCount(index); ++row)
+            open.push_back(m_model.index(row, 0, index));
+    }
     try {
         m_model.setDiscs(m_discs.list());
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
-    QItemSelection selection;
-    for (int row = 0; row < m_model.rowCount(); ++row) {
-        const QString line = key(m_model.disc(row));
-        if (selected.contains(line))
-            selection.select(m_model.index(row, 0),
-                             m_model.index(row, DiscsModel::ColumnCount - 1));
-        if (line == currentKey)
-            lvwDiscs->selectionModel()->setCurrentIndex(m_model.index(row, 0),
-                                                        QItemSelectionModel::NoUpdate);
+    // Discs before their folders, folders before theirs: each is expanded once found.
+    std::sort(expanded.begin(), expanded.end(),
+              [](const QString &a, const QString &b) { return a.size() < b.size(); });
+    for (const QString &line : expanded) {
+        const QModelIndex index = find(line);
+        if (index.isValid())
+            lvwDiscs->expand(index);
     }
+    QItemSelection selection;
+    for (const QString &line : selected) {
+        const QModelIndex index = find(line);
+        if (index.isValid())
+            selection.select(index, index.siblingAtColumn(DiscsModel::ColumnCount - 1));
+    }
+    const QModelIndex current = find(currentKey);
+    if (current.isValid())
+        lvwDiscs->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
     lvwDiscs->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     // At first, and when the selected disc has gone, the first line: Enter acts on it at once.
     if (selection.isEmpty() && m_model.rowCount() > 0)
@@ -135,6 +176,44 @@ void frmDiscs::refresh()
             m_model.index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     lblTotals->setText(m_model.totals());
     updateButtons();
+}
+
+QString frmDiscs::key(const QModelIndex &index) const
+{
+    const int line = m_model.discLine(index);
+    if (line < 0)
+        return QString();
+    const DiscsModel::Folder *folder = m_model.folder(index);
+    return ::key(m_model.disc(line)) +
+           (folder ? QLatin1Char('\n') + QString::fromUtf8(folder->path) : QString());
+}
+
+QModelIndex frmDiscs::find(const QString &key)
+{
+    if (key.isEmpty())
+        return QModelIndex();
+    for (int row = 0; row < m_model.rowCount(); ++row) {
+        const QString disc = ::key(m_model.disc(row));
+        if (key == disc)
+            return m_model.index(row, 0);
+        if (key.startsWith(disc + QLatin1Char('\n'))) {
+            const QModelIndex line = m_model.index(row, 0);
+            if (m_model.canFetchMore(line))
+                m_model.fetchMore(line);
+            return m_model.folderIndex(row, key.mid(disc.size() + 1).toUtf8());
+        }
+    }
+    return QModelIndex();
+}
+
+QModelIndex frmDiscs::selectedIndex() const
+{
+    const QItemSelectionModel &selection = *lvwDiscs->selectionModel();
+    const QModelIndex current = selection.currentIndex();
+    if (current.isValid() && selection.isRowSelected(current.row(), current.parent()))
+        return current.siblingAtColumn(0);
+    const QModelIndexList rows = selection.selectedRows();
+    return rows.isEmpty() ? QModelIndex() : rows.first();
 }
 
 void frmDiscs::editNote()
@@ -146,7 +225,8 @@ void frmDiscs::editNote()
 
 int frmDiscs::selectedLine() const
 {
-    return CatalogueList::selectedItem(*lvwDiscs->selectionModel());
+    const QModelIndex index = selectedIndex();
+    return index.isValid() && !m_model.folder(index) ? index.row() : -1;
 }
 
 void frmDiscs::updateButtons()
@@ -157,11 +237,19 @@ void frmDiscs::updateButtons()
     cmdRemoveDisc->setEnabled(catalogued);
     cmdUpdate->setEnabled(catalogued); // one not in a drive is told so
     cmdIndex->setEnabled(line >= 0 && m_model.disc(line).isMounted());
-    cmdCopy->setEnabled(line >= 0);
+    const bool folder = m_model.folder(selectedIndex()) != nullptr;
+    cmdShowFiles->setEnabled(catalogued || folder);
+    cmdCopy->setEnabled(line >= 0 || folder);
 }
 
 void frmDiscs::cmdShowFiles_Click()
 {
+    const QModelIndex index = selectedIndex();
+    if (const DiscsModel::Folder *folder = m_model.folder(index)) {
+        const Disc disc = m_model.disc(m_model.discLine(index)); // the refill replaces the lines
+        m_discs.showFolder(disc, QString::fromUtf8(folder->path));
+        return;
+    }
     const int line = selectedLine();
     if (line >= 0 && m_model.disc(line).isCatalogued())
         m_discs.showFiles(m_model.disc(line));
@@ -194,13 +282,20 @@ void frmDiscs::cmdRemoveDisc_Click()
 void frmDiscs::cmdCopy_Click()
 {
     QModelIndexList rows = lvwDiscs->selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(),
-              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) {
+        return treeOrder(a) < treeOrder(b);
+    });
     QStringList lines;
     for (const QModelIndex &index : rows) {
         QStringList cells;
-        for (int c = 0; c < DiscsModel::ColumnCount; ++c)
-            cells.append(m_model.text(index.row(), c));
+        if (const DiscsModel::Folder *folder = m_model.folder(index)) {
+            // A folder: its whole path, its files and size.
+            cells << QString::fromUtf8(folder->path) << m_model.text(index.siblingAtColumn(DiscsModel::Files))
+                  << m_model.text(index.siblingAtColumn(DiscsModel::Size));
+        } else {
+            for (int c = 0; c < DiscsModel::ColumnCount; ++c)
+                cells.append(m_model.text(index.row(), c));
+        }
         lines.append(cells.join(QLatin1Char('\t')));
     }
     if (!lines.isEmpty())
@@ -233,7 +328,8 @@ bool frmDiscs::eventFilter(QObject *watched, QEvent *event)
         }
     } else if (watched == lvwDiscs->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (lvwDiscs->indexAt(mouse->position().toPoint()).column() == DiscsModel::Note)
+        const QModelIndex at = lvwDiscs->indexAt(mouse->position().toPoint());
+        if (at.column() == DiscsModel::Note && !m_model.folder(at))
             editNote();
         else
             cmdShowFiles_Click();

@@ -10,10 +10,11 @@
 class Discs;
 class QLabel;
 class QPushButton;
-class QTableView;
+class QModelIndex;
+class QTreeView;
 
 // The Discs window: one line per medium of the catalogue and per medium mounted now that it
-// holds nothing of (each with its note, edited in place by F2 or a double-click on it), a line of
+// holds nothing of, each catalogued one expanding into its folders (Right or +, Left or - closes) (each with its note, edited in place by F2 or a double-click on it), a line of
 // totals, and the buttons Show Files (Enter, double-click), Index,
 // Update, Remove Disc (Delete), Copy (Ctrl+C) and Close (Esc). Not modal; it follows every
 // refill of the main list.
@@ -43,8 +44,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The focused line when it is selected, else the first selected; -1 when none is.
+    // The focused line when it is selected, else the first selected; invalid when none is.
+    QModelIndex selectedIndex() const;
+    // The disc line selected; -1 when none is, or a folder is.
     int selectedLine() const;
+    // The key a line is found by again after the lines are given again.
+    QString key(const QModelIndex &index) const;
+    QModelIndex find(const QString &key);
     void updateButtons();
     // Edits the selected line's note in place.
     void editNote();
@@ -54,7 +60,7 @@ private:
     Update m_update;
     DiscsModel m_model;
 
-    QTableView *lvwDiscs;
+    QTreeView *lvwDiscs;
     QLabel *lblTotals;
     QPushButton *cmdShowFiles;
     QPushButton *cmdIndex;

@@ -102,6 +102,8 @@ QString StatusLine::viewText() const
         return QStringLiteral("Find %1").arg(view.query().text());
     case ListView::Medium:
         return QStringLiteral("disc %1").arg(view.label());
+    case ListView::Folder:
+        return QStringLiteral("folder %1").arg(view.folder());
     case ListView::Duplicates:
         return QStringLiteral("duplicates");
     case ListView::WholeCatalogue:

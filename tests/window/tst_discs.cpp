@@ -15,7 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QTableView>
+#include <QTreeView>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -60,7 +60,7 @@ QStringList lines(const DiscsModel &model)
 }
 
 // Selects one line as a click does.
-void click(QTableView *view, int row)
+void click(QTreeView *view, int row)
 {
     view->selectionModel()->setCurrentIndex(view->model()->index(row, 0),
                                             QItemSelectionModel::ClearAndSelect |
@@ -214,7 +214,7 @@ private Q_SLOTS:
         QVERIFY(discs && discs->isVisible());
         main.mnuDiscs_Click();
         QCOMPARE(main.findChildren<frmDiscs *>().size(), 1);
-        auto *view = discs->findChild<QTableView *>("lvwDiscs");
+        auto *view = discs->findChild<QTreeView *>("lvwDiscs");
         QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(),
@@ -266,7 +266,7 @@ private Q_SLOTS:
         main.show();
         main.mnuDiscs_Click();
         auto *discs = main.findChild<frmDiscs *>();
-        auto *view = discs->findChild<QTableView *>("lvwDiscs");
+        auto *view = discs->findChild<QTreeView *>("lvwDiscs");
         discs->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(discs));
         const auto lineOf = [&] {
