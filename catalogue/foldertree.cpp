@@ -46,9 +46,11 @@ QByteArray commonFolder(const QByteArray &a, const QByteArray &b)
 
 void sortChildren(FolderTree::Folder &folder)
 {
+    // Names equal but for case in the order of their bytes, the same every time.
     std::sort(folder.children.begin(), folder.children.end(), [](const auto &a, const auto &b) {
-        return CaseFold::compare(a->name.constData(), a->name.size(), b->name.constData(),
-                                 b->name.size()) < 0;
+        const int c = CaseFold::compare(a->name.constData(), a->name.size(), b->name.constData(),
+                                        b->name.size());
+        return c != 0 ? c < 0 : a->name < b->name;
     });
     for (size_t i = 0; i < folder.children.size(); ++i) {
         folder.children[i]->row = int(i);

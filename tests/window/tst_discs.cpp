@@ -1,4 +1,5 @@
 #include "catalogue/findquery.h"
+#include "catalogue/foldertree.h"
 #include "catalogue/media.h"
 #include "platform/mountedmedia.h"
 #include "support/loadedcatalogue.h"
@@ -12,6 +13,7 @@
 #include "window/mousepointer.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -248,6 +250,91 @@ private Q_SLOTS:
                      !indexed[0].split('|')[4].isEmpty() && indexed[0].endsWith(point + "|"),
                  qPrintable(indexed[0]));
         QVERIFY(TestCatalogue::listed(main.list()).contains("one.txt"));
+    }
+
+    // The folders of a disc: from the rows' folders, whatever their order; the tree starts at
+    // the folder all of them are at or below; counts at and below each folder.
+    void folderTree_data()
+    {
+        QTest::addColumn<QStringList>("rows"); // Path|Size
+        QTest::addColumn<QString>("tree");     // name files bytes, depth first, in name order
+        QTest::newRow("mounted disc")
+            << QStringList{"/media/cd/b/x|10", "/media/cd|1", "/media/cd/a|2", "/media/cd/b|3",
+                           "/media/cd/b/x|1,000"}
+            << "/media/cd 5 1016 [a 1 2] [b 3 1013 [x 2 1010]]";
+        QTest::newRow("no files at the top, names alike")
+            << QStringList{"/m/a b|1", "/m/a/c|1", "/m/A|1", "/m/a-b|1"}
+            << "/m 4 4 [A 1 1] [a 1 1 [c 1 1]] [a b 1 1] [a-b 1 1]";
+        QTest::newRow("the root folder") << QStringList{"/x|1", "/|2", "/y/z/|4"}
+                                         << "/ 3 7 [x 1 1] [y 1 4 [z 1 4]]";
+    }
+    void folderTree()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(QString, tree);
+        FolderTree folders;
+        for (const QString &row : rows) {
+            const QByteArray path = row.section('|', 0, 0).toUtf8();
+            const QByteArray size = row.section('|', 1).toUtf8();
+            folders.add(path.constData(), int(path.size()), size.constData(), int(size.size()));
+        }
+        folders.build();
+        std::function<QString(const FolderTree::Folder &)> shown =
+            [&](const FolderTree::Folder &folder) {
+                QString text = QString("%1 %2 %3").arg(QString::fromUtf8(folder.name))
+                                   .arg(folder.files).arg(folder.bytes);
+                for (const auto &child : folder.children)
+                    text += " [" + shown(*child) + "]";
+                return text;
+            };
+        QCOMPARE(shown(*folders.root()), tree);
+    }
+
+    // Right or + expands a disc into its folders, Left or - closes; Enter on a folder shows its
+    // files and those below it as a view of the list, which the status line names; Copy gives
+    // the folder's path, files and size. The tree stays open when the list is refilled.
+    void browse()
+    {
+        CatalogueFixture catalogue;
+        addRows(catalogue, {"/cd|a|1|DISC|1", "/cd/m|b|2|DISC|1", "/cd/m/n|c|3|DISC|1",
+                            "/cd/m n|d|4|DISC|1", "/cd/m%|e|5|DISC|1", "/cd/m/n|f|6|OTHER|2"});
+        frmMain main(testServices(catalogue.folder()));
+        main.Form_Load();
+        main.show();
+        main.mnuDiscs_Click();
+        auto *discs = main.findChild<frmDiscs *>();
+        discs->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(discs));
+        auto *view = discs->findChild<QTreeView *>("lvwDiscs");
+        const DiscsModel &model = discs->model();
+        click(view, 0);
+        QCOMPARE(model.rowCount(model.index(0, 0)), 0); // read when expanded, not before
+        QTest::keyClick(view, Qt::Key_Right);
+        QVERIFY(view->isExpanded(model.index(0, 0)));
+        QStringList shown;
+        for (int row = 0; row < model.rowCount(model.index(0, 0)); ++row) {
+            const QModelIndex folder = model.index(row, 0, model.index(0, 0));
+            shown << model.text(folder) + " " + model.text(folder.siblingAtColumn(DiscsModel::Files));
+        }
+        QCOMPARE(shown.join(", "), "m 2, m n 1, m% 1");
+        QTest::keyClick(view, Qt::Key_Down); // on m
+        QTest::keyClick(view, Qt::Key_Plus);
+        QVERIFY(view->isExpanded(view->currentIndex()));
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(TestCatalogue::listed(main.list()).join(' '), "b c");
+        QTRY_COMPARE(main.findChild<QLabel *>("lblStatus")->text(), "2 of 6 files (folder /cd/m)");
+        // Refilled: still open, still on m.
+        QVERIFY(view->isExpanded(view->currentIndex()));
+        QCOMPARE(model.text(view->currentIndex()), "m");
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "/cd/m\t2\t5 bytes");
+        QTest::keyClick(view, Qt::Key_Minus);
+        QVERIFY(!view->isExpanded(view->currentIndex()));
+        QTest::keyClick(view, Qt::Key_Left); // to the disc
+        QTest::keyClick(view, Qt::Key_Left);
+        QVERIFY(!view->isExpanded(model.index(0, 0)));
+        QVERIFY(!discs->findChild<QPushButton *>("cmdRemoveDisc")->isEnabled() ||
+                !model.folder(view->currentIndex()));
     }
 
     // A note is typed in place (F2, or a double-click on it), kept in a table of its own,
