@@ -231,8 +231,10 @@ void Catalogue::remove(const std::vector<qint64> &ids)
     m_cnCatalogue.BeginTrans();
     try {
         m_removed.startKeeping();
+        m_removed.keep(ordered);
         for (qint64 id : ordered)
-            m_rsFiles.DeleteByKey(id);
+            if (!m_rsFiles.DeleteByKey(id))
+                m_removed.forget(id); // not in the view, or gone already
         m_removed.stopKeeping();
         m_cnCatalogue.CommitTrans();
     } catch (...) {
@@ -248,12 +250,7 @@ qint64 Catalogue::removeMedium(const QString &label, const QString &serial,
 {
     qint64 removed = 0;
     try {
-        removed = Media::remove(m_cnCatalogue, label, serial, ids, [this](bool starting) {
-            if (starting)
-                m_removed.startKeeping();
-            else
-                m_removed.stopKeeping();
-        });
+        removed = Media::remove(m_cnCatalogue, label, serial, ids, &m_removed);
     } catch (...) {
         m_removed.settle(false);
         throw;

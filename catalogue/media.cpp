@@ -1,6 +1,7 @@
 #include "catalogue/media.h"
 
 #include "catalogue/foldertree.h"
+#include "catalogue/removedrows.h"
 #include "platform/connection.h"
 #include "platform/statement.h"
 
@@ -100,13 +101,18 @@ void noteCatalogued(Connection &connection, const QByteArray &label, const QByte
 
 qint64 remove(Connection &connection, const QString &label, const QString &serial,
               const std::optional<std::vector<qint64>> &ids,
-              const std::function<void(bool)> &inTransaction)
+              RemovedRows *keep)
 {
     const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
     connection.BeginTrans();
     try {
-        if (inTransaction)
-            inTransaction(true);
+        if (keep) {
+            keep->startKeeping();
+            if (ids)
+                keep->keep(*ids);
+            else
+                keep->keepSelected(RowsOfMedium, labelText, serialText);
+        }
         qint64 removed = 0;
         Statement rows(connection, (QByteArray("DELETE FROM Files WHERE ") + RowsOfMedium +
                                     (ids ? " AND ID = ?3" : ""))
@@ -117,7 +123,10 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
                 rows.bindText(2, serialText);
                 rows.bindInt(3, id);
                 rows.step();
-                removed += sqlite3_changes64(connection.handle());
+                const qint64 changed = sqlite3_changes64(connection.handle());
+                if (changed == 0 && keep)
+                    keep->forget(id); // another medium's row now
+                removed += changed;
                 rows.reset(); // the bindings too
             }
         } else {
@@ -133,8 +142,8 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
             when.bindText(2, serialText);
             when.step();
         }
-        if (inTransaction)
-            inTransaction(false);
+        if (keep)
+            keep->stopKeeping();
         connection.CommitTrans();
         return removed;
     } catch (...) {

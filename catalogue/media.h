@@ -7,13 +7,13 @@
 #include <QPair>
 #include <QString>
 
-#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
 
 class Connection;
 class FolderTree;
+class RemovedRows;
 
 // The catalogue's media: a medium is one pair of label (Archive) and serial text of its rows; a
 // missing label or serial counts as an empty one. When an indexing run last wrote or found rows
@@ -48,11 +48,11 @@ void noteCatalogued(Connection &connection, const QByteArray &label, const QByte
 // Removes the medium's rows and when it was catalogued, in one transaction: all or, on a
 // failure, nothing. The rows are those with these IDs when the caller holds every row it knows
 // of the medium (a look-up each, where finding them costs a pass of the whole catalogue), else
-// every row of the medium. inTransaction(true) is called right after the transaction begins and
-// inTransaction(false) right before it commits. Returns the rows removed. Raises PlatformError.
+// every row of the medium. What it removes is kept in keep, when given, to be put back. Returns
+// the rows removed. Raises PlatformError.
 qint64 remove(Connection &connection, const QString &label, const QString &serial,
               const std::optional<std::vector<qint64>> &ids = std::nullopt,
-              const std::function<void(bool)> &inTransaction = {});
+              RemovedRows *keep = nullptr);
 
 // The note kept on each medium (table MediumNotes). A catalogue made before the table has none.
 // Raises PlatformError for another engine failure.

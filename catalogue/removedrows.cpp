@@ -35,17 +35,12 @@ void RemovedRows::startKeeping()
         Statement::exec(m_connection,
                         "CREATE TEMP TABLE IF NOT EXISTS RemovedCatalogued (Archive, Serial, "
                         "Catalogued)");
+        Statement::exec(m_connection,
+                        "CREATE TEMP TABLE IF NOT EXISTS RemovedIds (ID INTEGER PRIMARY KEY)");
         m_made = true;
     }
     Statement::exec(m_connection, "DELETE FROM temp.RemovedFiles");
     Statement::exec(m_connection, "DELETE FROM temp.RemovedCatalogued");
-    Statement::exec(m_connection,
-                    (QByteArray("CREATE TEMP TRIGGER KeepRemovedFiles BEFORE DELETE ON main.Files "
-                                "BEGIN INSERT INTO RemovedFiles (") +
-                     Fields + ") VALUES (old.ID, old.Path, old.File, old.Size, old.Type, "
-                              "old.Created, old.Accessed, old.Modified, old.Archive, old.Serial); "
-                              "END")
-                        .constData());
     if (hasCatalogued(m_connection))
         Statement::exec(m_connection,
                         "CREATE TEMP TRIGGER KeepRemovedCatalogued BEFORE DELETE ON "
@@ -53,9 +48,45 @@ void RemovedRows::startKeeping()
                         "(old.Archive, old.Serial, old.Catalogued); END");
 }
 
+void RemovedRows::keep(const std::vector<qint64> &ids)
+{
+    // The IDs first, then the rows in one statement: a copy made as each row is deleted costs
+    // every deletion a journal of its own.
+    Statement id(m_connection, "INSERT OR IGNORE INTO temp.RemovedIds (ID) VALUES (?1)");
+    for (const qint64 value : ids) {
+        id.bindInt(1, value);
+        id.step();
+        id.reset();
+    }
+    Statement::exec(m_connection, (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") +
+                                   Fields + ") SELECT f." +
+                                   QByteArray(Fields).replace(", ", ", f.") +
+                                   " FROM temp.RemovedIds i JOIN main.Files f ON f.ID = i.ID")
+                                      .constData());
+    Statement::exec(m_connection, "DELETE FROM temp.RemovedIds");
+}
+
+void RemovedRows::keepSelected(const char *where, const QByteArray &first,
+                               const QByteArray &second)
+{
+    Statement rows(m_connection, (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") +
+                                  Fields + ") SELECT " + Fields + " FROM main.Files WHERE " +
+                                  where)
+                                     .constData());
+    rows.bindText(1, first);
+    rows.bindText(2, second);
+    rows.step();
+}
+
+void RemovedRows::forget(qint64 id)
+{
+    Statement row(m_connection, "DELETE FROM temp.RemovedFiles WHERE ID = ?1");
+    row.bindInt(1, id);
+    row.step();
+}
+
 void RemovedRows::stopKeeping()
 {
-    Statement::exec(m_connection, "DROP TRIGGER IF EXISTS temp.KeepRemovedFiles");
     Statement::exec(m_connection, "DROP TRIGGER IF EXISTS temp.KeepRemovedCatalogued");
 }
 
@@ -64,10 +95,8 @@ void RemovedRows::settle(bool committed)
     if (!m_made)
         return;
     if (!committed) {
-        // The rollback took the triggers away with the rest; any left would keep what an
+        // The rollback took the trigger away with the rest; one left would keep what an
         // update deletes.
-        sqlite3_exec(m_connection.handle(), "DROP TRIGGER IF EXISTS temp.KeepRemovedFiles",
-                     nullptr, nullptr, nullptr);
         sqlite3_exec(m_connection.handle(), "DROP TRIGGER IF EXISTS temp.KeepRemovedCatalogued",
                      nullptr, nullptr, nullptr);
     }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
+
+#include <vector>
 
 class Connection;
 
@@ -14,9 +17,16 @@ class RemovedRows
 public:
     explicit RemovedRows(Connection &connection) : m_connection(connection) {}
 
-    // Inside a removal's write transaction, before it deletes: from here on the rows deleted
-    // from Files (and the media's catalogued times) are kept, in place of those kept before.
+    // Inside a removal's write transaction, before it deletes: forgets the rows kept before, and
+    // from here on keeps the media's catalogued times deleted.
     void startKeeping();
+    // Keeps the rows with these IDs (those of them Files holds), before they are deleted.
+    void keep(const std::vector<qint64> &ids);
+    // Keeps the rows a condition on Files selects (its two parameters bound to first and
+    // second), before they are deleted.
+    void keepSelected(const char *where, const QByteArray &first, const QByteArray &second);
+    // A row kept that the removal then did not delete.
+    void forget(qint64 id);
     // Still inside the transaction, after the deletions: keeping ends.
     void stopKeeping();
     // After the transaction: takes in what it kept, or, rolled back, the removal before again.
