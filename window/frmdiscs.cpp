@@ -6,6 +6,7 @@
 #include "window/discs.h"
 #include "window/errorbox.h"
 #include "window/mousepointer.h"
+#include "window/rememberedlayout.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -124,6 +125,7 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     layout->addLayout(buttons);
 
     resize(760, 420);
+    RememberedLayout::restore(this, header, QStringLiteral("discs"));
     refresh();
     lvwDiscs->setFocus();
 }
@@ -227,6 +229,17 @@ int frmDiscs::selectedLine() const
 {
     const QModelIndex index = selectedIndex();
     return index.isValid() && !m_model.folder(index) ? index.row() : -1;
+}
+
+void frmDiscs::saveLayout() const
+{
+    RememberedLayout::save(this, lvwDiscs->header(), QStringLiteral("discs"));
+}
+
+void frmDiscs::hideEvent(QHideEvent *event)
+{
+    saveLayout();
+    QDialog::hideEvent(event);
 }
 
 void frmDiscs::updateButtons()

@@ -32,6 +32,8 @@ public:
     void refresh();
 
     DiscsModel &model() { return m_model; }
+    // Keeps its size and place and its columns for the next time it is made.
+    void saveLayout() const;
 
 public Q_SLOTS:
     void cmdShowFiles_Click();
@@ -42,6 +44,7 @@ public Q_SLOTS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     // The focused line when it is selected, else the first selected; invalid when none is.

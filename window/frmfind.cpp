@@ -2,6 +2,7 @@
 
 #include "window/cataloguelist.h"
 #include "window/cataloguelistmodel.h"
+#include "window/rememberedlayout.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -48,6 +49,7 @@ frmFind::frmFind(CatalogueList &list, Notes notes, QWidget *parent)
     layout->addWidget(lblCount);
     layout->addWidget(lblHelp);
     txtQuery->setMinimumWidth(fontMetrics().averageCharWidth() * 60);
+    RememberedLayout::restore(this, nullptr, QStringLiteral("find"));
 
     connect(txtQuery, &QLineEdit::textChanged, this, &frmFind::txtQuery_Change);
     connect(cmdFind, &QPushButton::clicked, this, &frmFind::cmdFind_Click);
@@ -124,8 +126,14 @@ FindQuery frmFind::query() const
     return query;
 }
 
+void frmFind::saveLayout() const
+{
+    RememberedLayout::save(this, nullptr, QStringLiteral("find"));
+}
+
 void frmFind::hideEvent(QHideEvent *event)
 {
+    saveLayout();
     m_counter.stop();
     QDialog::hideEvent(event);
 }

@@ -27,6 +27,8 @@ public:
     void showFind();
     // The count line: "N files, S" with S readable ("4.7 GB").
     static QString countText(qint64 files, qint64 bytes);
+    // Keeps its size and place for the next time it is made.
+    void saveLayout() const;
 
 Q_SIGNALS:
     void findRequested(const FindQuery &query);

@@ -10,6 +10,7 @@
 #include "window/frmabout.h"
 #include "window/frmdiscs.h"
 #include "window/frmfind.h"
+#include "window/rememberedlayout.h"
 #include "window/twips.h"
 
 #include <QAction>
@@ -68,7 +69,7 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     lvwFiles->setModel(m_list.model());
     lvwFiles->setSelectionModel(m_list.selectionModel());
     QHeaderView *header = lvwFiles->horizontalHeader();
-    header->setSectionsMovable(false);
+    header->setSectionsMovable(true); // the columns' order is the user's, and kept
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(0);
     header->setSectionsClickable(true);
@@ -131,6 +132,11 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     applyLayout();
     // The first size as designed, taller by the status line: the list keeps its size.
     resize(twipsToPixels(10575), twipsToPixels(4500 + m_layout.lblStatus.height));
+    // The layout kept at the last Exit, sort included; at the first start the one designed.
+    if (RememberedLayout::restore(this, header, QStringLiteral("main")) &&
+        header->isSortIndicatorShown())
+        m_list.sortBy(header->sortIndicatorSection(),
+                      header->sortIndicatorOrder() == Qt::AscendingOrder ? 0 : 1);
 }
 
 frmMain::~frmMain() = default;
@@ -239,6 +245,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    saveLayout();
     QWidget::closeEvent(event);
 }
 
@@ -386,8 +393,18 @@ void frmMain::cmdAbout_Click()
     about.exec();
 }
 
+void frmMain::saveLayout() const
+{
+    RememberedLayout::save(this, lvwFiles->horizontalHeader(), QStringLiteral("main"));
+    if (m_frmDiscs && m_frmDiscs->isVisible())
+        m_frmDiscs->saveLayout();
+    if (m_find && m_find->isVisible())
+        m_find->saveLayout();
+}
+
 void frmMain::cmdExit_Click()
 {
+    saveLayout();
     // The process ends at once, but not before data.mdb holds everything on its own.
     m_catalogue.close();
     m_services.endProcess();

@@ -60,6 +60,9 @@ public:
     void runEnded(const IndexingProgress &counts, bool update);
     // Whether a command is running: nothing else may start until it has ended.
     bool commandRunning() const;
+    // Keeps the layout (this window's and the Discs and Find windows' when open) for the next
+    // start: at Exit and when the window is closed.
+    void saveLayout() const;
 
 public Q_SLOTS:
     void cmdIndexDirectory_Click();

@@ -1,5 +1,19 @@
 #include "support/testservices.h"
 
+#include <QTemporaryDir>
+
+namespace {
+
+// The layout and choices a window keeps go to a folder of this test process's own, not to the
+// user's, so that every window under test starts as designed.
+struct PrivateSettings
+{
+    QTemporaryDir folder;
+    PrivateSettings() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path())); }
+} privateSettings;
+
+} // namespace
+
 Services testServices(const QString &folder, int *ended)
 {
     Services services = Services::system();

@@ -2,9 +2,14 @@
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
 #include "window/cataloguelistmodel.h"
+#include "window/frmdiscs.h"
+#include "window/frmfind.h"
 #include "window/frmmain.h"
 
 #include <QHeaderView>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QTreeView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -180,6 +185,50 @@ private Q_SLOTS:
         }
         QTRY_COMPARE(line->text(), text);
         QCOMPARE(line->textFormat(), Qt::PlainText);
+    }
+
+    // Exit keeps the main window's size, its columns' widths and order and the sort; the Discs
+    // and Find windows keep their size and columns. The next start shows them so.
+    void layoutIsRemembered()
+    {
+        const auto forget = qScopeGuard([] { QSettings("Vellumark", "Vellumark").remove("layout"); });
+        int ended = 0;
+        {
+            frmMain w(testServices(m_dir.path(), &ended));
+            w.Form_Load();
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.resize(900, 520);
+            auto *view = w.findChild<QTableView *>(QStringLiteral("lvwFiles"));
+            view->setColumnWidth(1, 300);
+            view->horizontalHeader()->moveSection(3, 1); // Size before Path
+            w.lvwFiles_ColumnClick(4);                   // by Size, descending
+            w.mnuDiscs_Click();
+            w.findChild<frmDiscs *>()->resize(640, 333);
+            w.findChild<QTreeView *>("lvwDiscs")->setColumnWidth(0, 222);
+            w.mnuFind_Click();
+            w.findChild<frmFind *>()->resize(700, 260);
+            w.cmdExit_Click();
+            QCOMPARE(ended, 1);
+        }
+        frmMain w(testServices(m_dir.path()));
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.size(), QSize(900, 520));
+        auto *view = w.findChild<QTableView *>(QStringLiteral("lvwFiles"));
+        QCOMPARE(view->columnWidth(1), 300);
+        QCOMPARE(view->horizontalHeader()->visualIndex(3), 1);
+        QCOMPARE(TestCatalogue::listed(view).join(' '), "a b c"); // 100, 20, 3
+        QCOMPARE(view->horizontalHeader()->sortIndicatorSection(), 3);
+        // Sizes stand right, as numbers do.
+        QCOMPARE(view->model()->index(0, 3).data(Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignRight | Qt::AlignVCenter));
+        w.mnuDiscs_Click();
+        QCOMPARE(w.findChild<frmDiscs *>()->size(), QSize(640, 333));
+        QCOMPARE(w.findChild<QTreeView *>("lvwDiscs")->columnWidth(0), 222);
+        w.mnuFind_Click();
+        QCOMPARE(w.findChild<frmFind *>()->size(), QSize(700, 260));
     }
 
     void exitEndsAtOnceWithoutAQuestion()
