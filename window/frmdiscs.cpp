@@ -20,12 +20,16 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSet>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace {
+
+// A mount comes with a few changes of the table in a row: the lines follow the last of them.
+constexpr int MountSettleMs = 150;
 
 QString key(const Disc &disc)
 {
@@ -124,6 +128,11 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     layout->addWidget(lblTotals);
     layout->addLayout(buttons);
 
+    m_mounts = new QTimer(this);
+    m_mounts->setSingleShot(true);
+    m_mounts->setInterval(MountSettleMs);
+    connect(m_mounts, &QTimer::timeout, this, &frmDiscs::refresh);
+
     resize(760, 420);
     RememberedLayout::restore(this, header, QStringLiteral("discs"));
     refresh();
@@ -178,6 +187,11 @@ void frmDiscs::refresh()
             m_model.index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     lblTotals->setText(m_model.totals());
     updateButtons();
+}
+
+void frmDiscs::mountsChanged()
+{
+    m_mounts->start();
 }
 
 QString frmDiscs::key(const QModelIndex &index) const

@@ -9,6 +9,7 @@
 
 class Discs;
 class QLabel;
+class QTimer;
 class QPushButton;
 class QModelIndex;
 class QTreeView;
@@ -30,6 +31,8 @@ public:
 
     // Lists the discs again, keeping the selected ones selected.
     void refresh();
+    // The mount table changed: the lines follow it shortly (a burst of changes counts once).
+    void mountsChanged();
 
     DiscsModel &model() { return m_model; }
     // Keeps its size and place and its columns for the next time it is made.
@@ -62,6 +65,7 @@ private:
     std::function<void(const QString &, QWidget *)> m_index;
     Update m_update;
     DiscsModel m_model;
+    QTimer *m_mounts;
 
     QTreeView *lvwDiscs;
     QLabel *lblTotals;

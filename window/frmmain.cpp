@@ -139,7 +139,11 @@ frmMain::frmMain(const Services &services, QWidget *parent)
                       header->sortIndicatorOrder() == Qt::AscendingOrder ? 0 : 1);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // While what it watches is still here.
+    delete m_frmDiscs.data();
+}
 
 void frmMain::Form_Load()
 {
@@ -231,6 +235,14 @@ void frmMain::mnuDiscs_Click()
         m_frmDiscs->addAction(m_listMenu.mnuUndoRemove); // Ctrl+Z after Remove Disc there
         connect(m_list.model(), &QAbstractItemModel::modelReset, m_frmDiscs.data(),
                 &frmDiscs::refresh);
+        // Mounted At, and the discs mounted that the catalogue holds nothing of, follow the
+        // mount table while the window is open.
+        m_discsMonitor = std::make_unique<MountMonitor>(
+            std::function<void(const QString &)>(), [discs = m_frmDiscs] {
+                if (discs)
+                    discs->mountsChanged();
+            });
+        connect(m_frmDiscs.data(), &QObject::destroyed, this, [this] { m_discsMonitor.reset(); });
     }
     m_frmDiscs->show();
     m_frmDiscs->raise();

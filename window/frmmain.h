@@ -126,6 +126,7 @@ private:
     std::unique_ptr<frmFind> m_find; // before the list it counts goes
     NewDiscOffer m_newDisc;
     std::unique_ptr<MountMonitor> m_mountMonitor; // from the load on, when discs are offered
+    std::unique_ptr<MountMonitor> m_discsMonitor; // while the Discs window is open
 
     QTableView *lvwFiles;
     QPushButton *cmdExit;

@@ -252,6 +252,34 @@ private Q_SLOTS:
         QVERIFY(TestCatalogue::listed(main.list()).contains("one.txt"));
     }
 
+    // While the window is open, Mounted At follows the mount table: a catalogued disc mounted
+    // (outside /media, where no file manager offers it) shows where at once, and unmounted,
+    // nowhere.
+    void followsMounts()
+    {
+        QTemporaryDir dir;
+        if (!run("cd '" + dir.path() + "'; mkdir content point; echo x > content/one.txt; " +
+                 "mkfs.ext4 -q -F -U 1b2b3c4d-0000-4000-8000-000000000003 -L WATCHED -d content "
+                 "disc.img 4M"))
+            QSKIP("no mkfs.ext4 here");
+        CatalogueFixture catalogue;
+        addRows(catalogue, {"/old|one.txt|2|WATCHED|1B2B-3C4D"});
+        frmMain main(testServices(catalogue.folder()));
+        main.Form_Load();
+        main.show();
+        main.mnuDiscs_Click();
+        auto *discs = main.findChild<frmDiscs *>();
+        QCOMPARE(discs->model().text(0, DiscsModel::MountedAt), "");
+        const QString point = dir.filePath("point");
+        if (!run("mount -o loop,ro '" + dir.filePath("disc.img") + "' '" + point + "'"))
+            QSKIP("loop mounting is refused here");
+        auto unmount = qScopeGuard([&] { run("umount '" + point + "'"); });
+        QTRY_COMPARE_WITH_TIMEOUT(discs->model().text(0, DiscsModel::MountedAt), point, 5000);
+        unmount.dismiss();
+        QVERIFY(run("umount '" + point + "'"));
+        QTRY_COMPARE_WITH_TIMEOUT(discs->model().text(0, DiscsModel::MountedAt), "", 5000);
+    }
+
     // The folders of a disc: from the rows' folders, whatever their order; the tree starts at
     // the folder all of them are at or below; counts at and below each folder.
     void folderTree_data()
