@@ -31,12 +31,7 @@ int main(int argc, char **argv)
     const QString at = QStringLiteral(" (%1 rows)").arg(rows);
     const QString plain = Generator::sharedCatalogue(rows);
     const QString copy =
-        QDir::current().absoluteFilePath(QStringLiteral("bench-data/browse-%1").arg(rows));
-    QDir().mkpath(copy);
-    for (const char *file : {"/data.mdb", "/data.mdb-wal", "/data.mdb-shm"})
-        QFile::remove(copy + QLatin1String(file));
-    if (!QFile::copy(plain + QStringLiteral("/data.mdb"), copy + QStringLiteral("/data.mdb")))
-        qFatal("cannot copy the catalogue");
+        Generator::workingCopy(plain, QStringLiteral("browse-%1").arg(rows));
     {
         // Every other row onto one disc of 50,000 folders in 100 groups.
         sqlite3 *db = nullptr;

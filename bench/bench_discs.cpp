@@ -87,12 +87,7 @@ int main(int argc, char **argv)
         return 0; // Remove Disc is measured at a million rows
     // On a copy: the generated catalogue stays whole for the other benchmarks.
     const QString copy =
-        QDir::current().absoluteFilePath(QStringLiteral("bench-data/discs-%1").arg(rows));
-    QDir().mkpath(copy);
-    for (const char *file : {"/data.mdb", "/data.mdb-wal", "/data.mdb-shm"})
-        QFile::remove(copy + QLatin1String(file));
-    if (!QFile::copy(plain + QStringLiteral("/data.mdb"), copy + QStringLiteral("/data.mdb")))
-        qFatal("cannot copy the catalogue");
+        Generator::workingCopy(plain, QStringLiteral("discs-%1").arg(rows));
     {
         services.appPath = copy;
         frmMain window(services);
