@@ -1,5 +1,7 @@
 #include "support/testservices.h"
 
+#include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 namespace {
@@ -16,6 +18,8 @@ struct PrivateSettings
 
 Services testServices(const QString &folder, int *ended)
 {
+    // Each window under test starts as designed, whatever a window before it kept at Exit.
+    QSettings(QStringLiteral("Vellumark"), QStringLiteral("Vellumark")).remove(QStringLiteral("layout"));
     Services services = Services::system();
     services.appPath = folder;
     services.offerNewDiscs = false; // a test's mounts are its own business

@@ -193,6 +193,7 @@ private Q_SLOTS:
     {
         const auto forget = qScopeGuard([] { QSettings("Vellumark", "Vellumark").remove("layout"); });
         int ended = 0;
+        const Services next = testServices(m_dir.path());
         {
             frmMain w(testServices(m_dir.path(), &ended));
             w.Form_Load();
@@ -211,7 +212,7 @@ private Q_SLOTS:
             w.cmdExit_Click();
             QCOMPARE(ended, 1);
         }
-        frmMain w(testServices(m_dir.path()));
+        frmMain w(next);
         w.Form_Load();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));

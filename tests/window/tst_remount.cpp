@@ -12,7 +12,8 @@
 #include <QDialog>
 #include <QPushButton>
 #include <QSettings>
-#include <QTableView>
+#include <QItemSelectionModel>
+#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -210,7 +211,10 @@ private Q_SLOTS:
                     return row;
             return -1;
         };
-        discs->findChild<QTableView *>("lvwDiscs")->selectRow(line());
+        discs->findChild<QTreeView *>("lvwDiscs")
+            ->selectionModel()
+            ->setCurrentIndex(discs->model().index(line(), 0),
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         auto *update = discs->findChild<QPushButton *>("cmdUpdate");
         QCOMPARE(update->text(), "&Update");
         update->click();
