@@ -30,8 +30,7 @@ int main(int argc, char **argv)
         return 0; // measured at a million rows
     const QString at = QStringLiteral(" (%1 rows)").arg(rows);
     const QString plain = Generator::sharedCatalogue(rows);
-    const QString copy =
-        Generator::workingCopy(plain, QStringLiteral("browse-%1").arg(rows));
+    const QString copy = Generator::workingCopy(plain, QStringLiteral("browse-%1").arg(rows));
     {
         // Every other row onto one disc of 50,000 folders in 100 groups.
         sqlite3 *db = nullptr;

@@ -86,8 +86,7 @@ int main(int argc, char **argv)
     if (rows > 1000000)
         return 0; // Remove Disc is measured at a million rows
     // On a copy: the generated catalogue stays whole for the other benchmarks.
-    const QString copy =
-        Generator::workingCopy(plain, QStringLiteral("discs-%1").arg(rows));
+    const QString copy = Generator::workingCopy(plain, QStringLiteral("discs-%1").arg(rows));
     {
         services.appPath = copy;
         frmMain window(services);
@@ -113,8 +112,8 @@ int main(int argc, char **argv)
         const qint64 files = model.disc(chosen).files;
         discs->findChild<QTreeView *>(QStringLiteral("lvwDiscs"))
             ->selectionModel()
-            ->setCurrentIndex(model.index(chosen, 0), QItemSelectionModel::ClearAndSelect |
-                                                          QItemSelectionModel::Rows);
+            ->setCurrentIndex(model.index(chosen, 0),
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         MessageBox::setNextAnswer(vbYes);
         start = Report::now();
         discs->cmdRemoveDisc_Click();

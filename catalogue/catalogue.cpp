@@ -54,17 +54,17 @@ void Catalogue::open(const QString &path)
 void Catalogue::upgrade()
 {
     sqlite3 *db = m_cnCatalogue.handle();
-    const int present = count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
-                                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued', 'MediumNotes')) - "
-                                  "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
-                                  "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
+    const int present =
+        count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
+                  "'FilesNameUpdate', 'MediumRoots', 'MediumCatalogued', 'MediumNotes')) - "
+                  "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
+                  "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
     if (present == 5 || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
         return;
     try {
         m_cnCatalogue.BeginTrans();
-        for (const char *section :
-             {"changed names", "old name index", "medium roots", "medium catalogued",
-              "medium notes"})
+        for (const char *section : {"changed names", "old name index", "medium roots",
+                                    "medium catalogued", "medium notes"})
             Statement::exec(m_cnCatalogue, Schema::section(section).constData());
         m_cnCatalogue.CommitTrans();
     } catch (const PlatformError &error) {
@@ -205,8 +205,7 @@ void Catalogue::openMediumView(const QString &label, const QString &serial)
                    {label, serial});
 }
 
-void Catalogue::openFolderView(const QString &label, const QString &serial,
-                               const QString &folder)
+void Catalogue::openFolderView(const QString &label, const QString &serial, const QString &folder)
 {
     closeView();
     const auto [below, after] = Media::folderBounds(folder);

@@ -47,18 +47,17 @@ std::pair<QString, QString> folderBounds(const QString &folder)
     return {below, after};
 }
 
-void folders(Connection &connection, const QString &label, const QString &serial,
-             FolderTree &tree)
+void folders(Connection &connection, const QString &label, const QString &serial, FolderTree &tree)
 {
-    Statement rows(connection, (QByteArray("SELECT Path, Size FROM Files WHERE ") + RowsOfMedium)
-                                   .constData());
+    Statement rows(connection,
+                   (QByteArray("SELECT Path, Size FROM Files WHERE ") + RowsOfMedium).constData());
     const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
     rows.bindText(1, labelText);
     rows.bindText(2, serialText);
     while (rows.step()) {
         const std::string_view path = rows.textAt(0), size = rows.textAt(1);
-        tree.add(path.data() ? path.data() : "", int(path.size()),
-                 size.data() ? size.data() : "", int(size.size()));
+        tree.add(path.data() ? path.data() : "", int(path.size()), size.data() ? size.data() : "",
+                 int(size.size()));
     }
 }
 
@@ -100,8 +99,7 @@ void noteCatalogued(Connection &connection, const QByteArray &label, const QByte
 }
 
 qint64 remove(Connection &connection, const QString &label, const QString &serial,
-              const std::optional<std::vector<qint64>> &ids,
-              RemovedRows *keep)
+              const std::optional<std::vector<qint64>> &ids, RemovedRows *keep)
 {
     const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
     connection.BeginTrans();

@@ -31,8 +31,7 @@ QString folderRowsStatement();
 std::pair<QString, QString> folderBounds(const QString &folder);
 
 // Hands every row of one medium to tree (add()), in one pass over the rows. Raises PlatformError.
-void folders(Connection &connection, const QString &label, const QString &serial,
-             FolderTree &tree);
+void folders(Connection &connection, const QString &label, const QString &serial, FolderTree &tree);
 
 // Every medium with its totals, in one pass over the rows. Raises PlatformError.
 std::vector<MediumTotals> totals(Connection &connection);

@@ -11,9 +11,8 @@ const char Fields[] = "ID, Path, File, Size, Type, Created, Accessed, Modified, 
 
 bool hasCatalogued(Connection &connection)
 {
-    return sqlite3_table_column_metadata(connection.handle(), "main", "MediumCatalogued",
-                                         nullptr, nullptr, nullptr, nullptr, nullptr,
-                                         nullptr) == SQLITE_OK;
+    return sqlite3_table_column_metadata(connection.handle(), "main", "MediumCatalogued", nullptr,
+                                         nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 qint64 keptRows(Connection &connection)
@@ -58,20 +57,18 @@ void RemovedRows::keep(const std::vector<qint64> &ids)
         id.step();
         id.reset();
     }
-    Statement::exec(m_connection, (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") +
-                                   Fields + ") SELECT f." +
-                                   QByteArray(Fields).replace(", ", ", f.") +
-                                   " FROM temp.RemovedIds i JOIN main.Files f ON f.ID = i.ID")
-                                      .constData());
+    Statement::exec(m_connection,
+                    (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") + Fields +
+                     ") SELECT f." + QByteArray(Fields).replace(", ", ", f.") +
+                     " FROM temp.RemovedIds i JOIN main.Files f ON f.ID = i.ID")
+                        .constData());
     Statement::exec(m_connection, "DELETE FROM temp.RemovedIds");
 }
 
-void RemovedRows::keepSelected(const char *where, const QByteArray &first,
-                               const QByteArray &second)
+void RemovedRows::keepSelected(const char *where, const QByteArray &first, const QByteArray &second)
 {
-    Statement rows(m_connection, (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") +
-                                  Fields + ") SELECT " + Fields + " FROM main.Files WHERE " +
-                                  where)
+    Statement rows(m_connection, (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") + Fields +
+                                  ") SELECT " + Fields + " FROM main.Files WHERE " + where)
                                      .constData());
     rows.bindText(1, first);
     rows.bindText(2, second);

@@ -33,7 +33,11 @@ public:
     void settle(bool committed);
 
     // A new connection has no store yet.
-    void reset() { m_count = 0; m_made = false; }
+    void reset()
+    {
+        m_count = 0;
+        m_made = false;
+    }
     // How many rows the last removal took out; 0 when there is none to put back.
     qint64 count() const { return m_count; }
     // Goes up by one with every removal that took rows out.

@@ -11,8 +11,8 @@ MountMonitor::MountMonitor(std::function<void(const QString &)> mounted,
 {
     if (m_mounted) {
         m_monitor = g_volume_monitor_get();
-        m_handler = g_signal_connect(m_monitor, "mount-added",
-                                     G_CALLBACK(&MountMonitor::mountAdded), this);
+        m_handler =
+            g_signal_connect(m_monitor, "mount-added", G_CALLBACK(&MountMonitor::mountAdded), this);
     }
     if (m_changed) {
         // Every mount and unmount, shown by a file manager or not.

@@ -11,8 +11,8 @@
 
 namespace {
 
-const char *const Captions[DiscsModel::ColumnCount] = {
-    "Label", "Serial", "Files", "Size", "Catalogued", "Mounted At", "Note"};
+const char *const Captions[DiscsModel::ColumnCount] = {"Label",      "Serial",     "Files", "Size",
+                                                       "Catalogued", "Mounted At", "Note"};
 
 int compareText(const QByteArray &a, const QByteArray &b)
 {
@@ -278,9 +278,9 @@ void DiscsModel::sort(int column, Qt::SortOrder order)
     const QModelIndexList persistent = persistentIndexList();
     QModelIndexList moved;
     for (const QModelIndex &index : persistent)
-        moved.append(folderOf(index) ? index
-                                     : createIndex(now[size_t(index.row())], index.column(),
-                                                   nullptr));
+        moved.append(folderOf(index)
+                         ? index
+                         : createIndex(now[size_t(index.row())], index.column(), nullptr));
     changePersistentIndexList(persistent, moved);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

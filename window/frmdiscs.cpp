@@ -113,8 +113,7 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
                 // Typing looks in the focused column: kept on the label.
                 if (current.isValid() && current.column() != DiscsModel::Label)
                     lvwDiscs->selectionModel()->setCurrentIndex(
-                        current.siblingAtColumn(DiscsModel::Label),
-                        QItemSelectionModel::NoUpdate);
+                        current.siblingAtColumn(DiscsModel::Label), QItemSelectionModel::NoUpdate);
                 updateButtons();
             });
 
@@ -317,7 +316,8 @@ void frmDiscs::cmdCopy_Click()
         QStringList cells;
         if (const DiscsModel::Folder *folder = m_model.folder(index)) {
             // A folder: its whole path, its files and size.
-            cells << QString::fromUtf8(folder->path) << m_model.text(index.siblingAtColumn(DiscsModel::Files))
+            cells << QString::fromUtf8(folder->path)
+                  << m_model.text(index.siblingAtColumn(DiscsModel::Files))
                   << m_model.text(index.siblingAtColumn(DiscsModel::Size));
         } else {
             for (int c = 0; c < DiscsModel::ColumnCount; ++c)

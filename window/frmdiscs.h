@@ -15,10 +15,10 @@ class QModelIndex;
 class QTreeView;
 
 // The Discs window: one line per medium of the catalogue and per medium mounted now that it
-// holds nothing of, each catalogued one expanding into its folders (Right or +, Left or - closes) (each with its note, edited in place by F2 or a double-click on it), a line of
-// totals, and the buttons Show Files (Enter, double-click), Index,
-// Update, Remove Disc (Delete), Copy (Ctrl+C) and Close (Esc). Not modal; it follows every
-// refill of the main list.
+// holds nothing of, each catalogued one expanding into its folders (Right or +, Left or - closes)
+// (each with its note, edited in place by F2 or a double-click on it), a line of totals, and the
+// buttons Show Files (Enter, double-click), Index, Update, Remove Disc (Delete), Copy (Ctrl+C) and
+// Close (Esc). Not modal; it follows every refill of the main list.
 class frmDiscs : public QDialog
 {
     Q_OBJECT

@@ -237,11 +237,11 @@ void frmMain::mnuDiscs_Click()
                 &frmDiscs::refresh);
         // Mounted At, and the discs mounted that the catalogue holds nothing of, follow the
         // mount table while the window is open.
-        m_discsMonitor = std::make_unique<MountMonitor>(
-            std::function<void(const QString &)>(), [discs = m_frmDiscs] {
-                if (discs)
-                    discs->mountsChanged();
-            });
+        m_discsMonitor = std::make_unique<MountMonitor>(std::function<void(const QString &)>(),
+                                                        [discs = m_frmDiscs] {
+                                                            if (discs)
+                                                                discs->mountsChanged();
+                                                        });
         connect(m_frmDiscs.data(), &QObject::destroyed, this, [this] { m_discsMonitor.reset(); });
     }
     m_frmDiscs->show();
@@ -352,9 +352,9 @@ void frmMain::mnuUndoRemove_Click()
     if (m_index.running())
         return; // the run's rows are being written
     if (const qint64 restored = m_remove.undoRemove())
-        lblStatus->showMessage(restored == 1 ? QStringLiteral("Put back 1 file.")
-                                             : QStringLiteral("Put back %1 files.")
-                                                   .arg(QLocale().toString(restored)));
+        lblStatus->showMessage(
+            restored == 1 ? QStringLiteral("Put back 1 file.")
+                          : QStringLiteral("Put back %1 files.").arg(QLocale().toString(restored)));
 }
 
 void frmMain::mnuExportList_Click()

@@ -14,8 +14,8 @@
 #include "window/newdiscoffer.h"
 #include "window/removecommand.h"
 #include "window/searchcommand.h"
-#include "window/statusline.h"
 #include "window/services.h"
+#include "window/statusline.h"
 #include "window/windowpointer.h"
 
 #include <QPointer>

@@ -19,7 +19,8 @@ struct PrivateSettings
 Services testServices(const QString &folder, int *ended)
 {
     // Each window under test starts as designed, whatever a window before it kept at Exit.
-    QSettings(QStringLiteral("Vellumark"), QStringLiteral("Vellumark")).remove(QStringLiteral("layout"));
+    QSettings(QStringLiteral("Vellumark"), QStringLiteral("Vellumark"))
+        .remove(QStringLiteral("layout"));
     Services services = Services::system();
     services.appPath = folder;
     services.offerNewDiscs = false; // a test's mounts are its own business

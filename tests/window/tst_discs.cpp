@@ -240,7 +240,8 @@ private Q_SLOTS:
             qScopeGuard([&] { run("umount '" + point + "'; rmdir '" + point + "'"); });
         discs->refresh();
         const QRegularExpression fresh("FRESH\\|A1B-2C3D\\|.*");
-        QCOMPARE(lines(discs->model()).filter(fresh), QStringList("FRESH|A1B-2C3D||||" + point + "|"));
+        QCOMPARE(lines(discs->model()).filter(fresh),
+                 QStringList("FRESH|A1B-2C3D||||" + point + "|"));
         click(view, lines(discs->model()).indexOf(fresh));
         discs->findChild<QPushButton *>("cmdIndex")->click();
         const QStringList indexed = lines(discs->model()).filter(fresh);
@@ -293,8 +294,8 @@ private Q_SLOTS:
         QTest::newRow("no files at the top, names alike")
             << QStringList{"/m/a b|1", "/m/a/c|1", "/m/A|1", "/m/a-b|1"}
             << "/m 4 4 [A 1 1] [a 1 1 [c 1 1]] [a b 1 1] [a-b 1 1]";
-        QTest::newRow("the root folder") << QStringList{"/x|1", "/|2", "/y/z/|4"}
-                                         << "/ 3 7 [x 1 1] [y 1 4 [z 1 4]]";
+        QTest::newRow("the root folder")
+            << QStringList{"/x|1", "/|2", "/y/z/|4"} << "/ 3 7 [x 1 1] [y 1 4 [z 1 4]]";
     }
     void folderTree()
     {
@@ -309,8 +310,10 @@ private Q_SLOTS:
         folders.build();
         std::function<QString(const FolderTree::Folder &)> shown =
             [&](const FolderTree::Folder &folder) {
-                QString text = QString("%1 %2 %3").arg(QString::fromUtf8(folder.name))
-                                   .arg(folder.files).arg(folder.bytes);
+                QString text = QString("%1 %2 %3")
+                                   .arg(QString::fromUtf8(folder.name))
+                                   .arg(folder.files)
+                                   .arg(folder.bytes);
                 for (const auto &child : folder.children)
                     text += " [" + shown(*child) + "]";
                 return text;
@@ -342,7 +345,8 @@ private Q_SLOTS:
         QStringList shown;
         for (int row = 0; row < model.rowCount(model.index(0, 0)); ++row) {
             const QModelIndex folder = model.index(row, 0, model.index(0, 0));
-            shown << model.text(folder) + " " + model.text(folder.siblingAtColumn(DiscsModel::Files));
+            shown << model.text(folder) + " " +
+                         model.text(folder.siblingAtColumn(DiscsModel::Files));
         }
         QCOMPARE(shown.join(", "), "m 2, m n 1, m% 1");
         QTest::keyClick(view, Qt::Key_Down); // on m

@@ -7,13 +7,13 @@
 #include "window/frmmain.h"
 
 #include <QHeaderView>
-#include <QScopeGuard>
-#include <QSettings>
-#include <QTreeView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 
 // The main window: its controls, the layout rule, header clicks and Exit.
@@ -127,15 +127,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("view"); // what is done after the load
         QTest::addColumn<QString>("text");
-        QTest::newRow("whole catalogue") << "" << "3 files";
-        QTest::newRow("search") << "search b" << "1 of 3 files (Search \"b\")";
-        QTest::newRow("find") << "find size:>10" << "2 of 3 files (Find size:>10)";
-        QTest::newRow("disc") << "disc" << "3 of 3 files (disc DISC)";
-        QTest::newRow("selection") << "select" << "3 files; 2 selected, 120 bytes";
-        QTest::newRow("removal") << "remove" << "Removed 2 files. Ctrl+Z puts them back.";
-        QTest::newRow("next action ends it") << "remove sort" << "1 file";
-        QTest::newRow("undo") << "remove undo" << "Put back 2 files.";
-        QTest::newRow("run") << "run" << "Catalogued 1,204 files, 12 already catalogued, in 3 s";
+        QTest::newRow("whole catalogue") << ""
+                                         << "3 files";
+        QTest::newRow("search") << "search b"
+                                << "1 of 3 files (Search \"b\")";
+        QTest::newRow("find") << "find size:>10"
+                              << "2 of 3 files (Find size:>10)";
+        QTest::newRow("disc") << "disc"
+                              << "3 of 3 files (disc DISC)";
+        QTest::newRow("selection") << "select"
+                                   << "3 files; 2 selected, 120 bytes";
+        QTest::newRow("removal") << "remove"
+                                 << "Removed 2 files. Ctrl+Z puts them back.";
+        QTest::newRow("next action ends it") << "remove sort"
+                                             << "1 file";
+        QTest::newRow("undo") << "remove undo"
+                              << "Put back 2 files.";
+        QTest::newRow("run") << "run"
+                             << "Catalogued 1,204 files, 12 already catalogued, in 3 s";
     }
     void statusLine()
     {
@@ -191,7 +200,8 @@ private Q_SLOTS:
     // and Find windows keep their size and columns. The next start shows them so.
     void layoutIsRemembered()
     {
-        const auto forget = qScopeGuard([] { QSettings("Vellumark", "Vellumark").remove("layout"); });
+        const auto forget =
+            qScopeGuard([] { QSettings("Vellumark", "Vellumark").remove("layout"); });
         int ended = 0;
         const Services next = testServices(m_dir.path());
         {

@@ -119,8 +119,7 @@ private Q_SLOTS:
         QCOMPARE(ContextMenu::items(menu),
                  QStringList({"Open" + off, "Open Containing Folder" + off, "Copy Path" + off,
                               "Remove" + off, "Undo Remove (off)", "-", "Export List...",
-                              "Show Duplicates",
-                              "Discs...", "Find..."}));
+                              "Show Duplicates", "Discs...", "Find..."}));
         QCOMPARE(int(m_window->list().selectedRows().size()), how == "row 1" ? 1 : selected.size());
     }
 

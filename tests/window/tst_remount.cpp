@@ -10,9 +10,9 @@
 #include "window/newdiscoffer.h"
 
 #include <QDialog>
+#include <QItemSelectionModel>
 #include <QPushButton>
 #include <QSettings>
-#include <QItemSelectionModel>
 #include <QTreeView>
 #include <QtTest>
 

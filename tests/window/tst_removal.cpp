@@ -100,8 +100,9 @@ private Q_SLOTS:
         QCOMPARE(undo.undoRemove() > 0, !errorShown);
         if (before.startsWith("DELETE"))
             return;
-        QCOMPARE(TestCatalogue::rows(file, "ID, File, Size, Archive, typeof(Created), quote(Created)"),
-                 m_before);
+        QCOMPARE(
+            TestCatalogue::rows(file, "ID, File, Size, Archive, typeof(Created), quote(Created)"),
+            m_before);
         QCOMPARE(catalogue.files().join(' '), "alpha beta gamma delta epsilon");
         QCOMPARE(TestCatalogue::listed(loaded.list).size(),
                  search.isEmpty() ? 5 : catalogue.files().filter(search).size());
