@@ -26,18 +26,17 @@ qint64 keptRows(Connection &connection)
 
 void RemovedRows::startKeeping()
 {
-    if (!m_made) {
-        // Columns without a type: each value is kept as it was, text, number or blob.
-        Statement::exec(m_connection,
-                        "CREATE TEMP TABLE IF NOT EXISTS RemovedFiles (ID INTEGER PRIMARY KEY, "
-                        "Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial)");
-        Statement::exec(m_connection,
-                        "CREATE TEMP TABLE IF NOT EXISTS RemovedCatalogued (Archive, Serial, "
-                        "Catalogued)");
-        Statement::exec(m_connection,
-                        "CREATE TEMP TABLE IF NOT EXISTS RemovedIds (ID INTEGER PRIMARY KEY)");
-        m_made = true;
-    }
+    // Made inside the transaction: a removal that fails takes them away again.
+    // Columns without a type: each value is kept as it was, text, number or blob.
+    Statement::exec(m_connection,
+                    "CREATE TEMP TABLE IF NOT EXISTS RemovedFiles (ID INTEGER PRIMARY KEY, "
+                    "Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial)");
+    Statement::exec(m_connection,
+                    "CREATE TEMP TABLE IF NOT EXISTS RemovedCatalogued (Archive, Serial, "
+                    "Catalogued)");
+    Statement::exec(m_connection,
+                    "CREATE TEMP TABLE IF NOT EXISTS RemovedIds (ID INTEGER PRIMARY KEY)");
+    m_made = true;
     Statement::exec(m_connection, "DELETE FROM temp.RemovedFiles");
     Statement::exec(m_connection, "DELETE FROM temp.RemovedCatalogued");
     if (hasCatalogued(m_connection))
