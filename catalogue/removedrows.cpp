@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 
 const char Fields[] = "ID, Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial";
@@ -34,8 +36,6 @@ void RemovedRows::startKeeping()
     Statement::exec(m_connection,
                     "CREATE TEMP TABLE IF NOT EXISTS RemovedCatalogued (Archive, Serial, "
                     "Catalogued)");
-    Statement::exec(m_connection,
-                    "CREATE TEMP TABLE IF NOT EXISTS RemovedIds (ID INTEGER PRIMARY KEY)");
     m_made = true;
     Statement::exec(m_connection, "DELETE FROM temp.RemovedFiles");
     Statement::exec(m_connection, "DELETE FROM temp.RemovedCatalogued");
@@ -48,20 +48,24 @@ void RemovedRows::startKeeping()
 
 void RemovedRows::keep(const std::vector<qint64> &ids)
 {
-    // The IDs first, then the rows in one statement: a copy made as each row is deleted costs
-    // every deletion a journal of its own.
-    Statement id(m_connection, "INSERT OR IGNORE INTO temp.RemovedIds (ID) VALUES (?1)");
-    for (const qint64 value : ids) {
-        id.bindInt(1, value);
-        id.step();
-        id.reset();
+    // By runs of IDs that follow each other: a whole catalogue of rows, or a disc's, is a few
+    // statements, and a copy made as each row is deleted would cost every deletion a journal of
+    // its own.
+    std::vector<qint64> ordered(ids);
+    std::sort(ordered.begin(), ordered.end());
+    Statement run(m_connection, (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") + Fields +
+                                 ") SELECT " + Fields + " FROM main.Files WHERE ID BETWEEN ?1 AND ?2")
+                                    .constData());
+    for (size_t i = 0; i < ordered.size();) {
+        size_t last = i;
+        while (last + 1 < ordered.size() && ordered[last + 1] - ordered[last] <= 1)
+            ++last;
+        run.bindInt(1, ordered[i]);
+        run.bindInt(2, ordered[last]);
+        run.step();
+        run.reset();
+        i = last + 1;
     }
-    Statement::exec(m_connection,
-                    (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") + Fields +
-                     ") SELECT f." + QByteArray(Fields).replace(", ", ", f.") +
-                     " FROM temp.RemovedIds i JOIN main.Files f ON f.ID = i.ID")
-                        .constData());
-    Statement::exec(m_connection, "DELETE FROM temp.RemovedIds");
 }
 
 void RemovedRows::keepSelected(const char *where, const QByteArray &first, const QByteArray &second)

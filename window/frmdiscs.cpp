@@ -132,7 +132,7 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     m_mounts->setInterval(MountSettleMs);
     connect(m_mounts, &QTimer::timeout, this, &frmDiscs::refresh);
 
-    resize(760, 420);
+    resize(900, 420); // every column in sight, the Note last
     RememberedLayout::restore(this, header, QStringLiteral("discs"));
     refresh();
     lvwDiscs->setFocus();
