@@ -53,9 +53,10 @@ void RemovedRows::keep(const std::vector<qint64> &ids)
     // its own.
     std::vector<qint64> ordered(ids);
     std::sort(ordered.begin(), ordered.end());
-    Statement run(m_connection, (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") + Fields +
-                                 ") SELECT " + Fields + " FROM main.Files WHERE ID BETWEEN ?1 AND ?2")
-                                    .constData());
+    Statement run(m_connection,
+                  (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") + Fields + ") SELECT " +
+                   Fields + " FROM main.Files WHERE ID BETWEEN ?1 AND ?2")
+                      .constData());
     for (size_t i = 0; i < ordered.size();) {
         size_t last = i;
         while (last + 1 < ordered.size() && ordered[last + 1] - ordered[last] <= 1)
