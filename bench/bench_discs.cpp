@@ -16,7 +16,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTableView>
+#include <QItemSelectionModel>
+#include <QTreeView>
 
 #include <sqlite3.h>
 
@@ -85,13 +86,7 @@ int main(int argc, char **argv)
     if (rows > 1000000)
         return 0; // Remove Disc is measured at a million rows
     // On a copy: the generated catalogue stays whole for the other benchmarks.
-    const QString copy =
-        QDir::current().absoluteFilePath(QStringLiteral("bench-data/discs-%1").arg(rows));
-    QDir().mkpath(copy);
-    for (const char *file : {"/data.mdb", "/data.mdb-wal", "/data.mdb-shm"})
-        QFile::remove(copy + QLatin1String(file));
-    if (!QFile::copy(plain + QStringLiteral("/data.mdb"), copy + QStringLiteral("/data.mdb")))
-        qFatal("cannot copy the catalogue");
+    const QString copy = Generator::workingCopy(plain, QStringLiteral("discs-%1").arg(rows));
     {
         services.appPath = copy;
         frmMain window(services);
@@ -115,7 +110,10 @@ int main(int argc, char **argv)
         if (chosen < 0)
             qFatal("no disc");
         const qint64 files = model.disc(chosen).files;
-        discs->findChild<QTableView *>(QStringLiteral("lvwDiscs"))->selectRow(chosen);
+        discs->findChild<QTreeView *>(QStringLiteral("lvwDiscs"))
+            ->selectionModel()
+            ->setCurrentIndex(model.index(chosen, 0),
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         MessageBox::setNextAnswer(vbYes);
         start = Report::now();
         discs->cmdRemoveDisc_Click();

@@ -59,7 +59,7 @@ int main(int argc, char **argv)
     });
     Services services = Services::system();
     services.appPath = work.path();
-    services.endProcess = [] {};
+    services.endProcess = [](int) {};
     bool allOk = true;
     {
         frmMain w(services);

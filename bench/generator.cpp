@@ -362,4 +362,15 @@ QString sharedCatalogue(qint64 rows)
     return folder;
 }
 
+QString workingCopy(const QString &plain, const QString &name)
+{
+    const QString copy = QDir::current().absoluteFilePath(QStringLiteral("bench-data/") + name);
+    QDir().mkpath(copy);
+    for (const char *file : {"/data.mdb", "/data.mdb-wal", "/data.mdb-shm"})
+        QFile::remove(copy + QLatin1String(file));
+    if (!QFile::copy(plain + QStringLiteral("/data.mdb"), copy + QStringLiteral("/data.mdb")))
+        qFatal("cannot copy the catalogue");
+    return copy;
+}
+
 } // namespace Generator

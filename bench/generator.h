@@ -16,6 +16,10 @@ void makeCatalogue(const QString &file, qint64 rows);
 // n rows that the benchmarks share (made there the first time).
 QString sharedCatalogue(qint64 rows);
 
+// A fresh copy of the catalogue in folder plain, in bench-data/NAME below the current folder
+// (the shared one stays whole for the other benchmarks); returns that folder.
+QString workingCopy(const QString &plain, const QString &name);
+
 // The same rows in a file holding the table Files alone, as another program writes it.
 void makeForeignCatalogue(const QString &file, qint64 rows);
 

@@ -39,6 +39,10 @@ QByteArray statementFor(const ArchiveMembers::View &view)
     case ArchiveMembers::View::Medium:
         return QByteArray(Columns) +
                "WHERE ifnull(f.Archive, '') = ?1 AND ifnull(f.Serial, '') = ?2 ORDER BY m.ID";
+    case ArchiveMembers::View::Folder:
+        return QByteArray(Columns) +
+               "WHERE ifnull(f.Archive, '') = ?1 AND ifnull(f.Serial, '') = ?2 AND (f.Path = ?3 OR "
+               "(f.Path >= ?4 AND f.Path < ?5)) ORDER BY m.ID";
     case ArchiveMembers::View::Duplicates:
         return QByteArray(Columns) +
                "WHERE m.ID IN (SELECT ID FROM temp.DuplicateMembers) ORDER BY (SELECT Position "

@@ -34,6 +34,7 @@ struct View
         NameContains, // the search pattern
         NameAmong,    // the IDs whose names were found held (idList), the last ID held, pattern
         Medium,       // the label and serial
+        Folder,       // the label and serial, the folder, and the bounds of the folders below it
         Duplicates,
     };
     Kind kind = None;

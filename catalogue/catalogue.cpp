@@ -37,6 +37,7 @@ void Catalogue::open(const QString &path)
     m_names.clear();
     m_path = path;
     m_memberNames.clear();
+    m_removed.reset();
     m_cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     m_cnCatalogue.setCheck(Schema::check);
     m_cnCatalogue.Open(path, QString(), QString(), -1);
@@ -57,21 +58,22 @@ void Catalogue::open(const QString &path)
 void Catalogue::upgrade()
 {
     sqlite3 *db = m_cnCatalogue.handle();
-    const int present = count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
-                                  "'FilesNameUpdate', 'FilesNameReused', 'MediumRoots', "
-                                  "'MediumCatalogued', 'ArchiveMembers', 'FilesMembersDelete')) - "
-                                  "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
-                                  "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
+    const int present = count(
+        db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
+            "'FilesNameUpdate', 'FilesNameReused', 'MediumRoots', 'MediumCatalogued', "
+            "'ArchiveMembers', 'FilesMembersDelete', 'MediumNotes')) - "
+            "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
+            "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
     // The highest ID given is kept only for a table made with AUTOINCREMENT; without it a
     // reused ID cannot be told, and the searches read every row.
     const bool idsKept = count(db, "SELECT count(*) FROM sqlite_master WHERE name = 'Files' AND "
                                    "sql LIKE '%AUTOINCREMENT%'") == 1;
-    if (present == (idsKept ? 7 : 6) || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
+    if (present == (idsKept ? 8 : 7) || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
         return;
     try {
         m_cnCatalogue.BeginTrans();
         for (const char *section : {"changed names", "reused ids", "old name index", "medium roots",
-                                    "medium catalogued", "archive members"})
+                                    "medium catalogued", "archive members", "medium notes"})
             if (idsKept || std::strcmp(section, "reused ids") != 0)
                 Statement::exec(m_cnCatalogue, Schema::section(section).constData());
         m_cnCatalogue.CommitTrans();
@@ -259,8 +261,26 @@ void Catalogue::openMediumView(const QString &label, const QString &serial)
     m_members = {ArchiveMembers::View::Medium, {label, serial}};
 }
 
+void Catalogue::openFolderView(const QString &label, const QString &serial, const QString &folder)
+{
+    closeView();
+    const auto [below, after] = Media::folderBounds(folder);
+    m_rsFiles.Open(Media::folderRowsStatement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic,
+                   -1, {label, serial, folder, below, after});
+    m_members = {ArchiveMembers::View::Folder, {label, serial, folder, below, after}};
+}
+
+qint64 Catalogue::fileCount()
+{
+    Statement rows(m_cnCatalogue, "SELECT count(*) FROM Files");
+    rows.step();
+    return rows.intAt(0);
+}
+
 void Catalogue::remove(const std::vector<RowKey> &rows)
 {
+    if (rows.empty())
+        return; // nothing selected: the last removal can still be put back
     // In the table's order: each page is visited once, whatever order the list shows.
     std::vector<qint64> files, members;
     for (const RowKey &row : rows)
@@ -269,13 +289,33 @@ void Catalogue::remove(const std::vector<RowKey> &rows)
     std::sort(members.begin(), members.end());
     m_cnCatalogue.BeginTrans();
     try {
+        m_removed.startKeeping();
+        m_removed.keep(files);
         for (qint64 id : files)
-            m_rsFiles.DeleteByKey(id);
+            if (!m_rsFiles.DeleteByKey(id))
+                m_removed.forget(id); // not in the view, or gone already
         for (qint64 id : members)
             ArchiveMembers::remove(m_cnCatalogue, id);
+        m_removed.stopKeeping();
         m_cnCatalogue.CommitTrans();
     } catch (...) {
         m_cnCatalogue.RollbackTrans();
+        m_removed.settle(false);
         throw;
     }
+    m_removed.settle(true);
+}
+
+qint64 Catalogue::removeMedium(const QString &label, const QString &serial,
+                               const std::optional<std::vector<qint64>> &ids)
+{
+    qint64 removed = 0;
+    try {
+        removed = Media::remove(m_cnCatalogue, label, serial, ids, &m_removed);
+    } catch (...) {
+        m_removed.settle(false);
+        throw;
+    }
+    m_removed.settle(true);
+    return removed;
 }

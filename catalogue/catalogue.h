@@ -4,11 +4,13 @@
 #include "catalogue/foldednames.h"
 #include "catalogue/mediumroots.h"
 #include "catalogue/rowkey.h"
+#include "catalogue/removedrows.h"
 #include "platform/connection.h"
 #include "platform/recordset.h"
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // The catalogue file: the one connection cnCatalogue and the one recordset rsFiles, the file's
@@ -53,6 +55,8 @@ public:
     void openDuplicatesView();
     // The rows of one medium (media.h), opened as the search view is.
     void openMediumView(const QString &label, const QString &serial);
+    // The rows of one medium at and below one of its folders, opened as the search view is.
+    void openFolderView(const QString &label, const QString &serial, const QString &folder);
 
     // Copies what the write-ahead log holds into data.mdb, so that the file alone is the whole
     // catalogue; after every indexing run.
@@ -65,8 +69,19 @@ public:
 
     // Deletes the records of these rows, in one transaction: all of them, or on a failure
     // none. A file's row is deleted when the current view holds it (its archive's members with
-    // it); a member's record alone.
+    // it); a member's record alone. What was deleted is kept for undoRemoval().
     void remove(const std::vector<RowKey> &rows);
+    // Removes every row of one medium and when it was catalogued (Media::remove), kept as
+    // remove() keeps its rows. Returns the rows removed.
+    qint64 removeMedium(const QString &label, const QString &serial,
+                        const std::optional<std::vector<qint64>> &ids = std::nullopt);
+    // How many rows the table holds, whatever the view. Raises PlatformError.
+    qint64 fileCount();
+    // The rows the last removal took out (0 when none can be put back), and putting them back
+    // with their IDs and every field, all in one transaction. Raises PlatformError.
+    qint64 removedCount() const { return m_removed.count(); }
+    qint64 removals() const { return m_removed.removals(); }
+    qint64 undoRemoval() { return m_removed.putBack(); }
 
 private:
     void upgrade();
@@ -82,4 +97,5 @@ private:
     MediumRoots m_mediumRoots;
     QString m_path;
     ArchiveMembers::View m_members; // of the view open
+    RemovedRows m_removed{m_cnCatalogue};
 };

@@ -9,10 +9,10 @@
 namespace {
 
 // Per field, in FindQuery::Field order (Name, Folder, Disc, Type, Size, Created, Accessed,
-// Modified): the sub-item it reads, and its place in the order of testing. Tests whose answer
-// rows share (a disc's label, a folder, a date) come first, the name last.
-const int SubItemOf[] = {2, 1, 8, 2, 3, 5, 6, 7};
-const int CostOf[] = {5, 1, 0, 4, 3, 2, 2, 2};
+// Modified, Note): the sub-item it reads, and its place in the order of testing. Tests whose
+// answer rows share (a disc's label, a folder, a date) come first, the name last.
+const int SubItemOf[] = {2, 1, 8, 2, 3, 5, 6, 7, 8};
+const int CostOf[] = {5, 1, 0, 4, 3, 2, 2, 2, 0};
 
 // The folded form by the one rule; ASCII, the common case, without decoding.
 void fold(std::string &out, const FindMatcher::Cell &cell)
@@ -105,7 +105,7 @@ FindMatcher::FindMatcher(const FindQuery &query)
     for (const FindQuery::Term &term : query.terms()) {
         m_tests.push_back({term, SubItemOf[term.field]});
         m_subItems |= 1u << SubItemOf[term.field];
-        if (term.field == FindQuery::Disc)
+        if (term.field == FindQuery::Disc || term.field == FindQuery::Note)
             m_subItems |= 1u << 9; // the serial
     }
     std::stable_sort(m_tests.begin(), m_tests.end(), [](const Test &a, const Test &b) {
@@ -154,7 +154,7 @@ bool FindMatcher::holds(Test &test, const Cell *cells)
     }
     const Cell &serial = cells[8];
     if (cell.first == test.seen && cell.second == test.seenLength &&
-        (term.field != FindQuery::Disc ||
+        ((term.field != FindQuery::Disc && term.field != FindQuery::Note) ||
          (serial.first == test.seenSerial && serial.second == test.seenSerialLength)))
         return test.answer;
     thread_local std::string text;
@@ -171,6 +171,12 @@ bool FindMatcher::holds(Test &test, const Cell *cells)
             fold(text, serial);
             answer = equals(text, term.texts[0]);
         }
+        break;
+    case FindQuery::Note:
+        answer = std::any_of(term.media.begin(), term.media.end(), [&](const auto &medium) {
+            return QByteArrayView(cell.first, cell.second) == medium.first &&
+                   QByteArrayView(serial.first, serial.second) == medium.second;
+        });
         break;
     case FindQuery::Size: {
         const qint64 bytes = FileRow::sizeValue(cell.first, cell.second);

@@ -4,6 +4,7 @@
 
 #include <QDate>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -20,7 +21,7 @@ struct Key
 const Key Keys[] = {{"folder", FindQuery::Folder},     {"disc", FindQuery::Disc},
                     {"type", FindQuery::Type},         {"size", FindQuery::Size},
                     {"created", FindQuery::Created},   {"accessed", FindQuery::Accessed},
-                    {"modified", FindQuery::Modified}};
+                    {"modified", FindQuery::Modified}, {"note", FindQuery::Note}};
 
 QByteArray folded(const QString &text)
 {
@@ -205,6 +206,7 @@ QString readTerm(FindQuery::Term &term, const QString &word, bool keyed)
 FindQuery FindQuery::parse(const QString &text)
 {
     FindQuery query;
+    query.m_text = text.trimmed();
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n) {
@@ -246,4 +248,22 @@ FindQuery FindQuery::parse(const QString &text)
         query.m_terms.push_back(std::move(term));
     }
     return query;
+}
+
+bool FindQuery::readsNotes() const
+{
+    return std::any_of(m_terms.begin(), m_terms.end(),
+                       [](const Term &term) { return term.field == Note; });
+}
+
+void FindQuery::resolveNotes(const QHash<QPair<QByteArray, QByteArray>, QString> &notes)
+{
+    for (Term &term : m_terms) {
+        if (term.field != Note)
+            continue;
+        term.media.clear();
+        for (auto it = notes.constBegin(); it != notes.constEnd(); ++it)
+            if (folded(it.value()).contains(term.texts[0]))
+                term.media.emplace_back(it.key().first, it.key().second);
+    }
 }

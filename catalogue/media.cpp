@@ -1,5 +1,7 @@
 #include "catalogue/media.h"
 
+#include "catalogue/foldertree.h"
+#include "catalogue/removedrows.h"
 #include "platform/connection.h"
 #include "platform/statement.h"
 
@@ -15,10 +17,10 @@ QByteArray text(const Statement &statement, int column)
     return QByteArray(text.data(), qsizetype(text.size()));
 }
 
-bool hasTable(Connection &connection)
+bool hasTable(Connection &connection, const char *table = "MediumCatalogued")
 {
-    return sqlite3_table_column_metadata(connection.handle(), nullptr, "MediumCatalogued", nullptr,
-                                         nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+    return sqlite3_table_column_metadata(connection.handle(), nullptr, table, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 } // namespace
@@ -28,6 +30,35 @@ namespace Media {
 QString rowsStatement()
 {
     return QStringLiteral("SELECT * FROM Files WHERE %1").arg(QLatin1String(RowsOfMedium));
+}
+
+QString folderRowsStatement()
+{
+    // Bounds rather than a pattern: the folder-first index finds the rows, and no character of
+    // a folder's name means anything.
+    return rowsStatement() + QStringLiteral(" AND (Path = ?3 OR (Path >= ?4 AND Path < ?5))");
+}
+
+std::pair<QString, QString> folderBounds(const QString &folder)
+{
+    const QString below = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    QString after = below;
+    after.back() = QChar(u'/' + 1); // '0': the first text past every one that begins with below
+    return {below, after};
+}
+
+void folders(Connection &connection, const QString &label, const QString &serial, FolderTree &tree)
+{
+    Statement rows(connection,
+                   (QByteArray("SELECT Path, Size FROM Files WHERE ") + RowsOfMedium).constData());
+    const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
+    rows.bindText(1, labelText);
+    rows.bindText(2, serialText);
+    while (rows.step()) {
+        const std::string_view path = rows.textAt(0), size = rows.textAt(1);
+        tree.add(path.data() ? path.data() : "", int(path.size()), size.data() ? size.data() : "",
+                 int(size.size()));
+    }
 }
 
 std::vector<MediumTotals> totals(Connection &connection)
@@ -68,11 +99,18 @@ void noteCatalogued(Connection &connection, const QByteArray &label, const QByte
 }
 
 qint64 remove(Connection &connection, const QString &label, const QString &serial,
-              const std::optional<std::vector<qint64>> &ids)
+              const std::optional<std::vector<qint64>> &ids, RemovedRows *keep)
 {
     const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
     connection.BeginTrans();
     try {
+        if (keep) {
+            keep->startKeeping();
+            if (ids)
+                keep->keep(*ids);
+            else
+                keep->keepSelected(RowsOfMedium, labelText, serialText);
+        }
         qint64 removed = 0;
         Statement rows(connection, (QByteArray("DELETE FROM Files WHERE ") + RowsOfMedium +
                                     (ids ? " AND ID = ?3" : ""))
@@ -83,7 +121,10 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
                 rows.bindText(2, serialText);
                 rows.bindInt(3, id);
                 rows.step();
-                removed += sqlite3_changes64(connection.handle());
+                const qint64 changed = sqlite3_changes64(connection.handle());
+                if (changed == 0 && keep)
+                    keep->forget(id); // another medium's row now
+                removed += changed;
                 rows.reset(); // the bindings too
             }
         } else {
@@ -99,8 +140,45 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
             when.bindText(2, serialText);
             when.step();
         }
+        if (keep)
+            keep->stopKeeping();
         connection.CommitTrans();
         return removed;
+    } catch (...) {
+        connection.RollbackTrans();
+        throw;
+    }
+}
+
+QHash<Key, QString> notes(Connection &connection)
+{
+    QHash<Key, QString> notes;
+    if (!hasTable(connection, "MediumNotes"))
+        return notes;
+    Statement rows(connection, "SELECT Archive, Serial, Note FROM MediumNotes");
+    while (rows.step())
+        notes.insert(Key(text(rows, 0), text(rows, 1)), QString::fromUtf8(text(rows, 2)));
+    return notes;
+}
+
+void setNote(Connection &connection, const QString &label, const QString &serial,
+             const QString &note)
+{
+    const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
+    const QByteArray noteText = note.trimmed().toUtf8();
+    connection.BeginTrans();
+    try {
+        Statement write(connection, noteText.isEmpty()
+                                        ? "DELETE FROM MediumNotes WHERE Archive = ?1 AND "
+                                          "Serial = ?2"
+                                        : "INSERT OR REPLACE INTO MediumNotes (Archive, Serial, "
+                                          "Note) VALUES (?1, ?2, ?3)");
+        write.bindText(1, labelText);
+        write.bindText(2, serialText);
+        if (!noteText.isEmpty())
+            write.bindText(3, noteText);
+        write.step();
+        connection.CommitTrans();
     } catch (...) {
         connection.RollbackTrans();
         throw;

@@ -8,9 +8,12 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 class Connection;
+class FolderTree;
+class RemovedRows;
 
 // The catalogue's media: a medium is one pair of label (Archive) and serial text of its rows; a
 // missing label or serial counts as an empty one. When an indexing run last wrote or found rows
@@ -21,6 +24,14 @@ using Key = QPair<QByteArray, QByteArray>; // label, serial
 
 // Every row of one medium; its two parameters are the label and the serial text.
 QString rowsStatement();
+// The rows of one medium at and below one folder; its five parameters are the label, the serial
+// text, the folder, and the two bounds folderBounds() gives.
+QString folderRowsStatement();
+// The folders below folder lie between these two texts (the first included).
+std::pair<QString, QString> folderBounds(const QString &folder);
+
+// Hands every row of one medium to tree (add()), in one pass over the rows. Raises PlatformError.
+void folders(Connection &connection, const QString &label, const QString &serial, FolderTree &tree);
 
 // Every medium with its totals, in one pass over the rows. Raises PlatformError.
 std::vector<MediumTotals> totals(Connection &connection);
@@ -36,9 +47,19 @@ void noteCatalogued(Connection &connection, const QByteArray &label, const QByte
 // Removes the medium's rows and when it was catalogued, in one transaction: all or, on a
 // failure, nothing. The rows are those with these IDs when the caller holds every row it knows
 // of the medium (a look-up each, where finding them costs a pass of the whole catalogue), else
-// every row of the medium. Returns the rows removed. Raises PlatformError.
+// every row of the medium. What it removes is kept in keep, when given, to be put back. Returns
+// the rows removed. Raises PlatformError.
 qint64 remove(Connection &connection, const QString &label, const QString &serial,
-              const std::optional<std::vector<qint64>> &ids = std::nullopt);
+              const std::optional<std::vector<qint64>> &ids = std::nullopt,
+              RemovedRows *keep = nullptr);
+
+// The note kept on each medium (table MediumNotes). A catalogue made before the table has none.
+// Raises PlatformError for another engine failure.
+QHash<Key, QString> notes(Connection &connection);
+// Keeps note on the medium, in place of the one before; an empty (or blank) note removes it.
+// Raises PlatformError (a read-only catalogue, one made before the table that cannot be given it).
+void setNote(Connection &connection, const QString &label, const QString &serial,
+             const QString &note);
 
 // Changes whenever rows may have changed since: written by this connection or by another.
 QPair<qint64, qint64> changeStamp(Connection &connection);

@@ -84,3 +84,14 @@ CREATE INDEX IF NOT EXISTS ArchiveMembersByFile ON ArchiveMembers (FileID);
 CREATE TRIGGER IF NOT EXISTS FilesMembersDelete AFTER DELETE ON Files BEGIN
     DELETE FROM ArchiveMembers WHERE FileID = old.ID;
 END;
+
+-- section: medium notes
+-- A note the user keeps on each medium (where it is kept, what it holds), by the medium's label
+-- and serial text as its rows carry them. Removing a medium's rows keeps its note, so a disc
+-- catalogued again has it back.
+CREATE TABLE IF NOT EXISTS MediumNotes (
+    Archive TEXT NOT NULL,
+    Serial TEXT NOT NULL,
+    Note TEXT NOT NULL,
+    PRIMARY KEY (Archive, Serial)
+) WITHOUT ROWID;

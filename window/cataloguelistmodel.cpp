@@ -76,6 +76,8 @@ QVariant CatalogueListModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role == Qt::DisplayRole)
         return text(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole && index.column() == Size) // a number
+        return int(Qt::AlignRight | Qt::AlignVCenter);
     return QVariant();
 }
 

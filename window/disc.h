@@ -14,6 +14,7 @@ struct Disc
     qint64 members = 0;   // of the archives among its files
     QDateTime catalogued; // invalid when not known
     QString mountedAt;    // empty when it is not mounted now
+    QString note;         // what the user keeps on it; empty when none
 
     bool isCatalogued() const { return files >= 0; }
     bool isMounted() const { return !mountedAt.isEmpty(); }

@@ -2,6 +2,7 @@
 
 #include "catalogue/archivemembers.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/foldertree.h"
 #include "catalogue/media.h"
 #include "indexing/volumeid.h"
 #include "platform/mountedmedia.h"
@@ -64,6 +65,7 @@ std::vector<Disc> Discs::list()
 {
     const std::vector<MediumTotals> &media = totals();
     const QHash<Media::Key, QByteArray> times = Media::catalogued(m_catalogue.cnCatalogue());
+    const QHash<Media::Key, QString> notes = Media::notes(m_catalogue.cnCatalogue());
 
     // Where each medium is mounted now, the first in the mount table's order, by the texts its
     // rows would carry.
@@ -96,6 +98,7 @@ std::vector<Disc> Discs::list()
                                                     QStringLiteral("yyyy-MM-dd HH:mm:ss"));
             disc.catalogued.setTimeSpec(Qt::UTC);
         }
+        disc.note = notes.value(Media::Key(medium.label, medium.serial));
         const QPair<QString, QString> key(disc.label, disc.serial);
         // A medium catalogued from no disc (no serial) is mounted nowhere.
         if (!disc.serial.trimmed().isEmpty())
@@ -111,16 +114,57 @@ std::vector<Disc> Discs::list()
         disc.label = key.first;
         disc.serial = key.second;
         disc.mountedAt = root;
+        disc.note = notes.value(Media::Key(key.first.toUtf8(), key.second.toUtf8()));
         discs.push_back(std::move(disc));
     }
     return discs;
 }
 
+std::unique_ptr<FolderTree> Discs::folders(const Disc &disc)
+{
+    auto tree = std::make_unique<FolderTree>();
+    if (m_list.view().narrowed()) {
+        Media::folders(m_catalogue.cnCatalogue(), disc.label, disc.serial, *tree);
+    } else {
+        // The rows held: a disc's rows share their label and serial cells, so most rows cost a
+        // comparison of pointers.
+        const QByteArray label = disc.label.toUtf8(), serial = disc.serial.toUtf8();
+        const CatalogueRows &rows = m_list.model()->storedRows();
+        bool ours = false;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (i == 0 || !rows.sharesCellAbove(i, CatalogueListModel::Archive) ||
+                !rows.sharesCellAbove(i, CatalogueListModel::Serial)) {
+                const auto [labelData, labelLength] = rows.cell(i, CatalogueListModel::Archive);
+                const auto [serialData, serialLength] = rows.cell(i, CatalogueListModel::Serial);
+                ours = QByteArrayView(labelData, labelLength) == label &&
+                       QByteArrayView(serialData, serialLength) == serial;
+            }
+            if (!ours)
+                continue;
+            const auto [path, pathLength] = rows.cell(i, CatalogueListModel::Path);
+            const auto [size, sizeLength] = rows.cell(i, CatalogueListModel::Size);
+            tree->add(path ? path : "", pathLength, size ? size : "", sizeLength);
+        }
+    }
+    tree->build();
+    return tree;
+}
+
+bool Discs::showFolder(const Disc &disc, const QString &folder)
+{
+    return show(ListView::folder(disc.label, disc.serial, folder));
+}
+
 bool Discs::showFiles(const Disc &disc)
+{
+    return show(ListView::medium(disc.label, disc.serial));
+}
+
+bool Discs::show(const ListView &view)
 {
     m_pointer.setMousePointer(vbHourglass);
     try {
-        if (m_list.show(ListView::medium(disc.label, disc.serial)) >= 1)
+        if (m_list.show(view) >= 1)
             return true;
         // Removed meanwhile: as a search that finds nothing, the whole catalogue again.
     } catch (const PlatformError &error) {
@@ -128,6 +172,17 @@ bool Discs::showFiles(const Disc &disc)
     }
     m_list.showWholeCatalogue();
     return false;
+}
+
+bool Discs::setNote(const Disc &disc, const QString &note)
+{
+    try {
+        Media::setNote(m_catalogue.cnCatalogue(), disc.label, disc.serial, note);
+        return true;
+    } catch (const PlatformError &error) {
+        ShowErrorBox(error.number(), error.description());
+        return false;
+    }
 }
 
 bool Discs::removeDisc(const Disc &disc)
@@ -155,7 +210,7 @@ bool Discs::removeDisc(const Disc &disc)
                     ids->push_back(rows.id(i));
             }
         }
-        Media::remove(m_catalogue.cnCatalogue(), disc.label, disc.serial, ids);
+        m_catalogue.removeMedium(disc.label, disc.serial, ids);
         removed = true;
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());

@@ -2,14 +2,17 @@
 
 #include "catalogue/mediatally.h"
 #include "window/disc.h"
+#include "window/listview.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QPair>
 
+#include <memory>
 #include <vector>
 
 class Catalogue;
+class FolderTree;
 class CatalogueList;
 class MountedMedia;
 class MousePointer;
@@ -26,16 +29,27 @@ public:
 
     // Raises PlatformError.
     std::vector<Disc> list();
+    MousePointer &pointer() { return m_pointer; }
 
     // The main list shows the disc's rows, as a view like the search's. When it has none, or on
     // a failure (reported), the whole catalogue comes back and the answer is false.
     bool showFiles(const Disc &disc);
+    // The disc's folders, from the rows the list holds when it holds the whole catalogue, else
+    // read from the catalogue. Raises PlatformError.
+    std::unique_ptr<FolderTree> folders(const Disc &disc);
+    // The main list shows the files at and below one folder of the disc, as showFiles() does.
+    bool showFolder(const Disc &disc, const QString &folder);
     // Asks, then removes every row of the disc in one transaction and refills the main list.
     // A failure is reported and removes nothing. Returns whether the disc was removed.
     bool removeDisc(const Disc &disc);
 
+    // Keeps note on the disc (by its label and serial text), in the catalogue file; a failure
+    // is reported and the answer is false.
+    bool setNote(const Disc &disc, const QString &note);
+
 private:
     const std::vector<MediumTotals> &totals();
+    bool show(const ListView &view);
 
     Catalogue &m_catalogue;
     CatalogueList &m_list;

@@ -9,13 +9,16 @@
 
 class Discs;
 class QLabel;
+class QTimer;
 class QPushButton;
-class QTableView;
+class QModelIndex;
+class QTreeView;
 
 // The Discs window: one line per medium of the catalogue and per medium mounted now that it
-// holds nothing of, a line of totals, and the buttons Show Files (Enter, double-click), Index,
-// Update, Remove Disc (Delete), Copy (Ctrl+C) and Close (Esc). Not modal; it follows every
-// refill of the main list.
+// holds nothing of, each catalogued one expanding into its folders (Right or +, Left or - closes)
+// (each with its note, edited in place by F2 or a double-click on it), a line of totals, and the
+// buttons Show Files (Enter, double-click), Index, Update, Remove Disc (Delete), Copy (Ctrl+C) and
+// Close (Esc). Not modal; it follows every refill of the main list.
 class frmDiscs : public QDialog
 {
     Q_OBJECT
@@ -28,11 +31,15 @@ public:
 
     // Lists the discs again, keeping the selected ones selected.
     void refresh();
+    // The mount table changed: the lines follow it shortly (a burst of changes counts once).
+    void mountsChanged();
 
     DiscsModel &model() { return m_model; }
     // Index, Update and Remove Disc stay disabled, with refusal as their tooltip, while refusal
     // says why they cannot write; the empty text allows them again.
     void setWritable(const QString &refusal);
+    // Keeps its size and place and its columns for the next time it is made.
+    void saveLayout() const;
 
 public Q_SLOTS:
     void cmdShowFiles_Click();
@@ -43,19 +50,28 @@ public Q_SLOTS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
-    // The focused line when it is selected, else the first selected; -1 when none is.
+    // The focused line when it is selected, else the first selected; invalid when none is.
+    QModelIndex selectedIndex() const;
+    // The disc line selected; -1 when none is, or a folder is.
     int selectedLine() const;
+    // The key a line is found by again after the lines are given again.
+    QString key(const QModelIndex &index) const;
+    QModelIndex find(const QString &key);
     void updateButtons();
+    // Edits the selected line's note in place.
+    void editNote();
 
     Discs &m_discs;
     std::function<void(const QString &, QWidget *)> m_index;
     Update m_update;
     DiscsModel m_model;
     QString m_refusal;
+    QTimer *m_mounts;
 
-    QTableView *lvwDiscs;
+    QTreeView *lvwDiscs;
     QLabel *lblTotals;
     QPushButton *cmdShowFiles;
     QPushButton *cmdIndex;

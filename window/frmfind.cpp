@@ -3,6 +3,7 @@
 #include "window/cataloguelist.h"
 #include "window/cataloguelistmodel.h"
 #include "window/messagebox.h"
+#include "window/rememberedlayout.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,15 +17,15 @@ namespace {
 const char HelpText[] =
     "Every word must hold: a word the name contains, \"two words\" for a phrase, -word to leave "
     "out names with it.\n"
-    "folder:TEXT   disc:LABEL or serial   type:jpg,png\n"
+    "folder:TEXT   disc:LABEL or serial   note:TEXT   type:jpg,png\n"
     "size:>10MB   size:<1GB   size:100KB..2MB   size:0   (B, KB, MB, GB, TB)\n"
     "modified:2019   modified:2019-03   modified:2001..2005-06   modified:>2020-05-01\n"
     "created: and accessed: alike.";
 
 } // namespace
 
-frmFind::frmFind(CatalogueList &list, QWidget *parent)
-    : QDialog(parent), m_list(list), m_counter(*list.model())
+frmFind::frmFind(CatalogueList &list, Notes notes, QWidget *parent)
+    : QDialog(parent), m_list(list), m_notes(std::move(notes)), m_counter(*list.model())
 {
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("Find"));
@@ -49,6 +50,7 @@ frmFind::frmFind(CatalogueList &list, QWidget *parent)
     layout->addWidget(lblCount);
     layout->addWidget(lblHelp);
     txtQuery->setMinimumWidth(fontMetrics().averageCharWidth() * 60);
+    RememberedLayout::restore(this, nullptr, QStringLiteral("find"));
 
     connect(txtQuery, &QLineEdit::textChanged, this, &frmFind::txtQuery_Change);
     connect(cmdFind, &QPushButton::clicked, this, &frmFind::cmdFind_Click);
@@ -88,7 +90,7 @@ void frmFind::txtQuery_Change()
 
 void frmFind::recount(bool typed)
 {
-    const FindQuery query = FindQuery::parse(txtQuery->text());
+    const FindQuery query = this->query();
     if (!query.isValid()) {
         m_counter.stop();
         lblCount->setText(query.reason());
@@ -108,7 +110,7 @@ void frmFind::recount(bool typed)
 
 void frmFind::cmdFind_Click()
 {
-    const FindQuery query = FindQuery::parse(txtQuery->text());
+    const FindQuery query = this->query();
     if (!query.isValid()) {
         lblCount->setText(query.reason());
         return;
@@ -117,8 +119,22 @@ void frmFind::cmdFind_Click()
     txtQuery->setFocus();
 }
 
+FindQuery frmFind::query() const
+{
+    FindQuery query = FindQuery::parse(txtQuery->text());
+    if (query.readsNotes() && m_notes)
+        query.resolveNotes(m_notes());
+    return query;
+}
+
+void frmFind::saveLayout() const
+{
+    RememberedLayout::save(this, nullptr, QStringLiteral("find"));
+}
+
 void frmFind::hideEvent(QHideEvent *event)
 {
+    saveLayout();
     m_counter.stop();
     QDialog::hideEvent(event);
 }

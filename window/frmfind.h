@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class CatalogueList;
 class QLabel;
 class QLineEdit;
@@ -17,12 +19,16 @@ class frmFind : public QDialog
 {
     Q_OBJECT
 public:
-    frmFind(CatalogueList &list, QWidget *parent);
+    // notes gives the notes kept on the media, for the note: terms.
+    using Notes = std::function<QHash<QPair<QByteArray, QByteArray>, QString>()>;
+    frmFind(CatalogueList &list, Notes notes, QWidget *parent);
 
     // Shows the window in front with the query field focused.
     void showFind();
     // The count line: "N files, S" with S readable ("4.7 GB").
     static QString countText(qint64 files, qint64 bytes);
+    // Keeps its size and place for the next time it is made.
+    void saveLayout() const;
 
 Q_SIGNALS:
     void findRequested(const FindQuery &query);
@@ -38,8 +44,11 @@ protected:
 
 private:
     void recount(bool typed);
+    // The query typed, its note: terms given the notes.
+    FindQuery query() const;
 
     CatalogueList &m_list;
+    Notes m_notes;
     FindCounter m_counter;
     QLineEdit *txtQuery;
     QLabel *lblCount;

@@ -1,5 +1,6 @@
 #include "window/frmmain.h"
 
+#include "catalogue/media.h"
 #include "platform/app.h"
 #include "platform/archivereader.h"
 #include "platform/mountmonitor.h"
@@ -12,6 +13,7 @@
 #include "window/frmdiscs.h"
 #include "window/frmfind.h"
 #include "window/messagebox.h"
+#include "window/rememberedlayout.h"
 #include "window/twips.h"
 
 #include <QAction>
@@ -22,6 +24,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QThread>
@@ -70,7 +74,7 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     lvwFiles->setModel(m_list.model());
     lvwFiles->setSelectionModel(m_list.selectionModel());
     QHeaderView *header = lvwFiles->horizontalHeader();
-    header->setSectionsMovable(false);
+    header->setSectionsMovable(true); // the columns' order is the user's, and kept
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(0);
     header->setSectionsClickable(true);
@@ -89,6 +93,8 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(m_listMenu.mnuOpenFolder, &QAction::triggered, this, &frmMain::mnuOpenFolder_Click);
     connect(m_listMenu.mnuCopyPath, &QAction::triggered, this, &frmMain::mnuCopyPath_Click);
     connect(m_listMenu.mnuRemove, &QAction::triggered, this, &frmMain::cmdRemove_Click);
+    connect(m_listMenu.mnuUndoRemove, &QAction::triggered, this, &frmMain::mnuUndoRemove_Click);
+    addAction(m_listMenu.mnuUndoRemove); // its Ctrl+Z works anywhere in the window
     connect(m_listMenu.mnuExportList, &QAction::triggered, this, &frmMain::mnuExportList_Click);
     connect(m_listMenu.mnuShowDuplicates, &QAction::triggered, this,
             &frmMain::mnuShowDuplicates_Click);
@@ -123,6 +129,9 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(&m_runs, &RunController::runningChanged, this, &frmMain::updateCommands);
     connect(&m_runs, &RunController::endWanted, this, &frmMain::cmdExit_Click);
     connect(&m_runs, &RunController::closeWanted, this, &frmMain::close);
+    connect(&m_runs, &RunController::ended, this, &frmMain::runEnded);
+    lblStatus = new StatusLine(m_catalogue, m_list, this);
+    m_layout.lblStatus.height = float(pixelsToTwips(fontMetrics().height() + 6));
 
     // Tab order as designed: the list first, so it has the focus when the window opens.
     QWidget::setTabOrder(lvwFiles, cmdExit);
@@ -134,10 +143,20 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     lvwFiles->setFocus();
 
     applyLayout();
-    resize(twipsToPixels(10575), twipsToPixels(4500));
+    // The first size as designed, taller by the status line: the list keeps its size.
+    resize(twipsToPixels(10575), twipsToPixels(4500 + m_layout.lblStatus.height));
+    // The layout kept at the last Exit, sort included; at the first start the one designed.
+    if (RememberedLayout::restore(this, header, QStringLiteral("main")) &&
+        header->isSortIndicatorShown())
+        m_list.sortBy(header->sortIndicatorSection(),
+                      header->sortIndicatorOrder() == Qt::AscendingOrder ? 0 : 1);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // While what it watches is still here.
+    delete m_frmDiscs.data();
+}
 
 void frmMain::Form_Load()
 {
@@ -190,6 +209,12 @@ bool frmMain::UpdateMedium(const QString &label, const QString &serial, QWidget 
     return m_runs.updateMedium(label, serial, owner ? owner : this);
 }
 
+void frmMain::runEnded(const IndexingProgress &counts, bool update)
+{
+    lblStatus->showMessage(StatusLine::runText(counts.catalogued, counts.skipped, counts.changed,
+                                               counts.removed, counts.elapsedMs, update));
+}
+
 void frmMain::RefreshLv()
 {
     m_list.RefreshLv();
@@ -230,8 +255,17 @@ void frmMain::mnuDiscs_Click()
             this);
         m_frmDiscs->setAttribute(Qt::WA_DeleteOnClose);
         m_frmDiscs->setWritable(writeRefusal());
+        m_frmDiscs->addAction(m_listMenu.mnuUndoRemove); // Ctrl+Z after Remove Disc there
         connect(m_list.model(), &QAbstractItemModel::modelReset, m_frmDiscs.data(),
                 &frmDiscs::refresh);
+        // Mounted At, and the discs mounted that the catalogue holds nothing of, follow the
+        // mount table while the window is open.
+        m_discsMonitor = std::make_unique<MountMonitor>(std::function<void(const QString &)>(),
+                                                        [discs = m_frmDiscs] {
+                                                            if (discs)
+                                                                discs->mountsChanged();
+                                                        });
+        connect(m_frmDiscs.data(), &QObject::destroyed, this, [this] { m_discsMonitor.reset(); });
     }
     m_frmDiscs->show();
     m_frmDiscs->raise();
@@ -245,6 +279,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    saveLayout();
     QWidget::closeEvent(event);
 }
 
@@ -332,7 +367,7 @@ void frmMain::lvwFiles_ContextMenu(QPoint globalPos)
             rows.contains(focused.bottomLeft()) ? focused.bottomLeft() : rows.topLeft();
         globalPos = lvwFiles->viewport()->mapToGlobal(at + QPoint(twipsToPixels(240), 0));
     }
-    m_listMenu.popup(globalPos, m_list.selectedItem() >= 0);
+    m_listMenu.popup(globalPos, m_list.selectedItem() >= 0, m_catalogue.removedCount() > 0);
 }
 
 void frmMain::mnuOpenFolder_Click()
@@ -343,6 +378,16 @@ void frmMain::mnuOpenFolder_Click()
 void frmMain::mnuCopyPath_Click()
 {
     m_copyPath.mnuCopyPath_Click();
+}
+
+void frmMain::mnuUndoRemove_Click()
+{
+    if (!writeRefusal().isEmpty())
+        return; // a run's rows are being written, or the catalogue cannot be written
+    if (const qint64 restored = m_remove.undoRemove())
+        lblStatus->showMessage(
+            restored == 1 ? QStringLiteral("Put back 1 file.")
+                          : QStringLiteral("Put back %1 files.").arg(QLocale().toString(restored)));
 }
 
 void frmMain::mnuExportList_Click()
@@ -358,7 +403,17 @@ void frmMain::mnuShowDuplicates_Click()
 void frmMain::mnuFind_Click()
 {
     if (!m_find) {
-        m_find = std::make_unique<frmFind>(m_list, this);
+        m_find = std::make_unique<frmFind>(
+            m_list,
+            [this] {
+                try {
+                    return Media::notes(m_catalogue.cnCatalogue());
+                } catch (const PlatformError &error) {
+                    ShowErrorBox(error.number(), error.description());
+                    return QHash<Media::Key, QString>(); // no note is found, the rest is
+                }
+            },
+            this);
         connect(m_find.get(), &frmFind::findRequested, this, &frmMain::showFound);
         connect(m_find.get(), &frmFind::wholeCatalogueWanted, this,
                 [this] { m_list.showWholeCatalogue(); });
@@ -383,6 +438,15 @@ void frmMain::cmdAbout_Click()
     about.exec();
 }
 
+void frmMain::saveLayout() const
+{
+    RememberedLayout::save(this, lvwFiles->horizontalHeader(), QStringLiteral("main"));
+    if (m_frmDiscs && m_frmDiscs->isVisible())
+        m_frmDiscs->saveLayout();
+    if (m_find && m_find->isVisible())
+        m_find->saveLayout();
+}
+
 void frmMain::cmdExit_Click()
 {
     // A run under way stops first, as on Cancel; the program ends when it has.
@@ -390,6 +454,7 @@ void frmMain::cmdExit_Click()
         m_runs.stopForExit();
         return;
     }
+    saveLayout();
     // The process ends at once, but not before data.mdb holds everything on its own.
     m_launcher.removeExtracted();
     try {
@@ -447,4 +512,5 @@ void frmMain::applyLayout()
     cmdIndexDirectory->setGeometry(pixels(m_layout.cmdIndexDirectory));
     cmdRemove->setGeometry(pixels(m_layout.cmdRemove));
     cmdSearch->setGeometry(pixels(m_layout.cmdSearch));
+    lblStatus->setGeometry(pixels(m_layout.lblStatus));
 }

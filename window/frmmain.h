@@ -15,6 +15,7 @@
 #include "window/runcontroller.h"
 #include "window/searchcommand.h"
 #include "window/services.h"
+#include "window/statusline.h"
 #include "window/windowpointer.h"
 
 #include <QPointer>
@@ -54,6 +55,9 @@ public:
     // Brings the rows of the medium with this label and serial text to what is on it now, the
     // progress window over owner (this window when none). False when it is not mounted.
     bool UpdateMedium(const QString &label, const QString &serial, QWidget *owner = nullptr);
+    // A run has ended: the status line tells what it did until the next action. The run's
+    // counts as its last progress gave them.
+    void runEnded(const IndexingProgress &counts, bool update);
     // Whether a command is running: nothing else may start until it has ended.
     bool commandRunning() const;
     // Whether an indexing run or an Update goes on beside the window.
@@ -61,6 +65,9 @@ public:
     // Why the commands that write cannot be used now (a run under way, a catalogue that cannot
     // be written); the empty text when they can. The one rule for every window's such commands.
     QString writeRefusal() const;
+    // Keeps the layout (this window's and the Discs and Find windows' when open) for the next
+    // start: at Exit and when the window is closed.
+    void saveLayout() const;
 
 public Q_SLOTS:
     void cmdIndexDirectory_Click();
@@ -75,6 +82,8 @@ public Q_SLOTS:
     // The list's context menu.
     void mnuOpenFolder_Click();
     void mnuCopyPath_Click();
+    // Ctrl+Z and the menu's Undo Remove: the rows of the last removal come back.
+    void mnuUndoRemove_Click();
     void mnuExportList_Click();
     void mnuShowDuplicates_Click();
     // Ctrl+D and the menu's Discs...: the Discs window, made once and raised when asked again.
@@ -120,6 +129,7 @@ private:
     std::unique_ptr<frmFind> m_find; // before the list it counts goes
     NewDiscOffer m_newDisc;
     std::unique_ptr<MountMonitor> m_mountMonitor; // from the load on, when discs are offered
+    std::unique_ptr<MountMonitor> m_discsMonitor; // while the Discs window is open
 
     QTableView *lvwFiles;
     QPushButton *cmdExit;
@@ -128,4 +138,5 @@ private:
     QPushButton *cmdIndexDirectory;
     QPushButton *cmdRemove;
     QPushButton *cmdSearch;
+    StatusLine *lblStatus;
 };

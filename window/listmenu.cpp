@@ -14,6 +14,13 @@ ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
     mnuCopyPath->setShortcut(QKeySequence::Copy);
     mnuCopyPath->setShortcutContext(Qt::WidgetShortcut);
     mnuRemove = menu->addAction(QStringLiteral("&Remove"));
+    mnuUndoRemove = menu->addAction(QStringLiteral("&Undo Remove"));
+    mnuUndoRemove->setShortcut(QKeySequence::Undo);
+    mnuUndoRemove->setShortcutContext(Qt::WindowShortcut);
+    // Disabled only while the menu shows it: Ctrl+Z in the window asks the command, which
+    // knows whether there is anything to put back.
+    QObject::connect(menu, &QMenu::aboutToHide, mnuUndoRemove,
+                     [item = mnuUndoRemove] { item->setEnabled(true); });
     menu->addSeparator();
     mnuExportList = menu->addAction(QStringLiteral("&Export List..."));
     mnuShowDuplicates = menu->addAction(QStringLiteral("Show &Duplicates"));
@@ -30,18 +37,21 @@ ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
     mnuLookInsideArchives->setCheckable(true);
 }
 
-void ListMenu::popup(const QPoint &globalPos, bool hasSelection)
+void ListMenu::popup(const QPoint &globalPos, bool hasSelection, bool canUndo)
 {
     for (QAction *item : {mnuOpen, mnuOpenFolder, mnuCopyPath, mnuRemove})
         item->setEnabled(hasSelection);
     mnuRemove->setEnabled(hasSelection && m_writable);
+    mnuUndoRemove->setEnabled(canUndo && m_writable);
     menu->popup(globalPos);
 }
 
 void ListMenu::setWritable(const QString &refusal)
 {
     m_writable = refusal.isEmpty();
-    mnuRemove->setToolTip(refusal);
-    if (!m_writable)
-        mnuRemove->setEnabled(false);
+    for (QAction *item : {mnuRemove, mnuUndoRemove}) {
+        item->setToolTip(refusal);
+        if (!m_writable)
+            item->setEnabled(false);
+    }
 }

@@ -6,9 +6,10 @@ class QMenu;
 class QPoint;
 class QWidget;
 
-// The list's context menu: Open, Open Containing Folder, Copy Path, Remove, then Export List...
-// and Show Duplicates, then Discs... and Find... (Ctrl+D and Ctrl+F in the window), then the
-// setting Look inside archives (checked when on). Made once;
+// The list's context menu: Open, Open Containing Folder, Copy Path, Remove, Undo Remove
+// (Ctrl+Z in the window), then Export List... and Show Duplicates, then Discs... and Find...
+// (Ctrl+D and Ctrl+F in the window), then the setting Look inside archives (checked when on).
+// Made once;
 // its owner connects the items to the commands.
 class ListMenu
 {
@@ -17,9 +18,10 @@ public:
 
     // Shows the menu at a point of the screen and returns at once; the items that act on the
     // selection are enabled only when there is one.
-    void popup(const QPoint &globalPos, bool hasSelection);
-    // Remove is kept disabled, with refusal as its tooltip, while refusal says why it cannot
-    // write; the empty text allows it again.
+    // Undo Remove only when a removal can be put back.
+    void popup(const QPoint &globalPos, bool hasSelection, bool canUndo);
+    // Remove and Undo Remove are kept disabled, with refusal as their tooltip, while refusal says
+    // why they cannot write; the empty text allows them again.
     void setWritable(const QString &refusal);
 
     QMenu *menu;
@@ -27,6 +29,7 @@ public:
     QAction *mnuOpenFolder;
     QAction *mnuCopyPath;
     QAction *mnuRemove;
+    QAction *mnuUndoRemove;
     QAction *mnuExportList;
     QAction *mnuShowDuplicates;
     QAction *mnuDiscs;

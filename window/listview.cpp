@@ -17,6 +17,15 @@ ListView ListView::medium(const QString &label, const QString &serial)
     return view;
 }
 
+ListView ListView::folder(const QString &label, const QString &serial, const QString &path)
+{
+    ListView view(Folder);
+    view.m_label = label;
+    view.m_serial = serial;
+    view.m_folder = path;
+    return view;
+}
+
 ListView ListView::find(const FindQuery &query)
 {
     ListView view(Find);
@@ -35,6 +44,9 @@ void ListView::open(Catalogue &catalogue) const
         break;
     case Medium:
         catalogue.openMediumView(m_label, m_serial);
+        break;
+    case Folder:
+        catalogue.openFolderView(m_label, m_serial, m_folder);
         break;
     case WholeCatalogue:
     case Find:

@@ -12,12 +12,14 @@ class Catalogue;
 class ListView
 {
 public:
-    enum Kind { WholeCatalogue, Search, Duplicates, Medium, Find };
+    enum Kind { WholeCatalogue, Search, Duplicates, Medium, Find, Folder };
 
     static ListView wholeCatalogue() { return ListView(WholeCatalogue); }
     static ListView search(const QString &text);
     static ListView duplicates() { return ListView(Duplicates); }
     static ListView medium(const QString &label, const QString &serial);
+    // The rows of one medium at and below one of its folders.
+    static ListView folder(const QString &label, const QString &serial, const QString &path);
     // The rows of the whole catalogue that query matches, filtered among the rows held.
     static ListView find(const FindQuery &query);
 
@@ -27,6 +29,7 @@ public:
     const QString &text() const { return m_text; }
     const QString &label() const { return m_label; }
     const QString &serial() const { return m_serial; }
+    const QString &folder() const { return m_folder; }
     const FindQuery &query() const { return m_query; }
 
     // Opens rsFiles on the view. Raises PlatformError.
@@ -39,5 +42,6 @@ private:
     QString m_text;
     QString m_label;
     QString m_serial;
+    QString m_folder;
     FindQuery m_query;
 };

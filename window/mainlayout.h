@@ -18,6 +18,10 @@ public:
     TwipRect cmdIndexDirectory{120, 120, 1455, 390};
     TwipRect cmdRemove{120, 1560, 1455, 390};
     TwipRect cmdSearch{120, 600, 1455, 390};
+    // The status line below the list, as wide as the list; its height is given by the window
+    // (one line of its font). The controls above it are laid out as designed in the client area
+    // less that height, so the list keeps its margins and, in the first size, its size.
+    TwipRect lblStatus{1680, 4500, 8775, 0};
 
     // A step whose size comes out negative is skipped; a negative top is applied.
     void Form_Resize(float scaleWidth, float scaleHeight);

@@ -20,3 +20,19 @@ void RemoveCommand::cmdRemove_Click()
     m_pointer.setMousePointer(vbDefault);
     m_list.RefreshLv();
 }
+
+qint64 RemoveCommand::undoRemove()
+{
+    if (m_catalogue.removedCount() == 0)
+        return 0;
+    m_pointer.setMousePointer(vbHourglass);
+    qint64 restored = 0;
+    try {
+        restored = m_catalogue.undoRemoval();
+    } catch (const PlatformError &error) {
+        ShowErrorBox(error.number(), error.description());
+    }
+    m_pointer.setMousePointer(vbDefault);
+    m_list.RefreshLv();
+    return restored;
+}

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QtGlobal>
+
 class Catalogue;
 class CatalogueList;
 class MousePointer;
 
 // The remove button (and Backspace in the list): deletes the row of every selected entry among
 // the rows of the current view in one transaction, then refills the list once. A failing
-// deletion is reported and leaves every selected row in place.
+// deletion is reported and leaves every selected row in place. The rows of the last removal can
+// be put back.
 class RemoveCommand
 {
 public:
@@ -15,6 +18,9 @@ public:
     {}
 
     void cmdRemove_Click();
+    // Puts back the rows of the last removal (this command's or a disc's), all or none, and
+    // refills the list. Returns how many came back; a failure is reported and gives 0.
+    qint64 undoRemove();
 
 private:
     Catalogue &m_catalogue;

@@ -174,6 +174,7 @@ void RunController::runEnded()
         return;
     }
     m_list.RefreshLv();
+    Q_EMIT ended(result.counts, m_updating);
     Q_EMIT runningChanged(false);
     if (m_after == After::Close) {
         Q_EMIT closeWanted();

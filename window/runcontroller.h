@@ -61,6 +61,8 @@ Q_SIGNALS:
     void runningChanged(bool running);
     // A run ended that Exit or a signal stopped: the program ends now.
     void endWanted();
+    // A run ended, the list refilled: what it did, as its last progress counted it.
+    void ended(const IndexingProgress &counts, bool update);
     // A run ended that closing the main window stopped: it closes now.
     void closeWanted();
 

@@ -128,6 +128,8 @@ private Q_SLOTS:
         QTest::newRow("find folder") << "find folder:june" << QStringList{"été.jpg"};
         QTest::newRow("disc") << "medium"
                               << QStringList{"B.jpg", "photos.zip", "été.jpg", "readme"};
+        QTest::newRow("folder") << "folder"
+                                << QStringList{"B.jpg", "photos.zip", "été.jpg", "readme"};
         // The same name and size on another disc, one of them in an archive.
         QTest::newRow("duplicates") << "duplicates" << QStringList{"B.jpg", "b.jpg"};
     }
@@ -142,6 +144,8 @@ private Q_SLOTS:
             list().show(ListView::find(FindQuery::parse(argument)));
         else if (view == "duplicates")
             list().show(ListView::duplicates());
+        else if (view == "folder")
+            list().show(ListView::folder("DISC", "1234-5678", backups()));
         else
             list().show(ListView::medium("DISC", "1234-5678"));
         QStringList got;
@@ -174,18 +178,28 @@ private Q_SLOTS:
 
     // A member's row removes that record alone, never the file of the same ID; the archive's
     // row takes its members with it.
+    // Undo puts back what a removal took, members with their own IDs under their archive.
     void removal()
     {
+        RemoveCommand remove(m_loaded->catalogue, list(), m_pointer);
+        const QStringList allMembers = members();
         selectOnly("été.jpg");
-        RemoveCommand(m_loaded->catalogue, list(), m_pointer).cmdRemove_Click();
+        remove.cmdRemove_Click();
         QCOMPARE(m_catalogue->files(), QStringList({"photos.zip", "b.jpg"}));
         QCOMPARE(members(), QStringList({"2|1|readme", "3|1|B.jpg"}));
         QCOMPARE(rowOf("été.jpg"), -1);
+        QCOMPARE(remove.undoRemove(), 1);
+        QCOMPARE(members(), allMembers);
+        QVERIFY(rowOf("été.jpg") >= 0);
         selectOnly("photos.zip");
-        RemoveCommand(m_loaded->catalogue, list(), m_pointer).cmdRemove_Click();
+        remove.cmdRemove_Click();
         QCOMPARE(m_catalogue->files(), QStringList({"b.jpg"}));
         QCOMPARE(members(), QStringList());
         QCOMPARE(list().count(), 1);
+        QCOMPARE(remove.undoRemove(), 1 + allMembers.size());
+        QCOMPARE(m_catalogue->files(), QStringList({"photos.zip", "b.jpg"}));
+        QCOMPARE(members(), allMembers);
+        QCOMPARE(list().count(), 2 + allMembers.size());
     }
 
     // The Discs window counts members apart from files, from the rows held or from the

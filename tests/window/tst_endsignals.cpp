@@ -7,7 +7,7 @@
 #include "window/frmmain.h"
 
 #include <QPushButton>
-#include <QTableView>
+#include <QTreeView>
 #include <QtTest>
 
 #include "window/discsmodel.h"
@@ -130,10 +130,12 @@ private Q_SLOTS:
         } else if (run == QLatin1String("discs")) {
             w.mnuDiscs_Click();
             auto *discs = w.findChild<frmDiscs *>();
-            auto *lines = discs->findChild<QTableView *>(QStringLiteral("lvwDiscs"));
+            auto *lines = discs->findChild<QTreeView *>(QStringLiteral("lvwDiscs"));
             for (int line = 0; line < discs->model().rowCount(); ++line)
                 if (discs->model().disc(line).mountedAt == m_tree.path())
-                    lines->selectRow(line);
+                    lines->selectionModel()->setCurrentIndex(
+                        discs->model().index(line, 0),
+                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             discs->findChild<QPushButton *>(QStringLiteral("cmdIndex"))->click();
         } else if (run == QLatin1String("update")) {
             QVERIFY(w.UpdateMedium(QStringLiteral("DATA1"), QStringLiteral("1234-5678")));

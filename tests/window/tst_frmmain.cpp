@@ -3,13 +3,19 @@
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
 #include "window/cataloguelistmodel.h"
+#include "window/frmdiscs.h"
+#include "window/frmfind.h"
 #include "window/frmmain.h"
 #include "window/mousepointer.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -218,6 +224,127 @@ private Q_SLOTS:
         const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
         QVERIFY(QFile::copy(file, copy));
         QCOMPARE(TestCatalogue::rows(copy), files);
+    }
+
+    // The line below the list: what the list shows, of how much, in which view; the selection;
+    // what was just done, until the next action.
+    void statusLine_data()
+    {
+        QTest::addColumn<QString>("view"); // what is done after the load
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole catalogue") << ""
+                                         << "3 files";
+        QTest::newRow("search") << "search b"
+                                << "1 of 3 files (Search \"b\")";
+        QTest::newRow("find") << "find size:>10"
+                              << "2 of 3 files (Find size:>10)";
+        QTest::newRow("disc") << "disc"
+                              << "3 of 3 files (disc DISC)";
+        QTest::newRow("selection") << "select"
+                                   << "3 files; 2 selected, 120 bytes";
+        QTest::newRow("removal") << "remove"
+                                 << "Removed 2 files. Ctrl+Z puts them back.";
+        QTest::newRow("next action ends it") << "remove sort"
+                                             << "1 file";
+        QTest::newRow("undo") << "remove undo"
+                              << "Put back 2 files.";
+        QTest::newRow("run") << "run"
+                             << "Catalogued 1,204 files, 12 already catalogued, in 3 s";
+    }
+    void statusLine()
+    {
+        QFETCH(QString, view);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString file = TestCatalogue::create(dir.path());
+        TestCatalogue::exec(file, QStringLiteral("INSERT INTO Files (Path, File, Size, Archive) "
+                                                 "VALUES ('/d', 'b', '20', 'DISC'), "
+                                                 "('/e', 'a', '100', 'DISC'), "
+                                                 "('/c', 'c', '3', 'DISC')"));
+        frmMain w(testServices(dir.path()));
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *line = w.findChild<QLabel *>(QStringLiteral("lblStatus"));
+        auto *list = w.findChild<QTableView *>(QStringLiteral("lvwFiles"));
+        // Below the list, as wide; the list keeps its designed size and margins above it.
+        QCOMPARE(list->geometry().height(), 4260 / 15);
+        QCOMPARE(line->geometry().top(), list->geometry().bottom() + 1 + 120 / 15);
+        QCOMPARE(line->geometry().bottom() + 1, w.height());
+        QCOMPARE(line->width(), list->width());
+
+        QueuedBoxes boxes;
+        if (view.startsWith("search")) {
+            boxes.queueInput(view.mid(7));
+            w.cmdSearch_Click();
+        } else if (view.startsWith("find")) {
+            w.showFound(FindQuery::parse(view.mid(5)));
+        } else if (view == "disc") {
+            w.list().show(ListView::medium("DISC", QString()));
+        } else if (view == "select" || view.startsWith("remove")) {
+            TestCatalogue::select(w.list(), 0);
+            TestCatalogue::select(w.list(), 1, true);
+            if (view.startsWith("remove"))
+                QTest::keyClick(list, Qt::Key_Backspace);
+            if (view.endsWith("sort"))
+                w.lvwFiles_ColumnClick(3);
+            if (view.endsWith("undo"))
+                QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        } else if (view == "run") {
+            IndexingProgress counts;
+            counts.catalogued = 1204;
+            counts.skipped = 12;
+            counts.elapsedMs = 3100;
+            w.runEnded(counts, false);
+        }
+        QTRY_COMPARE(line->text(), text);
+        QCOMPARE(line->textFormat(), Qt::PlainText);
+    }
+
+    // Exit keeps the main window's size, its columns' widths and order and the sort; the Discs
+    // and Find windows keep their size and columns. The next start shows them so.
+    void layoutIsRemembered()
+    {
+        const auto forget =
+            qScopeGuard([] { QSettings("Vellumark", "Vellumark").remove("layout"); });
+        int ended = 0;
+        const Services next = testServices(m_dir.path());
+        {
+            frmMain w(testServices(m_dir.path(), &ended));
+            w.Form_Load();
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.resize(900, 520);
+            auto *view = w.findChild<QTableView *>(QStringLiteral("lvwFiles"));
+            view->setColumnWidth(1, 300);
+            view->horizontalHeader()->moveSection(3, 1); // Size before Path
+            w.lvwFiles_ColumnClick(4);                   // by Size, descending
+            w.mnuDiscs_Click();
+            w.findChild<frmDiscs *>()->resize(640, 333);
+            w.findChild<QTreeView *>("lvwDiscs")->setColumnWidth(0, 222);
+            w.mnuFind_Click();
+            w.findChild<frmFind *>()->resize(700, 260);
+            w.cmdExit_Click();
+            QCOMPARE(ended, 1);
+        }
+        frmMain w(next);
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.size(), QSize(900, 520));
+        auto *view = w.findChild<QTableView *>(QStringLiteral("lvwFiles"));
+        QCOMPARE(view->columnWidth(1), 300);
+        QCOMPARE(view->horizontalHeader()->visualIndex(3), 1);
+        QCOMPARE(TestCatalogue::listed(view).join(' '), "a b c"); // 100, 20, 3
+        QCOMPARE(view->horizontalHeader()->sortIndicatorSection(), 3);
+        // Sizes stand right, as numbers do.
+        QCOMPARE(view->model()->index(0, 3).data(Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignRight | Qt::AlignVCenter));
+        w.mnuDiscs_Click();
+        QCOMPARE(w.findChild<frmDiscs *>()->size(), QSize(640, 333));
+        QCOMPARE(w.findChild<QTreeView *>("lvwDiscs")->columnWidth(0), 222);
+        w.mnuFind_Click();
+        QCOMPARE(w.findChild<frmFind *>()->size(), QSize(700, 260));
     }
 
     void exitEndsAtOnceWithoutAQuestion()

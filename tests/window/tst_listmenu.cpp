@@ -130,8 +130,9 @@ private Q_SLOTS:
         const QString off = enabled ? "" : " (off)";
         QCOMPARE(ContextMenu::items(menu),
                  QStringList({"Open" + off, "Open Containing Folder" + off, "Copy Path" + off,
-                              "Remove" + off, "-", "Export List...", "Show Duplicates",
-                              "Discs...", "Find...", "-", "Look inside archives"}));
+                              "Remove" + off, "Undo Remove (off)", "-", "Export List...",
+                              "Show Duplicates", "Discs...", "Find...", "-",
+                              "Look inside archives"}));
         QCOMPARE(int(m_window->list().selectedRows().size()), how == "row 1" ? 1 : selected.size());
     }
 

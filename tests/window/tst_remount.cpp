@@ -12,9 +12,10 @@
 #include "window/newdiscoffer.h"
 
 #include <QDialog>
+#include <QItemSelectionModel>
 #include <QPushButton>
 #include <QSettings>
-#include <QTableView>
+#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -254,7 +255,10 @@ private Q_SLOTS:
                     return row;
             return -1;
         };
-        discs->findChild<QTableView *>("lvwDiscs")->selectRow(line());
+        discs->findChild<QTreeView *>("lvwDiscs")
+            ->selectionModel()
+            ->setCurrentIndex(discs->model().index(line(), 0),
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         auto *update = discs->findChild<QPushButton *>("cmdUpdate");
         QCOMPARE(update->text(), "&Update");
         update->click();

@@ -12,6 +12,8 @@
 class TestRemoval : public QObject
 {
     Q_OBJECT
+    QStringList m_before;
+
 private Q_SLOTS:
     void remove_data()
     {
@@ -48,6 +50,11 @@ private Q_SLOTS:
         CatalogueFixture catalogue;
         for (const QString &file : QStringList{"alpha", "beta", "gamma", "delta", "epsilon"})
             catalogue.addRow("/media/cd", file);
+        // Fields of every kind another program may write: numbers, blobs, no value.
+        catalogue.exec("UPDATE Files SET Size = '1,024', Created = CASE ID WHEN 1 THEN 43000.5 "
+                       "WHEN 2 THEN x'00ff' WHEN 3 THEN '2001-02-03 04:05:06' END");
+        m_before = TestCatalogue::rows(QDir(catalogue.folder()).filePath("data.mdb"),
+                                       "ID, File, Size, Archive, typeof(Created), quote(Created)");
         RecordedPointer pointer;
         LoadedCatalogue loaded(pointer);
         loaded.Form_Load(catalogue.folder());
@@ -83,6 +90,63 @@ private Q_SLOTS:
         // The list is refilled from the same view (the search's, here "ta"), whatever happened.
         QCOMPARE(TestCatalogue::listed(loaded.list), remaining.split(' ').filter(search));
         QCOMPARE(pointer.mousePointer(), int(vbDefault));
+
+        // Undo puts back the rows removed, with their IDs and every field; a failed removal
+        // left nothing to put back.
+        const QString file = QDir(catalogue.folder()).filePath("data.mdb");
+        if (before == "read-only")
+            sqlite3_exec(db, "PRAGMA query_only = 0", {}, {}, {});
+        RemoveCommand undo(loaded.catalogue, loaded.list, pointer);
+        QCOMPARE(undo.undoRemove() > 0, !errorShown);
+        if (before.startsWith("DELETE"))
+            return;
+        QCOMPARE(
+            TestCatalogue::rows(file, "ID, File, Size, Archive, typeof(Created), quote(Created)"),
+            m_before);
+        QCOMPARE(catalogue.files().join(' '), "alpha beta gamma delta epsilon");
+        QCOMPARE(TestCatalogue::listed(loaded.list).size(),
+                 search.isEmpty() ? 5 : catalogue.files().filter(search).size());
+        QCOMPARE(undo.undoRemove(), 0); // once only
+    }
+
+    // Only the last removal comes back; one that fails keeps the one before; a row given the
+    // same ID meanwhile stops the whole undo, which can be tried again once it is gone.
+    void undoTheLastRemoval()
+    {
+        CatalogueFixture catalogue;
+        for (const QString &file : QStringList{"alpha", "beta", "gamma", "delta"})
+            catalogue.addRow("/media/cd", file);
+        RecordedPointer pointer;
+        LoadedCatalogue loaded(pointer);
+        loaded.Form_Load(catalogue.folder());
+        RemoveCommand command(loaded.catalogue, loaded.list, pointer);
+        const auto removeFile = [&](const QString &name) {
+            loaded.list.selectionModel()->clearSelection();
+            TestCatalogue::select(loaded.list, TestCatalogue::listed(loaded.list).indexOf(name));
+            command.cmdRemove_Click();
+        };
+        QueuedBoxes boxes;
+        const auto failingRemoval = [&](const QString &name) {
+            boxes.queueAnswer(vbOK);
+            catalogue.exec("CREATE TRIGGER t BEFORE DELETE ON Files BEGIN "
+                           "SELECT RAISE(ABORT, 'x'); END");
+            removeFile(name);
+            catalogue.exec("DROP TRIGGER t");
+        };
+        failingRemoval("delta"); // the first of all: the next ones are kept all the same
+        removeFile("alpha");
+        removeFile("beta");
+        failingRemoval("gamma");
+        loaded.list.selectionModel()->clearSelection();
+        command.cmdRemove_Click(); // nothing selected: keeps what can be put back
+        QCOMPARE(loaded.catalogue.removedCount(), 1);
+        catalogue.exec("INSERT INTO Files (ID, File) VALUES (2, 'other')");
+        boxes.queueAnswer(vbOK);
+        QCOMPARE(command.undoRemove(), 0);
+        QCOMPARE(boxes.messages().size(), 3);
+        catalogue.exec("DELETE FROM Files WHERE ID = 2");
+        QCOMPARE(command.undoRemove(), 1);
+        QCOMPARE(catalogue.files().join(' '), "beta gamma delta");
     }
 };
 

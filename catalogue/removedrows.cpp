@@ -1,0 +1,175 @@
+#include "catalogue/removedrows.h"
+
+#include "platform/connection.h"
+#include "platform/statement.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace {
+
+const char Fields[] = "ID, Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial";
+
+const char MemberFields[] = "ID, FileID, Path, File, Size, Modified";
+
+bool hasTable(Connection &connection, const char *table)
+{
+    return sqlite3_table_column_metadata(connection.handle(), "main", table, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool hasCatalogued(Connection &connection)
+{
+    return hasTable(connection, "MediumCatalogued");
+}
+
+bool hasMembers(Connection &connection)
+{
+    return hasTable(connection, "ArchiveMembers");
+}
+
+// Files and members of archives alike: a removal may take either.
+qint64 keptRows(Connection &connection)
+{
+    Statement rows(connection, "SELECT (SELECT count(*) FROM temp.RemovedFiles) + "
+                               "(SELECT count(*) FROM temp.RemovedMembers)");
+    rows.step();
+    return rows.intAt(0);
+}
+
+} // namespace
+
+void RemovedRows::startKeeping()
+{
+    // Made inside the transaction: a removal that fails takes them away again.
+    // Columns without a type: each value is kept as it was, text, number or blob.
+    Statement::exec(m_connection,
+                    "CREATE TEMP TABLE IF NOT EXISTS RemovedFiles (ID INTEGER PRIMARY KEY, "
+                    "Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial)");
+    Statement::exec(m_connection,
+                    "CREATE TEMP TABLE IF NOT EXISTS RemovedCatalogued (Archive, Serial, "
+                    "Catalogued)");
+    Statement::exec(m_connection,
+                    "CREATE TEMP TABLE IF NOT EXISTS RemovedMembers (ID INTEGER PRIMARY KEY, "
+                    "FileID, Path, File, Size, Modified)");
+    m_made = true;
+    Statement::exec(m_connection, "DELETE FROM temp.RemovedFiles");
+    Statement::exec(m_connection, "DELETE FROM temp.RemovedCatalogued");
+    Statement::exec(m_connection, "DELETE FROM temp.RemovedMembers");
+    // A member goes with its archive's row (the catalogue's own trigger) or alone; either way it
+    // is kept as it goes.
+    if (hasMembers(m_connection))
+        Statement::exec(m_connection,
+                        "CREATE TEMP TRIGGER KeepRemovedMembers BEFORE DELETE ON "
+                        "main.ArchiveMembers BEGIN INSERT OR IGNORE INTO RemovedMembers VALUES "
+                        "(old.ID, old.FileID, old.Path, old.File, old.Size, old.Modified); END");
+    if (hasCatalogued(m_connection))
+        Statement::exec(m_connection,
+                        "CREATE TEMP TRIGGER KeepRemovedCatalogued BEFORE DELETE ON "
+                        "main.MediumCatalogued BEGIN INSERT INTO RemovedCatalogued VALUES "
+                        "(old.Archive, old.Serial, old.Catalogued); END");
+}
+
+void RemovedRows::keep(const std::vector<qint64> &ids)
+{
+    // By runs of IDs that follow each other: a whole catalogue of rows, or a disc's, is a few
+    // statements, and a copy made as each row is deleted would cost every deletion a journal of
+    // its own.
+    std::vector<qint64> ordered(ids);
+    std::sort(ordered.begin(), ordered.end());
+    Statement run(m_connection,
+                  (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") + Fields + ") SELECT " +
+                   Fields + " FROM main.Files WHERE ID BETWEEN ?1 AND ?2")
+                      .constData());
+    for (size_t i = 0; i < ordered.size();) {
+        size_t last = i;
+        while (last + 1 < ordered.size() && ordered[last + 1] - ordered[last] <= 1)
+            ++last;
+        run.bindInt(1, ordered[i]);
+        run.bindInt(2, ordered[last]);
+        run.step();
+        run.reset();
+        i = last + 1;
+    }
+}
+
+void RemovedRows::keepSelected(const char *where, const QByteArray &first, const QByteArray &second)
+{
+    Statement rows(m_connection, (QByteArray("INSERT OR IGNORE INTO temp.RemovedFiles (") + Fields +
+                                  ") SELECT " + Fields + " FROM main.Files WHERE " + where)
+                                     .constData());
+    rows.bindText(1, first);
+    rows.bindText(2, second);
+    rows.step();
+}
+
+void RemovedRows::forget(qint64 id)
+{
+    Statement row(m_connection, "DELETE FROM temp.RemovedFiles WHERE ID = ?1");
+    row.bindInt(1, id);
+    row.step();
+}
+
+void RemovedRows::stopKeeping()
+{
+    Statement::exec(m_connection, "DROP TRIGGER IF EXISTS temp.KeepRemovedCatalogued");
+    Statement::exec(m_connection, "DROP TRIGGER IF EXISTS temp.KeepRemovedMembers");
+}
+
+void RemovedRows::settle(bool committed)
+{
+    if (!m_made)
+        return;
+    if (!committed) {
+        // The rollback took the trigger away with the rest; one left would keep what an
+        // update deletes.
+        sqlite3_exec(m_connection.handle(),
+                     "DROP TRIGGER IF EXISTS temp.KeepRemovedCatalogued; "
+                     "DROP TRIGGER IF EXISTS temp.KeepRemovedMembers",
+                     nullptr, nullptr, nullptr);
+    }
+    try {
+        m_count = keptRows(m_connection);
+    } catch (...) {
+        m_count = 0; // nothing known can be put back
+    }
+    if (committed && m_count > 0)
+        ++m_removals;
+}
+
+qint64 RemovedRows::putBack()
+{
+    if (m_count == 0)
+        return 0;
+    m_connection.BeginTrans();
+    try {
+        // In ID order: the rows go back where they were in the table.
+        Statement::exec(m_connection, (QByteArray("INSERT INTO main.Files (") + Fields +
+                                       ") SELECT " + Fields + " FROM temp.RemovedFiles ORDER BY ID")
+                                          .constData());
+        qint64 restored = sqlite3_changes64(m_connection.handle());
+        // The members after their archives' rows, with their own IDs.
+        if (hasMembers(m_connection)) {
+            Statement::exec(m_connection, (QByteArray("INSERT INTO main.ArchiveMembers (") +
+                                           MemberFields + ") SELECT " + MemberFields +
+                                           " FROM temp.RemovedMembers ORDER BY ID")
+                                              .constData());
+            restored += sqlite3_changes64(m_connection.handle());
+        }
+        if (hasCatalogued(m_connection))
+            Statement::exec(m_connection,
+                            "INSERT OR IGNORE INTO main.MediumCatalogued (Archive, Serial, "
+                            "Catalogued) SELECT Archive, Serial, Catalogued FROM "
+                            "temp.RemovedCatalogued");
+        Statement::exec(m_connection, "DELETE FROM temp.RemovedFiles");
+        Statement::exec(m_connection, "DELETE FROM temp.RemovedCatalogued");
+        Statement::exec(m_connection, "DELETE FROM temp.RemovedMembers");
+        m_connection.CommitTrans();
+        m_count = 0;
+        return restored;
+    } catch (...) {
+        m_connection.RollbackTrans();
+        throw;
+    }
+}
