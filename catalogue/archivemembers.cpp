@@ -5,16 +5,13 @@
 #include "platform/connection.h"
 #include "platform/statement.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 
 namespace {
 
 bool hasTable(Connection &connection)
 {
-    return sqlite3_table_column_metadata(connection.handle(), nullptr, "ArchiveMembers", nullptr,
-                                         nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+    return connection.hasTable("ArchiveMembers");
 }
 
 // The archive's Path and File, then the folder inside it, joined as the indexer joins paths.
@@ -95,7 +92,7 @@ void read(Connection &connection, const View &view, MemberSink &sink,
             cell = {nullptr, 0};
         for (int c = 0; c < 6; ++c) {
             const std::string_view text = rows.textAt(c + 1);
-            if (text.data() || sqlite3_column_type(rows.handle(), c + 1) != SQLITE_NULL)
+            if (text.data() || !rows.isNull(c + 1))
                 cells[field[c]] = {text.data() ? text.data() : "", int(text.size())};
         }
         if (seen)
@@ -109,7 +106,7 @@ bool remove(Connection &connection, qint64 id)
     Statement remove(connection, "DELETE FROM ArchiveMembers WHERE ID = ?1");
     remove.bindInt(1, id);
     remove.step();
-    return sqlite3_changes(connection.handle()) > 0;
+    return connection.changes() > 0;
 }
 
 std::optional<Place> place(Connection &connection, qint64 id)

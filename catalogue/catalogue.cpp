@@ -58,12 +58,12 @@ void Catalogue::open(const QString &path)
 void Catalogue::upgrade()
 {
     sqlite3 *db = m_cnCatalogue.handle();
-    const int present = count(
-        db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
-            "'FilesNameUpdate', 'FilesNameReused', 'MediumRoots', 'MediumCatalogued', "
-            "'ArchiveMembers', 'FilesMembersDelete', 'MediumNotes')) - "
-            "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
-            "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
+    const int present =
+        count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
+                  "'FilesNameUpdate', 'FilesNameReused', 'MediumRoots', 'MediumCatalogued', "
+                  "'ArchiveMembers', 'FilesMembersDelete', 'MediumNotes')) - "
+                  "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
+                  "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
     // The highest ID given is kept only for a table made with AUTOINCREMENT; without it a
     // reused ID cannot be told, and the searches read every row.
     const bool idsKept = count(db, "SELECT count(*) FROM sqlite_master WHERE name = 'Files' AND "

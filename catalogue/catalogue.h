@@ -3,8 +3,8 @@
 #include "catalogue/archivemembers.h"
 #include "catalogue/foldednames.h"
 #include "catalogue/mediumroots.h"
-#include "catalogue/rowkey.h"
 #include "catalogue/removedrows.h"
+#include "catalogue/rowkey.h"
 #include "platform/connection.h"
 #include "platform/recordset.h"
 

@@ -41,9 +41,7 @@ std::vector<Entry> readEntries(Connection &connection, std::string &names)
     std::pair<std::string, std::string> lastDisc;
     quint32 lastNumber = 0;
     // The members of archives are on their archive's disc.
-    const bool members =
-        sqlite3_table_column_metadata(connection.handle(), nullptr, "ArchiveMembers", nullptr,
-                                      nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool members = connection.hasTable("ArchiveMembers");
     for (const bool member : {false, true}) {
         if (member && !members)
             break;

@@ -19,8 +19,7 @@ QByteArray text(const Statement &statement, int column)
 
 bool hasTable(Connection &connection, const char *table = "MediumCatalogued")
 {
-    return sqlite3_table_column_metadata(connection.handle(), nullptr, table, nullptr, nullptr,
-                                         nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+    return connection.hasTable(table);
 }
 
 } // namespace

@@ -1,9 +1,8 @@
 #include "catalogue/removedrows.h"
 
 #include "platform/connection.h"
+#include "platform/platformerror.h"
 #include "platform/statement.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
 
@@ -13,20 +12,14 @@ const char Fields[] = "ID, Path, File, Size, Type, Created, Accessed, Modified, 
 
 const char MemberFields[] = "ID, FileID, Path, File, Size, Modified";
 
-bool hasTable(Connection &connection, const char *table)
-{
-    return sqlite3_table_column_metadata(connection.handle(), "main", table, nullptr, nullptr,
-                                         nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 bool hasCatalogued(Connection &connection)
 {
-    return hasTable(connection, "MediumCatalogued");
+    return connection.hasTable("MediumCatalogued");
 }
 
 bool hasMembers(Connection &connection)
 {
-    return hasTable(connection, "ArchiveMembers");
+    return connection.hasTable("ArchiveMembers");
 }
 
 // Files and members of archives alike: a removal may take either.
@@ -124,10 +117,11 @@ void RemovedRows::settle(bool committed)
     if (!committed) {
         // The rollback took the trigger away with the rest; one left would keep what an
         // update deletes.
-        sqlite3_exec(m_connection.handle(),
-                     "DROP TRIGGER IF EXISTS temp.KeepRemovedCatalogued; "
-                     "DROP TRIGGER IF EXISTS temp.KeepRemovedMembers",
-                     nullptr, nullptr, nullptr);
+        try {
+            stopKeeping();
+        } catch (const PlatformError &) {
+            // Dropping what may be gone already; the removal's own failure is what is reported.
+        }
     }
     try {
         m_count = keptRows(m_connection);
@@ -148,14 +142,14 @@ qint64 RemovedRows::putBack()
         Statement::exec(m_connection, (QByteArray("INSERT INTO main.Files (") + Fields +
                                        ") SELECT " + Fields + " FROM temp.RemovedFiles ORDER BY ID")
                                           .constData());
-        qint64 restored = sqlite3_changes64(m_connection.handle());
+        qint64 restored = m_connection.changes();
         // The members after their archives' rows, with their own IDs.
         if (hasMembers(m_connection)) {
-            Statement::exec(m_connection, (QByteArray("INSERT INTO main.ArchiveMembers (") +
-                                           MemberFields + ") SELECT " + MemberFields +
-                                           " FROM temp.RemovedMembers ORDER BY ID")
-                                              .constData());
-            restored += sqlite3_changes64(m_connection.handle());
+            Statement::exec(m_connection,
+                            (QByteArray("INSERT INTO main.ArchiveMembers (") + MemberFields +
+                             ") SELECT " + MemberFields + " FROM temp.RemovedMembers ORDER BY ID")
+                                .constData());
+            restored += m_connection.changes();
         }
         if (hasCatalogued(m_connection))
             Statement::exec(m_connection,

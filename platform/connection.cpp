@@ -309,3 +309,14 @@ void Connection::raise(int rc) const
     }
     throw PlatformError(number, description);
 }
+
+bool Connection::hasTable(const char *table) const
+{
+    return sqlite3_table_column_metadata(m_handle, "main", table, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+qint64 Connection::changes() const
+{
+    return sqlite3_changes64(m_handle);
+}

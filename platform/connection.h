@@ -74,6 +74,10 @@ public:
     void beginWrite();
 
     // The engine handle, for the recordset and for fast paths that read many rows.
+    // Whether the main file holds a table of this name.
+    bool hasTable(const char *table) const;
+    // The rows the last statement inserted, changed or deleted.
+    qint64 changes() const;
     sqlite3 *handle() const { return m_handle; }
 
     // Raises PlatformError with the engine's number and description for rc. A damage answer

@@ -77,6 +77,11 @@ qint64 Statement::intAt(int column) const
     return sqlite3_column_int64(m_stmt, column);
 }
 
+bool Statement::isNull(int column) const
+{
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
 std::string_view Statement::textAt(int column) const
 {
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));

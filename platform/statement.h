@@ -37,6 +37,7 @@ public:
     qint64 intAt(int column) const;
     // The cell's bytes; empty for no value. Valid until the next step.
     std::string_view textAt(int column) const;
+    bool isNull(int column) const;
     sqlite3_stmt *handle() const { return m_stmt; }
 
     // Runs statements that give no rows.

@@ -23,9 +23,9 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLocale>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QThread>

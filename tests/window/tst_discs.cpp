@@ -437,7 +437,8 @@ private Q_SLOTS:
         QTest::keyClick(view, Qt::Key_Delete);
         addRows(catalogue, {"/cd|z|10|DISC|1234-ABCD"});
         main.RefreshLv();
-        QCOMPARE(lines(discs->model())[lineOf()], "DISC|1234-ABCD|1|0|10 bytes|||box 3 =1+1, shelf");
+        QCOMPARE(lines(discs->model())[lineOf()],
+                 "DISC|1234-ABCD|1|0|10 bytes|||box 3 =1+1, shelf");
     }
 };
 

@@ -133,9 +133,9 @@ private Q_SLOTS:
             auto *lines = discs->findChild<QTreeView *>(QStringLiteral("lvwDiscs"));
             for (int line = 0; line < discs->model().rowCount(); ++line)
                 if (discs->model().disc(line).mountedAt == m_tree.path())
-                    lines->selectionModel()->setCurrentIndex(
-                        discs->model().index(line, 0),
-                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                    lines->selectionModel()->setCurrentIndex(discs->model().index(line, 0),
+                                                             QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
             discs->findChild<QPushButton *>(QStringLiteral("cmdIndex"))->click();
         } else if (run == QLatin1String("update")) {
             QVERIFY(w.UpdateMedium(QStringLiteral("DATA1"), QStringLiteral("1234-5678")));

@@ -45,8 +45,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("captionAfter");
-        QTest::newRow("nothing found") << "zzz" << "&Search";
-        QTest::newRow("found") << "b" << "&Show All";
+        QTest::newRow("nothing found") << "zzz"
+                                       << "&Search";
+        QTest::newRow("found") << "b"
+                               << "&Show All";
     }
     void noResultsOrder()
     {
