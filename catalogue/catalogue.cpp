@@ -272,7 +272,11 @@ void Catalogue::openFolderView(const QString &label, const QString &serial, cons
 
 qint64 Catalogue::fileCount()
 {
-    Statement rows(m_cnCatalogue, "SELECT count(*) FROM Files");
+    // The members of archives are rows of the whole catalogue's list too.
+    Statement rows(m_cnCatalogue, m_cnCatalogue.hasTable("ArchiveMembers")
+                                      ? "SELECT (SELECT count(*) FROM Files) + "
+                                        "(SELECT count(*) FROM ArchiveMembers)"
+                                      : "SELECT count(*) FROM Files");
     rows.step();
     return rows.intAt(0);
 }

@@ -75,7 +75,8 @@ public:
     // remove() keeps its rows. Returns the rows removed.
     qint64 removeMedium(const QString &label, const QString &serial,
                         const std::optional<std::vector<qint64>> &ids = std::nullopt);
-    // How many rows the table holds, whatever the view. Raises PlatformError.
+    // How many rows the whole catalogue's list holds (files and members of archives), whatever
+    // the view. Raises PlatformError.
     qint64 fileCount();
     // The rows the last removal took out (0 when none can be put back), and putting them back
     // with their IDs and every field, all in one transaction. Raises PlatformError.

@@ -110,6 +110,8 @@ private Q_SLOTS:
                                        "|~/backups/photos.zip/2019/june|été.jpg|4|DISC",
                                        "|~/backups/photos.zip|readme|2|DISC",
                                        "|~/backups/photos.zip/copies|B.jpg|5|DISC"}));
+        // The status line's "N of M files" counts the same rows.
+        QCOMPARE(m_loaded->catalogue.fileCount(), qint64(list().count()));
         // Sorted by ID, the members (whose IDs are not of Files) come past every file.
         list().sortBy(0, 1);
         QCOMPARE(list().text(3, 0) + list().text(4, 0), QString("21"));
