@@ -68,6 +68,12 @@ class TestArchiveList : public QObject
                         .join('|');
         return rows;
     }
+    std::unique_ptr<Launcher> launcherOn(ShellExecutor &shell)
+    {
+        return std::make_unique<Launcher>(list(), m_pointer, shell, nullptr, nullptr,
+                                          &m_loaded->catalogue.cnCatalogue(),
+                                          &systemArchiveReader());
+    }
     QStringList members() const
     {
         return TestCatalogue::query(m_catalogue->folder() + "/data.mdb",
@@ -246,12 +252,11 @@ private Q_SLOTS:
     void open()
     {
         RecordingShell shell;
-        Launcher launcher(list(), m_pointer, shell, nullptr, nullptr,
-                          &m_loaded->catalogue.cnCatalogue(), &systemArchiveReader());
+        const std::unique_ptr<Launcher> launcher = launcherOn(shell);
         QueuedBoxes boxes;
         selectOnly("été.jpg");
         boxes.queueAnswer(vbYes);
-        launcher.cmdExecuteFile_Click();
+        launcher->cmdExecuteFile_Click();
         QCOMPARE(boxes.shown().last().text, "Have you inserted the CD: DISC into drive " +
                                                 backups() + "/photos.zip/2019/june?");
         QTRY_COMPARE(shell.paths.size(), 1);
@@ -267,19 +272,19 @@ private Q_SLOTS:
         QCOMPARE(QDir(own).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
 
         boxes.queueAnswer(vbYes);
-        launcher.OpenContainingFolder();
+        launcher->OpenContainingFolder();
         QCOMPARE(shell.paths.last(), backups());
 
         // A member that holds more than its row records is refused, with the error box.
         m_catalogue->exec("UPDATE ArchiveMembers SET Size = '2' WHERE ID = 1");
         boxes.queueAnswer(vbYes);
         boxes.queueAnswer(vbOK);
-        launcher.cmdExecuteFile_Click();
-        QTRY_VERIFY(!launcher.extracting());
+        launcher->cmdExecuteFile_Click();
+        QTRY_VERIFY(!launcher->extracting());
         QCOMPARE(shell.paths.size(), 2);
         QCOMPARE(boxes.messages().last().title, QString("Error"));
 
-        launcher.removeExtracted();
+        launcher->removeExtracted();
         QVERIFY(!QFileInfo::exists(own));
     }
 
@@ -306,22 +311,21 @@ private Q_SLOTS:
         if (archiveGone)
             QVERIFY(QFile::remove(backups() + "/big.zip"));
         RecordingShell shell;
-        Launcher launcher(list(), m_pointer, shell, nullptr, nullptr,
-                          &m_loaded->catalogue.cnCatalogue(), &systemArchiveReader());
+        const std::unique_ptr<Launcher> launcher = launcherOn(shell);
         QueuedBoxes boxes;
         int ticks = 0;
         QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, [&] { ticks += launcher.extracting(); });
+        QObject::connect(&tick, &QTimer::timeout, [&] { ticks += launcher->extracting(); });
         tick.start(2);
         selectOnly("video.mkv");
         boxes.queueAnswer(vbYes);
         if (error != 0)
             boxes.queueAnswer(vbOK);
-        launcher.cmdExecuteFile_Click();
-        QVERIFY(launcher.extracting());
+        launcher->cmdExecuteFile_Click();
+        QVERIFY(launcher->extracting());
         QCOMPARE(m_pointer.mousePointer(), int(vbArrowHourglass));
         QVERIFY(shell.paths.isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(!launcher.extracting(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!launcher->extracting(), 20000);
         QCOMPARE(m_pointer.mousePointer(), int(vbDefault));
         if (error == 0) {
             QVERIFY2(ticks > 0, "no event while taking the member out");
@@ -343,25 +347,24 @@ private Q_SLOTS:
         const QByteArray oldTemp = qgetenv("TMPDIR");
         qputenv("TMPDIR", QFile::encodeName(temp.path()));
         RecordingShell shell;
-        Launcher launcher(list(), m_pointer, shell, nullptr, nullptr,
-                          &m_loaded->catalogue.cnCatalogue(), &systemArchiveReader());
+        const std::unique_ptr<Launcher> launcher = launcherOn(shell);
         QueuedBoxes boxes;
         selectOnly("video.mkv");
         boxes.queueAnswer(vbYes);
-        launcher.cmdExecuteFile_Click();
+        launcher->cmdExecuteFile_Click();
         qputenv("TMPDIR", oldTemp);
-        QVERIFY(launcher.extracting());
+        QVERIFY(launcher->extracting());
         QCOMPARE(boxes.shown().size(), 1);
         selectOnly("readme");
-        launcher.cmdExecuteFile_Click();
+        launcher->cmdExecuteFile_Click();
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(m_pointer.mousePointer(), int(vbArrowHourglass));
 
         QElapsedTimer timer;
         timer.start();
-        launcher.removeExtracted();
+        launcher->removeExtracted();
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
-        QVERIFY(!launcher.extracting());
+        QVERIFY(!launcher->extracting());
         QTest::qWait(50);
         QVERIFY(shell.paths.isEmpty());
         QCOMPARE(boxes.shown().size(), 1);
