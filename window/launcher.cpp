@@ -148,6 +148,10 @@ QByteArray Launcher::memberPath(int item, bool folder)
     const QByteArray where = folderNow(item, place->folder, place->archive);
     if (folder)
         return where;
+    if (extracting()) { // one at a time, even should one have begun during the question
+        QApplication::beep();
+        return QByteArray();
+    }
     try {
         // A folder of the program's own (mode 0700), and in it one per member opened, so that
         // the file keeps its name and two members of the same name do not meet.
