@@ -37,10 +37,15 @@ public:
 
     struct archive *archive = nullptr;
     bool overBound = false;
+    const std::atomic<bool> *stop = nullptr; // checked before each read
 
     static la_ssize_t read(struct archive *a, void *client, const void **buffer)
     {
         auto *self = static_cast<Source *>(client);
+        if (self->stop && self->stop->load()) {
+            archive_set_error(a, ECANCELED, "stopped");
+            return -1;
+        }
         // The stream a filter made of what was read so far: a bomb inflates far past its bytes.
         const qint64 stream = archive_filter_bytes(a, 0);
         if (self->m_read > self->m_limits.compressedBytes ||
@@ -264,7 +269,7 @@ public:
     }
 
     void extract(const QByteArray &path, const QByteArray &wanted, qint64 maxBytes,
-                 const QByteArray &destination) override
+                 const QByteArray &destination, const std::atomic<bool> *stop) override
     {
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
@@ -279,6 +284,7 @@ public:
         limits.compressedBytes =
             std::numeric_limits<qint64>::max() / (2 * ArchiveLimits::StreamFactor);
         auto source = std::make_unique<Source>(fd, limits);
+        source->stop = stop;
         struct archive *a = openArchive(*source);
         if (!a)
             throw unreadable();
@@ -294,7 +300,7 @@ public:
                 continue;
             if (encrypted(a, entry))
                 throw unreadable();
-            write(a, maxBytes, destination);
+            write(a, maxBytes, destination, stop);
             return;
         }
         if (rc == ARCHIVE_EOF)
@@ -308,7 +314,8 @@ private:
         return PlatformError(ArchiveUnreadable, QStringLiteral("Path/File access error"));
     }
 
-    static void write(struct archive *a, qint64 maxBytes, const QByteArray &destination)
+    static void write(struct archive *a, qint64 maxBytes, const QByteArray &destination,
+                      const std::atomic<bool> *stop)
     {
         const int out = ::open(destination.constData(),
                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -322,6 +329,11 @@ private:
         la_int64_t offset;
         int rc;
         while ((rc = archive_read_data_block(a, &block, &size, &offset)) == ARCHIVE_OK) {
+            // Blocks may come from bytes read before: stopping is checked between them too.
+            if (stop && stop->load()) {
+                ok = false;
+                break;
+            }
             // A member that inflates past the size recorded for it is refused.
             if (offset < 0 || offset > maxBytes || qint64(size) > maxBytes - offset) {
                 ok = false;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <atomic>
 #include <vector>
 
 // One file an archive holds, as its headers give it. Texts are the archive's bytes, in UTF-8
@@ -65,9 +66,11 @@ public:
     // written to destination, a file made new with mode 0600. A member larger than maxBytes
     // once inflated is refused, and what was written of it removed. Raises PlatformError: 53
     // when the archive or the member is not there, 75 when it cannot be read (damaged,
-    // encrypted, larger than stated).
+    // encrypted, larger than stated). Once stop (when given) is set, the reading ends within a
+    // block: what was written is removed and 75 raised.
     virtual void extract(const QByteArray &path, const QByteArray &memberPath, qint64 maxBytes,
-                         const QByteArray &destination) = 0;
+                         const QByteArray &destination,
+                         const std::atomic<bool> *stop = nullptr) = 0;
 
     // The same listing of an archive held in memory.
     static Outcome listBytes(const void *data, size_t size, const ArchiveLimits &limits,

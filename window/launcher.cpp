@@ -11,9 +11,11 @@
 #include "platform/shellexecute.h"
 #include "window/cataloguelist.h"
 #include "window/errorbox.h"
+#include "window/memberextraction.h"
 #include "window/messagebox.h"
 #include "window/mousepointer.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -48,13 +50,31 @@ Launcher::Launcher(CatalogueList &list, MousePointer &pointer, ShellExecutor &sh
                    ArchiveReader *archives)
     : m_list(list), m_pointer(pointer), m_shell(shell), m_media(media), m_roots(roots),
       m_catalogue(catalogue), m_archives(archives)
-{}
+{
+    if (m_archives) {
+        m_extraction = std::make_unique<MemberExtraction>(*m_archives);
+        QObject::connect(m_extraction.get(), &MemberExtraction::ended, m_extraction.get(),
+                         [this](const QByteArray &file, int error, const QString &description) {
+                             extractionEnded(file, error, description);
+                         });
+    }
+}
 
-Launcher::~Launcher() = default;
+Launcher::~Launcher()
+{
+    removeExtracted();
+}
 
 void Launcher::removeExtracted()
 {
+    if (m_extraction)
+        m_extraction->stop();
     m_extracted.reset();
+}
+
+bool Launcher::extracting() const
+{
+    return m_extraction && m_extraction->running();
 }
 
 void Launcher::cmdExecuteFile_Click()
@@ -73,7 +93,9 @@ void Launcher::openSelected(bool folder)
     try {
         m_pointer.setMousePointer(vbHourglass);
         const int item = m_list.selectedItem();
-        if (item >= 0) {
+        if (item >= 0 && !folder && extracting() && m_list.key(item).isMember()) {
+            QApplication::beep();
+        } else if (item >= 0) {
             const QString question = QStringLiteral("Have you inserted the CD: ") +
                                      m_list.text(item, FilesField::Archive) +
                                      QStringLiteral(" into drive ") +
@@ -89,7 +111,7 @@ void Launcher::openSelected(bool folder)
         }
     } catch (...) {
     }
-    m_pointer.setMousePointer(vbDefault);
+    m_pointer.setMousePointer(extracting() ? vbArrowHourglass : vbDefault);
 }
 
 QByteArray Launcher::launchPath(int item, bool folder)
@@ -126,6 +148,10 @@ QByteArray Launcher::memberPath(int item, bool folder)
     const QByteArray where = folderNow(item, place->folder, place->archive);
     if (folder)
         return where;
+    if (extracting()) { // one at a time, even should one have begun during the question
+        QApplication::beep();
+        return QByteArray();
+    }
     try {
         // A folder of the program's own (mode 0700), and in it one per member opened, so that
         // the file keeps its name and two members of the same name do not meet.
@@ -140,13 +166,25 @@ QByteArray Launcher::memberPath(int item, bool folder)
         QByteArray name = place->member.mid(place->member.lastIndexOf('/') + 1);
         if (name.isEmpty() || name == "." || name == "..")
             name = "member";
-        const QByteArray file = JoinPath(folderTemplate, name);
-        m_archives->extract(JoinPath(where, place->archive), place->member, place->size, file);
-        return file;
+        m_extraction->start(JoinPath(where, place->archive), place->member, place->size,
+                            JoinPath(folderTemplate, name));
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
     return QByteArray();
+}
+
+void Launcher::extractionEnded(const QByteArray &file, int error, const QString &description)
+{
+    m_pointer.setMousePointer(vbHourglass);
+    try {
+        if (error != 0)
+            ShowErrorBox(error, description);
+        else
+            openPath(file);
+    } catch (...) {
+    }
+    m_pointer.setMousePointer(vbDefault);
 }
 
 void Launcher::openPath(const QByteArray &file)

@@ -10,6 +10,7 @@ class Connection;
 class QTemporaryDir;
 class MediumRoots;
 class MountedMedia;
+class MemberExtraction;
 class MousePointer;
 class ShellExecutor;
 
@@ -20,7 +21,9 @@ class ShellExecutor;
 //
 // A member of an archive is taken out of its archive (found as a file is) into a folder of the
 // program's own, readable by the user alone, and opened from there; its containing folder is
-// the archive's. That folder goes at Exit.
+// the archive's. The taking out goes on beside the window, under the arrow and hourglass; the
+// file opens when it ends. While it goes, Open on another member is refused with a beep. That
+// folder goes at Exit, once a taking out under way has stopped.
 class Launcher
 {
 public:
@@ -34,8 +37,9 @@ public:
     // The same for the selected item's folder: the same question, then the shell opens the
     // folder (in the file manager).
     void OpenContainingFolder();
-    // Removes the members taken out of their archives so far.
+    // Stops a taking out under way, then removes the members taken out of their archives.
     void removeExtracted();
+    bool extracting() const;
 
 private:
     void openSelected(bool folder);
@@ -43,9 +47,10 @@ private:
     QByteArray launchPath(int item, bool folder);
     // The folder the item's medium holds where as, now (where itself when it is there).
     QByteArray folderNow(int item, const QByteArray &where, const QByteArray &file);
-    // A member's file taken out of its archive, or its archive's folder; empty when there is
-    // nothing to open.
+    // A member's archive's folder; empty when there is nothing to open. For the member itself
+    // it starts taking it out and gives the empty path: it opens when that has ended.
     QByteArray memberPath(int item, bool folder);
+    void extractionEnded(const QByteArray &file, int error, const QString &description);
     // Asks the shell to open file and reports the failure codes that have a message.
     void openPath(const QByteArray &file);
 
@@ -57,4 +62,6 @@ private:
     Connection *m_catalogue;
     ArchiveReader *m_archives;
     std::unique_ptr<QTemporaryDir> m_extracted;
+    // After the folder: it ends before the folder goes.
+    std::unique_ptr<MemberExtraction> m_extraction;
 };

@@ -18,7 +18,9 @@ struct CountingReader : ArchiveReader
         opened.append(QFileInfo(QString::fromUtf8(path)).fileName());
         return systemArchiveReader().list(path, limits, members);
     }
-    void extract(const QByteArray &, const QByteArray &, qint64, const QByteArray &) override {}
+    void extract(const QByteArray &, const QByteArray &, qint64, const QByteArray &,
+                 const std::atomic<bool> *) override
+    {}
     QStringList opened;
 };
 

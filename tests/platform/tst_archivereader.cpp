@@ -227,6 +227,14 @@ void tst_ArchiveReader::extract()
         systemArchiveReader().extract(QFile::encodeName(path(QStringLiteral("locked.zip"))),
                                       "2019/notes.txt", 10, out));
     QVERIFY(!QFile::exists(QString::fromUtf8(out)));
+    // Stopped: nothing is left behind.
+    const std::atomic<bool> stop{true};
+    QVERIFY_THROWS_EXCEPTION(
+        PlatformError,
+        systemArchiveReader().extract(QFile::encodeName(path("photos.tar.gz")),
+                                      QStringLiteral("2019/june/Été à Zürich.jpg").toUtf8(), 3000,
+                                      out, &stop));
+    QVERIFY(!QFile::exists(QString::fromUtf8(out)));
 }
 
 void tst_ArchiveReader::extractRefusesMoreThanRecorded()

@@ -6,6 +6,7 @@
 #include "support/testcatalogue.h"
 #include "window/copypathcommand.h"
 #include "window/discs.h"
+#include "window/errorbox.h"
 #include "window/launcher.h"
 #include "window/mousepointer.h"
 #include "window/removecommand.h"
@@ -66,6 +67,12 @@ class TestArchiveList : public QObject
                                 list().text(row, 2), list().text(row, 3), list().text(row, 8)}
                         .join('|');
         return rows;
+    }
+    std::unique_ptr<Launcher> launcherOn(ShellExecutor &shell)
+    {
+        return std::make_unique<Launcher>(list(), m_pointer, shell, nullptr, nullptr,
+                                          &m_loaded->catalogue.cnCatalogue(),
+                                          &systemArchiveReader());
     }
     QStringList members() const
     {
@@ -247,15 +254,14 @@ private Q_SLOTS:
     void open()
     {
         RecordingShell shell;
-        Launcher launcher(list(), m_pointer, shell, nullptr, nullptr,
-                          &m_loaded->catalogue.cnCatalogue(), &systemArchiveReader());
+        const std::unique_ptr<Launcher> launcher = launcherOn(shell);
         QueuedBoxes boxes;
         selectOnly("été.jpg");
         boxes.queueAnswer(vbYes);
-        launcher.cmdExecuteFile_Click();
+        launcher->cmdExecuteFile_Click();
         QCOMPARE(boxes.shown().last().text, "Have you inserted the CD: DISC into drive " +
                                                 backups() + "/photos.zip/2019/june?");
-        QCOMPARE(shell.paths.size(), 1);
+        QTRY_COMPARE(shell.paths.size(), 1);
         const QString opened = shell.paths.last();
         QVERIFY(opened.endsWith("/été.jpg"));
         QFile file(opened);
@@ -268,19 +274,132 @@ private Q_SLOTS:
         QCOMPARE(QDir(own).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
 
         boxes.queueAnswer(vbYes);
-        launcher.OpenContainingFolder();
+        launcher->OpenContainingFolder();
         QCOMPARE(shell.paths.last(), backups());
 
         // A member that holds more than its row records is refused, with the error box.
         m_catalogue->exec("UPDATE ArchiveMembers SET Size = '2' WHERE ID = 1");
         boxes.queueAnswer(vbYes);
         boxes.queueAnswer(vbOK);
-        launcher.cmdExecuteFile_Click();
+        launcher->cmdExecuteFile_Click();
+        QTRY_VERIFY(!launcher->extracting());
         QCOMPARE(shell.paths.size(), 2);
         QCOMPARE(boxes.messages().last().title, QString("Error"));
 
-        launcher.removeExtracted();
+        launcher->removeExtracted();
         QVERIFY(!QFileInfo::exists(own));
+    }
+
+    // A member of hundreds of MB is taken out beside the window: its events go on meanwhile,
+    // the busy pointer shows, and the file opens (or the error box shows) once it has ended.
+    void openBeside_data()
+    {
+        QTest::addColumn<qint64>("recorded"); // the member's size in its row
+        QTest::addColumn<bool>("archiveGone");
+        QTest::addColumn<int>("error"); // the box's number; 0: the member opens
+        QTest::addColumn<QString>("description");
+        QTest::newRow("opens after") << BigBytes << false << 0 << QString();
+        QTest::newRow("more than recorded")
+            << BigBytes / 2 << false << 75 << QString("Path/File access error");
+        QTest::newRow("disc gone") << BigBytes << true << 53 << QString("File not found");
+    }
+    void openBeside()
+    {
+        QFETCH(qint64, recorded);
+        QFETCH(bool, archiveGone);
+        QFETCH(int, error);
+        QFETCH(QString, description);
+        addBigMember(recorded);
+        if (archiveGone)
+            QVERIFY(QFile::remove(backups() + "/big.zip"));
+        RecordingShell shell;
+        const std::unique_ptr<Launcher> launcher = launcherOn(shell);
+        QueuedBoxes boxes;
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] { ticks += launcher->extracting(); });
+        tick.start(2);
+        selectOnly("video.mkv");
+        boxes.queueAnswer(vbYes);
+        if (error != 0)
+            boxes.queueAnswer(vbOK);
+        launcher->cmdExecuteFile_Click();
+        QVERIFY(launcher->extracting());
+        QCOMPARE(m_pointer.mousePointer(), int(vbArrowHourglass));
+        QVERIFY(shell.paths.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!launcher->extracting(), 20000);
+        QCOMPARE(m_pointer.mousePointer(), int(vbDefault));
+        if (error == 0) {
+            QVERIFY2(ticks > 0, "no event while taking the member out");
+            QCOMPARE(shell.paths.size(), 1);
+            QCOMPARE(QFileInfo(shell.paths.last()).size(), BigBytes);
+        } else {
+            QVERIFY(shell.paths.isEmpty());
+            QCOMPARE(boxes.messages().size(), 2); // the question, then the error
+            QCOMPARE(boxes.messages().last().text, ErrorBoxText(error, description));
+        }
+    }
+
+    // Exit while a member is taken out stops it at once: nothing opens, nothing is left of the
+    // private folder. A second Open of a member meanwhile is refused without a question.
+    void exitWhileExtracting()
+    {
+        addBigMember(BigBytes);
+        QTemporaryDir temp;
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        RecordingShell shell;
+        const std::unique_ptr<Launcher> launcher = launcherOn(shell);
+        QueuedBoxes boxes;
+        selectOnly("video.mkv");
+        boxes.queueAnswer(vbYes);
+        launcher->cmdExecuteFile_Click();
+        qputenv("TMPDIR", oldTemp);
+        QVERIFY(launcher->extracting());
+        QCOMPARE(boxes.shown().size(), 1);
+        selectOnly("readme");
+        launcher->cmdExecuteFile_Click();
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(m_pointer.mousePointer(), int(vbArrowHourglass));
+
+        QElapsedTimer timer;
+        timer.start();
+        launcher->removeExtracted();
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(!launcher->extracting());
+        QTest::qWait(50);
+        QVERIFY(shell.paths.isEmpty());
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
+private:
+    static constexpr qint64 BigBytes = qint64(256) << 20;
+
+    // big.zip beside photos.zip, holding video.mkv: BigBytes of zeros, deflated (a few MB to
+    // write, a quarter of a second to inflate); its row records recorded bytes. The list is
+    // loaded again to show it.
+    void addBigMember(qint64 recorded)
+    {
+        QCOMPARE(
+            QProcess::execute("python3",
+                              {"-c",
+                               "import zipfile,sys\n"
+                               "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED,"
+                               "compresslevel=1) as z:\n"
+                               "  with z.open('video.mkv','w',force_zip64=True) as f:\n"
+                               "    for i in range(int(sys.argv[2])>>20): f.write(bytes(1<<20))\n",
+                               backups() + "/big.zip", QString::number(BigBytes)}),
+            0);
+        m_catalogue->exec(QString("INSERT INTO Files (ID, Path, File, Size, Archive, Serial) "
+                                  "VALUES (3, '%1', 'big.zip', '1', 'DISC', '1234-5678')")
+                              .arg(backups()));
+        m_catalogue->exec(QString("INSERT INTO ArchiveMembers (ID, FileID, Path, File, Size) "
+                                  "VALUES (4, 3, '', 'video.mkv', '%1')")
+                              .arg(recorded));
+        m_loaded = std::make_unique<LoadedCatalogue>(m_pointer);
+        m_loaded->Form_Load(m_catalogue->folder());
     }
 };
 

@@ -123,6 +123,7 @@ private Q_SLOTS:
         QueuedBoxes boxes;
         boxes.queueAnswer(vbYes);
         launcher.cmdExecuteFile_Click();
+        QTRY_COMPARE(shell.opened.size(), 1); // once taken out, beside the window
         boxes.queueAnswer(vbYes);
         launcher.OpenContainingFolder();
         QCOMPARE(shell.opened.size(), 2);
