@@ -70,6 +70,10 @@ void StatusLine::refresh()
                         viewText());
     } else {
         line = files(m_list.count());
+        // The whole catalogue is the total of every narrowed view until the file changes: a
+        // search then needs no count of its own.
+        m_countedAt = Media::changeStamp(m_catalogue.cnCatalogue());
+        m_total = m_list.count();
     }
     setText(line + selectionText());
 }
