@@ -131,7 +131,9 @@ std::unique_ptr<FolderTree> Discs::folders(const Disc &disc)
         const QByteArray label = disc.label.toUtf8(), serial = disc.serial.toUtf8();
         const CatalogueRows &rows = m_list.model()->storedRows();
         bool ours = false;
-        for (size_t i = 0; i < rows.size(); ++i) {
+        // Files only, as the disc's own counts and the narrowed read have them: the members of
+        // archives come after every file.
+        for (size_t i = 0; i < rows.size() && !rows.isMember(i); ++i) {
             if (i == 0 || !rows.sharesCellAbove(i, CatalogueListModel::Archive) ||
                 !rows.sharesCellAbove(i, CatalogueListModel::Serial)) {
                 const auto [labelData, labelLength] = rows.cell(i, CatalogueListModel::Archive);
