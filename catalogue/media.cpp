@@ -186,6 +186,8 @@ void setNote(Connection &connection, const QString &label, const QString &serial
 
 QPair<qint64, qint64> changeStamp(Connection &connection)
 {
+    if (!connection.handle())
+        return {-1, -1}; // closed: nothing to compare
     qint64 version = -1;
     sqlite3_stmt *stmt = nullptr;
     if (sqlite3_prepare_v2(connection.handle(), "PRAGMA data_version", -1, &stmt, nullptr) ==

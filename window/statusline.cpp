@@ -72,8 +72,11 @@ void StatusLine::refresh()
         line = files(m_list.count());
         // The whole catalogue is the total of every narrowed view until the file changes: a
         // search then needs no count of its own.
-        m_countedAt = Media::changeStamp(m_catalogue.cnCatalogue());
-        m_total = m_list.count();
+        const QPair<qint64, qint64> now = Media::changeStamp(m_catalogue.cnCatalogue());
+        if (now.first >= 0) {
+            m_countedAt = now;
+            m_total = m_list.count();
+        }
     }
     setText(line + selectionText());
 }
