@@ -9,11 +9,6 @@
 
 namespace {
 
-bool hasTable(Connection &connection)
-{
-    return connection.hasTable("ArchiveMembers");
-}
-
 // The archive's Path and File, then the folder inside it, joined as the indexer joins paths.
 const char Columns[] =
     "SELECT m.ID, CASE WHEN ifnull(f.Path, '') LIKE '%/' THEN f.Path ELSE ifnull(f.Path, '') || "
@@ -69,7 +64,7 @@ void read(Connection &connection, const View &view, MemberSink &sink,
           const std::function<void(qint64 id, const RowCell &name)> &seen)
 {
     const QByteArray sql = statementFor(view);
-    if (sql.isEmpty() || !hasTable(connection))
+    if (sql.isEmpty() || !connection.hasTable("ArchiveMembers"))
         return;
     Statement rows(connection, sql.constData());
     std::vector<QByteArray> texts; // bound without a copy: kept while the rows are read
@@ -111,7 +106,7 @@ bool remove(Connection &connection, qint64 id)
 
 std::optional<Place> place(Connection &connection, qint64 id)
 {
-    if (!hasTable(connection))
+    if (!connection.hasTable("ArchiveMembers"))
         return std::nullopt;
     Statement row(connection, "SELECT f.Path, f.File, m.Path, m.File, m.Size FROM ArchiveMembers m "
                               "JOIN Files f ON f.ID = m.FileID WHERE m.ID = ?1");
@@ -133,7 +128,7 @@ std::optional<Place> place(Connection &connection, qint64 id)
 std::vector<MediumCount> countsByMedium(Connection &connection)
 {
     std::vector<MediumCount> counts;
-    if (!hasTable(connection))
+    if (!connection.hasTable("ArchiveMembers"))
         return counts;
     Statement rows(connection, "SELECT ifnull(f.Archive, ''), ifnull(f.Serial, ''), count(*) "
                                "FROM ArchiveMembers m JOIN Files f ON f.ID = m.FileID "

@@ -161,8 +161,7 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
             ++result.written;
             // An archive's members need its row's ID: it is added on its own.
             if (rows[batch[i]].members)
-                writeMembers(sqlite3_last_insert_rowid(m_connection.handle()), rows[batch[i]],
-                             result);
+                writeMembers(m_connection.lastInsertId(), rows[batch[i]], result);
         }
         count = 0;
         return true;

@@ -17,11 +17,6 @@ QByteArray text(const Statement &statement, int column)
     return QByteArray(text.data(), qsizetype(text.size()));
 }
 
-bool hasTable(Connection &connection, const char *table = "MediumCatalogued")
-{
-    return connection.hasTable(table);
-}
-
 } // namespace
 
 namespace Media {
@@ -77,7 +72,7 @@ std::vector<MediumTotals> totals(Connection &connection)
 QHash<Key, QByteArray> catalogued(Connection &connection)
 {
     QHash<Key, QByteArray> times;
-    if (!hasTable(connection))
+    if (!connection.hasTable("MediumCatalogued"))
         return times;
     Statement rows(connection, "SELECT Archive, Serial, Catalogued FROM MediumCatalogued");
     while (rows.step())
@@ -87,7 +82,7 @@ QHash<Key, QByteArray> catalogued(Connection &connection)
 
 void noteCatalogued(Connection &connection, const QByteArray &label, const QByteArray &serial)
 {
-    if (!hasTable(connection))
+    if (!connection.hasTable("MediumCatalogued"))
         return; // a catalogue opened read-only before the table was made writes no rows either
     Statement note(connection,
                    "INSERT OR REPLACE INTO MediumCatalogued (Archive, Serial, Catalogued) "
@@ -120,7 +115,7 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
                 rows.bindText(2, serialText);
                 rows.bindInt(3, id);
                 rows.step();
-                const qint64 changed = sqlite3_changes64(connection.handle());
+                const qint64 changed = connection.changes();
                 if (changed == 0 && keep)
                     keep->forget(id); // another medium's row now
                 removed += changed;
@@ -130,9 +125,9 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
             rows.bindText(1, labelText);
             rows.bindText(2, serialText);
             rows.step();
-            removed = sqlite3_changes64(connection.handle());
+            removed = connection.changes();
         }
-        if (hasTable(connection)) {
+        if (connection.hasTable("MediumCatalogued")) {
             Statement when(connection,
                            "DELETE FROM MediumCatalogued WHERE Archive = ?1 AND Serial = ?2");
             when.bindText(1, labelText);
@@ -152,7 +147,7 @@ qint64 remove(Connection &connection, const QString &label, const QString &seria
 QHash<Key, QString> notes(Connection &connection)
 {
     QHash<Key, QString> notes;
-    if (!hasTable(connection, "MediumNotes"))
+    if (!connection.hasTable("MediumNotes"))
         return notes;
     Statement rows(connection, "SELECT Archive, Serial, Note FROM MediumNotes");
     while (rows.step())

@@ -13,12 +13,6 @@ QString key(const QString &label, const QString &serial)
     return label + QLatin1Char('\n') + serial;
 }
 
-bool hasTable(sqlite3 *db)
-{
-    return sqlite3_table_column_metadata(db, nullptr, "MediumRoots", nullptr, nullptr, nullptr,
-                                         nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 } // namespace
 
 void MediumRoots::record(const QString &label, const QString &serial, const QString &root)
@@ -34,7 +28,7 @@ void MediumRoots::record(const QString &label, const QString &serial, const QStr
         insert.step();
     } catch (const PlatformError &e) {
         // A read-only catalogue, or one made before the table, keeps no roots.
-        if ((e.number() & 0xFF) != SQLITE_READONLY && hasTable(m_connection.handle()))
+        if ((e.number() & 0xFF) != SQLITE_READONLY && m_connection.hasTable("MediumRoots"))
             throw;
     }
     m_roots[key(label, serial)].append(root); // asked once, whether it could be kept or not
@@ -46,7 +40,7 @@ QStringList MediumRoots::roots(const QString &label, const QString &serial)
     if (const auto kept = m_roots.constFind(medium); kept != m_roots.constEnd())
         return *kept;
     QStringList roots;
-    if (!hasTable(m_connection.handle())) {
+    if (!m_connection.hasTable("MediumRoots")) {
         m_roots.insert(medium, roots); // a read-only catalogue made before the table
         return roots;
     }

@@ -12,16 +12,6 @@ const char Fields[] = "ID, Path, File, Size, Type, Created, Accessed, Modified, 
 
 const char MemberFields[] = "ID, FileID, Path, File, Size, Modified";
 
-bool hasCatalogued(Connection &connection)
-{
-    return connection.hasTable("MediumCatalogued");
-}
-
-bool hasMembers(Connection &connection)
-{
-    return connection.hasTable("ArchiveMembers");
-}
-
 // Files and members of archives alike: a removal may take either.
 qint64 keptRows(Connection &connection)
 {
@@ -52,12 +42,12 @@ void RemovedRows::startKeeping()
     Statement::exec(m_connection, "DELETE FROM temp.RemovedMembers");
     // A member goes with its archive's row (the catalogue's own trigger) or alone; either way it
     // is kept as it goes.
-    if (hasMembers(m_connection))
+    if (m_connection.hasTable("ArchiveMembers"))
         Statement::exec(m_connection,
                         "CREATE TEMP TRIGGER KeepRemovedMembers BEFORE DELETE ON "
                         "main.ArchiveMembers BEGIN INSERT OR IGNORE INTO RemovedMembers VALUES "
                         "(old.ID, old.FileID, old.Path, old.File, old.Size, old.Modified); END");
-    if (hasCatalogued(m_connection))
+    if (m_connection.hasTable("MediumCatalogued"))
         Statement::exec(m_connection,
                         "CREATE TEMP TRIGGER KeepRemovedCatalogued BEFORE DELETE ON "
                         "main.MediumCatalogued BEGIN INSERT INTO RemovedCatalogued VALUES "
@@ -144,14 +134,14 @@ qint64 RemovedRows::putBack()
                                           .constData());
         qint64 restored = m_connection.changes();
         // The members after their archives' rows, with their own IDs.
-        if (hasMembers(m_connection)) {
+        if (m_connection.hasTable("ArchiveMembers")) {
             Statement::exec(m_connection,
                             (QByteArray("INSERT INTO main.ArchiveMembers (") + MemberFields +
                              ") SELECT " + MemberFields + " FROM temp.RemovedMembers ORDER BY ID")
                                 .constData());
             restored += m_connection.changes();
         }
-        if (hasCatalogued(m_connection))
+        if (m_connection.hasTable("MediumCatalogued"))
             Statement::exec(m_connection,
                             "INSERT OR IGNORE INTO main.MediumCatalogued (Archive, Serial, "
                             "Catalogued) SELECT Archive, Serial, Catalogued FROM "

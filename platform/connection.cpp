@@ -320,3 +320,8 @@ qint64 Connection::changes() const
 {
     return sqlite3_changes64(m_handle);
 }
+
+qint64 Connection::lastInsertId() const
+{
+    return sqlite3_last_insert_rowid(m_handle);
+}

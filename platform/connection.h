@@ -78,6 +78,8 @@ public:
     bool hasTable(const char *table) const;
     // The rows the last statement inserted, changed or deleted.
     qint64 changes() const;
+    // The ID of the row the last insert wrote.
+    qint64 lastInsertId() const;
     sqlite3 *handle() const { return m_handle; }
 
     // Raises PlatformError with the engine's number and description for rc. A damage answer
