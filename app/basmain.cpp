@@ -2,9 +2,9 @@
 
 #include "app/guiicon.h"
 #include "platform/platformerror.h"
-#include "window/frmmain.h"
-#include "window/frmsplash.h"
-#include "window/messagebox.h"
+#include "window/main/frmmain.h"
+#include "window/about/frmsplash.h"
+#include "window/boxes/messagebox.h"
 
 namespace basMain {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/services.h"
+#include "window/main/services.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #include "app/basmain.h"
 #include "app/guiicon.h"
 #include "platform/endsignals.h"
-#include "window/frmmain.h"
+#include "window/main/frmmain.h"
 
 #include <QApplication>
 

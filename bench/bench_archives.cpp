@@ -7,7 +7,7 @@
 #include "indexing/memberreader.h"
 #include "platform/archivereader.h"
 #include "report.h"
-#include "window/cataloguelistmodel.h"
+#include "window/list/cataloguelistmodel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -7,11 +7,11 @@
 #include "report.h"
 
 #include "catalogue/catalogue.h"
-#include "window/cataloguelistmodel.h"
-#include "window/discsmodel.h"
-#include "window/frmdiscs.h"
-#include "window/frmmain.h"
-#include "window/messagebox.h"
+#include "window/list/cataloguelistmodel.h"
+#include "window/discs/discsmodel.h"
+#include "window/discs/frmdiscs.h"
+#include "window/main/frmmain.h"
+#include "window/boxes/messagebox.h"
 
 #include <QApplication>
 #include <QDir>

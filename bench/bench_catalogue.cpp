@@ -5,8 +5,8 @@
 #include "report.h"
 
 #include "platform/connection.h"
-#include "window/cataloguelistmodel.h"
-#include "window/frmmain.h"
+#include "window/list/cataloguelistmodel.h"
+#include "window/main/frmmain.h"
 
 #include <QApplication>
 #include <QDir>

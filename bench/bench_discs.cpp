@@ -8,10 +8,10 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/media.h"
-#include "window/discsmodel.h"
-#include "window/frmdiscs.h"
-#include "window/frmmain.h"
-#include "window/messagebox.h"
+#include "window/discs/discsmodel.h"
+#include "window/discs/frmdiscs.h"
+#include "window/main/frmmain.h"
+#include "window/boxes/messagebox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,7 +7,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/findquery.h"
-#include "window/cataloguelistmodel.h"
+#include "window/list/cataloguelistmodel.h"
 
 #include <QCoreApplication>
 #include <QDir>

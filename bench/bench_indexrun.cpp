@@ -6,9 +6,9 @@
 #include "benchtree.h"
 #include "generator.h"
 #include "report.h"
-#include "window/frmmain.h"
-#include "window/messagebox.h"
-#include "window/services.h"
+#include "window/main/frmmain.h"
+#include "window/boxes/messagebox.h"
+#include "window/main/services.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

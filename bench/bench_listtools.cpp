@@ -5,9 +5,9 @@
 #include "report.h"
 
 #include "catalogue/catalogue.h"
-#include "window/cataloguelistmodel.h"
-#include "window/frmmain.h"
-#include "window/messagebox.h"
+#include "window/list/cataloguelistmodel.h"
+#include "window/main/frmmain.h"
+#include "window/boxes/messagebox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,8 +6,8 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/recordset.h"
-#include "window/frmmain.h"
-#include "window/messagebox.h"
+#include "window/main/frmmain.h"
+#include "window/boxes/messagebox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
-#include "window/frmmain.h"
-#include "window/frmsplash.h"
+#include "window/main/frmmain.h"
+#include "window/about/frmsplash.h"
 
 #include <QElapsedTimer>
 #include <QTableView>

@@ -1,8 +1,8 @@
 #include "indexing/colffiles.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
-#include "window/cataloguelistmodel.h"
-#include "window/mousepointer.h"
+#include "window/list/cataloguelistmodel.h"
+#include "window/boxes/mousepointer.h"
 
 #include <QtTest>
 

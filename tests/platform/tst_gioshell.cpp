@@ -2,8 +2,8 @@
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
-#include "window/launcher.h"
-#include "window/mousepointer.h"
+#include "window/list/launcher.h"
+#include "window/boxes/mousepointer.h"
 
 #include <QtTest>
 

@@ -7,7 +7,7 @@
 #include "platform/folderlister.h"
 #include "platform/volumequery.h"
 #include "support/loadedcatalogue.h"
-#include "window/mousepointer.h"
+#include "window/boxes/mousepointer.h"
 
 #include <QTemporaryDir>
 

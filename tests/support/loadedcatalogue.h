@@ -1,7 +1,7 @@
 #pragma once
 
 #include "catalogue/catalogue.h"
-#include "window/cataloguelist.h"
+#include "window/list/cataloguelist.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/messagebox.h"
+#include "window/boxes/messagebox.h"
 
 #include <QList>
 

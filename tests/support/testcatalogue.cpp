@@ -1,7 +1,7 @@
 #include "support/testcatalogue.h"
 
 #include "catalogue/schemasql.h"
-#include "window/cataloguelist.h"
+#include "window/list/cataloguelist.h"
 
 #include <QFile>
 #include <QItemSelectionModel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/services.h"
+#include "window/main/services.h"
 
 // The system's services for a main window under test, on the catalogue in folder, with an end
 // of the process that only counts how often it was asked for. The layout windows keep is

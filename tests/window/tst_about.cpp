@@ -1,7 +1,7 @@
 #include "support/recordinglauncher.h"
 #include "support/testservices.h"
-#include "window/frmabout.h"
-#include "window/frmmain.h"
+#include "window/about/frmabout.h"
+#include "window/main/frmmain.h"
 
 #include <QLabel>
 #include <QtTest>

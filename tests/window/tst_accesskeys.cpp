@@ -1,7 +1,7 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
-#include "window/frmmain.h"
+#include "window/main/frmmain.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -5,12 +5,12 @@
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
-#include "window/copypathcommand.h"
-#include "window/discs.h"
-#include "window/errorbox.h"
-#include "window/launcher.h"
-#include "window/mousepointer.h"
-#include "window/removecommand.h"
+#include "window/list/copypathcommand.h"
+#include "window/discs/discs.h"
+#include "window/boxes/errorbox.h"
+#include "window/list/launcher.h"
+#include "window/boxes/mousepointer.h"
+#include "window/main/removecommand.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
-#include "window/cataloguelistmodel.h"
-#include "window/mousepointer.h"
+#include "window/list/cataloguelistmodel.h"
+#include "window/boxes/mousepointer.h"
 
 #include <QAbstractItemModelTester>
 #include <QTemporaryDir>

@@ -6,11 +6,11 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
-#include "window/discs.h"
-#include "window/discsmodel.h"
-#include "window/frmdiscs.h"
-#include "window/frmmain.h"
-#include "window/mousepointer.h"
+#include "window/discs/discs.h"
+#include "window/discs/discsmodel.h"
+#include "window/discs/frmdiscs.h"
+#include "window/main/frmmain.h"
+#include "window/boxes/mousepointer.h"
 
 #include <QClipboard>
 #include <QLabel>

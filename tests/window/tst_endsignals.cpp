@@ -4,14 +4,14 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
-#include "window/frmmain.h"
+#include "window/main/frmmain.h"
 
 #include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
 
-#include "window/discsmodel.h"
-#include "window/frmdiscs.h"
+#include "window/discs/discsmodel.h"
+#include "window/discs/frmdiscs.h"
 
 #include <signal.h>
 

@@ -1,9 +1,9 @@
 #include "catalogue/findquery.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
-#include "window/cataloguelistmodel.h"
-#include "window/findcounter.h"
-#include "window/mousepointer.h"
+#include "window/list/cataloguelistmodel.h"
+#include "window/find/findcounter.h"
+#include "window/boxes/mousepointer.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -2,11 +2,11 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
-#include "window/cataloguelistmodel.h"
-#include "window/frmdiscs.h"
-#include "window/frmfind.h"
-#include "window/frmmain.h"
-#include "window/mousepointer.h"
+#include "window/list/cataloguelistmodel.h"
+#include "window/discs/frmdiscs.h"
+#include "window/find/frmfind.h"
+#include "window/main/frmmain.h"
+#include "window/boxes/mousepointer.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -2,7 +2,7 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
-#include "window/frmmain.h"
+#include "window/main/frmmain.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

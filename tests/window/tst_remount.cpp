@@ -6,10 +6,10 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
-#include "window/frmdiscs.h"
-#include "window/frmmain.h"
-#include "window/launcher.h"
-#include "window/newdiscoffer.h"
+#include "window/discs/frmdiscs.h"
+#include "window/main/frmmain.h"
+#include "window/list/launcher.h"
+#include "window/discs/newdiscoffer.h"
 
 #include <QDialog>
 #include <QItemSelectionModel>

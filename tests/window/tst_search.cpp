@@ -1,8 +1,8 @@
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
-#include "window/mousepointer.h"
-#include "window/searchcommand.h"
+#include "window/boxes/mousepointer.h"
+#include "window/main/searchcommand.h"
 
 #include <QtTest>
 

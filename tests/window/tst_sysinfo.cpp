@@ -1,7 +1,7 @@
 #include "platform/platformerror.h"
 #include "support/queuedboxes.h"
 #include "support/recordinglauncher.h"
-#include "window/sysinfo.h"
+#include "window/about/sysinfo.h"
 
 #include <QtTest>
 

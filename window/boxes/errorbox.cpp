@@ -1,0 +1,20 @@
+#include "window/boxes/errorbox.h"
+
+#include "window/boxes/messagebox.h"
+
+QString ErrorBoxText(int number, const QString &description)
+{
+    return QStringLiteral("An error has occurred.\r\nError: %1\r\nDescription: %2")
+        .arg(number)
+        .arg(description);
+}
+
+void ShowErrorBox(int number, const QString &description)
+{
+    ShowErrorBox(ErrorBoxText(number, description), nullptr);
+}
+
+void ShowErrorBox(const QString &text, QWidget *owner)
+{
+    MsgBox(owner, text, vbCritical, QStringLiteral("Error"));
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "catalogue/rowkey.h"
+#include "window/list/listview.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class Catalogue;
+class CatalogueListModel;
+class MousePointer;
+class QItemSelectionModel;
+
+// The catalogue list as the commands see it: its rows in the order shown (0-based), each row's
+// ID as a number and its cells by sub-item (0 is the ID as text; 1 to 9 are Path, File, Size,
+// Type, Created, Accessed, Modified, Archive, Serial), the selection, the sort key and order, and
+// the refill from rsFiles, and the view of the catalogue it shows. The view lvwFiles shows the
+// same model and selection.
+class CatalogueList
+{
+public:
+    CatalogueList(Catalogue &catalogue, MousePointer &pointer);
+    ~CatalogueList();
+
+    // Rebuilds the whole list from rsFiles, under the busy pointer; never raises. The first refill
+    // that finds the catalogue file damaged (or follows an open that did) shows the error box
+    // once, and the list keeps the rows read before the damage.
+    void RefreshLv();
+
+    // The view of the catalogue the list shows.
+    const ListView &view() const { return m_view; }
+    // Opens the catalogue on view, makes it the list's and refills the list (Find's view, when
+    // the rows of the whole catalogue are held, only filters them); returns how many rows it
+    // shows. Raises PlatformError.
+    qint64 show(const ListView &view);
+    // The same for a view the caller has opened rsFiles on already.
+    qint64 showOpened(const ListView &view);
+    // The whole catalogue again, also where a view that failed ends: a failure to open it is
+    // reported in the error box. The list is refilled, unless Find's view held it already.
+    void showWholeCatalogue();
+
+    CatalogueListModel *model() const { return m_model.get(); }
+    QItemSelectionModel *selectionModel() const { return m_selection.get(); }
+
+    int count() const;
+    // The record the row stands for: a file's ID in Files, or a member's of an archive.
+    RowKey key(int row) const;
+    QString text(int row, int subItem) const;
+    // The cell's own bytes, for the Path and File a file is found by again.
+    QByteArray bytes(int row, int subItem) const;
+
+    std::vector<int> selectedRows() const; // ascending
+    int selectedItem() const;              // -1 when no item is selected
+    // The focused row when it is selected, else the first selected; -1 when none is.
+    static int selectedItem(const QItemSelectionModel &selection);
+
+    // Whether the list holds every row of the catalogue (shown or not), as Find needs.
+    bool holdsWholeCatalogue() const;
+
+    int sortOrder() const; // 0 ascending, 1 descending
+    // Orders the rows by a column (sort key 0 to 9) in that order, and keeps them so.
+    void sortBy(int key, int order);
+
+private:
+    qint64 showView(const ListView &view, bool refill);
+
+    Catalogue &m_catalogue;
+    MousePointer &m_pointer;
+    bool m_damageShown = false;
+    ListView m_view = ListView::wholeCatalogue();
+    std::unique_ptr<CatalogueListModel> m_model;
+    std::unique_ptr<QItemSelectionModel> m_selection;
+};

@@ -1,0 +1,148 @@
+#include "window/main/statusline.h"
+
+#include "catalogue/catalogue.h"
+#include "catalogue/filerow.h"
+#include "catalogue/media.h"
+#include "platform/platformerror.h"
+#include "window/list/cataloguelist.h"
+#include "window/list/cataloguelistmodel.h"
+#include "window/main/readablesize.h"
+
+#include <QItemSelectionModel>
+#include <QLocale>
+
+namespace {
+
+QString files(qint64 count)
+{
+    return count == 1 ? QStringLiteral("1 file")
+                      : QStringLiteral("%1 files").arg(QLocale().toString(count));
+}
+
+} // namespace
+
+StatusLine::StatusLine(Catalogue &catalogue, CatalogueList &list, QWidget *parent)
+    : QLabel(parent), m_catalogue(catalogue), m_list(list)
+{
+    setObjectName(QStringLiteral("lblStatus"));
+    setTextFormat(Qt::PlainText);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    m_later.setSingleShot(true);
+    m_later.setInterval(0);
+    connect(&m_later, &QTimer::timeout, this, &StatusLine::refresh);
+    CatalogueListModel *model = list.model();
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        // A refill that follows a removal tells of it; any other is the next action.
+        if (m_catalogue.removals() != m_removalsSeen) {
+            m_removalsSeen = m_catalogue.removals();
+            const qint64 removed = m_catalogue.removedCount();
+            showMessage(QStringLiteral("Removed %1. Ctrl+Z puts them back.").arg(files(removed)));
+            return;
+        }
+        actionDone();
+    });
+    connect(model, &QAbstractItemModel::layoutChanged, this, &StatusLine::actionDone);
+    connect(list.selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &StatusLine::actionDone);
+}
+
+void StatusLine::showMessage(const QString &message)
+{
+    m_message = message;
+    m_later.stop();
+    setText(message);
+}
+
+void StatusLine::actionDone()
+{
+    m_message.clear();
+    m_later.start();
+}
+
+void StatusLine::refresh()
+{
+    if (!m_message.isEmpty())
+        return;
+    QString line;
+    if (m_list.view().narrowed()) {
+        line = QStringLiteral("%1 of %2 (%3)")
+                   .arg(QLocale().toString(qint64(m_list.count())), files(catalogueFiles()),
+                        viewText());
+    } else {
+        line = files(m_list.count());
+        // The whole catalogue is the total of every narrowed view until the file changes: a
+        // search then needs no count of its own.
+        const QPair<qint64, qint64> now = Media::changeStamp(m_catalogue.cnCatalogue());
+        if (now.first >= 0) {
+            m_countedAt = now;
+            m_total = m_list.count();
+        }
+    }
+    setText(line + selectionText());
+}
+
+qint64 StatusLine::catalogueFiles()
+{
+    // Find's view filters the rows of the whole catalogue, all held.
+    if (m_list.view().kind() == ListView::Find && m_list.holdsWholeCatalogue())
+        return qint64(m_list.model()->storedRows().size());
+    try {
+        const QPair<qint64, qint64> now = Media::changeStamp(m_catalogue.cnCatalogue());
+        if (now != m_countedAt || now.first < 0) {
+            m_total = m_catalogue.fileCount();
+            m_countedAt = now;
+        }
+    } catch (const PlatformError &) {
+        // A file that cannot be counted now: the count last made, the next refill tries again.
+        m_countedAt = {-1, -1};
+    }
+    return m_total;
+}
+
+QString StatusLine::viewText() const
+{
+    const ListView &view = m_list.view();
+    switch (view.kind()) {
+    case ListView::Search:
+        return QStringLiteral("Search \"%1\"").arg(view.text());
+    case ListView::Find:
+        return QStringLiteral("Find %1").arg(view.query().text());
+    case ListView::Medium:
+        return QStringLiteral("disc %1").arg(view.label());
+    case ListView::Folder:
+        return QStringLiteral("folder %1").arg(view.folder());
+    case ListView::Duplicates:
+        return QStringLiteral("duplicates");
+    case ListView::WholeCatalogue:
+        break;
+    }
+    return QString();
+}
+
+QString StatusLine::selectionText() const
+{
+    const std::vector<int> rows = m_list.selectedRows();
+    if (rows.size() < 2)
+        return QString();
+    const CatalogueListModel &model = *m_list.model();
+    qint64 bytes = 0;
+    for (int row : rows) {
+        const auto [size, length] = model.storedCell(row, CatalogueListModel::Size);
+        bytes += FileRow::sizeValue(size, length);
+    }
+    return QStringLiteral("; %1 selected, %2")
+        .arg(QLocale().toString(qint64(rows.size())), ReadableSize(bytes));
+}
+
+QString StatusLine::runText(qint64 catalogued, qint64 skipped, qint64 changed, qint64 removed,
+                            qint64 elapsedMs, bool update)
+{
+    const QLocale locale;
+    const QString time = QStringLiteral("%1 s").arg(locale.toString((elapsedMs + 500) / 1000));
+    if (update)
+        return QStringLiteral("Updated: %1 added, %2 changed, %3 removed, in %4")
+            .arg(locale.toString(catalogued), locale.toString(changed), locale.toString(removed),
+                 time);
+    return QStringLiteral("Catalogued %1, %2 already catalogued, in %3")
+        .arg(files(catalogued), locale.toString(skipped), time);
+}

@@ -1,8 +1,0 @@
-#include "window/readablesize.h"
-
-#include <QLocale>
-
-QString ReadableSize(qint64 bytes)
-{
-    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
-}
