@@ -19,7 +19,7 @@ int main(int argc, char **argv)
     EndSignals endSignals;
     QObject::connect(&endSignals, &EndSignals::received, [&window, &ended](int) {
         if (window)
-            window->endOnSignal();
+            window->cmdExit_Click();
         else
             ended = true;
     });
@@ -28,6 +28,6 @@ int main(int argc, char **argv)
     if (!window)
         return 1;
     if (ended)
-        window->endOnSignal();
+        window->cmdExit_Click();
     return app.exec();
 }

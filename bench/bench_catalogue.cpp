@@ -66,7 +66,7 @@ int main(int argc, char **argv)
     double worst = 0;
     for (int i = 0; i < 3; ++i) {
         start = Report::now();
-        window.RefreshLv();
+        window.list().RefreshLv();
         QApplication::processEvents();
         worst = std::max(worst, Report::elapsedSince(start));
     }
@@ -82,7 +82,7 @@ int main(int argc, char **argv)
                         Report::target(rows, 0.8, 8.0));
     }
     start = Report::now();
-    window.RefreshLv();
+    window.list().RefreshLv();
     QApplication::processEvents();
     Report::seconds(QStringLiteral("RefreshLv, kept sorted") + at, Report::elapsedSince(start),
                     Report::target(rows, 0.8, 6.0));

@@ -95,7 +95,7 @@ int main(int argc, char **argv)
         QApplication::processEvents();
         // What the refill alone takes, for comparison.
         qint64 start = Report::now();
-        window.RefreshLv();
+        window.list().RefreshLv();
         QApplication::processEvents();
         const double refill = Report::elapsedSince(start);
         frmDiscs *discs = openDiscs(window);
@@ -114,7 +114,7 @@ int main(int argc, char **argv)
             ->selectionModel()
             ->setCurrentIndex(model.index(chosen, 0),
                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        MessageBox::setNextAnswer(vbYes);
+        MessageBox::setNextAnswer(BoxAnswer::Yes);
         start = Report::now();
         discs->cmdRemoveDisc_Click();
         QApplication::processEvents();

@@ -91,7 +91,7 @@ int main(int argc, char **argv)
         const qint64 keptBytes = (residentKb() - before) * 1024 / files;
         QElapsedTimer refill;
         refill.start();
-        w.RefreshLv();
+        w.list().RefreshLv();
         std::fprintf(stderr, "run and refill %.2f s, of which a refill takes %.2f s\n", seconds,
                      refill.nsecsElapsed() / 1e9);
 

@@ -85,7 +85,7 @@ int main(int argc, char **argv)
                 window.lvwFiles_ColumnClick(CatalogueListModel::File + 1);
             QFile::remove(csv);
             const qint64 start = Report::now();
-            window.mnuExportList_Click();
+            window.exportList().mnuExportList_Click(&window);
             const double took = Report::elapsedSince(start);
             if (messages != 0 || QFile(csv).size() < rows * 50)
                 qFatal("the export failed");
@@ -99,7 +99,7 @@ int main(int argc, char **argv)
         QFile::remove(csv);
 
         const qint64 start = Report::now();
-        window.mnuShowDuplicates_Click();
+        window.duplicates().mnuShowDuplicates_Click();
         QApplication::processEvents();
         const double took = Report::elapsedSince(start);
         const int found = listOf(window)->model()->rowCount();
@@ -117,7 +117,7 @@ int main(int argc, char **argv)
         QApplication::processEvents();
         messages = 0;
         qint64 start = Report::now();
-        window.mnuShowDuplicates_Click();
+        window.duplicates().mnuShowDuplicates_Click();
         QApplication::processEvents();
         const double took = Report::elapsedSince(start);
         const int found = listOf(window)->model()->rowCount();
@@ -128,7 +128,7 @@ int main(int argc, char **argv)
                 at,
             took, 2.0);
         start = Report::now();
-        window.cmdSearch_Click(); // "&Show All"
+        window.search().cmdSearch_Click(); // "&Show All"
         QApplication::processEvents();
         Report::seconds(QStringLiteral("show all after it") + at, Report::elapsedSince(start), 1.0);
     }

@@ -109,7 +109,7 @@ int main(int argc, char **argv)
         MessageBox::setNextInput(search.text);
         messages = 0;
         qint64 start = Report::now();
-        window.cmdSearch_Click();
+        window.search().cmdSearch_Click();
         QApplication::processEvents();
         const double took = Report::elapsedSince(start);
         const int found = view->model()->rowCount();
@@ -119,7 +119,7 @@ int main(int argc, char **argv)
             QStringLiteral("%1, %2 matches").arg(QLatin1String(search.name)).arg(found) + at, took,
             search.target);
         start = Report::now();
-        window.cmdSearch_Click(); // "&Show All"
+        window.search().cmdSearch_Click(); // "&Show All"
         QApplication::processEvents();
         if (search.target < 1.0)
             Report::seconds(QStringLiteral("show all after it") + at, Report::elapsedSince(start),
@@ -168,14 +168,14 @@ int main(int argc, char **argv)
     for (const Search &search : {searches[0], searches[4]}) {
         MessageBox::setNextInput(search.text);
         start = Report::now();
-        window.cmdSearch_Click();
+        window.search().cmdSearch_Click();
         QApplication::processEvents();
         Report::seconds(QStringLiteral("%1, right after %2 rows written")
                                 .arg(QLatin1String(search.name))
                                 .arg(added) +
                             at,
                         Report::elapsedSince(start), search.target);
-        window.cmdSearch_Click();
+        window.search().cmdSearch_Click();
         QApplication::processEvents();
     }
     exec(db, qPrintable(QStringLiteral("DELETE FROM Files WHERE ID > %1").arg(before)));

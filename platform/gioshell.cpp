@@ -44,63 +44,54 @@ QByteArray folderOf(const QByteArray &path)
 // The application of the file's type could not be started: an image the system will not run
 // is a program of a bad format; anything else (its program or the terminal it asks for not
 // there) is a program not found.
-int launchFailure(const GError *error)
+OpenResult launchFailure(const GError *error)
 {
     if (error->domain == G_SPAWN_ERROR &&
         (error->code == G_SPAWN_ERROR_NOEXEC || error->code == G_SPAWN_ERROR_ACCES ||
          error->code == G_SPAWN_ERROR_PERM || error->code == G_SPAWN_ERROR_ISDIR ||
          error->code == G_SPAWN_ERROR_LIBBAD))
-        return ERROR_BAD_FORMAT;
-    return ERROR_FILE_NOT_FOUND;
+        return OpenResult::BadFormat;
+    return OpenResult::ApplicationMissing;
 }
 
 } // namespace
 
-ShellExecutor &systemShell()
+FileOpener &systemFileOpener()
 {
     static GioShell shell;
     return shell;
 }
 
-int GioShell::ShellExecute(const QString &operation, const QByteArray &file,
-                           const QString &parameters, const QString &directory, int showCommand)
+OpenResult GioShell::open(const QByteArray &file)
 {
-    Q_UNUSED(showCommand);
-    if (!operation.isEmpty() && operation.compare(QLatin1String("open"), Qt::CaseInsensitive) != 0)
-        return SE_ERR_NOASSOC;
     if (file.isEmpty())
-        return ERROR_FILE_NOT_FOUND;
-
-    QByteArray native = file;
-    if (!native.startsWith('/'))
-        native =
-            QFile::encodeName(directory.isEmpty() ? QDir::currentPath() : directory) + '/' + native;
+        return OpenResult::FileMissing;
+    const QByteArray native =
+        file.startsWith('/') ? file : QFile::encodeName(QDir::currentPath()) + '/' + file;
 
     struct stat st;
     const QByteArray folder = folderOf(native);
     if (::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return ERROR_PATH_NOT_FOUND;
+        return OpenResult::FolderMissing;
     if (::stat(native.constData(), &st) != 0)
-        return ERROR_FILE_NOT_FOUND;
+        return OpenResult::FileMissing;
 
     // Files on many discs carry the execute bit whatever they hold: a script is opened like any
     // document (shown, not run), and only a real program with the bit is started.
     if (S_ISREG(st.st_mode) && ::access(native.constData(), X_OK) == 0 && isElf(native))
-        return runProgram(native, parameters, directory);
+        return runProgram(native);
     return openDocument(native);
 }
 
-int GioShell::runProgram(const QByteArray &path, const QString &parameters,
-                         const QString &directory)
+OpenResult GioShell::runProgram(const QByteArray &path)
 {
     // Started detached: the program outlives the request and is never waited for.
-    if (!QProcess::startDetached(QFile::decodeName(path), QProcess::splitCommand(parameters),
-                                 directory))
-        return ERROR_BAD_FORMAT;
-    return ShellExecuteSucceeded;
+    if (!QProcess::startDetached(QFile::decodeName(path), QStringList()))
+        return OpenResult::BadFormat;
+    return OpenResult::Opened;
 }
 
-int GioShell::openDocument(const QByteArray &path)
+OpenResult GioShell::openDocument(const QByteArray &path)
 {
     // The path's own bytes, so that a name that is not UTF-8 is still found.
     GFile *file = g_file_new_for_path(path.constData());
@@ -111,18 +102,18 @@ int GioShell::openDocument(const QByteArray &path)
         const bool missing = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_FOUND);
         g_error_free(error);
         g_object_unref(file);
-        return missing ? ERROR_FILE_NOT_FOUND : 0;
+        return missing ? OpenResult::FileMissing : OpenResult::Failed;
     }
 
-    int result = 0;
+    OpenResult result = OpenResult::Failed;
     const char *contentType = g_file_info_get_content_type(info);
     GAppInfo *app = contentType ? g_app_info_get_default_for_type(contentType, FALSE) : nullptr;
     if (!app) {
-        result = SE_ERR_NOASSOC;
+        result = OpenResult::NoApplication;
     } else {
         GList files = {file, nullptr, nullptr};
         if (g_app_info_launch(app, &files, nullptr, &error)) {
-            result = ShellExecuteSucceeded;
+            result = OpenResult::Opened;
         } else {
             result = launchFailure(error);
             g_error_free(error);

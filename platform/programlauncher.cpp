@@ -1,22 +1,23 @@
 #include "platform/programlauncher.h"
 
-#include "platform/oserror.h"
-
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
-#include <cerrno>
-
-bool DetachedLauncher::start(const QString &path, int windowStyle)
+bool DetachedLauncher::start(const QString &path)
 {
-    Q_UNUSED(windowStyle);
     // The path is the program itself, never split into words.
     return !path.isEmpty() && QProcess::startDetached(path, QStringList());
 }
 
-void Shell(ProgramLauncher &launcher, const QString &pathName, int windowStyle)
+QString systemInformationProgram()
 {
-    if (pathName.isEmpty())
-        throw PlatformError(5, QStringLiteral("Invalid procedure call or argument"));
-    if (!launcher.start(pathName, windowStyle))
-        throw osError(ENOENT, OsObject::File);
+    static const char *const candidates[] = {"hardinfo2", "hardinfo", "kinfocenter", "cpu-x",
+                                             "lshw-gtk"};
+    for (const char *name : candidates) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!path.isEmpty())
+            return QFileInfo(path).absoluteFilePath();
+    }
+    return QString();
 }

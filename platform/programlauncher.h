@@ -2,16 +2,13 @@
 
 #include <QString>
 
-// Window styles for starting a program; the program is started with a normal, focused window.
-enum VbAppWinStyle { vbHide = 0, vbNormalFocus = 1 };
-
 // Starts a program by its path and does not wait for it. Tests install one that records instead.
 class ProgramLauncher
 {
 public:
     virtual ~ProgramLauncher() = default;
     // True when the program was started.
-    virtual bool start(const QString &path, int windowStyle) = 0;
+    virtual bool start(const QString &path) = 0;
 };
 
 // The real one: a detached process with no arguments; the window manager gives its first window
@@ -19,9 +16,9 @@ public:
 class DetachedLauncher : public ProgramLauncher
 {
 public:
-    bool start(const QString &path, int windowStyle) override;
+    bool start(const QString &path) override;
 };
 
-// Starts the program at pathName through launcher. Raises PlatformError 5 for an empty path and
-// 53 "File not found" when the program cannot be started.
-void Shell(ProgramLauncher &launcher, const QString &pathName, int windowStyle);
+// The full path of the first program on PATH that shows what the system is made of, or the
+// empty text when there is none.
+QString systemInformationProgram();

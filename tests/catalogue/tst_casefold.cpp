@@ -2,7 +2,6 @@
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/list/cataloguelistmodel.h"
-#include "window/boxes/mousepointer.h"
 
 #include <QtTest>
 
@@ -46,8 +45,7 @@ private Q_SLOTS:
         // Each name found by searching for the other, through the name index and past it.
         CatalogueFixture file;
         file.addRow("/d", a + ".txt");
-        RecordedPointer pointer;
-        LoadedCatalogue loaded(pointer);
+        LoadedCatalogue loaded;
         loaded.Form_Load(file.folder());
         file.addRow("/d", b + ".txt"); // after the index took in the first
         for (const QString &text : {a, b}) {
@@ -65,8 +63,7 @@ private Q_SLOTS:
              {"zeta", "Straßb", "STRASSE", "strasse", "Straße", "ﬁn", "FIN", "fio", "ΟΔΟΣ", "οδοσ",
               "éa", "Eb", "ea", "İa", "ia", "ıa", "Ia", "bad\xff"})
             file.addRow("/d", name);
-        RecordedPointer pointer;
-        LoadedCatalogue loaded(pointer);
+        LoadedCatalogue loaded;
         loaded.Form_Load(file.folder());
         loaded.catalogue.openSearchView(QString());
         loaded.list.RefreshLv();

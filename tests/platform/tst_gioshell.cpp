@@ -3,9 +3,10 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "window/list/launcher.h"
-#include "window/boxes/mousepointer.h"
 
 #include <QtTest>
+
+Q_DECLARE_METATYPE(OpenResult)
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -79,22 +80,21 @@ private Q_SLOTS:
     void open_data()
     {
         QTest::addColumn<QString>("file"); // in the disc's Docs folder
-        QTest::addColumn<int>("result");
-        QTest::newRow("missing file") << "/gone.vmtest" << int(ERROR_FILE_NOT_FOUND);
-        QTest::newRow("missing folder") << "/Nowhere/a.vmtest" << int(ERROR_PATH_NOT_FOUND);
-        QTest::newRow("program that cannot run") << "/broken" << int(ERROR_BAD_FORMAT);
-        QTest::newRow("type without application") << "/notes.vmnone" << int(SE_ERR_NOASSOC);
-        QTest::newRow("executable bit, no application") << "/marked.vmnone" << int(SE_ERR_NOASSOC);
-        QTest::newRow("script, no application") << "/script.vmnone" << int(SE_ERR_NOASSOC);
+        QTest::addColumn<OpenResult>("result");
+        QTest::newRow("missing file") << "/gone.vmtest" << OpenResult::FileMissing;
+        QTest::newRow("missing folder") << "/Nowhere/a.vmtest" << OpenResult::FolderMissing;
+        QTest::newRow("program that cannot run") << "/broken" << OpenResult::BadFormat;
+        QTest::newRow("type without application") << "/notes.vmnone" << OpenResult::NoApplication;
+        QTest::newRow("executable bit, no application")
+            << "/marked.vmnone" << OpenResult::NoApplication;
+        QTest::newRow("script, no application") << "/script.vmnone" << OpenResult::NoApplication;
     }
 
     void open()
     {
         QFETCH(QString, file);
-        QFETCH(int, result);
-        QCOMPARE(GioShell().ShellExecute("open", QFile::encodeName(docs() + file), "", "",
-                                         SW_SHOWNORMAL),
-                 result);
+        QFETCH(OpenResult, result);
+        QCOMPARE(GioShell().open(QFile::encodeName(docs() + file)), result);
     }
 
     // A script with the execute bit goes to the application of its type; it is not run.
@@ -104,8 +104,7 @@ private Q_SLOTS:
         const QString script =
             write("disc/Docs/setup.vmtest", "#!/bin/sh\ntouch '" + ran.toUtf8() + "'\n", true);
         QFile::remove(recorderOutput());
-        QCOMPARE(GioShell().ShellExecute("open", QFile::encodeName(script), "", "", SW_SHOWNORMAL),
-                 int(ShellExecuteSucceeded));
+        QCOMPARE(GioShell().open(QFile::encodeName(script)), OpenResult::Opened);
         QTRY_COMPARE_WITH_TIMEOUT(recorded(), QFile::encodeName(script), 5000);
         QVERIFY(!QFile::exists(ran));
     }
@@ -118,19 +117,18 @@ private Q_SLOTS:
         qputenv("PATH", m_root.filePath("home").toUtf8()); // no terminal anywhere
         CatalogueFixture catalogue;
         catalogue.addRow(docs(), "console.vmterm");
-        RecordedPointer pointer;
-        LoadedCatalogue loaded(pointer);
+        LoadedCatalogue loaded;
         loaded.Form_Load(catalogue.folder());
         TestCatalogue::select(loaded.list, 0);
         GioShell shell;
         QueuedBoxes boxes;
-        boxes.queueAnswer(vbYes);
-        boxes.queueAnswer(vbOK);
-        Launcher(loaded.list, pointer, shell).cmdExecuteFile_Click();
+        boxes.queueAnswer(BoxAnswer::Yes);
+        boxes.queueAnswer(BoxAnswer::Ok);
+        Launcher(loaded.list, shell).cmdExecuteFile_Click();
         qputenv("PATH", path);
         QCOMPARE(boxes.messages().size(), 2);
         QCOMPARE(boxes.messages()[1].text, QStringLiteral("Error finding executable!"));
-        QCOMPARE(boxes.messages()[1].flags, int(vbCritical));
+        QCOMPARE(look(boxes.messages()[1]), "OK stop");
     }
 
     // From the list, Yes opens the selected file with the associated program, by the bytes it
@@ -160,15 +158,14 @@ private Q_SLOTS:
                                       "TEXT), CAST(X'%2' AS TEXT))")
                            .arg(QString::fromLatin1((disc + folder).toHex()),
                                 QString::fromLatin1(name.toHex())));
-        RecordedPointer pointer;
-        LoadedCatalogue loaded(pointer);
+        LoadedCatalogue loaded;
         loaded.Form_Load(catalogue.folder());
         TestCatalogue::select(loaded.list, 1);
         GioShell shell;
         QFile::remove(recorderOutput());
         QueuedBoxes boxes;
-        boxes.queueAnswer(vbYes);
-        Launcher(loaded.list, pointer, shell).cmdExecuteFile_Click();
+        boxes.queueAnswer(BoxAnswer::Yes);
+        Launcher(loaded.list, shell).cmdExecuteFile_Click();
 
         QTRY_COMPARE_WITH_TIMEOUT(recorded(), file, 5000);
         QCOMPARE(boxes.messages().size(), 1); // the question, no error

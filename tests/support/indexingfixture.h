@@ -7,7 +7,6 @@
 #include "platform/folderlister.h"
 #include "platform/volumequery.h"
 #include "support/loadedcatalogue.h"
-#include "window/boxes/mousepointer.h"
 
 #include <QTemporaryDir>
 
@@ -58,10 +57,9 @@ public:
 
     QString folder() const { return m_catalogue.path(); } // the catalogue's
 
-    RecordedPointer pointer;
     FixedVolumeQuery volume;
     RecordedReport report;
-    LoadedCatalogue loaded{pointer};
+    LoadedCatalogue loaded;
     colFFiles colIndexed;
     FolderIndexer indexer{loaded.catalogue, colIndexed,           report,
                           volume,           systemFolderLister(), systemFileMetadataReader()};

@@ -5,12 +5,10 @@
 
 #include <QString>
 
-class MousePointer;
-
 // A catalogue opened as the main window opens it, with its list, and no window.
 struct LoadedCatalogue
 {
-    explicit LoadedCatalogue(MousePointer &pointer) : list(catalogue, pointer) {}
+    LoadedCatalogue() : list(catalogue) {}
     // Opens folder/data.mdb and fills the list; raises PlatformError as the window's load does.
     void Form_Load(const QString &folder);
 

@@ -28,9 +28,17 @@ QList<MessageBox::Shown> QueuedBoxes::messages() const
 {
     QList<MessageBox::Shown> result;
     for (const MessageBox::Shown &s : shown())
-        if (s.kind == QLatin1String("msgbox"))
+        if (!s.input)
             result.append(s);
     return result;
+}
+
+QString look(const MessageBox::Shown &box)
+{
+    if (box.buttons == BoxButtons::Ok)
+        return box.icon == BoxIcon::Stop ? QStringLiteral("OK stop") : QStringLiteral("OK");
+    return box.buttons == BoxButtons::YesNo ? QStringLiteral("Yes No")
+                                            : QStringLiteral("Yes No, No default");
 }
 
 QString labelsShowing(const QWidget *widget, const QString &text)

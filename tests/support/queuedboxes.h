@@ -17,12 +17,15 @@ public:
     QueuedBoxes(const QueuedBoxes &) = delete;
     QueuedBoxes &operator=(const QueuedBoxes &) = delete;
 
-    void queueAnswer(int button) { MessageBox::setNextAnswer(button); }
+    void queueAnswer(BoxAnswer answer) { MessageBox::setNextAnswer(answer); }
     void queueInput(const QString &text) { MessageBox::setNextInput(text); }
 
     const QList<MessageBox::Shown> &shown() const { return MessageBox::shown(); }
     QList<MessageBox::Shown> messages() const; // the message boxes alone
 };
+
+// How a box looked: "OK", "OK stop" (with the stop icon), "Yes No" or "Yes No, No default".
+QString look(const MessageBox::Shown &box);
 
 // Empty when a label of widget shows text and every such label shows it as it is (never as
 // markup), else what is wrong.

@@ -8,13 +8,12 @@
 class RecordingLauncher : public ProgramLauncher
 {
 public:
-    bool start(const QString &path, int windowStyle) override
+    bool start(const QString &path) override
     {
         started.append(path);
-        styles.append(windowStyle);
-        return true;
+        return startable;
     }
 
     QStringList started;
-    QList<int> styles;
+    bool startable = true; // false: as a program that cannot be started
 };

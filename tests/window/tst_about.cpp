@@ -28,7 +28,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         RecordingLauncher launcher;
-        frmAbout about(nullptr, launcher);
+        frmAbout about(launcher);
         QCOMPARE(about.windowTitle(), "About Vellumark");
         QCOMPARE(about.findChild<QLabel *>(QTest::currentDataTag())->text(), text);
     }

@@ -114,8 +114,8 @@ private Q_SLOTS:
             } else {
                 MessageBox::setTestMode({}); // a real box, the New Disc offer's kind
                 bool checked = false;
-                MsgBox(QStringLiteral("Catalogue it now?"), vbYesNo, QString(),
-                       QStringLiteral("Do not ask again"), checked);
+                showBox(QStringLiteral("Catalogue it now?"), QString(), BoxButtons::YesNo,
+                        QStringLiteral("Do not ask again"), checked);
                 QueuedBoxes restoreTestMode;
             }
         } else {

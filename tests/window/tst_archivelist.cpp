@@ -1,7 +1,7 @@
 #include "catalogue/findquery.h"
 #include "catalogue/foldertree.h"
 #include "platform/archivereader.h"
-#include "platform/shellexecute.h"
+#include "platform/fileopener.h"
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
@@ -9,7 +9,6 @@
 #include "window/discs/discs.h"
 #include "window/boxes/errorbox.h"
 #include "window/list/launcher.h"
-#include "window/boxes/mousepointer.h"
 #include "window/main/removecommand.h"
 
 #include <QClipboard>
@@ -21,13 +20,12 @@
 
 namespace {
 
-struct RecordingShell : ShellExecutor
+struct RecordingShell : FileOpener
 {
-    int ShellExecute(const QString &, const QByteArray &file, const QString &, const QString &,
-                     int) override
+    OpenResult open(const QByteArray &file) override
     {
         paths << QString::fromUtf8(file);
-        return ShellExecuteSucceeded;
+        return OpenResult::Opened;
     }
     QStringList paths;
 };
@@ -42,7 +40,6 @@ class TestArchiveList : public QObject
 
     QTemporaryDir m_disc;
     std::unique_ptr<CatalogueFixture> m_catalogue;
-    RecordedPointer m_pointer;
     std::unique_ptr<LoadedCatalogue> m_loaded;
 
     QString backups() const { return m_disc.filePath(QStringLiteral("backups")); }
@@ -69,9 +66,9 @@ class TestArchiveList : public QObject
                         .join('|');
         return rows;
     }
-    std::unique_ptr<Launcher> launcherOn(ShellExecutor &shell)
+    std::unique_ptr<Launcher> launcherOn(FileOpener &shell)
     {
-        return std::make_unique<Launcher>(list(), m_pointer, shell, nullptr, nullptr,
+        return std::make_unique<Launcher>(list(), shell, nullptr, nullptr,
                                           &m_loaded->catalogue.cnCatalogue(),
                                           &systemArchiveReader());
     }
@@ -103,7 +100,7 @@ private Q_SLOTS:
             "INSERT INTO ArchiveMembers (ID, FileID, Path, File, Size, Modified) VALUES "
             "(1, 1, '2019/june', 'été.jpg', '4', '2019-06-21'), "
             "(2, 1, '', 'readme', '2', NULL), (3, 1, 'copies', 'B.jpg', '5', NULL)");
-        m_loaded = std::make_unique<LoadedCatalogue>(m_pointer);
+        m_loaded = std::make_unique<LoadedCatalogue>();
         m_loaded->Form_Load(m_catalogue->folder());
     }
     void cleanup()
@@ -191,7 +188,7 @@ private Q_SLOTS:
     // Undo puts back what a removal took, members with their own IDs under their archive.
     void removal()
     {
-        RemoveCommand remove(m_loaded->catalogue, list(), m_pointer);
+        RemoveCommand remove(m_loaded->catalogue, list());
         const QStringList allMembers = members();
         selectOnly("été.jpg");
         remove.cmdRemove_Click();
@@ -225,7 +222,7 @@ private Q_SLOTS:
         QFETCH(bool, narrowed);
         if (narrowed)
             list().show(ListView::search("b"));
-        Discs discs(m_loaded->catalogue, list(), nullptr, m_pointer);
+        Discs discs(m_loaded->catalogue, list(), nullptr);
         QStringList lines;
         for (const Disc &disc : discs.list())
             lines << QString("%1 %2 %3 %4")
@@ -239,7 +236,7 @@ private Q_SLOTS:
         for (const Disc &disc : discs.list())
             QCOMPARE(discs.folders(disc)->root()->files, disc.files);
         QueuedBoxes boxes;
-        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(BoxAnswer::Yes);
         QVERIFY(
             discs.removeDisc(discs.list()[0].label == "DISC" ? discs.list()[0] : discs.list()[1]));
         QCOMPARE(m_catalogue->files(), QStringList({"b.jpg"}));
@@ -261,7 +258,7 @@ private Q_SLOTS:
         const std::unique_ptr<Launcher> launcher = launcherOn(shell);
         QueuedBoxes boxes;
         selectOnly("été.jpg");
-        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(BoxAnswer::Yes);
         launcher->cmdExecuteFile_Click();
         QCOMPARE(boxes.shown().last().text, "Have you inserted the CD: DISC into drive " +
                                                 backups() + "/photos.zip/2019/june?");
@@ -277,14 +274,14 @@ private Q_SLOTS:
         QCOMPARE(int(st.st_mode & 0777), 0700);
         QCOMPARE(QDir(own).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
 
-        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(BoxAnswer::Yes);
         launcher->OpenContainingFolder();
         QCOMPARE(shell.paths.last(), backups());
 
         // A member that holds more than its row records is refused, with the error box.
         m_catalogue->exec("UPDATE ArchiveMembers SET Size = '2' WHERE ID = 1");
-        boxes.queueAnswer(vbYes);
-        boxes.queueAnswer(vbOK);
+        boxes.queueAnswer(BoxAnswer::Yes);
+        boxes.queueAnswer(BoxAnswer::Ok);
         launcher->cmdExecuteFile_Click();
         QTRY_VERIFY(!launcher->extracting());
         QCOMPARE(shell.paths.size(), 2);
@@ -324,15 +321,15 @@ private Q_SLOTS:
         QObject::connect(&tick, &QTimer::timeout, [&] { ticks += launcher->extracting(); });
         tick.start(2);
         selectOnly("video.mkv");
-        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(BoxAnswer::Yes);
         if (error != 0)
-            boxes.queueAnswer(vbOK);
+            boxes.queueAnswer(BoxAnswer::Ok);
         launcher->cmdExecuteFile_Click();
         QVERIFY(launcher->extracting());
-        QCOMPARE(m_pointer.mousePointer(), int(vbArrowHourglass));
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
         QVERIFY(shell.paths.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(!launcher->extracting(), 20000);
-        QCOMPARE(m_pointer.mousePointer(), int(vbDefault));
+        QVERIFY(!QGuiApplication::overrideCursor());
         if (error == 0) {
             QVERIFY2(ticks > 0, "no event while taking the member out");
             QCOMPARE(shell.paths.size(), 1);
@@ -356,7 +353,7 @@ private Q_SLOTS:
         const std::unique_ptr<Launcher> launcher = launcherOn(shell);
         QueuedBoxes boxes;
         selectOnly("video.mkv");
-        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(BoxAnswer::Yes);
         launcher->cmdExecuteFile_Click();
         qputenv("TMPDIR", oldTemp);
         QVERIFY(launcher->extracting());
@@ -364,7 +361,7 @@ private Q_SLOTS:
         selectOnly("readme");
         launcher->cmdExecuteFile_Click();
         QCOMPARE(boxes.shown().size(), 1);
-        QCOMPARE(m_pointer.mousePointer(), int(vbArrowHourglass));
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
 
         QElapsedTimer timer;
         timer.start();
@@ -402,7 +399,7 @@ private:
         m_catalogue->exec(QString("INSERT INTO ArchiveMembers (ID, FileID, Path, File, Size) "
                                   "VALUES (4, 3, '', 'video.mkv', '%1')")
                               .arg(recorded));
-        m_loaded = std::make_unique<LoadedCatalogue>(m_pointer);
+        m_loaded = std::make_unique<LoadedCatalogue>();
         m_loaded->Form_Load(m_catalogue->folder());
     }
 };

@@ -107,7 +107,7 @@ private Q_SLOTS:
         QFile(tree.filePath(QStringLiteral("new.txt"))).open(QIODevice::WriteOnly);
 
         QueuedBoxes boxes;
-        boxes.queueAnswer(vbOK);
+        boxes.queueAnswer(BoxAnswer::Ok);
         FixedVolumeQuery volume;
         int ended = 0;
         Services services = testServices(dir.path(), &ended);

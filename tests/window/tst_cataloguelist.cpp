@@ -1,7 +1,6 @@
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/list/cataloguelistmodel.h"
-#include "window/boxes/mousepointer.h"
 
 #include <QAbstractItemModelTester>
 #include <QTemporaryDir>
@@ -16,13 +15,13 @@ class TestCatalogueList : public QObject
     QString m_file;
 
     // Loads a catalogue holding the given rows (SQL value lists).
-    std::unique_ptr<LoadedCatalogue> load(RecordedPointer &pointer, const QStringList &values)
+    std::unique_ptr<LoadedCatalogue> load(const QStringList &values)
     {
         for (const QString &v : values)
             TestCatalogue::exec(m_file, QStringLiteral("INSERT INTO Files (Path, File, Size, "
                                                        "Created, Modified) VALUES (%1)")
                                             .arg(v));
-        auto ws = std::make_unique<LoadedCatalogue>(pointer);
+        auto ws = std::make_unique<LoadedCatalogue>();
         ws->Form_Load(m_dir.path());
         return ws;
     }
@@ -36,12 +35,10 @@ private Q_SLOTS:
 
     void refillShowsTheCatalogueAsItIsNow()
     {
-        RecordedPointer pointer;
-        auto ws = load(pointer, {});
+        auto ws = load({});
         QAbstractItemModelTester tester(ws->list.model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(ws->list.count(), 0);
-        QCOMPARE(pointer.mousePointer(), int(vbDefault));
 
         // Rows added and deleted behind the list show at the next refill.
         TestCatalogue::exec(m_file,
@@ -56,13 +53,11 @@ private Q_SLOTS:
         QCOMPARE(TestCatalogue::listed(ws->list, 4), QStringList({"", ""})); // Type is never filled
         QVERIFY(ws->list.text(0, 7).contains(QLatin1String("2003")));
         QCOMPARE(ws->list.text(1, 7), QString());
-        QCOMPARE(pointer.mousePointer(), int(vbDefault));
 
         // A recordset that cannot be walked leaves the list empty; the refill still ends.
         ws->catalogue.rsFiles().Close();
         ws->list.RefreshLv();
         QCOMPARE(ws->list.count(), 0);
-        QCOMPARE(pointer.mousePointer(), int(vbDefault));
     }
 
     // A stored date is shown in the short date form with a four-digit year (C: d MMM yyyy), its
@@ -83,8 +78,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, stored);
         QFETCH(QString, shown);
-        RecordedPointer pointer;
-        auto ws = load(pointer, {"'/d', 'a', '1', NULL, '" + stored + "'"});
+        auto ws = load({"'/d', 'a', '1', NULL, '" + stored + "'"});
         QCOMPARE(ws->list.text(0, 7), shown);
     }
 
@@ -108,8 +102,7 @@ private Q_SLOTS:
     {
         QFETCH(int, column);
         QFETCH(QStringList, ascending);
-        RecordedPointer pointer;
-        auto ws = load(pointer,
+        auto ws = load(
                        {"'/d', 'nine', '9', '2003-02-01', NULL",
                         "'/d', 'tenk', '10,000', '2002-01-02 10:00:00', NULL",
                         "'/d', 'zero', '', NULL, NULL", "'/d', 'K', '1,234', '2002-01-02', NULL"});
@@ -171,8 +164,7 @@ private Q_SLOTS:
 
     void selectionFollowsItsRowsThroughASort()
     {
-        RecordedPointer pointer;
-        auto ws = load(pointer, {"'/d', 'b', '2', NULL, NULL", "'/d', 'a', '1', NULL, NULL",
+        auto ws = load({"'/d', 'b', '2', NULL, NULL", "'/d', 'a', '1', NULL, NULL",
                                  "'/d', 'c', '3', NULL, NULL"});
         TestCatalogue::select(ws->list, 0);       // b
         TestCatalogue::select(ws->list, 2, true); // c

@@ -10,7 +10,6 @@
 #include "window/discs/discsmodel.h"
 #include "window/discs/frmdiscs.h"
 #include "window/main/frmmain.h"
-#include "window/boxes/mousepointer.h"
 
 #include <QClipboard>
 #include <QLabel>
@@ -122,12 +121,11 @@ private Q_SLOTS:
                        {"/media/u/DISC", "DISC", 0x56780000, true},
                        {"/mnt/other", "DISC", 0x11112222, false},
                        {"/media/u/NEW", "", 0x1A2B3C4D, true}};
-        RecordedPointer pointer;
-        LoadedCatalogue loaded(pointer);
+        LoadedCatalogue loaded;
         loaded.Form_Load(catalogue.folder());
         if (view == "search")
             QCOMPARE(loaded.list.show(ListView::search("a")), 1);
-        Discs discs(loaded.catalogue, loaded.list, &media, pointer);
+        Discs discs(loaded.catalogue, loaded.list, &media);
         DiscsModel model;
         model.sort(sortColumn);
         model.setDiscs(discs.list());
@@ -161,12 +159,11 @@ private Q_SLOTS:
 
         CatalogueFixture catalogue;
         addRows(catalogue, Rows);
-        RecordedPointer pointer;
-        LoadedCatalogue loaded(pointer);
+        LoadedCatalogue loaded;
         loaded.Form_Load(catalogue.folder());
         if (how.endsWith("search")) // the rows are not all held: found by the catalogue
             QCOMPARE(loaded.list.show(ListView::search("")), 7);
-        Discs discs(loaded.catalogue, loaded.list, nullptr, pointer);
+        Discs discs(loaded.catalogue, loaded.list, nullptr);
         std::vector<Disc> listed = discs.list();
         const auto disc = std::find_if(listed.begin(), listed.end(),
                                        [](const Disc &d) { return d.serial == "1234-ABCD"; });
@@ -177,24 +174,24 @@ private Q_SLOTS:
         if (how == "locked")
             catalogue.exec("BEGIN IMMEDIATE");
         QueuedBoxes boxes;
-        boxes.queueAnswer(how == "no" ? vbNo : vbYes);
+        boxes.queueAnswer(how == "no" ? BoxAnswer::No : BoxAnswer::Yes);
         const bool failed = how == "read-only" || how == "locked";
         if (failed)
-            boxes.queueAnswer(vbOK);
+            boxes.queueAnswer(BoxAnswer::Ok);
 
         QCOMPARE(discs.removeDisc(*disc), how.startsWith("yes"));
         if (how == "locked")
             catalogue.exec("COMMIT");
 
         const MessageBox::Shown box = boxes.messages().first();
-        QCOMPARE(QString("%1|%2|%3").arg(box.title, box.text).arg(box.flags),
-                 "Remove Disc|Remove the 4 files of \"DISC\" from the catalogue?|260");
+        QCOMPARE(QString("%1|%2|%3").arg(box.title, box.text, look(box)),
+                 "Remove Disc|Remove the 4 files of \"DISC\" from the catalogue?|Yes No, No default");
         QCOMPARE(boxes.messages().size(), failed ? 2 : 1);
         if (failed)
             QVERIFY(boxes.messages()[1].text.startsWith("An error has occurred.\r\nError: "));
         QCOMPARE(catalogue.files().join(' '), remaining);
         QCOMPARE(TestCatalogue::listed(loaded.list).join(' '), remaining);
-        QCOMPARE(pointer.mousePointer(), int(vbDefault));
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     // From the main window: Ctrl+D opens the one Discs window, Enter shows a disc's files, Show
@@ -421,7 +418,7 @@ private Q_SLOTS:
         QCOMPARE(TestCatalogue::listed(main.list()).join(' '), "a b c g");
         main.list().showWholeCatalogue();
 
-        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(BoxAnswer::Yes);
         QTest::keyClick(view, Qt::Key_Delete);
         QCOMPARE(catalogue.files().join(' '), "d e f");
         QCOMPARE(lineOf(), -1);
@@ -433,10 +430,10 @@ private Q_SLOTS:
         QVERIFY(lines(discs->model())[lineOf()].contains("|7 Dec 2026 03:04:05|"));
 
         click(view, lineOf());
-        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(BoxAnswer::Yes);
         QTest::keyClick(view, Qt::Key_Delete);
         addRows(catalogue, {"/cd|z|10|DISC|1234-ABCD"});
-        main.RefreshLv();
+        main.list().RefreshLv();
         QCOMPARE(lines(discs->model())[lineOf()],
                  "DISC|1234-ABCD|1|0|10 bytes|||box 3 =1+1, shelf");
     }

@@ -115,7 +115,7 @@ private Q_SLOTS:
         w.Form_Load();
         w.show();
         EndSignals endSignals;
-        connect(&endSignals, &EndSignals::received, &w, &frmMain::endOnSignal);
+        connect(&endSignals, &EndSignals::received, &w, &frmMain::cmdExit_Click);
 
         const QStringList before = TestCatalogue::rows(data);
         if (run.isEmpty()) {
@@ -140,7 +140,7 @@ private Q_SLOTS:
         } else if (run == QLatin1String("update")) {
             QVERIFY(w.UpdateMedium(QStringLiteral("DATA1"), QStringLiteral("1234-5678")));
         } else {
-            boxes.queueAnswer(vbYes);
+            boxes.queueAnswer(BoxAnswer::Yes);
             media.root = disc;
             QCOMPARE(
                 QProcess::execute("mount", {"-o", "loop,ro", m_home.filePath("disc.img"), disc}),

@@ -3,7 +3,6 @@
 #include "support/testcatalogue.h"
 #include "window/list/cataloguelistmodel.h"
 #include "window/find/findcounter.h"
-#include "window/boxes/mousepointer.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -38,8 +37,7 @@ class TestFind : public QObject
     Q_OBJECT
 
     CatalogueFixture m_catalogue;
-    RecordedPointer m_pointer;
-    LoadedCatalogue m_loaded{m_pointer};
+    LoadedCatalogue m_loaded;
 
 private Q_SLOTS:
     void initTestCase()

@@ -6,7 +6,6 @@
 #include "window/discs/frmdiscs.h"
 #include "window/find/frmfind.h"
 #include "window/main/frmmain.h"
-#include "window/boxes/mousepointer.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -61,15 +60,17 @@ private Q_SLOTS:
         MessageBox::setTestMode([&](const QString &prompt) {
             atBox = QStringLiteral("%1|%2|%3|%4")
                         .arg(prompt, search->text())
-                        .arg(w.mousePointer())
+                        .arg(QGuiApplication::overrideCursor()
+                                 ? QGuiApplication::overrideCursor()->shape()
+                                 : Qt::ArrowCursor)
                         .arg(w.list().count());
         });
         MessageBox::setNextInput(text);
         search->click();
         QueuedBoxes restoreTestMode;
-        QCOMPARE(atBox, captionAfter == "&Search" ? "No results were found!|&Search|11|3" : "");
+        QCOMPARE(atBox, captionAfter == "&Search" ? "No results were found!|&Search|3|3" : "");
         QCOMPARE(search->text(), captionAfter);
-        QCOMPARE(w.mousePointer(), 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(w.list().count(), captionAfter == "&Search" ? 3 : 1);
     }
 
@@ -198,7 +199,7 @@ private Q_SLOTS:
             rlimit before{};
             ::getrlimit(RLIMIT_FSIZE, &before);
             if (full) {
-                boxes.queueAnswer(vbOK);
+                boxes.queueAnswer(BoxAnswer::Ok);
                 ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails, as on a full disk
                 rlimit limit = before;
                 limit.rlim_cur = rlim_t(QFileInfo(file).size());
@@ -213,12 +214,11 @@ private Q_SLOTS:
         if (full) {
             const MessageBox::Shown box = boxes.messages().first();
             QVERIFY2(box.text.contains("data.mdb and its log data.mdb-wal") &&
-                         box.flags == vbCritical,
+                         look(box) == "OK stop",
                      qPrintable(box.text));
             QVERIFY(QFileInfo(wal).size() > 0);
             // The next start folds them: data.mdb alone then holds every row.
-            RecordedPointer pointer;
-            LoadedCatalogue loaded(pointer);
+            LoadedCatalogue loaded;
             loaded.Form_Load(dir.path());
             QCOMPARE(loaded.list.count(), files.size());
             QCOMPARE(QFileInfo(wal).size(), 0);
@@ -278,7 +278,7 @@ private Q_SLOTS:
         QueuedBoxes boxes;
         if (view.startsWith("search")) {
             boxes.queueInput(view.mid(7));
-            w.cmdSearch_Click();
+            w.search().cmdSearch_Click();
         } else if (view.startsWith("find")) {
             w.showFound(FindQuery::parse(view.mid(5)));
         } else if (view == "disc") {

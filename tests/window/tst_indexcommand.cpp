@@ -81,7 +81,7 @@ private Q_SLOTS:
         QueuedBoxes boxes;
         boxes.queueInput(typed.isNull() ? typed : typed.arg(f.tree()));
         for (int i = 0; i < errorBoxes; ++i)
-            boxes.queueAnswer(vbOK);
+            boxes.queueAnswer(BoxAnswer::Ok);
         Services services = testServices(f.folder());
         services.volumes = &f.volume;
         frmMain w(services);
@@ -91,14 +91,14 @@ private Q_SLOTS:
         w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
         QTRY_VERIFY(!w.runUnderWay());
 
-        QCOMPARE(boxes.shown().first().kind, QStringLiteral("inputbox"));
+        QVERIFY(boxes.shown().first().input);
         QCOMPARE(boxes.shown().first().text,
                  QStringLiteral("Please enter the path you would like to index:"));
         QCOMPARE(boxes.shown().first().title, QStringLiteral("Vellumark"));
         QCOMPARE(boxes.messages().size(), errorBoxes);
         // The folder that failed on a line of its own.
         for (const MessageBox::Shown &box : boxes.messages())
-            QVERIFY(box.title == "Error" && box.flags == 16 &&
+            QVERIFY(box.title == "Error" && look(box) == "OK stop" &&
                     box.text.startsWith("An error has occurred.\r\nError: 76\r\nDescription: ") &&
                     box.text.endsWith("\r\n" + typed.arg(f.tree())));
         QCOMPARE(f.rows(QStringLiteral("File")), QStringList("o.txt") + files);
@@ -108,7 +108,7 @@ private Q_SLOTS:
         QCOMPARE(TestCatalogue::rows(copy), QStringList("o.txt") + files);
         QCOMPARE(TestCatalogue::listed(w.findChild<QTableView *>(QStringLiteral("lvwFiles"))),
                  QStringList("o.txt") + files);
-        QCOMPARE(w.mousePointer(), 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     // A long run shows the progress window, not modal, with its counts and the folder it reads
@@ -144,7 +144,7 @@ private Q_SLOTS:
         w.show();
         button(w, "cmdIndexDirectory")->click();
         QVERIFY(w.runUnderWay());
-        QCOMPARE(w.mousePointer(), 13); // arrow and hourglass: busy, and in use
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor); // busy, and in use
         QTest::qWait(1000);             // past the first sub-folders
         auto *dialog = w.findChild<QProgressDialog *>(QStringLiteral("indexProgress"));
         QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
@@ -177,7 +177,7 @@ private Q_SLOTS:
         const QStringList rows = f.rows(QStringLiteral("File"));
         QVERIFY2(rows.size() > 1 && rows.size() < 3001, qPrintable(QString::number(rows.size())));
         QVERIFY(boxes.messages().isEmpty());
-        QCOMPARE(w.mousePointer(), 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
         QVERIFY(!w.findChild<QProgressDialog *>());
         QCOMPARE(ended, int(how == QLatin1String("exit")));
         if (how == QLatin1String("exit"))
@@ -235,7 +235,7 @@ private Q_SLOTS:
         w.Form_Load();
         w.show();
         EndSignals endSignals;
-        connect(&endSignals, &EndSignals::received, &w, &frmMain::endOnSignal);
+        connect(&endSignals, &EndSignals::received, &w, &frmMain::cmdExit_Click);
 
         sqlite3 *other = nullptr;
         if (fault == QLatin1String("lock")) {

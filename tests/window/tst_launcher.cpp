@@ -1,6 +1,6 @@
+#include "platform/fileopener.h"
 #include "platform/joinpath.h"
 #include "platform/platformerror.h"
-#include "platform/shellexecute.h"
 #include "support/contextmenu.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
@@ -10,22 +10,21 @@
 #include <QTableView>
 #include <QtTest>
 
-// Records each open request; answers with a set code, or raises for a negative one.
-struct FakeShell : ShellExecutor
+Q_DECLARE_METATYPE(OpenResult)
+
+// Records each open request; answers with a set result, or raises.
+struct FakeOpener : FileOpener
 {
-    int ShellExecute(const QString &operation, const QByteArray &file, const QString &parameters,
-                     const QString &directory, int showCommand) override
+    OpenResult open(const QByteArray &file) override
     {
-        calls << QStringList{operation, QString::fromUtf8(file), parameters, directory,
-                             QString::number(showCommand)};
         paths << file;
-        if (result < 0)
+        if (raises)
             throw PlatformError(5, "Access is denied.");
         return result;
     }
-    QList<QStringList> calls;
     QList<QByteArray> paths;
-    int result = ShellExecuteSucceeded;
+    OpenResult result = OpenResult::Opened;
+    bool raises = false;
 };
 
 // Launching from the main window's Execute button, and keys and double-clicks on its real list.
@@ -38,42 +37,46 @@ private Q_SLOTS:
         // Pressed with Ctrl; 0: the Execute button, -1: a double-click, -2 and -3: the list's
         // menu items Open Containing Folder and Open, -4: a double-click below the rows.
         QTest::addColumn<int>("key");
-        QTest::addColumn<int>("answer"); // to the question; 0: nothing selected
-        QTest::addColumn<int>("result"); // the shell's; -1: it raises
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("answer"); // to the question; "": nothing selected
+        QTest::addColumn<OpenResult>("result");
+        QTest::addColumn<QString>("message"); // "raises": the opener raises
         QTest::addColumn<QString>("path");
 
-        auto row = [](const QString &name, int key, int answer = vbYes, int result = 42,
-                      const QString &message = {}, const QString &path = "/media/cd/Docs") {
+        auto row = [](const QString &name, int key, const QString &answer = "yes",
+                      OpenResult result = OpenResult::Opened, const QString &message = {},
+                      const QString &path = "/media/cd/Docs") {
             QTest::newRow(qPrintable(name)) << key << answer << result << message << path;
         };
-        row("no opens nothing", 0, vbNo);
-        row("no selected item", 0, 0);
-        row("root folder", 0, vbYes, 42, {}, "/");
-        row("code 2", 0, vbYes, 2, "Error finding executable!");
-        row("code 3", 0, vbYes, 3, "Path not found!");
-        row("code 11", 0, vbYes, 11, "Bad format of executable!");
-        row("code 31", 0, vbYes, 31,
+        row("no opens nothing", 0, "no");
+        row("no selected item", 0, "");
+        row("root folder", 0, "yes", OpenResult::Opened, {}, "/");
+        row("file missing", 0, "yes", OpenResult::FileMissing, "Error finding executable!");
+        row("application missing", 0, "yes", OpenResult::ApplicationMissing,
+            "Error finding executable!");
+        row("folder missing", 0, "yes", OpenResult::FolderMissing, "Path not found!");
+        row("bad format", 0, "yes", OpenResult::BadFormat, "Bad format of executable!");
+        row("no application", 0, "yes", OpenResult::NoApplication,
             "There is no application associated with the given file name extension.");
-        for (int code : {42, -1, 0, 5, 28, 32}) // success, raising, codes without a message
-            row(QString("code %1").arg(code), 0, vbYes, code);
+        row("other failure", 0, "yes", OpenResult::Failed);
+        row("raises", 0, "yes", OpenResult::Opened, "raises");
         row("Ctrl+Enter", Qt::Key_Return);
         row("Ctrl+Backspace removes", Qt::Key_Backspace);
         row("double-click", -1);
         row("double-click below the rows", -4);
         row("menu: Open", -3);
         row("menu: Open Containing Folder", -2);
-        row("menu: Open Containing Folder, no", -2, vbNo);
-        row("menu: Open Containing Folder, code 3", -2, vbYes, 3, "Path not found!");
-        row("menu: Open, root folder", -3, vbYes, 42, {}, "/");
-        row("menu: Open Containing Folder, root folder", -2, vbYes, 42, {}, "/");
+        row("menu: Open Containing Folder, no", -2, "no");
+        row("menu: Open Containing Folder, folder missing", -2, "yes", OpenResult::FolderMissing,
+            "Path not found!");
+        row("menu: Open, root folder", -3, "yes", OpenResult::Opened, {}, "/");
+        row("menu: Open Containing Folder, root folder", -2, "yes", OpenResult::Opened, {}, "/");
     }
 
     void launch()
     {
         QFETCH(int, key);
-        QFETCH(int, answer);
-        QFETCH(int, result);
+        QFETCH(QString, answer);
+        QFETCH(OpenResult, result);
         QFETCH(QString, message);
         QFETCH(QString, path);
 
@@ -81,8 +84,9 @@ private Q_SLOTS:
         catalogue.addRow("/media/cd/Other", "other.txt", "OTHER");
         catalogue.addRow(path, "letter.txt", "(no label)");
         catalogue.addRow("/media/cd/Other", "third.txt", "OTHER");
-        FakeShell shell;
+        FakeOpener shell;
         shell.result = result;
+        shell.raises = message == "raises";
         Services services = testServices(catalogue.folder());
         services.shell = &shell;
         frmMain window(services);
@@ -90,15 +94,15 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto *view = window.findChild<QTableView *>(QStringLiteral("lvwFiles"));
-        if (answer != 0)
+        if (!answer.isEmpty())
             view->selectRow(1);
         QueuedBoxes boxes;
-        if (answer != 0 && key != Qt::Key_Backspace)
-            boxes.queueAnswer(answer);
+        if (!answer.isEmpty() && key != Qt::Key_Backspace)
+            boxes.queueAnswer(answer == "yes" ? BoxAnswer::Yes : BoxAnswer::No);
         if (!message.isEmpty())
-            boxes.queueAnswer(vbOK);
+            boxes.queueAnswer(BoxAnswer::Ok);
         if (key == 0)
-            window.cmdExecuteFile_Click();
+            window.launcher().cmdExecuteFile_Click();
         else if (key == -4) { // as the system sends it: a click, then the double-click
             const QPoint below = view->viewport()->rect().bottomLeft() + QPoint(20, -5);
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, below);
@@ -111,23 +115,25 @@ private Q_SLOTS:
         else
             QTest::keyClick(view, Qt::Key(key), Qt::ControlModifier); // a modifier is ignored
 
-        QCOMPARE(shell.calls.size(), key != Qt::Key_Backspace && answer == vbYes ? 1 : 0);
+        QCOMPARE(shell.paths.size(), key != Qt::Key_Backspace && answer == "yes" ? 1 : 0);
         // Folder and name joined by one "/", the root folder's too: "/letter.txt".
-        for (const QStringList &call : shell.calls)
-            QCOMPARE(call, (QStringList{"open", key == -2 ? path : JoinPath(path, "letter.txt"), "",
-                                        "", "1"}));
+        for (const QByteArray &opened : shell.paths)
+            QCOMPARE(opened, (key == -2 ? path : JoinPath(path, "letter.txt")).toUtf8());
         QStringList shown, expected;
         for (const MessageBox::Shown &box : boxes.messages())
-            shown << QString("%1 | %2 | %3").arg(box.title, box.text).arg(box.flags);
-        if (key != Qt::Key_Backspace && answer != 0)
+            shown << QString("%1 | %2 | %3").arg(box.title, box.text, look(box));
+        if (key != Qt::Key_Backspace && !answer.isEmpty())
             expected << "Insert proper CD | Have you inserted the CD: (no label) into drive " +
-                            path + "? | 4";
-        if (!message.isEmpty())
-            expected << "Error | " + message + " | 16";
+                            path + "? | Yes No";
+        if (message == "raises")
+            expected << "Error | An error has occurred.\r\nError: 5\r\nDescription: Access is "
+                        "denied. | OK stop";
+        else if (!message.isEmpty())
+            expected << "Error | " + message + " | OK stop";
         QCOMPARE(shown, expected);
         QCOMPARE(catalogue.files().size(), key == Qt::Key_Backspace ? 2 : 3);
         QCOMPARE(view->model()->rowCount(), key == Qt::Key_Backspace ? 2 : 3);
-        QCOMPARE(window.mousePointer(), int(vbDefault));
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 };
 

@@ -193,7 +193,7 @@ private Q_SLOTS:
         QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
         sqlite3_finalize(insert);
         sqlite3_close(db);
-        m_window->RefreshLv();
+        m_window->list().RefreshLv();
         select({0});
         QTest::keyClick(m_view, Qt::Key_C, Qt::ControlModifier);
 
@@ -237,7 +237,7 @@ private Q_SLOTS:
         m_answers = QStringList{out.filePath("list.csv")};
         ContextMenu::choose(m_view, 0, "Export List...");
         QCOMPARE(readBack(out.filePath("list.csv")), expected);
-        QCOMPARE(m_window->mousePointer(), int(vbDefault));
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     // A cell a spreadsheet would run as a formula keeps its text behind an apostrophe, and the
@@ -264,10 +264,10 @@ private Q_SLOTS:
         load({});
         m_catalogue->exec("INSERT INTO Files (Path, File, Size) VALUES ('/cd', " + stored +
                           ", '-1,294,967,296')");
-        m_window->RefreshLv();
+        m_window->list().RefreshLv();
         QTemporaryDir out;
         m_answers = QStringList{out.filePath("list.csv")};
-        m_window->mnuExportList_Click();
+        m_window->exportList().mnuExportList_Click(m_window.get());
         const QStringList back = readBack(out.filePath("list.csv"));
         QCOMPARE(back.size(), 2);
         QCOMPARE(back[1].section('|', 1, -8), written);
@@ -279,7 +279,7 @@ private Q_SLOTS:
         load({"/cd|a.txt|1|A|1"});
         for (int i = 0; i < 200; ++i) // more than the small file system below can take
             m_catalogue->addRow("/media/cd/a folder with a long name", QString("file %1").arg(i));
-        m_window->RefreshLv();
+        m_window->list().RefreshLv();
         QTemporaryDir out, small;
         const bool mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=8k", "tmpfs",
                                                          small.path()}) == 0;
@@ -290,8 +290,8 @@ private Q_SLOTS:
         // Into a folder that is not there, then onto a disc that fills up.
         m_answers = QStringList{out.filePath("gone/list.csv"), small.filePath("list.csv")};
         for (int i = 0; i < (mounted ? 2 : 1); ++i) {
-            boxes.queueAnswer(vbOK);
-            m_window->mnuExportList_Click();
+            boxes.queueAnswer(BoxAnswer::Ok);
+            m_window->exportList().mnuExportList_Click(m_window.get());
         }
         const QStringList left = QDir(small.path()).entryList(QDir::Files | QDir::Hidden);
         earlier.open(QIODevice::ReadOnly);
@@ -343,7 +343,7 @@ private Q_SLOTS:
         QVERIFY(find->isVisible());
         QTemporaryDir out;
         m_answers = QStringList{out.filePath("found.csv")};
-        m_window->mnuExportList_Click();
+        m_window->exportList().mnuExportList_Click(m_window.get());
         QCOMPARE(readBack(out.filePath("found.csv")).mid(1).replaceInStrings(QRegularExpression(
                                                                                  "^/cd\\|([^|]*).*"),
                                                                              "\\1"),
@@ -401,7 +401,7 @@ private Q_SLOTS:
         auto *search = m_window->findChild<QPushButton *>("cmdSearch");
         QueuedBoxes boxes;
         if (expected.size() < 2)
-            boxes.queueAnswer(vbOK);
+            boxes.queueAnswer(BoxAnswer::Ok);
         ContextMenu::choose(m_view, -1, "Show Duplicates");
 
         QStringList listed;
@@ -412,8 +412,8 @@ private Q_SLOTS:
         if (expected.size() < 2) {
             const MessageBox::Shown box = boxes.messages().value(0);
             if (expected.isEmpty())
-                QCOMPARE(QString("%1|%2|%3").arg(box.title, box.text).arg(box.flags),
-                         "Duplicates|No duplicates were found!|0");
+                QCOMPARE(QString("%1|%2|%3").arg(box.title, box.text, look(box)),
+                         "Duplicates|No duplicates were found!|OK");
             else
                 QVERIFY(box.text.startsWith("An error has occurred.\r\nError: "));
             QCOMPARE(search->text(), "&Search");
@@ -422,7 +422,7 @@ private Q_SLOTS:
         }
         QCOMPARE(listed, expected);
         QCOMPARE(search->text(), "&Show All");
-        QCOMPARE(m_window->mousePointer(), int(vbDefault));
+        QVERIFY(!QGuiApplication::overrideCursor());
         // Removing one leaves the others of the view; "&Show All" brings back every row.
         select({0});
         m_window->cmdRemove_Click();

@@ -21,15 +21,14 @@
 namespace {
 
 // Records each file it is asked to open; a file that is not there gets the system shell's answer.
-struct RecordingShell : ShellExecutor
+struct RecordingShell : FileOpener
 {
-    int ShellExecute(const QString &operation, const QByteArray &file, const QString &parameters,
-                     const QString &directory, int showCommand) override
+    OpenResult open(const QByteArray &file) override
     {
         opened.append(QFile::decodeName(file));
         if (QFileInfo::exists(QFile::decodeName(file)))
-            return ShellExecuteSucceeded;
-        return GioShell().ShellExecute(operation, file, parameters, directory, showCommand);
+            return OpenResult::Opened;
+        return GioShell().open(file);
     }
     QStringList opened;
 };
@@ -103,10 +102,9 @@ private Q_SLOTS:
                  "mkfs.ext4 -q -F -L ARCHIVES -d archived archives.img 4M") ||
             !run("mount -o loop,ro archives.img cdrom"))
             QSKIP("loop mounting is refused here");
-        RecordedPointer pointer;
         colFFiles colIndexed;
         RecordedReport report;
-        LoadedCatalogue loaded(pointer);
+        LoadedCatalogue loaded;
         loaded.Form_Load(folder);
         FolderIndexer indexer(loaded.catalogue, colIndexed, report, systemVolumeQuery(),
                               systemFolderLister(), systemFileMetadataReader());
@@ -116,15 +114,15 @@ private Q_SLOTS:
         QVERIFY(run("umount cdrom; mount -o loop,ro archives.img 'DISC 1'"));
         loaded.list.RefreshLv();
         RecordingShell shell;
-        Launcher launcher(loaded.list, pointer, shell, &systemMountedMedia(),
+        Launcher launcher(loaded.list, shell, &systemMountedMedia(),
                           &loaded.catalogue.mediumRoots(), &loaded.catalogue.cnCatalogue(),
                           &systemArchiveReader());
         TestCatalogue::select(loaded.list, TestCatalogue::listed(loaded.list).indexOf("p.jpg"));
         QueuedBoxes boxes;
-        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(BoxAnswer::Yes);
         launcher.cmdExecuteFile_Click();
         QTRY_COMPARE(shell.opened.size(), 1); // once taken out, beside the window
-        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(BoxAnswer::Yes);
         launcher.OpenContainingFolder();
         QCOMPARE(shell.opened.size(), 2);
         QFile extracted(shell.opened[0]);
@@ -151,11 +149,10 @@ private Q_SLOTS:
         const QString file = catalogueFile();
         if (!run("mount -o loop disc.img cdrom"))
             QSKIP("loop mounting is refused here");
-        RecordedPointer pointer;
         colFFiles colIndexed;
         RecordedReport report;
         {
-            LoadedCatalogue indexing(pointer);
+            LoadedCatalogue indexing;
             indexing.Form_Load(folder);
             FolderIndexer(indexing.catalogue, colIndexed, report, systemVolumeQuery(),
                           systemFolderLister(), systemFileMetadataReader())
@@ -174,7 +171,7 @@ private Q_SLOTS:
             opened = m_dir.filePath("ro");
         }
 
-        LoadedCatalogue loaded(pointer);
+        LoadedCatalogue loaded;
         loaded.Form_Load(opened);
         QCOMPARE(TestCatalogue::rows(file, "(SELECT count(*) FROM sqlite_schema WHERE name = "
                                            "'MediumRoots')")
@@ -182,15 +179,15 @@ private Q_SLOTS:
                  catalogue == "read-only" ? "0" : "1");
         QVERIFY(run("umount cdrom; mount -o loop disc.img 'DISC 1'"));
         RecordingShell shell;
-        Launcher launcher(loaded.list, pointer, shell, &systemMountedMedia(),
+        Launcher launcher(loaded.list, shell, &systemMountedMedia(),
                           &loaded.catalogue.mediumRoots());
         const auto launch = [&](const QString &name, bool fails = false) {
             const int row = TestCatalogue::listed(loaded.list).indexOf(name);
             TestCatalogue::select(loaded.list, row);
             QueuedBoxes boxes;
-            boxes.queueAnswer(vbYes);
+            boxes.queueAnswer(BoxAnswer::Yes);
             if (fails)
-                boxes.queueAnswer(vbOK);
+                boxes.queueAnswer(BoxAnswer::Ok);
             launcher.cmdExecuteFile_Click();
             QStringList shown;
             for (const MessageBox::Shown &box : boxes.messages())
@@ -277,7 +274,7 @@ private Q_SLOTS:
         QCOMPARE(discs->model().disc(line()).mountedAt, moved);
 
         QueuedBoxes boxes;
-        boxes.queueAnswer(vbOK);
+        boxes.queueAnswer(BoxAnswer::Ok);
         QVERIFY(run("umount 'DISC 1'"));
         update->click();
         QCOMPARE(boxes.messages().size(), 1);
@@ -316,7 +313,7 @@ private Q_SLOTS:
         };
         const QString offer =
             "New Disc: The disc \"REMOUNTED\" was mounted at %1. Catalogue it now?";
-        boxes.queueAnswer(vbNo);
+        boxes.queueAnswer(BoxAnswer::No);
         // While another command waits for the user, the offer waits too.
         QDialog other(&w);
         other.setModal(true);
@@ -329,7 +326,7 @@ private Q_SLOTS:
         QTest::qWait(1500);
         QCOMPARE(offers().size(), 1);
 
-        boxes.queueAnswer(vbYes);
+        boxes.queueAnswer(BoxAnswer::Yes);
         MessageBox::setNextCheck(true);
         // Taken out, then put in again: GIO sees a swap in one instant as no change at all.
         QVERIFY(run("umount new"));

@@ -1,7 +1,6 @@
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
-#include "window/boxes/mousepointer.h"
 #include "window/main/removecommand.h"
 #include "window/main/searchcommand.h"
 
@@ -55,13 +54,12 @@ private Q_SLOTS:
                        "WHEN 2 THEN x'00ff' WHEN 3 THEN '2001-02-03 04:05:06' END");
         m_before = TestCatalogue::rows(QDir(catalogue.folder()).filePath("data.mdb"),
                                        "ID, File, Size, Archive, typeof(Created), quote(Created)");
-        RecordedPointer pointer;
-        LoadedCatalogue loaded(pointer);
+        LoadedCatalogue loaded;
         loaded.Form_Load(catalogue.folder());
         QueuedBoxes boxes;
         if (!search.isEmpty()) {
             boxes.queueInput(search);
-            SearchCommand(loaded.catalogue, loaded.list, pointer).cmdSearch_Click();
+            SearchCommand(loaded.catalogue, loaded.list).cmdSearch_Click();
         }
         for (int row = 0; row < loaded.list.count(); ++row)
             if (selected.split(' ').contains(loaded.list.text(row, 2)))
@@ -76,27 +74,26 @@ private Q_SLOTS:
             catalogue.exec(before);
 
         if (errorShown)
-            boxes.queueAnswer(vbOK);
-        RemoveCommand(loaded.catalogue, loaded.list, pointer).cmdRemove_Click();
+            boxes.queueAnswer(BoxAnswer::Ok);
+        RemoveCommand(loaded.catalogue, loaded.list).cmdRemove_Click();
 
         if (before == "locked")
             catalogue.exec("COMMIT");
         QCOMPARE(catalogue.files().join(' '), remaining);
         QCOMPARE(boxes.messages().size(), errorShown ? 1 : 0);
         for (const MessageBox::Shown &box : boxes.messages())
-            QVERIFY(box.title == "Error" && box.flags == 16 &&
+            QVERIFY(box.title == "Error" && look(box) == "OK stop" &&
                     box.text.contains("\r\nDescription: ") &&
                     box.text.startsWith("An error has occurred.\r\nError: "));
         // The list is refilled from the same view (the search's, here "ta"), whatever happened.
         QCOMPARE(TestCatalogue::listed(loaded.list), remaining.split(' ').filter(search));
-        QCOMPARE(pointer.mousePointer(), int(vbDefault));
 
         // Undo puts back the rows removed, with their IDs and every field; a failed removal
         // left nothing to put back.
         const QString file = QDir(catalogue.folder()).filePath("data.mdb");
         if (before == "read-only")
             sqlite3_exec(db, "PRAGMA query_only = 0", {}, {}, {});
-        RemoveCommand undo(loaded.catalogue, loaded.list, pointer);
+        RemoveCommand undo(loaded.catalogue, loaded.list);
         QCOMPARE(undo.undoRemove() > 0, !errorShown);
         if (before.startsWith("DELETE"))
             return;
@@ -116,10 +113,9 @@ private Q_SLOTS:
         CatalogueFixture catalogue;
         for (const QString &file : QStringList{"alpha", "beta", "gamma", "delta"})
             catalogue.addRow("/media/cd", file);
-        RecordedPointer pointer;
-        LoadedCatalogue loaded(pointer);
+        LoadedCatalogue loaded;
         loaded.Form_Load(catalogue.folder());
-        RemoveCommand command(loaded.catalogue, loaded.list, pointer);
+        RemoveCommand command(loaded.catalogue, loaded.list);
         const auto removeFile = [&](const QString &name) {
             loaded.list.selectionModel()->clearSelection();
             TestCatalogue::select(loaded.list, TestCatalogue::listed(loaded.list).indexOf(name));
@@ -127,7 +123,7 @@ private Q_SLOTS:
         };
         QueuedBoxes boxes;
         const auto failingRemoval = [&](const QString &name) {
-            boxes.queueAnswer(vbOK);
+            boxes.queueAnswer(BoxAnswer::Ok);
             catalogue.exec("CREATE TRIGGER t BEFORE DELETE ON Files BEGIN "
                            "SELECT RAISE(ABORT, 'x'); END");
             removeFile(name);
@@ -141,7 +137,7 @@ private Q_SLOTS:
         command.cmdRemove_Click(); // nothing selected: keeps what can be put back
         QCOMPARE(loaded.catalogue.removedCount(), 1);
         catalogue.exec("INSERT INTO Files (ID, File) VALUES (2, 'other')");
-        boxes.queueAnswer(vbOK);
+        boxes.queueAnswer(BoxAnswer::Ok);
         QCOMPARE(command.undoRemove(), 0);
         QCOMPARE(boxes.messages().size(), 3);
         catalogue.exec("DELETE FROM Files WHERE ID = 2");

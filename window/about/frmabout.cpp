@@ -18,15 +18,17 @@ QRect twipsRect(int left, int top, int width, int height)
                  twipsToPixels(height));
 }
 
-const char *const HelpText =
+const char *const HelpText = QT_TRANSLATE_NOOP(
+    "frmAbout",
     "Use this program to archive all of your CDs! Simply put your CD in the CD-ROM, click "
     "\"Index Directory\" and enter the drive letter of your CD-ROM (ie. D:).  You can use the "
     "\"Search \" button to find files fast.  Double click an item to execute that file.You can "
-    "use the backspace key on your keyboard to remove items.";
+    "use the backspace key on your keyboard to remove items.");
 
-const char *const Disclaimer =
+const char *const Disclaimer = QT_TRANSLATE_NOOP(
+    "frmAbout",
     "Vellumark was written by its authors and is free software: you may copy it and pass it on "
-    "to anyone free of charge. It comes with no warranty of any kind.";
+    "to anyone free of charge. It comes with no warranty of any kind.");
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, bool black)
 {
@@ -59,8 +61,8 @@ QFont bodyFont(const QFont &base, const QLabel *label, const QString &text)
 
 } // namespace
 
-frmAbout::frmAbout(const RegistryStore *registry, ProgramLauncher &launcher, QWidget *parent)
-    : QDialog(parent), m_registry(registry), m_launcher(launcher)
+frmAbout::frmAbout(ProgramLauncher &launcher, QWidget *parent)
+    : QDialog(parent), m_launcher(launcher)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -70,7 +72,7 @@ frmAbout::frmAbout(const RegistryStore *registry, ProgramLauncher &launcher, QWi
     setWindowIcon(QApplication::windowIcon());
 
     // Created in tab order.
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setGeometry(twipsRect(4245, 2625, 1260, 345));
     cmdOK->setDefault(true);
@@ -80,7 +82,7 @@ frmAbout::frmAbout(const RegistryStore *registry, ProgramLauncher &launcher, QWi
     picIcon->setGeometry(twipsRect(240, 240, 480, 480));
     picIcon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
 
-    cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
+    cmdSysInfo = new QPushButton(tr("&System Info..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setGeometry(twipsRect(4260, 3075, 1245, 345));
     // Enter anywhere in the dialog presses OK, also while System Info has the focus.
@@ -88,11 +90,11 @@ frmAbout::frmAbout(const RegistryStore *registry, ProgramLauncher &launcher, QWi
 
     lblDescription = makeLabel(this, "lblDescription", twipsRect(1050, 1125, 3885, 1170), true);
     lblDescription->setWordWrap(true);
-    lblDescription->setText(QString::fromLatin1(HelpText));
+    lblDescription->setText(tr(HelpText));
 
     lblDisclaimer = makeLabel(this, "lblDisclaimer", twipsRect(255, 2625, 3870, 825), true);
     lblDisclaimer->setWordWrap(true);
-    lblDisclaimer->setText(QString::fromLatin1(Disclaimer));
+    lblDisclaimer->setText(tr(Disclaimer));
 
     lblTitle = makeLabel(this, "lblTitle", twipsRect(1050, 240, 3885, 480), true);
     lblVersion = makeLabel(this, "lblVersion", twipsRect(1050, 780, 3885, 225), false);
@@ -117,11 +119,9 @@ frmAbout::frmAbout(const RegistryStore *registry, ProgramLauncher &launcher, QWi
 
 void frmAbout::Form_Load()
 {
-    setWindowTitle(QStringLiteral("About ") + App::Title());
-    lblVersion->setText(QStringLiteral("Version %1.%2.%3")
-                            .arg(App::Major())
-                            .arg(App::Minor())
-                            .arg(App::Revision()));
+    setWindowTitle(tr("About ") + App::Title());
+    lblVersion->setText(
+        tr("Version %1.%2.%3").arg(App::Major()).arg(App::Minor()).arg(App::Revision()));
     lblTitle->setText(App::Title());
 }
 
@@ -132,7 +132,7 @@ void frmAbout::cmdOK_Click()
 
 void frmAbout::cmdSysInfo_Click()
 {
-    StartSysInfo(m_registry, m_launcher);
+    StartSysInfo(m_launcher);
 }
 
 void frmAbout::keyPressEvent(QKeyEvent *event)

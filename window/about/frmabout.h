@@ -2,8 +2,6 @@
 
 #include <QDialog>
 
-#include "platform/registry.h"
-
 class ProgramLauncher;
 class QLabel;
 class QPushButton;
@@ -14,9 +12,8 @@ class frmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    // System Info reads registry and starts the program through launcher. Centred over parent
-    // when one is given.
-    frmAbout(const RegistryStore *registry, ProgramLauncher &launcher, QWidget *parent = nullptr);
+    // System Info starts the program through launcher. Centred over parent when one is given.
+    explicit frmAbout(ProgramLauncher &launcher, QWidget *parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -27,7 +24,6 @@ private:
     void cmdOK_Click();
     void cmdSysInfo_Click();
 
-    Registry m_registry;
     ProgramLauncher &m_launcher;
     QPushButton *cmdOK;
     QLabel *picIcon;

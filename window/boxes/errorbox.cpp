@@ -2,9 +2,12 @@
 
 #include "window/boxes/messagebox.h"
 
+#include <QCoreApplication>
+
 QString ErrorBoxText(int number, const QString &description)
 {
-    return QStringLiteral("An error has occurred.\r\nError: %1\r\nDescription: %2")
+    return QCoreApplication::translate("ErrorBox",
+                                       "An error has occurred.\r\nError: %1\r\nDescription: %2")
         .arg(number)
         .arg(description);
 }
@@ -16,5 +19,6 @@ void ShowErrorBox(int number, const QString &description)
 
 void ShowErrorBox(const QString &text, QWidget *owner)
 {
-    MsgBox(owner, text, vbCritical, QStringLiteral("Error"));
+    showBox(text, QCoreApplication::translate("ErrorBox", "Error"), BoxButtons::Ok, BoxIcon::Stop,
+            owner);
 }

@@ -15,7 +15,7 @@ namespace {
 struct TestMode
 {
     std::function<void(const QString &)> unanswered;
-    QList<int> answers;
+    QList<BoxAnswer> answers;
     QStringList inputs;
     QList<bool> checks;
     QList<MessageBox::Shown> shown;
@@ -32,8 +32,9 @@ QString titleOrApp(const QString &title)
     return title.isEmpty() ? App::Title() : title;
 }
 
-int showMessage(QWidget *owner, const QString &prompt, int flags, const QString &title,
-                const QString &checkText = QString(), bool *checked = nullptr)
+BoxAnswer showMessage(QWidget *owner, const QString &prompt, BoxButtons buttons, BoxIcon icon,
+                      const QString &title, const QString &checkText = QString(),
+                      bool *checked = nullptr)
 {
     QMessageBox box(owner ? owner : QApplication::activeWindow());
     if (checked) {
@@ -45,18 +46,19 @@ int showMessage(QWidget *owner, const QString &prompt, int flags, const QString 
     box.setWindowTitle(title);
     box.setTextFormat(Qt::PlainText); // a disc's label or a file's name is never markup
     box.setText(prompt);
-    box.setIcon((flags & vbCritical) ? QMessageBox::Critical : QMessageBox::NoIcon);
-    if ((flags & 0xF) == vbYesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton((flags & vbDefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
-        return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
+    box.setIcon(icon == BoxIcon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon);
+    if (buttons == BoxButtons::Ok) {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return BoxAnswer::Ok;
     }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return vbOK;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(buttons == BoxButtons::YesNoDefaultNo ? QMessageBox::No
+                                                               : QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MessageBox", "&Yes"));
+    box.button(QMessageBox::No)->setText(QCoreApplication::translate("MessageBox", "&No"));
+    return box.exec() == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
 }
 
 QString showInput(const QString &prompt, const QString &title, const QString &defaultText)
@@ -72,43 +74,37 @@ QString showInput(const QString &prompt, const QString &title, const QString &de
 }
 
 // The next queued answer, as a person would click it.
-int answerInTestMode(const QString &prompt, int flags, const QString &title)
+BoxAnswer answerInTestMode(const QString &prompt, BoxButtons buttons, BoxIcon icon,
+                           const QString &title)
 {
     TestMode &mode = testMode();
-    mode.shown.append({QStringLiteral("msgbox"), prompt, flags, titleOrApp(title)});
+    mode.shown.append({false, prompt, titleOrApp(title), buttons, icon});
     if (!mode.answers.isEmpty())
         return mode.answers.takeFirst();
     mode.unanswered(prompt);
-    return (flags & 0xF) == vbYesNo ? vbNo : vbOK;
+    return buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::No;
 }
 
 } // namespace
 
-int MsgBox(const QString &prompt, int flags, const QString &title)
+BoxAnswer showBox(const QString &text, const QString &title, BoxButtons buttons, BoxIcon icon,
+                  QWidget *owner)
 {
-    TestMode &mode = testMode();
-    if (!mode.unanswered)
-        return showMessage(nullptr, prompt, flags, titleOrApp(title));
-    return answerInTestMode(prompt, flags, title);
+    if (!testMode().unanswered)
+        return showMessage(owner, text, buttons, icon, titleOrApp(title));
+    return answerInTestMode(text, buttons, icon, title);
 }
 
-int MsgBox(QWidget *owner, const QString &prompt, int flags, const QString &title)
+BoxAnswer showBox(const QString &text, const QString &title, BoxButtons buttons,
+                  const QString &checkText, bool &checked)
 {
     TestMode &mode = testMode();
     if (!mode.unanswered)
-        return showMessage(owner, prompt, flags, titleOrApp(title));
-    return answerInTestMode(prompt, flags, title);
-}
-
-int MsgBox(const QString &prompt, int flags, const QString &title, const QString &checkText,
-           bool &checked)
-{
-    TestMode &mode = testMode();
-    if (!mode.unanswered)
-        return showMessage(nullptr, prompt, flags, titleOrApp(title), checkText, &checked);
+        return showMessage(nullptr, text, buttons, BoxIcon::None, titleOrApp(title), checkText,
+                           &checked);
     if (!mode.checks.isEmpty())
         checked = mode.checks.takeFirst();
-    return answerInTestMode(prompt, flags, title);
+    return answerInTestMode(text, buttons, BoxIcon::None, title);
 }
 
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText)
@@ -116,7 +112,7 @@ QString InputBox(const QString &prompt, const QString &title, const QString &def
     TestMode &mode = testMode();
     if (!mode.unanswered)
         return showInput(prompt, titleOrApp(title), defaultText);
-    mode.shown.append({QStringLiteral("inputbox"), prompt, 0, titleOrApp(title)});
+    mode.shown.append({true, prompt, titleOrApp(title), BoxButtons::Ok, BoxIcon::None});
     if (!mode.inputs.isEmpty())
         return mode.inputs.takeFirst();
     mode.unanswered(prompt);
@@ -132,7 +128,10 @@ QLabel *PlainLabel(QWidget *parent)
 
 void reportUnhandledError(int number, const QString &description)
 {
-    MsgBox(QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description), vbCritical);
+    showBox(QCoreApplication::translate("MessageBox", "Run-time error '%1':\n\n%2")
+                .arg(number)
+                .arg(description),
+            QString(), BoxButtons::Ok, BoxIcon::Stop);
 }
 
 void MessageBox::setTestMode(std::function<void(const QString &)> unanswered)
@@ -140,9 +139,9 @@ void MessageBox::setTestMode(std::function<void(const QString &)> unanswered)
     testMode() = TestMode{std::move(unanswered), {}, {}, {}, {}};
 }
 
-void MessageBox::setNextAnswer(int button)
+void MessageBox::setNextAnswer(BoxAnswer answer)
 {
-    testMode().answers.append(button);
+    testMode().answers.append(answer);
 }
 
 void MessageBox::setNextInput(const QString &text)

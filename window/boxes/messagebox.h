@@ -8,18 +8,20 @@
 class QLabel;
 class QWidget;
 
-// Message and input boxes, as the program asks for them.
-enum MsgBoxFlags { vbOKOnly = 0, vbYesNo = 4, vbCritical = 16, vbDefaultButton2 = 256 };
-enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+// The buttons a box offers: OK alone, or Yes and No with Yes (or No) the default.
+enum class BoxButtons { Ok, YesNo, YesNoDefaultNo };
+enum class BoxIcon { None, Stop };
+// The button that closed a box; Esc or the close button on a question is No.
+enum class BoxAnswer { Ok, Yes, No };
 
-// A box given no title bears the application title.
-int MsgBox(const QString &prompt, int flags = vbOKOnly, const QString &title = QString());
-// The same box over owner rather than over the active window.
-int MsgBox(QWidget *owner, const QString &prompt, int flags, const QString &title);
-// The same box with a check box captioned checkText below the text; checked is its state when
-// the box closed.
-int MsgBox(const QString &prompt, int flags, const QString &title, const QString &checkText,
-           bool &checked);
+// A modal box over owner (the active window when none), its text shown as it is, never as
+// markup; given no title it bears the application title.
+BoxAnswer showBox(const QString &text, const QString &title, BoxButtons buttons = BoxButtons::Ok,
+                  BoxIcon icon = BoxIcon::None, QWidget *owner = nullptr);
+// The same with a check box captioned checkText below the text; checked is its state when the
+// box closed.
+BoxAnswer showBox(const QString &text, const QString &title, BoxButtons buttons,
+                  const QString &checkText, bool &checked);
 // The typed text on OK, the empty text on Cancel.
 QString InputBox(const QString &prompt, const QString &title = QString(),
                  const QString &defaultText = QString());
@@ -34,21 +36,22 @@ void reportUnhandledError(int number, const QString &description);
 
 // The one place that shows boxes. In test mode none is shown: each box takes the next answer
 // queued, as a person would click it, and is recorded; a box with no answer queued goes to the
-// unanswered handler (a test fails) and gets No, OK or Cancel.
+// unanswered handler (a test fails) and gets No or OK.
 class MessageBox
 {
 public:
     struct Shown
     {
-        QString kind; // "msgbox" or "inputbox"
+        bool input; // an input box
         QString text;
-        int flags;
         QString title;
+        BoxButtons buttons;
+        BoxIcon icon;
     };
 
     // An empty handler leaves test mode: real boxes again.
     static void setTestMode(std::function<void(const QString &prompt)> unanswered);
-    static void setNextAnswer(int button);
+    static void setNextAnswer(BoxAnswer answer);
     static void setNextInput(const QString &text);
     // Whether the next box with a check box is closed with it ticked (not, unless queued).
     static void setNextCheck(bool checked);

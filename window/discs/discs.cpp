@@ -11,7 +11,7 @@
 #include "window/list/cataloguelistmodel.h"
 #include "window/boxes/errorbox.h"
 #include "window/boxes/messagebox.h"
-#include "window/boxes/mousepointer.h"
+#include "window/boxes/busycursor.h"
 
 #include <QHash>
 #include <QLocale>
@@ -164,7 +164,7 @@ bool Discs::showFiles(const Disc &disc)
 
 bool Discs::show(const ListView &view)
 {
-    m_pointer.setMousePointer(vbHourglass);
+    const BusyCursor busy;
     try {
         if (m_list.show(view) >= 1)
             return true;
@@ -189,13 +189,14 @@ bool Discs::setNote(const Disc &disc, const QString &note)
 
 bool Discs::removeDisc(const Disc &disc)
 {
-    const QString question = QStringLiteral("Remove the %1 files of \"%2\" from the catalogue?")
+    const QString question = tr("Remove the %1 files of \"%2\" from the catalogue?")
                                  .arg(QLocale().toString(disc.files), disc.label);
-    if (MsgBox(question, vbYesNo + vbDefaultButton2, QStringLiteral("Remove Disc")) != vbYes)
+    if (showBox(question, tr("Remove Disc"), BoxButtons::YesNoDefaultNo) !=
+        BoxAnswer::Yes)
         return false;
-    m_pointer.setMousePointer(vbHourglass);
     bool removed = false;
     try {
+        const BusyCursor busy;
         // The whole catalogue's rows are held: the disc's are found there, not by a pass of
         // the catalogue.
         std::optional<std::vector<qint64>> ids;
@@ -217,7 +218,6 @@ bool Discs::removeDisc(const Disc &disc)
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
-    m_pointer.setMousePointer(vbDefault);
     // The list showed that disc's files alone: nothing of it is left to show.
     const ListView &view = m_list.view();
     if (removed && view.kind() == ListView::Medium && view.label() == disc.label &&

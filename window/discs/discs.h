@@ -4,6 +4,7 @@
 #include "window/discs/disc.h"
 #include "window/list/listview.h"
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QHash>
 #include <QPair>
@@ -15,21 +16,21 @@ class Catalogue;
 class FolderTree;
 class CatalogueList;
 class MountedMedia;
-class MousePointer;
 
 // What the Discs window lists and does: the catalogue's media with their files, bytes, when
 // they were catalogued and where they are mounted now (by label and serial, as a file of them
 // is found), and the media a file manager shows that the catalogue holds nothing of.
 class Discs
 {
+    Q_DECLARE_TR_FUNCTIONS(Discs)
+
 public:
-    Discs(Catalogue &catalogue, CatalogueList &list, MountedMedia *media, MousePointer &pointer)
-        : m_catalogue(catalogue), m_list(list), m_media(media), m_pointer(pointer)
+    Discs(Catalogue &catalogue, CatalogueList &list, MountedMedia *media)
+        : m_catalogue(catalogue), m_list(list), m_media(media)
     {}
 
     // Raises PlatformError.
     std::vector<Disc> list();
-    MousePointer &pointer() { return m_pointer; }
 
     // The main list shows the disc's rows, as a view like the search's. When it has none, or on
     // a failure (reported), the whole catalogue comes back and the answer is false.
@@ -54,7 +55,6 @@ private:
     Catalogue &m_catalogue;
     CatalogueList &m_list;
     MountedMedia *m_media;
-    MousePointer &m_pointer;
     // The totals last counted, and the catalogue's state they hold for. The whole catalogue's
     // rows are counted where the list holds them; a narrowed view's refill reads the catalogue
     // again only when its rows have changed since.

@@ -12,7 +12,10 @@
 namespace {
 
 const char *const Captions[DiscsModel::ColumnCount] = {
-    "Label", "Serial", "Files", "Members", "Size", "Catalogued", "Mounted At", "Note"};
+    QT_TRANSLATE_NOOP("DiscsModel", "Label"),      QT_TRANSLATE_NOOP("DiscsModel", "Serial"),
+    QT_TRANSLATE_NOOP("DiscsModel", "Files"),      QT_TRANSLATE_NOOP("DiscsModel", "Members"),
+    QT_TRANSLATE_NOOP("DiscsModel", "Size"),       QT_TRANSLATE_NOOP("DiscsModel", "Catalogued"),
+    QT_TRANSLATE_NOOP("DiscsModel", "Mounted At"), QT_TRANSLATE_NOOP("DiscsModel", "Note")};
 
 int compareText(const QByteArray &a, const QByteArray &b)
 {
@@ -138,7 +141,7 @@ QVariant DiscsModel::headerData(int section, Qt::Orientation orientation, int ro
 {
     if (orientation == Qt::Horizontal && section >= 0 && section < ColumnCount) {
         if (role == Qt::DisplayRole)
-            return QString::fromLatin1(Captions[section]);
+            return tr(Captions[section]);
         if (role == Qt::TextAlignmentRole && (section == Files || section == Size))
             return int(Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -262,8 +265,8 @@ QString DiscsModel::totals() const
     }
     const QLocale locale;
     return QStringLiteral("%1 %2, %3 %4, %5")
-        .arg(locale.toString(discs), discs == 1 ? QStringLiteral("disc") : QStringLiteral("discs"),
-             locale.toString(files), files == 1 ? QStringLiteral("file") : QStringLiteral("files"),
+        .arg(locale.toString(discs), discs == 1 ? tr("disc") : tr("discs"),
+             locale.toString(files), files == 1 ? tr("file") : tr("files"),
              ReadableSize(bytes));
 }
 

@@ -6,7 +6,7 @@
 #include "window/discs/discs.h"
 #include "window/boxes/errorbox.h"
 #include "window/boxes/messagebox.h"
-#include "window/boxes/mousepointer.h"
+#include "window/boxes/busycursor.h"
 #include "window/main/rememberedlayout.h"
 
 #include <QApplication>
@@ -53,7 +53,7 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     : QDialog(parent), m_discs(discs), m_index(std::move(index)), m_update(std::move(update))
 {
     setObjectName(QStringLiteral("frmDiscs"));
-    setWindowTitle(QStringLiteral("Discs"));
+    setWindowTitle(tr("Discs"));
     setModal(false);
 
     lvwDiscs = new QTreeView(this);
@@ -70,13 +70,10 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     m_model.setKeepNote(
         [this](const Disc &disc, const QString &note) { return m_discs.setNote(disc, note); });
     m_model.setReadFolders([this](const Disc &disc) -> std::unique_ptr<FolderTree> {
-        m_discs.pointer().setMousePointer(vbHourglass);
         try {
-            auto folders = m_discs.folders(disc);
-            m_discs.pointer().setMousePointer(vbDefault);
-            return folders;
+            const BusyCursor busy;
+            return m_discs.folders(disc);
         } catch (const PlatformError &error) {
-            m_discs.pointer().setMousePointer(vbDefault);
             ShowErrorBox(error.number(), error.description());
             return nullptr;
         }
@@ -95,12 +92,12 @@ frmDiscs::frmDiscs(Discs &discs, std::function<void(const QString &, QWidget *)>
     lblTotals = PlainLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
 
-    cmdShowFiles = CommandButton(this, "cmdShowFiles", QStringLiteral("&Show Files"));
-    cmdIndex = CommandButton(this, "cmdIndex", QStringLiteral("&Index"));
-    cmdUpdate = CommandButton(this, "cmdUpdate", QStringLiteral("&Update"));
-    cmdRemoveDisc = CommandButton(this, "cmdRemoveDisc", QStringLiteral("&Remove Disc"));
-    cmdCopy = CommandButton(this, "cmdCopy", QStringLiteral("&Copy"));
-    cmdClose = CommandButton(this, "cmdClose", QStringLiteral("C&lose"));
+    cmdShowFiles = CommandButton(this, "cmdShowFiles", tr("&Show Files"));
+    cmdIndex = CommandButton(this, "cmdIndex", tr("&Index"));
+    cmdUpdate = CommandButton(this, "cmdUpdate", tr("&Update"));
+    cmdRemoveDisc = CommandButton(this, "cmdRemoveDisc", tr("&Remove Disc"));
+    cmdCopy = CommandButton(this, "cmdCopy", tr("&Copy"));
+    cmdClose = CommandButton(this, "cmdClose", tr("C&lose"));
     connect(cmdShowFiles, &QPushButton::clicked, this, &frmDiscs::cmdShowFiles_Click);
     connect(cmdIndex, &QPushButton::clicked, this, &frmDiscs::cmdIndex_Click);
     connect(cmdUpdate, &QPushButton::clicked, this, &frmDiscs::cmdUpdate_Click);

@@ -66,11 +66,12 @@ void NewDiscOffer::offer(const QString &root)
         return; // a catalogue that cannot be read now is not asked to take a disc
     }
     bool doNotAsk = false;
-    const int answer = MsgBox(
-        QStringLiteral("The disc \"%1\" was mounted at %2. Catalogue it now?").arg(label, root),
-        vbYesNo, QStringLiteral("New Disc"), QStringLiteral("Do not ask again"), doNotAsk);
+    const BoxAnswer answer = showBox(
+        tr("The disc \"%1\" was mounted at %2. Catalogue it now?").arg(label, root),
+        tr("New Disc"), BoxButtons::YesNo, tr("Do not ask again"),
+        doNotAsk);
     if (doNotAsk)
         settings.setValue(QLatin1String(DoNotAskKey), true);
-    if (answer == vbYes && m_index)
+    if (answer == BoxAnswer::Yes && m_index)
         m_index(root);
 }

@@ -14,13 +14,14 @@
 
 namespace {
 
-const char HelpText[] =
+const char HelpText[] = QT_TRANSLATE_NOOP(
+    "frmFind",
     "Every word must hold: a word the name contains, \"two words\" for a phrase, -word to leave "
     "out names with it.\n"
     "folder:TEXT   disc:LABEL or serial   note:TEXT   type:jpg,png\n"
     "size:>10MB   size:<1GB   size:100KB..2MB   size:0   (B, KB, MB, GB, TB)\n"
     "modified:2019   modified:2019-03   modified:2001..2005-06   modified:>2020-05-01\n"
-    "created: and accessed: alike.";
+    "created: and accessed: alike.");
 
 } // namespace
 
@@ -28,17 +29,17 @@ frmFind::frmFind(CatalogueList &list, Notes notes, QWidget *parent)
     : QDialog(parent), m_list(list), m_notes(std::move(notes)), m_counter(*list.model())
 {
     setObjectName(QStringLiteral("frmFind"));
-    setWindowTitle(QStringLiteral("Find"));
+    setWindowTitle(tr("Find"));
     setModal(false);
 
     txtQuery = new QLineEdit(this);
     txtQuery->setObjectName(QStringLiteral("txtQuery"));
-    cmdFind = new QPushButton(QStringLiteral("&Find"), this);
+    cmdFind = new QPushButton(tr("&Find"), this);
     cmdFind->setObjectName(QStringLiteral("cmdFind"));
     cmdFind->setDefault(true);
     lblCount = PlainLabel(this); // echoes what was typed
     lblCount->setObjectName(QStringLiteral("lblCount"));
-    lblHelp = new QLabel(QString::fromUtf8(HelpText), this);
+    lblHelp = new QLabel(tr(HelpText), this);
     lblHelp->setObjectName(QStringLiteral("lblHelp"));
     lblHelp->setTextFormat(Qt::PlainText);
 
@@ -79,7 +80,7 @@ QString frmFind::countText(qint64 files, qint64 bytes)
 {
     const QLocale locale;
     return QStringLiteral("%1 %2, %3")
-        .arg(locale.toString(files), files == 1 ? QStringLiteral("file") : QStringLiteral("files"),
+        .arg(locale.toString(files), files == 1 ? tr("file") : tr("files"),
              locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
 }
 

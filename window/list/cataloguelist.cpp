@@ -4,12 +4,12 @@
 #include "platform/platformerror.h"
 #include "window/list/cataloguelistmodel.h"
 #include "window/boxes/errorbox.h"
-#include "window/boxes/mousepointer.h"
+#include "window/boxes/busycursor.h"
 
 #include <QItemSelectionModel>
 
-CatalogueList::CatalogueList(Catalogue &catalogue, MousePointer &pointer)
-    : m_catalogue(catalogue), m_pointer(pointer), m_model(std::make_unique<CatalogueListModel>()),
+CatalogueList::CatalogueList(Catalogue &catalogue)
+    : m_catalogue(catalogue), m_model(std::make_unique<CatalogueListModel>()),
       m_selection(std::make_unique<QItemSelectionModel>(m_model.get()))
 {}
 
@@ -20,11 +20,12 @@ CatalogueList::~CatalogueList()
 
 void CatalogueList::RefreshLv()
 {
-    m_pointer.setMousePointer(vbHourglass);
-    // Re-running the source and walking it is one pass: each row goes straight into the list.
-    // Find's view is of the whole catalogue only.
-    m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
-    m_pointer.setMousePointer(vbDefault);
+    {
+        const BusyCursor busy;
+        // Re-running the source and walking it is one pass: each row goes straight into the
+        // list. Find's view is of the whole catalogue only.
+        m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
+    }
     const Connection &connection = m_catalogue.cnCatalogue();
     if (connection.isDamaged() && !m_damageShown) {
         m_damageShown = true;
@@ -58,9 +59,8 @@ qint64 CatalogueList::showView(const ListView &view, bool refill)
     }
     m_view = view;
     if (view.kind() == ListView::Find) {
-        m_pointer.setMousePointer(vbHourglass);
+        const BusyCursor busy;
         m_model->showOnly(view.query());
-        m_pointer.setMousePointer(vbDefault);
     }
     return count();
 }
@@ -72,7 +72,6 @@ void CatalogueList::showWholeCatalogue()
     if (found && m_catalogue.isFullView()) {
         // Find's view holds the whole catalogue already: Show All only stops filtering it.
         m_model->showAll();
-        m_pointer.setMousePointer(vbDefault);
         return;
     }
     try {
@@ -80,7 +79,6 @@ void CatalogueList::showWholeCatalogue()
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
-    m_pointer.setMousePointer(vbDefault);
     RefreshLv();
 }
 

@@ -10,7 +10,6 @@
 
 class Catalogue;
 class CatalogueListModel;
-class MousePointer;
 class QItemSelectionModel;
 
 // The catalogue list as the commands see it: its rows in the order shown (0-based), each row's
@@ -21,7 +20,7 @@ class QItemSelectionModel;
 class CatalogueList
 {
 public:
-    CatalogueList(Catalogue &catalogue, MousePointer &pointer);
+    explicit CatalogueList(Catalogue &catalogue);
     ~CatalogueList();
 
     // Rebuilds the whole list from rsFiles, under the busy pointer; never raises. The first refill
@@ -67,7 +66,6 @@ private:
     qint64 showView(const ListView &view, bool refill);
 
     Catalogue &m_catalogue;
-    MousePointer &m_pointer;
     bool m_damageShown = false;
     ListView m_view = ListView::wholeCatalogue();
     std::unique_ptr<CatalogueListModel> m_model;

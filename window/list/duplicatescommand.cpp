@@ -4,15 +4,15 @@
 #include "window/list/cataloguelist.h"
 #include "window/boxes/errorbox.h"
 #include "window/boxes/messagebox.h"
-#include "window/boxes/mousepointer.h"
+#include "window/boxes/busycursor.h"
 
 void DuplicatesCommand::mnuShowDuplicates_Click()
 {
-    m_pointer.setMousePointer(vbHourglass);
+    const BusyCursor busy;
     try {
         if (m_list.show(ListView::duplicates()) >= 1)
             return;
-        MsgBox(QStringLiteral("No duplicates were found!"), vbOKOnly, QStringLiteral("Duplicates"));
+        showBox(tr("No duplicates were found!"), tr("Duplicates"));
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }

@@ -6,7 +6,7 @@
 #include "window/list/cataloguelist.h"
 #include "window/list/cataloguelistmodel.h"
 #include "window/boxes/errorbox.h"
-#include "window/boxes/mousepointer.h"
+#include "window/boxes/busycursor.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -100,17 +100,15 @@ void ExportCommand::mnuExportList_Click(QWidget *parent)
 {
     if (m_folder.isEmpty())
         m_folder = QDir::homePath();
-    const QString file = m_saveFileName(parent, QStringLiteral("Export List"),
+    const QString file = m_saveFileName(parent, tr("Export List"),
                                         m_folder + QStringLiteral("/catalogue.csv"));
     if (file.isEmpty())
         return;
     m_folder = QFileInfo(file).absolutePath();
-    m_pointer.setMousePointer(vbHourglass);
     try {
+        const BusyCursor busy;
         writeCsv(file);
-        m_pointer.setMousePointer(vbDefault);
     } catch (const PlatformError &error) {
-        m_pointer.setMousePointer(vbDefault);
         ShowErrorBox(error.number(), error.description());
     }
 }

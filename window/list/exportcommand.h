@@ -2,10 +2,10 @@
 
 #include "window/main/services.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 class CatalogueList;
-class MousePointer;
 class QWidget;
 
 // Export List...: asks where to save (catalogue.csv in the folder chosen last time, at first the
@@ -14,9 +14,11 @@ class QWidget;
 // the size as a plain number of bytes, dates in ISO 8601 form, label and serial as stored.
 class ExportCommand
 {
+    Q_DECLARE_TR_FUNCTIONS(ExportCommand)
+
 public:
-    ExportCommand(CatalogueList &list, MousePointer &pointer, SaveFileDialog saveFileName)
-        : m_list(list), m_pointer(pointer), m_saveFileName(std::move(saveFileName))
+    ExportCommand(CatalogueList &list, SaveFileDialog saveFileName)
+        : m_list(list), m_saveFileName(std::move(saveFileName))
     {}
 
     // A file that cannot be written gets the error box.
@@ -28,7 +30,6 @@ private:
     void writeCsv(const QString &file) const;
 
     CatalogueList &m_list;
-    MousePointer &m_pointer;
     SaveFileDialog m_saveFileName;
     QString m_folder;
 };

@@ -8,12 +8,12 @@
 #include "platform/joinpath.h"
 #include "platform/mountedmedia.h"
 #include "platform/platformerror.h"
-#include "platform/shellexecute.h"
+#include "platform/fileopener.h"
 #include "window/list/cataloguelist.h"
 #include "window/boxes/errorbox.h"
 #include "window/list/memberextraction.h"
 #include "window/boxes/messagebox.h"
-#include "window/boxes/mousepointer.h"
+#include "window/boxes/busycursor.h"
 
 #include <QApplication>
 #include <QFile>
@@ -25,31 +25,33 @@
 
 namespace {
 
-// The message shown for a shell result, or the empty text for none.
-QString messageFor(int result)
+// The message shown for what became of an open request, or the empty text for none.
+QString messageFor(OpenResult result)
 {
     switch (result) {
-    case ERROR_FILE_NOT_FOUND:
-        return QStringLiteral("Error finding executable!");
-    case ERROR_PATH_NOT_FOUND:
-        return QStringLiteral("Path not found!");
-    case ERROR_BAD_FORMAT:
-        return QStringLiteral("Bad format of executable!");
-    case SE_ERR_NOASSOC:
-        return QStringLiteral(
+    case OpenResult::FileMissing:
+    case OpenResult::ApplicationMissing:
+        return Launcher::tr("Error finding executable!");
+    case OpenResult::FolderMissing:
+        return Launcher::tr("Path not found!");
+    case OpenResult::BadFormat:
+        return Launcher::tr("Bad format of executable!");
+    case OpenResult::NoApplication:
+        return Launcher::tr(
             "There is no application associated with the given file name extension.");
-    default:
-        return QString();
+    case OpenResult::Opened:
+    case OpenResult::Failed:
+        break;
     }
+    return QString();
 }
 
 } // namespace
 
-Launcher::Launcher(CatalogueList &list, MousePointer &pointer, ShellExecutor &shell,
-                   MountedMedia *media, MediumRoots *roots, Connection *catalogue,
-                   ArchiveReader *archives)
-    : m_list(list), m_pointer(pointer), m_shell(shell), m_media(media), m_roots(roots),
-      m_catalogue(catalogue), m_archives(archives)
+Launcher::Launcher(CatalogueList &list, FileOpener &shell, MountedMedia *media, MediumRoots *roots,
+                   Connection *catalogue, ArchiveReader *archives)
+    : m_list(list), m_shell(shell), m_media(media), m_roots(roots), m_catalogue(catalogue),
+      m_archives(archives)
 {
     if (m_archives) {
         m_extraction = std::make_unique<MemberExtraction>(*m_archives);
@@ -69,6 +71,7 @@ void Launcher::removeExtracted()
 {
     if (m_extraction)
         m_extraction->stop();
+    m_extractingCursor.reset();
     m_extracted.reset();
 }
 
@@ -89,29 +92,30 @@ void Launcher::OpenContainingFolder()
 
 void Launcher::openSelected(bool folder)
 {
-    // Any failure from here on ends the command silently, with the default pointer back.
-    try {
-        m_pointer.setMousePointer(vbHourglass);
-        const int item = m_list.selectedItem();
-        if (item >= 0 && !folder && extracting() && m_list.key(item).isMember()) {
-            QApplication::beep();
-        } else if (item >= 0) {
-            const QString question = QStringLiteral("Have you inserted the CD: ") +
-                                     m_list.text(item, FilesField::Archive) +
-                                     QStringLiteral(" into drive ") +
-                                     m_list.text(item, FilesField::Path) + QStringLiteral("?");
-            // The path by the bytes it was catalogued with: a name that is not UTF-8 is shown
-            // with replacement characters, but opened by its own spelling.
-            if (MsgBox(question, vbYesNo, QStringLiteral("Insert proper CD")) == vbYes) {
-                const QByteArray path = m_list.key(item).isMember() ? memberPath(item, folder)
-                                                                    : launchPath(item, folder);
-                if (!path.isEmpty())
-                    openPath(path);
-            }
-        }
-    } catch (...) {
+    const BusyCursor busy;
+    const int item = m_list.selectedItem();
+    if (item < 0)
+        return; // nothing selected: nothing to ask about
+    if (!folder && extracting() && m_list.key(item).isMember()) {
+        QApplication::beep();
+        return;
     }
-    m_pointer.setMousePointer(extracting() ? vbArrowHourglass : vbDefault);
+    // One pass of arg(): a "%1" in a label or a path stays as it is.
+    const QString question =
+        tr("Have you inserted the CD: %1 into drive %2?")
+            .arg(m_list.text(item, FilesField::Archive), m_list.text(item, FilesField::Path));
+    if (showBox(question, tr("Insert proper CD"), BoxButtons::YesNo) != BoxAnswer::Yes)
+        return;
+    // The path by the bytes it was catalogued with: a name that is not UTF-8 is shown with
+    // replacement characters, but opened by its own spelling.
+    try {
+        const QByteArray path =
+            m_list.key(item).isMember() ? memberPath(item, folder) : launchPath(item, folder);
+        if (!path.isEmpty())
+            openPath(path);
+    } catch (const PlatformError &error) {
+        ShowErrorBox(error.number(), error.description());
+    }
 }
 
 QByteArray Launcher::launchPath(int item, bool folder)
@@ -168,6 +172,7 @@ QByteArray Launcher::memberPath(int item, bool folder)
             name = "member";
         m_extraction->start(JoinPath(where, place->archive), place->member, place->size,
                             JoinPath(folderTemplate, name));
+        m_extractingCursor.emplace(BusyCursor::Beside);
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
@@ -176,22 +181,17 @@ QByteArray Launcher::memberPath(int item, bool folder)
 
 void Launcher::extractionEnded(const QByteArray &file, int error, const QString &description)
 {
-    m_pointer.setMousePointer(vbHourglass);
-    try {
-        if (error != 0)
-            ShowErrorBox(error, description);
-        else
-            openPath(file);
-    } catch (...) {
-    }
-    m_pointer.setMousePointer(vbDefault);
+    m_extractingCursor.reset();
+    const BusyCursor busy;
+    if (error != 0)
+        ShowErrorBox(error, description);
+    else
+        openPath(file);
 }
 
 void Launcher::openPath(const QByteArray &file)
 {
-    const int result =
-        m_shell.ShellExecute(QStringLiteral("open"), file, QString(""), QString(""), SW_SHOWNORMAL);
-    const QString message = messageFor(result);
+    const QString message = messageFor(m_shell.open(file));
     if (!message.isEmpty())
-        MsgBox(message, vbCritical, QStringLiteral("Error"));
+        showBox(message, tr("Error"), BoxButtons::Ok, BoxIcon::Stop);
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "window/boxes/busycursor.h"
+
+#include <QCoreApplication>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class ArchiveReader;
 class CatalogueList;
@@ -11,8 +15,7 @@ class QTemporaryDir;
 class MediumRoots;
 class MountedMedia;
 class MemberExtraction;
-class MousePointer;
-class ShellExecutor;
+class FileOpener;
 
 // Launching a catalogued file from the list: the disc question, the shell's open request and
 // its failure messages. Given the mounted media, a file that is not where it was catalogued is
@@ -26,13 +29,15 @@ class ShellExecutor;
 // folder goes at Exit, once a taking out under way has stopped.
 class Launcher
 {
+    Q_DECLARE_TR_FUNCTIONS(Launcher)
+
 public:
-    Launcher(CatalogueList &list, MousePointer &pointer, ShellExecutor &shell,
-             MountedMedia *media = nullptr, MediumRoots *roots = nullptr,
-             Connection *catalogue = nullptr, ArchiveReader *archives = nullptr);
+    Launcher(CatalogueList &list, FileOpener &shell, MountedMedia *media = nullptr,
+             MediumRoots *roots = nullptr, Connection *catalogue = nullptr,
+             ArchiveReader *archives = nullptr);
     ~Launcher();
 
-    // Any failure inside it ends it silently, with the default pointer back.
+    // A failure to find the file is told in the error box.
     void cmdExecuteFile_Click();
     // The same for the selected item's folder: the same question, then the shell opens the
     // folder (in the file manager).
@@ -51,12 +56,11 @@ private:
     // it starts taking it out and gives the empty path: it opens when that has ended.
     QByteArray memberPath(int item, bool folder);
     void extractionEnded(const QByteArray &file, int error, const QString &description);
-    // Asks the shell to open file and reports the failure codes that have a message.
+    // Asks the system to open file and reports the failures that have a message.
     void openPath(const QByteArray &file);
 
     CatalogueList &m_list;
-    MousePointer &m_pointer;
-    ShellExecutor &m_shell;
+    FileOpener &m_shell;
     MountedMedia *m_media;
     MediumRoots *m_roots;
     Connection *m_catalogue;
@@ -64,4 +68,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_extracted;
     // After the folder: it ends before the folder goes.
     std::unique_ptr<MemberExtraction> m_extraction;
+    std::optional<BusyCursor> m_extractingCursor; // while a member is taken out
 };

@@ -7,14 +7,14 @@
 ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
 {
     menu->setObjectName(QStringLiteral("mnuList"));
-    mnuOpen = menu->addAction(QStringLiteral("&Open"));
-    mnuOpenFolder = menu->addAction(QStringLiteral("Open Containing &Folder"));
-    mnuCopyPath = menu->addAction(QStringLiteral("&Copy Path"));
+    mnuOpen = menu->addAction(tr("&Open"));
+    mnuOpenFolder = menu->addAction(tr("Open Containing &Folder"));
+    mnuCopyPath = menu->addAction(tr("&Copy Path"));
     // Shown beside the item; the list itself handles the key.
     mnuCopyPath->setShortcut(QKeySequence::Copy);
     mnuCopyPath->setShortcutContext(Qt::WidgetShortcut);
-    mnuRemove = menu->addAction(QStringLiteral("&Remove"));
-    mnuUndoRemove = menu->addAction(QStringLiteral("&Undo Remove"));
+    mnuRemove = menu->addAction(tr("&Remove"));
+    mnuUndoRemove = menu->addAction(tr("&Undo Remove"));
     mnuUndoRemove->setShortcut(QKeySequence::Undo);
     mnuUndoRemove->setShortcutContext(Qt::WindowShortcut);
     // Disabled only while the menu shows it: Ctrl+Z in the window asks the command, which
@@ -22,18 +22,18 @@ ListMenu::ListMenu(QWidget *parent) : menu(new QMenu(parent))
     QObject::connect(menu, &QMenu::aboutToHide, mnuUndoRemove,
                      [item = mnuUndoRemove] { item->setEnabled(true); });
     menu->addSeparator();
-    mnuExportList = menu->addAction(QStringLiteral("&Export List..."));
-    mnuShowDuplicates = menu->addAction(QStringLiteral("Show &Duplicates"));
-    mnuDiscs = menu->addAction(QStringLiteral("D&iscs..."));
+    mnuExportList = menu->addAction(tr("&Export List..."));
+    mnuShowDuplicates = menu->addAction(tr("Show &Duplicates"));
+    mnuDiscs = menu->addAction(tr("D&iscs..."));
     // Also Ctrl+D anywhere in the owner's window, once the owner takes the item in.
     mnuDiscs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     mnuDiscs->setShortcutContext(Qt::WindowShortcut);
-    mnuFind = menu->addAction(QStringLiteral("Fi&nd..."));
+    mnuFind = menu->addAction(tr("Fi&nd..."));
     mnuFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     mnuFind->setShortcutContext(Qt::WindowShortcut);
     menu->addSeparator();
     // Whether indexing catalogues what archives hold; its owner keeps the choice.
-    mnuLookInsideArchives = menu->addAction(QStringLiteral("Look inside &archives"));
+    mnuLookInsideArchives = menu->addAction(tr("Look inside &archives"));
     mnuLookInsideArchives->setCheckable(true);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 class QAction;
 class QString;
 class QMenu;
@@ -13,6 +15,8 @@ class QWidget;
 // its owner connects the items to the commands.
 class ListMenu
 {
+    Q_DECLARE_TR_FUNCTIONS(ListMenu)
+
 public:
     explicit ListMenu(QWidget *parent);
 

@@ -6,7 +6,6 @@
 #include "platform/mountmonitor.h"
 #include "platform/platformerror.h"
 #include "window/list/archivesettings.h"
-#include "window/list/cataloguelistmodel.h"
 #include "window/main/commandbutton.h"
 #include "window/boxes/errorbox.h"
 #include "window/about/frmabout.h"
@@ -15,24 +14,20 @@
 #include "window/boxes/messagebox.h"
 #include "window/main/rememberedlayout.h"
 #include "window/main/twips.h"
+#include "window/boxes/busycursor.h"
+#include "window/list/cataloguelistmodel.h"
+#include "window/list/filestable.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QContextMenuEvent>
 #include <QEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLocale>
-#include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QTableView>
 #include <QThread>
 
 namespace {
-
-enum KeyCode { vbKeyBack = 8, vbKeyReturn = 13 };
 
 QRect pixels(const TwipRect &r)
 {
@@ -43,11 +38,11 @@ QRect pixels(const TwipRect &r)
 
 frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
-      m_runs(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
+      m_runs(m_catalogue, m_list, m_colIndexed, *services.volumes, *services.lister,
              *services.metadata, services.media, this),
-      m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots(),
+      m_launcher(m_list, *services.shell, services.media, &m_catalogue.mediumRoots(),
                  &m_catalogue.cnCatalogue(), &systemArchiveReader()),
-      m_export(m_list, m_pointer, services.saveFileName),
+      m_export(m_list, services.saveFileName),
       m_newDisc(
           m_catalogue, *services.media, [this] { return commandRunning(); },
           [this](const QString &root) { indexFolder(root, this); }, this)
@@ -55,49 +50,29 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(App::Title());
 
-    // A table in report form: one line per file, whole rows selected. Its row heights are all
-    // the same, so a million rows cost no more to lay out than a thousand.
-    lvwFiles = new QTableView(this);
-    lvwFiles->setObjectName(QStringLiteral("lvwFiles"));
-    lvwFiles->setShowGrid(false);
-    lvwFiles->setWordWrap(false);
-    lvwFiles->setCornerButtonEnabled(false);
-    lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lvwFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvwFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvwFiles->setTextElideMode(Qt::ElideRight);
-    lvwFiles->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    QHeaderView *rows = lvwFiles->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().height() + 4);
-    lvwFiles->setModel(m_list.model());
-    lvwFiles->setSelectionModel(m_list.selectionModel());
+    lvwFiles = new FilesTable(m_list, this);
     QHeaderView *header = lvwFiles->horizontalHeader();
-    header->setSectionsMovable(true); // the columns' order is the user's, and kept
-    header->setStretchLastSection(false);
-    header->setMinimumSectionSize(0);
-    header->setSectionsClickable(true);
-    header->setHighlightSections(false);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    // The ID travels with every row but is not shown.
-    lvwFiles->setColumnWidth(CatalogueListModel::ID, 0);
-    for (int c = CatalogueListModel::Path; c < CatalogueListModel::ColumnCount; ++c)
-        lvwFiles->setColumnWidth(c, twipsToPixels(1440));
-    // Keys and double-clicks are seen on their way to the list, which still gets them.
-    lvwFiles->installEventFilter(this);
-    lvwFiles->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int section) { lvwFiles_ColumnClick(section + 1); });
-    connect(m_listMenu.mnuOpen, &QAction::triggered, this, &frmMain::cmdExecuteFile_Click);
-    connect(m_listMenu.mnuOpenFolder, &QAction::triggered, this, &frmMain::mnuOpenFolder_Click);
-    connect(m_listMenu.mnuCopyPath, &QAction::triggered, this, &frmMain::mnuCopyPath_Click);
+    connect(lvwFiles, &FilesTable::openWanted, this, [this] { m_launcher.cmdExecuteFile_Click(); });
+    connect(lvwFiles, &FilesTable::removeWanted, this, &frmMain::cmdRemove_Click);
+    connect(lvwFiles, &FilesTable::copyWanted, this, [this] { m_copyPath.mnuCopyPath_Click(); });
+    connect(lvwFiles, &FilesTable::menuWanted, this, [this](QPoint globalPos) {
+        m_listMenu.popup(globalPos, m_list.selectedItem() >= 0, m_catalogue.removedCount() > 0);
+    });
+    connect(m_listMenu.mnuOpen, &QAction::triggered, this,
+            [this] { m_launcher.cmdExecuteFile_Click(); });
+    connect(m_listMenu.mnuOpenFolder, &QAction::triggered, this,
+            [this] { m_launcher.OpenContainingFolder(); });
+    connect(m_listMenu.mnuCopyPath, &QAction::triggered, this,
+            [this] { m_copyPath.mnuCopyPath_Click(); });
     connect(m_listMenu.mnuRemove, &QAction::triggered, this, &frmMain::cmdRemove_Click);
     connect(m_listMenu.mnuUndoRemove, &QAction::triggered, this, &frmMain::mnuUndoRemove_Click);
     addAction(m_listMenu.mnuUndoRemove); // its Ctrl+Z works anywhere in the window
-    connect(m_listMenu.mnuExportList, &QAction::triggered, this, &frmMain::mnuExportList_Click);
+    connect(m_listMenu.mnuExportList, &QAction::triggered, this,
+            [this] { m_export.mnuExportList_Click(this); });
     connect(m_listMenu.mnuShowDuplicates, &QAction::triggered, this,
-            &frmMain::mnuShowDuplicates_Click);
+            [this] { m_duplicates.mnuShowDuplicates_Click(); });
     connect(m_listMenu.mnuDiscs, &QAction::triggered, this, &frmMain::mnuDiscs_Click);
     addAction(m_listMenu.mnuDiscs); // its Ctrl+D works anywhere in the window
     connect(m_listMenu.mnuFind, &QAction::triggered, this, &frmMain::mnuFind_Click);
@@ -106,23 +81,24 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(m_listMenu.mnuLookInsideArchives, &QAction::toggled, this,
             &ArchiveSettings::setLookInside);
 
-    cmdExit = CommandButton(this, "cmdExit", QStringLiteral("E&xit"));
-    cmdAbout = CommandButton(this, "cmdAbout", QStringLiteral("&About"));
-    cmdExecuteFile = CommandButton(this, "cmdExecuteFile", QStringLiteral("Exe&cute File"));
+    cmdExit = CommandButton(this, "cmdExit", tr("E&xit"));
+    cmdAbout = CommandButton(this, "cmdAbout", tr("&About"));
+    cmdExecuteFile = CommandButton(this, "cmdExecuteFile", tr("Exe&cute File"));
     cmdIndexDirectory =
-        CommandButton(this, "cmdIndexDirectory", QStringLiteral("&Index Directory"));
-    cmdRemove = CommandButton(this, "cmdRemove", QStringLiteral("&Remove"));
-    cmdSearch = CommandButton(this, "cmdSearch", QStringLiteral("&Search"));
+        CommandButton(this, "cmdIndexDirectory", tr("&Index Directory"));
+    cmdRemove = CommandButton(this, "cmdRemove", tr("&Remove"));
+    cmdSearch = CommandButton(this, "cmdSearch", tr("&Search"));
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
-    connect(cmdExecuteFile, &QPushButton::clicked, this, &frmMain::cmdExecuteFile_Click);
+    connect(cmdExecuteFile, &QPushButton::clicked, this,
+            [this] { m_launcher.cmdExecuteFile_Click(); });
     connect(cmdIndexDirectory, &QPushButton::clicked, this, &frmMain::cmdIndexDirectory_Click);
     connect(cmdRemove, &QPushButton::clicked, this, &frmMain::cmdRemove_Click);
-    connect(cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
+    connect(cmdSearch, &QPushButton::clicked, this, [this] { m_search.cmdSearch_Click(); });
     // Every change of view ends in a refill: the caption tells which view is shown.
     connect(m_list.model(), &QAbstractItemModel::modelReset, this, [this] {
-        cmdSearch->setText(m_list.view().narrowed() ? QStringLiteral("&Show All")
-                                                    : QStringLiteral("&Search"));
+        cmdSearch->setText(m_list.view().narrowed() ? tr("&Show All")
+                                                    : tr("&Search"));
         updateCommands(); // a refill may find the catalogue damaged
     });
 
@@ -160,10 +136,11 @@ frmMain::~frmMain()
 
 void frmMain::Form_Load()
 {
-    m_pointer.setMousePointer(vbHourglass);
-    m_catalogue.open(m_services.appPath + QStringLiteral("/data.mdb"));
-    m_pointer.setMousePointer(vbDefault);
-    RefreshLv();
+    {
+        const BusyCursor busy;
+        m_catalogue.open(m_services.appPath + QStringLiteral("/data.mdb"));
+    }
+    m_list.RefreshLv();
     updateCommands();
     if (m_services.offerNewDiscs && !m_mountMonitor)
         m_mountMonitor = std::make_unique<MountMonitor>(
@@ -215,11 +192,6 @@ void frmMain::runEnded(const IndexingProgress &counts, bool update)
                                                counts.removed, counts.elapsedMs, update));
 }
 
-void frmMain::RefreshLv()
-{
-    m_list.RefreshLv();
-}
-
 void frmMain::lvwFiles_ColumnClick(int index)
 {
     const int order = m_list.sortOrder() == 0 ? 1 : 0;
@@ -233,7 +205,7 @@ void frmMain::cmdIndexDirectory_Click()
 {
     if (!writeRefusal().isEmpty())
         return;
-    indexFolder(InputBox(QStringLiteral("Please enter the path you would like to index:")), this);
+    indexFolder(InputBox(tr("Please enter the path you would like to index:")), this);
 }
 
 void frmMain::indexFolder(const QString &path, QWidget *owner)
@@ -283,101 +255,11 @@ void frmMain::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-void frmMain::cmdSearch_Click()
-{
-    m_search.cmdSearch_Click();
-}
-
-void frmMain::cmdExecuteFile_Click()
-{
-    m_launcher.cmdExecuteFile_Click();
-}
-
 void frmMain::cmdRemove_Click()
 {
     if (!writeRefusal().isEmpty())
         return; // Backspace too: the button says why
     m_remove.cmdRemove_Click();
-}
-
-void frmMain::lvwFiles_DblClick()
-{
-    cmdExecuteFile_Click();
-}
-
-void frmMain::lvwFiles_KeyDown(int keyCode)
-{
-    if (keyCode == vbKeyBack)
-        cmdRemove_Click();
-    else if (keyCode == vbKeyReturn)
-        cmdExecuteFile_Click();
-}
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::ContextMenu &&
-        (watched == lvwFiles || watched == lvwFiles->viewport())) {
-        // A right-click arrives at the rows (the click has already selected the row under it);
-        // the Menu key at the list, where the menu opens by the focused row.
-        const auto *menuEvent = static_cast<QContextMenuEvent *>(event);
-        lvwFiles_ContextMenu(menuEvent->reason() == QContextMenuEvent::Mouse
-                                 ? menuEvent->globalPos()
-                                 : QPoint(-1, -1));
-        return true;
-    }
-    if (watched == lvwFiles && event->type() == QEvent::KeyPress) {
-        const auto *keyEvent = static_cast<QKeyEvent *>(event);
-        if (keyEvent->matches(QKeySequence::Copy)) {
-            // The paths, not the view's own copy of one cell.
-            mnuCopyPath_Click();
-            return true;
-        }
-        if (keyEvent->key() == Qt::Key_F10 && keyEvent->modifiers() == Qt::ShiftModifier) {
-            lvwFiles_ContextMenu(QPoint(-1, -1));
-            return true;
-        }
-        const int key = keyEvent->key();
-        if (key == Qt::Key_Backspace)
-            lvwFiles_KeyDown(vbKeyBack);
-        else if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            lvwFiles_KeyDown(vbKeyReturn);
-    } else if (watched == lvwFiles->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        // Wherever it lands: the command acts on the selected item.
-        lvwFiles_DblClick();
-        if (!lvwFiles->indexAt(static_cast<QMouseEvent *>(event)->position().toPoint()).isValid())
-            return true; // the view would take it for a press on nothing
-    } else if (watched == lvwFiles->viewport() && event->type() == QEvent::MouseButtonPress) {
-        // A click on the empty part of the list keeps the selected item: a double-click there
-        // acts on it.
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            !lvwFiles->indexAt(mouse->position().toPoint()).isValid())
-            return true;
-    }
-    return QWidget::eventFilter(watched, event); // the list still gets the event
-}
-
-void frmMain::lvwFiles_ContextMenu(QPoint globalPos)
-{
-    if (globalPos == QPoint(-1, -1)) {
-        // From the keyboard: below the focused row where it is in sight, else at the rows' top.
-        const QRect rows = lvwFiles->viewport()->rect();
-        const QRect focused = lvwFiles->visualRect(lvwFiles->currentIndex());
-        const QPoint at =
-            rows.contains(focused.bottomLeft()) ? focused.bottomLeft() : rows.topLeft();
-        globalPos = lvwFiles->viewport()->mapToGlobal(at + QPoint(twipsToPixels(240), 0));
-    }
-    m_listMenu.popup(globalPos, m_list.selectedItem() >= 0, m_catalogue.removedCount() > 0);
-}
-
-void frmMain::mnuOpenFolder_Click()
-{
-    m_launcher.OpenContainingFolder();
-}
-
-void frmMain::mnuCopyPath_Click()
-{
-    m_copyPath.mnuCopyPath_Click();
 }
 
 void frmMain::mnuUndoRemove_Click()
@@ -386,18 +268,8 @@ void frmMain::mnuUndoRemove_Click()
         return; // a run's rows are being written, or the catalogue cannot be written
     if (const qint64 restored = m_remove.undoRemove())
         lblStatus->showMessage(
-            restored == 1 ? QStringLiteral("Put back 1 file.")
-                          : QStringLiteral("Put back %1 files.").arg(QLocale().toString(restored)));
-}
-
-void frmMain::mnuExportList_Click()
-{
-    m_export.mnuExportList_Click(this);
-}
-
-void frmMain::mnuShowDuplicates_Click()
-{
-    m_duplicates.mnuShowDuplicates_Click();
+            restored == 1 ? tr("Put back 1 file.")
+                          : tr("Put back %1 files.").arg(QLocale().toString(restored)));
 }
 
 void frmMain::mnuFind_Click()
@@ -434,7 +306,7 @@ void frmMain::showFound(const FindQuery &query)
 void frmMain::cmdAbout_Click()
 {
     // A fresh about box each time, centred over this window; returns when it has closed.
-    frmAbout about(m_services.registry, *m_services.launcher, this);
+    frmAbout about(*m_services.launcher, this);
     about.exec();
 }
 
@@ -460,24 +332,19 @@ void frmMain::cmdExit_Click()
     try {
         m_catalogue.close();
     } catch (const PlatformError &error) {
-        MsgBox(QStringLiteral("The catalogue could not be written back into data.mdb.\r\n"
-                              "Error: %1\r\nDescription: %2\r\n\r\n"
-                              "Until Vellumark starts again, data.mdb and its log data.mdb-wal "
-                              "beside it hold the catalogue together: keep the two files "
-                              "together, and copy or move both. The next start writes the log "
-                              "back into data.mdb.")
-                   .arg(error.number())
-                   .arg(error.description()),
-               vbCritical, QStringLiteral("Exit"));
+        showBox(tr("The catalogue could not be written back into data.mdb.\r\n"
+                   "Error: %1\r\nDescription: %2\r\n\r\n"
+                   "Until Vellumark starts again, data.mdb and its log data.mdb-wal "
+                   "beside it hold the catalogue together: keep the two files "
+                   "together, and copy or move both. The next start writes the log "
+                   "back into data.mdb.")
+                    .arg(error.number())
+                    .arg(error.description()),
+                tr("Exit"), BoxButtons::Ok, BoxIcon::Stop);
         m_services.endProcess(1);
         return;
     }
     m_services.endProcess(0);
-}
-
-void frmMain::endOnSignal()
-{
-    cmdExit_Click();
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)

@@ -2,21 +2,20 @@
 
 #include "catalogue/catalogue.h"
 #include "indexing/colffiles.h"
+#include "window/discs/discs.h"
+#include "window/discs/newdiscoffer.h"
 #include "window/list/cataloguelist.h"
 #include "window/list/copypathcommand.h"
-#include "window/discs/discs.h"
 #include "window/list/duplicatescommand.h"
 #include "window/list/exportcommand.h"
 #include "window/list/launcher.h"
 #include "window/list/listmenu.h"
 #include "window/main/mainlayout.h"
-#include "window/discs/newdiscoffer.h"
 #include "window/main/removecommand.h"
-#include "window/runs/runcontroller.h"
 #include "window/main/searchcommand.h"
 #include "window/main/services.h"
 #include "window/main/statusline.h"
-#include "window/boxes/windowpointer.h"
+#include "window/runs/runcontroller.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -28,7 +27,7 @@ class FindQuery;
 class frmFind;
 class MountMonitor;
 class QPushButton;
-class QTableView;
+class FilesTable;
 
 // The main window: six command buttons on the left, the catalogue list on the right. It holds
 // the catalogue, the list and colIndexed for its whole life.
@@ -41,17 +40,16 @@ public:
 
     // Opens the catalogue and fills the list; raises PlatformError when it cannot be opened.
     void Form_Load();
-    void RefreshLv();
 
-    int mousePointer() const { return m_pointer.mousePointer(); }
     Catalogue &catalogue() { return m_catalogue; }
     CatalogueList &list() { return m_list; }
+    // The commands behind the buttons and the list's menu.
+    SearchCommand &search() { return m_search; }
+    Launcher &launcher() { return m_launcher; }
+    ExportCommand &exportList() { return m_export; }
+    DuplicatesCommand &duplicates() { return m_duplicates; }
 
     void lvwFiles_ColumnClick(int index);
-    void lvwFiles_DblClick();
-    // Backspace (8) removes and Enter (13) launches, whatever modifier keys are held; the list
-    // still gets the key.
-    void lvwFiles_KeyDown(int keyCode);
     // Brings the rows of the medium with this label and serial text to what is on it now, the
     // progress window over owner (this window when none). False when it is not mounted.
     bool UpdateMedium(const QString &label, const QString &serial, QWidget *owner = nullptr);
@@ -71,21 +69,13 @@ public:
 
 public Q_SLOTS:
     void cmdIndexDirectory_Click();
-    void cmdSearch_Click();
-    void cmdExecuteFile_Click();
     void cmdRemove_Click();
     void cmdAbout_Click();
+    // Also SIGTERM, SIGINT and SIGHUP. A run under way is stopped first, as Cancel stops it,
+    // keeping its rows, and the program ends once it has.
     void cmdExit_Click();
-    // SIGTERM, SIGINT or SIGHUP: the end Exit gives. A run under way is stopped first, as Cancel
-    // stops it, keeping its rows, and the program ends once it has (as on Exit).
-    void endOnSignal();
-    // The list's context menu.
-    void mnuOpenFolder_Click();
-    void mnuCopyPath_Click();
     // Ctrl+Z and the menu's Undo Remove: the rows of the last removal come back.
     void mnuUndoRemove_Click();
-    void mnuExportList_Click();
-    void mnuShowDuplicates_Click();
     // Ctrl+D and the menu's Discs...: the Discs window, made once and raised when asked again.
     void mnuDiscs_Click();
     // Opens the Find window (one at a time), or brings it to the front.
@@ -95,7 +85,6 @@ public Q_SLOTS:
     void showFound(const FindQuery &query);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     // During an index run the run is stopped first, and the window closes when it has.
@@ -104,34 +93,32 @@ protected:
 private:
     void Form_Resize();
     void applyLayout();
-    void lvwFiles_ContextMenu(QPoint globalPos);
     // The Index Directory command's run on a folder, its progress window over owner.
     void indexFolder(const QString &path, QWidget *owner);
     // Enables the commands that write, or disables them with the reason in their tooltip.
     void updateCommands();
 
     Services m_services;
-    WindowPointer m_pointer{this};
     Catalogue m_catalogue;
-    CatalogueList m_list{m_catalogue, m_pointer};
+    CatalogueList m_list{m_catalogue};
     colFFiles m_colIndexed;
-    SearchCommand m_search{m_catalogue, m_list, m_pointer};
-    RemoveCommand m_remove{m_catalogue, m_list, m_pointer};
+    SearchCommand m_search{m_catalogue, m_list};
+    RemoveCommand m_remove{m_catalogue, m_list};
     RunController m_runs;
     Launcher m_launcher;
     MainLayout m_layout;
     CopyPathCommand m_copyPath{m_list};
-    DuplicatesCommand m_duplicates{m_list, m_pointer};
+    DuplicatesCommand m_duplicates{m_list};
     ExportCommand m_export;
     ListMenu m_listMenu{this};
-    Discs m_discs{m_catalogue, m_list, m_services.media, m_pointer};
+    Discs m_discs{m_catalogue, m_list, m_services.media};
     QPointer<frmDiscs> m_frmDiscs;
     std::unique_ptr<frmFind> m_find; // before the list it counts goes
     NewDiscOffer m_newDisc;
     std::unique_ptr<MountMonitor> m_mountMonitor; // from the load on, when discs are offered
     std::unique_ptr<MountMonitor> m_discsMonitor; // while the Discs window is open
 
-    QTableView *lvwFiles;
+    FilesTable *lvwFiles;
     QPushButton *cmdExit;
     QPushButton *cmdAbout;
     QPushButton *cmdExecuteFile;

@@ -4,12 +4,12 @@
 #include "platform/platformerror.h"
 #include "window/list/cataloguelist.h"
 #include "window/boxes/errorbox.h"
-#include "window/boxes/mousepointer.h"
+#include "window/boxes/busycursor.h"
 
 void RemoveCommand::cmdRemove_Click()
 {
-    m_pointer.setMousePointer(vbHourglass);
     try {
+        const BusyCursor busy;
         std::vector<RowKey> rows;
         for (int row : m_list.selectedRows())
             rows.push_back(m_list.key(row));
@@ -17,7 +17,6 @@ void RemoveCommand::cmdRemove_Click()
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
-    m_pointer.setMousePointer(vbDefault);
     m_list.RefreshLv();
 }
 
@@ -25,14 +24,13 @@ qint64 RemoveCommand::undoRemove()
 {
     if (m_catalogue.removedCount() == 0)
         return 0;
-    m_pointer.setMousePointer(vbHourglass);
     qint64 restored = 0;
     try {
+        const BusyCursor busy;
         restored = m_catalogue.undoRemoval();
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
-    m_pointer.setMousePointer(vbDefault);
     m_list.RefreshLv();
     return restored;
 }

@@ -4,7 +4,6 @@
 
 class Catalogue;
 class CatalogueList;
-class MousePointer;
 
 // The remove button (and Backspace in the list): deletes the row of every selected entry among
 // the rows of the current view in one transaction, then refills the list once. A failing
@@ -13,8 +12,7 @@ class MousePointer;
 class RemoveCommand
 {
 public:
-    RemoveCommand(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer)
-        : m_catalogue(catalogue), m_list(list), m_pointer(pointer)
+    RemoveCommand(Catalogue &catalogue, CatalogueList &list) : m_catalogue(catalogue), m_list(list)
     {}
 
     void cmdRemove_Click();
@@ -25,5 +23,4 @@ public:
 private:
     Catalogue &m_catalogue;
     CatalogueList &m_list;
-    MousePointer &m_pointer;
 };

@@ -6,24 +6,23 @@
 #include "window/boxes/errorbox.h"
 #include "window/list/listview.h"
 #include "window/boxes/messagebox.h"
-#include "window/boxes/mousepointer.h"
+#include "window/boxes/busycursor.h"
 
 void SearchCommand::cmdSearch_Click()
 {
-    m_pointer.setMousePointer(vbHourglass);
+    const BusyCursor busy;
     if (!m_list.view().narrowed()) {
         try {
             m_catalogue.closeView();
             const QString text =
-                InputBox(QStringLiteral("Please enter the string you would like to search for:"));
+                InputBox(tr("Please enter the string you would like to search for:"));
             // Nothing found is told over the whole catalogue, the caption still "&Search" and
             // the pointer busy; the list changes only after the box.
             const ListView found = ListView::search(text);
             found.open(m_catalogue);
             if (!m_catalogue.rsFiles().isEmpty() && m_list.showOpened(found) >= 1)
                 return;
-            MsgBox(QStringLiteral("No results were found!"), vbOKOnly,
-                   QStringLiteral("Search results"));
+            showBox(tr("No results were found!"), tr("Search results"));
         } catch (const PlatformError &error) {
             ShowErrorBox(error.number(), error.description());
         }

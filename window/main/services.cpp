@@ -5,9 +5,10 @@
 #include "platform/folderlister.h"
 #include "platform/mountedmedia.h"
 #include "platform/programlauncher.h"
-#include "platform/shellexecute.h"
+#include "platform/fileopener.h"
 #include "platform/volumequery.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -19,7 +20,7 @@ QString saveFileDialog(QWidget *parent, const QString &title, const QString &pro
 {
     const QFileInfo file(proposed);
     QFileDialog dialog(parent, title, file.path(),
-                       QStringLiteral("CSV files (*.csv);;All files (*)"));
+                       QCoreApplication::translate("Services", "CSV files (*.csv);;All files (*)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("csv")); // a name typed without one gets ".csv"
     dialog.selectFile(file.fileName());
@@ -32,9 +33,8 @@ Services Services::system()
 {
     static DetachedLauncher launcher;
     Services services{App::Path(),
-                      &systemShell(),
+                      &systemFileOpener(),
                       &launcher,
-                      nullptr,
                       &systemVolumeQuery(),
                       &systemMountedMedia(),
                       &systemFolderLister(),

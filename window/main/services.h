@@ -8,8 +8,7 @@ class FileMetadataReader;
 class FolderLister;
 class MountedMedia;
 class ProgramLauncher;
-class RegistryStore;
-class ShellExecutor;
+class FileOpener;
 class VolumeQuery;
 class QWidget;
 
@@ -25,9 +24,8 @@ struct Services
     static Services system();
 
     QString appPath; // the folder of data.mdb
-    ShellExecutor *shell;
+    FileOpener *shell;
     ProgramLauncher *launcher;
-    const RegistryStore *registry; // nullptr: the system's, looked up afresh at each open
     VolumeQuery *volumes;
     MountedMedia *media; // where a file is looked for when its disc is mounted elsewhere
     FolderLister *lister;

@@ -15,8 +15,8 @@ namespace {
 
 QString files(qint64 count)
 {
-    return count == 1 ? QStringLiteral("1 file")
-                      : QStringLiteral("%1 files").arg(QLocale().toString(count));
+    return count == 1 ? StatusLine::tr("1 file")
+                      : StatusLine::tr("%1 files").arg(QLocale().toString(count));
 }
 
 } // namespace
@@ -36,7 +36,7 @@ StatusLine::StatusLine(Catalogue &catalogue, CatalogueList &list, QWidget *paren
         if (m_catalogue.removals() != m_removalsSeen) {
             m_removalsSeen = m_catalogue.removals();
             const qint64 removed = m_catalogue.removedCount();
-            showMessage(QStringLiteral("Removed %1. Ctrl+Z puts them back.").arg(files(removed)));
+            showMessage(tr("Removed %1. Ctrl+Z puts them back.").arg(files(removed)));
             return;
         }
         actionDone();
@@ -65,7 +65,7 @@ void StatusLine::refresh()
         return;
     QString line;
     if (m_list.view().narrowed()) {
-        line = QStringLiteral("%1 of %2 (%3)")
+        line = tr("%1 of %2 (%3)")
                    .arg(QLocale().toString(qint64(m_list.count())), files(catalogueFiles()),
                         viewText());
     } else {
@@ -104,15 +104,15 @@ QString StatusLine::viewText() const
     const ListView &view = m_list.view();
     switch (view.kind()) {
     case ListView::Search:
-        return QStringLiteral("Search \"%1\"").arg(view.text());
+        return tr("Search \"%1\"").arg(view.text());
     case ListView::Find:
-        return QStringLiteral("Find %1").arg(view.query().text());
+        return tr("Find %1").arg(view.query().text());
     case ListView::Medium:
-        return QStringLiteral("disc %1").arg(view.label());
+        return tr("disc %1").arg(view.label());
     case ListView::Folder:
-        return QStringLiteral("folder %1").arg(view.folder());
+        return tr("folder %1").arg(view.folder());
     case ListView::Duplicates:
-        return QStringLiteral("duplicates");
+        return tr("duplicates");
     case ListView::WholeCatalogue:
         break;
     }
@@ -130,7 +130,7 @@ QString StatusLine::selectionText() const
         const auto [size, length] = model.storedCell(row, CatalogueListModel::Size);
         bytes += FileRow::sizeValue(size, length);
     }
-    return QStringLiteral("; %1 selected, %2")
+    return tr("; %1 selected, %2")
         .arg(QLocale().toString(qint64(rows.size())), ReadableSize(bytes));
 }
 
@@ -138,11 +138,11 @@ QString StatusLine::runText(qint64 catalogued, qint64 skipped, qint64 changed, q
                             qint64 elapsedMs, bool update)
 {
     const QLocale locale;
-    const QString time = QStringLiteral("%1 s").arg(locale.toString((elapsedMs + 500) / 1000));
+    const QString time = tr("%1 s").arg(locale.toString((elapsedMs + 500) / 1000));
     if (update)
-        return QStringLiteral("Updated: %1 added, %2 changed, %3 removed, in %4")
+        return tr("Updated: %1 added, %2 changed, %3 removed, in %4")
             .arg(locale.toString(catalogued), locale.toString(changed), locale.toString(removed),
                  time);
-    return QStringLiteral("Catalogued %1, %2 already catalogued, in %3")
+    return tr("Catalogued %1, %2 already catalogued, in %3")
         .arg(files(catalogued), locale.toString(skipped), time);
 }

@@ -8,7 +8,6 @@
 #include "window/list/cataloguelist.h"
 #include "window/boxes/errorbox.h"
 #include "window/boxes/messagebox.h"
-#include "window/boxes/mousepointer.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -27,10 +26,10 @@ QString elapsedText(qint64 ms)
 
 } // namespace
 
-RunController::RunController(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
-                             colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
+RunController::RunController(Catalogue &catalogue, CatalogueList &list, colFFiles &colIndexed,
+                             VolumeQuery &volumes, FolderLister &lister,
                              FileMetadataReader &metadata, MountedMedia *media, QWidget *window)
-    : m_catalogue(catalogue), m_list(list), m_pointer(pointer), m_media(media), m_window(window),
+    : m_catalogue(catalogue), m_list(list), m_media(media), m_window(window),
       m_run(QString(), colIndexed, volumes, lister, metadata)
 {
     connect(&m_run, &IndexRun::progress, this, &RunController::showProgress);
@@ -58,8 +57,8 @@ bool RunController::updateMedium(const QString &label, const QString &serial, QW
         return true;
     const QString root = m_media ? MountedRoot(label, serial, m_media->list()) : QString();
     if (root.isEmpty()) {
-        MsgBox(QStringLiteral("The disc \"%1\" is not in a drive.").arg(label), vbOKOnly,
-               QStringLiteral("Update"));
+        showBox(tr("The disc \"%1\" is not in a drive.").arg(label),
+                tr("Update"));
         return false;
     }
     start(tr("Update"), owner, true);
@@ -97,7 +96,7 @@ void RunController::start(const QString &title, QWidget *owner, bool updating)
     }
     m_title = title;
     showProgressOver(owner, ProgressDelayMs);
-    m_pointer.setMousePointer(vbArrowHourglass);
+    m_busy.emplace(BusyCursor::Beside);
 }
 
 void RunController::showProgressOver(QWidget *owner, int delayMs)
@@ -133,9 +132,6 @@ void RunController::showProgress(const IndexingProgress &progress)
 {
     if (!running())
         return;
-    // A command run meanwhile (a search) puts its own pointer back to the default at its end.
-    if (m_pointer.mousePointer() == vbDefault)
-        m_pointer.setMousePointer(vbArrowHourglass);
     if (!m_dialog)
         return;
     const QLocale locale;
@@ -144,18 +140,18 @@ void RunController::showProgress(const IndexingProgress &progress)
         m_dialog->fontMetrics().elidedText(progress.folder, Qt::ElideMiddle, FolderWidth);
     const QString counts =
         m_updating
-            ? QStringLiteral("Added: %1    Changed: %2    Removed: %3")
+            ? tr("Added: %1    Changed: %2    Removed: %3")
                   .arg(locale.toString(progress.catalogued), locale.toString(progress.changed),
                        locale.toString(progress.removed))
-            : QStringLiteral("Catalogued: %1    Already catalogued: %2")
+            : tr("Catalogued: %1    Already catalogued: %2")
                   .arg(locale.toString(progress.catalogued), locale.toString(progress.skipped));
     // What archives held, and how many could not be looked into, once there are any.
     const QString archives =
         progress.members == 0 && progress.unreadArchives == 0
             ? QString()
-            : QStringLiteral("\nMembers of archives: %1    Archives not read: %2")
+            : tr("\nMembers of archives: %1    Archives not read: %2")
                   .arg(locale.toString(progress.members), locale.toString(progress.unreadArchives));
-    m_dialog->setLabelText(QStringLiteral("Reading %1\n%2%3\nElapsed: %4")
+    m_dialog->setLabelText(tr("Reading %1\n%2%3\nElapsed: %4")
                                .arg(folder, counts, archives, elapsedText(progress.elapsedMs)));
 }
 
@@ -165,7 +161,7 @@ void RunController::runEnded()
     if (m_dialog)
         m_dialog->disconnect(this);
     delete m_dialog;
-    m_pointer.setMousePointer(vbDefault);
+    m_busy.reset();
     m_catalogue.fold(); // what the run's connection could not fold while this one read
     m_catalogue.mediumRoots().forget(); // the run recorded roots through its own connection
     if (m_after == After::End) {

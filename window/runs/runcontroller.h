@@ -1,9 +1,12 @@
 #pragma once
 
 #include "indexing/indexrun.h"
+#include "window/boxes/busycursor.h"
 
 #include <QObject>
 #include <QPointer>
+
+#include <optional>
 
 class Catalogue;
 class CatalogueList;
@@ -11,7 +14,6 @@ class colFFiles;
 class FileMetadataReader;
 class FolderLister;
 class MountedMedia;
-class MousePointer;
 class QProgressDialog;
 class QWidget;
 class VolumeQuery;
@@ -33,9 +35,9 @@ class RunController : public QObject
 public:
     // window is the main window: the progress goes there when the window a run was started from
     // closes during the run.
-    RunController(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
-                  colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
-                  FileMetadataReader &metadata, MountedMedia *media, QWidget *window = nullptr);
+    RunController(Catalogue &catalogue, CatalogueList &list, colFFiles &colIndexed,
+                  VolumeQuery &volumes, FolderLister &lister, FileMetadataReader &metadata,
+                  MountedMedia *media, QWidget *window = nullptr);
     ~RunController() override;
 
     // Indexes the tree below path, its progress over owner. The empty path indexes nothing; the
@@ -75,7 +77,7 @@ private:
 
     Catalogue &m_catalogue;
     CatalogueList &m_list;
-    MousePointer &m_pointer;
+    std::optional<BusyCursor> m_busy; // while a run goes
     MountedMedia *m_media;
     IndexRun m_run;
     QPointer<QWidget> m_window; // the main window
