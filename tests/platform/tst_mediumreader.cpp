@@ -33,16 +33,22 @@ class TestMediumReader : public QObject
         return reversed ? qFromLittleEndian<quint32>(s) : qFromBigEndian<quint32>(s);
     }
 
-    // The UDF File Set Descriptor: the first block tagged 256 whose tag checksum holds.
+    // Whether a UDF descriptor tag of that identifier, its checksum holding, starts at at.
+    static bool udfTag(const QByteArray &all, int at, int identifier)
+    {
+        quint8 check = 0;
+        for (int i = 0; i < 16; ++i)
+            check = i == 4 ? check : quint8(check + quint8(all[at + i]));
+        return qFromLittleEndian<quint16>(all.constData() + at) == identifier &&
+               check == quint8(all[at + 4]);
+    }
+
+    // The UDF File Set Descriptor: the first block tagged 256.
     static QByteArray fileSetDescriptor(const QByteArray &all)
     {
-        for (int at = 0; at + 16 <= all.size(); at += 512) {
-            quint8 check = 0;
-            for (int i = 0; i < 16; ++i)
-                check = i == 4 ? check : quint8(check + quint8(all[at + i]));
-            if (all[at] == 0 && all[at + 1] == 1 && check == quint8(all[at + 4]))
+        for (int at = 0; at + 16 <= all.size(); at += 512)
+            if (udfTag(all, at, 256))
                 return all.mid(at, 2048);
-        }
         return {};
     }
 
@@ -125,10 +131,7 @@ private Q_SLOTS:
         const quint32 serial = sumSerial(fileSetDescriptor(all), true);
         int patched = 0;
         for (int at = 0; at + 512 <= all.size(); at += 2048) {
-            quint8 check = 0;
-            for (int i = 0; i < 16; ++i)
-                check = i == 4 ? check : quint8(check + quint8(all[at + i]));
-            if (all[at] == 6 && all[at + 1] == 0 && check == quint8(all[at + 4])) {
+            if (udfTag(all, at, 6)) {
                 qToLittleEndian(logicalBlock, all.data() + at + 212);
                 qToLittleEndian(fileSetBlock, all.data() + at + 252);
                 ++patched;

@@ -35,10 +35,8 @@ QList<MessageBox::Shown> QueuedBoxes::messages() const
 
 QString look(const MessageBox::Shown &box)
 {
-    if (box.buttons == BoxButtons::Ok)
-        return box.icon == BoxIcon::Stop ? QStringLiteral("OK stop") : QStringLiteral("OK");
-    return box.buttons == BoxButtons::YesNo ? QStringLiteral("Yes No")
-                                            : QStringLiteral("Yes No, No default");
+    static const char *const buttons[] = {"OK", "Yes No", "Yes No, No default"};
+    return QLatin1String(buttons[int(box.buttons)]) + (box.icon == BoxIcon::Stop ? " stop" : "");
 }
 
 QString labelsShowing(const QWidget *widget, const QString &text)

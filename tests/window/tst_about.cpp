@@ -1,10 +1,24 @@
-#include "support/recordinglauncher.h"
+#include "platform/programlauncher.h"
+#include "support/queuedboxes.h"
 #include "support/testservices.h"
 #include "window/about/frmabout.h"
 #include "window/main/frmmain.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
+
+// Records each program it is asked to start, and starts nothing.
+struct RecordingLauncher : ProgramLauncher
+{
+    bool start(const QString &path) override
+    {
+        started.append(path);
+        return startable;
+    }
+    QStringList started;
+    bool startable = true; // false: as a program that cannot be started
+};
 
 // The about box as the user sees it: texts, layout, keys, and opening it from the main window.
 class TestAbout : public QObject
@@ -31,6 +45,42 @@ private Q_SLOTS:
         frmAbout about(launcher);
         QCOMPARE(about.windowTitle(), "About Vellumark");
         QCOMPARE(about.findChild<QLabel *>(QTest::currentDataTag())->text(), text);
+    }
+
+    // System Info starts the first system-information program on PATH; none, or one that
+    // cannot be started, gives the one message.
+    void sysInfo_data()
+    {
+        QTest::addColumn<QStringList>("programs"); // executables, the one folder of PATH
+        QTest::addColumn<bool>("startable");
+        QTest::addColumn<QString>("outcome"); // the program started, then the box shown
+        const QString unavailable = "System Information Is Unavailable At This Time | Vellumark";
+        QTest::newRow("first candidate")
+            << QStringList{"kinfocenter", "hardinfo"} << true << "<dir>/hardinfo";
+        QTest::newRow("none") << QStringList{"msinfo32"} << true << unavailable;
+        QTest::newRow("cannot be started")
+            << QStringList{"cpu-x"} << false << "<dir>/cpu-x\n" + unavailable;
+    }
+    void sysInfo()
+    {
+        QFETCH(QStringList, programs);
+        QFETCH(bool, startable);
+        QFETCH(QString, outcome);
+        QTemporaryDir dir;
+        for (const QString &program : programs) // any program does: none is run
+            QVERIFY(QFile::copy("/bin/true", dir.filePath(program)));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(dir.path()));
+        QueuedBoxes boxes;
+        if (outcome.contains("Unavailable"))
+            boxes.queueAnswer(BoxAnswer::Ok);
+        RecordingLauncher launcher;
+        launcher.startable = startable;
+        frmAbout(launcher).findChild<QPushButton *>("cmdSysInfo")->click();
+        qputenv("PATH", path);
+        for (const MessageBox::Shown &box : boxes.shown())
+            launcher.started << box.text + " | " + box.title;
+        QCOMPARE(launcher.started.join('\n'), outcome.replace("<dir>", dir.path()));
     }
 
     // Alt+A opens a fresh about box modally: the window gets no Alt+X meanwhile. The focus starts

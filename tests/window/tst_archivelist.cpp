@@ -278,15 +278,6 @@ private Q_SLOTS:
         launcher->OpenContainingFolder();
         QCOMPARE(shell.paths.last(), backups());
 
-        // A member that holds more than its row records is refused, with the error box.
-        m_catalogue->exec("UPDATE ArchiveMembers SET Size = '2' WHERE ID = 1");
-        boxes.queueAnswer(BoxAnswer::Yes);
-        boxes.queueAnswer(BoxAnswer::Ok);
-        launcher->cmdExecuteFile_Click();
-        QTRY_VERIFY(!launcher->extracting());
-        QCOMPARE(shell.paths.size(), 2);
-        QCOMPARE(boxes.messages().last().title, QString("Error"));
-
         launcher->removeExtracted();
         QVERIFY(!QFileInfo::exists(own));
     }

@@ -84,8 +84,6 @@ private Q_SLOTS:
             << QList<float>{10575, 4500, 10875, 4800} << QList<float>{9060, 4560, 3780, 4290};
         QTest::newRow("minimised")
             << QList<float>{10575, 4500, 0, 0} << QList<float>{8760, 4260, -1020, -510};
-        QTest::newRow("restored") << QList<float>{10575, 4500, 0, 0, 10575, 4500}
-                                  << QList<float>{8760, 4260, 3480, 3990};
         QTest::newRow("too small keeps the last valid size")
             << QList<float>{10575, 4500, 3000, 1000, 1000, 200}
             << QList<float>{1185, 760, -820, -310};

@@ -65,10 +65,8 @@ private Q_SLOTS:
         row("double-click below the rows", -4);
         row("menu: Open", -3);
         row("menu: Open Containing Folder", -2);
-        row("menu: Open Containing Folder, no", -2, "no");
         row("menu: Open Containing Folder, folder missing", -2, "yes", OpenResult::FolderMissing,
             "Path not found!");
-        row("menu: Open, root folder", -3, "yes", OpenResult::Opened, {}, "/");
         row("menu: Open Containing Folder, root folder", -2, "yes", OpenResult::Opened, {}, "/");
     }
 

@@ -29,7 +29,6 @@ private Q_SLOTS:
         // Every message box is one QMessageBox made alike: a question stands for them all.
         QTest::newRow("question (Remove Disc, Insert proper CD, not in a drive, an error)")
             << "yesno";
-        QTest::newRow("question with a check box") << "check";
         QTest::newRow("input box") << "input";
     }
     void boxes()
@@ -45,11 +44,8 @@ private Q_SLOTS:
             seen = labelsShowing(box, text);
             QTest::keyClick(box, Qt::Key_Escape);
         });
-        bool checked = false;
         if (kind == QLatin1String("yesno"))
             showBox(text, QStringLiteral("Remove Disc"), BoxButtons::YesNo);
-        else if (kind == QLatin1String("check"))
-            showBox(text, QString(), BoxButtons::YesNo, QStringLiteral("&Always"), checked);
         else
             InputBox(text);
         QueuedBoxes restoreTestMode;
