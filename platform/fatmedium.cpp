@@ -31,6 +31,20 @@ void walkChain(const MediumBytes &medium, quint32 first, qint64 clusterBytes,
     }
 }
 
+// Follows a chain in a table of 32-bit entries at fatStart, of which mask tells the bits that
+// count: a cluster number from 2 to last, else 0 (the end, a damaged entry, or a loop).
+std::function<quint32(quint32)> fatChain(const MediumBytes &medium, qint64 fatStart, quint32 mask,
+                                         quint32 last)
+{
+    return [&medium, fatStart, mask, last, hops = 0](quint32 c) mutable -> quint32 {
+        const QByteArray entry = medium.read(fatStart + qint64(c) * 4, 4);
+        if (entry.size() < 4 || ++hops > 65536)
+            return 0;
+        const quint32 n = u32(entry, 0) & mask;
+        return n >= 2 && n <= last ? n : 0;
+    };
+}
+
 } // namespace
 
 bool readFat(const MediumBytes &medium, MediumIdentity &id)
@@ -74,18 +88,10 @@ bool readFat(const MediumBytes &medium, MediumIdentity &id)
         const qint64 dataStart = (qint64(reserved) + qint64(fats) * u32(boot, 0x24)) * sector;
         const qint64 clusterBytes = sector * sectorsPerCluster;
         const qint64 fatStart = qint64(reserved) * sector;
-        int hops = 0;
         walkChain(
             medium, u32(boot, 0x2C), clusterBytes,
             [=](quint32 c) { return dataStart + (qint64(c) - 2) * clusterBytes; },
-            [&](quint32 c) -> quint32 {
-                const QByteArray entry = medium.read(fatStart + qint64(c) * 4, 4);
-                if (entry.size() < 4 || ++hops > 65536)
-                    return 0;
-                const quint32 n = u32(entry, 0) & 0x0FFFFFFF;
-                return n >= 2 && n < 0x0FFFFFF8 ? n : 0;
-            },
-            visit);
+            fatChain(medium, fatStart, 0x0FFFFFFF, 0x0FFFFFF7), visit);
     }
     while (!label.isEmpty() && (label.endsWith(' ') || label.endsWith('\0')))
         label.chop(1);
@@ -108,18 +114,11 @@ bool readExfat(const MediumBytes &medium, MediumIdentity &id)
     const qint64 fatStart = qint64(u32(boot, 80)) * sector;
     const qint64 heapStart = qint64(u32(boot, 88)) * sector;
     const quint32 clusterCount = u32(boot, 92);
-    int hops = 0;
     QString label;
     walkChain(
         medium, u32(boot, 96), clusterBytes,
         [=](quint32 c) { return heapStart + (qint64(c) - 2) * clusterBytes; },
-        [&](quint32 c) -> quint32 {
-            const QByteArray entry = medium.read(fatStart + qint64(c) * 4, 4);
-            if (entry.size() < 4 || ++hops > 65536)
-                return 0;
-            const quint32 n = u32(entry, 0);
-            return n >= 2 && n <= clusterCount + 1 ? n : 0;
-        },
+        fatChain(medium, fatStart, 0xFFFFFFFF, clusterCount + 1),
         [&label](const char *e) {
             const quint8 type = quint8(e[0]);
             if (type == 0x00)
