@@ -86,7 +86,7 @@ private Q_SLOTS:
         shell.result = result;
         shell.raises = message == "raises";
         Services services = testServices(catalogue.folder());
-        services.shell = &shell;
+        services.opener = &shell;
         frmMain window(services);
         window.Form_Load();
         window.show();

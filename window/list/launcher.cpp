@@ -5,15 +5,15 @@
 #include "catalogue/mediumroots.h"
 #include "indexing/mediumlocator.h"
 #include "platform/archivereader.h"
+#include "platform/fileopener.h"
 #include "platform/joinpath.h"
 #include "platform/mountedmedia.h"
 #include "platform/platformerror.h"
-#include "platform/fileopener.h"
-#include "window/list/cataloguelist.h"
-#include "window/boxes/errorbox.h"
-#include "window/list/memberextraction.h"
-#include "window/boxes/messagebox.h"
 #include "window/boxes/busycursor.h"
+#include "window/boxes/errorbox.h"
+#include "window/boxes/messagebox.h"
+#include "window/list/cataloguelist.h"
+#include "window/list/memberextraction.h"
 
 #include <QApplication>
 #include <QFile>
@@ -48,9 +48,9 @@ QString messageFor(OpenResult result)
 
 } // namespace
 
-Launcher::Launcher(CatalogueList &list, FileOpener &shell, MountedMedia *media, MediumRoots *roots,
+Launcher::Launcher(CatalogueList &list, FileOpener &opener, MountedMedia *media, MediumRoots *roots,
                    Connection *catalogue, ArchiveReader *archives)
-    : m_list(list), m_shell(shell), m_media(media), m_roots(roots), m_catalogue(catalogue),
+    : m_list(list), m_opener(opener), m_media(media), m_roots(roots), m_catalogue(catalogue),
       m_archives(archives)
 {
     if (m_archives) {
@@ -191,7 +191,7 @@ void Launcher::extractionEnded(const QByteArray &file, int error, const QString 
 
 void Launcher::openPath(const QByteArray &file)
 {
-    const QString message = messageFor(m_shell.open(file));
+    const QString message = messageFor(m_opener.open(file));
     if (!message.isEmpty())
         showBox(message, tr("Error"), BoxButtons::Ok, BoxIcon::Stop);
 }

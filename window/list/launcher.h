@@ -17,7 +17,7 @@ class MountedMedia;
 class MemberExtraction;
 class FileOpener;
 
-// Launching a catalogued file from the list: the disc question, the shell's open request and
+// Launching a catalogued file from the list: the disc question, the request to open it and
 // its failure messages. Given the mounted media, a file that is not where it was catalogued is
 // opened from the medium that carries its row's label and serial, wherever that is mounted now;
 // roots, when given, tell where each medium was mounted when it was catalogued.
@@ -32,14 +32,14 @@ class Launcher
     Q_DECLARE_TR_FUNCTIONS(Launcher)
 
 public:
-    Launcher(CatalogueList &list, FileOpener &shell, MountedMedia *media = nullptr,
+    Launcher(CatalogueList &list, FileOpener &opener, MountedMedia *media = nullptr,
              MediumRoots *roots = nullptr, Connection *catalogue = nullptr,
              ArchiveReader *archives = nullptr);
     ~Launcher();
 
     // A failure to find the file is told in the error box.
     void cmdExecuteFile_Click();
-    // The same for the selected item's folder: the same question, then the shell opens the
+    // The same for the selected item's folder: the same question, then the folder is opened
     // folder (in the file manager).
     void OpenContainingFolder();
     // Stops a taking out under way, then removes the members taken out of their archives.
@@ -60,7 +60,7 @@ private:
     void openPath(const QByteArray &file);
 
     CatalogueList &m_list;
-    FileOpener &m_shell;
+    FileOpener &m_opener;
     MountedMedia *m_media;
     MediumRoots *m_roots;
     Connection *m_catalogue;

@@ -40,7 +40,7 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
       m_runs(m_catalogue, m_list, m_colIndexed, *services.volumes, *services.lister,
              *services.metadata, services.media, this),
-      m_launcher(m_list, *services.shell, services.media, &m_catalogue.mediumRoots(),
+      m_launcher(m_list, *services.opener, services.media, &m_catalogue.mediumRoots(),
                  &m_catalogue.cnCatalogue(), &systemArchiveReader()),
       m_export(m_list, services.saveFileName),
       m_newDisc(

@@ -24,7 +24,7 @@ struct Services
     static Services system();
 
     QString appPath; // the folder of data.mdb
-    FileOpener *shell;
+    FileOpener *opener;
     ProgramLauncher *launcher;
     VolumeQuery *volumes;
     MountedMedia *media; // where a file is looked for when its disc is mounted elsewhere
