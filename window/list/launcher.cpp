@@ -183,10 +183,15 @@ void Launcher::extractionEnded(const QByteArray &file, int error, const QString 
 {
     m_extractingCursor.reset();
     const BusyCursor busy;
-    if (error != 0)
+    if (error != 0) {
         ShowErrorBox(error, description);
-    else
+        return;
+    }
+    try {
         openPath(file);
+    } catch (const PlatformError &failure) {
+        ShowErrorBox(failure.number(), failure.description());
+    }
 }
 
 void Launcher::openPath(const QByteArray &file)
