@@ -72,8 +72,7 @@ class TestArchiveList : public QObject
     std::unique_ptr<Launcher> launcherOn(ShellExecutor &shell)
     {
         return std::make_unique<Launcher>(list(), m_pointer, shell, nullptr, nullptr,
-                                          &m_loaded->catalogue.cnCatalogue(),
-                                          &systemArchiveReader());
+                                          &m_loaded->catalogue, &systemArchiveReader());
     }
     QStringList members() const
     {

@@ -59,7 +59,7 @@ private Q_SLOTS:
         QCOMPARE(pointer.mousePointer(), int(vbDefault));
 
         // A recordset that cannot be walked leaves the list empty; the refill still ends.
-        ws->catalogue.rsFiles().Close();
+        ws->catalogue.closeView();
         ws->list.RefreshLv();
         QCOMPARE(ws->list.count(), 0);
         QCOMPARE(pointer.mousePointer(), int(vbDefault));

@@ -6,7 +6,7 @@
 
 class ArchiveReader;
 class CatalogueList;
-class Connection;
+class Catalogue;
 class QTemporaryDir;
 class MediumRoots;
 class MountedMedia;
@@ -29,7 +29,7 @@ class Launcher
 public:
     Launcher(CatalogueList &list, MousePointer &pointer, ShellExecutor &shell,
              MountedMedia *media = nullptr, MediumRoots *roots = nullptr,
-             Connection *catalogue = nullptr, ArchiveReader *archives = nullptr);
+             Catalogue *catalogue = nullptr, ArchiveReader *archives = nullptr);
     ~Launcher();
 
     // Any failure inside it ends it silently, with the default pointer back.
@@ -59,7 +59,7 @@ private:
     ShellExecutor &m_shell;
     MountedMedia *m_media;
     MediumRoots *m_roots;
-    Connection *m_catalogue;
+    Catalogue *m_catalogue;
     ArchiveReader *m_archives;
     std::unique_ptr<QTemporaryDir> m_extracted;
     // After the folder: it ends before the folder goes.
