@@ -9,7 +9,6 @@
 #include "indexing/mediumupdate.h"
 #include "indexing/memberreader.h"
 #include "indexing/volumeid.h"
-#include "platform/connection.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
 #include "platform/joinpath.h"
