@@ -30,7 +30,7 @@ public:
 
     // Opens the catalogue file at path as the main window's load does: the provider, the file,
     // the parts an older catalogue lacks (where the file can be written), then rsFiles on the
-    // table with optimistic locking. The file is never created.
+    // table. The file is never created.
     void open(const QString &path);
 
     // For the catalogue's own parts, and for tests that reach the engine beside the program.
@@ -67,9 +67,9 @@ public:
     // follow the rows, to members when given.
     void requery(RowSink *sink, MemberSink *members = nullptr);
 
-    // The two views of the catalogue. Each opens rsFiles again with pessimistic locking; the
-    // search view holds every row whose File contains text (% and _ keep their pattern meaning,
-    // case is ignored), ordered by File without regard to case.
+    // The two views of the catalogue. Each opens rsFiles again; the search view holds every row
+    // whose File contains text (% and _ keep their pattern meaning, case is ignored), ordered by
+    // File without regard to case.
     void closeView();
     void openSearchView(const QString &text);
     void openFullView();

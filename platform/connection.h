@@ -36,7 +36,7 @@ public:
     void setProvider(const QString &provider) { m_provider = provider; }
     void setCheck(Check check) { m_check = std::move(check); }
 
-    // Opens the file named by the connection text. Raises PlatformError when the provider is not
+    // Opens the catalogue file at path. Raises PlatformError when the provider is not
     // known, the file is missing, is not a database or is refused by the check; the file and its
     // folder are then as they were.
     void Open(const QString &path);

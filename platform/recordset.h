@@ -92,6 +92,6 @@ private:
     LargeArray<qint64> m_keys;
     std::vector<bool> m_deleted;
     std::vector<std::pair<qint64, size_t>> m_keyIndex; // sorted by key, made on first use
-    qint64 m_liveCount = 0;                            // the keys not deleted
+    qint64 m_liveCount = 0;
     bool m_keysStale = false; // read on first use after Open: a refill reads them anyway
 };
