@@ -116,7 +116,7 @@ void RemovedRows::settle(bool committed)
     }
     try {
         m_count = keptRows(m_connection);
-    } catch (...) {
+    } catch (const PlatformError &) {
         m_count = 0; // nothing known can be put back
     }
     if (committed && m_count > 0)
