@@ -71,7 +71,7 @@ int main(int argc, char **argv)
                          QStringLiteral("(comparison)"), true);
         };
         start = Report::now();
-        const size_t read = Media::totals(window.catalogue().cnCatalogue()).size();
+        const size_t read = window.catalogue().media().totals().size();
         compared(
             QStringLiteral("media totals read in one pass of the catalogue, %1 media").arg(read),
             start);

@@ -2,34 +2,20 @@
 
 #include "catalogue/casefold.h"
 #include "catalogue/duplicates.h"
-#include "catalogue/media.h"
 #include "catalogue/namecollector.h"
 #include "catalogue/namesearch.h"
 #include "catalogue/schema.h"
 #include "platform/statement.h"
-
-#include <sqlite3.h>
+#include "platform/transaction.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
 const char FilesTable[] = "Files";
-
-// The first column of the statement's first row; -1 when the engine gives none.
-int count(sqlite3 *db, const char *sql)
-{
-    sqlite3_stmt *statement = nullptr;
-    int value = -1;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        value = sqlite3_column_int(statement, 0);
-    sqlite3_finalize(statement);
-    return value;
-}
 } // namespace
 
-Catalogue::Catalogue() : m_mediumRoots(m_cnCatalogue) {}
+Catalogue::Catalogue() = default;
 Catalogue::~Catalogue() = default;
 
 void Catalogue::open(const QString &path)
@@ -38,16 +24,17 @@ void Catalogue::open(const QString &path)
     m_path = path;
     m_memberNames.clear();
     m_removed.reset();
-    m_cnCatalogue.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    m_cnCatalogue.setProvider(QLatin1String(Connection::JetProvider));
     m_cnCatalogue.setCheck(Schema::check);
-    m_cnCatalogue.Open(path, QString(), QString(), -1);
+    m_cnCatalogue.Open(path);
     // The search's matching and ordering.
-    NameSearch::registerFunctions(m_cnCatalogue.handle());
+    NameSearch::registerFunctions(m_cnCatalogue);
     upgrade();
-    m_hasNameNotes = count(m_cnCatalogue.handle(),
-                           "SELECT count(*) FROM sqlite_master WHERE name IN ('FilesNameChanged', "
-                           "'FilesNameUpdate', 'FilesNameReused')") == 3;
-    m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockOptimistic, -1);
+    m_hasNameNotes =
+        Statement::scalar(m_cnCatalogue, "SELECT count(*) FROM sqlite_master WHERE name IN "
+                                         "('FilesNameChanged', 'FilesNameUpdate', "
+                                         "'FilesNameReused')") == 3;
+    m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue);
     m_members = {ArchiveMembers::View::All, {}};
 }
 
@@ -57,29 +44,28 @@ void Catalogue::open(const QString &path)
 // them, and keeps an old name index unused.
 void Catalogue::upgrade()
 {
-    sqlite3 *db = m_cnCatalogue.handle();
-    const int present =
-        count(db, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
-                  "'FilesNameUpdate', 'FilesNameReused', 'MediumRoots', 'MediumCatalogued', "
-                  "'ArchiveMembers', 'FilesMembersDelete', 'MediumNotes')) - "
-                  "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
-                  "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
+    const qint64 present = Statement::scalar(
+        m_cnCatalogue, "SELECT count(*) FILTER (WHERE name IN ('FilesNameChanged', "
+                       "'FilesNameUpdate', 'FilesNameReused', 'MediumRoots', 'MediumCatalogued', "
+                       "'ArchiveMembers', 'FilesMembersDelete', 'MediumNotes')) - "
+                       "count(*) FILTER (WHERE name IN ('FilesName', 'FilesNameState', "
+                       "'FilesNameInsert', 'FilesNameDelete')) FROM sqlite_master");
     // The highest ID given is kept only for a table made with AUTOINCREMENT; without it a
     // reused ID cannot be told, and the searches read every row.
-    const bool idsKept = count(db, "SELECT count(*) FROM sqlite_master WHERE name = 'Files' AND "
-                                   "sql LIKE '%AUTOINCREMENT%'") == 1;
+    const bool idsKept =
+        Statement::scalar(m_cnCatalogue, "SELECT count(*) FROM sqlite_master WHERE name = "
+                                         "'Files' AND sql LIKE '%AUTOINCREMENT%'") == 1;
     if (present == (idsKept ? 8 : 7) || m_cnCatalogue.isReadOnly() || m_cnCatalogue.isDamaged())
         return;
     try {
-        m_cnCatalogue.BeginTrans();
+        Transaction transaction(m_cnCatalogue);
         for (const char *section : {"changed names", "reused ids", "old name index", "medium roots",
                                     "medium catalogued", "archive members", "medium notes"})
             if (idsKept || std::strcmp(section, "reused ids") != 0)
                 Statement::exec(m_cnCatalogue, Schema::section(section).constData());
-        m_cnCatalogue.CommitTrans();
+        transaction.commit();
     } catch (const PlatformError &error) {
-        m_cnCatalogue.RollbackTrans();
-        if ((error.number() & 0xFF) != SQLITE_READONLY)
+        if (!Connection::isReadOnlyAnswer(error.number()))
             throw;
     }
 }
@@ -94,7 +80,7 @@ void Catalogue::closeView()
 void Catalogue::requery(RowSink *sink, MemberSink *members)
 {
     // Only committed rows: the IDs of rows rolled back are given again to other rows.
-    if (!sqlite3_get_autocommit(m_cnCatalogue.handle()) || !isFullView()) {
+    if (!m_cnCatalogue.autocommit() || !isFullView()) {
         m_rsFiles.Requery(sink);
         if (members)
             ArchiveMembers::read(m_cnCatalogue, m_members, *members);
@@ -136,26 +122,22 @@ void Catalogue::requery(RowSink *sink, MemberSink *members)
 // inside a transaction the search reads the rows past the names itself.
 void Catalogue::takeInNewNames()
 {
-    sqlite3 *db = m_cnCatalogue.handle();
-    if (m_names.isEmpty() || !sqlite3_get_autocommit(db))
+    if (m_names.isEmpty() || !m_cnCatalogue.autocommit())
         return;
-    sqlite3_stmt *names = nullptr;
-    int rc = sqlite3_prepare_v2(db, "SELECT ID, File FROM Files WHERE ID > ? ORDER BY ID", -1,
-                                &names, nullptr);
     qint64 last = m_names.upTo();
-    if (rc == SQLITE_OK) {
-        sqlite3_bind_int64(names, 1, last);
-        while ((rc = sqlite3_step(names)) == SQLITE_ROW) {
-            last = sqlite3_column_int64(names, 0);
-            m_names.add(last, reinterpret_cast<const char *>(sqlite3_column_text(names, 1)),
-                        sqlite3_column_bytes(names, 1));
+    try {
+        Statement names(m_cnCatalogue, "SELECT ID, File FROM Files WHERE ID > ? ORDER BY ID");
+        names.bindInt(1, last);
+        while (names.step()) {
+            last = names.intAt(0);
+            const std::string_view name = names.textAt(1);
+            m_names.add(last, name.data(), int(name.size()));
         }
+    } catch (const PlatformError &) {
+        m_names.clear(); // no longer complete: searches read every row, and meet the failure
+        return;
     }
-    sqlite3_finalize(names);
-    if (rc != SQLITE_DONE)
-        m_names.clear(); // no longer complete: searches read every row instead
-    else
-        m_names.setUpTo(last);
+    m_names.setUpTo(last);
 }
 
 void Catalogue::openSearchView(const QString &text)
@@ -173,8 +155,7 @@ void Catalogue::openSearchView(const QString &text)
     if (searchNames(text))
         return;
     const NameSearch::Statement statement = NameSearch::statement(text);
-    m_rsFiles.Open(statement.source, &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
-                   statement.params);
+    m_rsFiles.Open(statement.source, &m_cnCatalogue, statement.params);
 }
 
 // The text is looked for among the names held in memory, then only the rows found are read.
@@ -185,8 +166,7 @@ bool Catalogue::searchNames(const QString &text)
     if (!m_hasNameNotes || !findNames(m_names, text, ids))
         return false;
     const NameSearch::Statement statement = NameSearch::statement(text, ids, m_names.upTo());
-    m_rsFiles.Open(statement.source, &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
-                   statement.params);
+    m_rsFiles.Open(statement.source, &m_cnCatalogue, statement.params);
     return true;
 }
 
@@ -222,7 +202,7 @@ bool Catalogue::findNames(const FoldedNames &names, const QString &text, std::ve
 void Catalogue::openFullView()
 {
     closeView();
-    m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+    m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue);
     m_members = {ArchiveMembers::View::All, {}};
 }
 
@@ -249,15 +229,14 @@ void Catalogue::openDuplicatesView()
 {
     closeView();
     Duplicates::find(m_cnCatalogue);
-    m_rsFiles.Open(Duplicates::statement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic);
+    m_rsFiles.Open(Duplicates::statement(), &m_cnCatalogue);
     m_members = {ArchiveMembers::View::Duplicates, {}};
 }
 
 void Catalogue::openMediumView(const QString &label, const QString &serial)
 {
     closeView();
-    m_rsFiles.Open(Media::rowsStatement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic, -1,
-                   {label, serial});
+    m_rsFiles.Open(Media::rowsStatement(), &m_cnCatalogue, {label, serial});
     m_members = {ArchiveMembers::View::Medium, {label, serial}};
 }
 
@@ -265,8 +244,8 @@ void Catalogue::openFolderView(const QString &label, const QString &serial, cons
 {
     closeView();
     const auto [below, after] = Media::folderBounds(folder);
-    m_rsFiles.Open(Media::folderRowsStatement(), &m_cnCatalogue, adOpenKeyset, adLockPessimistic,
-                   -1, {label, serial, folder, below, after});
+    m_rsFiles.Open(Media::folderRowsStatement(), &m_cnCatalogue,
+                   {label, serial, folder, below, after});
     m_members = {ArchiveMembers::View::Folder, {label, serial, folder, below, after}};
 }
 
@@ -291,8 +270,8 @@ void Catalogue::remove(const std::vector<RowKey> &rows)
         (row.isMember() ? members : files).push_back(row.id);
     std::sort(files.begin(), files.end());
     std::sort(members.begin(), members.end());
-    m_cnCatalogue.BeginTrans();
     try {
+        Transaction transaction(m_cnCatalogue);
         m_removed.startKeeping();
         m_removed.keep(files);
         for (qint64 id : files)
@@ -301,9 +280,8 @@ void Catalogue::remove(const std::vector<RowKey> &rows)
         for (qint64 id : members)
             ArchiveMembers::remove(m_cnCatalogue, id);
         m_removed.stopKeeping();
-        m_cnCatalogue.CommitTrans();
+        transaction.commit();
     } catch (...) {
-        m_cnCatalogue.RollbackTrans();
         m_removed.settle(false);
         throw;
     }
@@ -315,7 +293,7 @@ qint64 Catalogue::removeMedium(const QString &label, const QString &serial,
 {
     qint64 removed = 0;
     try {
-        removed = Media::remove(m_cnCatalogue, label, serial, ids, &m_removed);
+        removed = m_media.remove(label, serial, ids, m_removed);
     } catch (...) {
         m_removed.settle(false);
         throw;

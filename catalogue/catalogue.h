@@ -2,7 +2,9 @@
 
 #include "catalogue/archivemembers.h"
 #include "catalogue/foldednames.h"
+#include "catalogue/media.h"
 #include "catalogue/mediumroots.h"
+#include "catalogue/mediumrows.h"
 #include "catalogue/removedrows.h"
 #include "catalogue/rowkey.h"
 #include "platform/connection.h"
@@ -13,9 +15,11 @@
 #include <optional>
 #include <vector>
 
-// The catalogue file: the one connection cnCatalogue and the one recordset rsFiles, the file's
-// schema upgrades, and the statements of the search and the removal. Shows nothing: failures
-// raise PlatformError with the engine's number and description.
+// The catalogue file, the one way into it: the one connection cnCatalogue and the one recordset
+// rsFiles, the file's schema upgrades, the statements of the search and the removals, and the
+// few objects it hands out over its connection (its media, a medium's rows, where media were
+// mounted). Shows nothing: failures raise PlatformError with the engine's number and
+// description.
 class Catalogue
 {
 public:
@@ -26,16 +30,36 @@ public:
 
     // Opens the catalogue file at path as the main window's load does: the provider, the file,
     // the parts an older catalogue lacks (where the file can be written), then rsFiles on the
-    // table with optimistic locking. The file is never created.
+    // table. The file is never created.
     void open(const QString &path);
 
+    // For the catalogue's own parts, and for tests that reach the engine beside the program.
     Connection &cnCatalogue() { return m_cnCatalogue; }
-    const Connection &cnCatalogue() const { return m_cnCatalogue; }
     // The file open, as open was given it; a run on another thread opens it again.
     const QString &path() const { return m_path; }
-    Recordset &rsFiles() { return m_rsFiles; }
+    bool isOpen() const { return m_cnCatalogue.isOpen(); }
+    // Opened for browsing only (read-only media or folder), or found damaged: nothing is written.
+    bool isReadOnly() const { return m_cnCatalogue.isReadOnly(); }
+    bool isDamaged() const { return m_cnCatalogue.isDamaged(); }
+    // The engine's answer that showed the file damaged, with the damage sentence.
+    PlatformError damage() const { return m_cnCatalogue.damage(); }
+    // Takes up the write-ahead log before another connection (a run's) writes, so that the two
+    // share it from the first row on. Raises the damage of a damaged file.
+    void beginWrite() { m_cnCatalogue.beginWrite(); }
+    // Changes whenever rows may have changed since: written here or by another program.
+    QPair<qint64, qint64> changeStamp() { return m_cnCatalogue.changeStamp(); }
+
+    // The catalogue's media: their totals, folders, notes and when each was catalogued.
+    Media &media() { return m_media; }
+    // The rows of one medium below a root.
+    MediumRows &mediumRows() { return m_mediumRows; }
     // Where each medium was mounted when folders of it were catalogued.
     MediumRoots &mediumRoots() { return m_mediumRoots; }
+    // Where the member of an archive with this ID lies. Raises PlatformError.
+    std::optional<ArchiveMembers::Place> memberPlace(qint64 id)
+    {
+        return ArchiveMembers::place(m_cnCatalogue, id);
+    }
 
     // Runs rsFiles' source again and hands every row to sink (Requery). A read of the whole
     // table also takes in the names of the rows not held yet, for the searches. The members of
@@ -43,14 +67,16 @@ public:
     // follow the rows, to members when given.
     void requery(RowSink *sink, MemberSink *members = nullptr);
 
-    // The two views of the catalogue. Each opens rsFiles again with pessimistic locking; the
-    // search view holds every row whose File contains text (% and _ keep their pattern meaning,
-    // case is ignored), ordered by File without regard to case.
+    // The two views of the catalogue. Each opens rsFiles again; the search view holds every row
+    // whose File contains text (% and _ keep their pattern meaning, case is ignored), ordered by
+    // File without regard to case.
     void closeView();
     void openSearchView(const QString &text);
     void openFullView();
     // Whether rsFiles is open on the whole table.
     bool isFullView() const;
+    // Whether the view open holds no row at all, read only up to its first row.
+    bool isViewEmpty() { return m_rsFiles.isEmpty(); }
     // The duplicates view (duplicates.h), opened as the search view is.
     void openDuplicatesView();
     // The rows of one medium (media.h), opened as the search view is.
@@ -71,8 +97,8 @@ public:
     // none. A file's row is deleted when the current view holds it (its archive's members with
     // it); a member's record alone. What was deleted is kept for undoRemoval().
     void remove(const std::vector<RowKey> &rows);
-    // Removes every row of one medium and when it was catalogued (Media::remove), kept as
-    // remove() keeps its rows. Returns the rows removed.
+    // Removes every row of one medium and when it was catalogued, in one transaction (see
+    // Media::remove), kept as remove() keeps its rows. Returns the rows removed.
     qint64 removeMedium(const QString &label, const QString &serial,
                         const std::optional<std::vector<qint64>> &ids = std::nullopt);
     // How many rows the whole catalogue's list holds (files and members of archives), whatever
@@ -92,10 +118,12 @@ private:
 
     Connection m_cnCatalogue;
     Recordset m_rsFiles;
+    Media m_media{m_cnCatalogue};
+    MediumRows m_mediumRows{m_cnCatalogue};
     FoldedNames m_names;
     FoldedNames m_memberNames;   // of the members of archives, by their own IDs
     bool m_hasNameNotes = false; // FilesNameChanged and its trigger: the names held stay exact
-    MediumRoots m_mediumRoots;
+    MediumRoots m_mediumRoots{m_cnCatalogue};
     QString m_path;
     ArchiveMembers::View m_members; // of the view open
     RemovedRows m_removed{m_cnCatalogue};

@@ -4,8 +4,7 @@
 #include "catalogue/filerow.h"
 #include "platform/connection.h"
 #include "platform/statement.h"
-
-#include <sqlite3.h>
+#include "platform/transaction.h"
 
 #include <algorithm>
 #include <functional>
@@ -133,28 +132,23 @@ qint64 find(Connection &connection)
                                 "(ID INTEGER PRIMARY KEY, Position INTEGER NOT NULL)");
     Statement::exec(connection, "CREATE TEMP TABLE IF NOT EXISTS DuplicateMembers "
                                 "(ID INTEGER PRIMARY KEY, Position INTEGER NOT NULL)");
-    Statement::exec(connection, "BEGIN");
-    try {
-        for (const bool member : {false, true}) {
-            std::sort(positions[member].begin(), positions[member].end());
-            Statement::exec(connection, member ? "DELETE FROM temp.DuplicateMembers"
-                                               : "DELETE FROM temp.DuplicateRows");
-            Statement insert(connection,
-                             member
-                                 ? "INSERT INTO temp.DuplicateMembers (ID, Position) VALUES (?, ?)"
-                                 : "INSERT INTO temp.DuplicateRows (ID, Position) VALUES (?, ?)");
-            for (const auto &[id, position] : positions[member]) {
-                insert.bindInt(1, id);
-                insert.bindInt(2, position);
-                insert.step();
-                insert.reset();
-            }
+    // The connection's own tables: a read-only catalogue shows its duplicates too.
+    Transaction transaction(connection, Transaction::Kind::Temporary);
+    for (const bool member : {false, true}) {
+        std::sort(positions[member].begin(), positions[member].end());
+        Statement::exec(connection, member ? "DELETE FROM temp.DuplicateMembers"
+                                           : "DELETE FROM temp.DuplicateRows");
+        Statement insert(connection,
+                         member ? "INSERT INTO temp.DuplicateMembers (ID, Position) VALUES (?, ?)"
+                                : "INSERT INTO temp.DuplicateRows (ID, Position) VALUES (?, ?)");
+        for (const auto &[id, position] : positions[member]) {
+            insert.bindInt(1, id);
+            insert.bindInt(2, position);
+            insert.step();
+            insert.reset();
         }
-        Statement::exec(connection, "COMMIT");
-    } catch (...) {
-        sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
     }
+    transaction.commit();
     return qint64(found.size());
 }
 

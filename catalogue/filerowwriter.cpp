@@ -1,10 +1,10 @@
 #include "catalogue/filerowwriter.h"
 
+#include "catalogue/catalogue.h"
 #include "catalogue/media.h"
 #include "platform/connection.h"
 #include "platform/statement.h"
-
-#include <sqlite3.h>
+#include "platform/transaction.h"
 
 #include <algorithm>
 
@@ -51,52 +51,24 @@ void bindRow(Statement &statement, int first, const FileRow &row)
 
 } // namespace
 
-FileRowWriter::FileRowWriter(Connection &connection)
-    : m_connection(connection), m_lookup(connection)
+FileRowWriter::FileRowWriter(Catalogue &catalogue)
+    : m_connection(catalogue.cnCatalogue()), m_media(catalogue.media()), m_lookup(m_connection)
 {}
 
 FileRowWriter::~FileRowWriter() = default;
 
 void FileRowWriter::startRun()
 {
-    // Only a tuning: a connection that refuses it indexes all the same.
-    sqlite3 *db = m_connection.handle();
-    m_checkpointPages = -1;
-    try {
-        Statement pages(db, "PRAGMA wal_autocheckpoint");
-        if (pages.step())
-            m_checkpointPages = int(pages.intAt(0));
-    } catch (const PlatformError &) {
-    }
-    if (m_checkpointPages >= 0)
-        sqlite3_wal_autocheckpoint(db, std::max(m_checkpointPages, RunCheckpointPages));
+    m_checkpointPages = m_connection.setCheckpointPages(RunCheckpointPages);
+    if (m_checkpointPages > RunCheckpointPages)
+        m_connection.setCheckpointPages(m_checkpointPages);
 }
 
 void FileRowWriter::endRun()
 {
     if (m_checkpointPages >= 0)
-        sqlite3_wal_autocheckpoint(m_connection.handle(), m_checkpointPages);
+        m_connection.setCheckpointPages(m_checkpointPages);
     m_checkpointPages = -1;
-}
-
-bool FileRowWriter::isCatalogueFailure(int engineError)
-{
-    switch (engineError & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_FULL:
-    case SQLITE_READONLY:
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-    case SQLITE_IOERR:
-    case SQLITE_CANTOPEN:
-    case SQLITE_NOMEM:
-    case SQLITE_PERM:
-    case SQLITE_PROTOCOL:
-        return true;
-    default:
-        return false;
-    }
 }
 
 FileRowWriter::Result FileRowWriter::write(const std::vector<FileRow> &rows, const Changes *changes)
@@ -104,32 +76,26 @@ FileRowWriter::Result FileRowWriter::write(const std::vector<FileRow> &rows, con
     Result result;
     if (rows.empty() && (!changes || changes->empty()))
         return result;
-    m_connection.BeginTrans();
-    try {
-        if (changes)
-            change(*changes, result);
-        std::vector<Media::Key> media;
-        for (size_t begin = 0; begin < rows.size();) {
-            size_t end = begin + 1;
-            while (end < rows.size() && rows[end].sameFolder(rows[begin]))
-                ++end;
-            const qint64 before = result.written;
-            writeFolder(rows, begin, end, result);
-            const Media::Key medium(rows[begin].label, rows[begin].serial);
-            if (result.written > before &&
-                std::find(media.begin(), media.end(), medium) == media.end())
-                media.push_back(medium);
-            begin = end;
-        }
-        // Each medium the group wrote rows of was catalogued now; one whose files were all
-        // there already keeps its time.
-        for (const Media::Key &medium : media)
-            Media::noteCatalogued(m_connection, medium.first, medium.second);
-        m_connection.CommitTrans();
-    } catch (...) {
-        m_connection.RollbackTrans();
-        throw;
+    Transaction transaction(m_connection);
+    if (changes)
+        change(*changes, result);
+    std::vector<Media::Key> media;
+    for (size_t begin = 0; begin < rows.size();) {
+        size_t end = begin + 1;
+        while (end < rows.size() && rows[end].sameFolder(rows[begin]))
+            ++end;
+        const qint64 before = result.written;
+        writeFolder(rows, begin, end, result);
+        const Media::Key medium(rows[begin].label, rows[begin].serial);
+        if (result.written > before && std::find(media.begin(), media.end(), medium) == media.end())
+            media.push_back(medium);
+        begin = end;
     }
+    // Each medium the group wrote rows of was catalogued now; one whose files were all
+    // there already keeps its time.
+    for (const Media::Key &medium : media)
+        m_media.noteCatalogued(medium.first, medium.second);
+    transaction.commit();
     return result;
 }
 
@@ -143,8 +109,7 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
     // Adds the rows gathered in batch; false when the engine refused one (the rest of the folder
     // is then not written).
     const auto addBatch = [&]() {
-        int rc = SQLITE_OK;
-        if (count == BatchRows && insert(rows, batch, count, &rc)) {
+        if (count == BatchRows && !insert(rows, batch, count)) {
             result.written += count;
             count = 0;
             return true;
@@ -152,10 +117,8 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
         // One at a time: a short last batch, or a batch the engine refused, to find the row
         // it refuses. Those before it are written; it and the rest of the folder are not.
         for (int i = 0; i < count; ++i) {
-            if (!insert(rows, batch + i, 1, &rc)) {
-                result.refused.push_back(
-                    {batch[i],
-                     PlatformError(rc, QString::fromUtf8(sqlite3_errmsg(m_connection.handle())))});
+            if (std::optional<PlatformError> refusal = insert(rows, batch + i, 1)) {
+                result.refused.push_back({batch[i], std::move(*refusal)});
                 return false;
             }
             ++result.written;
@@ -221,32 +184,27 @@ void FileRowWriter::writeMembers(qint64 archive, const FileRow &row, Result &res
     result.members += qint64(members.size());
 }
 
-bool FileRowWriter::insert(const std::vector<FileRow> &rows, const size_t *batch, int count,
-                           int *rc)
+std::optional<PlatformError> FileRowWriter::insert(const std::vector<FileRow> &rows,
+                                                   const size_t *batch, int count)
 {
     Statement &statement = this->statement(count);
     for (int i = 0; i < count; ++i)
         bindRow(statement, i * FieldsPerRow + 1, rows[batch[i]]);
-    // Stepped by hand: a row the engine refuses is told apart from a failing catalogue.
-    *rc = sqlite3_step(statement.handle());
-    sqlite3_reset(statement.handle());
-    if (*rc == SQLITE_DONE)
-        return true;
-    *rc = sqlite3_extended_errcode(m_connection.handle());
+    // A row the engine refuses is told apart from a failing catalogue.
+    std::optional<PlatformError> failure = statement.stepReporting();
     // A failure of the catalogue, or one after which the engine undid the whole transaction,
     // ends the group.
-    if (isCatalogueFailure(*rc) || sqlite3_get_autocommit(m_connection.handle()))
-        m_connection.raise(*rc);
-    return false;
+    if (failure && (Connection::isFileFailure(failure->number()) || m_connection.autocommit()))
+        throw *failure;
+    return failure;
 }
 
 void FileRowWriter::change(const Changes &changes, Result &result)
 {
-    sqlite3 *db = m_connection.handle();
-    const auto step = [db](Statement &statement) {
+    const auto step = [this](Statement &statement) {
         statement.step();
         statement.reset();
-        return qint64(sqlite3_changes(db));
+        return m_connection.changes();
     };
     for (const Change &c : changes.changed) {
         const FileRow &row = c.values;

@@ -5,9 +5,12 @@
 #include "platform/platformerror.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+class Catalogue;
 class Connection;
+class Media;
 class Statement;
 
 // Writes the indexer's rows in groups: one write transaction per group, in which the duplicate
@@ -54,7 +57,8 @@ public:
         }
     };
 
-    explicit FileRowWriter(Connection &connection);
+    // Writes into the catalogue's own file, through its connection.
+    explicit FileRowWriter(Catalogue &catalogue);
     ~FileRowWriter();
     FileRowWriter(const FileRowWriter &) = delete;
     FileRowWriter &operator=(const FileRowWriter &) = delete;
@@ -69,19 +73,18 @@ public:
     void startRun();
     void endRun();
 
-    // Whether an engine error is a failure of the whole catalogue rather than of one row.
-    static bool isCatalogueFailure(int engineError);
-
 private:
     void writeFolder(const std::vector<FileRow> &rows, size_t begin, size_t end, Result &result);
     // Adds rows[at] for each at in batch in one statement; false when the engine refused it.
-    bool insert(const std::vector<FileRow> &rows, const size_t *batch, int count, int *rc);
+    std::optional<PlatformError> insert(const std::vector<FileRow> &rows, const size_t *batch,
+                                        int count);
     Statement &statement(int count);
     void change(const Changes &changes, Result &result);
     void writeMembers(qint64 archive, const FileRow &row, Result &result);
     Statement &prepared(std::unique_ptr<Statement> &statement, const char *sql);
 
     Connection &m_connection;
+    Media &m_media;
     FolderLookup m_lookup;
     QSet<QByteArray> m_names;
     std::unique_ptr<Statement> m_single;

@@ -4,8 +4,7 @@
 #include "catalogue/removedrows.h"
 #include "platform/connection.h"
 #include "platform/statement.h"
-
-#include <sqlite3.h>
+#include "platform/transaction.h"
 
 namespace {
 
@@ -19,21 +18,19 @@ QByteArray text(const Statement &statement, int column)
 
 } // namespace
 
-namespace Media {
-
-QString rowsStatement()
+QString Media::rowsStatement()
 {
     return QStringLiteral("SELECT * FROM Files WHERE %1").arg(QLatin1String(RowsOfMedium));
 }
 
-QString folderRowsStatement()
+QString Media::folderRowsStatement()
 {
     // Bounds rather than a pattern: the folder-first index finds the rows, and no character of
     // a folder's name means anything.
     return rowsStatement() + QStringLiteral(" AND (Path = ?3 OR (Path >= ?4 AND Path < ?5))");
 }
 
-std::pair<QString, QString> folderBounds(const QString &folder)
+std::pair<QString, QString> Media::folderBounds(const QString &folder)
 {
     const QString below = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     QString after = below;
@@ -41,9 +38,9 @@ std::pair<QString, QString> folderBounds(const QString &folder)
     return {below, after};
 }
 
-void folders(Connection &connection, const QString &label, const QString &serial, FolderTree &tree)
+void Media::folders(const QString &label, const QString &serial, FolderTree &tree)
 {
-    Statement rows(connection,
+    Statement rows(m_connection,
                    (QByteArray("SELECT Path, Size FROM Files WHERE ") + RowsOfMedium).constData());
     const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
     rows.bindText(1, labelText);
@@ -55,10 +52,10 @@ void folders(Connection &connection, const QString &label, const QString &serial
     }
 }
 
-std::vector<MediumTotals> totals(Connection &connection)
+std::vector<MediumTotals> Media::totals()
 {
     MediaTally tally;
-    Statement rows(connection, "SELECT Archive, Serial, Size FROM Files");
+    Statement rows(m_connection, "SELECT Archive, Serial, Size FROM Files");
     while (rows.step()) {
         const std::string_view label = rows.textAt(0), serial = rows.textAt(1),
                                size = rows.textAt(2);
@@ -69,22 +66,27 @@ std::vector<MediumTotals> totals(Connection &connection)
     return tally.media();
 }
 
-QHash<Key, QByteArray> catalogued(Connection &connection)
+std::vector<ArchiveMembers::MediumCount> Media::memberCounts()
+{
+    return ArchiveMembers::countsByMedium(m_connection);
+}
+
+QHash<Media::Key, QByteArray> Media::catalogued()
 {
     QHash<Key, QByteArray> times;
-    if (!connection.hasTable("MediumCatalogued"))
+    if (!m_connection.hasTable("MediumCatalogued"))
         return times;
-    Statement rows(connection, "SELECT Archive, Serial, Catalogued FROM MediumCatalogued");
+    Statement rows(m_connection, "SELECT Archive, Serial, Catalogued FROM MediumCatalogued");
     while (rows.step())
         times.insert(Key(text(rows, 0), text(rows, 1)), text(rows, 2));
     return times;
 }
 
-void noteCatalogued(Connection &connection, const QByteArray &label, const QByteArray &serial)
+void Media::noteCatalogued(const QByteArray &label, const QByteArray &serial)
 {
-    if (!connection.hasTable("MediumCatalogued"))
+    if (!m_connection.hasTable("MediumCatalogued"))
         return; // a catalogue opened read-only before the table was made writes no rows either
-    Statement note(connection,
+    Statement note(m_connection,
                    "INSERT OR REPLACE INTO MediumCatalogued (Archive, Serial, Catalogued) "
                    "VALUES (?1, ?2, strftime('%Y-%m-%d %H:%M:%S', 'now'))");
     note.bindText(1, label);
@@ -92,105 +94,74 @@ void noteCatalogued(Connection &connection, const QByteArray &label, const QByte
     note.step();
 }
 
-qint64 remove(Connection &connection, const QString &label, const QString &serial,
-              const std::optional<std::vector<qint64>> &ids, RemovedRows *keep)
+qint64 Media::remove(const QString &label, const QString &serial,
+                     const std::optional<std::vector<qint64>> &ids, RemovedRows &keep)
 {
     const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
-    connection.BeginTrans();
-    try {
-        if (keep) {
-            keep->startKeeping();
-            if (ids)
-                keep->keep(*ids);
-            else
-                keep->keepSelected(RowsOfMedium, labelText, serialText);
-        }
-        qint64 removed = 0;
-        Statement rows(connection, (QByteArray("DELETE FROM Files WHERE ") + RowsOfMedium +
-                                    (ids ? " AND ID = ?3" : ""))
-                                       .constData());
-        if (ids) {
-            for (const qint64 id : *ids) {
-                rows.bindText(1, labelText);
-                rows.bindText(2, serialText);
-                rows.bindInt(3, id);
-                rows.step();
-                const qint64 changed = connection.changes();
-                if (changed == 0 && keep)
-                    keep->forget(id); // another medium's row now
-                removed += changed;
-                rows.reset(); // the bindings too
-            }
-        } else {
+    Transaction transaction(m_connection);
+    keep.startKeeping();
+    if (ids)
+        keep.keep(*ids);
+    else
+        keep.keepSelected(RowsOfMedium, labelText, serialText);
+    qint64 removed = 0;
+    Statement rows(m_connection, (QByteArray("DELETE FROM Files WHERE ") + RowsOfMedium +
+                                  (ids ? " AND ID = ?3" : ""))
+                                     .constData());
+    if (ids) {
+        for (const qint64 id : *ids) {
             rows.bindText(1, labelText);
             rows.bindText(2, serialText);
+            rows.bindInt(3, id);
             rows.step();
-            removed = connection.changes();
+            const qint64 changed = m_connection.changes();
+            if (changed == 0)
+                keep.forget(id); // another medium's row now
+            removed += changed;
+            rows.reset(); // the bindings too
         }
-        if (connection.hasTable("MediumCatalogued")) {
-            Statement when(connection,
-                           "DELETE FROM MediumCatalogued WHERE Archive = ?1 AND Serial = ?2");
-            when.bindText(1, labelText);
-            when.bindText(2, serialText);
-            when.step();
-        }
-        if (keep)
-            keep->stopKeeping();
-        connection.CommitTrans();
-        return removed;
-    } catch (...) {
-        connection.RollbackTrans();
-        throw;
+    } else {
+        rows.bindText(1, labelText);
+        rows.bindText(2, serialText);
+        rows.step();
+        removed = m_connection.changes();
     }
+    if (m_connection.hasTable("MediumCatalogued")) {
+        Statement when(m_connection,
+                       "DELETE FROM MediumCatalogued WHERE Archive = ?1 AND Serial = ?2");
+        when.bindText(1, labelText);
+        when.bindText(2, serialText);
+        when.step();
+    }
+    keep.stopKeeping();
+    transaction.commit();
+    return removed;
 }
 
-QHash<Key, QString> notes(Connection &connection)
+QHash<Media::Key, QString> Media::notes()
 {
     QHash<Key, QString> notes;
-    if (!connection.hasTable("MediumNotes"))
+    if (!m_connection.hasTable("MediumNotes"))
         return notes;
-    Statement rows(connection, "SELECT Archive, Serial, Note FROM MediumNotes");
+    Statement rows(m_connection, "SELECT Archive, Serial, Note FROM MediumNotes");
     while (rows.step())
         notes.insert(Key(text(rows, 0), text(rows, 1)), QString::fromUtf8(text(rows, 2)));
     return notes;
 }
 
-void setNote(Connection &connection, const QString &label, const QString &serial,
-             const QString &note)
+void Media::setNote(const QString &label, const QString &serial, const QString &note)
 {
     const QByteArray labelText = label.toUtf8(), serialText = serial.toUtf8();
     const QByteArray noteText = note.trimmed().toUtf8();
-    connection.BeginTrans();
-    try {
-        Statement write(connection, noteText.isEmpty()
-                                        ? "DELETE FROM MediumNotes WHERE Archive = ?1 AND "
-                                          "Serial = ?2"
-                                        : "INSERT OR REPLACE INTO MediumNotes (Archive, Serial, "
-                                          "Note) VALUES (?1, ?2, ?3)");
-        write.bindText(1, labelText);
-        write.bindText(2, serialText);
-        if (!noteText.isEmpty())
-            write.bindText(3, noteText);
-        write.step();
-        connection.CommitTrans();
-    } catch (...) {
-        connection.RollbackTrans();
-        throw;
-    }
+    Transaction transaction(m_connection);
+    Statement write(m_connection, noteText.isEmpty()
+                                      ? "DELETE FROM MediumNotes WHERE Archive = ?1 AND Serial = ?2"
+                                      : "INSERT OR REPLACE INTO MediumNotes (Archive, Serial, "
+                                        "Note) VALUES (?1, ?2, ?3)");
+    write.bindText(1, labelText);
+    write.bindText(2, serialText);
+    if (!noteText.isEmpty())
+        write.bindText(3, noteText);
+    write.step();
+    transaction.commit();
 }
-
-QPair<qint64, qint64> changeStamp(Connection &connection)
-{
-    if (!connection.handle())
-        return {-1, -1}; // closed: nothing to compare
-    qint64 version = -1;
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(connection.handle(), "PRAGMA data_version", -1, &stmt, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        version = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-    return {version, sqlite3_total_changes64(connection.handle())};
-}
-
-} // namespace Media

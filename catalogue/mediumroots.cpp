@@ -4,8 +4,6 @@
 #include "platform/platformerror.h"
 #include "platform/statement.h"
 
-#include <sqlite3.h>
-
 namespace {
 
 QString key(const QString &label, const QString &serial)
@@ -28,7 +26,7 @@ void MediumRoots::record(const QString &label, const QString &serial, const QStr
         insert.step();
     } catch (const PlatformError &e) {
         // A read-only catalogue, or one made before the table, keeps no roots.
-        if ((e.number() & 0xFF) != SQLITE_READONLY && m_connection.hasTable("MediumRoots"))
+        if (!Connection::isReadOnlyAnswer(e.number()) && m_connection.hasTable("MediumRoots"))
             throw;
     }
     m_roots[key(label, serial)].append(root); // asked once, whether it could be kept or not

@@ -1,50 +1,38 @@
 #include "catalogue/namesearch.h"
 
 #include "catalogue/casefold.h"
+#include "platform/sqlfunctions.h"
 
 #include <QStringList>
 
-#include <sqlite3.h>
-
+#include <memory>
 #include <string>
 
 namespace {
 
-const char *text(sqlite3_value *value)
+// folded_like's test of one statement's pattern.
+class FoldedLike : public SqlFunctions::PatternTest
 {
-    return reinterpret_cast<const char *>(sqlite3_value_text(value));
-}
-
-void destroyPattern(void *p)
-{
-    delete static_cast<std::u32string *>(p);
-}
-
-// folded_like(value, pattern): NULL for a NULL value, as LIKE gives.
-void foldedLikeFunction(sqlite3_context *context, int, sqlite3_value **argv)
-{
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
-    // The pattern is the same for every row of a statement: fold it once.
-    auto *pattern = static_cast<std::u32string *>(sqlite3_get_auxdata(context, 1));
-    if (!pattern) {
-        pattern = new std::u32string;
-        CaseFold::foldCodePoints(*pattern, text(argv[1]), sqlite3_value_bytes(argv[1]));
-        sqlite3_set_auxdata(context, 1, pattern, destroyPattern);
-        pattern = static_cast<std::u32string *>(sqlite3_get_auxdata(context, 1));
-        if (!pattern)
-            return sqlite3_result_error_nomem(context);
+public:
+    FoldedLike(const char *pattern, int length)
+    {
+        CaseFold::foldCodePoints(m_pattern, pattern, length);
     }
-    thread_local std::u32string value;
-    thread_local std::vector<bool> starts;
-    CaseFold::foldCodePoints(value, text(argv[0]), sqlite3_value_bytes(argv[0]), &starts);
-    sqlite3_result_int(context, NameSearch::likeMatch(value, *pattern, &starts) ? 1 : 0);
-}
+    bool matches(const char *value, int length) override
+    {
+        CaseFold::foldCodePoints(m_value, value, length, &m_starts);
+        return NameSearch::likeMatch(m_value, m_pattern, &m_starts);
+    }
 
-int foldedCollation(void *, int lengthA, const void *a, int lengthB, const void *b)
+private:
+    std::u32string m_pattern;
+    std::u32string m_value; // reused from row to row
+    std::vector<bool> m_starts;
+};
+
+std::unique_ptr<SqlFunctions::PatternTest> makeFoldedLike(const char *pattern, int length)
 {
-    return CaseFold::compare(static_cast<const char *>(a), lengthA, static_cast<const char *>(b),
-                             lengthB);
+    return std::make_unique<FoldedLike>(pattern, length);
 }
 
 // The literal runs of the folded pattern: the parts between % and _.
@@ -101,13 +89,13 @@ bool likeMatch(const std::u32string &value, const std::u32string &pattern,
     return p == pattern.size();
 }
 
-bool registerFunctions(sqlite3 *db)
+void registerFunctions(Connection &connection)
 {
-    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    return sqlite3_create_function_v2(db, "folded_like", 2, flags, nullptr, foldedLikeFunction,
-                                      nullptr, nullptr, nullptr) == SQLITE_OK &&
-           sqlite3_create_collation_v2(db, "FOLDED", SQLITE_UTF8, nullptr, foldedCollation,
-                                       nullptr) == SQLITE_OK;
+    SqlFunctions::addPatternFunction(connection, "folded_like", makeFoldedLike);
+    SqlFunctions::addCollation(connection, "FOLDED",
+                               [](const char *a, int lengthA, const char *b, int lengthB) {
+                                   return CaseFold::compare(a, lengthA, b, lengthB);
+                               });
 }
 
 Statement statement(const QString &text)

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
+class Connection;
 
 // The search statement for "File contains this text": the SQL function folded_like and the
 // collation FOLDED that give the exact match and the order by the one folding rule (casefold.h),
@@ -22,8 +22,8 @@ struct Statement
 };
 
 // Registers folded_like(value, pattern) and the collation FOLDED on a connection. Needed on
-// every connection that runs the search statement.
-bool registerFunctions(sqlite3 *db);
+// every connection that runs the search statement. Raises PlatformError.
+void registerFunctions(Connection &connection);
 
 // The folded text's longest run without % and _ (UTF-8): what a scan of folded names looks for.
 QByteArray longestRun(const QString &text);

@@ -3,6 +3,7 @@
 #include "platform/connection.h"
 #include "platform/platformerror.h"
 #include "platform/statement.h"
+#include "platform/transaction.h"
 
 #include <algorithm>
 
@@ -115,7 +116,7 @@ void RemovedRows::settle(bool committed)
     }
     try {
         m_count = keptRows(m_connection);
-    } catch (...) {
+    } catch (const PlatformError &) {
         m_count = 0; // nothing known can be put back
     }
     if (committed && m_count > 0)
@@ -126,34 +127,29 @@ qint64 RemovedRows::putBack()
 {
     if (m_count == 0)
         return 0;
-    m_connection.BeginTrans();
-    try {
-        // In ID order: the rows go back where they were in the table.
-        Statement::exec(m_connection, (QByteArray("INSERT INTO main.Files (") + Fields +
-                                       ") SELECT " + Fields + " FROM temp.RemovedFiles ORDER BY ID")
-                                          .constData());
-        qint64 restored = m_connection.changes();
-        // The members after their archives' rows, with their own IDs.
-        if (m_connection.hasTable("ArchiveMembers")) {
-            Statement::exec(m_connection,
-                            (QByteArray("INSERT INTO main.ArchiveMembers (") + MemberFields +
-                             ") SELECT " + MemberFields + " FROM temp.RemovedMembers ORDER BY ID")
-                                .constData());
-            restored += m_connection.changes();
-        }
-        if (m_connection.hasTable("MediumCatalogued"))
-            Statement::exec(m_connection,
-                            "INSERT OR IGNORE INTO main.MediumCatalogued (Archive, Serial, "
-                            "Catalogued) SELECT Archive, Serial, Catalogued FROM "
-                            "temp.RemovedCatalogued");
-        Statement::exec(m_connection, "DELETE FROM temp.RemovedFiles");
-        Statement::exec(m_connection, "DELETE FROM temp.RemovedCatalogued");
-        Statement::exec(m_connection, "DELETE FROM temp.RemovedMembers");
-        m_connection.CommitTrans();
-        m_count = 0;
-        return restored;
-    } catch (...) {
-        m_connection.RollbackTrans();
-        throw;
+    Transaction transaction(m_connection);
+    // In ID order: the rows go back where they were in the table.
+    Statement::exec(m_connection, (QByteArray("INSERT INTO main.Files (") + Fields + ") SELECT " +
+                                   Fields + " FROM temp.RemovedFiles ORDER BY ID")
+                                      .constData());
+    qint64 restored = m_connection.changes();
+    // The members after their archives' rows, with their own IDs.
+    if (m_connection.hasTable("ArchiveMembers")) {
+        Statement::exec(m_connection,
+                        (QByteArray("INSERT INTO main.ArchiveMembers (") + MemberFields +
+                         ") SELECT " + MemberFields + " FROM temp.RemovedMembers ORDER BY ID")
+                            .constData());
+        restored += m_connection.changes();
     }
+    if (m_connection.hasTable("MediumCatalogued"))
+        Statement::exec(m_connection,
+                        "INSERT OR IGNORE INTO main.MediumCatalogued (Archive, Serial, "
+                        "Catalogued) SELECT Archive, Serial, Catalogued FROM "
+                        "temp.RemovedCatalogued");
+    Statement::exec(m_connection, "DELETE FROM temp.RemovedFiles");
+    Statement::exec(m_connection, "DELETE FROM temp.RemovedCatalogued");
+    Statement::exec(m_connection, "DELETE FROM temp.RemovedMembers");
+    transaction.commit();
+    m_count = 0;
+    return restored;
 }

@@ -9,17 +9,15 @@
 #include <QSet>
 #include <QString>
 
-#include <sqlite3.h>
-
 namespace {
 
 // Runs sql and reads every cell of every row it gives.
-void readAll(sqlite3 *db, const char *sql, QSet<QString> *firstColumn = nullptr)
+void readAll(Connection &connection, const char *sql, QSet<QString> *firstColumn = nullptr)
 {
-    Statement statement(db, sql);
+    Statement statement(connection, sql);
     while (statement.step()) {
-        for (int i = 0; i < sqlite3_column_count(statement.handle()); ++i)
-            sqlite3_column_blob(statement.handle(), i);
+        for (int i = 0; i < statement.columnCount(); ++i)
+            statement.textAt(i);
         if (firstColumn) {
             const std::string_view text = statement.textAt(0);
             firstColumn->insert(
@@ -43,13 +41,13 @@ QByteArray section(const char *name)
     return text.mid(start + marker.size(), end < 0 ? -1 : end - start - marker.size());
 }
 
-void check(sqlite3 *db)
+void check(Connection &connection)
 {
     QSet<QString> fields;
-    readAll(db, "SELECT name FROM pragma_table_info('Files')", &fields);
+    readAll(connection, "SELECT name FROM pragma_table_info('Files')", &fields);
     if (fields.isEmpty()) {
         // The engine's own words for it, as opening the table would give.
-        readAll(db, "SELECT 1 FROM Files LIMIT 0");
+        readAll(connection, "SELECT 1 FROM Files LIMIT 0");
     }
     for (const char *field : FilesField::Names)
         if (!fields.contains(QString::fromLatin1(field).toCaseFolded()))
@@ -60,8 +58,8 @@ void check(sqlite3 *db)
                                     .arg(QLatin1String(field)));
     // The two ends of the table's tree: damage near its root shows here, the rest at the first
     // full read of the list.
-    readAll(db, "SELECT * FROM Files ORDER BY rowid LIMIT 1");
-    readAll(db, "SELECT * FROM Files ORDER BY rowid DESC LIMIT 1");
+    readAll(connection, "SELECT * FROM Files ORDER BY rowid LIMIT 1");
+    readAll(connection, "SELECT * FROM Files ORDER BY rowid DESC LIMIT 1");
 }
 
 } // namespace Schema

@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-struct sqlite3;
+class Connection;
 
 // The catalogue's schema, from catalogue/schema.sql (the whole of it is SchemaSql in
 // catalogue/schemasql.h): one marked section of it for an older catalogue that lacks that part.
@@ -15,6 +15,6 @@ QByteArray section(const char *name);
 // ten fields, and its first and last rows readable. Raises PlatformError: 3265 naming a missing
 // field, the engine's own answer otherwise ("no such table", "database disk image is
 // malformed"). Reads nothing else, so it costs the same for any size of catalogue.
-void check(sqlite3 *db);
+void check(Connection &connection);
 
 } // namespace Schema

@@ -9,7 +9,6 @@
 #include "indexing/mediumupdate.h"
 #include "indexing/memberreader.h"
 #include "indexing/volumeid.h"
-#include "platform/connection.h"
 #include "platform/filemetadata.h"
 #include "platform/folderlister.h"
 #include "platform/joinpath.h"
@@ -77,8 +76,7 @@ FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, Indexi
                              VolumeQuery &volumes, FolderLister &lister,
                              FileMetadataReader &metadata)
     : m_catalogue(catalogue), m_colIndexed(colIndexed), m_volumes(volumes), m_lister(lister),
-      m_metadata(metadata), m_report(report),
-      m_writer(std::make_unique<FileRowWriter>(catalogue.cnCatalogue()))
+      m_metadata(metadata), m_report(report), m_writer(std::make_unique<FileRowWriter>(catalogue))
 {}
 
 FolderIndexer::~FolderIndexer() = default;
@@ -138,8 +136,7 @@ void FolderIndexer::run(const QString &path)
         if (m_update && whole) {
             // The medium was catalogued now, whether any of its rows changed or not.
             try {
-                Media::noteCatalogued(m_catalogue.cnCatalogue(), m_update->label(),
-                                      m_update->serial());
+                m_catalogue.media().noteCatalogued(m_update->label(), m_update->serial());
             } catch (const PlatformError &e) {
                 throw RunFailure(e);
             }

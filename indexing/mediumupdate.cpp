@@ -27,7 +27,7 @@ void MediumUpdate::load(Catalogue &catalogue, const QByteArray &root)
     std::sort(roots.begin(), roots.end(),
               [](const QByteArray &a, const QByteArray &b) { return a.size() > b.size(); });
     QSet<qint64> taken;
-    MediumRows rows(catalogue.cnCatalogue());
+    MediumRows &rows = catalogue.mediumRows();
     for (const QByteArray &place : roots) {
         rows.read(m_label, m_serial, place, [&](const MediumRow &row) {
             if (roots.size() > 1) {

@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 namespace {
-const char JetProvider[] = "Microsoft.Jet.OLEDB.4.0";
 // What the Jet engine answers for a transaction call made in the wrong state.
 constexpr int TransactionState = 3246;
 // Engine failures that are not the engine's own codes.
@@ -93,7 +92,7 @@ Connection::~Connection()
     Close();
 }
 
-void Connection::Open(const QString &connectionString, const QString &, const QString &, int)
+void Connection::Open(const QString &connectionString)
 {
     if (m_provider.compare(QLatin1String(JetProvider), Qt::CaseInsensitive) != 0)
         throw PlatformError(ProviderNotFound,
@@ -127,9 +126,9 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
     sqlite3_busy_timeout(m_handle, BusyTimeoutMs);
     try {
         // Reading the schema is where a file that is no database is found out.
-        Statement::exec(m_handle, "SELECT count(*) FROM sqlite_schema");
+        Statement::exec(*this, "SELECT count(*) FROM sqlite_schema");
         if (m_check)
-            m_check(m_handle);
+            m_check(*this);
     } catch (const PlatformError &e) {
         if (!isDamage(e.number())) {
             closeHandle();
@@ -178,22 +177,22 @@ void Connection::fold()
     sqlite3_busy_timeout(m_handle, BusyTimeoutMs);
 }
 
-int Connection::BeginTrans()
+void Connection::begin(bool write)
 {
     if (!m_handle)
         raise(SQLITE_MISUSE);
     if (m_inTransaction)
         throw PlatformError(TransactionState,
                             QStringLiteral("Operation not supported in transactions."));
-    beginWrite();
-    const int rc = sqlite3_exec(m_handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        raise(rc);
+    // A write takes the catalogue's write lock at once; the connection's own temporary tables
+    // need none, and are written on a read-only catalogue too.
+    if (write)
+        beginWrite();
+    Statement::exec(*this, write ? "BEGIN IMMEDIATE" : "BEGIN");
     m_inTransaction = true;
-    return 1;
 }
 
-void Connection::CommitTrans()
+void Connection::commit()
 {
     if (!m_handle || !m_inTransaction)
         throw PlatformError(TransactionState, QStringLiteral("Commit without a transaction."));
@@ -205,22 +204,25 @@ void Connection::CommitTrans()
                             QStringLiteral("The transaction was undone by the engine; nothing "
                                            "of it was written."));
     }
-    const int rc = sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        raise(rc);
+    Statement::exec(*this, "COMMIT");
     m_inTransaction = false;
 }
 
-void Connection::RollbackTrans() noexcept
+void Connection::rollback() noexcept
 {
     m_inTransaction = false;
     if (m_handle && !sqlite3_get_autocommit(m_handle))
         sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+bool Connection::autocommit() const
+{
+    return !m_handle || sqlite3_get_autocommit(m_handle);
+}
+
 void Connection::Close()
 {
-    RollbackTrans();
+    rollback();
     if (!m_handle)
         return;
     if (!m_readOnly && !isDamaged()) {
@@ -262,6 +264,31 @@ bool Connection::isDamage(int number)
     return number > 0 && (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB);
 }
 
+bool Connection::isReadOnlyAnswer(int number)
+{
+    return number > 0 && (number & 0xFF) == SQLITE_READONLY;
+}
+
+bool Connection::isFileFailure(int number)
+{
+    switch (number & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOMEM:
+    case SQLITE_PERM:
+    case SQLITE_PROTOCOL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString Connection::damageSentence()
 {
     return QStringLiteral("The catalogue file is damaged and should be restored from a copy.");
@@ -298,16 +325,20 @@ void Connection::markDamaged(int number, const QString &description) const
     }
 }
 
-void Connection::raise(int rc) const
+PlatformError Connection::error(int rc) const
 {
     const int number = m_handle ? sqlite3_extended_errcode(m_handle) : rc;
     const QString description =
         QString::fromUtf8(m_handle ? sqlite3_errmsg(m_handle) : sqlite3_errstr(rc));
-    if (isDamage(number)) {
-        markDamaged(number, description);
-        throw damage();
-    }
-    throw PlatformError(number, description);
+    if (!isDamage(number))
+        return PlatformError(number, description);
+    markDamaged(number, description);
+    return damage();
+}
+
+void Connection::raise(int rc) const
+{
+    throw error(rc);
 }
 
 bool Connection::hasTable(const char *table) const
@@ -324,4 +355,29 @@ qint64 Connection::changes() const
 qint64 Connection::lastInsertId() const
 {
     return sqlite3_last_insert_rowid(m_handle);
+}
+
+QPair<qint64, qint64> Connection::changeStamp()
+{
+    if (!m_handle)
+        return {-1, -1}; // closed: nothing to compare
+    qint64 version = -1;
+    try {
+        version = Statement::scalar(*this, "PRAGMA data_version");
+    } catch (const PlatformError &) {
+        // Only a hint to read again: -1 never matches, so the next look reads.
+    }
+    return {version, sqlite3_total_changes64(m_handle)};
+}
+
+int Connection::setCheckpointPages(int pages)
+{
+    int before = -1;
+    try {
+        before = int(Statement::scalar(*this, "PRAGMA wal_autocheckpoint"));
+    } catch (const PlatformError &) {
+        return -1; // only a tuning: the connection works all the same
+    }
+    sqlite3_wal_autocheckpoint(m_handle, pages);
+    return before;
 }

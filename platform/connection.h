@@ -2,6 +2,7 @@
 
 #include "platform/platformerror.h"
 
+#include <QPair>
 #include <QString>
 
 #include <functional>
@@ -22,7 +23,10 @@ public:
     // Run on the read-only connection before the file is opened for writing; raises
     // PlatformError to refuse the file. A damage answer (see isDamage) does not refuse it: the
     // file is then kept read-only and marked damaged.
-    using Check = std::function<void(sqlite3 *)>;
+    using Check = std::function<void(Connection &)>;
+
+    // The provider text that selects this engine.
+    static constexpr char JetProvider[] = "Microsoft.Jet.OLEDB.4.0";
 
     Connection();
     ~Connection();
@@ -32,11 +36,10 @@ public:
     void setProvider(const QString &provider) { m_provider = provider; }
     void setCheck(Check check) { m_check = std::move(check); }
 
-    // Opens the file named by the connection text. Raises PlatformError when the provider is not
+    // Opens the catalogue file at path. Raises PlatformError when the provider is not
     // known, the file is missing, is not a database or is refused by the check; the file and its
     // folder are then as they were.
-    void Open(const QString &connectionString, const QString &user = QString(),
-              const QString &password = QString(), int options = -1);
+    void Open(const QString &path);
     // Folds the log into the file and, when no other connection has it, leaves it in the plain
     // rollback-journal mode; then closes. A damaged or read-only file is not written. When the
     // fold fails (a full disk, an I/O error) the file and its log are left as they are, the two
@@ -45,16 +48,8 @@ public:
     const std::optional<PlatformError> &foldFailure() const { return m_foldFailure; }
     bool isOpen() const;
 
-    // A write transaction: BeginTrans takes the catalogue's write lock at once (waiting up to the
-    // busy timeout for another program to let go of it), so that what is read inside it stays
-    // true until CommitTrans. Only one level: BeginTrans inside a transaction raises. Both raise
-    // PlatformError; a CommitTrans that fails leaves the transaction to RollbackTrans, and one
-    // that finds it already undone by the engine (full disk, I/O error) raises too.
-    int BeginTrans();
-    void CommitTrans();
-    // Never raises: undoes what is not committed, if anything.
-    void RollbackTrans() noexcept;
-    bool inTransaction() const { return m_inTransaction; }
+    // Whether no transaction is open: what is read is committed.
+    bool autocommit() const;
 
     // Copies the committed contents of the log into the file and empties the log. Only a
     // tidying: a failure (another instance reading, a read-only file) is passed over.
@@ -73,25 +68,44 @@ public:
     // is written into it; the first write switches the file to the write-ahead log.
     void beginWrite();
 
-    // The engine handle, for the recordset and for fast paths that read many rows.
     // Whether the main file holds a table of this name.
     bool hasTable(const char *table) const;
     // The rows the last statement inserted, changed or deleted.
     qint64 changes() const;
     // The ID of the row the last insert wrote.
     qint64 lastInsertId() const;
+    // Changes whenever rows may have changed since: written by this connection or by another;
+    // {-1, -1} when closed.
+    QPair<qint64, qint64> changeStamp();
+    // Only a tuning: how many pages the write-ahead log grows to before it is copied back;
+    // returns the setting before, -1 when the engine refuses it.
+    int setCheckpointPages(int pages);
+    // The engine handle, for statements and for tests that reach the engine beside the program.
     sqlite3 *handle() const { return m_handle; }
 
-    // Raises PlatformError with the engine's number and description for rc. A damage answer
-    // marks the file damaged first, and its description says so.
+    // The engine's number and description for rc; a damage answer marks the file damaged
+    // first, and its description says so.
+    PlatformError error(int rc) const;
+    // Raises error(rc).
     [[noreturn]] void raise(int rc) const;
 
     // Whether an engine error number says the file is damaged ("malformed", "not a database").
     static bool isDamage(int number);
+    // Whether it says the file may not be written (read-only media, query-only).
+    static bool isReadOnlyAnswer(int number);
+    // Whether it is a failure of the whole file (locked, full, read-only, damaged, unreadable)
+    // rather than of one statement or row.
+    static bool isFileFailure(int number);
     // Appended to the description of such an error.
     static QString damageSentence();
 
 private:
+    friend class Transaction;
+    // Transaction's work: one level only; begin and commit raise PlatformError.
+    void begin(bool write);
+    void commit();
+    void rollback() noexcept;
+
     void markDamaged(int number, const QString &description) const;
     void closeHandle();
 

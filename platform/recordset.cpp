@@ -6,8 +6,6 @@
 
 #include <QRegularExpression>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 
 namespace {
@@ -30,8 +28,7 @@ Recordset::~Recordset()
         Close();
 }
 
-void Recordset::Open(const QString &source, Connection *connection, int, int, int,
-                     const QVariantList &params)
+void Recordset::Open(const QString &source, Connection *connection, const QVariantList &params)
 {
     if (isOpen())
         throw PlatformError(adErrObjectOpen,
@@ -57,8 +54,8 @@ void Recordset::Open(const QString &source, Connection *connection, int, int, in
     const Statement probe(*connection, statement.toUtf8().constData());
     std::vector<QString> columns;
     int idColumn = -1;
-    for (int i = 0; i < sqlite3_column_count(probe.handle()); ++i) {
-        columns.push_back(QString::fromUtf8(sqlite3_column_name(probe.handle(), i)));
+    for (int i = 0; i < probe.columnCount(); ++i) {
+        columns.push_back(probe.columnName(i));
         if (columns.back().compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0)
             idColumn = i;
     }
@@ -109,7 +106,6 @@ void Recordset::loadKeys(RowSink *sink)
                             ? QStringLiteral("SELECT ID FROM %1 ORDER BY ID").arg(quoted(m_table))
                             : m_statement;
     Statement &source = prepared(sql);
-    sqlite3_stmt *stmt = source.handle();
     const int idColumn = (!sink && m_isTable) ? 0 : m_idColumn;
 
     // The new keyset is taken only once the whole source has been read. Whatever fails on the
@@ -127,7 +123,7 @@ void Recordset::loadKeys(RowSink *sink)
     LargeArray<qint64> keys;
     m_rowCells.resize(m_columns.size());
     while (source.step()) {
-        const qint64 id = sqlite3_column_int64(stmt, idColumn);
+        const qint64 id = source.intAt(idColumn);
         keys.push_back(id);
         if (sink) {
             for (size_t c = 0; c < m_rowCells.size(); ++c) {
@@ -136,11 +132,10 @@ void Recordset::loadKeys(RowSink *sink)
                     continue;
                 }
                 // Text first: only a missing text needs the type asked, to tell null from empty.
-                const auto *text =
-                    reinterpret_cast<const char *>(sqlite3_column_text(stmt, int(c)));
-                if (text)
-                    m_rowCells[c] = {text, sqlite3_column_bytes(stmt, int(c))};
-                else if (sqlite3_column_type(stmt, int(c)) != SQLITE_NULL)
+                const std::string_view text = source.textAt(int(c));
+                if (text.data())
+                    m_rowCells[c] = {text.data(), int(text.size())};
+                else if (!source.isNull(int(c)))
                     m_rowCells[c] = {"", 0}; // no text from the engine: an empty cell
                 else
                     m_rowCells[c] = {nullptr, 0};
@@ -179,7 +174,7 @@ bool Recordset::DeleteByKey(qint64 id)
     remove.reset();
     m_deleted[it->second] = true;
     --m_liveCount;
-    return sqlite3_changes(m_connection->handle()) > 0;
+    return m_connection->changes() > 0;
 }
 
 void Recordset::bindParams(Statement &statement, std::vector<QByteArray> &texts) const
@@ -207,14 +202,6 @@ bool Recordset::isEmpty()
     const bool empty = !probe.step();
     probe.reset();
     return empty;
-}
-
-qint64 Recordset::RecordCount()
-{
-    requireOpen();
-    if (m_keysStale)
-        loadKeys(nullptr);
-    return m_liveCount;
 }
 
 void Recordset::requireOpen() const

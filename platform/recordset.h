@@ -13,8 +13,6 @@
 class Connection;
 class Statement;
 
-enum CursorTypeEnum { adOpenKeyset = 1 };
-enum LockTypeEnum { adLockPessimistic = 2, adLockOptimistic = 3 };
 // Error numbers of the recordset's own failures.
 enum RecordsetError {
     adErrItemNotFound = 3265,
@@ -54,8 +52,8 @@ public:
 
     // source is a table name or a SELECT statement over one table; params are bound to the
     // statement's ? placeholders in order.
-    void Open(const QString &source, Connection *connection, int cursorType, int lockType,
-              int options = -1, const QVariantList &params = QVariantList());
+    void Open(const QString &source, Connection *connection,
+              const QVariantList &params = QVariantList());
     void Close();
     bool isOpen() const { return m_connection != nullptr; }
 
@@ -66,7 +64,6 @@ public:
     // Committed at once.
     bool DeleteByKey(qint64 id);
 
-    qint64 RecordCount();
     // Whether the source gives no row at all (BOF and EOF at once): read only up to its first
     // row, in whatever order is quickest.
     bool isEmpty();

@@ -1,29 +1,12 @@
 #include "platform/statement.h"
 
 #include "platform/connection.h"
-#include "platform/platformerror.h"
 
 #include <sqlite3.h>
 
-namespace {
-
-[[noreturn]] void raiseEngine(sqlite3 *db)
+Statement::Statement(Connection &connection, const char *sql) : m_connection(connection)
 {
-    throw PlatformError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
-}
-
-} // namespace
-
-Statement::Statement(Connection &connection, const char *sql)
-    : Statement(connection.handle(), sql, &connection)
-{}
-
-Statement::Statement(sqlite3 *db, const char *sql) : Statement(db, sql, nullptr) {}
-
-Statement::Statement(sqlite3 *db, const char *sql, Connection *connection)
-    : m_connection(connection), m_db(db)
-{
-    const int rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
+    const int rc = sqlite3_prepare_v2(connection.handle(), sql, -1, &m_stmt, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
@@ -66,10 +49,29 @@ bool Statement::step()
     return rc == SQLITE_ROW;
 }
 
+std::optional<PlatformError> Statement::stepReporting()
+{
+    const int rc = sqlite3_step(m_stmt);
+    sqlite3_reset(m_stmt);
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE)
+        return std::nullopt;
+    return m_connection.error(rc);
+}
+
 void Statement::reset()
 {
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
+}
+
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+
+QString Statement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
 }
 
 qint64 Statement::intAt(int column) const
@@ -96,17 +98,13 @@ void Statement::exec(Connection &connection, const char *sql)
         connection.raise(rc);
 }
 
-void Statement::exec(sqlite3 *db, const char *sql)
+qint64 Statement::scalar(Connection &connection, const char *sql)
 {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        raiseEngine(db);
+    Statement statement(connection, sql);
+    return statement.step() ? statement.intAt(0) : 0;
 }
 
 void Statement::raise(int rc) const
 {
-    if (m_connection)
-        m_connection->raise(rc);
-    if (!m_db)
-        throw PlatformError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
-    raiseEngine(m_db);
+    m_connection.raise(rc);
 }

@@ -1,22 +1,24 @@
 #pragma once
 
+#include "platform/platformerror.h"
+
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
+#include <optional>
 #include <string_view>
 
 class Connection;
-struct sqlite3;
 struct sqlite3_stmt;
 
-// One prepared SQLite statement, finalized with the object. Every engine failure raises
-// PlatformError with the engine's number and words; made on a Connection, through the
-// connection, which marks a damaged file first.
+// One prepared SQLite statement on a connection, finalized with the object. Every engine failure
+// raises PlatformError with the engine's number and words, through the connection, which marks
+// a damaged file first.
 class Statement
 {
 public:
     Statement(Connection &connection, const char *sql);
-    Statement(sqlite3 *db, const char *sql);
     ~Statement();
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
@@ -31,24 +33,28 @@ public:
     void bindNull(int index);
     // One step: true for a row, false when done.
     bool step();
+    // One step of a statement that gives no rows, back at its start afterwards (bindings kept):
+    // the engine's failure is handed back rather than raised, for a caller that goes on after a
+    // refused row.
+    std::optional<PlatformError> stepReporting();
     // Back to the first row with nothing bound, to run again.
     void reset();
 
+    int columnCount() const;
+    QString columnName(int column) const;
     qint64 intAt(int column) const;
-    // The cell's bytes; empty for no value. Valid until the next step.
+    // The cell's bytes; no data for no value (and for an empty blob). Valid until the next step.
     std::string_view textAt(int column) const;
     bool isNull(int column) const;
-    sqlite3_stmt *handle() const { return m_stmt; }
 
     // Runs statements that give no rows.
     static void exec(Connection &connection, const char *sql);
-    static void exec(sqlite3 *db, const char *sql);
+    // The first cell of the first row as a number; 0 when there is none.
+    static qint64 scalar(Connection &connection, const char *sql);
 
 private:
-    Statement(sqlite3 *db, const char *sql, Connection *connection);
     [[noreturn]] void raise(int rc) const;
 
-    Connection *m_connection = nullptr;
-    sqlite3 *m_db;
+    Connection &m_connection;
     sqlite3_stmt *m_stmt = nullptr;
 };

@@ -148,9 +148,7 @@ private Q_SLOTS:
                                       "('%1', '%2', '%3', '%4')")
                            .arg(cells[0], cells[1], cells[2], cells[3])));
         Catalogue &catalogue = f.loaded.catalogue;
-        catalogue.rsFiles().Close();
-        catalogue.rsFiles().Open(QStringLiteral("SELECT * FROM Files WHERE File = 'none'"),
-                                 &catalogue.cnCatalogue(), adOpenKeyset, adLockPessimistic);
+        catalogue.openSearchView(QStringLiteral("none"));
         f.loaded.list.RefreshLv();
         for (int run = 0; run < 2; ++run) { // a second run adds nothing
             f.indexer.IndexFolder(f.tree() + QStringLiteral("/x"));

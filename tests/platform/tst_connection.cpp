@@ -1,6 +1,8 @@
 #include "catalogue/schema.h"
 #include "platform/connection.h"
 #include "platform/recordset.h"
+#include "platform/statement.h"
+#include "platform/transaction.h"
 #include "support/testcatalogue.h"
 
 #include <QTemporaryDir>
@@ -43,7 +45,7 @@ class TestConnection : public QObject
     }
     void open(const QString &file)
     {
-        m_cn.setProvider(QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+        m_cn.setProvider(QLatin1String(Connection::JetProvider));
         m_cn.setCheck(Schema::check);
         m_cn.Open(file);
     }
@@ -111,13 +113,30 @@ private Q_SLOTS:
         QVERIFY(m_cn.damage().description().endsWith(Connection::damageSentence()));
         // Writes give the same answer and never reach the file; nor does the end.
         Recordset rs;
-        rs.Open(QStringLiteral("Files"), &m_cn, adOpenKeyset, adLockOptimistic);
+        rs.Open(QStringLiteral("Files"), &m_cn);
         QVERIFY_THROWS_EXCEPTION(PlatformError, rs.DeleteByKey(1));
         QCOMPARE(sqlite3_exec(m_cn.handle(), "DELETE FROM Files", nullptr, nullptr, nullptr),
                  SQLITE_READONLY);
         rs.Close();
         m_cn.Close();
         QVERIFY(TestCatalogue::content(file) == damaged);
+    }
+
+    // What a transaction wrote stays only once committed: here it fails on the way, at a
+    // transaction begun inside it.
+    void transactionNotCommittedLeavesNothing()
+    {
+        const QString file = TestCatalogue::create(m_dir.path());
+        open(file);
+        try {
+            Transaction outer(m_cn);
+            Statement::exec(m_cn, "INSERT INTO Files (File) VALUES ('a')");
+            Transaction inner(m_cn);
+            QFAIL("begun inside another");
+        } catch (const PlatformError &e) {
+            QCOMPARE(e.number(), 3246);
+        }
+        QCOMPARE(TestCatalogue::rows(file), QStringList());
     }
 };
 

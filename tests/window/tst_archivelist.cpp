@@ -69,7 +69,7 @@ class TestArchiveList : public QObject
     std::unique_ptr<Launcher> launcherOn(FileOpener &shell)
     {
         return std::make_unique<Launcher>(list(), shell, nullptr, nullptr,
-                                          &m_loaded->catalogue.cnCatalogue(),
+                                          &m_loaded->catalogue,
                                           &systemArchiveReader());
     }
     QStringList members() const

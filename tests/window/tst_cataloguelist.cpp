@@ -55,7 +55,7 @@ private Q_SLOTS:
         QCOMPARE(ws->list.text(1, 7), QString());
 
         // A recordset that cannot be walked leaves the list empty; the refill still ends.
-        ws->catalogue.rsFiles().Close();
+        ws->catalogue.closeView();
         ws->list.RefreshLv();
         QCOMPARE(ws->list.count(), 0);
     }

@@ -413,7 +413,7 @@ private Q_SLOTS:
 
         QueuedBoxes boxes;
         FindQuery query = FindQuery::parse("note:SHELF");
-        query.resolveNotes(Media::notes(main.catalogue().cnCatalogue()));
+        query.resolveNotes(main.catalogue().media().notes());
         main.showFound(query);
         QCOMPARE(TestCatalogue::listed(main.list()).join(' '), "a b c g");
         main.list().showWholeCatalogue();

@@ -1,3 +1,4 @@
+#include "platform/transaction.h"
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
@@ -184,7 +185,7 @@ private Q_SLOTS:
             frmMain w(services);
             w.Form_Load();
             Connection &connection = w.catalogue().cnCatalogue();
-            connection.BeginTrans();
+            Transaction transaction(connection);
             for (int i = 0; i < 2000; ++i) {
                 files << QStringLiteral("file%1.txt").arg(i, 4, 10, QLatin1Char('0'));
                 const QString insert = "INSERT INTO Files (Path, File) VALUES ('" +
@@ -193,7 +194,7 @@ private Q_SLOTS:
                 QCOMPARE(sqlite3_exec(connection.handle(), qPrintable(insert), {}, {}, {}),
                          SQLITE_OK);
             }
-            connection.CommitTrans();
+            transaction.commit();
             rlimit before{};
             ::getrlimit(RLIMIT_FSIZE, &before);
             if (full) {

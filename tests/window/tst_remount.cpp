@@ -115,7 +115,7 @@ private Q_SLOTS:
         loaded.list.RefreshLv();
         RecordingShell shell;
         Launcher launcher(loaded.list, shell, &systemMountedMedia(),
-                          &loaded.catalogue.mediumRoots(), &loaded.catalogue.cnCatalogue(),
+                          &loaded.catalogue.mediumRoots(), &loaded.catalogue,
                           &systemArchiveReader());
         TestCatalogue::select(loaded.list, TestCatalogue::listed(loaded.list).indexOf("p.jpg"));
         QueuedBoxes boxes;

@@ -28,15 +28,13 @@ QString text(const QByteArray &utf8)
 
 const std::vector<MediumTotals> &Discs::totals()
 {
-    Connection &connection = m_catalogue.cnCatalogue();
-    const QPair<qint64, qint64> now = Media::changeStamp(connection);
+    const QPair<qint64, qint64> now = m_catalogue.changeStamp();
     if (m_list.view().narrowed()) {
         // Read again only when the rows have changed since they were last counted.
         if (now != m_countedAt || now.first < 0) {
-            m_totals = Media::totals(connection);
+            m_totals = m_catalogue.media().totals();
             m_members.clear();
-            for (const ArchiveMembers::MediumCount &count :
-                 ArchiveMembers::countsByMedium(connection))
+            for (const ArchiveMembers::MediumCount &count : m_catalogue.media().memberCounts())
                 m_members.insert({count.label, count.serial}, count.members);
         }
     } else {
@@ -64,8 +62,8 @@ const std::vector<MediumTotals> &Discs::totals()
 std::vector<Disc> Discs::list()
 {
     const std::vector<MediumTotals> &media = totals();
-    const QHash<Media::Key, QByteArray> times = Media::catalogued(m_catalogue.cnCatalogue());
-    const QHash<Media::Key, QString> notes = Media::notes(m_catalogue.cnCatalogue());
+    const QHash<Media::Key, QByteArray> times = m_catalogue.media().catalogued();
+    const QHash<Media::Key, QString> notes = m_catalogue.media().notes();
 
     // Where each medium is mounted now, the first in the mount table's order, by the texts its
     // rows would carry.
@@ -124,7 +122,7 @@ std::unique_ptr<FolderTree> Discs::folders(const Disc &disc)
 {
     auto tree = std::make_unique<FolderTree>();
     if (m_list.view().narrowed()) {
-        Media::folders(m_catalogue.cnCatalogue(), disc.label, disc.serial, *tree);
+        m_catalogue.media().folders(disc.label, disc.serial, *tree);
     } else {
         // The rows held: a disc's rows share their label and serial cells, so most rows cost a
         // comparison of pointers.
@@ -179,7 +177,7 @@ bool Discs::show(const ListView &view)
 bool Discs::setNote(const Disc &disc, const QString &note)
 {
     try {
-        Media::setNote(m_catalogue.cnCatalogue(), disc.label, disc.serial, note);
+        m_catalogue.media().setNote(disc.label, disc.serial, note);
         return true;
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());

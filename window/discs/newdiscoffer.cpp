@@ -60,7 +60,7 @@ void NewDiscOffer::offer(const QString &root)
     if (!found)
         return; // taken out again, not one the Discs window lists, or not identified
     try {
-        if (MediumRows(m_catalogue.cnCatalogue()).holdsAny(label.toUtf8(), serial.toUtf8()))
+        if (m_catalogue.mediumRows().holdsAny(label.toUtf8(), serial.toUtf8()))
             return;
     } catch (const PlatformError &) {
         return; // a catalogue that cannot be read now is not asked to take a disc

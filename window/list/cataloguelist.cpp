@@ -26,10 +26,9 @@ void CatalogueList::RefreshLv()
         // list. Find's view is of the whole catalogue only.
         m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
     }
-    const Connection &connection = m_catalogue.cnCatalogue();
-    if (connection.isDamaged() && !m_damageShown) {
+    if (m_catalogue.isDamaged() && !m_damageShown) {
         m_damageShown = true;
-        const PlatformError damage = connection.damage();
+        const PlatformError damage = m_catalogue.damage();
         ShowErrorBox(damage.number(), damage.description());
     }
 }

@@ -1,6 +1,6 @@
 #include "window/list/launcher.h"
 
-#include "catalogue/archivemembers.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/filesfield.h"
 #include "catalogue/mediumroots.h"
 #include "indexing/mediumlocator.h"
@@ -49,7 +49,7 @@ QString messageFor(OpenResult result)
 } // namespace
 
 Launcher::Launcher(CatalogueList &list, FileOpener &opener, MountedMedia *media, MediumRoots *roots,
-                   Connection *catalogue, ArchiveReader *archives)
+                   Catalogue *catalogue, ArchiveReader *archives)
     : m_list(list), m_opener(opener), m_media(media), m_roots(roots), m_catalogue(catalogue),
       m_archives(archives)
 {
@@ -146,7 +146,7 @@ QByteArray Launcher::memberPath(int item, bool folder)
     if (!m_catalogue || !m_archives)
         return QByteArray();
     const std::optional<ArchiveMembers::Place> place =
-        ArchiveMembers::place(*m_catalogue, m_list.key(item).id);
+        m_catalogue->memberPlace(m_list.key(item).id);
     if (!place)
         return QByteArray(); // removed since the list was filled
     const QByteArray where = folderNow(item, place->folder, place->archive);

@@ -10,7 +10,7 @@
 
 class ArchiveReader;
 class CatalogueList;
-class Connection;
+class Catalogue;
 class QTemporaryDir;
 class MediumRoots;
 class MountedMedia;
@@ -33,7 +33,7 @@ class Launcher
 
 public:
     Launcher(CatalogueList &list, FileOpener &opener, MountedMedia *media = nullptr,
-             MediumRoots *roots = nullptr, Connection *catalogue = nullptr,
+             MediumRoots *roots = nullptr, Catalogue *catalogue = nullptr,
              ArchiveReader *archives = nullptr);
     ~Launcher();
 
@@ -63,7 +63,7 @@ private:
     FileOpener &m_opener;
     MountedMedia *m_media;
     MediumRoots *m_roots;
-    Connection *m_catalogue;
+    Catalogue *m_catalogue;
     ArchiveReader *m_archives;
     std::unique_ptr<QTemporaryDir> m_extracted;
     // After the folder: it ends before the folder goes.

@@ -41,7 +41,7 @@ frmMain::frmMain(const Services &services, QWidget *parent)
       m_runs(m_catalogue, m_list, m_colIndexed, *services.volumes, *services.lister,
              *services.metadata, services.media, this),
       m_launcher(m_list, *services.opener, services.media, &m_catalogue.mediumRoots(),
-                 &m_catalogue.cnCatalogue(), &systemArchiveReader()),
+                 &m_catalogue, &systemArchiveReader()),
       m_export(m_list, services.saveFileName),
       m_newDisc(
           m_catalogue, *services.media, [this] { return commandRunning(); },
@@ -159,10 +159,9 @@ QString frmMain::writeRefusal() const
 {
     if (m_runs.running())
         return tr("A run is under way: this waits until it has ended (Cancel stops it).");
-    const Connection &connection = m_catalogue.cnCatalogue();
-    if (connection.isOpen() && connection.isDamaged())
+    if (m_catalogue.isOpen() && m_catalogue.isDamaged())
         return tr("The catalogue is damaged: nothing more is written into it.");
-    if (connection.isOpen() && connection.isReadOnly())
+    if (m_catalogue.isOpen() && m_catalogue.isReadOnly())
         return tr("The catalogue is read-only: it can be browsed and searched, not changed.");
     return QString();
 }
@@ -279,7 +278,7 @@ void frmMain::mnuFind_Click()
             m_list,
             [this] {
                 try {
-                    return Media::notes(m_catalogue.cnCatalogue());
+                    return m_catalogue.media().notes();
                 } catch (const PlatformError &error) {
                     ShowErrorBox(error.number(), error.description());
                     return QHash<Media::Key, QString>(); // no note is found, the rest is

@@ -20,7 +20,7 @@ void SearchCommand::cmdSearch_Click()
             // the pointer busy; the list changes only after the box.
             const ListView found = ListView::search(text);
             found.open(m_catalogue);
-            if (!m_catalogue.rsFiles().isEmpty() && m_list.showOpened(found) >= 1)
+            if (!m_catalogue.isViewEmpty() && m_list.showOpened(found) >= 1)
                 return;
             showBox(tr("No results were found!"), tr("Search results"));
         } catch (const PlatformError &error) {

@@ -72,7 +72,7 @@ void StatusLine::refresh()
         line = files(m_list.count());
         // The whole catalogue is the total of every narrowed view until the file changes: a
         // search then needs no count of its own.
-        const QPair<qint64, qint64> now = Media::changeStamp(m_catalogue.cnCatalogue());
+        const QPair<qint64, qint64> now = m_catalogue.changeStamp();
         if (now.first >= 0) {
             m_countedAt = now;
             m_total = m_list.count();
@@ -87,7 +87,7 @@ qint64 StatusLine::catalogueFiles()
     if (m_list.view().kind() == ListView::Find && m_list.holdsWholeCatalogue())
         return qint64(m_list.model()->storedRows().size());
     try {
-        const QPair<qint64, qint64> now = Media::changeStamp(m_catalogue.cnCatalogue());
+        const QPair<qint64, qint64> now = m_catalogue.changeStamp();
         if (now != m_countedAt || now.first < 0) {
             m_total = m_catalogue.fileCount();
             m_countedAt = now;

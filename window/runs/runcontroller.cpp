@@ -90,7 +90,7 @@ void RunController::start(const QString &title, QWidget *owner, bool updating)
     // The file's log is taken up here, once, so that the run's connection and this one share
     // it from the first row on.
     try {
-        m_catalogue.cnCatalogue().beginWrite();
+        m_catalogue.beginWrite();
     } catch (const PlatformError &) {
         // A damaged file: the run's own connection finds it so and says it.
     }
