@@ -1,5 +1,6 @@
 #include "platform/archivereader.h"
 
+#include "platform/archivesource.h"
 #include "platform/oserror.h"
 #include "platform/platformerror.h"
 
@@ -19,126 +20,7 @@
 
 namespace {
 
-constexpr qint64 ChunkBytes = 64 * 1024;
-// After a seek (zip and 7z jump from header to header) a read asks for little: most of a large
-// block would be thrown away at the next seek. Reads in a row ask for more each time.
-constexpr qint64 FirstChunkBytes = 4 * 1024;
 constexpr int ArchiveUnreadable = 75; // "Path/File access error"
-
-// The bytes an archive is read from: a file or a block of memory. Every read is counted against
-// the bounds, whichever format or filter asks for it.
-class Source
-{
-public:
-    Source(int fd, const ArchiveLimits &limits) : m_fd(fd), m_limits(limits) {}
-    Source(const void *data, size_t size, const ArchiveLimits &limits)
-        : m_data(static_cast<const char *>(data)), m_size(qint64(size)), m_limits(limits)
-    {}
-
-    struct archive *archive = nullptr;
-    bool overBound = false;
-    const std::atomic<bool> *stop = nullptr; // checked before each read
-
-    static la_ssize_t read(struct archive *a, void *client, const void **buffer)
-    {
-        auto *self = static_cast<Source *>(client);
-        if (self->stop && self->stop->load()) {
-            archive_set_error(a, ECANCELED, "stopped");
-            return -1;
-        }
-        // The stream a filter made of what was read so far: a bomb inflates far past its bytes.
-        const qint64 stream = archive_filter_bytes(a, 0);
-        if (self->m_read > self->m_limits.compressedBytes ||
-            stream > ArchiveLimits::StreamFactor *
-                         std::max(self->m_limits.compressedBytes, self->m_read)) {
-            self->overBound = true;
-            archive_set_error(a, EFBIG, "bound reached");
-            return -1;
-        }
-        la_ssize_t got;
-        const qint64 chunk = self->m_chunk;
-        self->m_chunk = std::min(ChunkBytes, chunk * 2);
-        if (self->m_data) {
-            got = la_ssize_t(std::min(chunk, self->m_size - self->m_offset));
-            *buffer = self->m_data + self->m_offset;
-        } else {
-            do
-                got = ::read(self->m_fd, self->m_buffer, size_t(chunk));
-            while (got < 0 && errno == EINTR);
-            if (got < 0) {
-                archive_set_error(a, errno, "read failed");
-                return -1;
-            }
-            *buffer = self->m_buffer;
-        }
-        self->m_offset += got;
-        self->m_read += got;
-        return got;
-    }
-
-    static la_int64_t seek(struct archive *, void *client, la_int64_t offset, int whence)
-    {
-        auto *self = static_cast<Source *>(client);
-        self->m_chunk = FirstChunkBytes;
-        if (!self->m_data)
-            return self->m_offset = ::lseek(self->m_fd, offset, whence);
-        const qint64 base = whence == SEEK_SET   ? 0
-                            : whence == SEEK_CUR ? self->m_offset
-                                                 : self->m_size;
-        if (offset > self->m_size || offset < -self->m_size || base + offset < 0 ||
-            base + offset > self->m_size)
-            return ARCHIVE_FATAL;
-        return self->m_offset = base + offset;
-    }
-
-    static la_int64_t skip(struct archive *a, void *client, la_int64_t request)
-    {
-        auto *self = static_cast<Source *>(client);
-        const la_int64_t end = self->m_data ? self->m_size : ::lseek(self->m_fd, 0, SEEK_END);
-        if (end < 0 || seek(a, client, self->m_offset, SEEK_SET) < 0)
-            return 0;
-        const la_int64_t step = std::min<la_int64_t>(request, end - self->m_offset);
-        if (step <= 0 || seek(a, client, self->m_offset + step, SEEK_SET) < 0)
-            return 0;
-        return step;
-    }
-
-private:
-    int m_fd = -1;
-    const char *m_data = nullptr;
-    qint64 m_size = 0;
-    qint64 m_offset = 0;
-    qint64 m_read = 0;
-    qint64 m_chunk = ChunkBytes;
-    const ArchiveLimits &m_limits;
-    char m_buffer[ChunkBytes];
-};
-
-// An archive opened for reading from source, with every format and filter the catalogue looks
-// into; nullptr when libarchive cannot even start.
-struct archive *openArchive(Source &source)
-{
-    struct archive *a = archive_read_new();
-    if (!a)
-        return nullptr;
-    archive_read_support_filter_all(a);
-    for (int (*format)(struct archive *) :
-         {archive_read_support_format_zip, archive_read_support_format_7zip,
-          archive_read_support_format_rar, archive_read_support_format_rar5,
-          archive_read_support_format_tar, archive_read_support_format_iso9660,
-          archive_read_support_format_cab, archive_read_support_format_cpio})
-        format(a);
-    archive_read_set_read_callback(a, &Source::read);
-    archive_read_set_seek_callback(a, &Source::seek);
-    archive_read_set_skip_callback(a, &Source::skip);
-    archive_read_set_callback_data(a, &source);
-    source.archive = a;
-    if (archive_read_open1(a) != ARCHIVE_OK) {
-        archive_read_free(a);
-        return nullptr;
-    }
-    return a;
-}
 
 // The member's path as the archive gives it, with the parts that name no folder of it left out
 // ("/", "./", "//", and "../", which would reach above the archive); empty when nothing is left.
@@ -177,7 +59,7 @@ bool compressedOnly(const QByteArray &path)
     return dot > 0 && filters.contains(name.mid(dot)) && !name.left(dot).endsWith(".tar");
 }
 
-ArchiveReader::Outcome listFrom(Source &source, const ArchiveLimits &limits,
+ArchiveReader::Outcome listFrom(ArchiveSource &source, const ArchiveLimits &limits,
                                 std::vector<ArchiveMember> &members, bool plainWhenUnknown)
 {
     members.clear();
@@ -264,7 +146,7 @@ public:
         struct stat st;
         if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
             return NotArchive;
-        auto source = std::make_unique<Source>(fd, limits);
+        auto source = std::make_unique<ArchiveSource>(fd, limits);
         return listFrom(*source, limits, members, compressedOnly(path));
     }
 
@@ -283,7 +165,7 @@ public:
         ArchiveLimits limits;
         limits.compressedBytes =
             std::numeric_limits<qint64>::max() / (2 * ArchiveLimits::StreamFactor);
-        auto source = std::make_unique<Source>(fd, limits);
+        auto source = std::make_unique<ArchiveSource>(fd, limits);
         source->stop = stop;
         struct archive *a = openArchive(*source);
         if (!a)
@@ -395,7 +277,7 @@ ArchiveReader::Outcome ArchiveReader::listBytes(const void *data, size_t size,
                                                 const ArchiveLimits &limits,
                                                 std::vector<ArchiveMember> &members)
 {
-    auto source = std::make_unique<Source>(data, size, limits);
+    auto source = std::make_unique<ArchiveSource>(data, size, limits);
     return listFrom(*source, limits, members, false);
 }
 

@@ -1,6 +1,7 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
+#include "window/boxes/busycursor.h"
 #include "window/main/frmmain.h"
 
 #include <QApplication>
@@ -41,9 +42,11 @@ private Q_SLOTS:
             QWidget *box = QApplication::activeModalWidget();
             if (!box)
                 return;
-            seen = labelsShowing(box, text);
+            seen = QGuiApplication::overrideCursor() ? "a busy pointer over the box"
+                                                     : labelsShowing(box, text);
             QTest::keyClick(box, Qt::Key_Escape);
         });
+        const BusyCursor busy; // the command's, lifted while the box waits for the user
         if (kind == QLatin1String("yesno"))
             showBox(text, QStringLiteral("Remove Disc"), BoxButtons::YesNo);
         else

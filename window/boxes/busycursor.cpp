@@ -5,7 +5,7 @@
 
 namespace {
 
-int held[2]; // by kind
+int held[3]; // by kind
 bool shown = false;
 
 // One override cursor at most, whatever the order in which the holders go.
@@ -13,7 +13,8 @@ void apply()
 {
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return; // no windows, no pointer
-    const bool wanted = held[BusyCursor::Command] > 0 || held[BusyCursor::Beside] > 0;
+    const bool wanted = (held[BusyCursor::Command] > 0 || held[BusyCursor::Beside] > 0) &&
+                        held[BusyCursor::Waiting] == 0;
     const QCursor cursor(held[BusyCursor::Command] > 0 ? Qt::WaitCursor : Qt::BusyCursor);
     if (wanted && !shown)
         QGuiApplication::setOverrideCursor(cursor);

@@ -1,6 +1,7 @@
 #include "window/boxes/messagebox.h"
 
 #include "platform/app.h"
+#include "window/boxes/busycursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,6 +37,7 @@ BoxAnswer showMessage(QWidget *owner, const QString &prompt, BoxButtons buttons,
                       const QString &title, const QString &checkText = QString(),
                       bool *checked = nullptr)
 {
+    const BusyCursor waiting(BusyCursor::Waiting);
     QMessageBox box(owner ? owner : QApplication::activeWindow());
     if (checked) {
         box.setCheckBox(new QCheckBox(checkText, &box));
@@ -63,6 +65,7 @@ BoxAnswer showMessage(QWidget *owner, const QString &prompt, BoxButtons buttons,
 
 QString showInput(const QString &prompt, const QString &title, const QString &defaultText)
 {
+    const BusyCursor waiting(BusyCursor::Waiting);
     QInputDialog box(QApplication::activeWindow());
     box.setWindowTitle(title);
     box.setLabelText(prompt);
