@@ -298,18 +298,18 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         row.file = name;
         record->setFileSize(qint32(metadata.size)); // the record's 32-bit size; Size has it all
         row.setSize(metadata.size, m_separator);
-        const FileTime *times[3] = {&metadata.accessed, &metadata.created, &metadata.modified};
-        for (int d = 0; d < 3; ++d) {
+        const FileTime *times[] = {&metadata.created, &metadata.accessed, &metadata.modified};
+        for (int d = 0; d < FilesField::DateCount; ++d) {
             const qint64 day = times[d]->utcDay();
             const QDate date = known ? FileTime::date(day) : QDate();
             if (d == 0)
-                record->setDateAccessed(date);
-            else if (d == 1)
                 record->setDateCreated(date);
+            else if (d == 1)
+                record->setDateAccessed(date);
             else
                 record->setDateModified(date);
             if (date.isValid())
-                row.setDate(d, day);
+                row.setDate(FilesField::FirstDate + d, day);
         }
         row.label = folder.labelUtf8;
         row.serial = folder.serialUtf8;

@@ -80,7 +80,7 @@ MediumUpdate::Verdict MediumUpdate::file(const FileRow &found, bool known, qint6
     if (!known)
         return Unchanged;
     if (QByteArrayView(found.size.data(), found.sizeLength) != row->size ||
-        QByteArrayView(found.dates[2].data(), found.dateLengths[2]) != row->modified)
+        found.date(FilesField::Modified) != row->modified)
         return Changed;
     return row->path == found.path ? Unchanged : Moved;
 }
