@@ -1,4 +1,5 @@
 #include "indexing/mediumlocator.h"
+#include "platform/joinpath.h"
 #include "platform/mountedmedia.h"
 
 #include <QtTest>
@@ -14,6 +15,31 @@ class TestMediumLocator : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The part of a path below a root, which placing it under another root undoes.
+    void pathBelow_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("root");
+        QTest::addColumn<QString>("below"); // null: not under root
+        QTest::newRow("below") << "/m/a/b" << "/m" << "a/b";
+        QTest::newRow("root itself") << "/m" << "/m/" << "";
+        QTest::newRow("separators at the ends") << "/m//a/" << "/m" << "a";
+        QTest::newRow("the system's root") << "/a/b" << "/" << "a/b";
+        QTest::newRow("a neighbour") << "/mx/a" << "/m" << QString();
+        QTest::newRow("no root") << "/m/a" << "" << QString();
+    }
+    void pathBelow()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, root);
+        QFETCH(QString, below);
+        QCOMPARE(PathBelow(path, root), below);
+        QCOMPARE(PathBelow(path, root).isNull(), below.isNull());
+        QCOMPARE(QString::fromUtf8(PathBelow(path.toUtf8(), root.toUtf8())), below);
+        if (!below.isNull())
+            QCOMPARE(PathUnder(QStringLiteral("/x"), below), below.isEmpty() ? "/x" : "/x/" + below);
+    }
+
     void locate_data()
     {
         QTest::addColumn<QString>("path");
