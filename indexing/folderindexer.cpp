@@ -205,8 +205,10 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
         m_report.folderFailed(e.number(), e.description(), path);
     } catch (const std::bad_alloc &) {
         m_report.folderFailed(7, QStringLiteral("Out of memory"), path);
-    } catch (const std::exception &) {
-        m_report.folderFailed(51, QStringLiteral("Internal error"), path);
+    } catch (const std::exception &e) {
+        // What went wrong is told, so that the box says more than that something did.
+        m_report.folderFailed(
+            51, QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(e.what())), path);
     }
     // The records of a folder's rows are not kept past its invocation: nothing reads them.
     m_colIndexed.Clear();

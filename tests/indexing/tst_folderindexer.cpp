@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <functional>
+#include <stdexcept>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -32,6 +33,8 @@ struct FailingLister : FolderLister
     QByteArray GetFolder(const QString &p) override { return systemFolderLister().GetFolder(p); }
     void list(const QByteArray &folder, FolderEntries &entries) override
     {
+        if (folder.endsWith("/B") && error.number() == 51)
+            throw std::runtime_error("list broken");
         if (folder.endsWith("/B"))
             throw error;
         systemFolderLister().list(folder, entries);
@@ -104,6 +107,8 @@ private Q_SLOTS:
         QTest::newRow("missing") << QString("/no/such") << "76: Path not found" << QStringList();
         QTest::newRow("unreadable sub-folder")
             << QString() << "70: Permission denied" << QStringList({"a.txt", "d.txt", "r.txt"});
+        QTest::newRow("internal error") << QString() << "51: Internal error: list broken"
+                                        << QStringList({"a.txt", "d.txt", "r.txt"});
         QTest::newRow("failing medium")
             << QString() << "57: Device I/O error" << QStringList({"a.txt"});
     }
