@@ -257,8 +257,8 @@ void FileRowWriter::change(const Changes &changes, Result &result)
             statement->bindText(1, row.path);
             statement->bindInt(2, c.id);
         } else {
-            statement = &prepared(m_update, "UPDATE Files SET Path = ?1, Size = ?2, Accessed = ?3, "
-                                            "Created = ?4, Modified = ?5 WHERE ID = ?6");
+            statement = &prepared(m_update, "UPDATE Files SET Path = ?1, Size = ?2, Created = ?3, "
+                                            "Accessed = ?4, Modified = ?5 WHERE ID = ?6");
             statement->bindText(1, row.path);
             statement->bindText(2, row.size.data(), row.sizeLength);
             bindDates(*statement, 3, row);
