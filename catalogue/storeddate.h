@@ -22,7 +22,11 @@ public:
     bool hasTime() const { return m_hasTime; }
     // yyyymmdd, and yyyymmddhhmmss: numbers that order as the days and moments do; -1 for no
     // date.
-    qint64 day() const { return isValid() ? qint64(m_year) * 10000 + m_month * 100 + m_day : -1; }
+    qint64 day() const { return isValid() ? dayOf(m_year, m_month, m_day) : -1; }
+    static qint64 dayOf(int year, int month, int day)
+    {
+        return qint64(year) * 10000 + month * 100 + day;
+    }
     qint64 moment() const
     {
         return isValid() ? day() * 1000000 + m_hour * 10000 + m_minute * 100 + m_second : -1;
