@@ -18,8 +18,6 @@ public:
     static StoredDate parse(QByteArrayView text) { return parse(text.data(), text.size()); }
 
     bool isValid() const { return m_year > 0; }
-    // Whether the text carried a time of day (midnight included).
-    bool hasTime() const { return m_hasTime; }
     // yyyymmdd, and yyyymmddhhmmss: numbers that order as the days and moments do; -1 for no
     // date.
     qint64 day() const { return isValid() ? dayOf(m_year, m_month, m_day) : -1; }
@@ -35,8 +33,9 @@ public:
     QTime time() const { return isValid() ? QTime(m_hour, m_minute, m_second) : QTime(); }
     // The stored moment as UTC, which the catalogue's own times are.
     QDateTime utc() const;
-    // Appends the ISO 8601 text: "YYYY-MM-DD", or "YYYY-MM-DDTHH:MM:SS" when a time was written.
-    void appendIso(std::string &out) const;
+    // Appends the date text holds as ISO 8601 has it ("YYYY-MM-DD", or "YYYY-MM-DDTHH:MM:SS"
+    // where a time was written); false, appending nothing, when it holds none.
+    static bool appendIso(const char *data, qsizetype length, std::string &out);
 
 private:
     int m_year = 0; // 0: no date
@@ -45,5 +44,4 @@ private:
     int m_hour = 0;
     int m_minute = 0;
     int m_second = 0;
-    bool m_hasTime = false;
 };

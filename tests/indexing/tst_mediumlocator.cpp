@@ -15,25 +15,13 @@ class TestMediumLocator : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // The part of a path below a root, which placing it under another root undoes.
-    void pathBelow_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("root");
-        QTest::addColumn<QString>("below"); // null: not under root
-        QTest::newRow("below") << "/m/a/b" << "/m" << "a/b";
-        QTest::newRow("root itself") << "/m" << "/m/" << "";
-        QTest::newRow("separators at the ends") << "/m//a/" << "/m" << "a";
-        QTest::newRow("the system's root") << "/a/b" << "/" << "a/b";
-        QTest::newRow("a neighbour") << "/mx/a" << "/m" << QString();
-    }
+    // The part of a path below a root: the same folder's place under another root.
     void pathBelow()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, root);
-        QFETCH(QString, below);
-        QCOMPARE(PathBelow(path, root).isNull(), below.isNull());
-        QCOMPARE(PathBelow(path.toUtf8(), root.toUtf8()), below.toUtf8());
+        QCOMPARE(PathBelow(QString("/m//a/b/"), QString("/m/")), QString("a/b"));
+        QCOMPARE(PathBelow(QByteArray("/a/b"), QByteArray("/")), QByteArray("a/b"));
+        QVERIFY(!PathBelow(QString("/m/"), QString("/m")).isNull()); // the root itself: ""
+        QVERIFY(PathBelow(QByteArray("/mx/a"), QByteArray("/m")).isNull());
     }
 
     void locate_data()

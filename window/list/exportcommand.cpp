@@ -89,10 +89,7 @@ void appendSize(std::string &out, const char *data, int length)
 // A date as ISO 8601 has it; a text that is no date is kept as stored.
 void appendDate(std::string &out, const char *data, int length)
 {
-    const StoredDate date = StoredDate::parse(data, length);
-    if (date.isValid())
-        date.appendIso(out);
-    else
+    if (!StoredDate::appendIso(data, length, out))
         appendField(out, data, length);
 }
 
