@@ -14,8 +14,8 @@ namespace {
 // Per field, in FindQuery::Field order: the sub-item it reads, and its place in the order of
 // testing. Tests whose answer rows share (a disc's label, a folder, a date) come first, the name
 // last.
-const int SubItemOf[] = {FilesField::File,     FilesField::Path,    FilesField::Archive,
-                         FilesField::File,     FilesField::Size,    FilesField::Created,
+const int SubItemOf[] = {FilesField::File,     FilesField::Path,     FilesField::Archive,
+                         FilesField::File,     FilesField::Size,     FilesField::Created,
                          FilesField::Accessed, FilesField::Modified, FilesField::Archive};
 static_assert(std::size(SubItemOf) == FindQuery::Note + 1);
 const int CostOf[] = {5, 1, 0, 4, 3, 2, 2, 2, 0};

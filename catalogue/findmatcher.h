@@ -7,9 +7,10 @@
 #include <vector>
 
 // Decides whether a row answers a Find query. A row comes as its stored cells, the sub-items
-// FilesField::Path to FilesField::Serial, as UTF-8 bytes, empty for no value. Rows are read from storage that stays put for the matcher's life, where rows
-// share the cell they have in common with the row before: a cell at the same place as before is
-// the same text, and its answer is reused. An empty Size is 0; a row with no date matches no
+// FilesField::Path to FilesField::Serial, as UTF-8 bytes, empty for no value. Rows are read from
+// storage that stays put for the matcher's life, where rows share the cell they have in common
+// with the row before: a cell at the same place as before is the same text, and its answer is
+// reused. An empty Size is 0; a row with no date matches no
 // bound on that date.
 class FindMatcher
 {

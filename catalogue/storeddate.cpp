@@ -30,7 +30,8 @@ StoredDate StoredDate::parse(const char *data, qsizetype length)
     if ((length != 10 && length != 19) || data[4] != '-' || data[7] != '-')
         return date;
     const int year = number(data, 4), month = number(data + 5, 2), day = number(data + 8, 2);
-    if (year < 1 || month < 1 || month > 12 || day < 1 || (day > 28 && day > daysInMonth(year, month)))
+    if (year < 1 || month < 1 || month > 12 || day < 1 ||
+        (day > 28 && day > daysInMonth(year, month)))
         return date;
     if (length == 19) {
         if ((data[10] != ' ' && data[10] != 'T') || data[13] != ':' || data[16] != ':')

@@ -141,8 +141,7 @@ void ExportCommand::writeCsv(const QString &file) const
     const CatalogueListModel &model = *m_list.model();
     const int rows = model.rowCount();
     for (int row = 0; row < rows; ++row) {
-        for (int column = FilesField::Path; column < FilesField::FieldCount;
-             ++column) {
+        for (int column = FilesField::Path; column < FilesField::FieldCount; ++column) {
             const auto [data, length] = model.storedCell(row, column);
             if (column != FilesField::Path)
                 text += ',';

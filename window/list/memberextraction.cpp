@@ -33,8 +33,8 @@ void MemberExtraction::start(const QByteArray &archive, const QByteArray &member
         } catch (const std::exception &error) {
             // Any other failure is the file's access failing, and says what failed.
             m_error = 75;
-            m_description = tr("Path/File access error: %1")
-                                .arg(QString::fromLocal8Bit(error.what()));
+            m_description =
+                tr("Path/File access error: %1").arg(QString::fromLocal8Bit(error.what()));
         }
     });
     // Queued: finished comes from the thread itself.
