@@ -33,10 +33,8 @@ struct FailingLister : FolderLister
     QByteArray GetFolder(const QString &p) override { return systemFolderLister().GetFolder(p); }
     void list(const QByteArray &folder, FolderEntries &entries) override
     {
-        if (folder.endsWith("/B") && error.number() == 51)
-            throw std::runtime_error("list broken");
-        if (folder.endsWith("/B"))
-            throw error;
+        if (folder.endsWith("/B")) // 51: a failure that is no PlatformError
+            error.number() == 51 ? throw std::runtime_error("list broken") : throw error;
         systemFolderLister().list(folder, entries);
     }
     PlatformError error;

@@ -15,8 +15,7 @@ class TestMediumLocator : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // The part of a path below a root: the same folder's place under another root.
-    void pathBelow()
+    void partOfPathBelowRoot()
     {
         QCOMPARE(PathBelow(QString("/m//a/b/"), QString("/m/")), QString("a/b"));
         QCOMPARE(PathBelow(QByteArray("/a/b"), QByteArray("/")), QByteArray("a/b"));
