@@ -88,11 +88,6 @@ void appendUtf8(std::string &out, char32_t c)
     }
 }
 
-char asciiFolded(unsigned char c)
-{
-    return char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-}
-
 // Calls emit(code point, whether it begins a character's fold) for the folded form; invalid
 // bytes come as InvalidByteBase + byte, each a character.
 template <typename Emit> void foldEach(const char *data, qsizetype length, Emit emit)
@@ -100,7 +95,7 @@ template <typename Emit> void foldEach(const char *data, qsizetype length, Emit 
     const auto *s = reinterpret_cast<const unsigned char *>(data);
     for (qsizetype i = 0; i < length;) {
         if (s[i] < 0x80) {
-            emit(char32_t(asciiFolded(s[i])), true);
+            emit(char32_t(CaseFold::foldedAscii(char(s[i]))), true);
             ++i;
             continue;
         }
@@ -137,9 +132,28 @@ QString fold(const QString &text)
     return folded;
 }
 
+bool isAscii(const char *data, qsizetype length)
+{
+    quint64 high = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= length; i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, 8);
+        high |= word;
+    }
+    for (; i < length; ++i)
+        high |= quint64(static_cast<unsigned char>(data[i]));
+    return (high & 0x8080808080808080ull) == 0;
+}
+
 void appendFolded(std::string &out, const char *data, qsizetype length)
 {
-    foldEach(data, length, [&out](char32_t c, bool) {
+    // An ASCII start, the common case, byte for byte; the rest, from the first character
+    // beyond ASCII, decoded.
+    qsizetype i = 0;
+    for (; i < length && static_cast<unsigned char>(data[i]) < 0x80; ++i)
+        out.push_back(foldedAscii(data[i]));
+    foldEach(data + i, length - i, [&out](char32_t c, bool) {
         if (c >= InvalidByteBase && c <= InvalidByteBase + 0xFF)
             out.push_back(char(c - InvalidByteBase)); // the byte itself
         else
@@ -172,8 +186,8 @@ int compare(const char *a, qsizetype lengthA, const char *b, qsizetype lengthB)
         const auto y = static_cast<unsigned char>(b[i]);
         if (x >= 0x80 || y >= 0x80)
             break;
-        const char fx = asciiFolded(x);
-        const char fy = asciiFolded(y);
+        const char fx = foldedAscii(char(x));
+        const char fy = foldedAscii(char(y));
         if (fx != fy)
             return fx < fy ? -1 : 1;
     }

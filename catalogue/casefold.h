@@ -13,6 +13,14 @@ namespace CaseFold {
 
 QString fold(const QString &text);
 
+// ASCII letters fold to their lower case, which is all the rule does to ASCII.
+inline char foldedAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+// Whether every byte is ASCII: the text's folded form is then its lower case, byte for byte.
+bool isAscii(const char *data, qsizetype length);
+
 // Appends the folded form of UTF-8 text to out, as UTF-8. A byte that is not part of valid UTF-8
 // is kept as it is, so names that differ in such bytes stay different.
 void appendFolded(std::string &out, const char *data, qsizetype length);

@@ -7,8 +7,9 @@ void FileRow::setSize(qint64 bytes, const QByteArray &separator)
     sizeLength = quint8(formatSize(bytes, separator, size.data()));
 }
 
-void FileRow::setDate(int d, qint64 day)
+void FileRow::setDate(int field, qint64 day)
 {
+    const size_t d = size_t(field - FilesField::FirstDate);
     // Days to a proleptic Gregorian date.
     const qint64 z = day + 719468;
     const qint64 era = (z >= 0 ? z : z - 146096) / 146097;

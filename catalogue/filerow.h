@@ -1,7 +1,10 @@
 #pragma once
 
+#include "catalogue/filesfield.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QByteArrayView>
 
 #include <array>
 #include <memory>
@@ -24,9 +27,10 @@ struct FileRow
     // Size with its separators (up to 19 digits and 6 separators of up to 3 bytes each).
     std::array<char, 40> size{};
     quint8 sizeLength = 0;
-    // Accessed, Created and Modified as YYYY-MM-DD; a length of 0 is no date.
-    std::array<std::array<char, 10>, 3> dates{};
-    std::array<quint8, 3> dateLengths{};
+    // The dates from FilesField::FirstDate on, in the fields' order, as YYYY-MM-DD; a length of
+    // 0 is no date.
+    std::array<std::array<char, 10>, FilesField::DateCount> dates{};
+    std::array<quint8, FilesField::DateCount> dateLengths{};
 
     bool sameFolder(const FileRow &other) const
     {
@@ -35,9 +39,16 @@ struct FileRow
 
     // Size as "#,###" with the locale's thousands separator (UTF-8); the empty text for 0.
     void setSize(qint64 bytes, const QByteArray &separator);
-    // Date d (0 Accessed, 1 Created, 2 Modified) as the day with this number counted from
-    // 1970-01-01 (UTC); a year the catalogue's dates cannot hold (outside 1..9999) is no date.
-    void setDate(int d, qint64 day);
+    // The date of field (FilesField::Created, Accessed or Modified) as the day with this number
+    // counted from 1970-01-01 (UTC); a year the catalogue's dates cannot hold (outside 1..9999)
+    // is no date.
+    void setDate(int field, qint64 day);
+    // The date of field as stored; empty for no date.
+    QByteArrayView date(int field) const
+    {
+        const int d = field - FilesField::FirstDate;
+        return QByteArrayView(dates[size_t(d)].data(), dateLengths[size_t(d)]);
+    }
 
     // The texts of Size, as the indexer writes them and as every reader of them reads them:
     // digits grouped with any separator. formatSize writes into out and returns the length.

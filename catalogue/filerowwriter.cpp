@@ -17,7 +17,7 @@ constexpr int FieldsPerRow = 8;
 
 QByteArray insertStatement(int rows)
 {
-    QByteArray sql = "INSERT INTO Files (Path, File, Size, Accessed, Created, Modified, Archive, "
+    QByteArray sql = "INSERT INTO Files (Path, File, Size, Created, Accessed, Modified, Archive, "
                      "Serial) VALUES ";
     for (int i = 0; i < rows; ++i)
         sql += i ? ",(?,?,?,?,?,?,?,?)" : "(?,?,?,?,?,?,?,?)";
@@ -28,10 +28,10 @@ QByteArray insertStatement(int rows)
 // fewer, larger checkpoints rewrite the pages that every group touches once, not every time.
 constexpr int RunCheckpointPages = 10000;
 
-// Accessed, Created and Modified from first on.
+// Created, Accessed and Modified from first on.
 void bindDates(Statement &statement, int first, const FileRow &row)
 {
-    for (int d = 0; d < 3; ++d) {
+    for (int d = 0; d < FilesField::DateCount; ++d) {
         if (row.dateLengths[d] == 0)
             statement.bindNull(first + d);
         else
@@ -152,10 +152,11 @@ void FileRowWriter::writeMembers(qint64 archive, const FileRow &row, Result &res
         statement.bindText(first + 1, member.path);
         statement.bindText(first + 2, member.file);
         statement.bindText(first + 3, member.size.data(), member.sizeLength);
-        if (member.dateLengths[2] == 0)
+        const QByteArrayView modified = member.date(FilesField::Modified);
+        if (modified.isEmpty())
             statement.bindNull(first + 4);
         else
-            statement.bindText(first + 4, member.dates[2].data(), member.dateLengths[2]);
+            statement.bindText(first + 4, modified.data(), int(modified.size()));
     };
     // As files are: several members to a statement.
     size_t at = 0;
@@ -214,8 +215,8 @@ void FileRowWriter::change(const Changes &changes, Result &result)
             statement->bindText(1, row.path);
             statement->bindInt(2, c.id);
         } else {
-            statement = &prepared(m_update, "UPDATE Files SET Path = ?1, Size = ?2, Accessed = ?3, "
-                                            "Created = ?4, Modified = ?5 WHERE ID = ?6");
+            statement = &prepared(m_update, "UPDATE Files SET Path = ?1, Size = ?2, Created = ?3, "
+                                            "Accessed = ?4, Modified = ?5 WHERE ID = ?6");
             statement->bindText(1, row.path);
             statement->bindText(2, row.size.data(), row.sizeLength);
             bindDates(*statement, 3, row);

@@ -20,4 +20,8 @@ struct FilesField
     static constexpr const char *Names[FieldCount] = {"ID",      "Path",    "File",     "Size",
                                                       "Type",    "Created", "Accessed", "Modified",
                                                       "Archive", "Serial"};
+    // Created, Accessed and Modified hold dates, in this order.
+    static constexpr int FirstDate = Created;
+    static constexpr int DateCount = 3;
+    static constexpr bool isDate(int field) { return field >= Created && field <= Modified; }
 };

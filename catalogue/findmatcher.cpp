@@ -2,51 +2,29 @@
 
 #include "catalogue/casefold.h"
 #include "catalogue/filerow.h"
+#include "catalogue/filesfield.h"
+#include "catalogue/storeddate.h"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
-// Per field, in FindQuery::Field order (Name, Folder, Disc, Type, Size, Created, Accessed,
-// Modified, Note): the sub-item it reads, and its place in the order of testing. Tests whose
-// answer rows share (a disc's label, a folder, a date) come first, the name last.
-const int SubItemOf[] = {2, 1, 8, 2, 3, 5, 6, 7, 8};
+// Per field, in FindQuery::Field order: the sub-item it reads, and its place in the order of
+// testing. Tests whose answer rows share (a disc's label, a folder, a date) come first, the name
+// last.
+const int SubItemOf[] = {FilesField::File,     FilesField::Path,     FilesField::Archive,
+                         FilesField::File,     FilesField::Size,     FilesField::Created,
+                         FilesField::Accessed, FilesField::Modified, FilesField::Archive};
+static_assert(std::size(SubItemOf) == FindQuery::Note + 1);
 const int CostOf[] = {5, 1, 0, 4, 3, 2, 2, 2, 0};
 
-// The folded form by the one rule; ASCII, the common case, without decoding.
+// The folded form by the one rule.
 void fold(std::string &out, const FindMatcher::Cell &cell)
 {
-    const auto [data, length] = cell;
-    out.resize(size_t(length));
-    for (int i = 0; i < length; ++i) {
-        const auto c = static_cast<unsigned char>(data[i]);
-        if (c >= 0x80) {
-            out.clear();
-            CaseFold::appendFolded(out, data, length);
-            return;
-        }
-        out[size_t(i)] = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    }
-}
-
-bool isAscii(const char *data, int length)
-{
-    quint64 high = 0;
-    int i = 0;
-    for (; i + 8 <= length; i += 8) {
-        quint64 word;
-        std::memcpy(&word, data + i, 8);
-        high |= word;
-    }
-    for (; i < length; ++i)
-        high |= quint64(static_cast<unsigned char>(data[i]));
-    return (high & 0x8080808080808080ull) == 0;
-}
-
-char lower(char c)
-{
-    return char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    out.clear();
+    CaseFold::appendFolded(out, cell.first, cell.second);
 }
 
 // For ASCII text, whose folded form is its lower case: the test without making that form.
@@ -57,10 +35,10 @@ bool asciiContains(const char *data, int length, const QByteArray &needle)
         return true;
     const char *want = needle.constData();
     for (int i = 0; i + n <= length; ++i) {
-        if (lower(data[i]) != want[0])
+        if (CaseFold::foldedAscii(data[i]) != want[0])
             continue;
         int k = 1;
-        while (k < n && lower(data[i + k]) == want[k])
+        while (k < n && CaseFold::foldedAscii(data[i + k]) == want[k])
             ++k;
         if (k == n)
             return true;
@@ -74,7 +52,7 @@ bool asciiEndsWith(const char *data, int length, const QByteArray &ending)
     if (n > length)
         return false;
     for (int k = 0; k < n; ++k)
-        if (lower(data[length - n + k]) != ending[k])
+        if (CaseFold::foldedAscii(data[length - n + k]) != ending[k])
             return false;
     return true;
 }
@@ -106,7 +84,7 @@ FindMatcher::FindMatcher(const FindQuery &query)
         m_tests.push_back({term, SubItemOf[term.field]});
         m_subItems |= 1u << SubItemOf[term.field];
         if (term.field == FindQuery::Disc || term.field == FindQuery::Note)
-            m_subItems |= 1u << 9; // the serial
+            m_subItems |= 1u << FilesField::Serial;
     }
     std::stable_sort(m_tests.begin(), m_tests.end(), [](const Test &a, const Test &b) {
         return CostOf[a.term.field] < CostOf[b.term.field];
@@ -138,7 +116,7 @@ bool FindMatcher::holds(Test &test, const Cell *cells)
     const Cell &cell = cells[test.subItem - 1];
     if (term.field == FindQuery::Name || term.field == FindQuery::Type) {
         if (m_nameAscii < 0)
-            m_nameAscii = isAscii(cell.first, cell.second) ? 1 : 0;
+            m_nameAscii = CaseFold::isAscii(cell.first, cell.second) ? 1 : 0;
         if (m_nameAscii) {
             if (term.field == FindQuery::Name)
                 return asciiContains(cell.first, cell.second, term.texts[0]);
@@ -152,7 +130,7 @@ bool FindMatcher::holds(Test &test, const Cell *cells)
         return std::any_of(term.texts.begin(), term.texts.end(),
                            [&name](const QByteArray &ending) { return endsWith(name, ending); });
     }
-    const Cell &serial = cells[8];
+    const Cell &serial = cells[FilesField::Serial - 1];
     if (cell.first == test.seen && cell.second == test.seenLength &&
         ((term.field != FindQuery::Disc && term.field != FindQuery::Note) ||
          (serial.first == test.seenSerial && serial.second == test.seenSerialLength)))
@@ -184,7 +162,7 @@ bool FindMatcher::holds(Test &test, const Cell *cells)
         break;
     }
     default: {
-        const qint64 day = dayValue(cell.first, cell.second);
+        const qint64 day = StoredDate::parse(cell.first, cell.second).day();
         answer = day >= 0 && day >= term.low && day <= term.high;
         break;
     }
@@ -195,17 +173,4 @@ bool FindMatcher::holds(Test &test, const Cell *cells)
     test.seenSerialLength = serial.second;
     test.answer = answer;
     return answer;
-}
-
-qint64 FindMatcher::dayValue(const char *data, int length)
-{
-    if (length < 10 || data[4] != '-' || data[7] != '-')
-        return -1;
-    qint64 value = 0;
-    for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (data[i] < '0' || data[i] > '9')
-            return -1;
-        value = value * 10 + (data[i] - '0');
-    }
-    return value;
 }

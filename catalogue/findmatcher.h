@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-// Decides whether a row answers a Find query. A row comes as its stored cells, sub-items 1 to 9
-// (Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial) as UTF-8 bytes, empty
-// for no value. Rows are read from storage that stays put for the matcher's life, where rows
-// share the cell they have in common with the row before: a cell at the same place as before is
-// the same text, and its answer is reused. An empty Size is 0; a row with no date matches no
+// Decides whether a row answers a Find query. A row comes as its stored cells, the sub-items
+// FilesField::Path to FilesField::Serial, as UTF-8 bytes, empty for no value. Rows are read from
+// storage that stays put for the matcher's life, where rows share the cell they have in common
+// with the row before: a cell at the same place as before is the same text, and its answer is
+// reused. An empty Size is 0; a row with no date matches no
 // bound on that date.
 class FindMatcher
 {
@@ -19,15 +19,10 @@ public:
 
     explicit FindMatcher(const FindQuery &query);
 
-    // cells[0] is sub-item 1 (Path) ... cells[8] sub-item 9 (Serial); only the cells of
-    // subItems() are read.
+    // cells[field - 1] is the cell of FilesField field; only the cells of subItems() are read.
     bool matches(const Cell *cells);
     // The sub-items the query reads, as bits (1 << subItem).
     unsigned subItems() const { return m_subItems; }
-
-    // The number a date text ("2019-03-31", "2019-03-31 10:20:30") names as yyyymmdd; -1 when
-    // it is no date.
-    static qint64 dayValue(const char *data, int length);
 
 private:
     struct Test

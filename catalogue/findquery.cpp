@@ -1,6 +1,7 @@
 #include "catalogue/findquery.h"
 
 #include "catalogue/casefold.h"
+#include "catalogue/storeddate.h"
 
 #include <QDate>
 
@@ -62,8 +63,8 @@ bool readSize(const QString &text, qint64 &bytes)
     return true;
 }
 
-// A year, a month or a day ("2019", "2019-03", "2019-03-31") as its first and last day,
-// yyyymmdd.
+// A year, a month or a day ("2019", "2019-03", "2019-03-31") as its first and last day, as
+// StoredDate::day() numbers them.
 bool readDays(const QString &text, qint64 &first, qint64 &last)
 {
     const QStringList parts = text.split(QLatin1Char('-'));
@@ -87,8 +88,8 @@ bool readDays(const QString &text, qint64 &first, qint64 &last)
         end = QDate(numbers[0], 12, 31);
     else if (parts.size() == 2)
         end = QDate(numbers[0], numbers[1], start.daysInMonth());
-    first = qint64(start.year()) * 10000 + start.month() * 100 + start.day();
-    last = qint64(end.year()) * 10000 + end.month() * 100 + end.day();
+    first = StoredDate::dayOf(start.year(), start.month(), start.day());
+    last = StoredDate::dayOf(end.year(), end.month(), end.day());
     return true;
 }
 

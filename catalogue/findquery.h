@@ -33,7 +33,7 @@ public:
         std::vector<QByteArray> texts;
         // Note: the media (label, serial text) whose note contains the text.
         std::vector<std::pair<QByteArray, QByteArray>> media;
-        // Size: bytes; dates: yyyymmdd. Both inclusive.
+        // Size: bytes; dates: days as StoredDate::day() numbers them. Both inclusive.
         qint64 low = 0;
         qint64 high = 0;
     };

@@ -1,5 +1,6 @@
 #include "catalogue/mediumrows.h"
 
+#include "platform/joinpath.h"
 #include "platform/statement.h"
 
 namespace {
@@ -20,21 +21,6 @@ QByteArray withoutTrailingSeparators(QByteArray root)
 
 } // namespace
 
-QByteArray MediumRows::below(const QByteArray &path, const QByteArray &root)
-{
-    const QByteArray bare = withoutTrailingSeparators(root);
-    if (root.isEmpty())
-        return QByteArray();
-    if (path.size() <= bare.size() + 1 && (path == bare || path == bare + '/'))
-        return QByteArray("");
-    if (!path.startsWith(bare + '/'))
-        return QByteArray();
-    QByteArray relative = path.mid(bare.size());
-    while (relative.endsWith('/'))
-        relative.chop(1);
-    return relative;
-}
-
 void MediumRows::read(const QByteArray &label, const QByteArray &serial, const QByteArray &root,
                       const std::function<void(const MediumRow &)> &sink)
 {
@@ -53,7 +39,7 @@ void MediumRows::read(const QByteArray &label, const QByteArray &serial, const Q
     MediumRow row;
     while (s.step()) {
         row.path = column(s, 1);
-        if (below(row.path, root).isNull())
+        if (PathBelow(row.path, root).isNull())
             continue;
         row.id = s.intAt(0);
         row.file = column(s, 2);

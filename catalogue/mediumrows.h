@@ -32,10 +32,6 @@ public:
     // Whether the catalogue holds any row of the medium, wherever it was mounted.
     bool holdsAny(const QByteArray &label, const QByteArray &serial);
 
-    // The part of path below root: "" for root itself, "/a/b" below it; null when path does not
-    // lie under root.
-    static QByteArray below(const QByteArray &path, const QByteArray &root);
-
 private:
     Connection &m_connection;
 };

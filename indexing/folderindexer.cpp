@@ -202,8 +202,10 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
         m_report.folderFailed(e.number(), e.description(), path);
     } catch (const std::bad_alloc &) {
         m_report.folderFailed(7, QStringLiteral("Out of memory"), path);
-    } catch (const std::exception &) {
-        m_report.folderFailed(51, QStringLiteral("Internal error"), path);
+    } catch (const std::exception &e) {
+        // What went wrong is told, so that the box says more than that something did.
+        m_report.folderFailed(
+            51, QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(e.what())), path);
     }
     // The records of a folder's rows are not kept past its invocation: nothing reads them.
     m_colIndexed.Clear();
@@ -295,18 +297,18 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         row.file = name;
         record->setFileSize(qint32(metadata.size)); // the record's 32-bit size; Size has it all
         row.setSize(metadata.size, m_separator);
-        const FileTime *times[3] = {&metadata.accessed, &metadata.created, &metadata.modified};
-        for (int d = 0; d < 3; ++d) {
+        const FileTime *times[] = {&metadata.created, &metadata.accessed, &metadata.modified};
+        for (int d = 0; d < FilesField::DateCount; ++d) {
             const qint64 day = times[d]->utcDay();
             const QDate date = known ? FileTime::date(day) : QDate();
             if (d == 0)
-                record->setDateAccessed(date);
-            else if (d == 1)
                 record->setDateCreated(date);
+            else if (d == 1)
+                record->setDateAccessed(date);
             else
                 record->setDateModified(date);
             if (date.isValid())
-                row.setDate(d, day);
+                row.setDate(FilesField::FirstDate + d, day);
         }
         row.label = folder.labelUtf8;
         row.serial = folder.serialUtf8;

@@ -8,34 +8,13 @@
 
 namespace {
 
-// The part of path below root ("" for root itself); a null text when path is not under root.
-QString below(const QString &path, QString root)
-{
-    if (root.isEmpty())
-        return QString();
-    while (root.endsWith(QLatin1Char('/')))
-        root.chop(1);
-    if (path == root || path == root + QLatin1Char('/'))
-        return QLatin1String("");
-    if (!path.startsWith(root + QLatin1Char('/')))
-        return QString();
-    return path.mid(root.size() + 1);
-}
-
-QString under(const QString &root, const QString &relative)
-{
-    if (relative.isEmpty())
-        return root;
-    return JoinPath(root, relative);
-}
-
 // The longest recorded root that path lies under, as the part of path below it.
 QString belowRecordedRoot(const QString &path, const QStringList &roots)
 {
     QString best;
     int bestLength = -1;
     for (const QString &root : roots) {
-        const QString relative = below(path, root);
+        const QString relative = PathBelow(path, root);
         if (!relative.isNull() && root.size() > bestLength) {
             best = relative;
             bestLength = int(root.size());
@@ -66,7 +45,7 @@ QString LocateFolder(const QString &path, const QString &archive, const QString 
         if (!isMedium(medium, archive, serial))
             continue;
         if (!recorded.isNull()) {
-            const QString folder = under(medium.root, recorded);
+            const QString folder = PathUnder(medium.root, recorded);
             if (isFolder(folder))
                 return folder;
             if (missing.isNull())
@@ -76,7 +55,7 @@ QString LocateFolder(const QString &path, const QString &archive, const QString 
         // Rows catalogued before roots were recorded: the old mount point is unknown, so the
         // longest tail that exists wins over a shorter one that happens to exist too.
         for (int first = 0; first <= parts.size(); ++first) {
-            const QString folder = under(medium.root, parts.mid(first).join(QLatin1Char('/')));
+            const QString folder = PathUnder(medium.root, parts.mid(first).join(QLatin1Char('/')));
             if (isFolder(folder))
                 return folder;
         }
@@ -105,11 +84,11 @@ QString MountedRoot(const QString &archive, const QString &serial,
 QStringList SameFolderUnderRoots(const QString &path, const QString &root, const QStringList &roots)
 {
     QStringList folders;
-    const QString relative = below(path, root);
+    const QString relative = PathBelow(path, root);
     if (relative.isNull())
         return folders;
     for (const QString &other : roots)
         if (other != root)
-            folders.append(under(other, relative));
+            folders.append(PathUnder(other, relative));
     return folders;
 }

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/filerow.h"
 #include "catalogue/mediumrows.h"
+#include "platform/joinpath.h"
 
 #include <QByteArrayView>
 #include <QSet>
@@ -35,7 +36,7 @@ void MediumUpdate::load(Catalogue &catalogue, const QByteArray &root)
                     return;
                 taken.insert(row.id);
             }
-            add(row, MediumRows::below(row.path, place));
+            add(row, PathBelow(row.path, place));
         });
     }
 }
@@ -49,7 +50,7 @@ void MediumUpdate::add(const MediumRow &row, const QByteArray &relative)
         return;
     }
     // The row already under the folder the medium is mounted on now is the one kept.
-    if (row.path == m_root + relative && known->path != row.path) {
+    if (row.path == PathUnder(m_root, relative) && known->path != row.path) {
         folder.extra.push_back(known->id);
         *known = Known{row.id, row.path, row.size, row.modified};
     } else {
@@ -61,7 +62,7 @@ MediumUpdate::Folder *MediumUpdate::folderOf(const QByteArray &path)
 {
     if (m_last && path == m_lastPath)
         return m_last;
-    const auto found = m_folders.find(MediumRows::below(path, m_root));
+    const auto found = m_folders.find(PathBelow(path, m_root));
     m_lastPath = path;
     m_last = found == m_folders.end() ? nullptr : &found->second;
     return m_last;
@@ -80,7 +81,7 @@ MediumUpdate::Verdict MediumUpdate::file(const FileRow &found, bool known, qint6
     if (!known)
         return Unchanged;
     if (QByteArrayView(found.size.data(), found.sizeLength) != row->size ||
-        QByteArrayView(found.dates[2].data(), found.dateLengths[2]) != row->modified)
+        found.date(FilesField::Modified) != row->modified)
         return Changed;
     return row->path == found.path ? Unchanged : Moved;
 }
@@ -88,7 +89,7 @@ MediumUpdate::Verdict MediumUpdate::file(const FileRow &found, bool known, qint6
 void MediumUpdate::folderRead(const QByteArray &folder, const std::vector<QByteArray> &subFolders,
                               std::vector<qint64> &removed)
 {
-    const QByteArray relative = MediumRows::below(folder, m_root);
+    const QByteArray relative = PathBelow(folder, m_root);
     if (relative.isNull())
         return;
     m_last = nullptr;
@@ -101,7 +102,7 @@ void MediumUpdate::folderRead(const QByteArray &folder, const std::vector<QByteA
     }
     // What is left below this folder was not read whole, or is gone: a folder still listed
     // keeps its rows (it could not be read), one no longer listed loses them.
-    const QByteArray prefix = relative + '/';
+    const QByteArray prefix = relative.isEmpty() ? relative : relative + '/';
     for (auto below = m_folders.lower_bound(prefix);
          below != m_folders.end() && below->first.startsWith(prefix);) {
         const QByteArray rest = below->first.mid(prefix.size());

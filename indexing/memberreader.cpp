@@ -37,7 +37,7 @@ MemberReader::rowsOf(const std::vector<ArchiveMember> &members, const QByteArray
         to.file = from.name;
         to.setSize(from.size, separator);
         if (from.hasModified)
-            to.setDate(2, FileTime{from.modified, 0}.utcDay());
+            to.setDate(FilesField::Modified, FileTime{from.modified, 0}.utcDay());
     }
     return rows;
 }

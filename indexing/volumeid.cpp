@@ -52,11 +52,6 @@ QString hexHalf(qint16 half)
 
 } // namespace
 
-bool GetVolumeId(const QString &root, QString &label, QString &serial)
-{
-    return GetVolumeId(root, label, serial, systemVolumeQuery());
-}
-
 bool GetVolumeId(const QString &root, QString &label, QString &serial, VolumeQuery &query)
 {
     static const QString failed(LabelBuffer, QLatin1Char(' '));

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <functional>
+#include <stdexcept>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -32,8 +33,8 @@ struct FailingLister : FolderLister
     QByteArray GetFolder(const QString &p) override { return systemFolderLister().GetFolder(p); }
     void list(const QByteArray &folder, FolderEntries &entries) override
     {
-        if (folder.endsWith("/B"))
-            throw error;
+        if (folder.endsWith("/B")) // 51: a failure that is no PlatformError
+            error.number() == 51 ? throw std::runtime_error("list broken") : throw error;
         systemFolderLister().list(folder, entries);
     }
     PlatformError error;
@@ -104,6 +105,8 @@ private Q_SLOTS:
         QTest::newRow("missing") << QString("/no/such") << "76: Path not found" << QStringList();
         QTest::newRow("unreadable sub-folder")
             << QString() << "70: Permission denied" << QStringList({"a.txt", "d.txt", "r.txt"});
+        QTest::newRow("internal error") << QString() << "51: Internal error: list broken"
+                                        << QStringList({"a.txt", "d.txt", "r.txt"});
         QTest::newRow("failing medium")
             << QString() << "57: Device I/O error" << QStringList({"a.txt"});
     }
@@ -169,14 +172,14 @@ private Q_SLOTS:
         const QString early = f.makeFile(QStringLiteral("d"));
         const time_t written =
             QDateTime(QDate(2002, 3, 4), QTime(15, 30), Qt::UTC).toSecsSinceEpoch();
-        const struct timespec times[2] = {{written, 0}, {written, 0}};
+        const struct timespec times[2] = {{written - 86400, 0}, {written, 0}}; // read a day before
         QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(early).constData(), times, 0), 0);
         f.indexer.IndexFolder(f.tree());
         qputenv("TZ", previous);
         ::tzset();
         QCOMPARE(f.rows("File, Size"), QStringList({"a|", "c|5,368,709,120", "d|1"}));
         QCOMPARE(f.rows(QStringLiteral("Accessed, Modified")).last(),
-                 QStringLiteral("2002-03-04|2002-03-04"));
+                 QStringLiteral("2002-03-03|2002-03-04"));
     }
 
     // A link to a folder is not followed (no endless walk); a link to a file is catalogued as the
@@ -423,7 +426,7 @@ private Q_SLOTS:
         f.makeFile(QStringLiteral("B/b.txt"), 2);
         f.makeFile(QStringLiteral("r.txt"), 3);
         const time_t old = QDateTime(QDate(2001, 1, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
-        const struct timespec times[2] = {{old, 0}, {old, 0}};
+        const struct timespec times[2] = {{old - 366 * 86400, 0}, {old, 0}}; // read a year before
         QCOMPARE(
             ::utimensat(AT_FDCWD, QFile::encodeName(f.tree() + "/A/a.txt").constData(), times, 0),
             0);
@@ -447,6 +450,7 @@ private Q_SLOTS:
         for (const QString &row : f.rows(QStringLiteral("ID, Path, File, Size, Modified")))
             rows.append(QString(row).replace(f.tree(), QString()).replace(now, "now"));
         QTEST(rows, "rows");
+        QCOMPARE(f.rows(QStringLiteral("Accessed")).first(), QStringLiteral("2000-01-01"));
         const IndexingProgress &done = f.report.last;
         QTEST(QStringLiteral("%1 %2 %3").arg(done.catalogued).arg(done.changed).arg(done.removed),
               "counts");

@@ -1,4 +1,5 @@
 #include "indexing/mediumlocator.h"
+#include "platform/joinpath.h"
 #include "platform/mountedmedia.h"
 
 #include <QtTest>
@@ -14,6 +15,14 @@ class TestMediumLocator : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void partOfPathBelowRoot()
+    {
+        QCOMPARE(PathBelow(QString("/m//a/b/"), QString("/m/")), QString("a/b"));
+        QCOMPARE(PathBelow(QByteArray("/a/b"), QByteArray("/")), QByteArray("a/b"));
+        QVERIFY(!PathBelow(QString("/m/"), QString("/m")).isNull()); // the root itself: ""
+        QVERIFY(PathBelow(QByteArray("/mx/a"), QByteArray("/m")).isNull());
+    }
+
     void locate_data()
     {
         QTest::addColumn<QString>("path");

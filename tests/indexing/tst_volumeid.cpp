@@ -71,7 +71,7 @@ private Q_SLOTS:
         };
         const auto volumeId = [](const QString &folder) { // label and serial joined by a blank
             QString label, serial;
-            GetVolumeId(folder, label, serial);
+            GetVolumeId(folder, label, serial, systemVolumeQuery());
             return label + ' ' + serial;
         };
         QVERIFY(

@@ -4,6 +4,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/foldertree.h"
 #include "catalogue/media.h"
+#include "catalogue/storeddate.h"
 #include "indexing/volumeid.h"
 #include "platform/mountedmedia.h"
 #include "platform/platformerror.h"
@@ -91,11 +92,7 @@ std::vector<Disc> Discs::list()
         disc.bytes = medium.bytes;
         disc.members = m_members.value({medium.label, medium.serial});
         const QByteArray when = times.value(Media::Key(medium.label, medium.serial));
-        if (!when.isEmpty()) {
-            disc.catalogued = QDateTime::fromString(QString::fromLatin1(when),
-                                                    QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            disc.catalogued.setTimeSpec(Qt::UTC);
-        }
+        disc.catalogued = StoredDate::parse(when).utc();
         disc.note = notes.value(Media::Key(medium.label, medium.serial));
         const QPair<QString, QString> key(disc.label, disc.serial);
         // A medium catalogued from no disc (no serial) is mounted nowhere.

@@ -3,6 +3,7 @@
 #include "window/list/cataloguelist.h"
 #include "window/list/cataloguelistmodel.h"
 #include "window/boxes/messagebox.h"
+#include "window/main/readablesize.h"
 #include "window/main/rememberedlayout.h"
 
 #include <QHBoxLayout>
@@ -81,7 +82,7 @@ QString frmFind::countText(qint64 files, qint64 bytes)
     const QLocale locale;
     return QStringLiteral("%1 %2, %3")
         .arg(locale.toString(files), files == 1 ? tr("file") : tr("files"),
-             locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
+             ReadableSize(bytes));
 }
 
 void frmFind::txtQuery_Change()

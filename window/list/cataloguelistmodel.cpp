@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/filerow.h"
 #include "catalogue/findmatcher.h"
+#include "catalogue/storeddate.h"
 #include "platform/connection.h"
 #include "platform/platformerror.h"
 #include "window/list/distincttexts.h"
@@ -18,30 +19,6 @@
 #include <string_view>
 
 namespace {
-
-bool isDateColumn(int column)
-{
-    return column == CatalogueListModel::Created || column == CatalogueListModel::Accessed ||
-           column == CatalogueListModel::Modified;
-}
-
-// An ISO date text ("2003-01-02", "2003-01-02 10:20:30") as one number that orders like the
-// moment it names; a cell that is no such date sorts first.
-qint64 dateValue(const char *data, int length)
-{
-    qint64 value = 0;
-    int digits = 0;
-    for (int i = 0; i < length; ++i) {
-        const char c = data[i];
-        if (c >= '0' && c <= '9') {
-            value = value * 10 + (c - '0');
-            ++digits;
-        }
-    }
-    if (digits == 8)
-        return value * 1000000;
-    return digits == 14 ? value : -1;
-}
 
 struct NumberKey
 {
@@ -92,7 +69,7 @@ QVariant CatalogueListModel::headerData(int section, Qt::Orientation orientation
 QString CatalogueListModel::text(int row, int column) const
 {
     const QString raw = m_rows.text(storageRow(row), column);
-    return isDateColumn(column) ? displayDate(raw) : raw;
+    return FilesField::isDate(column) ? displayDate(raw) : raw;
 }
 
 QByteArray CatalogueListModel::bytes(int row, int column) const
@@ -103,23 +80,8 @@ QByteArray CatalogueListModel::bytes(int row, int column) const
 
 QString CatalogueListModel::displayDate(const QString &iso) const
 {
-    if (iso.size() == 10) {
-        const QDate date = QDate::fromString(iso, Qt::ISODate);
-        return date.isValid() ? QLocale().toString(date, m_dateFormat) : iso;
-    }
-    // Date and time apart: a stored time is no moment of the local zone (a time that a change
-    // to summer time skips is still shown).
-    if (iso.size() != 19 || (iso[10] != QLatin1Char(' ') && iso[10] != QLatin1Char('T')))
-        return iso;
-    const QDate date = QDate::fromString(iso.left(10), Qt::ISODate);
-    const QTime time = QTime::fromString(iso.mid(11), QStringLiteral("HH:mm:ss"));
-    if (!date.isValid() || !time.isValid())
-        return iso;
-    // Midnight is the time of a date that has none, whoever wrote it.
-    if (time == QTime(0, 0))
-        return QLocale().toString(date, m_dateFormat);
-    return QLocale().toString(date, m_dateFormat) + QLatin1Char(' ') +
-           QLocale().toString(time, m_timeFormat);
+    const StoredDate date = StoredDate::parse(QByteArrayView(iso.toLatin1()));
+    return date.isValid() ? LocalDates::text(date, m_dateFormat, m_timeFormat) : iso;
 }
 
 void CatalogueListModel::sort(int column, Qt::SortOrder order)
@@ -173,7 +135,7 @@ void CatalogueListModel::applySort(std::vector<quint32> &rows) const
 {
     const size_t n = rows.size();
     const int column = m_sortColumn;
-    if (column == ID || column == Size || isDateColumn(column) || n == 0) {
+    if (column == ID || column == Size || FilesField::isDate(column) || n == 0) {
         std::vector<NumberKey> keys(n);
         for (size_t k = 0; k < n; ++k) {
             const size_t i = rows[k];
@@ -183,7 +145,8 @@ void CatalogueListModel::applySort(std::vector<quint32> &rows) const
                 value = m_rows.isMember(i) ? std::numeric_limits<qint64>::max() : m_rows.id(i);
             } else {
                 const auto [data, length] = m_rows.cell(i, column);
-                value = column == Size ? FileRow::sizeValue(data, length) : dateValue(data, length);
+                value = column == Size ? FileRow::sizeValue(data, length)
+                                       : StoredDate::parse(data, length).moment();
             }
             keys[k] = {value, quint32(i)};
         }

@@ -1,6 +1,8 @@
 #include "window/list/exportcommand.h"
 
 #include "catalogue/filerow.h"
+#include "catalogue/filesfield.h"
+#include "catalogue/storeddate.h"
 
 #include "platform/oserror.h"
 #include "window/list/cataloguelist.h"
@@ -18,7 +20,6 @@
 
 namespace {
 
-const char Header[] = "Path,File,Size,Type,Created,Accessed,Modified,Archive,Serial\r\n";
 constexpr size_t ChunkSize = size_t(1) << 20;
 
 [[noreturn]] void raiseWriteError()
@@ -85,13 +86,11 @@ void appendSize(std::string &out, const char *data, int length)
     out += std::to_string(bytes);
 }
 
-// Dates are stored as "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss"; ISO 8601 puts a T before the time.
+// A date as ISO 8601 has it; a text that is no date is kept as stored.
 void appendDate(std::string &out, const char *data, int length)
 {
-    const size_t start = out.size();
-    appendField(out, data, length);
-    if (length == 19 && data[10] == ' ' && out.size() == start + 19)
-        out[start + 10] = 'T';
+    if (!StoredDate::appendIso(data, length, out))
+        appendField(out, data, length);
 }
 
 } // namespace
@@ -120,7 +119,14 @@ void ExportCommand::writeCsv(const QString &file) const
     errno = 0;
     if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         raiseWriteError();
-    std::string text(Header);
+    // The fields' names, every one but the ID, which is the catalogue's own.
+    std::string text;
+    for (int field = FilesField::Path; field < FilesField::FieldCount; ++field) {
+        if (field != FilesField::Path)
+            text += ',';
+        text += FilesField::Names[field];
+    }
+    text += "\r\n";
     text.reserve(ChunkSize + 64 * 1024);
     auto write = [&out, &text] {
         errno = 0;
@@ -133,15 +139,13 @@ void ExportCommand::writeCsv(const QString &file) const
     const CatalogueListModel &model = *m_list.model();
     const int rows = model.rowCount();
     for (int row = 0; row < rows; ++row) {
-        for (int column = CatalogueListModel::Path; column < CatalogueListModel::ColumnCount;
-             ++column) {
+        for (int column = FilesField::Path; column < FilesField::FieldCount; ++column) {
             const auto [data, length] = model.storedCell(row, column);
-            if (column != CatalogueListModel::Path)
+            if (column != FilesField::Path)
                 text += ',';
-            if (column == CatalogueListModel::Size)
+            if (column == FilesField::Size)
                 appendSize(text, data, length);
-            else if (column >= CatalogueListModel::Created &&
-                     column <= CatalogueListModel::Modified)
+            else if (FilesField::isDate(column))
                 appendDate(text, data, length);
             else
                 appendField(text, data, length);

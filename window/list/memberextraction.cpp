@@ -5,6 +5,8 @@
 
 #include <QThread>
 
+#include <exception>
+
 MemberExtraction::MemberExtraction(ArchiveReader &reader, QObject *parent)
     : QObject(parent), m_reader(reader)
 {}
@@ -28,9 +30,11 @@ void MemberExtraction::start(const QByteArray &archive, const QByteArray &member
         } catch (const PlatformError &error) {
             m_error = error.number();
             m_description = error.description();
-        } catch (...) {
+        } catch (const std::exception &error) {
+            // Any other failure is the file's access failing, and says what failed.
             m_error = 75;
-            m_description = QStringLiteral("Path/File access error");
+            m_description =
+                tr("Path/File access error: %1").arg(QString::fromLocal8Bit(error.what()));
         }
     });
     // Queued: finished comes from the thread itself.

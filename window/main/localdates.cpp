@@ -1,5 +1,7 @@
 #include "window/main/localdates.h"
 
+#include "catalogue/storeddate.h"
+
 #include <QLocale>
 
 namespace LocalDates {
@@ -17,6 +19,20 @@ QString timeFormat()
     QString format = QLocale().timeFormat(QLocale::LongFormat);
     format.remove(QLatin1String(" t")).remove(QLatin1Char('t'));
     return format.trimmed();
+}
+
+QString text(const StoredDate &date, const QString &dateFormat, const QString &timeFormat)
+{
+    if (!date.isValid())
+        return QString();
+    // Date and time apart: a stored time is no moment of the local zone (a time that a change
+    // to summer time skips is still shown).
+    const QLocale locale;
+    const QTime time = date.time();
+    if (time == QTime(0, 0))
+        return locale.toString(date.date(), dateFormat);
+    return locale.toString(date.date(), dateFormat) + QLatin1Char(' ') +
+           locale.toString(time, timeFormat);
 }
 
 } // namespace LocalDates
