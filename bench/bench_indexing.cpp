@@ -6,7 +6,6 @@
 #include "benchtree.h"
 #include "catalogue/catalogue.h"
 #include "generator.h"
-#include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
 #include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
@@ -168,23 +167,6 @@ int main(int argc, char **argv)
         report("index: peak memory, 1,000,000 files in one run (growth in the run)",
                QStringLiteral("%1 MB (+%2 MB)").arg(big.peakKb / 1024).arg(big.growthKb / 1024),
                "growth <= 100,000's + 16 MB", big.growthKb <= run.growthKb + 16 * 1024);
-    }
-    // The keyed collection alone, at a million records (the keys made beforehand).
-    if (!qEnvironmentVariableIsSet("BENCH_INDEXING_ONLY")) {
-        std::vector<QString> keys;
-        keys.reserve(1000000);
-        for (int i = 0; i < 1000000; ++i)
-            keys.push_back(QStringLiteral("DISC7;1A2B-3C4D;/media/cdrom/Music/Album ") +
-                           QString::number(i / 20) + QStringLiteral("/Track ") +
-                           QString::number(i) + QStringLiteral(".mp3"));
-        colFFiles collection;
-        timer.restart();
-        for (const QString &key : keys)
-            collection.Add(key);
-        collection.Add(QStringLiteral("disc7;1a2b-3c4d;/MEDIA/cdrom/music/album 0/track 0.mp3"));
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        report("colFFiles: add 1,000,000 keys", QString::number(seconds, 'f', 2) + " s", "<= 1 s",
-               seconds <= 1.0 && collection.Count() == 1000000);
     }
     return g_allOk ? 0 : 1;
 }

@@ -75,7 +75,7 @@ void FailingReport::runFailed(int number, const QString &description, const QStr
 }
 
 Indexing::Indexing(const QString &catalogueFile)
-    : indexer(catalogue, colIndexed, failures, systemVolumeQuery(), systemFolderLister(),
+    : indexer(catalogue, failures, systemVolumeQuery(), systemFolderLister(),
               systemFileMetadataReader())
 {
     catalogue.open(catalogueFile);

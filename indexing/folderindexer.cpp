@@ -4,7 +4,6 @@
 #include "catalogue/filerowwriter.h"
 #include "catalogue/media.h"
 #include "catalogue/mediumroots.h"
-#include "indexing/colffiles.h"
 #include "indexing/mediumlocator.h"
 #include "indexing/mediumupdate.h"
 #include "indexing/memberreader.h"
@@ -73,10 +72,9 @@ struct FolderIndexer::Folder
     bool onMedium = true;      // during an update: the files are the updated medium's
 };
 
-FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, IndexingReport &report,
-                             VolumeQuery &volumes, FolderLister &lister,
-                             FileMetadataReader &metadata)
-    : m_catalogue(catalogue), m_colIndexed(colIndexed), m_volumes(volumes), m_lister(lister),
+FolderIndexer::FolderIndexer(Catalogue &catalogue, IndexingReport &report, VolumeQuery &volumes,
+                             FolderLister &lister, FileMetadataReader &metadata)
+    : m_catalogue(catalogue), m_volumes(volumes), m_lister(lister),
       m_metadata(metadata), m_report(report),
       m_writer(std::make_unique<FileRowWriter>(catalogue.cnCatalogue()))
 {}
@@ -153,7 +151,6 @@ void FolderIndexer::run(const QString &path)
     m_pending.clear();
     m_pending.shrink_to_fit();
     m_changes.clear();
-    m_colIndexed.Clear();
     m_metadata.release();
     m_writer->endRun();
     m_progress.folder.clear();
@@ -208,8 +205,6 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
     } catch (const std::exception &) {
         m_report.folderFailed(51, QStringLiteral("Internal error"), path);
     }
-    // The records of a folder's rows are not kept past its invocation: nothing reads them.
-    m_colIndexed.Clear();
 }
 
 void FolderIndexer::endsRunIfMediumFailed(const PlatformError &error)
@@ -276,10 +271,6 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         if (m_report.cancelled())
             throw Stopped();
         const bool wasEmpty = pendingCount() == 0;
-        const QString file = FolderLister::displayName(name);
-        const auto record = m_colIndexed.Add(
-            QString(folder.label % u';' % folder.serial % u';' % folder.path % file));
-
         // A file that cannot be read gets no size and no dates rather than another file's values.
         FileMetadata metadata;
         bool known = true;
@@ -296,20 +287,11 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         // that differ only where they are not UTF-8 stay two rows.
         row.path = folder.native;
         row.file = name;
-        record->setFileSize(qint32(metadata.size)); // the record's 32-bit size; Size has it all
         row.setSize(metadata.size, m_separator);
         const FileTime *times[3] = {&metadata.accessed, &metadata.created, &metadata.modified};
         for (int d = 0; d < 3; ++d) {
-            const qint64 day = times[d]->utcDay();
-            const QDate date = known ? FileTime::date(day) : QDate();
-            if (d == 0)
-                record->setDateAccessed(date);
-            else if (d == 1)
-                record->setDateCreated(date);
-            else
-                record->setDateModified(date);
-            if (date.isValid())
-                row.setDate(d, day);
+            if (known)
+                row.setDate(d, times[d]->utcDay());
         }
         row.label = folder.labelUtf8;
         row.serial = folder.serialUtf8;

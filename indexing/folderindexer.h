@@ -14,7 +14,6 @@
 #include <vector>
 
 class Catalogue;
-class colFFiles;
 class FileMetadataReader;
 class FolderLister;
 class MediumUpdate;
@@ -24,7 +23,7 @@ class VolumeQuery;
 
 // Catalogues a folder tree: one row of table Files per file not yet catalogued (same folder,
 // name, label and serial; the folder's place below another mount point recorded for the same
-// medium counts as its folder), and one record in colIndexed per row while its folder is read.
+// medium counts as its folder).
 // Sub-folders come first, each whole tree before the next, then the folder's own files.
 //
 // Rows are gathered while the tree is walked and written in groups of at most about a quarter
@@ -42,8 +41,8 @@ class VolumeQuery;
 class FolderIndexer
 {
 public:
-    FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, IndexingReport &report,
-                  VolumeQuery &volumes, FolderLister &lister, FileMetadataReader &metadata);
+    FolderIndexer(Catalogue &catalogue, IndexingReport &report, VolumeQuery &volumes,
+                  FolderLister &lister, FileMetadataReader &metadata);
     ~FolderIndexer();
     FolderIndexer(const FolderIndexer &) = delete;
     FolderIndexer &operator=(const FolderIndexer &) = delete;
@@ -77,7 +76,6 @@ private:
     void flush();
 
     Catalogue &m_catalogue;
-    colFFiles &m_colIndexed;
     VolumeQuery &m_volumes;
     FolderLister &m_lister;
     FileMetadataReader &m_metadata;

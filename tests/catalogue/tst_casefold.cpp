@@ -1,4 +1,3 @@
-#include "indexing/colffiles.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/list/cataloguelistmodel.h"
@@ -6,8 +5,8 @@
 
 #include <QtTest>
 
-// The one folding rule as its three users apply it: collection keys, the search (its name index,
-// its match and its order) and the list's sorting.
+// The one folding rule as its users apply it: the search (its name index, its match and its
+// order) and the list's sorting.
 class TestCaseFold : public QObject
 {
     Q_OBJECT
@@ -37,11 +36,6 @@ private Q_SLOTS:
         QFETCH(QString, a);
         QFETCH(QString, b);
         QFETCH(bool, same);
-
-        colFFiles keys;
-        keys.Add(a);
-        keys.Add(b);
-        QCOMPARE(keys.Count(), same ? 1 : 2);
 
         // Each name found by searching for the other, through the name index and past it.
         CatalogueFixture file;

@@ -91,7 +91,6 @@ private Q_SLOTS:
                  QStringList({t + "/S1|a.txt|DATA1|1234-5678", t + "/S2/T|c.txt|DATA1|1234-5678",
                               t + "/S2|b.txt|DATA1|1234-5678", t + "|r.txt|DATA1|1234-5678"}));
         QVERIFY(f.report.failures.isEmpty());
-        QCOMPARE(f.colIndexed.Count(), 0); // records are not kept past their folder
     }
 
     // A path that is no folder, or a folder that cannot be read, gets one error box; the
@@ -116,7 +115,7 @@ private Q_SLOTS:
         for (const char *file : {"A/a.txt", "B/b.txt", "B/C/c.txt", "D/d.txt", "r.txt"})
             f.makeFile(QString::fromLatin1(file));
         FailingLister lister(PlatformError(box.left(2).toInt(), box.mid(4)));
-        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.report, f.volume, lister,
+        FolderIndexer indexer(f.loaded.catalogue, f.report, f.volume, lister,
                               systemFileMetadataReader());
         indexer.IndexFolder(f.tree() + folder);
         QCOMPARE(f.rows(QStringLiteral("File")), files);
@@ -260,7 +259,7 @@ private Q_SLOTS:
             if (goes && name == "s1")
                 volumes.answers = false;
         };
-        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.report, volumes,
+        FolderIndexer indexer(f.loaded.catalogue, f.report, volumes,
                               systemFolderLister(), metadata);
         indexer.IndexFolder(f.tree());
         QStringList rows;
@@ -334,7 +333,7 @@ private Q_SLOTS:
                 qFatal("cannot lock the catalogue");
             QThread::msleep(200);
         };
-        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.report, f.volume,
+        FolderIndexer indexer(f.loaded.catalogue, f.report, f.volume,
                               systemFolderLister(), metadata);
         indexer.IndexFolder(f.tree());
         sqlite3_close(other); // gives up its lock
@@ -365,7 +364,7 @@ private Q_SLOTS:
                 if (name.endsWith("n50"))
                     QThread::msleep(200);
             };
-            FolderIndexer indexer(catalogue, f.colIndexed, f.report, f.volume, systemFolderLister(),
+            FolderIndexer indexer(catalogue, f.report, f.volume, systemFolderLister(),
                                   metadata);
             indexer.IndexFolder(f.tree());
         }
@@ -439,7 +438,7 @@ private Q_SLOTS:
             if (name == "b.txt" && ending == QLatin1String("stop"))
                 f.report.stop = true;
         };
-        FolderIndexer indexer(f.loaded.catalogue, f.colIndexed, f.report, f.volume,
+        FolderIndexer indexer(f.loaded.catalogue, f.report, f.volume,
                               ending == QLatin1String("70") ? static_cast<FolderLister &>(lister)
                                                             : systemFolderLister(),
                               metadata);

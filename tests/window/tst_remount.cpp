@@ -104,11 +104,10 @@ private Q_SLOTS:
             !run("mount -o loop,ro archives.img cdrom"))
             QSKIP("loop mounting is refused here");
         RecordedPointer pointer;
-        colFFiles colIndexed;
         RecordedReport report;
         LoadedCatalogue loaded(pointer);
         loaded.Form_Load(folder);
-        FolderIndexer indexer(loaded.catalogue, colIndexed, report, systemVolumeQuery(),
+        FolderIndexer indexer(loaded.catalogue, report, systemVolumeQuery(),
                               systemFolderLister(), systemFileMetadataReader());
         MemberReader reader(systemArchiveReader(), true, ArchiveLimits());
         indexer.setMemberReader(&reader);
@@ -152,12 +151,11 @@ private Q_SLOTS:
         if (!run("mount -o loop disc.img cdrom"))
             QSKIP("loop mounting is refused here");
         RecordedPointer pointer;
-        colFFiles colIndexed;
         RecordedReport report;
         {
             LoadedCatalogue indexing(pointer);
             indexing.Form_Load(folder);
-            FolderIndexer(indexing.catalogue, colIndexed, report, systemVolumeQuery(),
+            FolderIndexer(indexing.catalogue, report, systemVolumeQuery(),
                           systemFolderLister(), systemFileMetadataReader())
                 .IndexFolder(m_dir.filePath("cdrom"));
         }
@@ -203,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(shell.opened, QStringList({moved + "/Docs/letter.txt", moved + "/top.txt"}));
 
         if (catalogue == "recorded") {
-            FolderIndexer(loaded.catalogue, colIndexed, report, systemVolumeQuery(),
+            FolderIndexer(loaded.catalogue, report, systemVolumeQuery(),
                           systemFolderLister(), systemFileMetadataReader())
                 .IndexFolder(moved);
             QCOMPARE(TestCatalogue::rows(file, "Path, File, Archive, Serial"), indexed);

@@ -43,7 +43,7 @@ QRect pixels(const TwipRect &r)
 
 frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
-      m_runs(m_catalogue, m_list, m_pointer, m_colIndexed, *services.volumes, *services.lister,
+      m_runs(m_catalogue, m_list, m_pointer, *services.volumes, *services.lister,
              *services.metadata, services.media, this),
       m_launcher(m_list, m_pointer, *services.shell, services.media, &m_catalogue.mediumRoots(),
                  &m_catalogue.cnCatalogue(), &systemArchiveReader()),

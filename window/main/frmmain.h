@@ -1,7 +1,6 @@
 #pragma once
 
 #include "catalogue/catalogue.h"
-#include "indexing/colffiles.h"
 #include "window/list/cataloguelist.h"
 #include "window/list/copypathcommand.h"
 #include "window/discs/discs.h"
@@ -31,7 +30,7 @@ class QPushButton;
 class QTableView;
 
 // The main window: six command buttons on the left, the catalogue list on the right. It holds
-// the catalogue, the list and colIndexed for its whole life.
+// the catalogue and the list for its whole life.
 class frmMain : public QWidget
 {
     Q_OBJECT
@@ -114,7 +113,6 @@ private:
     WindowPointer m_pointer{this};
     Catalogue m_catalogue;
     CatalogueList m_list{m_catalogue, m_pointer};
-    colFFiles m_colIndexed;
     SearchCommand m_search{m_catalogue, m_list, m_pointer};
     RemoveCommand m_remove{m_catalogue, m_list, m_pointer};
     RunController m_runs;

@@ -28,10 +28,10 @@ QString elapsedText(qint64 ms)
 } // namespace
 
 RunController::RunController(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
-                             colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
+                             VolumeQuery &volumes, FolderLister &lister,
                              FileMetadataReader &metadata, MountedMedia *media, QWidget *window)
     : m_catalogue(catalogue), m_list(list), m_pointer(pointer), m_media(media), m_window(window),
-      m_run(QString(), colIndexed, volumes, lister, metadata)
+      m_run(QString(), volumes, lister, metadata)
 {
     connect(&m_run, &IndexRun::progress, this, &RunController::showProgress);
     connect(&m_run, &IndexRun::finished, this, &RunController::runEnded);

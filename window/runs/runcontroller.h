@@ -7,7 +7,6 @@
 
 class Catalogue;
 class CatalogueList;
-class colFFiles;
 class FileMetadataReader;
 class FolderLister;
 class MountedMedia;
@@ -34,8 +33,8 @@ public:
     // window is the main window: the progress goes there when the window a run was started from
     // closes during the run.
     RunController(Catalogue &catalogue, CatalogueList &list, MousePointer &pointer,
-                  colFFiles &colIndexed, VolumeQuery &volumes, FolderLister &lister,
-                  FileMetadataReader &metadata, MountedMedia *media, QWidget *window = nullptr);
+                  VolumeQuery &volumes, FolderLister &lister, FileMetadataReader &metadata,
+                  MountedMedia *media, QWidget *window = nullptr);
     ~RunController() override;
 
     // Indexes the tree below path, its progress over owner. The empty path indexes nothing; the
