@@ -1,8 +1,9 @@
 // Indexes a generated tree through the main window, as a user does (Index Directory, the path
 // typed), the walk on its own thread: its time against find reading the same metadata, how late
 // a 10 ms timer of the window's event loop fires meanwhile, and the memory the run leaves behind.
-// Usage: bench_indexrun [catalogue rows]; BENCH_RUN_FILES sets the tree's size (200,000), and
-// the catalogue holds at most 100,000 rows beside it.
+// Usage: bench_indexrun [catalogue rows]; BENCH_RUN_FILES sets the tree's size (200,000),
+// BENCH_RUN_TREE keeps the tree in a folder of that name; the catalogue holds at most 100,000 rows
+// beside it.
 #include "benchtree.h"
 #include "generator.h"
 #include "report.h"
@@ -46,10 +47,14 @@ int main(int argc, char **argv)
     const int files = wanted.isEmpty() ? 200000 : wanted.toInt();
 
     QTemporaryDir work(QDir::tempPath() + "/bench_indexrun-XXXXXX");
-    const QByteArray tree = QFile::encodeName(work.path() + "/tree");
-    Generator::makeCatalogue(work.path() + "/data.mdb", rows);
-    ::mkdir(tree.constData(), 0755);
-    BenchTree::make(tree, files);
+    // BENCH_RUN_TREE names a tree of that many files kept from an earlier run (made there when
+    // missing).
+    const QByteArray kept = qgetenv("BENCH_RUN_TREE");
+    const QByteArray tree = kept.isEmpty() ? QFile::encodeName(work.path() + "/tree") : kept;
+    const QString plain = work.path() + QStringLiteral("/plain.mdb");
+    Generator::makeCatalogue(plain, rows);
+    if (::mkdir(tree.constData(), 0755) == 0)
+        BenchTree::make(tree, files);
     const double findSeconds = BenchTree::timeFind(tree); // also warms the cache
 
     bool failed = false;
@@ -60,8 +65,16 @@ int main(int argc, char **argv)
     Services services = Services::system();
     services.appPath = work.path();
     services.endProcess = [](int) {};
-    bool allOk = true;
-    {
+    // The best of three runs, each into a fresh copy of the catalogue, as find gets its best of
+    // three: on a machine that others share, the least disturbed run is the one that tells.
+    double seconds = 1e9;
+    qint64 latest = 0, keptBytes = 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QString file = work.path() + QStringLiteral("/data.mdb");
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::remove(file + QLatin1String(suffix));
+        if (!QFile::copy(plain, file))
+            qFatal("cannot copy the catalogue");
         frmMain w(services);
         w.Form_Load();
         w.show();
@@ -70,7 +83,7 @@ int main(int argc, char **argv)
 
         // A timer due every 10 ms: how late it fires is how long the loop was held.
         QElapsedTimer clock;
-        qint64 due = 0, latest = 0;
+        qint64 due = 0;
         QTimer tick;
         tick.setTimerType(Qt::PreciseTimer);
         QObject::connect(&tick, &QTimer::timeout, [&] {
@@ -85,31 +98,30 @@ int main(int argc, char **argv)
         w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
         while (w.runUnderWay())
             app.processEvents(QEventLoop::WaitForMoreEvents);
-        const double seconds = clock.nsecsElapsed() / 1e9; // the refill included
+        const double run = clock.nsecsElapsed() / 1e9; // the refill included
         tick.stop();
+        seconds = std::min(seconds, run);
         malloc_trim(0);
-        const qint64 keptBytes = (residentKb() - before) * 1024 / files;
+        keptBytes = std::max(keptBytes, (residentKb() - before) * 1024 / files);
         QElapsedTimer refill;
         refill.start();
         w.RefreshLv();
-        std::fprintf(stderr, "run and refill %.2f s, of which a refill takes %.2f s\n", seconds,
+        std::fprintf(stderr, "run and refill %.2f s, of which a refill takes %.2f s\n", run,
                      refill.nsecsElapsed() / 1e9);
-
-        const double ratio = seconds / findSeconds;
-        Report::line(QStringLiteral("index %1 files through the window").arg(files),
-                     QStringLiteral("%1 s / find %2 s = %3x")
-                         .arg(seconds, 0, 'f', 2)
-                         .arg(findSeconds, 0, 'f', 3)
-                         .arg(ratio, 0, 'f', 2),
-                     QStringLiteral("<= 2.5x"), ratio <= 2.5 && !failed);
-        Report::line(QStringLiteral("window's event loop during the run: latest timer"),
-                     QStringLiteral("%1 ms").arg(latest), QStringLiteral("<= 100 ms"),
-                     latest <= 100);
-        Report::line(QStringLiteral("memory kept per file indexed through the window"),
-                     QStringLiteral("%1 bytes").arg(keptBytes), QStringLiteral("<= 250 bytes"),
-                     keptBytes <= 250);
-        allOk = ratio <= 2.5 && latest <= 100 && keptBytes <= 250 && !failed;
         w.catalogue().close();
     }
-    return allOk ? 0 : 1;
+
+    const double ratio = seconds / findSeconds;
+    Report::line(QStringLiteral("index %1 files through the window").arg(files),
+                 QStringLiteral("%1 s / find %2 s = %3x")
+                     .arg(seconds, 0, 'f', 2)
+                     .arg(findSeconds, 0, 'f', 3)
+                     .arg(ratio, 0, 'f', 2),
+                 QStringLiteral("<= 2x find -printf"), ratio <= 2 && !failed);
+    Report::line(QStringLiteral("window's event loop during the run: latest timer"),
+                 QStringLiteral("%1 ms").arg(latest), QStringLiteral("<= 100 ms"), latest <= 100);
+    Report::line(QStringLiteral("memory kept per file indexed through the window"),
+                 QStringLiteral("%1 bytes").arg(keptBytes), QStringLiteral("<= 250 bytes"),
+                 keptBytes <= 250);
+    return ratio <= 2 && latest <= 100 && keptBytes <= 250 && !failed ? 0 : 1;
 }

@@ -19,9 +19,7 @@
 #include <QLocale>
 #include <QStringBuilder>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <exception>
 #include <new>
 
@@ -106,6 +104,7 @@ void FolderIndexer::run(const QString &path)
     m_rootQueryPath.clear();
     m_rootAnswered = false;
     m_answeredRoots.clear();
+    m_mediumRoots.clear();
     m_progress = IndexingProgress();
     m_pending.clear();
     m_changes.clear();
@@ -148,9 +147,9 @@ void FolderIndexer::run(const QString &path)
         m_report.runFailed(failure.number(), failure.description(),
                            m_progress.folder.isEmpty() ? path : m_progress.folder);
     }
-    m_pending.clear();
-    m_pending.shrink_to_fit();
+    std::vector<FileRow>().swap(m_pending);
     m_changes.clear();
+    m_groups.release();
     m_metadata.release();
     m_writer->endRun();
     m_progress.folder.clear();
@@ -238,16 +237,21 @@ void FolderIndexer::volumeOf(Folder &folder)
     QString root;
     if (!folder.serial.trimmed().isEmpty() && m_volumes.GetVolumePathName(folder.path, root)) {
         m_answeredRoots.insert(root);
-        MediumRoots &roots = m_catalogue.mediumRoots();
-        QStringList others;
-        try {
-            roots.record(folder.label, folder.serial, root);
-            others =
-                SameFolderUnderRoots(folder.path, root, roots.roots(folder.label, folder.serial));
-        } catch (const PlatformError &e) {
-            throw RunFailure(e); // the catalogue itself failed: locked, full, damaged
+        // Asked of the catalogue once per root: that needs the connection the group under way
+        // is written on.
+        const QString medium = folder.label % u'\n' % folder.serial % u'\n' % root;
+        auto known = m_mediumRoots.constFind(medium);
+        if (known == m_mediumRoots.constEnd()) {
+            collect();
+            MediumRoots &roots = m_catalogue.mediumRoots();
+            try {
+                roots.record(folder.label, folder.serial, root);
+                known = m_mediumRoots.insert(medium, roots.roots(folder.label, folder.serial));
+            } catch (const PlatformError &e) {
+                throw RunFailure(e); // the catalogue itself failed: locked, full, damaged
+            }
         }
-        for (const QString &other : others)
+        for (const QString &other : SameFolderUnderRoots(folder.path, root, *known))
             if (other != folder.path)
                 folder.otherPaths.append(other.toUtf8());
     }
@@ -289,10 +293,8 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         row.file = name;
         row.setSize(metadata.size, m_separator);
         const FileTime *times[3] = {&metadata.accessed, &metadata.created, &metadata.modified};
-        for (int d = 0; d < 3; ++d) {
-            if (known)
-                row.setDate(d, times[d]->utcDay());
-        }
+        for (int d = 0; known && d < 3; ++d)
+            row.setDate(d, times[d]->utcDay());
         row.label = folder.labelUtf8;
         row.serial = folder.serialUtf8;
         row.otherPaths = folder.otherPaths;
@@ -358,27 +360,36 @@ void FolderIndexer::tick()
 void FolderIndexer::flushWhenDue()
 {
     const size_t pending = pendingCount();
-    if (pending > 0 && (pending >= GroupRows || m_runTimer.elapsed() - m_groupStart >= GroupMs))
-        flush();
+    if (pending > 0 && (pending >= GroupRows || m_runTimer.elapsed() - m_groupStart >= GroupMs)) {
+        collect();
+        m_groups.start(m_pending, m_changes);
+    }
 }
 
+// Every row gathered is written, or the run fails.
 void FolderIndexer::flush()
 {
+    collect();
     if (pendingCount() == 0)
         return;
-    FileRowWriter::Result result;
+    m_groups.start(m_pending, m_changes);
+    collect();
+}
+
+// Takes in what the group under way did, once it is written.
+void FolderIndexer::collect()
+{
+    GroupWriter::Written written;
     try {
-        result = m_writer->write(m_pending, &m_changes);
+        if (!m_groups.wait(written))
+            return;
     } catch (const PlatformError &e) {
+        // Nothing of that group was written, nor is anything gathered after it.
         m_pending.clear();
         m_changes.clear();
         throw RunFailure(e);
     }
-    QStringList refusedIn;
-    for (const FileRowWriter::Refusal &refusal : result.refused)
-        refusedIn.append(FolderLister::displayName(m_pending[refusal.row].path));
-    m_pending.clear();
-    m_changes.clear();
+    const FileRowWriter::Result &result = written.result;
     m_progress.catalogued += result.written;
     m_progress.skipped += result.skipped;
     m_progress.changed += result.changed;
@@ -386,5 +397,5 @@ void FolderIndexer::flush()
     m_progress.members += result.members;
     for (size_t i = 0; i < result.refused.size(); ++i)
         m_report.folderFailed(result.refused[i].error.number(),
-                              result.refused[i].error.description(), refusedIn.at(qsizetype(i)));
+                              result.refused[i].error.description(), written.refusedIn.at(qsizetype(i)));
 }

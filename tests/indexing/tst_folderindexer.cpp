@@ -328,7 +328,10 @@ private Q_SLOTS:
                 throw PlatformError(57, QStringLiteral("Device I/O error"));
             else if (ending == QLatin1String("volume"))
                 f.volume.answers = false;
-            else if (sqlite3_open(QFile::encodeName(catalogueFile(f)).constData(), &other) != 0 ||
+            else if (!QTest::qWaitFor([&] { // the group is written beside the walk
+                         return TestCatalogue::rows(catalogueFile(f)).size() == 3;
+                     }) ||
+                     sqlite3_open(QFile::encodeName(catalogueFile(f)).constData(), &other) != 0 ||
                      sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != 0)
                 qFatal("cannot lock the catalogue");
             QThread::msleep(200);
