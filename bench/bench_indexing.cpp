@@ -25,7 +25,6 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <memory>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,14 +36,6 @@ void report(const char *operation, const QString &measured, const QString &targe
 {
     Report::line(QString::fromUtf8(operation), measured, target, ok);
     g_allOk = g_allOk && ok;
-}
-
-double cpuSeconds()
-{
-    struct rusage usage;
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Starts the peak (VmHWM) afresh from what is in use now.
@@ -118,13 +109,13 @@ int main(int argc, char **argv)
         malloc_trim(0);
         Report::resetPeak();
         const qint64 before = statusKb("VmRSS:");
-        const double cpuBefore = cpuSeconds();
+        const double cpuBefore = Report::processorSeconds();
         QElapsedTimer clock;
         clock.start();
         indexer.IndexFolder(QString::fromUtf8(root));
         Run run{clock.nsecsElapsed() / 1e9, statusKb("VmHWM:"), 0, 0};
         std::fprintf(stderr, "indexing %s: %.2f s wall, %.2f s processor\n", root.constData(),
-                     run.seconds, cpuSeconds() - cpuBefore);
+                     run.seconds, Report::processorSeconds() - cpuBefore);
         run.growthKb = run.peakKb - before;
         malloc_trim(0);
         run.leftKb = statusKb("VmRSS:") - before;
