@@ -7,8 +7,8 @@
 #include "benchtree.h"
 #include "generator.h"
 #include "report.h"
-#include "window/main/frmmain.h"
 #include "window/boxes/messagebox.h"
+#include "window/main/frmmain.h"
 #include "window/main/services.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 #include <QRegularExpression>
 
 #include <chrono>
-#include <sys/resource.h>
 #include <cstdio>
+#include <sys/resource.h>
 
 namespace Report {
 

@@ -72,9 +72,8 @@ struct FolderIndexer::Folder
 
 FolderIndexer::FolderIndexer(Catalogue &catalogue, IndexingReport &report, VolumeQuery &volumes,
                              FolderLister &lister, FileMetadataReader &metadata)
-    : m_catalogue(catalogue), m_volumes(volumes), m_lister(lister),
-      m_metadata(metadata), m_report(report),
-      m_writer(std::make_unique<FileRowWriter>(catalogue.cnCatalogue()))
+    : m_catalogue(catalogue), m_volumes(volumes), m_lister(lister), m_metadata(metadata),
+      m_report(report), m_writer(std::make_unique<FileRowWriter>(catalogue.cnCatalogue()))
 {}
 
 FolderIndexer::~FolderIndexer() = default;
@@ -397,5 +396,6 @@ void FolderIndexer::collect()
     m_progress.members += result.members;
     for (size_t i = 0; i < result.refused.size(); ++i)
         m_report.folderFailed(result.refused[i].error.number(),
-                              result.refused[i].error.description(), written.refusedIn.at(qsizetype(i)));
+                              result.refused[i].error.description(),
+                              written.refusedIn.at(qsizetype(i)));
 }

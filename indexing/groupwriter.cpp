@@ -17,8 +17,7 @@ void GroupWriter::start(std::vector<FileRow> &rows, FileRowWriter::Changes &chan
     rows.clear();
     std::swap(m_changes, changes);
     changes.clear();
-    m_done = std::async(std::launch::async,
-                        [this] { return m_writer.write(m_rows, &m_changes); });
+    m_done = std::async(std::launch::async, [this] { return m_writer.write(m_rows, &m_changes); });
 }
 
 bool GroupWriter::wait(Written &written)

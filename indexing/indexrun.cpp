@@ -38,8 +38,7 @@ private:
 IndexRun::IndexRun(const QString &catalogueFile, VolumeQuery &volumes, FolderLister &lister,
                    FileMetadataReader &metadata, QObject *parent)
     : QObject(parent), m_catalogueFile(catalogueFile), m_volumes(volumes), m_lister(lister),
-      m_metadata(metadata),
-      m_archives(systemArchiveReader(), true, ArchiveLimits())
+      m_metadata(metadata), m_archives(systemArchiveReader(), true, ArchiveLimits())
 {
     qRegisterMetaType<IndexingProgress>();
 }

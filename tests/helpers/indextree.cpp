@@ -67,8 +67,7 @@ int main(int argc, char **argv)
             QCoreApplication::quit();
         });
         SlowMetadata slowMetadata;
-        FolderIndexer indexer(catalogue, failures, systemVolumeQuery(),
-                              systemFolderLister(),
+        FolderIndexer indexer(catalogue, failures, systemVolumeQuery(), systemFolderLister(),
                               slow ? slowMetadata : systemFileMetadataReader());
         const QString tree = QString::fromLocal8Bit(argv[2]);
         QString label, serial;

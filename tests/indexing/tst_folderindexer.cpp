@@ -259,8 +259,8 @@ private Q_SLOTS:
             if (goes && name == "s1")
                 volumes.answers = false;
         };
-        FolderIndexer indexer(f.loaded.catalogue, f.report, volumes,
-                              systemFolderLister(), metadata);
+        FolderIndexer indexer(f.loaded.catalogue, f.report, volumes, systemFolderLister(),
+                              metadata);
         indexer.IndexFolder(f.tree());
         QStringList rows;
         for (const QString &row : f.rows())
@@ -336,8 +336,8 @@ private Q_SLOTS:
                 qFatal("cannot lock the catalogue");
             QThread::msleep(200);
         };
-        FolderIndexer indexer(f.loaded.catalogue, f.report, f.volume,
-                              systemFolderLister(), metadata);
+        FolderIndexer indexer(f.loaded.catalogue, f.report, f.volume, systemFolderLister(),
+                              metadata);
         indexer.IndexFolder(f.tree());
         sqlite3_close(other); // gives up its lock
         QTEST(f.rows(QStringLiteral("File")), "files");
@@ -367,8 +367,7 @@ private Q_SLOTS:
                 if (name.endsWith("n50"))
                     QThread::msleep(200);
             };
-            FolderIndexer indexer(catalogue, f.report, f.volume, systemFolderLister(),
-                                  metadata);
+            FolderIndexer indexer(catalogue, f.report, f.volume, systemFolderLister(), metadata);
             indexer.IndexFolder(f.tree());
         }
         const int written = TestCatalogue::rows(file).size();

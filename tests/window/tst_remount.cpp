@@ -107,8 +107,8 @@ private Q_SLOTS:
         RecordedReport report;
         LoadedCatalogue loaded(pointer);
         loaded.Form_Load(folder);
-        FolderIndexer indexer(loaded.catalogue, report, systemVolumeQuery(),
-                              systemFolderLister(), systemFileMetadataReader());
+        FolderIndexer indexer(loaded.catalogue, report, systemVolumeQuery(), systemFolderLister(),
+                              systemFileMetadataReader());
         MemberReader reader(systemArchiveReader(), true, ArchiveLimits());
         indexer.setMemberReader(&reader);
         indexer.IndexFolder(m_dir.filePath("cdrom"));
@@ -155,8 +155,8 @@ private Q_SLOTS:
         {
             LoadedCatalogue indexing(pointer);
             indexing.Form_Load(folder);
-            FolderIndexer(indexing.catalogue, report, systemVolumeQuery(),
-                          systemFolderLister(), systemFileMetadataReader())
+            FolderIndexer(indexing.catalogue, report, systemVolumeQuery(), systemFolderLister(),
+                          systemFileMetadataReader())
                 .IndexFolder(m_dir.filePath("cdrom"));
         }
         const QStringList indexed = TestCatalogue::rows(file, "Path, File, Archive, Serial");
@@ -201,8 +201,8 @@ private Q_SLOTS:
         QCOMPARE(shell.opened, QStringList({moved + "/Docs/letter.txt", moved + "/top.txt"}));
 
         if (catalogue == "recorded") {
-            FolderIndexer(loaded.catalogue, report, systemVolumeQuery(),
-                          systemFolderLister(), systemFileMetadataReader())
+            FolderIndexer(loaded.catalogue, report, systemVolumeQuery(), systemFolderLister(),
+                          systemFileMetadataReader())
                 .IndexFolder(moved);
             QCOMPARE(TestCatalogue::rows(file, "Path, File, Archive, Serial"), indexed);
             QCOMPARE(TestCatalogue::rows(file, "(SELECT group_concat(Root, ';') FROM "
