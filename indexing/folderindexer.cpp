@@ -1,7 +1,6 @@
 #include "indexing/folderindexer.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/filerowwriter.h"
 #include "catalogue/media.h"
 #include "catalogue/mediumroots.h"
 #include "indexing/mediumlocator.h"
