@@ -6,7 +6,6 @@
 #include "benchtree.h"
 #include "catalogue/catalogue.h"
 #include "generator.h"
-#include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
 #include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
@@ -26,7 +25,6 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <memory>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,14 +36,6 @@ void report(const char *operation, const QString &measured, const QString &targe
 {
     Report::line(QString::fromUtf8(operation), measured, target, ok);
     g_allOk = g_allOk && ok;
-}
-
-double cpuSeconds()
-{
-    struct rusage usage;
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Starts the peak (VmHWM) afresh from what is in use now.
@@ -119,13 +109,13 @@ int main(int argc, char **argv)
         malloc_trim(0);
         Report::resetPeak();
         const qint64 before = statusKb("VmRSS:");
-        const double cpuBefore = cpuSeconds();
+        const double cpuBefore = Report::processorSeconds();
         QElapsedTimer clock;
         clock.start();
         indexer.IndexFolder(QString::fromUtf8(root));
         Run run{clock.nsecsElapsed() / 1e9, statusKb("VmHWM:"), 0, 0};
         std::fprintf(stderr, "indexing %s: %.2f s wall, %.2f s processor\n", root.constData(),
-                     run.seconds, cpuSeconds() - cpuBefore);
+                     run.seconds, Report::processorSeconds() - cpuBefore);
         run.growthKb = run.peakKb - before;
         malloc_trim(0);
         run.leftKb = statusKb("VmRSS:") - before;
@@ -168,23 +158,6 @@ int main(int argc, char **argv)
         report("index: peak memory, 1,000,000 files in one run (growth in the run)",
                QStringLiteral("%1 MB (+%2 MB)").arg(big.peakKb / 1024).arg(big.growthKb / 1024),
                "growth <= 100,000's + 16 MB", big.growthKb <= run.growthKb + 16 * 1024);
-    }
-    // The keyed collection alone, at a million records (the keys made beforehand).
-    if (!qEnvironmentVariableIsSet("BENCH_INDEXING_ONLY")) {
-        std::vector<QString> keys;
-        keys.reserve(1000000);
-        for (int i = 0; i < 1000000; ++i)
-            keys.push_back(QStringLiteral("DISC7;1A2B-3C4D;/media/cdrom/Music/Album ") +
-                           QString::number(i / 20) + QStringLiteral("/Track ") +
-                           QString::number(i) + QStringLiteral(".mp3"));
-        colFFiles collection;
-        timer.restart();
-        for (const QString &key : keys)
-            collection.Add(key);
-        collection.Add(QStringLiteral("disc7;1a2b-3c4d;/MEDIA/cdrom/music/album 0/track 0.mp3"));
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        report("colFFiles: add 1,000,000 keys", QString::number(seconds, 'f', 2) + " s", "<= 1 s",
-               seconds <= 1.0 && collection.Count() == 1000000);
     }
     return g_allOk ? 0 : 1;
 }

@@ -5,7 +5,6 @@
 #include "benchtree.h"
 #include "catalogue/catalogue.h"
 #include "generator.h"
-#include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
 #include "indexing/volumeid.h"
 #include "platform/filemetadata.h"

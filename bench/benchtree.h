@@ -1,7 +1,6 @@
 #pragma once
 
 #include "catalogue/catalogue.h"
-#include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
 #include "indexing/indexingreport.h"
 
@@ -35,7 +34,6 @@ struct Indexing
 {
     explicit Indexing(const QString &catalogueFile);
     Catalogue catalogue;
-    colFFiles colIndexed;
     FailingReport failures;
     FolderIndexer indexer;
 };

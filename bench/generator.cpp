@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
@@ -310,21 +311,37 @@ void writeRows(sqlite3 *db, qint64 rows)
     sqlite3_finalize(insert);
 }
 
+const std::vector<const char *> Sections = {"changed names", "reused ids", "folder lookup",
+                                            "medium roots"};
+
+QString sharedFile(qint64 rows)
+{
+    return QDir::current().absoluteFilePath(
+        QStringLiteral("bench-data/catalogue-%1/data.mdb").arg(rows));
+}
+
+// Whether file holds rows rows already; else it is removed, with its log.
+bool holds(const QString &file, qint64 rows)
+{
+    if (!QFile::exists(file))
+        return false;
+    sqlite3 *db = nullptr;
+    check(sqlite3_open(file.toUtf8().constData(), &db), db);
+    const bool reuse = count(db) == rows;
+    sqlite3_close(db);
+    if (reuse)
+        return true;
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(file + QLatin1String(suffix));
+    return false;
+}
+
 // Makes file with sections of the schema and rows, unless it already holds that many rows.
 void make(const QString &file, qint64 rows, const std::vector<const char *> &sections)
 {
+    if (holds(file, rows))
+        return;
     sqlite3 *db = nullptr;
-    if (QFile::exists(file)) {
-        check(sqlite3_open(file.toUtf8().constData(), &db), db);
-        const bool reuse = count(db) == rows;
-        sqlite3_close(db);
-        if (reuse)
-            return;
-        QFile::remove(file);
-        QFile::remove(file + QStringLiteral("-wal"));
-        QFile::remove(file + QStringLiteral("-shm"));
-        QFile::remove(file + QStringLiteral("-journal"));
-    }
     std::fprintf(stderr, "making %s ...\n", qPrintable(file));
     check(sqlite3_open(file.toUtf8().constData(), &db), db);
     // Written once and thrown away on failure: no journal. The indexes after the rows, as that
@@ -345,7 +362,21 @@ void make(const QString &file, qint64 rows, const std::vector<const char *> &sec
 
 void makeCatalogue(const QString &file, qint64 rows)
 {
-    make(file, rows, {"changed names", "reused ids", "folder lookup", "medium roots"});
+    // Every catalogue of a size is a copy of the shared one: copying takes seconds where making
+    // ten million rows takes minutes.
+    const QString shared = sharedFile(rows);
+    if (rows == 0 || QFileInfo(file).absoluteFilePath() == shared) {
+        make(file, rows, Sections);
+        return;
+    }
+    if (holds(file, rows))
+        return;
+    QDir().mkpath(QFileInfo(shared).absolutePath());
+    make(shared, rows, Sections);
+    std::fprintf(stderr, "copying it to %s ...\n", qPrintable(file));
+    if (!QFile::copy(shared, file))
+        qFatal("cannot copy the catalogue to %s", qPrintable(file));
+    Report::resetPeak();
 }
 
 void makeForeignCatalogue(const QString &file, qint64 rows)
@@ -355,10 +386,9 @@ void makeForeignCatalogue(const QString &file, qint64 rows)
 
 QString sharedCatalogue(qint64 rows)
 {
-    const QString folder =
-        QDir::current().absoluteFilePath(QStringLiteral("bench-data/catalogue-%1").arg(rows));
+    const QString folder = QFileInfo(sharedFile(rows)).absolutePath();
     QDir().mkpath(folder);
-    makeCatalogue(folder + QStringLiteral("/data.mdb"), rows);
+    make(sharedFile(rows), rows, Sections);
     return folder;
 }
 

@@ -9,7 +9,7 @@
 namespace Generator {
 
 // Makes (or reuses, when it already holds that many rows) a catalogue file of n rows, as the
-// program leaves it.
+// program leaves it: a copy of the shared one (made first when missing).
 void makeCatalogue(const QString &file, qint64 rows);
 
 // The folder bench-data/catalogue-N below the current folder, holding the catalogue data.mdb of

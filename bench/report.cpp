@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <sys/resource.h>
 
 namespace Report {
 
@@ -54,6 +55,14 @@ qint64 now()
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+double processorSeconds()
+{
+    struct rusage usage;
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double elapsedSince(qint64 startNs)

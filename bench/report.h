@@ -14,6 +14,9 @@ void resetPeak();       // from here on
 // The target for a catalogue of rows: the million-row one up to a million, else the ten-million.
 double target(qint64 rows, double atMillion, double atTenMillion);
 double elapsedSince(qint64 startNs);
+// The processor time of this process's threads so far: on a busy machine, what a figure cost
+// beside how long it took.
+double processorSeconds();
 qint64 now();
 
 } // namespace Report

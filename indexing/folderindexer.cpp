@@ -1,10 +1,8 @@
 #include "indexing/folderindexer.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/filerowwriter.h"
 #include "catalogue/media.h"
 #include "catalogue/mediumroots.h"
-#include "indexing/colffiles.h"
 #include "indexing/mediumlocator.h"
 #include "indexing/mediumupdate.h"
 #include "indexing/memberreader.h"
@@ -19,9 +17,7 @@
 #include <QLocale>
 #include <QStringBuilder>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <exception>
 #include <new>
 
@@ -72,11 +68,10 @@ struct FolderIndexer::Folder
     bool onMedium = true;      // during an update: the files are the updated medium's
 };
 
-FolderIndexer::FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, IndexingReport &report,
-                             VolumeQuery &volumes, FolderLister &lister,
-                             FileMetadataReader &metadata)
-    : m_catalogue(catalogue), m_colIndexed(colIndexed), m_volumes(volumes), m_lister(lister),
-      m_metadata(metadata), m_report(report), m_writer(std::make_unique<FileRowWriter>(catalogue))
+FolderIndexer::FolderIndexer(Catalogue &catalogue, IndexingReport &report, VolumeQuery &volumes,
+                             FolderLister &lister, FileMetadataReader &metadata)
+    : m_catalogue(catalogue), m_volumes(volumes), m_lister(lister), m_metadata(metadata),
+      m_report(report), m_writer(std::make_unique<FileRowWriter>(catalogue))
 {}
 
 FolderIndexer::~FolderIndexer() = default;
@@ -106,6 +101,7 @@ void FolderIndexer::run(const QString &path)
     m_rootQueryPath.clear();
     m_rootAnswered = false;
     m_answeredRoots.clear();
+    m_mediumRoots.clear();
     m_progress = IndexingProgress();
     m_pending.clear();
     m_changes.clear();
@@ -147,10 +143,9 @@ void FolderIndexer::run(const QString &path)
         m_report.runFailed(failure.number(), failure.description(),
                            m_progress.folder.isEmpty() ? path : m_progress.folder);
     }
-    m_pending.clear();
-    m_pending.shrink_to_fit();
+    std::vector<FileRow>().swap(m_pending);
     m_changes.clear();
-    m_colIndexed.Clear();
+    m_groups.release();
     m_metadata.release();
     m_writer->endRun();
     m_progress.folder.clear();
@@ -207,8 +202,6 @@ void FolderIndexer::indexFolder(const QString &path, const QByteArray &native,
         m_report.folderFailed(
             51, QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(e.what())), path);
     }
-    // The records of a folder's rows are not kept past its invocation: nothing reads them.
-    m_colIndexed.Clear();
 }
 
 void FolderIndexer::endsRunIfMediumFailed(const PlatformError &error)
@@ -242,16 +235,21 @@ void FolderIndexer::volumeOf(Folder &folder)
     QString root;
     if (!folder.serial.trimmed().isEmpty() && m_volumes.GetVolumePathName(folder.path, root)) {
         m_answeredRoots.insert(root);
-        MediumRoots &roots = m_catalogue.mediumRoots();
-        QStringList others;
-        try {
-            roots.record(folder.label, folder.serial, root);
-            others =
-                SameFolderUnderRoots(folder.path, root, roots.roots(folder.label, folder.serial));
-        } catch (const PlatformError &e) {
-            throw RunFailure(e); // the catalogue itself failed: locked, full, damaged
+        // Asked of the catalogue once per root: that needs the connection the group under way
+        // is written on.
+        const QString medium = folder.label % u'\n' % folder.serial % u'\n' % root;
+        auto known = m_mediumRoots.constFind(medium);
+        if (known == m_mediumRoots.constEnd()) {
+            collect();
+            MediumRoots &roots = m_catalogue.mediumRoots();
+            try {
+                roots.record(folder.label, folder.serial, root);
+                known = m_mediumRoots.insert(medium, roots.roots(folder.label, folder.serial));
+            } catch (const PlatformError &e) {
+                throw RunFailure(e); // the catalogue itself failed: locked, full, damaged
+            }
         }
-        for (const QString &other : others)
+        for (const QString &other : SameFolderUnderRoots(folder.path, root, *known))
             if (other != folder.path)
                 folder.otherPaths.append(other.toUtf8());
     }
@@ -275,10 +273,6 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         if (m_report.cancelled())
             throw Stopped();
         const bool wasEmpty = pendingCount() == 0;
-        const QString file = FolderLister::displayName(name);
-        const auto record = m_colIndexed.Add(
-            QString(folder.label % u';' % folder.serial % u';' % folder.path % file));
-
         // A file that cannot be read gets no size and no dates rather than another file's values.
         FileMetadata metadata;
         bool known = true;
@@ -295,20 +289,11 @@ void FolderIndexer::catalogueFiles(Folder &folder, const std::vector<QByteArray>
         // that differ only where they are not UTF-8 stay two rows.
         row.path = folder.native;
         row.file = name;
-        record->setFileSize(qint32(metadata.size)); // the record's 32-bit size; Size has it all
         row.setSize(metadata.size, m_separator);
-        const FileTime *times[] = {&metadata.created, &metadata.accessed, &metadata.modified};
-        for (int d = 0; d < FilesField::DateCount; ++d) {
-            const qint64 day = times[d]->utcDay();
-            const QDate date = known ? FileTime::date(day) : QDate();
-            if (d == 0)
-                record->setDateCreated(date);
-            else if (d == 1)
-                record->setDateAccessed(date);
-            else
-                record->setDateModified(date);
-            if (date.isValid())
-                row.setDate(FilesField::FirstDate + d, day);
+        if (known) {
+            const FileTime *times[] = {&metadata.created, &metadata.accessed, &metadata.modified};
+            for (int d = 0; d < FilesField::DateCount; ++d)
+                row.setDate(FilesField::FirstDate + d, times[d]->utcDay());
         }
         row.label = folder.labelUtf8;
         row.serial = folder.serialUtf8;
@@ -375,27 +360,36 @@ void FolderIndexer::tick()
 void FolderIndexer::flushWhenDue()
 {
     const size_t pending = pendingCount();
-    if (pending > 0 && (pending >= GroupRows || m_runTimer.elapsed() - m_groupStart >= GroupMs))
-        flush();
+    if (pending > 0 && (pending >= GroupRows || m_runTimer.elapsed() - m_groupStart >= GroupMs)) {
+        collect();
+        m_groups.start(m_pending, m_changes);
+    }
 }
 
+// Every row gathered is written, or the run fails.
 void FolderIndexer::flush()
 {
+    collect();
     if (pendingCount() == 0)
         return;
-    FileRowWriter::Result result;
+    m_groups.start(m_pending, m_changes);
+    collect();
+}
+
+// Takes in what the group under way did, once it is written.
+void FolderIndexer::collect()
+{
+    GroupWriter::Written written;
     try {
-        result = m_writer->write(m_pending, &m_changes);
+        if (!m_groups.wait(written))
+            return;
     } catch (const PlatformError &e) {
+        // Nothing of that group was written, nor is anything gathered after it.
         m_pending.clear();
         m_changes.clear();
         throw RunFailure(e);
     }
-    QStringList refusedIn;
-    for (const FileRowWriter::Refusal &refusal : result.refused)
-        refusedIn.append(FolderLister::displayName(m_pending[refusal.row].path));
-    m_pending.clear();
-    m_changes.clear();
+    const FileRowWriter::Result &result = written.result;
     m_progress.catalogued += result.written;
     m_progress.skipped += result.skipped;
     m_progress.changed += result.changed;
@@ -403,5 +397,6 @@ void FolderIndexer::flush()
     m_progress.members += result.members;
     for (size_t i = 0; i < result.refused.size(); ++i)
         m_report.folderFailed(result.refused[i].error.number(),
-                              result.refused[i].error.description(), refusedIn.at(qsizetype(i)));
+                              result.refused[i].error.description(),
+                              written.refusedIn.at(qsizetype(i)));
 }

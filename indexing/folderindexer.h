@@ -2,11 +2,13 @@
 
 #include "catalogue/filerow.h"
 #include "catalogue/filerowwriter.h"
+#include "indexing/groupwriter.h"
 #include "indexing/indexingreport.h"
 
 #include <QByteArray>
 #include <QChar>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -14,7 +16,6 @@
 #include <vector>
 
 class Catalogue;
-class colFFiles;
 class FileMetadataReader;
 class FolderLister;
 class MediumUpdate;
@@ -24,11 +25,12 @@ class VolumeQuery;
 
 // Catalogues a folder tree: one row of table Files per file not yet catalogued (same folder,
 // name, label and serial; the folder's place below another mount point recorded for the same
-// medium counts as its folder), and one record in colIndexed per row while its folder is read.
+// medium counts as its folder).
 // Sub-folders come first, each whole tree before the next, then the folder's own files.
 //
 // Rows are gathered while the tree is walked and written in groups of at most about a quarter
-// of a second of work, each group in one write transaction with its duplicate test. A failure of
+// of a second of work, each group in one write transaction with its duplicate test, on a thread
+// of its own while the walk gathers the next group. A failure of
 // one folder ends that folder with a report and the run goes on; a failure of the catalogue or
 // of the medium ends the run with one report. A run stops at the next file when the report asks
 // it to; what was gathered before is written.
@@ -42,8 +44,8 @@ class VolumeQuery;
 class FolderIndexer
 {
 public:
-    FolderIndexer(Catalogue &catalogue, colFFiles &colIndexed, IndexingReport &report,
-                  VolumeQuery &volumes, FolderLister &lister, FileMetadataReader &metadata);
+    FolderIndexer(Catalogue &catalogue, IndexingReport &report, VolumeQuery &volumes,
+                  FolderLister &lister, FileMetadataReader &metadata);
     ~FolderIndexer();
     FolderIndexer(const FolderIndexer &) = delete;
     FolderIndexer &operator=(const FolderIndexer &) = delete;
@@ -75,15 +77,16 @@ private:
     void tick();
     void flushWhenDue();
     void flush();
+    void collect();
 
     Catalogue &m_catalogue;
-    colFFiles &m_colIndexed;
     VolumeQuery &m_volumes;
     FolderLister &m_lister;
     FileMetadataReader &m_metadata;
     IndexingReport &m_report;
     MemberReader *m_memberReader = nullptr;
     std::unique_ptr<FileRowWriter> m_writer;
+    GroupWriter m_groups{*m_writer};
 
     // One run.
     QByteArray m_separator; // of the size text, in UTF-8
@@ -91,6 +94,7 @@ private:
     QString m_rootQueryPath;
     bool m_rootAnswered = false;   // the medium of the typed folder was identified at the start
     QSet<QString> m_answeredRoots; // the mount points of media identified during the run
+    QHash<QString, QStringList> m_mediumRoots; // by label, serial and root, as recorded
     IndexingProgress m_progress;
     QElapsedTimer m_runTimer;
     qint64 m_lastTick = 0;

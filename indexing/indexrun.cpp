@@ -35,11 +35,10 @@ private:
     IndexRun &m_run;
 };
 
-IndexRun::IndexRun(const QString &catalogueFile, colFFiles &colIndexed, VolumeQuery &volumes,
-                   FolderLister &lister, FileMetadataReader &metadata, QObject *parent)
-    : QObject(parent), m_catalogueFile(catalogueFile), m_colIndexed(colIndexed), m_volumes(volumes),
-      m_lister(lister), m_metadata(metadata),
-      m_archives(systemArchiveReader(), true, ArchiveLimits())
+IndexRun::IndexRun(const QString &catalogueFile, VolumeQuery &volumes, FolderLister &lister,
+                   FileMetadataReader &metadata, QObject *parent)
+    : QObject(parent), m_catalogueFile(catalogueFile), m_volumes(volumes), m_lister(lister),
+      m_metadata(metadata), m_archives(systemArchiveReader(), true, ArchiveLimits())
 {
     qRegisterMetaType<IndexingProgress>();
 }
@@ -76,8 +75,7 @@ template <typename Walk> void IndexRun::start(Walk walk)
             Catalogue catalogue;
             catalogue.open(m_catalogueFile);
             {
-                FolderIndexer indexer(catalogue, m_colIndexed, report, m_volumes, m_lister,
-                                      m_metadata);
+                FolderIndexer indexer(catalogue, report, m_volumes, m_lister, m_metadata);
                 indexer.setMemberReader(&m_archives);
                 walk(indexer);
             }

@@ -9,7 +9,6 @@
 
 #include <atomic>
 
-class colFFiles;
 class FileMetadataReader;
 class FolderLister;
 class QThread;
@@ -39,10 +38,9 @@ public:
         Failure runFailure;
     };
 
-    // The run opens catalogueFile itself; colIndexed takes the records of the rows while their
-    // folder is read, and is not touched by anything else while the run lasts.
-    IndexRun(const QString &catalogueFile, colFFiles &colIndexed, VolumeQuery &volumes,
-             FolderLister &lister, FileMetadataReader &metadata, QObject *parent = nullptr);
+    // The run opens catalogueFile itself.
+    IndexRun(const QString &catalogueFile, VolumeQuery &volumes, FolderLister &lister,
+             FileMetadataReader &metadata, QObject *parent = nullptr);
     // Stops a run still going and waits for its thread.
     ~IndexRun() override;
 
@@ -69,7 +67,6 @@ private:
     template <typename Walk> void start(Walk walk);
 
     QString m_catalogueFile;
-    colFFiles &m_colIndexed;
     VolumeQuery &m_volumes;
     FolderLister &m_lister;
     FileMetadataReader &m_metadata;

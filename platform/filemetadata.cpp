@@ -11,7 +11,6 @@
 namespace {
 
 constexpr qint64 SecondsPerDay = 86400;
-constexpr qint64 UnixEpochJulianDay = 2440588;
 
 FileTime fileTime(const struct statx_timestamp &t)
 {
@@ -77,11 +76,6 @@ qint64 FileTime::utcDay() const
     if (seconds % SecondsPerDay < 0)
         --days;
     return days;
-}
-
-QDate FileTime::date(qint64 day)
-{
-    return QDate::fromJulianDay(day + UnixEpochJulianDay);
 }
 
 FileMetadata FileMetadataReader::fromStatx(const struct statx &st)

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDate>
-#include <QDateTime>
 
 struct statx;
 
@@ -12,9 +10,8 @@ struct FileTime
     qint64 seconds = 0; // since 1970-01-01 00:00 UTC
     qint32 nanoseconds = 0;
 
-    // The UTC calendar day of this time, counted from 1970-01-01, and that day as a date.
+    // The UTC calendar day of this time, counted from 1970-01-01.
     qint64 utcDay() const;
-    static QDate date(qint64 day);
 };
 
 // What the indexer reads of a file: its full size and its three times.

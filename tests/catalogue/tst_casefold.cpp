@@ -1,12 +1,11 @@
-#include "indexing/colffiles.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/list/cataloguelistmodel.h"
 
 #include <QtTest>
 
-// The one folding rule as its three users apply it: collection keys, the search (its name index,
-// its match and its order) and the list's sorting.
+// The one folding rule as its users apply it: the search (its name index, its match and its
+// order) and the list's sorting.
 class TestCaseFold : public QObject
 {
     Q_OBJECT
@@ -36,11 +35,6 @@ private Q_SLOTS:
         QFETCH(QString, a);
         QFETCH(QString, b);
         QFETCH(bool, same);
-
-        colFFiles keys;
-        keys.Add(a);
-        keys.Add(b);
-        QCOMPARE(keys.Count(), same ? 1 : 2);
 
         // Each name found by searching for the other, through the name index and past it.
         CatalogueFixture file;

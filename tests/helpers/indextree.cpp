@@ -7,7 +7,6 @@
 // Exit. At the end it prints "written N", the rows the run wrote. Exit code 0 when the run ended
 // without a failure.
 #include "catalogue/catalogue.h"
-#include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
 #include "indexing/volumeid.h"
 #include "platform/endsignals.h"
@@ -60,7 +59,6 @@ int main(int argc, char **argv)
     try {
         Catalogue catalogue;
         catalogue.open(QString::fromLocal8Bit(argv[1]));
-        colFFiles records;
         Failures failures;
         bool ended = false;
         EndSignals endSignals;
@@ -69,8 +67,7 @@ int main(int argc, char **argv)
             QCoreApplication::quit();
         });
         SlowMetadata slowMetadata;
-        FolderIndexer indexer(catalogue, records, failures, systemVolumeQuery(),
-                              systemFolderLister(),
+        FolderIndexer indexer(catalogue, failures, systemVolumeQuery(), systemFolderLister(),
                               slow ? slowMetadata : systemFileMetadataReader());
         const QString tree = QString::fromLocal8Bit(argv[2]);
         QString label, serial;

@@ -86,7 +86,7 @@ private Q_SLOTS:
         QCOMPARE(created(false, 500), 900);
         QCOMPARE(created(true, 0), 900);
         QCOMPARE(errorNumber([&] { systemFileMetadataReader().read(at("none")); }), 53);
-        QCOMPARE((FileTime::date(FileTime{-1, 0}.utcDay())), QDate(1969, 12, 31));
+        QCOMPARE((FileTime{-1, 0}.utcDay()), -1); // 1969-12-31
     }
 };
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "indexing/colffiles.h"
 #include "indexing/folderindexer.h"
 #include "indexing/indexingreport.h"
 #include "platform/filemetadata.h"
@@ -60,9 +59,8 @@ public:
     FixedVolumeQuery volume;
     RecordedReport report;
     LoadedCatalogue loaded;
-    colFFiles colIndexed;
-    FolderIndexer indexer{loaded.catalogue, colIndexed,           report,
-                          volume,           systemFolderLister(), systemFileMetadataReader()};
+    FolderIndexer indexer{loaded.catalogue, report, volume, systemFolderLister(),
+                          systemFileMetadataReader()};
 
 private:
     QTemporaryDir m_catalogue, m_trees;

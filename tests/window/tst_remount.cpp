@@ -7,9 +7,9 @@
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
 #include "window/discs/frmdiscs.h"
-#include "window/main/frmmain.h"
-#include "window/list/launcher.h"
 #include "window/discs/newdiscoffer.h"
+#include "window/list/launcher.h"
+#include "window/main/frmmain.h"
 
 #include <QDialog>
 #include <QItemSelectionModel>
@@ -102,12 +102,11 @@ private Q_SLOTS:
                  "mkfs.ext4 -q -F -L ARCHIVES -d archived archives.img 4M") ||
             !run("mount -o loop,ro archives.img cdrom"))
             QSKIP("loop mounting is refused here");
-        colFFiles colIndexed;
         RecordedReport report;
         LoadedCatalogue loaded;
         loaded.Form_Load(folder);
-        FolderIndexer indexer(loaded.catalogue, colIndexed, report, systemVolumeQuery(),
-                              systemFolderLister(), systemFileMetadataReader());
+        FolderIndexer indexer(loaded.catalogue, report, systemVolumeQuery(), systemFolderLister(),
+                              systemFileMetadataReader());
         MemberReader reader(systemArchiveReader(), true, ArchiveLimits());
         indexer.setMemberReader(&reader);
         indexer.IndexFolder(m_dir.filePath("cdrom"));
@@ -149,13 +148,12 @@ private Q_SLOTS:
         const QString file = catalogueFile();
         if (!run("mount -o loop disc.img cdrom"))
             QSKIP("loop mounting is refused here");
-        colFFiles colIndexed;
         RecordedReport report;
         {
             LoadedCatalogue indexing;
             indexing.Form_Load(folder);
-            FolderIndexer(indexing.catalogue, colIndexed, report, systemVolumeQuery(),
-                          systemFolderLister(), systemFileMetadataReader())
+            FolderIndexer(indexing.catalogue, report, systemVolumeQuery(), systemFolderLister(),
+                          systemFileMetadataReader())
                 .IndexFolder(m_dir.filePath("cdrom"));
         }
         const QStringList indexed = TestCatalogue::rows(file, "Path, File, Archive, Serial");
@@ -200,8 +198,8 @@ private Q_SLOTS:
         QCOMPARE(shell.opened, QStringList({moved + "/Docs/letter.txt", moved + "/top.txt"}));
 
         if (catalogue == "recorded") {
-            FolderIndexer(loaded.catalogue, colIndexed, report, systemVolumeQuery(),
-                          systemFolderLister(), systemFileMetadataReader())
+            FolderIndexer(loaded.catalogue, report, systemVolumeQuery(), systemFolderLister(),
+                          systemFileMetadataReader())
                 .IndexFolder(moved);
             QCOMPARE(TestCatalogue::rows(file, "Path, File, Archive, Serial"), indexed);
             QCOMPARE(TestCatalogue::rows(file, "(SELECT group_concat(Root, ';') FROM "

@@ -1,8 +1,8 @@
 #include "window/find/frmfind.h"
 
+#include "window/boxes/messagebox.h"
 #include "window/list/cataloguelist.h"
 #include "window/list/cataloguelistmodel.h"
-#include "window/boxes/messagebox.h"
 #include "window/main/readablesize.h"
 #include "window/main/rememberedlayout.h"
 
@@ -81,8 +81,7 @@ QString frmFind::countText(qint64 files, qint64 bytes)
 {
     const QLocale locale;
     return QStringLiteral("%1 %2, %3")
-        .arg(locale.toString(files), files == 1 ? tr("file") : tr("files"),
-             ReadableSize(bytes));
+        .arg(locale.toString(files), files == 1 ? tr("file") : tr("files"), ReadableSize(bytes));
 }
 
 void frmFind::txtQuery_Change()

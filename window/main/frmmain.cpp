@@ -5,18 +5,18 @@
 #include "platform/archivereader.h"
 #include "platform/mountmonitor.h"
 #include "platform/platformerror.h"
-#include "window/list/archivesettings.h"
-#include "window/main/commandbutton.h"
-#include "window/boxes/errorbox.h"
 #include "window/about/frmabout.h"
+#include "window/boxes/busycursor.h"
+#include "window/boxes/errorbox.h"
+#include "window/boxes/messagebox.h"
 #include "window/discs/frmdiscs.h"
 #include "window/find/frmfind.h"
-#include "window/boxes/messagebox.h"
-#include "window/main/rememberedlayout.h"
-#include "window/main/twips.h"
-#include "window/boxes/busycursor.h"
+#include "window/list/archivesettings.h"
 #include "window/list/cataloguelistmodel.h"
 #include "window/list/filestable.h"
+#include "window/main/commandbutton.h"
+#include "window/main/rememberedlayout.h"
+#include "window/main/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,10 +38,10 @@ QRect pixels(const TwipRect &r)
 
 frmMain::frmMain(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services),
-      m_runs(m_catalogue, m_list, m_colIndexed, *services.volumes, *services.lister,
-             *services.metadata, services.media, this),
-      m_launcher(m_list, *services.opener, services.media, &m_catalogue.mediumRoots(),
-                 &m_catalogue, &systemArchiveReader()),
+      m_runs(m_catalogue, m_list, *services.volumes, *services.lister, *services.metadata,
+             services.media, this),
+      m_launcher(m_list, *services.opener, services.media, &m_catalogue.mediumRoots(), &m_catalogue,
+                 &systemArchiveReader()),
       m_export(m_list, services.saveFileName),
       m_newDisc(
           m_catalogue, *services.media, [this] { return commandRunning(); },
@@ -84,8 +84,7 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     cmdExit = CommandButton(this, "cmdExit", tr("E&xit"));
     cmdAbout = CommandButton(this, "cmdAbout", tr("&About"));
     cmdExecuteFile = CommandButton(this, "cmdExecuteFile", tr("Exe&cute File"));
-    cmdIndexDirectory =
-        CommandButton(this, "cmdIndexDirectory", tr("&Index Directory"));
+    cmdIndexDirectory = CommandButton(this, "cmdIndexDirectory", tr("&Index Directory"));
     cmdRemove = CommandButton(this, "cmdRemove", tr("&Remove"));
     cmdSearch = CommandButton(this, "cmdSearch", tr("&Search"));
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
@@ -97,8 +96,7 @@ frmMain::frmMain(const Services &services, QWidget *parent)
     connect(cmdSearch, &QPushButton::clicked, this, [this] { m_search.cmdSearch_Click(); });
     // Every change of view ends in a refill: the caption tells which view is shown.
     connect(m_list.model(), &QAbstractItemModel::modelReset, this, [this] {
-        cmdSearch->setText(m_list.view().narrowed() ? tr("&Show All")
-                                                    : tr("&Search"));
+        cmdSearch->setText(m_list.view().narrowed() ? tr("&Show All") : tr("&Search"));
         updateCommands(); // a refill may find the catalogue damaged
     });
 
@@ -266,9 +264,9 @@ void frmMain::mnuUndoRemove_Click()
     if (!writeRefusal().isEmpty())
         return; // a run's rows are being written, or the catalogue cannot be written
     if (const qint64 restored = m_remove.undoRemove())
-        lblStatus->showMessage(
-            restored == 1 ? tr("Put back 1 file.")
-                          : tr("Put back %1 files.").arg(QLocale().toString(restored)));
+        lblStatus->showMessage(restored == 1
+                                   ? tr("Put back 1 file.")
+                                   : tr("Put back %1 files.").arg(QLocale().toString(restored)));
 }
 
 void frmMain::mnuFind_Click()

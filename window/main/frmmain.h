@@ -1,7 +1,6 @@
 #pragma once
 
 #include "catalogue/catalogue.h"
-#include "indexing/colffiles.h"
 #include "window/discs/discs.h"
 #include "window/discs/newdiscoffer.h"
 #include "window/list/cataloguelist.h"
@@ -30,7 +29,7 @@ class QPushButton;
 class FilesTable;
 
 // The main window: six command buttons on the left, the catalogue list on the right. It holds
-// the catalogue, the list and colIndexed for its whole life.
+// the catalogue and the list for its whole life.
 class frmMain : public QWidget
 {
     Q_OBJECT
@@ -101,7 +100,6 @@ private:
     Services m_services;
     Catalogue m_catalogue;
     CatalogueList m_list{m_catalogue};
-    colFFiles m_colIndexed;
     SearchCommand m_search{m_catalogue, m_list};
     RemoveCommand m_remove{m_catalogue, m_list};
     RunController m_runs;

@@ -4,10 +4,10 @@
 #include "indexing/mediumlocator.h"
 #include "platform/mountedmedia.h"
 #include "platform/platformerror.h"
-#include "window/list/archivesettings.h"
-#include "window/list/cataloguelist.h"
 #include "window/boxes/errorbox.h"
 #include "window/boxes/messagebox.h"
+#include "window/list/archivesettings.h"
+#include "window/list/cataloguelist.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -26,11 +26,11 @@ QString elapsedText(qint64 ms)
 
 } // namespace
 
-RunController::RunController(Catalogue &catalogue, CatalogueList &list, colFFiles &colIndexed,
-                             VolumeQuery &volumes, FolderLister &lister,
-                             FileMetadataReader &metadata, MountedMedia *media, QWidget *window)
+RunController::RunController(Catalogue &catalogue, CatalogueList &list, VolumeQuery &volumes,
+                             FolderLister &lister, FileMetadataReader &metadata,
+                             MountedMedia *media, QWidget *window)
     : m_catalogue(catalogue), m_list(list), m_media(media), m_window(window),
-      m_run(QString(), colIndexed, volumes, lister, metadata)
+      m_run(QString(), volumes, lister, metadata)
 {
     connect(&m_run, &IndexRun::progress, this, &RunController::showProgress);
     connect(&m_run, &IndexRun::finished, this, &RunController::runEnded);
@@ -57,8 +57,7 @@ bool RunController::updateMedium(const QString &label, const QString &serial, QW
         return true;
     const QString root = m_media ? MountedRoot(label, serial, m_media->list()) : QString();
     if (root.isEmpty()) {
-        showBox(tr("The disc \"%1\" is not in a drive.").arg(label),
-                tr("Update"));
+        showBox(tr("The disc \"%1\" is not in a drive.").arg(label), tr("Update"));
         return false;
     }
     start(tr("Update"), owner, true);

@@ -10,7 +10,6 @@
 
 class Catalogue;
 class CatalogueList;
-class colFFiles;
 class FileMetadataReader;
 class FolderLister;
 class MountedMedia;
@@ -35,9 +34,9 @@ class RunController : public QObject
 public:
     // window is the main window: the progress goes there when the window a run was started from
     // closes during the run.
-    RunController(Catalogue &catalogue, CatalogueList &list, colFFiles &colIndexed,
-                  VolumeQuery &volumes, FolderLister &lister, FileMetadataReader &metadata,
-                  MountedMedia *media, QWidget *window = nullptr);
+    RunController(Catalogue &catalogue, CatalogueList &list, VolumeQuery &volumes,
+                  FolderLister &lister, FileMetadataReader &metadata, MountedMedia *media,
+                  QWidget *window = nullptr);
     ~RunController() override;
 
     // Indexes the tree below path, its progress over owner. The empty path indexes nothing; the
