@@ -1,4 +1,4 @@
-#include "window/list/cataloguerows.h"
+#include "catalogue/cataloguerows.h"
 
 #include "platform/platformerror.h"
 
