@@ -26,6 +26,25 @@ void CatalogueRows::appendMember(qint64 id, const char *const *cells, const int 
     append(id, cells, lengths);
 }
 
+void CatalogueRows::drop(const std::vector<bool> &gone)
+{
+    size_t kept = 0;
+    const size_t firstMember = m_firstMember;
+    m_firstMember = size_t(-1);
+    for (size_t row = 0; row < m_ids.size(); ++row) {
+        if (gone[row])
+            continue;
+        if (row >= firstMember && m_firstMember == size_t(-1))
+            m_firstMember = kept;
+        m_ids[kept] = m_ids[row];
+        std::memmove(&m_cells[kept * SubItemCount], &m_cells[row * SubItemCount],
+                     SubItemCount * sizeof(quint32));
+        ++kept;
+    }
+    m_ids.resize(kept);
+    m_cells.resize(kept * SubItemCount);
+}
+
 void CatalogueRows::append(qint64 id, const char *const *cells, const int *lengths)
 {
     const size_t row = m_ids.size();

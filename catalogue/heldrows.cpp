@@ -1,14 +1,17 @@
 #include "catalogue/heldrows.h"
 
+#include "catalogue/casefold.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/distincttexts.h"
 #include "catalogue/filerow.h"
 #include "catalogue/findmatcher.h"
+#include "catalogue/foldednames.h"
 #include "platform/connection.h"
 
 #include <QLatin1String>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <mutex>
 #include <new>
@@ -51,28 +54,38 @@ std::optional<PlatformError> HeldRows::fill(Catalogue &catalogue, bool keepShown
 {
     if (!keepShown)
         m_filter.reset();
+    m_viewRows.reset();
     std::optional<PlatformError> failure;
     m_filling = true;
     {
         const std::unique_lock lock(m_rowsLock);
-        m_rows.clear();
+        clearRows();
         m_order.clear();
         try {
             catalogue.requery(this, this);
         } catch (const PlatformError &e) {
             if (!Connection::isDamage(e.number())) {
-                m_rows.clear();
+                clearRows();
                 failure = e;
             }
         } catch (const std::bad_alloc &) {
-            m_rows.clear();
+            clearRows();
             failure = PlatformError(7, QStringLiteral("Out of memory"));
         }
         m_rows.release();
+        m_folded.shrink();
+        m_foldedAt.shrink();
     }
     m_filling = false;
     arrange(true);
     return failure;
+}
+
+void HeldRows::clearRows()
+{
+    m_rows.clear();
+    m_folded.clear();
+    m_foldedAt.clear();
 }
 
 std::vector<qint64> HeldRows::shownPlaces() const
@@ -96,10 +109,12 @@ void HeldRows::sort(int column, bool descending)
 void HeldRows::arrange(bool rematch)
 {
     std::vector<quint32> rows;
-    if (m_filter && rematch) {
+    if (m_viewRows && rematch) {
+        rows = *m_viewRows;
+    } else if (m_filter && rematch) {
         scan(*m_filter, nullptr,
              [&rows](size_t row, const FindMatcher::Cell *) { rows.push_back(quint32(row)); });
-    } else if (m_filter) {
+    } else if (narrowed()) {
         rows.swap(m_order);
     } else if (m_sorted) {
         rows.resize(m_rows.size());
@@ -165,25 +180,72 @@ template <typename OnMatch>
 bool HeldRows::scan(const FindQuery &query, const std::function<bool()> &stopped,
                     OnMatch onMatch) const
 {
-    FindMatcher matcher(query);
-    const unsigned wanted = matcher.subItems();
-    FindMatcher::Cell cells[CatalogueRows::SubItemCount] = {};
     const size_t n = m_rows.size();
+    // Words and phrases are looked for in the folded names all at once, as the search does:
+    // only the rows they leave are read cell by cell, and a query of names alone not at all.
+    std::vector<bool> named;
+    bool namesOnly = true;
+    for (const FindQuery::Term &term : query.terms()) {
+        if (term.field != FindQuery::Name) {
+            namesOnly = false;
+            continue;
+        }
+        std::vector<bool> hits(n, false);
+        markNames(term.texts[0], hits);
+        if (term.exclude)
+            hits.flip();
+        if (named.empty())
+            named.swap(hits);
+        else
+            for (size_t row = 0; row < n; ++row)
+                named[row] = named[row] && hits[row];
+    }
+    FindMatcher matcher(query);
+    const unsigned wanted = namesOnly ? 0 : matcher.subItems();
+    FindMatcher::Cell cells[CatalogueRows::SubItemCount] = {};
+    size_t last = size_t(-1); // the row whose cells are in cells
     for (size_t row = 0; row < n; ++row) {
         if ((row & 0x3FFF) == 0 && row > 0 &&
             (m_filling.load(std::memory_order_relaxed) || (stopped && stopped())))
             return false;
+        if (!named.empty() && !named[row])
+            continue;
         // A cell shared with the row above is where it was: its text need not be looked up.
+        const bool follows = row > 0 && last + 1 == row;
         for (int subItem = 1; subItem <= CatalogueRows::SubItemCount; ++subItem)
-            if ((wanted & (1u << subItem)) && (row == 0 || !m_rows.sharesCellAbove(row, subItem)))
+            if ((wanted & (1u << subItem)) && (!follows || !m_rows.sharesCellAbove(row, subItem)))
                 cells[subItem - 1] = m_rows.cell(row, subItem);
-        if (matcher.matches(cells)) {
+        last = row;
+        if (namesOnly || matcher.matches(cells)) {
             if (!(wanted & (1u << Size)))
                 cells[Size - 1] = m_rows.cell(row, Size);
             onMatch(row, cells);
         }
     }
     return true;
+}
+
+void HeldRows::markNames(const QByteArray &text, std::vector<bool> &marks) const
+{
+    if (text.isEmpty()) {
+        marks.assign(marks.size(), true);
+        return;
+    }
+    const char *names = m_folded.data();
+    const size_t end = m_folded.size(), rows = m_foldedAt.size();
+    const quint32 *at = m_foldedAt.data();
+    size_t from = 0;
+    while (true) {
+        const size_t hit =
+            FoldedNames::findIn(names, from, end, text.constData(), size_t(text.size()));
+        if (hit >= end)
+            return;
+        // The row whose name holds the hit, unless it is in the text of a row dropped.
+        const size_t row = size_t(std::upper_bound(at, at + rows, quint32(hit)) - at) - 1;
+        if (hit < at[row] + std::strlen(names + at[row]))
+            marks[row] = true;
+        from = row + 1 < rows ? at[row + 1] : end;
+    }
 }
 
 bool HeldRows::countMatching(const FindQuery &query, const std::function<bool()> &stopped,
@@ -208,17 +270,82 @@ void HeldRows::showOnly(const FindQuery &query)
     arrange(true);
 }
 
+void HeldRows::showRows(std::vector<quint32> rows)
+{
+    m_filter.reset();
+    m_viewRows = std::move(rows);
+    arrange(true);
+}
+
 void HeldRows::showAll()
 {
-    if (!m_filter)
+    if (!narrowed())
         return;
     m_filter.reset();
-    arrange(false);
+    m_viewRows.reset();
+    arrange(true);
+}
+
+bool HeldRows::rowsOf(const std::vector<RowKey> &keys, std::vector<quint32> &rows) const
+{
+    // Files and then members, each in ID order, as the whole catalogue is read.
+    const size_t n = m_rows.size(), firstMember = m_rows.firstMember();
+    rows.clear();
+    rows.reserve(keys.size());
+    for (const RowKey &key : keys) {
+        size_t low = key.isMember() ? firstMember : 0, high = key.isMember() ? n : firstMember;
+        while (low < high) {
+            const size_t middle = low + (high - low) / 2;
+            if (m_rows.id(middle) < key.id)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        if (low == (key.isMember() ? n : firstMember) || m_rows.id(low) != key.id)
+            return false;
+        rows.push_back(quint32(low));
+    }
+    return true;
+}
+
+void HeldRows::drop(const std::vector<quint32> &rows)
+{
+    if (rows.empty())
+        return;
+    m_filling = true; // a count running gives way
+    const std::unique_lock lock(m_rowsLock);
+    const size_t n = m_rows.size();
+    std::vector<bool> gone(n, false);
+    for (quint32 row : rows)
+        gone[row] = true;
+    // Each row kept moves up by the rows dropped before it.
+    std::vector<quint32> moved(n);
+    quint32 kept = 0;
+    for (size_t row = 0; row < n; ++row) {
+        moved[row] = kept;
+        if (!gone[row]) {
+            m_foldedAt[kept] = m_foldedAt[row];
+            ++kept;
+        }
+    }
+    m_foldedAt.resize(kept);
+    m_rows.drop(gone);
+    const auto renumber = [&](std::vector<quint32> &list) {
+        size_t out = 0;
+        for (quint32 row : list)
+            if (!gone[row])
+                list[out++] = moved[row];
+        list.resize(out);
+    };
+    renumber(m_order);
+    if (m_viewRows)
+        renumber(*m_viewRows);
+    m_filling = false;
 }
 
 void HeldRows::begin(const std::vector<QString> &columns)
 {
-    m_rows.clear();
+    clearRows();
     // Fields are found by name once per fill; a field the source lacks stays empty.
     for (int c = 0; c < FieldCount; ++c) {
         m_sourceColumn[c] = -1;
@@ -238,6 +365,7 @@ void HeldRows::row(qint64 id, const RowCell *cells)
         lengths[c - 1] = source < 0 ? 0 : cells[source].length;
     }
     m_rows.append(id, texts, lengths);
+    appendFolded({texts[File - 1], lengths[File - 1]});
 }
 
 void HeldRows::member(qint64 id, const RowCell *cells)
@@ -249,4 +377,20 @@ void HeldRows::member(qint64 id, const RowCell *cells)
         lengths[c - 1] = cells[c].length;
     }
     m_rows.appendMember(id, texts, lengths);
+    appendFolded(cells[File]);
+}
+
+void HeldRows::appendFolded(const RowCell &name)
+{
+    thread_local std::string folded;
+    folded.clear();
+    if (name.data)
+        CaseFold::appendFolded(folded, name.data, name.length);
+    const size_t at = m_folded.size();
+    if (at + folded.size() + 1 >= 0xFFFFFFFFu)
+        throw PlatformError(7, QStringLiteral("Out of memory"));
+    m_folded.resize(at + folded.size() + 1);
+    std::memcpy(&m_folded[at], folded.data(), folded.size());
+    m_folded[at + folded.size()] = '\0';
+    m_foldedAt.push_back(quint32(at));
 }

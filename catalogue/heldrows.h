@@ -51,8 +51,16 @@ public:
     // Shows only the rows held that match query, until showAll(); later fills show the matching
     // rows of the new fill.
     void showOnly(const FindQuery &query);
+    // Shows only these held rows (a narrowed view's), in this order unless sorted, until
+    // showAll() or the next fill.
+    void showRows(std::vector<quint32> rows);
     void showAll();
-    bool narrowed() const { return m_filter.has_value(); }
+    bool narrowed() const { return m_filter || m_viewRows; }
+
+    // The held rows of these records, in their order; false when one of them is not held.
+    bool rowsOf(const std::vector<RowKey> &keys, std::vector<quint32> &rows) const;
+    // Takes these held rows out (a removal), keeping the order of those shown.
+    void drop(const std::vector<quint32> &rows);
 
     // Counts on any thread. Gives up (false) when stopped() says so, checked every few thousand
     // rows, or as soon as a fill is waiting to change the rows.
@@ -69,12 +77,21 @@ private:
     // Sets the rows shown and their order: the matching rows again (rematch) or the ones shown.
     void arrange(bool rematch);
     void applySort(std::vector<quint32> &rows) const;
+    void clearRows();
     template <typename OnMatch>
     bool scan(const FindQuery &query, const std::function<bool()> &stopped, OnMatch onMatch) const;
+    void appendFolded(const RowCell &name);
+    // Marks the rows whose folded name contains text (folded, no NUL).
+    void markNames(const QByteArray &text, std::vector<bool> &marks) const;
 
     CatalogueRows m_rows;
     std::vector<quint32> m_order; // shown place -> held row; empty while unsorted and unfiltered
     std::optional<FindQuery> m_filter;
+    std::optional<std::vector<quint32>> m_viewRows; // a narrowed view's rows, in its order
+    // Each row's folded name followed by a NUL, for the scans of names; a row dropped leaves
+    // its text unused.
+    LargeArray<char> m_folded;
+    LargeArray<quint32> m_foldedAt;
     // Counts on other threads read the rows under the shared lock; a fill changes them under
     // the exclusive one, and m_filling asks the counts to give way.
     mutable std::shared_mutex m_rowsLock;

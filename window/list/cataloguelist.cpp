@@ -1,6 +1,7 @@
 #include "window/list/cataloguelist.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/media.h"
 #include "platform/platformerror.h"
 #include "window/list/cataloguelistmodel.h"
 #include "window/boxes/errorbox.h"
@@ -23,7 +24,10 @@ void CatalogueList::RefreshLv()
     m_pointer.setMousePointer(vbHourglass);
     // Re-running the source and walking it is one pass: each row goes straight into the list.
     // Find's view is of the whole catalogue only.
+    const bool whole = m_catalogue.isFullView();
     m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
+    m_holdsWhole = whole && !m_model->refillFailure();
+    m_heldAt = changeStamp();
     m_pointer.setMousePointer(vbDefault);
     const Connection &connection = m_catalogue.cnCatalogue();
     if (connection.isDamaged() && !m_damageShown) {
@@ -36,15 +40,87 @@ void CatalogueList::RefreshLv()
 qint64 CatalogueList::show(const ListView &view)
 {
     // Find filters the whole catalogue among the rows held: when they are held it reads nothing.
-    const bool refill = view.kind() != ListView::Find || !m_catalogue.isFullView();
-    if (refill)
-        view.open(m_catalogue);
-    return showView(view, refill);
+    const bool held = holdsWholeCatalogue();
+    if (view.kind() == ListView::Find && held) {
+        // Removals go through the whole table, as Find shows its rows.
+        if (!m_catalogue.isFullView())
+            m_catalogue.openFullView();
+        return showView(view, false);
+    }
+    view.open(m_catalogue);
+    if (held && showHeld(view))
+        return count();
+    return showView(view, true);
 }
 
 qint64 CatalogueList::showOpened(const ListView &view)
 {
+    if (holdsWholeCatalogue() && showHeld(view))
+        return count();
     return showView(view, true);
+}
+
+bool CatalogueList::showHeld(const ListView &view)
+{
+    // The view's statement gives the keys of its rows, in its order; their cells are held.
+    struct Keys : RowSink, MemberSink
+    {
+        std::vector<RowKey> keys;
+        void begin(const std::vector<QString> &) override {}
+        void row(qint64 id, const RowCell *) override { keys.push_back({RowKey::File, id}); }
+        void member(qint64 id, const RowCell *) override { keys.push_back({RowKey::Member, id}); }
+    } found;
+    const QPair<qint64, qint64> before = changeStamp();
+    m_pointer.setMousePointer(vbHourglass);
+    try {
+        m_catalogue.requery(&found, &found);
+    } catch (const PlatformError &) {
+        m_pointer.setMousePointer(vbDefault);
+        throw;
+    }
+    std::vector<quint32> rows;
+    const bool held = m_model->held().rowsOf(found.keys, rows);
+    m_pointer.setMousePointer(vbDefault);
+    if (!held)
+        return false; // changed behind the stamp: read again
+    // Opening a view may write to its own temporary tables, never to the rows.
+    if (before == m_heldAt)
+        m_heldAt = changeStamp();
+    m_view = view;
+    m_model->showRows(std::move(rows));
+    return true;
+}
+
+void CatalogueList::removed(const std::vector<int> &rows, bool heldBefore)
+{
+    if (!heldBefore) {
+        RefreshLv();
+        return;
+    }
+    std::vector<quint32> stored;
+    stored.reserve(rows.size());
+    for (int row : rows)
+        stored.push_back(quint32(m_model->held().storedRow(size_t(row))));
+    const CatalogueRows &held = m_model->held().rows();
+    // Members of an archive go with its row, unseen: the count tells whether any did.
+    if (held.firstMember() < held.size()) {
+        try {
+            m_holdsWhole = m_catalogue.fileCount() == qint64(held.size() - stored.size());
+        } catch (const PlatformError &) {
+            m_holdsWhole = false;
+        }
+        if (!m_holdsWhole) {
+            RefreshLv();
+            return;
+        }
+    }
+    m_heldAt = changeStamp();
+    m_model->drop(stored);
+}
+
+QPair<qint64, qint64> CatalogueList::changeStamp() const
+{
+    return Media::changeStamp(m_catalogue.cnCatalogue());
 }
 
 qint64 CatalogueList::showView(const ListView &view, bool refill)
@@ -75,18 +151,26 @@ void CatalogueList::showWholeCatalogue()
         m_pointer.setMousePointer(vbDefault);
         return;
     }
+    bool opened = false;
     try {
         m_catalogue.openFullView();
+        opened = true;
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
     m_pointer.setMousePointer(vbDefault);
+    // The rows held are every row as the file has them: Show All only shows them all again.
+    if (opened && holdsWholeCatalogue()) {
+        m_model->showAll();
+        return;
+    }
     RefreshLv();
 }
 
 bool CatalogueList::holdsWholeCatalogue() const
 {
-    return m_catalogue.isFullView();
+    const QPair<qint64, qint64> now = changeStamp();
+    return m_holdsWhole && now.first >= 0 && now == m_heldAt;
 }
 
 int CatalogueList::count() const

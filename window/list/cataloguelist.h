@@ -3,6 +3,7 @@
 #include "catalogue/rowkey.h"
 #include "window/list/listview.h"
 
+#include <QPair>
 #include <QString>
 
 #include <memory>
@@ -56,8 +57,13 @@ public:
     // The focused row when it is selected, else the first selected; -1 when none is.
     static int selectedItem(const QItemSelectionModel &selection);
 
-    // Whether the list holds every row of the catalogue (shown or not), as Find needs.
+    // Whether the list holds every row of the catalogue as the file has them now (shown or
+    // not), as Find needs. A narrowed view and Show All are then answered from them.
     bool holdsWholeCatalogue() const;
+    // Takes the rows of a removal that went through (the records of these list rows) out of
+    // the rows held, without reading the catalogue again when the list held every row just
+    // before it (heldBefore, as holdsWholeCatalogue() told).
+    void removed(const std::vector<int> &rows, bool heldBefore);
 
     int sortOrder() const; // 0 ascending, 1 descending
     // Orders the rows by a column (sort key 0 to 9) in that order, and keeps them so.
@@ -65,10 +71,16 @@ public:
 
 private:
     qint64 showView(const ListView &view, bool refill);
+    // Shows the view rsFiles is open on among the rows held; false when they cannot answer it.
+    bool showHeld(const ListView &view);
+    // What the rows held answer to: the file as this connection and others changed it.
+    QPair<qint64, qint64> changeStamp() const;
 
     Catalogue &m_catalogue;
     MousePointer &m_pointer;
     bool m_damageShown = false;
+    bool m_holdsWhole = false;        // the last fill read every row of the catalogue
+    QPair<qint64, qint64> m_heldAt{-1, -1}; // the change stamp the rows held answer to
     ListView m_view = ListView::wholeCatalogue();
     std::unique_ptr<CatalogueListModel> m_model;
     std::unique_ptr<QItemSelectionModel> m_selection;

@@ -106,6 +106,20 @@ void CatalogueListModel::showOnly(const FindQuery &query)
     endResetModel();
 }
 
+void CatalogueListModel::showRows(std::vector<quint32> rows)
+{
+    beginResetModel();
+    m_held.showRows(std::move(rows));
+    endResetModel();
+}
+
+void CatalogueListModel::drop(const std::vector<quint32> &rows)
+{
+    beginResetModel();
+    m_held.drop(rows);
+    endResetModel();
+}
+
 void CatalogueListModel::showAll()
 {
     if (!m_held.narrowed())

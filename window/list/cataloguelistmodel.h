@@ -60,7 +60,11 @@ public:
     // Shows only the rows held that match query, in the list's order, until showAll(); refills
     // show the matching rows of the new fill.
     void showOnly(const FindQuery &query);
+    // Shows only these held rows (a narrowed view's), as HeldRows::showRows.
+    void showRows(std::vector<quint32> rows);
     void showAll();
+    // Takes these held rows out (a removal), as HeldRows::drop.
+    void drop(const std::vector<quint32> &rows);
 
     Qt::SortOrder sortOrder() const
     {

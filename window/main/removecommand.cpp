@@ -9,16 +9,22 @@
 void RemoveCommand::cmdRemove_Click()
 {
     m_pointer.setMousePointer(vbHourglass);
+    const std::vector<int> selected = m_list.selectedRows();
+    const bool held = m_list.holdsWholeCatalogue();
     try {
         std::vector<RowKey> rows;
-        for (int row : m_list.selectedRows())
+        for (int row : selected)
             rows.push_back(m_list.key(row));
         m_catalogue.remove(rows);
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
+        m_pointer.setMousePointer(vbDefault);
+        m_list.RefreshLv();
+        return;
     }
     m_pointer.setMousePointer(vbDefault);
-    m_list.RefreshLv();
+    // The rows held lose the removed ones: nothing is read again.
+    m_list.removed(selected, held);
 }
 
 qint64 RemoveCommand::undoRemove()

@@ -83,8 +83,8 @@ void StatusLine::refresh()
 
 qint64 StatusLine::catalogueFiles()
 {
-    // Find's view filters the rows of the whole catalogue, all held.
-    if (m_list.view().kind() == ListView::Find && m_list.holdsWholeCatalogue())
+    // Every narrowed view is shown among the rows of the whole catalogue, when they are held.
+    if (m_list.holdsWholeCatalogue())
         return qint64(m_list.model()->storedRows().size());
     try {
         const QPair<qint64, qint64> now = Media::changeStamp(m_catalogue.cnCatalogue());
