@@ -26,6 +26,22 @@ void CatalogueRows::appendMember(qint64 id, const char *const *cells, const int 
     append(id, cells, lengths);
 }
 
+void CatalogueRows::appendFrom(const CatalogueRows &other, size_t row)
+{
+    const char *cells[SubItemCount];
+    int lengths[SubItemCount];
+    for (int i = 0; i < SubItemCount; ++i) {
+        const quint32 ref = other.m_cells[row * SubItemCount + size_t(i)];
+        const auto [data, length] = ref == NullCell ? std::pair<const char *, int>() : other.at(ref);
+        cells[i] = data;
+        lengths[i] = length;
+    }
+    if (other.isMember(row))
+        appendMember(other.id(row), cells, lengths);
+    else
+        append(other.id(row), cells, lengths);
+}
+
 void CatalogueRows::drop(const std::vector<bool> &gone)
 {
     size_t kept = 0;

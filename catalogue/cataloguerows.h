@@ -30,6 +30,8 @@ public:
     void append(qint64 id, const char *const *cells, const int *lengths);
     // Appends a member of an archive; no file may follow it.
     void appendMember(qint64 id, const char *const *cells, const int *lengths);
+    // Appends row of other as it is there, a file or a member.
+    void appendFrom(const CatalogueRows &other, size_t row);
     // Drops the rows marked gone, keeping the order of the rest; their texts stay unused until
     // the next fill.
     void drop(const std::vector<bool> &gone);

@@ -88,9 +88,41 @@ void HeldRows::clearRows()
     m_foldedAt.clear();
 }
 
+void HeldRows::clear()
+{
+    m_filling = true;
+    {
+        const std::unique_lock lock(m_rowsLock);
+        m_filter.reset();
+        m_viewRows.reset();
+        m_order.clear();
+        clearRows();
+    }
+    m_filling = false;
+}
+
+void HeldRows::append(const HeldRows &part)
+{
+    m_filling = true; // a count running gives way
+    {
+        const std::unique_lock lock(m_rowsLock);
+        for (size_t row = 0; row < part.m_rows.size(); ++row)
+            m_rows.appendFrom(part.m_rows, row);
+        const size_t base = m_folded.size(), rows = m_foldedAt.size();
+        if (base + part.m_folded.size() >= 0xFFFFFFFFu)
+            throw PlatformError(7, QStringLiteral("Out of memory"));
+        m_folded.resize(base + part.m_folded.size());
+        std::memcpy(&m_folded[base], part.m_folded.data(), part.m_folded.size());
+        m_foldedAt.resize(rows + part.m_foldedAt.size());
+        for (size_t i = 0; i < part.m_foldedAt.size(); ++i)
+            m_foldedAt[rows + i] = quint32(base + part.m_foldedAt[i]);
+    }
+    m_filling = false;
+}
+
 std::vector<qint64> HeldRows::shownPlaces() const
 {
-    std::vector<qint64> place(m_rows.size(), narrowed() ? -1 : 0);
+    std::vector<qint64> place(m_rows.size(), -1);
     for (size_t i = 0; i < shownCount(); ++i)
         place[storedRow(i)] = qint64(i);
     return place;

@@ -38,15 +38,23 @@ public:
 
     const CatalogueRows &rows() const { return m_rows; }
     // The rows shown, and the held row shown at a place.
-    size_t shownCount() const { return narrowed() ? m_order.size() : m_rows.size(); }
+    size_t shownCount() const { return narrowed() || m_sorted ? m_order.size() : m_rows.size(); }
     size_t storedRow(size_t shown) const { return m_order.empty() ? shown : m_order[shown]; }
     // For each held row its place among the rows shown; -1 for a row not shown.
     std::vector<qint64> shownPlaces() const;
+
+    // Appends the rows of a part read elsewhere after those held. Unsorted and not narrowed they
+    // are shown at once; else when the order is made again (sort(), a fill).
+    void append(const HeldRows &part);
+    // Empties the rows, keeping the sort; shows them all.
+    void clear();
 
     // Orders the rows shown by a column: ID, Size and the dates by value, the rest as text
     // without regard to case, equal cells in the order held. Kept for later fills.
     void sort(int column, bool descending);
     bool descending() const { return m_descending; }
+    bool sorted() const { return m_sorted; }
+    int sortColumn() const { return m_sortColumn; }
 
     // Shows only the rows held that match query, until showAll(); later fills show the matching
     // rows of the new fill.

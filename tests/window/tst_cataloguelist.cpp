@@ -88,6 +88,37 @@ private Q_SLOTS:
         QCOMPARE(ws->list.text(0, 7), shown);
     }
 
+    // Filled behind: the rows come in parts from another thread, sorted once all are in; a
+    // refill meanwhile stops the fill and reads them at once.
+    void fillBehind()
+    {
+        RecordedPointer pointer;
+        auto ws = load(pointer, {});
+        TestCatalogue::exec(m_file, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                    "FROM n WHERE i < 70000) INSERT INTO Files (Path, File, "
+                                    "Size) SELECT '/d', 'f' || i, i FROM n");
+        QSignalSpy arrived(ws->list.model(), &CatalogueListModel::rowsArrived);
+        ws->list.fillBehind();
+        QCOMPARE(ws->list.count(), 0);
+        QVERIFY(!ws->list.holdsWholeCatalogue());
+        QTRY_VERIFY(!ws->list.filling());
+        QCOMPARE(arrived.size(), 2);
+        QCOMPARE(ws->list.count(), 70000);
+        QCOMPARE(ws->list.text(69999, 2), "f70000");
+        QVERIFY(ws->list.holdsWholeCatalogue());
+
+        ws->list.sortBy(3, 1);
+        ws->list.fillBehind();
+        QTRY_VERIFY(!ws->list.filling());
+        QCOMPARE(ws->list.text(0, 2), "f70000");
+        ws->list.fillBehind();
+        ws->list.RefreshLv();
+        QVERIFY(!ws->list.filling());
+        QTest::qWait(50); // nothing more comes
+        QCOMPARE(ws->list.count(), 70000);
+        QCOMPARE(ws->list.text(0, 2), "f70000");
+    }
+
     void selectionFollowsItsRowsThroughASort()
     {
         RecordedPointer pointer;

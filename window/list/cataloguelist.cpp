@@ -4,6 +4,7 @@
 #include "catalogue/media.h"
 #include "platform/platformerror.h"
 #include "window/list/cataloguelistmodel.h"
+#include "window/list/fillbehind.h"
 #include "window/boxes/errorbox.h"
 #include "window/boxes/mousepointer.h"
 
@@ -16,11 +17,50 @@ CatalogueList::CatalogueList(Catalogue &catalogue, MousePointer &pointer)
 
 CatalogueList::~CatalogueList()
 {
+    m_fill.reset();
     m_selection.reset(); // it watches the model
+}
+
+void CatalogueList::fillBehind()
+{
+    stopFill();
+    m_holdsWhole = false;
+    m_view = ListView::wholeCatalogue();
+    m_fillFrom = changeStamp();
+    m_model->beginFill();
+    m_fill = std::make_unique<FillBehind>(m_catalogue.path());
+    QObject::connect(m_fill.get(), &FillBehind::part, m_model.get(),
+                     [this](const std::shared_ptr<HeldRows> &part) { m_model->appendPart(*part); });
+    QObject::connect(m_fill.get(), &FillBehind::finished, m_model.get(),
+                     [this](const std::optional<PlatformError> &failure) { fillEnded(failure); });
+}
+
+void CatalogueList::fillEnded(const std::optional<PlatformError> &failure)
+{
+    // Not destroyed in its own signal: its thread has ended, it goes on the next turn.
+    m_fill.release()->deleteLater();
+    if (failure || !m_catalogue.isFullView()) {
+        // Read again here, as a refill reads: what cannot be read is reported as it is there.
+        RefreshLv();
+        return;
+    }
+    // Rows another program wrote meanwhile are not all held: the next view reads again.
+    m_holdsWhole = true;
+    m_heldAt = m_fillFrom;
+    m_model->endFill();
+}
+
+void CatalogueList::stopFill()
+{
+    if (!m_fill)
+        return;
+    m_fill.reset();
+    m_model->endFill();
 }
 
 void CatalogueList::RefreshLv()
 {
+    stopFill();
     m_pointer.setMousePointer(vbHourglass);
     // Re-running the source and walking it is one pass: each row goes straight into the list.
     // Find's view is of the whole catalogue only.

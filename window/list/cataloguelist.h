@@ -7,10 +7,13 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Catalogue;
 class CatalogueListModel;
+class FillBehind;
+class PlatformError;
 class MousePointer;
 class QItemSelectionModel;
 
@@ -29,6 +32,11 @@ public:
     // that finds the catalogue file damaged (or follows an open that did) shows the error box
     // once, and the list keeps the rows read before the damage.
     void RefreshLv();
+    // Empties the list and fills it behind the window, from a thread of its own: the rows are
+    // shown as they come (sorted, once all are in). Anything that needs every row meanwhile
+    // (a refill, a view, Show All, Find, a removal) stops it and reads them at once.
+    void fillBehind();
+    bool filling() const { return m_fill != nullptr; }
 
     // The view of the catalogue the list shows.
     const ListView &view() const { return m_view; }
@@ -75,6 +83,8 @@ private:
     bool showHeld(const ListView &view);
     // What the rows held answer to: the file as this connection and others changed it.
     QPair<qint64, qint64> changeStamp() const;
+    void stopFill();
+    void fillEnded(const std::optional<PlatformError> &failure);
 
     Catalogue &m_catalogue;
     MousePointer &m_pointer;
@@ -82,6 +92,8 @@ private:
     bool m_holdsWhole = false;        // the last fill read every row of the catalogue
     QPair<qint64, qint64> m_heldAt{-1, -1}; // the change stamp the rows held answer to
     ListView m_view = ListView::wholeCatalogue();
+    std::unique_ptr<FillBehind> m_fill;
+    QPair<qint64, qint64> m_fillFrom{-1, -1};
     std::unique_ptr<CatalogueListModel> m_model;
     std::unique_ptr<QItemSelectionModel> m_selection;
 };

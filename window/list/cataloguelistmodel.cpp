@@ -120,6 +120,33 @@ void CatalogueListModel::drop(const std::vector<quint32> &rows)
     endResetModel();
 }
 
+void CatalogueListModel::beginFill()
+{
+    beginResetModel();
+    m_held.clear();
+    m_refillFailure.reset();
+    endResetModel();
+}
+
+void CatalogueListModel::appendPart(const HeldRows &part)
+{
+    if (m_held.narrowed() || m_held.sorted()) {
+        m_held.append(part);
+    } else {
+        const int first = rowCount();
+        beginInsertRows(QModelIndex(), first, first + int(part.rows().size()) - 1);
+        m_held.append(part);
+        endInsertRows();
+    }
+    Q_EMIT rowsArrived();
+}
+
+void CatalogueListModel::endFill()
+{
+    if (m_held.sorted())
+        sort(m_held.sortColumn(), sortOrder());
+}
+
 void CatalogueListModel::showAll()
 {
     if (!m_held.narrowed())

@@ -63,6 +63,11 @@ public:
     // Shows only these held rows (a narrowed view's), as HeldRows::showRows.
     void showRows(std::vector<quint32> rows);
     void showAll();
+    // The rows of a fill behind the window: emptied, then each part appended as it comes (the
+    // rows shown at once unless sorted), and the order made when all are in.
+    void beginFill();
+    void appendPart(const HeldRows &part);
+    void endFill();
     // Takes these held rows out (a removal), as HeldRows::drop.
     void drop(const std::vector<quint32> &rows);
 
@@ -75,6 +80,11 @@ private:
     size_t storageRow(int row) const { return m_held.storedRow(size_t(row)); }
     QString displayDate(const QString &iso) const;
 
+Q_SIGNALS:
+    // Rows of a fill behind the window came in, shown or not yet.
+    void rowsArrived();
+
+private:
     HeldRows m_held;
     std::optional<PlatformError> m_refillFailure;
     QString m_dateFormat;

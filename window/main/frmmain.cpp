@@ -163,7 +163,10 @@ void frmMain::Form_Load()
     m_pointer.setMousePointer(vbHourglass);
     m_catalogue.open(m_services.appPath + QStringLiteral("/data.mdb"));
     m_pointer.setMousePointer(vbDefault);
-    RefreshLv();
+    if (m_services.fillBehind)
+        m_list.fillBehind();
+    else
+        RefreshLv();
     updateCommands();
     if (m_services.offerNewDiscs && !m_mountMonitor)
         m_mountMonitor = std::make_unique<MountMonitor>(

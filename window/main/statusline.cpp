@@ -42,6 +42,8 @@ StatusLine::StatusLine(Catalogue &catalogue, CatalogueList &list, QWidget *paren
         actionDone();
     });
     connect(model, &QAbstractItemModel::layoutChanged, this, &StatusLine::actionDone);
+    // Rows coming in behind the window are counted as they come.
+    connect(model, &CatalogueListModel::rowsArrived, &m_later, qOverload<>(&QTimer::start));
     connect(list.selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &StatusLine::actionDone);
 }
@@ -68,6 +70,8 @@ void StatusLine::refresh()
         line = QStringLiteral("%1 of %2 (%3)")
                    .arg(QLocale().toString(qint64(m_list.count())), files(catalogueFiles()),
                         viewText());
+    } else if (m_list.filling()) {
+        line = files(qint64(m_list.model()->storedRows().size()));
     } else {
         line = files(m_list.count());
         // The whole catalogue is the total of every narrowed view until the file changes: a
