@@ -6,6 +6,7 @@
 #include "catalogue/filerow.h"
 #include "catalogue/findmatcher.h"
 #include "catalogue/foldednames.h"
+#include "catalogue/namesearch.h"
 #include "platform/connection.h"
 
 #include <QLatin1String>
@@ -316,6 +317,48 @@ void HeldRows::showAll()
     m_filter.reset();
     m_viewRows.reset();
     arrange(true);
+}
+
+std::vector<quint32> HeldRows::searchNames(const QString &text) const
+{
+    const size_t n = m_rows.size();
+    const QByteArray literal = NameSearch::longestRun(text);
+    std::vector<bool> candidates(n, literal.isEmpty());
+    if (!literal.isEmpty())
+        markNames(literal, candidates);
+    // A plain text is found where its folded form is; a pattern is matched name by name.
+    const bool plain = !text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('_')) &&
+                       !literal.contains('\0');
+    std::u32string pattern, name;
+    std::vector<bool> starts;
+    const QByteArray like = (QLatin1Char('%') + text + QLatin1Char('%')).toUtf8();
+    CaseFold::foldCodePoints(pattern, like.constData(), like.size());
+    std::vector<quint32> rows;
+    for (size_t row = 0; row < n; ++row) {
+        if (!candidates[row])
+            continue;
+        const auto [data, length] = m_rows.cell(row, File);
+        if (!plain) {
+            CaseFold::foldCodePoints(name, data, length, &starts);
+            if (!NameSearch::likeMatch(name, pattern, &starts))
+                continue;
+        }
+        rows.push_back(quint32(row));
+    }
+    const auto byName = [this](quint32 a, quint32 b) {
+        if (m_rows.isMember(a) != m_rows.isMember(b))
+            return m_rows.isMember(b);
+        const char *names = m_folded.data();
+        const int folded = std::strcmp(names + m_foldedAt[a], names + m_foldedAt[b]);
+        if (folded != 0)
+            return folded < 0;
+        const auto [x, lx] = m_rows.cell(a, File);
+        const auto [y, ly] = m_rows.cell(b, File);
+        const int bytes = std::memcmp(x, y, size_t(std::min(lx, ly)));
+        return bytes != 0 ? bytes < 0 : lx != ly ? lx < ly : a < b;
+    };
+    std::sort(rows.begin(), rows.end(), byName);
+    return rows;
 }
 
 bool HeldRows::rowsOf(const std::vector<RowKey> &keys, std::vector<quint32> &rows) const

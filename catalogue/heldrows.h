@@ -65,6 +65,10 @@ public:
     void showAll();
     bool narrowed() const { return m_filter || m_viewRows; }
 
+    // The held rows whose name contains text as the search reads it (% and _ keep their
+    // pattern meaning, case ignored by the folding rule): the files, then the members of
+    // archives, each ordered by name without regard to case.
+    std::vector<quint32> searchNames(const QString &text) const;
     // The held rows of these records, in their order; false when one of them is not held.
     bool rowsOf(const std::vector<RowKey> &keys, std::vector<quint32> &rows) const;
     // Takes these held rows out (a removal), keeping the order of those shown.

@@ -68,6 +68,9 @@ void CatalogueList::RefreshLv()
     m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
     m_holdsWhole = whole && !m_model->refillFailure();
     m_heldAt = changeStamp();
+    // A search answered from the names held is found again among the rows read.
+    if (m_holdsWhole && m_view.kind() == ListView::Search)
+        m_model->showRows(m_model->held().searchNames(m_view.text()));
     m_pointer.setMousePointer(vbDefault);
     const Connection &connection = m_catalogue.cnCatalogue();
     if (connection.isDamaged() && !m_damageShown) {
@@ -86,6 +89,18 @@ qint64 CatalogueList::show(const ListView &view)
         if (!m_catalogue.isFullView())
             m_catalogue.openFullView();
         return showView(view, false);
+    }
+    if (view.kind() == ListView::Search && held) {
+        // The names held answer the search; removals go through the whole table.
+        std::vector<quint32> rows = m_model->held().searchNames(view.text());
+        if (rows.empty())
+            return 0;
+        if (!m_catalogue.isFullView())
+            m_catalogue.openFullView();
+        m_view = view;
+        m_model->showRows(std::move(rows));
+        m_pointer.setMousePointer(vbDefault);
+        return count();
     }
     view.open(m_catalogue);
     if (held && showHeld(view))

@@ -40,9 +40,10 @@ public:
 
     // The view of the catalogue the list shows.
     const ListView &view() const { return m_view; }
-    // Opens the catalogue on view, makes it the list's and refills the list (Find's view, when
-    // the rows of the whole catalogue are held, only filters them); returns how many rows it
-    // shows. Raises PlatformError.
+    // Opens the catalogue on view, makes it the list's and refills the list; when the rows of
+    // the whole catalogue are held they answer it (a search or Find from the names held, the
+    // other views by the keys of their rows). Returns how many rows it shows; a search held
+    // that finds nothing leaves the list as it was. Raises PlatformError.
     qint64 show(const ListView &view);
     // The same for a view the caller has opened rsFiles on already.
     qint64 showOpened(const ListView &view);

@@ -19,9 +19,14 @@ void SearchCommand::cmdSearch_Click()
             // Nothing found is told over the whole catalogue, the caption still "&Search" and
             // the pointer busy; the list changes only after the box.
             const ListView found = ListView::search(text);
-            found.open(m_catalogue);
-            if (!m_catalogue.rsFiles().isEmpty() && m_list.showOpened(found) >= 1)
-                return;
+            if (m_list.holdsWholeCatalogue()) {
+                if (m_list.show(found) >= 1)
+                    return;
+            } else {
+                found.open(m_catalogue);
+                if (!m_catalogue.rsFiles().isEmpty() && m_list.showOpened(found) >= 1)
+                    return;
+            }
             MsgBox(QStringLiteral("No results were found!"), vbOKOnly,
                    QStringLiteral("Search results"));
         } catch (const PlatformError &error) {
