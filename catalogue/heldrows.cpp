@@ -288,9 +288,16 @@ bool HeldRows::countMatching(const FindQuery &query, const std::function<bool()>
         return false;
     const std::shared_lock lock(m_rowsLock);
     FindTotal found;
-    const bool done = scan(query, stopped, [&found](size_t, const FindMatcher::Cell *cells) {
+    // A size stored once for several rows is read once.
+    FindMatcher::Cell lastSize{nullptr, -1};
+    qint64 bytes = 0;
+    const bool done = scan(query, stopped, [&](size_t, const FindMatcher::Cell *cells) {
         ++found.files;
-        found.bytes += FileRow::sizeValue(cells[Size - 1].first, cells[Size - 1].second);
+        if (cells[Size - 1] != lastSize) {
+            lastSize = cells[Size - 1];
+            bytes = FileRow::sizeValue(lastSize.first, lastSize.second);
+        }
+        found.bytes += bytes;
     });
     if (done)
         total = found;
