@@ -2,54 +2,19 @@
 
 #include "catalogue/casefold.h"
 #include "catalogue/catalogue.h"
-#include "catalogue/distincttexts.h"
 #include "catalogue/filerow.h"
 #include "catalogue/findmatcher.h"
-#include "catalogue/foldednames.h"
 #include "catalogue/namesearch.h"
+#include "catalogue/roworder.h"
 #include "platform/connection.h"
 
 #include <QLatin1String>
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <mutex>
 #include <new>
 
-namespace {
-
-bool isDateColumn(int column)
-{
-    return column == FilesField::Created || column == FilesField::Accessed ||
-           column == FilesField::Modified;
-}
-
-// An ISO date text ("2003-01-02", "2003-01-02 10:20:30") as one number that orders like the
-// moment it names; a cell that is no such date sorts first.
-qint64 dateValue(const char *data, int length)
-{
-    qint64 value = 0;
-    int digits = 0;
-    for (int i = 0; i < length; ++i) {
-        const char c = data[i];
-        if (c >= '0' && c <= '9') {
-            value = value * 10 + (c - '0');
-            ++digits;
-        }
-    }
-    if (digits == 8)
-        return value * 1000000;
-    return digits == 14 ? value : -1;
-}
-
-struct NumberKey
-{
-    qint64 value;
-    quint32 row;
-};
-
-} // namespace
 
 std::optional<PlatformError> HeldRows::fill(Catalogue &catalogue, bool keepShown)
 {
@@ -74,8 +39,7 @@ std::optional<PlatformError> HeldRows::fill(Catalogue &catalogue, bool keepShown
             failure = PlatformError(7, QStringLiteral("Out of memory"));
         }
         m_rows.release();
-        m_folded.shrink();
-        m_foldedAt.shrink();
+        m_names.shrink();
     }
     m_filling = false;
     arrange(true);
@@ -85,8 +49,7 @@ std::optional<PlatformError> HeldRows::fill(Catalogue &catalogue, bool keepShown
 void HeldRows::clearRows()
 {
     m_rows.clear();
-    m_folded.clear();
-    m_foldedAt.clear();
+    m_names.clear();
 }
 
 void HeldRows::clear()
@@ -109,14 +72,7 @@ void HeldRows::append(const HeldRows &part)
         const std::unique_lock lock(m_rowsLock);
         for (size_t row = 0; row < part.m_rows.size(); ++row)
             m_rows.appendFrom(part.m_rows, row);
-        const size_t base = m_folded.size(), rows = m_foldedAt.size();
-        if (base + part.m_folded.size() >= 0xFFFFFFFFu)
-            throw PlatformError(7, QStringLiteral("Out of memory"));
-        m_folded.resize(base + part.m_folded.size());
-        std::memcpy(&m_folded[base], part.m_folded.data(), part.m_folded.size());
-        m_foldedAt.resize(rows + part.m_foldedAt.size());
-        for (size_t i = 0; i < part.m_foldedAt.size(); ++i)
-            m_foldedAt[rows + i] = quint32(base + part.m_foldedAt[i]);
+        m_names.append(part.m_names);
     }
     m_filling = false;
 }
@@ -161,52 +117,7 @@ void HeldRows::arrange(bool rematch)
 
 void HeldRows::applySort(std::vector<quint32> &rows) const
 {
-    const size_t n = rows.size();
-    const int column = m_sortColumn;
-    if (column == ID || column == Size || isDateColumn(column) || n == 0) {
-        std::vector<NumberKey> keys(n);
-        for (size_t k = 0; k < n; ++k) {
-            const size_t i = rows[k];
-            qint64 value;
-            if (column == ID) {
-                // Members, whose IDs are not of Files, after every file.
-                value = m_rows.isMember(i) ? std::numeric_limits<qint64>::max() : m_rows.id(i);
-            } else {
-                const auto [data, length] = m_rows.cell(i, column);
-                value = column == Size ? FileRow::sizeValue(data, length) : dateValue(data, length);
-            }
-            keys[k] = {value, quint32(i)};
-        }
-        std::sort(keys.begin(), keys.end(), [](const NumberKey &a, const NumberKey &b) {
-            return a.value != b.value ? a.value < b.value : a.row < b.row;
-        });
-        for (size_t k = 0; k < n; ++k)
-            rows[k] = keys[k].row;
-    } else {
-        // Each row gets its text's number (rows sharing a stored cell share it without a
-        // lookup), then the rows are placed by their text's place, keeping stored order among
-        // equal texts.
-        DistinctTexts texts;
-        std::vector<quint32> number(n);
-        const char *lastData = nullptr;
-        for (size_t k = 0; k < n; ++k) {
-            const auto [data, length] = m_rows.cell(rows[k], column);
-            number[k] = k > 0 && data == lastData ? number[k - 1] : texts.add(data, length);
-            lastData = data;
-        }
-        const std::vector<quint32> place = texts.places();
-        std::vector<quint32> start(place.size() + 1, 0);
-        for (size_t k = 0; k < n; ++k)
-            ++start[place[number[k]] + 1];
-        for (size_t p = 1; p < start.size(); ++p)
-            start[p] += start[p - 1];
-        std::vector<quint32> ordered(n);
-        for (size_t k = 0; k < n; ++k)
-            ordered[start[place[number[k]]]++] = rows[k];
-        rows.swap(ordered);
-    }
-    if (m_descending)
-        std::reverse(rows.begin(), rows.end());
+    RowOrder::sort(m_rows, rows, m_sortColumn, m_descending);
 }
 
 template <typename OnMatch>
@@ -224,7 +135,7 @@ bool HeldRows::scan(const FindQuery &query, const std::function<bool()> &stopped
             continue;
         }
         std::vector<bool> hits(n, false);
-        markNames(term.texts[0], hits);
+        m_names.mark(term.texts[0], hits);
         if (term.exclude)
             hits.flip();
         if (named.empty())
@@ -256,29 +167,6 @@ bool HeldRows::scan(const FindQuery &query, const std::function<bool()> &stopped
         }
     }
     return true;
-}
-
-void HeldRows::markNames(const QByteArray &text, std::vector<bool> &marks) const
-{
-    if (text.isEmpty()) {
-        marks.assign(marks.size(), true);
-        return;
-    }
-    const char *names = m_folded.data();
-    const size_t end = m_folded.size(), rows = m_foldedAt.size();
-    const quint32 *at = m_foldedAt.data();
-    size_t from = 0;
-    while (true) {
-        const size_t hit =
-            FoldedNames::findIn(names, from, end, text.constData(), size_t(text.size()));
-        if (hit >= end)
-            return;
-        // The row whose name holds the hit, unless it is in the text of a row dropped.
-        const size_t row = size_t(std::upper_bound(at, at + rows, quint32(hit)) - at) - 1;
-        if (hit < at[row] + std::strlen(names + at[row]))
-            marks[row] = true;
-        from = row + 1 < rows ? at[row + 1] : end;
-    }
 }
 
 bool HeldRows::countMatching(const FindQuery &query, const std::function<bool()> &stopped,
@@ -332,7 +220,7 @@ std::vector<quint32> HeldRows::searchNames(const QString &text) const
     const QByteArray literal = NameSearch::longestRun(text);
     std::vector<bool> candidates(n, literal.isEmpty());
     if (!literal.isEmpty())
-        markNames(literal, candidates);
+        m_names.mark(literal, candidates);
     // A plain text is found where its folded form is; a pattern is matched name by name.
     const bool plain = !text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('_')) &&
                        !literal.contains('\0');
@@ -355,8 +243,7 @@ std::vector<quint32> HeldRows::searchNames(const QString &text) const
     const auto byName = [this](quint32 a, quint32 b) {
         if (m_rows.isMember(a) != m_rows.isMember(b))
             return m_rows.isMember(b);
-        const char *names = m_folded.data();
-        const int folded = std::strcmp(names + m_foldedAt[a], names + m_foldedAt[b]);
+        const int folded = std::strcmp(m_names.name(a), m_names.name(b));
         if (folded != 0)
             return folded < 0;
         const auto [x, lx] = m_rows.cell(a, File);
@@ -405,12 +292,9 @@ void HeldRows::drop(const std::vector<quint32> &rows)
     quint32 kept = 0;
     for (size_t row = 0; row < n; ++row) {
         moved[row] = kept;
-        if (!gone[row]) {
-            m_foldedAt[kept] = m_foldedAt[row];
-            ++kept;
-        }
+        kept += gone[row] ? 0 : 1;
     }
-    m_foldedAt.resize(kept);
+    m_names.drop(gone);
     m_rows.drop(gone);
     const auto renumber = [&](std::vector<quint32> &list) {
         size_t out = 0;
@@ -447,7 +331,7 @@ void HeldRows::row(qint64 id, const RowCell *cells)
         lengths[c - 1] = source < 0 ? 0 : cells[source].length;
     }
     m_rows.append(id, texts, lengths);
-    appendFolded({texts[File - 1], lengths[File - 1]});
+    m_names.add(texts[File - 1], lengths[File - 1]);
 }
 
 void HeldRows::member(qint64 id, const RowCell *cells)
@@ -459,20 +343,5 @@ void HeldRows::member(qint64 id, const RowCell *cells)
         lengths[c - 1] = cells[c].length;
     }
     m_rows.appendMember(id, texts, lengths);
-    appendFolded(cells[File]);
-}
-
-void HeldRows::appendFolded(const RowCell &name)
-{
-    thread_local std::string folded;
-    folded.clear();
-    if (name.data)
-        CaseFold::appendFolded(folded, name.data, name.length);
-    const size_t at = m_folded.size();
-    if (at + folded.size() + 1 >= 0xFFFFFFFFu)
-        throw PlatformError(7, QStringLiteral("Out of memory"));
-    m_folded.resize(at + folded.size() + 1);
-    std::memcpy(&m_folded[at], folded.data(), folded.size());
-    m_folded[at + folded.size()] = '\0';
-    m_foldedAt.push_back(quint32(at));
+    m_names.add(cells[File].data, cells[File].length);
 }

@@ -3,6 +3,7 @@
 #include "catalogue/archivemembers.h"
 #include "catalogue/cataloguerows.h"
 #include "catalogue/filesfield.h"
+#include "catalogue/heldnames.h"
 #include "catalogue/findquery.h"
 #include "platform/platformerror.h"
 #include "platform/recordset.h"
@@ -92,18 +93,12 @@ private:
     void clearRows();
     template <typename OnMatch>
     bool scan(const FindQuery &query, const std::function<bool()> &stopped, OnMatch onMatch) const;
-    void appendFolded(const RowCell &name);
-    // Marks the rows whose folded name contains text (folded, no NUL).
-    void markNames(const QByteArray &text, std::vector<bool> &marks) const;
 
     CatalogueRows m_rows;
     std::vector<quint32> m_order; // shown place -> held row; empty while unsorted and unfiltered
     std::optional<FindQuery> m_filter;
     std::optional<std::vector<quint32>> m_viewRows; // a narrowed view's rows, in its order
-    // Each row's folded name followed by a NUL, for the scans of names; a row dropped leaves
-    // its text unused.
-    LargeArray<char> m_folded;
-    LargeArray<quint32> m_foldedAt;
+    HeldNames m_names; // for the scans of names
     // Counts on other threads read the rows under the shared lock; a fill changes them under
     // the exclusive one, and m_filling asks the counts to give way.
     mutable std::shared_mutex m_rowsLock;

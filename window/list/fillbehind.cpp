@@ -10,7 +10,8 @@ namespace {
 constexpr size_t PartRows = 65536;
 
 struct Stopped
-{};
+{
+};
 
 // Gathers the rows read into parts and sends each on when it is full.
 class PartSink : public RowSink, public MemberSink
