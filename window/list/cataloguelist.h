@@ -37,6 +37,8 @@ public:
     // (a refill, a view, Show All, Find, a removal) stops it and reads them at once.
     void fillBehind();
     bool filling() const { return m_fill != nullptr; }
+    // Stops a fill behind the window, keeping the rows in so far; its connection is closed.
+    void stopFill();
 
     // The view of the catalogue the list shows.
     const ListView &view() const { return m_view; }
@@ -84,7 +86,6 @@ private:
     bool showHeld(const ListView &view);
     // What the rows held answer to: the file as this connection and others changed it.
     QPair<qint64, qint64> changeStamp() const;
-    void stopFill();
     void fillEnded(const std::optional<PlatformError> &failure);
 
     Catalogue &m_catalogue;

@@ -460,6 +460,7 @@ void frmMain::cmdExit_Click()
     saveLayout();
     // The process ends at once, but not before data.mdb holds everything on its own.
     m_launcher.removeExtracted();
+    m_list.stopFill(); // its connection is closed before the file is left on its own
     try {
         m_catalogue.close();
     } catch (const PlatformError &error) {
