@@ -24,7 +24,9 @@ int main(int argc, char **argv)
             ended = true;
     });
 
-    window = basMain::Main();
+    Services services = Services::system();
+    services.fillBehind = true; // the window is there at once, its rows come in behind it
+    window = basMain::Main(services);
     if (!window)
         return 1;
     if (ended)

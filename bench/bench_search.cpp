@@ -96,7 +96,7 @@ int main(int argc, char **argv)
     };
     // Selective texts of every length, found among the names held in memory. Broad: a sixth of
     // the catalogue, listed and ordered by name.
-    const double selective = Report::target(rows, 0.030, 0.100);
+    const double selective = Report::target(rows, 0.020, 0.060);
     const Search searches[] = {
         {"search, selective", QStringLiteral("snapshot"), selective},
         {"search, selective, non-ASCII case", QStringLiteral("ÜBERBLICK"), selective},
@@ -123,7 +123,7 @@ int main(int argc, char **argv)
         QApplication::processEvents();
         if (search.target < 1.0)
             Report::seconds(QStringLiteral("show all after it") + at, Report::elapsedSince(start),
-                            Report::target(rows, 0.8, 6.0));
+                            Report::target(rows, 0.050, 0.300));
     }
 
     // Removal of 1,000 selected rows spread over the list (Ctrl+click), refill included.
@@ -146,7 +146,7 @@ int main(int argc, char **argv)
     window.cmdRemove_Click();
     QApplication::processEvents();
     Report::seconds(QStringLiteral("remove 1,000 selected rows, refill included") + at,
-                    Report::elapsedSince(start), Report::target(rows, 1.0, 7.0));
+                    Report::elapsedSince(start), Report::target(rows, 0.050, 0.300));
     if (view->model()->rowCount() != listed - 1000)
         qFatal("removed %d rows", listed - view->model()->rowCount());
     exec(db, "INSERT INTO Files SELECT * FROM temp.Removed; DROP TABLE temp.Removed");

@@ -10,11 +10,9 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
-
-// Where needle first occurs in text[from, end), or end. The texts hold no NUL inside a name and
-// the needle none at all, so a hit never spans two names.
-size_t findIn(const char *text, size_t from, size_t end, const char *needle, size_t length)
+// The texts hold no NUL inside a name and the needle none at all, so a hit never spans two names.
+size_t FoldedNames::findIn(const char *text, size_t from, size_t end, const char *needle,
+                           size_t length)
 {
     if (length == 0 || end - from < length)
         return end;
@@ -46,8 +44,6 @@ size_t findIn(const char *text, size_t from, size_t end, const char *needle, siz
             return i;
     return end;
 }
-
-} // namespace
 
 void FoldedNames::add(qint64 id, const char *data, int length)
 {

@@ -45,6 +45,9 @@ public:
     // takes (given the folded name). Stops and returns false past limit hits.
     bool find(const QByteArray &literal, const std::function<bool(const char *, int)> &accept,
               size_t limit, std::vector<qint64> &ids) const;
+    // Where needle (no NUL in it) first occurs in text[from, end), or end; 16 places at a time.
+    static size_t findIn(const char *text, size_t from, size_t end, const char *needle,
+                         size_t length);
 
 private:
     LargeArray<char> m_text;      // each folded name followed by a NUL

@@ -155,6 +155,16 @@ bool Recordset::DeleteByKey(qint64 id)
 {
     requireOpen();
     m_connection->beginWrite(); // a damaged file refuses before any row is looked for
+    Statement &remove =
+        prepared(QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(quoted(m_table)));
+    if (m_keysStale && m_isTable) {
+        // A set open on a whole table holds each of its rows: none needs looking for, and the
+        // keys are read when they are next asked for.
+        remove.bindInt(1, id);
+        remove.step();
+        remove.reset();
+        return m_connection->changes() > 0;
+    }
     if (m_keysStale)
         loadKeys(nullptr);
     if (m_keyIndex.size() != m_keys.size()) {
@@ -167,8 +177,6 @@ bool Recordset::DeleteByKey(qint64 id)
         std::lower_bound(m_keyIndex.begin(), m_keyIndex.end(), std::make_pair(id, size_t(0)));
     if (it == m_keyIndex.end() || it->first != id || m_deleted[it->second])
         return false;
-    Statement &remove =
-        prepared(QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(quoted(m_table)));
     remove.bindInt(1, id);
     remove.step();
     remove.reset();

@@ -159,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(TestCatalogue::listed(view).join(QLatin1Char(' ')), files);
         const auto *model = static_cast<CatalogueListModel *>(view->model());
         QCOMPARE(model->sortOrder() == Qt::AscendingOrder ? 0 : 1, sortOrder);
-        QCOMPARE(model->sortColumn(), clicks.last() - 1);
+        QCOMPARE(header->sortIndicatorSection(), clicks.last() - 1);
     }
 
     // Exit folds the log into data.mdb; when the disk takes no more (here: a file size limit)

@@ -1,6 +1,7 @@
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
+#include "window/list/cataloguelistmodel.h"
 #include "window/main/removecommand.h"
 #include "window/main/searchcommand.h"
 
@@ -143,6 +144,48 @@ private Q_SLOTS:
         catalogue.exec("DELETE FROM Files WHERE ID = 2");
         QCOMPARE(command.undoRemove(), 1);
         QCOMPARE(catalogue.files().join(' '), "beta gamma delta");
+    }
+
+    // Show All and a removal answer from the rows held, which follow what another program
+    // writes; Find's scan of names passes over the rows removed.
+    void heldRowsFollowTheFile()
+    {
+        CatalogueFixture catalogue;
+        for (const QString &file : QStringList{"alpha", "beta", "gamma", "delta"})
+            catalogue.addRow("/media/cd", file);
+        LoadedCatalogue loaded;
+        loaded.Form_Load(catalogue.folder());
+        QueuedBoxes boxes;
+        SearchCommand search(loaded.catalogue, loaded.list);
+        const auto searchFor = [&](const QString &text) {
+            boxes.queueInput(text);
+            search.cmdSearch_Click();
+            return TestCatalogue::listed(loaded.list).join(' ');
+        };
+        const auto find = [&](const char *text) {
+            CatalogueListModel::FindTotal total;
+            loaded.list.model()->countMatching(FindQuery::parse(text), nullptr, total);
+            return total.files;
+        };
+        QCOMPARE(searchFor("ta"), "beta delta");
+        search.cmdSearch_Click(); // Show All
+        QCOMPARE(TestCatalogue::listed(loaded.list).join(' '), "alpha beta gamma delta");
+        QCOMPARE(searchFor("ta"), "beta delta");
+        catalogue.exec("INSERT INTO Files (Path, File) VALUES ('/media/cd', 'zeta')");
+        search.cmdSearch_Click();
+        QCOMPARE(TestCatalogue::listed(loaded.list).join(' '), "alpha beta gamma delta zeta");
+        QVERIFY(loaded.list.holdsWholeCatalogue());
+
+        TestCatalogue::select(loaded.list, 1); // beta
+        RemoveCommand(loaded.catalogue, loaded.list).cmdRemove_Click();
+        QCOMPARE(TestCatalogue::listed(loaded.list).join(' '), "alpha gamma delta zeta");
+        QCOMPARE(find("eta -alpha"), 1);
+        QCOMPARE(find("-eta"), 3);
+        catalogue.exec("INSERT INTO Files (Path, File) VALUES ('/media/cd', 'eta')");
+        TestCatalogue::select(loaded.list, 0); // alpha
+        RemoveCommand(loaded.catalogue, loaded.list).cmdRemove_Click();
+        QCOMPARE(TestCatalogue::listed(loaded.list).join(' '), "gamma delta zeta eta");
+        QCOMPARE(find("eta"), 2);
     }
 };
 

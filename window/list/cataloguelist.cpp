@@ -1,10 +1,12 @@
 #include "window/list/cataloguelist.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/media.h"
 #include "platform/platformerror.h"
-#include "window/list/cataloguelistmodel.h"
-#include "window/boxes/errorbox.h"
 #include "window/boxes/busycursor.h"
+#include "window/boxes/errorbox.h"
+#include "window/list/cataloguelistmodel.h"
+#include "window/list/fillbehind.h"
 
 #include <QItemSelectionModel>
 
@@ -15,16 +17,61 @@ CatalogueList::CatalogueList(Catalogue &catalogue)
 
 CatalogueList::~CatalogueList()
 {
+    m_fill.reset();
     m_selection.reset(); // it watches the model
+}
+
+void CatalogueList::fillBehind()
+{
+    stopFill();
+    m_holdsWhole = false;
+    m_view = ListView::wholeCatalogue();
+    m_fillFrom = changeStamp();
+    m_model->beginFill();
+    m_fill = std::make_unique<FillBehind>(m_catalogue.path());
+    QObject::connect(m_fill.get(), &FillBehind::part, m_model.get(),
+                     [this](const std::shared_ptr<HeldRows> &part) { m_model->appendPart(*part); });
+    QObject::connect(m_fill.get(), &FillBehind::finished, m_model.get(),
+                     [this](const std::optional<PlatformError> &failure) { fillEnded(failure); });
+}
+
+void CatalogueList::fillEnded(const std::optional<PlatformError> &failure)
+{
+    // Not destroyed in its own signal: its thread has ended, it goes on the next turn.
+    m_fill.release()->deleteLater();
+    if (failure || !m_catalogue.isFullView()) {
+        // Read again here, as a refill reads: what cannot be read is reported as it is there.
+        RefreshLv();
+        return;
+    }
+    // Rows another program wrote meanwhile are not all held: the next view reads again.
+    m_holdsWhole = true;
+    m_heldAt = m_fillFrom;
+    m_model->endFill();
+}
+
+void CatalogueList::stopFill()
+{
+    if (!m_fill)
+        return;
+    m_fill.reset();
+    m_model->endFill();
 }
 
 void CatalogueList::RefreshLv()
 {
+    stopFill();
+    const bool whole = m_catalogue.isFullView();
     {
         const BusyCursor busy;
         // Re-running the source and walking it is one pass: each row goes straight into the
         // list. Find's view is of the whole catalogue only.
         m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
+        m_holdsWhole = whole && !m_model->refillFailure();
+        m_heldAt = changeStamp();
+        // A search answered from the names held is found again among the rows read.
+        if (m_holdsWhole && m_view.kind() == ListView::Search)
+            m_model->showRows(m_model->held().searchNames(m_view.text()));
     }
     if (m_catalogue.isDamaged() && !m_damageShown) {
         m_damageShown = true;
@@ -36,15 +83,95 @@ void CatalogueList::RefreshLv()
 qint64 CatalogueList::show(const ListView &view)
 {
     // Find filters the whole catalogue among the rows held: when they are held it reads nothing.
-    const bool refill = view.kind() != ListView::Find || !m_catalogue.isFullView();
-    if (refill)
-        view.open(m_catalogue);
-    return showView(view, refill);
+    const bool held = holdsWholeCatalogue();
+    if (view.kind() == ListView::Find && held) {
+        // Removals go through the whole table, as Find shows its rows.
+        if (!m_catalogue.isFullView())
+            m_catalogue.openFullView();
+        return showView(view, false);
+    }
+    if (view.kind() == ListView::Search && held) {
+        // The names held answer the search; removals go through the whole table.
+        std::vector<quint32> rows = m_model->held().searchNames(view.text());
+        if (rows.empty())
+            return 0;
+        if (!m_catalogue.isFullView())
+            m_catalogue.openFullView();
+        m_view = view;
+        m_model->showRows(std::move(rows));
+        return count();
+    }
+    view.open(m_catalogue);
+    if (held && showHeld(view))
+        return count();
+    return showView(view, true);
 }
 
 qint64 CatalogueList::showOpened(const ListView &view)
 {
+    if (holdsWholeCatalogue() && showHeld(view))
+        return count();
     return showView(view, true);
+}
+
+bool CatalogueList::showHeld(const ListView &view)
+{
+    // The view's statement gives the keys of its rows, in its order; their cells are held.
+    struct Keys : RowSink, MemberSink
+    {
+        std::vector<RowKey> keys;
+        void begin(const std::vector<QString> &) override {}
+        void row(qint64 id, const RowCell *) override { keys.push_back({RowKey::File, id}); }
+        void member(qint64 id, const RowCell *) override { keys.push_back({RowKey::Member, id}); }
+    } found;
+    const QPair<qint64, qint64> before = changeStamp();
+    std::vector<quint32> rows;
+    bool held = false;
+    {
+        const BusyCursor busy;
+        m_catalogue.requery(&found, &found);
+        held = m_model->held().rowsOf(found.keys, rows);
+    }
+    if (!held)
+        return false; // changed behind the stamp: read again
+    // Opening a view may write to its own temporary tables, never to the rows.
+    if (before == m_heldAt)
+        m_heldAt = changeStamp();
+    m_view = view;
+    m_model->showRows(std::move(rows));
+    return true;
+}
+
+void CatalogueList::removed(const std::vector<int> &rows, bool heldBefore)
+{
+    if (!heldBefore) {
+        RefreshLv();
+        return;
+    }
+    std::vector<quint32> stored;
+    stored.reserve(rows.size());
+    for (int row : rows)
+        stored.push_back(quint32(m_model->held().storedRow(size_t(row))));
+    const CatalogueRows &held = m_model->held().rows();
+    // Members of an archive go with its row, unseen: the count tells whether any did.
+    if (held.firstMember() < held.size()) {
+        try {
+            m_holdsWhole = m_catalogue.fileCount() == qint64(held.size() - stored.size());
+        } catch (const PlatformError &) {
+            m_holdsWhole = false;
+        }
+        if (!m_holdsWhole) {
+            RefreshLv();
+            return;
+        }
+    }
+    m_heldAt = changeStamp();
+    m_model->drop(stored);
+}
+
+QPair<qint64, qint64> CatalogueList::changeStamp() const
+{
+    return m_catalogue.changeStamp();
 }
 
 qint64 CatalogueList::showView(const ListView &view, bool refill)
@@ -73,17 +200,25 @@ void CatalogueList::showWholeCatalogue()
         m_model->showAll();
         return;
     }
+    bool opened = false;
     try {
         m_catalogue.openFullView();
+        opened = true;
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
+    }
+    // The rows held are every row as the file has them: Show All only shows them all again.
+    if (opened && holdsWholeCatalogue()) {
+        m_model->showAll();
+        return;
     }
     RefreshLv();
 }
 
 bool CatalogueList::holdsWholeCatalogue() const
 {
-    return m_catalogue.isFullView();
+    const QPair<qint64, qint64> now = changeStamp();
+    return m_holdsWhole && now.first >= 0 && now == m_heldAt;
 }
 
 int CatalogueList::count() const

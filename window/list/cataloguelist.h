@@ -3,13 +3,17 @@
 #include "catalogue/rowkey.h"
 #include "window/list/listview.h"
 
+#include <QPair>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Catalogue;
 class CatalogueListModel;
+class FillBehind;
+class PlatformError;
 class QItemSelectionModel;
 
 // The catalogue list as the commands see it: its rows in the order shown (0-based), each row's
@@ -27,12 +31,20 @@ public:
     // that finds the catalogue file damaged (or follows an open that did) shows the error box
     // once, and the list keeps the rows read before the damage.
     void RefreshLv();
+    // Empties the list and fills it behind the window, from a thread of its own: the rows are
+    // shown as they come (sorted, once all are in). Anything that needs every row meanwhile
+    // (a refill, a view, Show All, Find, a removal) stops it and reads them at once.
+    void fillBehind();
+    bool filling() const { return m_fill != nullptr; }
+    // Stops a fill behind the window, keeping the rows in so far; its connection is closed.
+    void stopFill();
 
     // The view of the catalogue the list shows.
     const ListView &view() const { return m_view; }
-    // Opens the catalogue on view, makes it the list's and refills the list (Find's view, when
-    // the rows of the whole catalogue are held, only filters them); returns how many rows it
-    // shows. Raises PlatformError.
+    // Opens the catalogue on view, makes it the list's and refills the list; when the rows of
+    // the whole catalogue are held they answer it (a search or Find from the names held, the
+    // other views by the keys of their rows). Returns how many rows it shows; a search held
+    // that finds nothing leaves the list as it was. Raises PlatformError.
     qint64 show(const ListView &view);
     // The same for a view the caller has opened rsFiles on already.
     qint64 showOpened(const ListView &view);
@@ -55,8 +67,13 @@ public:
     // The focused row when it is selected, else the first selected; -1 when none is.
     static int selectedItem(const QItemSelectionModel &selection);
 
-    // Whether the list holds every row of the catalogue (shown or not), as Find needs.
+    // Whether the list holds every row of the catalogue as the file has them now (shown or
+    // not), as Find needs. A narrowed view and Show All are then answered from them.
     bool holdsWholeCatalogue() const;
+    // Takes the rows of a removal that went through (the records of these list rows) out of
+    // the rows held, without reading the catalogue again when the list held every row just
+    // before it (heldBefore, as holdsWholeCatalogue() told).
+    void removed(const std::vector<int> &rows, bool heldBefore);
 
     int sortOrder() const; // 0 ascending, 1 descending
     // Orders the rows by a column (sort key 0 to 9) in that order, and keeps them so.
@@ -64,10 +81,19 @@ public:
 
 private:
     qint64 showView(const ListView &view, bool refill);
+    // Shows the view rsFiles is open on among the rows held; false when they cannot answer it.
+    bool showHeld(const ListView &view);
+    // What the rows held answer to: the file as this connection and others changed it.
+    QPair<qint64, qint64> changeStamp() const;
+    void fillEnded(const std::optional<PlatformError> &failure);
 
     Catalogue &m_catalogue;
     bool m_damageShown = false;
+    bool m_holdsWhole = false;        // the last fill read every row of the catalogue
+    QPair<qint64, qint64> m_heldAt{-1, -1}; // the change stamp the rows held answer to
     ListView m_view = ListView::wholeCatalogue();
+    std::unique_ptr<FillBehind> m_fill;
+    QPair<qint64, qint64> m_fillFrom{-1, -1};
     std::unique_ptr<CatalogueListModel> m_model;
     std::unique_ptr<QItemSelectionModel> m_selection;
 };

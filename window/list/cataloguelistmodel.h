@@ -1,31 +1,23 @@
 #pragma once
 
-#include "catalogue/archivemembers.h"
 #include "catalogue/filesfield.h"
-#include "catalogue/findquery.h"
+#include "catalogue/heldrows.h"
 #include "platform/platformerror.h"
-#include "platform/recordset.h"
-#include "window/list/cataloguerows.h"
 
 #include <QAbstractTableModel>
 
-#include <atomic>
-#include <functional>
 #include <optional>
-#include <shared_mutex>
 
 class Catalogue;
 
 // The catalogue list's rows as a table model: ten columns (ID, then Path to Serial), rows in
-// the order shown. Filled straight from the recordset's rows; sorted through a permutation.
-class CatalogueListModel : public QAbstractTableModel,
-                           public RowSink,
-                           public MemberSink,
-                           public FilesField
+// the order shown. A thin view over the rows held (HeldRows), which formats the cells on screen.
+class CatalogueListModel : public QAbstractTableModel, public FilesField
 {
     Q_OBJECT
 public:
     static constexpr int ColumnCount = FieldCount;
+    using FindTotal = HeldRows::FindTotal;
 
     explicit CatalogueListModel(QObject *parent = nullptr);
 
@@ -34,8 +26,7 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
-    // Orders the rows by a column: ID, Size and the dates by value, the rest as text without
-    // regard to case. Keeps the order for later fills.
+    // Orders the rows by a column (HeldRows::sort), keeping the selection on its rows.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // Rebuilds every row from the recordset's source, run again, in one model reset. A source
@@ -50,64 +41,52 @@ public:
     // A text cell's bytes as the catalogue holds them (names need not be UTF-8); 1 to 9.
     QByteArray bytes(int row, int column) const;
     // The record the row stands for: a file, or a member of an archive.
-    RowKey key(int row) const { return m_rows.key(storageRow(row)); }
+    RowKey key(int row) const { return m_held.rows().key(storageRow(row)); }
     // A cell's bytes as the catalogue holds them (column Path to Serial; empty for no value):
     // for reading every row without a text made per cell.
     std::pair<const char *, int> storedCell(int row, int column) const
     {
-        return m_rows.cell(storageRow(row), column);
+        return m_held.rows().cell(storageRow(row), column);
     }
     // The rows in the order they were read, whatever the sort.
-    const CatalogueRows &storedRows() const { return m_rows; }
-    int sortColumn() const { return m_sortColumn; }
+    const CatalogueRows &storedRows() const { return m_held.rows(); }
+    const HeldRows &held() const { return m_held; }
 
-    // What the rows a query matches add up to, among all the rows held, shown or not.
-    struct FindTotal
-    {
-        qint64 files = 0;
-        qint64 bytes = 0;
-    };
-    // Counts on any thread. Gives up (false) when stopped() says so, checked every few thousand
-    // rows, or as soon as a refill is waiting to change the rows.
     bool countMatching(const FindQuery &query, const std::function<bool()> &stopped,
-                       FindTotal &total) const;
+                       FindTotal &total) const
+    {
+        return m_held.countMatching(query, stopped, total);
+    }
     // Shows only the rows held that match query, in the list's order, until showAll(); refills
     // show the matching rows of the new fill.
     void showOnly(const FindQuery &query);
+    // Shows only these held rows (a narrowed view's), as HeldRows::showRows.
+    void showRows(std::vector<quint32> rows);
     void showAll();
+    // The rows of a fill behind the window: emptied, then each part appended as it comes (the
+    // rows shown at once unless sorted), and the order made when all are in.
+    void beginFill();
+    void appendPart(const HeldRows &part);
+    void endFill();
+    // Takes these held rows out (a removal), as HeldRows::drop.
+    void drop(const std::vector<quint32> &rows);
 
-    Qt::SortOrder sortOrder() const { return m_sortOrder; }
-
-    // RowSink: the rows of a refill.
-    void begin(const std::vector<QString> &columns) override;
-    void row(qint64 id, const RowCell *cells) override;
-    // MemberSink: the members of archives that follow them.
-    void member(qint64 id, const RowCell *cells) override;
+    Qt::SortOrder sortOrder() const
+    {
+        return m_held.descending() ? Qt::DescendingOrder : Qt::AscendingOrder;
+    }
 
 private:
-    size_t storageRow(int row) const
-    {
-        return m_order.empty() ? size_t(row) : m_order[size_t(row)];
-    }
+    size_t storageRow(int row) const { return m_held.storedRow(size_t(row)); }
     QString displayDate(const QString &iso) const;
-    // Sets the rows shown and their order: the matching rows again (rematch) or the ones shown.
-    void arrange(bool rematch);
-    void applySort(std::vector<quint32> &rows) const;
-    template <typename OnMatch>
-    bool scan(const FindQuery &query, const std::function<bool()> &stopped, OnMatch onMatch) const;
 
-    CatalogueRows m_rows;
+Q_SIGNALS:
+    // Rows of a fill behind the window came in, shown or not yet.
+    void rowsArrived();
+
+private:
+    HeldRows m_held;
     std::optional<PlatformError> m_refillFailure;
-    std::vector<quint32> m_order; // view row -> stored row; empty while unsorted and unfiltered
-    std::optional<FindQuery> m_filter;
-    // Counts on other threads read the rows under the shared lock; a refill changes them under
-    // the exclusive one, and m_refilling asks the counts to give way.
-    mutable std::shared_mutex m_rowsLock;
-    std::atomic<bool> m_refilling{false};
-    int m_sourceColumn[ColumnCount];
-    bool m_sorted = false;
-    int m_sortColumn = 0;
-    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QString m_dateFormat;
     QString m_timeFormat;
 };

@@ -138,7 +138,10 @@ void frmMain::Form_Load()
         const BusyCursor busy;
         m_catalogue.open(m_services.appPath + QStringLiteral("/data.mdb"));
     }
-    m_list.RefreshLv();
+    if (m_services.fillBehind)
+        m_list.fillBehind();
+    else
+        m_list.RefreshLv();
     updateCommands();
     if (m_services.offerNewDiscs && !m_mountMonitor)
         m_mountMonitor = std::make_unique<MountMonitor>(
@@ -326,6 +329,7 @@ void frmMain::cmdExit_Click()
     saveLayout();
     // The process ends at once, but not before data.mdb holds everything on its own.
     m_launcher.removeExtracted();
+    m_list.stopFill(); // its connection is closed before the file is left on its own
     try {
         m_catalogue.close();
     } catch (const PlatformError &error) {

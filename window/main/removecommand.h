@@ -6,7 +6,7 @@ class Catalogue;
 class CatalogueList;
 
 // The remove button (and Backspace in the list): deletes the row of every selected entry among
-// the rows of the current view in one transaction, then refills the list once. A failing
+// the rows of the current view in one transaction, then takes them out of the list. A failing
 // deletion is reported and leaves every selected row in place. The rows of the last removal can
 // be put back.
 class RemoveCommand

@@ -2,11 +2,11 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/platformerror.h"
-#include "window/list/cataloguelist.h"
-#include "window/boxes/errorbox.h"
-#include "window/list/listview.h"
-#include "window/boxes/messagebox.h"
 #include "window/boxes/busycursor.h"
+#include "window/boxes/errorbox.h"
+#include "window/boxes/messagebox.h"
+#include "window/list/cataloguelist.h"
+#include "window/list/listview.h"
 
 void SearchCommand::cmdSearch_Click()
 {
@@ -19,9 +19,14 @@ void SearchCommand::cmdSearch_Click()
             // Nothing found is told over the whole catalogue, the caption still "&Search" and
             // the pointer busy; the list changes only after the box.
             const ListView found = ListView::search(text);
-            found.open(m_catalogue);
-            if (!m_catalogue.isViewEmpty() && m_list.showOpened(found) >= 1)
-                return;
+            if (m_list.holdsWholeCatalogue()) {
+                if (m_list.show(found) >= 1)
+                    return;
+            } else {
+                found.open(m_catalogue);
+                if (!m_catalogue.isViewEmpty() && m_list.showOpened(found) >= 1)
+                    return;
+            }
             showBox(tr("No results were found!"), tr("Search results"));
         } catch (const PlatformError &error) {
             ShowErrorBox(error.number(), error.description());

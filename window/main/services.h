@@ -34,4 +34,6 @@ struct Services
     SaveFileDialog saveFileName;
     // Whether discs mounted while the program runs are offered for cataloguing.
     bool offerNewDiscs = false;
+    // Whether the load shows the window at once and reads the rows behind it.
+    bool fillBehind = false;
 };

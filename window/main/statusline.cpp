@@ -42,6 +42,8 @@ StatusLine::StatusLine(Catalogue &catalogue, CatalogueList &list, QWidget *paren
         actionDone();
     });
     connect(model, &QAbstractItemModel::layoutChanged, this, &StatusLine::actionDone);
+    // Rows coming in behind the window are counted as they come.
+    connect(model, &CatalogueListModel::rowsArrived, &m_later, qOverload<>(&QTimer::start));
     connect(list.selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &StatusLine::actionDone);
 }
@@ -68,6 +70,8 @@ void StatusLine::refresh()
         line = tr("%1 of %2 (%3)")
                    .arg(QLocale().toString(qint64(m_list.count())), files(catalogueFiles()),
                         viewText());
+    } else if (m_list.filling()) {
+        line = files(qint64(m_list.model()->storedRows().size()));
     } else {
         line = files(m_list.count());
         // The whole catalogue is the total of every narrowed view until the file changes: a
@@ -83,8 +87,8 @@ void StatusLine::refresh()
 
 qint64 StatusLine::catalogueFiles()
 {
-    // Find's view filters the rows of the whole catalogue, all held.
-    if (m_list.view().kind() == ListView::Find && m_list.holdsWholeCatalogue())
+    // Every narrowed view is shown among the rows of the whole catalogue, when they are held.
+    if (m_list.holdsWholeCatalogue())
         return qint64(m_list.model()->storedRows().size());
     try {
         const QPair<qint64, qint64> now = m_catalogue.changeStamp();

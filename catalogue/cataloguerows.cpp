@@ -1,4 +1,4 @@
-#include "window/list/cataloguerows.h"
+#include "catalogue/cataloguerows.h"
 
 #include "platform/platformerror.h"
 
@@ -24,6 +24,41 @@ void CatalogueRows::appendMember(qint64 id, const char *const *cells, const int 
     if (m_firstMember > m_ids.size())
         m_firstMember = m_ids.size();
     append(id, cells, lengths);
+}
+
+void CatalogueRows::appendFrom(const CatalogueRows &other, size_t row)
+{
+    const char *cells[SubItemCount];
+    int lengths[SubItemCount];
+    for (int i = 0; i < SubItemCount; ++i) {
+        const quint32 ref = other.m_cells[row * SubItemCount + size_t(i)];
+        const auto [data, length] = ref == NullCell ? std::pair<const char *, int>() : other.at(ref);
+        cells[i] = data;
+        lengths[i] = length;
+    }
+    if (other.isMember(row))
+        appendMember(other.id(row), cells, lengths);
+    else
+        append(other.id(row), cells, lengths);
+}
+
+void CatalogueRows::drop(const std::vector<bool> &gone)
+{
+    size_t kept = 0;
+    const size_t firstMember = m_firstMember;
+    m_firstMember = size_t(-1);
+    for (size_t row = 0; row < m_ids.size(); ++row) {
+        if (gone[row])
+            continue;
+        if (row >= firstMember && m_firstMember == size_t(-1))
+            m_firstMember = kept;
+        m_ids[kept] = m_ids[row];
+        std::memmove(&m_cells[kept * SubItemCount], &m_cells[row * SubItemCount],
+                     SubItemCount * sizeof(quint32));
+        ++kept;
+    }
+    m_ids.resize(kept);
+    m_cells.resize(kept * SubItemCount);
 }
 
 void CatalogueRows::append(qint64 id, const char *const *cells, const int *lengths)

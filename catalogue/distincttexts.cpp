@@ -1,4 +1,4 @@
-#include "window/list/distincttexts.h"
+#include "catalogue/distincttexts.h"
 
 #include "catalogue/casefold.h"
 

@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <utility>
+#include <vector>
 
 // The list's rows in compact form: one UTF-8 arena, one 32-bit cell reference per cell, the ID
 // as a number. A cell equal to the same cell of the row before is stored once (a disc's rows
@@ -29,10 +30,17 @@ public:
     void append(qint64 id, const char *const *cells, const int *lengths);
     // Appends a member of an archive; no file may follow it.
     void appendMember(qint64 id, const char *const *cells, const int *lengths);
+    // Appends row of other as it is there, a file or a member.
+    void appendFrom(const CatalogueRows &other, size_t row);
+    // Drops the rows marked gone, keeping the order of the rest; their texts stay unused until
+    // the next fill.
+    void drop(const std::vector<bool> &gone);
 
     // The ID of the row's record, in Files or among the members as key tells.
     qint64 id(size_t row) const { return m_ids[row]; }
     bool isMember(size_t row) const { return row >= m_firstMember; }
+    // The first member's row; size() when there is none.
+    size_t firstMember() const { return m_firstMember < size() ? m_firstMember : size(); }
     RowKey key(size_t row) const
     {
         return {isMember(row) ? RowKey::Member : RowKey::File, m_ids[row]};

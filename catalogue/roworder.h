@@ -1,0 +1,17 @@
+#pragma once
+
+#include "catalogue/cataloguerows.h"
+
+#include <QtGlobal>
+
+#include <vector>
+
+// The order of the list's rows by a column: ID, Size and the dates by value (members of
+// archives, whose IDs are not of Files, after every file; a cell that is no date first), the
+// rest as text without regard to case; equal cells keep the order they are given in.
+namespace RowOrder {
+
+// Orders rows (row numbers of held) by column, ascending or descending.
+void sort(const CatalogueRows &held, std::vector<quint32> &rows, int column, bool descending);
+
+} // namespace RowOrder

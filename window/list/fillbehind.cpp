@@ -1,0 +1,118 @@
+#include "window/list/fillbehind.h"
+
+#include "catalogue/catalogue.h"
+
+#include <QMetaObject>
+
+namespace {
+
+// Rows per part: a part appended costs the window's thread a few milliseconds.
+constexpr size_t PartRows = 65536;
+
+struct Stopped
+{
+};
+
+// Gathers the rows read into parts and sends each on when it is full.
+class PartSink : public RowSink, public MemberSink
+{
+public:
+    PartSink(const std::atomic<bool> &stopped, std::function<void(std::shared_ptr<HeldRows>)> send)
+        : m_stopped(stopped), m_send(std::move(send))
+    {}
+
+    void begin(const std::vector<QString> &columns) override
+    {
+        m_columns = columns;
+        next();
+    }
+    void row(qint64 id, const RowCell *cells) override
+    {
+        m_part->row(id, cells);
+        full();
+    }
+    void member(qint64 id, const RowCell *cells) override
+    {
+        m_part->member(id, cells);
+        full();
+    }
+    void flush()
+    {
+        if (m_part && m_part->rows().size() > 0)
+            m_send(std::move(m_part));
+        m_part.reset();
+    }
+
+private:
+    void next()
+    {
+        m_part = std::make_shared<HeldRows>();
+        m_part->begin(m_columns);
+    }
+    void full()
+    {
+        if (m_stopped.load(std::memory_order_relaxed))
+            throw Stopped();
+        if (m_part->rows().size() < PartRows)
+            return;
+        m_send(std::move(m_part));
+        next();
+    }
+
+    const std::atomic<bool> &m_stopped;
+    std::function<void(std::shared_ptr<HeldRows>)> m_send;
+    std::vector<QString> m_columns;
+    std::shared_ptr<HeldRows> m_part;
+};
+
+} // namespace
+
+FillBehind::FillBehind(const QString &path, QObject *parent) : QObject(parent)
+{
+    m_thread = std::thread(&FillBehind::run, this, path);
+}
+
+FillBehind::~FillBehind()
+{
+    stop();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void FillBehind::stop()
+{
+    m_stopped = true;
+}
+
+void FillBehind::run(const QString &path)
+{
+    // Delivered on the window's thread, and only while this object has not been stopped.
+    const auto deliver = [this](auto call) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, call] {
+                if (!m_stopped)
+                    call();
+            },
+            Qt::QueuedConnection);
+    };
+    PartSink sink(m_stopped, [&](std::shared_ptr<HeldRows> rows) {
+        deliver([this, rows] { Q_EMIT part(rows); });
+    });
+    std::optional<PlatformError> failure;
+    try {
+        Catalogue catalogue;
+        catalogue.open(path);
+        catalogue.requery(&sink, &sink);
+        sink.flush();
+        if (catalogue.cnCatalogue().isDamaged())
+            failure = catalogue.cnCatalogue().damage();
+    } catch (const Stopped &) {
+        return;
+    } catch (const PlatformError &error) {
+        failure = error;
+    } catch (const std::bad_alloc &) {
+        failure = PlatformError(7, QStringLiteral("Out of memory"));
+    }
+    deliver([this, failure] { Q_EMIT finished(failure); });
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "catalogue/heldrows.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <thread>
+
+// Reads every row of the catalogue file on a thread of its own, over a connection of its own,
+// and hands them over in parts as they come, so that the window is in use meanwhile. Stopping
+// (or destroying it) ends the read at once; nothing is reported after that.
+class FillBehind : public QObject
+{
+    Q_OBJECT
+public:
+    explicit FillBehind(const QString &path, QObject *parent = nullptr);
+    ~FillBehind() override;
+
+    void stop();
+
+Q_SIGNALS:
+    // The next rows read, in the catalogue's order: files, then the members of archives.
+    void part(std::shared_ptr<HeldRows> rows);
+    // Every row is in; failure when the read could not be done whole.
+    void finished(std::optional<PlatformError> failure);
+
+private:
+    void run(const QString &path);
+
+    std::atomic<bool> m_stopped{false};
+    std::thread m_thread;
+};
