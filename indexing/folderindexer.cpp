@@ -138,8 +138,6 @@ void FolderIndexer::run(const QString &path)
             }
         }
     } catch (const RunFailure &failure) {
-        m_pending.clear();
-        m_changes.clear();
         m_report.runFailed(failure.number(), failure.description(),
                            m_progress.folder.isEmpty() ? path : m_progress.folder);
     }

@@ -1,3 +1,4 @@
+#include "catalogue/findquery.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
 #include "window/list/cataloguelistmodel.h"
@@ -117,6 +118,38 @@ private Q_SLOTS:
         QTest::qWait(50); // nothing more comes
         QCOMPARE(ws->list.count(), 70000);
         QCOMPARE(ws->list.text(0, 2), "f70000");
+    }
+
+    // Read again behind the window after a run wrote: the view, the sort and the records
+    // selected stay, and the rows are those of the file as it is now, each once.
+    void refillBehind_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("whole") << int(ListView::WholeCatalogue) << "c b2 b a";
+        QTest::newRow("search") << int(ListView::Search) << "b2 b";
+        QTest::newRow("find") << int(ListView::Find) << "b2 b";
+    }
+    void refillBehind()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, shown);
+        const ListView view = kind == ListView::Search ? ListView::search("b")
+                              : kind == ListView::Find ? ListView::find(FindQuery::parse("b"))
+                                                       : ListView::wholeCatalogue();
+        auto ws = load({"'/d', 'a', '1', NULL, NULL", "'/d', 'b', '2', NULL, NULL",
+                        "'/d', 'c', '3', NULL, NULL"});
+        ws->list.sortBy(CatalogueListModel::File, 1);
+        ws->list.show(view);
+        TestCatalogue::select(ws->list, ws->list.count() - 1); // b, or a
+        const QString selected = ws->list.text(ws->list.selectedItem(), 2);
+        TestCatalogue::exec(m_file, "INSERT INTO Files (Path, File) VALUES ('/d', 'b2')");
+        ws->list.refillBehind();
+        QTRY_VERIFY(!ws->list.filling());
+        QCOMPARE(TestCatalogue::listed(ws->list, 2).join(' '), shown);
+        QCOMPARE(ws->list.view().kind(), view.kind());
+        QCOMPARE(ws->list.text(ws->list.selectedItem(), 2), selected);
+        QVERIFY(ws->list.holdsWholeCatalogue());
     }
 
     void selectionFollowsItsRowsThroughASort()

@@ -145,6 +145,8 @@ private Q_SLOTS:
                              << "d e f";
         QTest::newRow("yes, a search shown") << "yes, search"
                                              << "d e f";
+        QTest::newRow("yes, rows still coming in") << "yes, filling"
+                                                   << "d e f";
         QTest::newRow("no") << "no"
                             << "a b c d e f g";
         QTest::newRow("read-only") << "read-only"
@@ -163,6 +165,8 @@ private Q_SLOTS:
         loaded.Form_Load(catalogue.folder());
         if (how.endsWith("search")) // the rows are not all held: found by the catalogue
             QCOMPARE(loaded.list.show(ListView::search("")), 7);
+        if (how.endsWith("filling")) // none in yet: the disc's rows are found by the catalogue
+            loaded.list.fillBehind();
         Discs discs(loaded.catalogue, loaded.list, nullptr);
         std::vector<Disc> listed = discs.list();
         const auto disc = std::find_if(listed.begin(), listed.end(),
@@ -241,7 +245,7 @@ private Q_SLOTS:
                  QStringList("FRESH|A1B-2C3D|||||" + point + "|"));
         click(view, lines(discs->model()).indexOf(fresh));
         discs->findChild<QPushButton *>("cmdIndex")->click();
-        QTRY_VERIFY(!main.runUnderWay());
+        QTRY_VERIFY(!main.runUnderWay() && !main.list().filling());
         const QStringList indexed = lines(discs->model()).filter(fresh);
         QCOMPARE(indexed.size(), 1);
         // Catalogued just now, and still where it is mounted.

@@ -89,7 +89,7 @@ private Q_SLOTS:
         // A row that only a refill brings into the list.
         QVERIFY(f.exec(QStringLiteral("INSERT INTO Files (Path, File) VALUES ('/old', 'o.txt')")));
         w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
-        QTRY_VERIFY(!w.runUnderWay());
+        QTRY_VERIFY(!w.runUnderWay() && !w.list().filling());
 
         QVERIFY(boxes.shown().first().input);
         QCOMPARE(boxes.shown().first().text,
@@ -264,7 +264,7 @@ private Q_SLOTS:
         });
         closer.start(50);
         QVERIFY(w.UpdateMedium(QStringLiteral("DATA1"), QStringLiteral("1234-5678")));
-        QTRY_VERIFY_WITH_TIMEOUT(!w.runUnderWay(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.runUnderWay() && !w.list().filling(), 15000);
         QTRY_COMPARE(boxes.size(), 1);
         closer.stop();
         QVERIFY(!QApplication::activeModalWidget());

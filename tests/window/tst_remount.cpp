@@ -233,7 +233,7 @@ private Q_SLOTS:
             QueuedBoxes boxes;
             boxes.queueInput(m_dir.filePath(folder));
             w.cmdIndexDirectory_Click();
-            QTRY_VERIFY(!w.runUnderWay());
+            QTRY_VERIFY(!w.runUnderWay() && !w.list().filling());
         }
         const QString fields = "ID, Path, File, Size, Modified, Archive, Serial";
         const QStringList before = TestCatalogue::rows(file, fields);
@@ -258,7 +258,7 @@ private Q_SLOTS:
         auto *update = discs->findChild<QPushButton *>("cmdUpdate");
         QCOMPARE(update->text(), "&Update");
         update->click();
-        QTRY_VERIFY(!w.runUnderWay());
+        QTRY_VERIFY(!w.runUnderWay() && !w.list().filling());
         const QString moved = m_dir.filePath("DISC 1"),
                       today = QDate::currentDate().toString(Qt::ISODate);
         // a.txt 1, letter.txt 2, x.txt 3, top.txt 4; the other disc's 5 and 6; new.txt 7.
@@ -300,7 +300,7 @@ private Q_SLOTS:
             QueuedBoxes boxes;
             boxes.queueInput(m_dir.filePath("cdrom"));
             w.cmdIndexDirectory_Click();
-            QTRY_VERIFY(!w.runUnderWay());
+            QTRY_VERIFY(!w.runUnderWay() && !w.list().filling());
         }
         QueuedBoxes boxes;
         const auto offers = [&boxes] {
@@ -331,7 +331,7 @@ private Q_SLOTS:
         QTest::qWait(500);
         QVERIFY(run("mount -o loop,ro other.img new"));
         QTRY_COMPARE(offers().size(), 2);
-        QTRY_VERIFY(!w.runUnderWay());
+        QTRY_VERIFY(!w.runUnderWay() && !w.list().filling());
         QCOMPARE(TestCatalogue::rows(file, "Serial").count("A1B-2C3E"), 2);
         QVERIFY(QSettings("Vellumark", "Vellumark")
                     .value(QLatin1String(NewDiscOffer::DoNotAskKey))

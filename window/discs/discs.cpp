@@ -30,7 +30,8 @@ QString text(const QByteArray &utf8)
 const std::vector<MediumTotals> &Discs::totals()
 {
     const QPair<qint64, qint64> now = m_catalogue.changeStamp();
-    if (m_list.view().narrowed()) {
+    // Rows still coming in behind the window are not all there is.
+    if (m_list.view().narrowed() || m_list.filling()) {
         // Read again only when the rows have changed since they were last counted.
         if (now != m_countedAt || now.first < 0) {
             m_totals = m_catalogue.media().totals();
@@ -190,21 +191,26 @@ bool Discs::removeDisc(const Disc &disc)
         BoxAnswer::Yes)
         return false;
     bool removed = false;
+    // The whole catalogue's rows are held: the disc's are found there, not by a pass of the
+    // catalogue, and dropped from them after, not read again.
+    const bool held = m_list.holdsWholeCatalogue();
+    std::vector<quint32> stored;
     try {
         const BusyCursor busy;
-        // The whole catalogue's rows are held: the disc's are found there, not by a pass of
-        // the catalogue.
         std::optional<std::vector<qint64>> ids;
-        if (!m_list.view().narrowed()) {
+        if (held) {
             const QByteArray label = disc.label.toUtf8(), serial = disc.serial.toUtf8();
             const CatalogueRows &rows = m_list.model()->storedRows();
             ids.emplace();
-            // Files only: the members go with their archives.
-            for (size_t i = 0; i < rows.size() && !rows.isMember(i); ++i) {
+            for (size_t i = 0; i < rows.size(); ++i) {
                 const auto [labelData, labelLength] = rows.cell(i, CatalogueListModel::Archive);
                 const auto [serialData, serialLength] = rows.cell(i, CatalogueListModel::Serial);
-                if (QByteArrayView(labelData, labelLength) == label &&
-                    QByteArrayView(serialData, serialLength) == serial)
+                if (QByteArrayView(labelData, labelLength) != label ||
+                    QByteArrayView(serialData, serialLength) != serial)
+                    continue;
+                stored.push_back(quint32(i));
+                // Files only: the members go with their archives.
+                if (!rows.isMember(i))
                     ids->push_back(rows.id(i));
             }
         }
@@ -213,12 +219,17 @@ bool Discs::removeDisc(const Disc &disc)
     } catch (const PlatformError &error) {
         ShowErrorBox(error.number(), error.description());
     }
+    if (!removed) {
+        m_list.RefreshLv();
+        return false;
+    }
     // The list showed that disc's files alone: nothing of it is left to show.
     const ListView &view = m_list.view();
-    if (removed && view.kind() == ListView::Medium && view.label() == disc.label &&
-        view.serial() == disc.serial)
+    const bool itsView = view.kind() == ListView::Medium && view.label() == disc.label &&
+                         view.serial() == disc.serial;
+    if (held || !itsView)
+        m_list.removedHeld(std::move(stored), held);
+    if (itsView)
         m_list.showWholeCatalogue();
-    else
-        m_list.RefreshLv();
     return removed;
 }

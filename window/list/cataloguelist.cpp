@@ -10,6 +10,8 @@
 
 #include <QItemSelectionModel>
 
+#include <unordered_set>
+
 CatalogueList::CatalogueList(Catalogue &catalogue)
     : m_catalogue(catalogue), m_model(std::make_unique<CatalogueListModel>()),
       m_selection(std::make_unique<QItemSelectionModel>(m_model.get()))
@@ -27,12 +29,14 @@ void CatalogueList::fillBehind()
     m_holdsWhole = false;
     m_view = ListView::wholeCatalogue();
     m_fillFrom = changeStamp();
-    m_model->beginFill();
+    // Filling already as the list empties: what counts the rows held (the Discs window) sees
+    // that they are not all in.
     m_fill = std::make_unique<FillBehind>(m_catalogue.path());
     QObject::connect(m_fill.get(), &FillBehind::part, m_model.get(),
                      [this](const std::shared_ptr<HeldRows> &part) { m_model->appendPart(*part); });
     QObject::connect(m_fill.get(), &FillBehind::finished, m_model.get(),
                      [this](const std::optional<PlatformError> &failure) { fillEnded(failure); });
+    m_model->beginFill();
 }
 
 void CatalogueList::fillEnded(const std::optional<PlatformError> &failure)
@@ -40,6 +44,7 @@ void CatalogueList::fillEnded(const std::optional<PlatformError> &failure)
     // Not destroyed in its own signal: its thread has ended, it goes on the next turn.
     m_fill.release()->deleteLater();
     if (failure || !m_catalogue.isFullView()) {
+        m_restore.reset();
         // Read again here, as a refill reads: what cannot be read is reported as it is there.
         RefreshLv();
         return;
@@ -48,10 +53,83 @@ void CatalogueList::fillEnded(const std::optional<PlatformError> &failure)
     m_holdsWhole = true;
     m_heldAt = m_fillFrom;
     m_model->endFill();
+    restoreShown();
+}
+
+void CatalogueList::refillBehind()
+{
+    // A search and Find are answered from the rows held, on the whole table; the other views
+    // read their own rows only.
+    const ListView view = m_view;
+    const bool held = view.kind() == ListView::WholeCatalogue || view.kind() == ListView::Search ||
+                      view.kind() == ListView::Find;
+    if (!held || !m_catalogue.isFullView()) {
+        RefreshLv();
+        return;
+    }
+    Shown shown{view, {}, std::nullopt};
+    for (int row : selectedRows())
+        shown.selected.push_back(key(row));
+    const QModelIndex current = m_selection->currentIndex();
+    if (current.isValid())
+        shown.current = key(current.row());
+    fillBehind();
+    // The view stays; its rows are shown once every row is in.
+    m_view = view;
+    if (view.kind() == ListView::Find)
+        m_model->showOnly(view.query());
+    else if (view.kind() == ListView::Search)
+        m_model->showRows({});
+    m_restore = std::move(shown);
+}
+
+void CatalogueList::restoreShown()
+{
+    if (!m_restore)
+        return;
+    const Shown shown = std::move(*m_restore);
+    m_restore.reset();
+    if (shown.view.kind() == ListView::Find)
+        m_model->showOnly(shown.view.query());
+    else if (shown.view.kind() == ListView::Search)
+        m_model->showRows(m_model->held().searchNames(shown.view.text()));
+    if (shown.selected.empty() && !shown.current)
+        return;
+    // Records the run took out (an Update) are not found again.
+    const auto hash = [](const RowKey &key) { return std::hash<qint64>()(key.id * 2 + key.kind); };
+    const std::unordered_set<RowKey, decltype(hash)> wanted(shown.selected.begin(),
+                                                            shown.selected.end(), 0, hash);
+    const CatalogueRows &rows = m_model->held().rows();
+    const std::vector<qint64> places = m_model->held().shownPlaces();
+    std::vector<int> selected;
+    int current = -1;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (places[row] < 0)
+            continue;
+        const RowKey rowKey = rows.key(row);
+        if (wanted.count(rowKey))
+            selected.push_back(int(places[row]));
+        if (shown.current && rowKey == *shown.current)
+            current = int(places[row]);
+    }
+    std::sort(selected.begin(), selected.end());
+    QItemSelection selection;
+    for (size_t first = 0; first < selected.size();) {
+        size_t last = first;
+        while (last + 1 < selected.size() && selected[last + 1] == selected[last] + 1)
+            ++last;
+        selection.select(m_model->index(selected[first], 0),
+                         m_model->index(selected[last], m_model->columnCount() - 1));
+        first = last + 1;
+    }
+    m_selection->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (current >= 0)
+        m_selection->setCurrentIndex(m_model->index(current, 0), QItemSelectionModel::NoUpdate);
 }
 
 void CatalogueList::stopFill()
 {
+    m_restore.reset(); // the refill that follows shows the view
     if (!m_fill)
         return;
     m_fill.reset();
@@ -152,6 +230,15 @@ void CatalogueList::removed(const std::vector<int> &rows, bool heldBefore)
     stored.reserve(rows.size());
     for (int row : rows)
         stored.push_back(quint32(m_model->held().storedRow(size_t(row))));
+    removedHeld(std::move(stored), true);
+}
+
+void CatalogueList::removedHeld(std::vector<quint32> stored, bool heldBefore)
+{
+    if (!heldBefore) {
+        RefreshLv();
+        return;
+    }
     const CatalogueRows &held = m_model->held().rows();
     // Members of an archive go with its row, unseen: the count tells whether any did.
     if (held.firstMember() < held.size()) {
@@ -193,6 +280,7 @@ qint64 CatalogueList::showView(const ListView &view, bool refill)
 
 void CatalogueList::showWholeCatalogue()
 {
+    m_restore.reset(); // a refill behind the window then shows every row
     const bool found = m_view.kind() == ListView::Find;
     m_view = ListView::wholeCatalogue();
     if (found && m_catalogue.isFullView()) {

@@ -36,6 +36,10 @@ public:
     // (a refill, a view, Show All, Find, a removal) stops it and reads them at once.
     void fillBehind();
     bool filling() const { return m_fill != nullptr; }
+    // Reads every row again behind the window once the file changed under them (a run's rows),
+    // keeping the sort: a search or Find is shown again, and the records selected are selected
+    // again, once every row is in. Another narrowed view is refilled at once (its rows alone).
+    void refillBehind();
     // Stops a fill behind the window, keeping the rows in so far; its connection is closed.
     void stopFill();
 
@@ -74,6 +78,8 @@ public:
     // the rows held, without reading the catalogue again when the list held every row just
     // before it (heldBefore, as holdsWholeCatalogue() told).
     void removed(const std::vector<int> &rows, bool heldBefore);
+    // The same for rows given by their place among the rows held (HeldRows::rows()).
+    void removedHeld(std::vector<quint32> stored, bool heldBefore);
 
     int sortOrder() const; // 0 ascending, 1 descending
     // Orders the rows by a column (sort key 0 to 9) in that order, and keeps them so.
@@ -86,14 +92,23 @@ private:
     // What the rows held answer to: the file as this connection and others changed it.
     QPair<qint64, qint64> changeStamp() const;
     void fillEnded(const std::optional<PlatformError> &failure);
+    // Shows again what a refill behind the window left (its view, its selection).
+    void restoreShown();
 
     Catalogue &m_catalogue;
     bool m_damageShown = false;
-    bool m_holdsWhole = false;        // the last fill read every row of the catalogue
+    bool m_holdsWhole = false;              // the last fill read every row of the catalogue
     QPair<qint64, qint64> m_heldAt{-1, -1}; // the change stamp the rows held answer to
     ListView m_view = ListView::wholeCatalogue();
     std::unique_ptr<FillBehind> m_fill;
     QPair<qint64, qint64> m_fillFrom{-1, -1};
+    struct Shown
+    {
+        ListView view;
+        std::vector<RowKey> selected;
+        std::optional<RowKey> current;
+    };
+    std::optional<Shown> m_restore; // what refillBehind shows again once every row is in
     std::unique_ptr<CatalogueListModel> m_model;
     std::unique_ptr<QItemSelectionModel> m_selection;
 };

@@ -168,7 +168,8 @@ void RunController::runEnded()
         Q_EMIT endWanted();
         return;
     }
-    m_list.RefreshLv();
+    // Read behind the window: at a million rows a refill here would hold it for seconds.
+    m_list.refillBehind();
     Q_EMIT ended(result.counts, m_updating);
     Q_EMIT runningChanged(false);
     if (m_after == After::Close) {
