@@ -30,8 +30,9 @@ QString text(const QByteArray &utf8)
 const std::vector<MediumTotals> &Discs::totals()
 {
     const QPair<qint64, qint64> now = m_catalogue.changeStamp();
-    // Rows still coming in behind the window are not all there is.
-    if (m_list.view().narrowed() || m_list.filling()) {
+    // Rows still coming in behind the window, or read before the file last changed, are not
+    // what it holds now.
+    if (m_list.view().narrowed() || !m_list.holdsWholeCatalogue()) {
         // Read again only when the rows have changed since they were last counted.
         if (now != m_countedAt || now.first < 0) {
             m_totals = m_catalogue.media().totals();
