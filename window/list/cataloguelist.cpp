@@ -42,9 +42,9 @@ void CatalogueList::fillBehind()
 void CatalogueList::fillEnded(const std::optional<PlatformError> &failure)
 {
     // Not destroyed in its own signal: its thread has ended, it goes on the next turn.
-    m_fill.release()->deleteLater();
     if (failure || !m_catalogue.isFullView()) {
         m_restore.reset();
+        m_fill.release()->deleteLater();
         // Read again here, as a refill reads: what cannot be read is reported as it is there.
         RefreshLv();
         return;
@@ -52,8 +52,10 @@ void CatalogueList::fillEnded(const std::optional<PlatformError> &failure)
     // Rows another program wrote meanwhile are not all held: the next view reads again.
     m_holdsWhole = true;
     m_heldAt = m_fillFrom;
+    // Still filling while the rows are set in order and the view shown again: no new action.
     m_model->endFill();
     restoreShown();
+    m_fill.release()->deleteLater();
 }
 
 void CatalogueList::refillBehind()

@@ -57,7 +57,10 @@ void StatusLine::showMessage(const QString &message)
 
 void StatusLine::actionDone()
 {
-    m_message.clear();
+    // Rows coming in behind the window, set in order once all are in, are no action of the
+    // user's: what a run just did stays.
+    if (!m_list.filling())
+        m_message.clear();
     m_later.start();
 }
 
