@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -88,6 +89,7 @@ private Q_SLOTS:
         w.Form_Load();
         // A row that only a refill brings into the list.
         QVERIFY(f.exec(QStringLiteral("INSERT INTO Files (Path, File) VALUES ('/old', 'o.txt')")));
+        w.list().sortBy(0, 0); // by ID: ordered again once every row is in
         w.findChild<QPushButton *>(QStringLiteral("cmdIndexDirectory"))->click();
         QTRY_VERIFY(!w.runUnderWay() && !w.list().filling());
 
@@ -108,6 +110,9 @@ private Q_SLOTS:
         QCOMPARE(TestCatalogue::rows(copy), QStringList("o.txt") + files);
         QCOMPARE(TestCatalogue::listed(w.findChild<QTableView *>(QStringLiteral("lvwFiles"))),
                  QStringList("o.txt") + files);
+        // What the run did stays on the line below the list.
+        QCOMPARE(w.findChild<QLabel *>("lblStatus")->text().startsWith("Catalogued"),
+                 !typed.isNull());
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
