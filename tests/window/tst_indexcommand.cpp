@@ -177,7 +177,7 @@ private Q_SLOTS:
             w.close();
         else
             button(w, "cmdExit")->click();
-        QTRY_VERIFY(!w.runUnderWay());
+        QTRY_VERIFY(!w.runUnderWay() && !w.list().filling());
 
         const QStringList rows = f.rows(QStringLiteral("File"));
         QVERIFY2(rows.size() > 1 && rows.size() < 3001, qPrintable(QString::number(rows.size())));
