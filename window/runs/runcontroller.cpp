@@ -43,7 +43,7 @@ void RunController::index(const QString &path, QWidget *owner)
     if (running())
         return;
     if (path.isEmpty()) {
-        m_list.RefreshLv();
+        m_list.refillBehind();
         return;
     }
     start(tr("Index Directory"), owner, false);

@@ -40,7 +40,7 @@ public:
     ~RunController() override;
 
     // Indexes the tree below path, its progress over owner. The empty path indexes nothing; the
-    // list is refilled in every case.
+    // list is read again (behind the window) in every case.
     void index(const QString &path, QWidget *owner);
     // Brings the rows of the medium with this label and serial text to what is on it wherever
     // it is mounted now, its progress over owner. A medium that is not mounted gets a box, and
