@@ -1,7 +1,6 @@
 #pragma once
 
 #include "catalogue/archivemembers.h"
-#include "catalogue/foldednames.h"
 #include "catalogue/media.h"
 #include "catalogue/mediumroots.h"
 #include "catalogue/mediumrows.h"
@@ -61,8 +60,7 @@ public:
         return ArchiveMembers::place(m_cnCatalogue, id);
     }
 
-    // Runs rsFiles' source again and hands every row to sink (Requery). A read of the whole
-    // table also takes in the names of the rows not held yet, for the searches. The members of
+    // Runs rsFiles' source again and hands every row to sink (Requery). The members of
     // archives the view holds (all of them, those of the search's names, those of the medium)
     // follow the rows, to members when given.
     void requery(RowSink *sink, MemberSink *members = nullptr);
@@ -112,17 +110,11 @@ public:
 
 private:
     void upgrade();
-    void takeInNewNames();
-    bool searchNames(const QString &text);
-    static bool findNames(const FoldedNames &names, const QString &text, std::vector<qint64> &ids);
 
     Connection m_cnCatalogue;
     Recordset m_rsFiles;
     Media m_media{m_cnCatalogue};
     MediumRows m_mediumRows{m_cnCatalogue};
-    FoldedNames m_names;
-    FoldedNames m_memberNames;   // of the members of archives, by their own IDs
-    bool m_hasNameNotes = false; // FilesNameChanged and its trigger: the names held stay exact
     MediumRoots m_mediumRoots{m_cnCatalogue};
     QString m_path;
     ArchiveMembers::View m_members; // of the view open

@@ -117,7 +117,7 @@ void HeldRows::arrange(bool rematch)
 
 void HeldRows::applySort(std::vector<quint32> &rows) const
 {
-    RowOrder::sort(m_rows, rows, m_sortColumn, m_descending);
+    RowOrder::sort(m_rows, rows, m_sortColumn, m_descending, &m_names);
 }
 
 template <typename OnMatch>
