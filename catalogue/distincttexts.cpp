@@ -31,18 +31,19 @@ quint32 DistinctTexts::add(const char *data, int length, const char *folded)
     }
 }
 
-std::vector<quint32> DistinctTexts::places() const
+std::vector<quint32> DistinctTexts::places()
 {
+    std::vector<quint32>().swap(m_slots); // the lookup is done: its memory goes first
     // Each distinct text's folded form: the one given, or folded here once.
     std::string folded;
-    std::vector<const char *> foldedAt(size());
+    std::vector<const char *> foldedAt;
     std::vector<quint32> foldedLength(size());
     if (m_folded.size() == size()) {
-        for (size_t i = 0; i < size(); ++i) {
-            foldedAt[i] = m_folded[i];
-            foldedLength[i] = quint32(std::strlen(m_folded[i]));
-        }
+        foldedAt.swap(m_folded);
+        for (size_t i = 0; i < size(); ++i)
+            foldedLength[i] = quint32(std::strlen(foldedAt[i]));
     } else {
+        foldedAt.resize(size());
         std::vector<quint32> start(size());
         for (size_t i = 0; i < size(); ++i) {
             start[i] = quint32(folded.size());

@@ -17,8 +17,8 @@ public:
     quint32 add(const char *data, int length, const char *folded = nullptr);
     size_t size() const { return m_data.size(); }
     // For each text number, its place among the texts ordered without regard to case (texts
-    // equal so are ordered by their bytes).
-    std::vector<quint32> places() const;
+    // equal so are ordered by their bytes). No text can be added after it.
+    std::vector<quint32> places();
 
 private:
     void rehash(size_t slots);

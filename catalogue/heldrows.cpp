@@ -106,6 +106,7 @@ void HeldRows::arrange(bool rematch)
     } else if (narrowed()) {
         rows.swap(m_order);
     } else if (m_sorted) {
+        rows.swap(m_order); // its memory is used again, not held twice
         rows.resize(m_rows.size());
         for (size_t i = 0; i < rows.size(); ++i)
             rows[i] = quint32(i);
