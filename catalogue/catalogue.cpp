@@ -26,6 +26,10 @@ void Catalogue::open(const QString &path)
     // The search's matching and ordering.
     NameSearch::registerFunctions(m_cnCatalogue);
     upgrade();
+    m_hasNameNotes =
+        Statement::scalar(m_cnCatalogue, "SELECT count(*) FROM sqlite_master WHERE name IN "
+                                         "('FilesNameChanged', 'FilesNameUpdate', "
+                                         "'FilesNameReused')") == 3;
     m_rsFiles.Open(QLatin1String(FilesTable), &m_cnCatalogue);
     m_members = {ArchiveMembers::View::All, {}};
 }
@@ -86,6 +90,19 @@ void Catalogue::openSearchView(const QString &text)
     const QString pattern = QLatin1Char('%') + text + QLatin1Char('%');
     m_members = {ArchiveMembers::View::NameContains, {pattern}};
     const NameSearch::Statement statement = NameSearch::statement(text);
+    m_rsFiles.Open(statement.source, &m_cnCatalogue, statement.params);
+}
+
+void Catalogue::openSearchView(const QString &text, const std::vector<qint64> &ids,
+                               qint64 heldUpTo)
+{
+    if (!m_hasNameNotes) { // a rename would go unseen: every row is read
+        openSearchView(text);
+        return;
+    }
+    closeView();
+    m_members = {ArchiveMembers::View::NameContains, {QLatin1Char('%') + text + QLatin1Char('%')}};
+    const NameSearch::Statement statement = NameSearch::statement(text, ids, heldUpTo);
     m_rsFiles.Open(statement.source, &m_cnCatalogue, statement.params);
 }
 

@@ -70,6 +70,9 @@ public:
     // File without regard to case.
     void closeView();
     void openSearchView(const QString &text);
+    // The same view, where the names of the rows up to ID heldUpTo were read and found in the
+    // rows of ids: only those, the rows written past them and the rows renamed since are read.
+    void openSearchView(const QString &text, const std::vector<qint64> &ids, qint64 heldUpTo);
     void openFullView();
     // Whether rsFiles is open on the whole table.
     bool isFullView() const;
@@ -115,6 +118,7 @@ private:
     Recordset m_rsFiles;
     Media m_media{m_cnCatalogue};
     MediumRows m_mediumRows{m_cnCatalogue};
+    bool m_hasNameNotes = false; // FilesNameChanged and its triggers: renamed rows are noted
     MediumRoots m_mediumRoots{m_cnCatalogue};
     QString m_path;
     ArchiveMembers::View m_members; // of the view open

@@ -117,4 +117,22 @@ QByteArray longestRun(const QString &text)
     return longest;
 }
 
+Statement statement(const QString &text, const std::vector<qint64> &ids, qint64 heldUpTo)
+{
+    QByteArray list = "[";
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (i > 0)
+            list += ',';
+        list += QByteArray::number(ids[i]);
+    }
+    list += ']';
+    // The rows whose names were found, the rows added since the names were read, and the rows
+    // whose names changed since.
+    return {QStringLiteral("SELECT * FROM Files WHERE ID IN (SELECT value FROM json_each(?) "
+                           "UNION ALL SELECT ID FROM Files WHERE ID > ? "
+                           "UNION ALL SELECT ID FROM FilesNameChanged) "
+                           "AND folded_like(File, ?) ORDER BY File COLLATE FOLDED ASC"),
+            {QString::fromLatin1(list), heldUpTo, QLatin1Char('%') + text + QLatin1Char('%')}};
+}
+
 } // namespace NameSearch
