@@ -176,6 +176,31 @@ private Q_SLOTS:
         loaded.catalogue.openSearchView(text);
         QCOMPARE(viewRows(loaded.catalogue), found ? 1 : 0);
     }
+
+    // Another program reuses an ID the rows held have, or renames a row: a search answered from
+    // the names held reads it all the same.
+    void reusedIds_data()
+    {
+        QTest::addColumn<QString>("after");
+        QTest::newRow("replaced") << "INSERT OR REPLACE INTO Files (ID, File) VALUES (2, 'zebra')";
+        QTest::newRow("deleted, inserted again")
+            << "DELETE FROM Files WHERE ID = 3; INSERT INTO Files (ID, File) VALUES (3, 'zebra')";
+        QTest::newRow("renamed") << "UPDATE Files SET File = 'zebra' WHERE ID = 1";
+        QTest::newRow("new") << "INSERT INTO Files (ID, File) VALUES (9, 'zebra')";
+    }
+    void reusedIds()
+    {
+        QFETCH(QString, after);
+        CatalogueFixture catalogue;
+        for (const char *file : {"a.txt", "b.txt", "c.txt", "d.txt"})
+            catalogue.addRow("/media/cd", file);
+        LoadedCatalogue loaded;
+        loaded.Form_Load(catalogue.folder());
+        catalogue.exec(after);
+        QVERIFY(!loaded.list.holdsWholeCatalogue());
+        loaded.list.openView(ListView::search("ZEBRA"));
+        QCOMPARE(viewRows(loaded.catalogue), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSearch)
