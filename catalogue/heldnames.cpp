@@ -99,6 +99,22 @@ void HeldNames::drop(const std::vector<bool> &gone)
         if (!gone[row])
             m_at[kept++] = m_at[row];
     m_at.resize(kept);
+    if (kept * 2 >= gone.size())
+        return;
+    // Most rows gone: the names of the rest are stored again, the others' memory given back.
+    LargeArray<char> text;
+    size_t bytes = 0;
+    for (size_t row = 0; row < kept; ++row)
+        bytes += std::strlen(name(row)) + 1;
+    text.resize(bytes);
+    size_t at = 0;
+    for (size_t row = 0; row < kept; ++row) {
+        const size_t length = std::strlen(name(row)) + 1;
+        std::memcpy(&text[at], name(row), length);
+        m_at[row] = quint32(at);
+        at += length;
+    }
+    m_text.swap(text);
 }
 
 void HeldNames::mark(const QByteArray &text, std::vector<bool> &marks) const
