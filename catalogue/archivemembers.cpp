@@ -23,11 +23,6 @@ QByteArray statementFor(const ArchiveMembers::View &view)
         return QByteArray(Columns) + "ORDER BY m.ID";
     case ArchiveMembers::View::NameContains:
         return QByteArray(Columns) + "WHERE folded_like(m.File, ?1) ORDER BY m.File COLLATE FOLDED";
-    case ArchiveMembers::View::NameAmong:
-        return QByteArray(Columns) +
-               "WHERE m.ID IN (SELECT value FROM json_each(?1) UNION ALL SELECT ID FROM "
-               "ArchiveMembers WHERE ID > ?2) AND folded_like(m.File, ?3) "
-               "ORDER BY m.File COLLATE FOLDED";
     case ArchiveMembers::View::Medium:
         return QByteArray(Columns) +
                "WHERE ifnull(f.Archive, '') = ?1 AND ifnull(f.Serial, '') = ?2 ORDER BY m.ID";
@@ -49,19 +44,7 @@ QByteArray statementFor(const ArchiveMembers::View &view)
 
 namespace ArchiveMembers {
 
-QString idList(const std::vector<qint64> &ids)
-{
-    QString list = QStringLiteral("[");
-    for (size_t i = 0; i < ids.size(); ++i) {
-        if (i > 0)
-            list += QLatin1Char(',');
-        list += QString::number(ids[i]);
-    }
-    return list + QLatin1Char(']');
-}
-
-void read(Connection &connection, const View &view, MemberSink &sink,
-          const std::function<void(qint64 id, const RowCell &name)> &seen)
+void read(Connection &connection, const View &view, MemberSink &sink)
 {
     const QByteArray sql = statementFor(view);
     if (sql.isEmpty() || !connection.hasTable("ArchiveMembers"))
@@ -90,8 +73,6 @@ void read(Connection &connection, const View &view, MemberSink &sink,
             if (text.data() || !rows.isNull(c + 1))
                 cells[field[c]] = {text.data() ? text.data() : "", int(text.size())};
         }
-        if (seen)
-            seen(rows.intAt(0), cells[FilesField::File]);
         sink.member(rows.intAt(0), cells);
     }
 }

@@ -32,7 +32,6 @@ struct View
         None,
         All,
         NameContains, // the search pattern
-        NameAmong,    // the IDs whose names were found held (idList), the last ID held, pattern
         Medium,       // the label and serial
         Folder,       // the label and serial, the folder, and the bounds of the folders below it
         Duplicates,
@@ -41,13 +40,9 @@ struct View
     QVariantList params; // the search text, or the label and serial
 };
 
-// Hands the view's members to sink, and each one's ID and name to seen when given. A catalogue
-// without the table has none. Raises PlatformError.
-void read(Connection &connection, const View &view, MemberSink &sink,
-          const std::function<void(qint64 id, const RowCell &name)> &seen = nullptr);
-
-// IDs as the text NameAmong takes.
-QString idList(const std::vector<qint64> &ids);
+// Hands the view's members to sink. A catalogue without the table has none. Raises
+// PlatformError.
+void read(Connection &connection, const View &view, MemberSink &sink);
 
 // Removes one member's record (not its archive's); false when there was none. Raises
 // PlatformError.

@@ -1,8 +1,6 @@
 #include "catalogue/catalogue.h"
 
-#include "catalogue/casefold.h"
 #include "catalogue/duplicates.h"
-#include "catalogue/namecollector.h"
 #include "catalogue/namesearch.h"
 #include "catalogue/schema.h"
 #include "platform/statement.h"
@@ -20,9 +18,7 @@ Catalogue::~Catalogue() = default;
 
 void Catalogue::open(const QString &path)
 {
-    m_names.clear();
     m_path = path;
-    m_memberNames.clear();
     m_removed.reset();
     m_cnCatalogue.setProvider(QLatin1String(Connection::JetProvider));
     m_cnCatalogue.setCheck(Schema::check);
@@ -79,124 +75,35 @@ void Catalogue::closeView()
 
 void Catalogue::requery(RowSink *sink, MemberSink *members)
 {
-    // Only committed rows: the IDs of rows rolled back are given again to other rows.
-    if (!m_cnCatalogue.autocommit() || !isFullView()) {
-        m_rsFiles.Requery(sink);
-        if (members)
-            ArchiveMembers::read(m_cnCatalogue, m_members, *members);
-        return;
-    }
-    // The table is walked in ID order: the names past those held come last.
-    const FoldedNames::Mark held = m_names.mark();
-    NameCollector collector(*sink, m_names);
-    try {
-        m_rsFiles.Requery(&collector);
-    } catch (...) {
-        m_names.truncate(held); // all of the new names or none
-        throw;
-    }
-    m_names.setUpTo(std::max(m_names.upTo(), collector.lastId()));
-    if (members) {
-        // Every member, in ID order: their names are taken in on the way, as the files' are.
-        const FoldedNames::Mark heldMembers = m_memberNames.mark();
-        qint64 last = m_memberNames.upTo();
-        try {
-            ArchiveMembers::read(m_cnCatalogue, m_members, *members,
-                                 [&](qint64 id, const RowCell &name) {
-                                     if (id > m_memberNames.upTo())
-                                         m_memberNames.add(id, name.data, name.length);
-                                     last = std::max(last, id);
-                                 });
-        } catch (...) {
-            m_memberNames.truncate(heldMembers);
-            throw;
-        }
-        m_memberNames.setUpTo(std::max<qint64>(last, 0));
-    }
-    if (!m_cnCatalogue.isDamaged())
+    m_rsFiles.Requery(sink);
+    if (members)
+        ArchiveMembers::read(m_cnCatalogue, m_members, *members);
+    // Only a read of the whole table in the plain mode leaves the log with nothing of its own.
+    if (m_cnCatalogue.autocommit() && isFullView() && !m_cnCatalogue.isDamaged())
         m_cnCatalogue.foldLeftLog();
-}
-
-// Takes in the names of the rows other programs, or the indexer in a search view, wrote since
-// the names were read, so that the search reads no more rows than it must. Only committed rows:
-// inside a transaction the search reads the rows past the names itself.
-void Catalogue::takeInNewNames()
-{
-    if (m_names.isEmpty() || !m_cnCatalogue.autocommit())
-        return;
-    qint64 last = m_names.upTo();
-    try {
-        Statement names(m_cnCatalogue, "SELECT ID, File FROM Files WHERE ID > ? ORDER BY ID");
-        names.bindInt(1, last);
-        while (names.step()) {
-            last = names.intAt(0);
-            const std::string_view name = names.textAt(1);
-            m_names.add(last, name.data(), int(name.size()));
-        }
-    } catch (const PlatformError &) {
-        m_names.clear(); // no longer complete: searches read every row, and meet the failure
-        return;
-    }
-    m_names.setUpTo(last);
 }
 
 void Catalogue::openSearchView(const QString &text)
 {
     closeView();
-    takeInNewNames();
-    // The members' names held answer for the members; those past them are read.
+    // The list answers a search from the names it holds; this reads every row.
     const QString pattern = QLatin1Char('%') + text + QLatin1Char('%');
-    std::vector<qint64> members;
-    if (findNames(m_memberNames, text, members))
-        m_members = {ArchiveMembers::View::NameAmong,
-                     {ArchiveMembers::idList(members), m_memberNames.upTo(), pattern}};
-    else
-        m_members = {ArchiveMembers::View::NameContains, {pattern}};
-    if (searchNames(text))
-        return;
+    m_members = {ArchiveMembers::View::NameContains, {pattern}};
     const NameSearch::Statement statement = NameSearch::statement(text);
     m_rsFiles.Open(statement.source, &m_cnCatalogue, statement.params);
 }
 
-// The text is looked for among the names held in memory, then only the rows found are read.
-// False when the names cannot answer it: too broad, or not held.
-bool Catalogue::searchNames(const QString &text)
+void Catalogue::openSearchView(const QString &text, const std::vector<qint64> &ids,
+                               qint64 heldUpTo)
 {
-    std::vector<qint64> ids;
-    if (!m_hasNameNotes || !findNames(m_names, text, ids))
-        return false;
-    const NameSearch::Statement statement = NameSearch::statement(text, ids, m_names.upTo());
+    if (!m_hasNameNotes) { // a rename would go unseen: every row is read
+        openSearchView(text);
+        return;
+    }
+    closeView();
+    m_members = {ArchiveMembers::View::NameContains, {QLatin1Char('%') + text + QLatin1Char('%')}};
+    const NameSearch::Statement statement = NameSearch::statement(text, ids, heldUpTo);
     m_rsFiles.Open(statement.source, &m_cnCatalogue, statement.params);
-    return true;
-}
-
-// The IDs of the names held that contain text; false when the names cannot answer it.
-bool Catalogue::findNames(const FoldedNames &names, const QString &text, std::vector<qint64> &ids)
-{
-    const QByteArray literal = NameSearch::longestRun(text);
-    if (names.isEmpty() || literal.isEmpty())
-        return false;
-    // A plain text is found where its folded form is; a pattern is checked name by name.
-    const bool plain = !text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('_')) &&
-                       !literal.contains('\0');
-    std::u32string pattern, name;
-    // The names held are folded already: one character of a name may be several there
-    // ("ß" is "ss"), so _ is taken as any run, and the rows found are matched exactly.
-    const QByteArray like =
-        (QLatin1Char('%') + QString(text).replace(QLatin1Char('_'), QLatin1Char('%')) +
-         QLatin1Char('%'))
-            .toUtf8();
-    CaseFold::foldCodePoints(pattern, like.constData(), like.size());
-    // Past a quarter of the names, reading every row costs no more than reading these.
-    return names.find(
-        literal,
-        [&](const char *data, int length) {
-            if (plain)
-                return true;
-            CaseFold::foldCodePoints(name, data, length);
-            return NameSearch::likeMatch(name, pattern);
-        },
-        names.size() / 4 + 1000, ids);
 }
 
 void Catalogue::openFullView()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "catalogue/archivemembers.h"
-#include "catalogue/foldednames.h"
 #include "catalogue/media.h"
 #include "catalogue/mediumroots.h"
 #include "catalogue/mediumrows.h"
@@ -61,8 +60,7 @@ public:
         return ArchiveMembers::place(m_cnCatalogue, id);
     }
 
-    // Runs rsFiles' source again and hands every row to sink (Requery). A read of the whole
-    // table also takes in the names of the rows not held yet, for the searches. The members of
+    // Runs rsFiles' source again and hands every row to sink (Requery). The members of
     // archives the view holds (all of them, those of the search's names, those of the medium)
     // follow the rows, to members when given.
     void requery(RowSink *sink, MemberSink *members = nullptr);
@@ -72,6 +70,9 @@ public:
     // File without regard to case.
     void closeView();
     void openSearchView(const QString &text);
+    // The same view, where the names of the rows up to ID heldUpTo were read and found in the
+    // rows of ids: only those, the rows written past them and the rows renamed since are read.
+    void openSearchView(const QString &text, const std::vector<qint64> &ids, qint64 heldUpTo);
     void openFullView();
     // Whether rsFiles is open on the whole table.
     bool isFullView() const;
@@ -112,17 +113,12 @@ public:
 
 private:
     void upgrade();
-    void takeInNewNames();
-    bool searchNames(const QString &text);
-    static bool findNames(const FoldedNames &names, const QString &text, std::vector<qint64> &ids);
 
     Connection m_cnCatalogue;
     Recordset m_rsFiles;
     Media m_media{m_cnCatalogue};
     MediumRows m_mediumRows{m_cnCatalogue};
-    FoldedNames m_names;
-    FoldedNames m_memberNames;   // of the members of archives, by their own IDs
-    bool m_hasNameNotes = false; // FilesNameChanged and its trigger: the names held stay exact
+    bool m_hasNameNotes = false; // FilesNameChanged and its triggers: renamed rows are noted
     MediumRoots m_mediumRoots{m_cnCatalogue};
     QString m_path;
     ArchiveMembers::View m_members; // of the view open

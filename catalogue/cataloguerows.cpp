@@ -59,6 +59,16 @@ void CatalogueRows::drop(const std::vector<bool> &gone)
     }
     m_ids.resize(kept);
     m_cells.resize(kept * SubItemCount);
+    // Most rows gone (a disc removed, every row selected): the texts of the rest are stored
+    // again, and the memory of the others is given back.
+    if (kept * 2 < gone.size()) {
+        CatalogueRows packed;
+        for (size_t row = 0; row < kept; ++row)
+            packed.appendFrom(*this, row);
+        m_text.swap(packed.m_text);
+        m_ids.swap(packed.m_ids);
+        m_cells.swap(packed.m_cells);
+    }
 }
 
 void CatalogueRows::append(qint64 id, const char *const *cells, const int *lengths)

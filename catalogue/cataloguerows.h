@@ -33,7 +33,7 @@ public:
     // Appends row of other as it is there, a file or a member.
     void appendFrom(const CatalogueRows &other, size_t row);
     // Drops the rows marked gone, keeping the order of the rest; their texts stay unused until
-    // the next fill.
+    // the next fill, unless most rows went.
     void drop(const std::vector<bool> &gone);
 
     // The ID of the row's record, in Files or among the members as key tells.

@@ -8,38 +8,51 @@
 #include <cstring>
 #include <string>
 
-quint32 DistinctTexts::add(const char *data, int length)
+quint32 DistinctTexts::add(const char *data, int length, const char *folded)
 {
     const auto n = quint32(length);
-    if (2 * (m_starts.size() + 1) > m_slots.size())
+    if (!data)
+        data = "";
+    if (2 * (m_data.size() + 1) > m_slots.size())
         rehash(m_slots.empty() ? 1024 : 2 * m_slots.size());
     const size_t mask = m_slots.size() - 1;
     for (size_t slot = qHashBits(data, n, 0) & mask;; slot = (slot + 1) & mask) {
         const quint32 entry = m_slots[slot];
         if (entry == 0) {
-            m_starts.push_back(quint32(m_texts.size()));
+            m_data.push_back(data);
             m_lengths.push_back(n);
-            m_texts.insert(m_texts.end(), data, data + n);
-            m_slots[slot] = quint32(m_starts.size());
-            return quint32(m_starts.size() - 1);
+            if (folded)
+                m_folded.push_back(folded);
+            m_slots[slot] = quint32(m_data.size());
+            return quint32(m_data.size() - 1);
         }
-        if (m_lengths[entry - 1] == n &&
-            std::memcmp(m_texts.data() + m_starts[entry - 1], data, n) == 0)
+        if (m_lengths[entry - 1] == n && std::memcmp(m_data[entry - 1], data, n) == 0)
             return entry - 1;
     }
 }
 
-std::vector<quint32> DistinctTexts::places() const
+std::vector<quint32> DistinctTexts::places()
 {
-    // Each distinct text folded once.
+    std::vector<quint32>().swap(m_slots); // the lookup is done: its memory goes first
+    // Each distinct text's folded form: the one given, or folded here once.
     std::string folded;
-    std::vector<quint32> foldedStart(size() + 1);
-    for (size_t i = 0; i < size(); ++i) {
-        foldedStart[i] = quint32(folded.size());
-        CaseFold::appendFolded(folded, m_texts.data() + m_starts[i], m_lengths[i]);
+    std::vector<const char *> foldedAt;
+    std::vector<quint32> foldedLength(size());
+    if (m_folded.size() == size()) {
+        foldedAt.swap(m_folded);
+        for (size_t i = 0; i < size(); ++i)
+            foldedLength[i] = quint32(std::strlen(foldedAt[i]));
+    } else {
+        foldedAt.resize(size());
+        std::vector<quint32> start(size());
+        for (size_t i = 0; i < size(); ++i) {
+            start[i] = quint32(folded.size());
+            CaseFold::appendFolded(folded, m_data[i], int(m_lengths[i]));
+            foldedLength[i] = quint32(folded.size()) - start[i];
+        }
+        for (size_t i = 0; i < size(); ++i)
+            foldedAt[i] = folded.data() + start[i];
     }
-    foldedStart[size()] = quint32(folded.size());
-    const char *base = folded.data();
 
     // Ordered eight folded bytes at a time, as numbers held beside the text numbers: most
     // comparisons then touch no text. Texts that share their first bytes (the folders of one
@@ -54,10 +67,10 @@ std::vector<quint32> DistinctTexts::places() const
         keys[i].text = quint32(i);
     const auto chunkAt = [&](quint32 text, size_t depth) {
         quint64 chunk = 0;
-        const size_t start = foldedStart[text] + depth, end = foldedStart[text + 1];
-        for (size_t k = 0; k < 8; ++k)
-            chunk =
-                (chunk << 8) | (start + k < end ? static_cast<unsigned char>(base[start + k]) : 0u);
+        const char *at = foldedAt[text];
+        const size_t length = foldedLength[text];
+        for (size_t k = depth; k < depth + 8; ++k)
+            chunk = (chunk << 8) | (k < length ? static_cast<unsigned char>(at[k]) : 0u);
         return chunk;
     };
     const auto bytesCompare = [](const char *x, quint32 lx, const char *y, quint32 ly) {
@@ -66,12 +79,10 @@ std::vector<quint32> DistinctTexts::places() const
     };
     // Texts equal in every chunk: by their folded length, then by their own bytes.
     const auto fullLess = [&](const Key &a, const Key &b) {
-        int c =
-            bytesCompare(base + foldedStart[a.text], foldedStart[a.text + 1] - foldedStart[a.text],
-                         base + foldedStart[b.text], foldedStart[b.text + 1] - foldedStart[b.text]);
+        int c = bytesCompare(foldedAt[a.text], foldedLength[a.text], foldedAt[b.text],
+                             foldedLength[b.text]);
         if (c == 0)
-            c = bytesCompare(m_texts.data() + m_starts[a.text], m_lengths[a.text],
-                             m_texts.data() + m_starts[b.text], m_lengths[b.text]);
+            c = bytesCompare(m_data[a.text], m_lengths[a.text], m_data[b.text], m_lengths[b.text]);
         return c < 0;
     };
     struct Run
@@ -85,8 +96,7 @@ std::vector<quint32> DistinctTexts::places() const
         bool longer = false; // a text of the run goes on past this chunk
         for (size_t i = run.begin; i < run.end; ++i) {
             keys[i].chunk = chunkAt(keys[i].text, run.depth);
-            longer =
-                longer || foldedStart[keys[i].text + 1] - foldedStart[keys[i].text] > run.depth + 8;
+            longer = longer || foldedLength[keys[i].text] > run.depth + 8;
         }
         if (!longer) {
             std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end), fullLess);
@@ -112,8 +122,8 @@ std::vector<quint32> DistinctTexts::places() const
 void DistinctTexts::rehash(size_t slots)
 {
     m_slots.assign(slots, 0);
-    for (quint32 i = 0; i < m_starts.size(); ++i) {
-        size_t slot = qHashBits(m_texts.data() + m_starts[i], m_lengths[i], 0) & (slots - 1);
+    for (quint32 i = 0; i < m_data.size(); ++i) {
+        size_t slot = qHashBits(m_data[i], m_lengths[i], 0) & (slots - 1);
         while (m_slots[slot] != 0)
             slot = (slot + 1) & (slots - 1);
         m_slots[slot] = i + 1;

@@ -11,17 +11,19 @@
 class DistinctTexts
 {
 public:
-    // The number of this text (UTF-8 bytes), new or already seen.
-    quint32 add(const char *data, int length);
-    size_t size() const { return m_starts.size(); }
+    // The number of this text (UTF-8 bytes), new or already seen. The bytes are not copied:
+    // they must stay where they are until places(). folded, when given, is the text's folded
+    // form (casefold.h) ended by a NUL, kept likewise, so that places() need not fold it.
+    quint32 add(const char *data, int length, const char *folded = nullptr);
+    size_t size() const { return m_data.size(); }
     // For each text number, its place among the texts ordered without regard to case (texts
-    // equal so are ordered by their bytes).
-    std::vector<quint32> places() const;
+    // equal so are ordered by their bytes). No text can be added after it.
+    std::vector<quint32> places();
 
 private:
     void rehash(size_t slots);
 
-    std::vector<char> m_texts; // every distinct text once
-    std::vector<quint32> m_starts, m_lengths;
+    std::vector<const char *> m_data, m_folded; // m_folded empty when none was given
+    std::vector<quint32> m_lengths;
     std::vector<quint32> m_slots; // text number + 1; 0 is free
 };

@@ -106,6 +106,7 @@ void HeldRows::arrange(bool rematch)
     } else if (narrowed()) {
         rows.swap(m_order);
     } else if (m_sorted) {
+        rows.swap(m_order); // its memory is used again, not held twice
         rows.resize(m_rows.size());
         for (size_t i = 0; i < rows.size(); ++i)
             rows[i] = quint32(i);
@@ -117,7 +118,7 @@ void HeldRows::arrange(bool rematch)
 
 void HeldRows::applySort(std::vector<quint32> &rows) const
 {
-    RowOrder::sort(m_rows, rows, m_sortColumn, m_descending);
+    RowOrder::sort(m_rows, rows, m_sortColumn, m_descending, &m_names);
 }
 
 template <typename OnMatch>

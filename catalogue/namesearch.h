@@ -31,8 +31,8 @@ QByteArray longestRun(const QString &text);
 // Every row whose File contains text (% and _ keep their pattern meaning, case ignored by the
 // folding rule), ordered by File without regard to case: read from every row.
 Statement statement(const QString &text);
-// The same search, over the rows of ids (the names found among names held up to heldUpTo), the
-// rows past heldUpTo and the rows noted in FilesNameChanged as renamed since.
+// The same search, over the rows of ids (those whose names, as read up to ID heldUpTo, were
+// found), the rows past heldUpTo and the rows noted in FilesNameChanged as renamed since.
 Statement statement(const QString &text, const std::vector<qint64> &ids, qint64 heldUpTo);
 
 // LIKE over folded code points: % any run, _ any one character, no escape. With starts (as

@@ -20,7 +20,8 @@ struct NumberKey
 
 namespace RowOrder {
 
-void sort(const CatalogueRows &held, std::vector<quint32> &rows, int column, bool descending)
+void sort(const CatalogueRows &held, std::vector<quint32> &rows, int column, bool descending,
+          const HeldNames *names)
 {
     const size_t n = rows.size();
     if (column == FilesField::ID || column == FilesField::Size || FilesField::isDate(column) ||
@@ -51,20 +52,28 @@ void sort(const CatalogueRows &held, std::vector<quint32> &rows, int column, boo
         DistinctTexts texts;
         std::vector<quint32> number(n);
         const char *lastData = nullptr;
+        const bool folded = names && column == FilesField::File && names->size() == held.size();
         for (size_t k = 0; k < n; ++k) {
             const auto [data, length] = held.cell(rows[k], column);
-            number[k] = k > 0 && data == lastData ? number[k - 1] : texts.add(data, length);
+            number[k] = k > 0 && data == lastData
+                            ? number[k - 1]
+                            : texts.add(data, length, folded ? names->name(rows[k]) : nullptr);
             lastData = data;
         }
-        const std::vector<quint32> place = texts.places();
-        std::vector<quint32> start(place.size() + 1, 0);
+        std::vector<quint32> place = texts.places();
+        texts = DistinctTexts(); // its table is not needed past here
+        // Each row's text number gives way to its text's place.
         for (size_t k = 0; k < n; ++k)
-            ++start[place[number[k]] + 1];
+            number[k] = place[number[k]];
+        std::vector<quint32> start(place.size() + 1, 0);
+        std::vector<quint32>().swap(place);
+        for (size_t k = 0; k < n; ++k)
+            ++start[number[k] + 1];
         for (size_t p = 1; p < start.size(); ++p)
             start[p] += start[p - 1];
         std::vector<quint32> ordered(n);
         for (size_t k = 0; k < n; ++k)
-            ordered[start[place[number[k]]]++] = rows[k];
+            ordered[start[number[k]]++] = rows[k];
         rows.swap(ordered);
     }
     if (descending)

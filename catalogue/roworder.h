@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/cataloguerows.h"
+#include "catalogue/heldnames.h"
 
 #include <QtGlobal>
 
@@ -11,7 +12,9 @@
 // rest as text without regard to case; equal cells keep the order they are given in.
 namespace RowOrder {
 
-// Orders rows (row numbers of held) by column, ascending or descending.
-void sort(const CatalogueRows &held, std::vector<quint32> &rows, int column, bool descending);
+// Orders rows (row numbers of held) by column, ascending or descending. names, the folded
+// names of held's rows when given, spare the names' folding.
+void sort(const CatalogueRows &held, std::vector<quint32> &rows, int column, bool descending,
+          const HeldNames *names = nullptr);
 
 } // namespace RowOrder

@@ -109,6 +109,18 @@ private Q_SLOTS:
             }
         }
     }
+
+    // Most rows dropped: their memory goes, the rest keep their cells and names.
+    void dropMost()
+    {
+        HeldRows held;
+        fill(held);
+        held.drop({0, 2, 3, 5});
+        QCOMPARE(shown(held), QStringList({"tenk", "Member"}));
+        QVERIFY(!held.rows().isMember(0) && held.rows().isMember(1));
+        QCOMPARE(held.searchNames("MEMBER"), std::vector<quint32>({1}));
+        QCOMPARE(held.searchNames("k"), std::vector<quint32>({0}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestHeldRows)

@@ -10,6 +10,7 @@
 
 #include <QItemSelectionModel>
 
+#include <algorithm>
 #include <unordered_set>
 
 CatalogueList::CatalogueList(Catalogue &catalogue)
@@ -181,10 +182,32 @@ qint64 CatalogueList::show(const ListView &view)
         m_model->showRows(std::move(rows));
         return count();
     }
-    view.open(m_catalogue);
+    openView(view);
     if (held && showHeld(view))
         return count();
     return showView(view, true);
+}
+
+void CatalogueList::openView(const ListView &view)
+{
+    if (view.kind() == ListView::Search && m_holdsWhole && !filling()) {
+        // Changed since the rows were read: their names still answer for them, and only the
+        // rows found, written past them or renamed since are read.
+        const CatalogueRows &rows = m_model->held().rows();
+        std::vector<qint64> ids;
+        qint64 upTo = 0;
+        for (size_t row = 0; row < rows.firstMember(); ++row)
+            upTo = std::max(upTo, rows.id(row));
+        for (quint32 row : m_model->held().searchNames(view.text()))
+            if (!rows.isMember(row))
+                ids.push_back(rows.id(row));
+        // Past a quarter of the rows, reading every row costs no more than reading these.
+        if (ids.size() <= rows.size() / 4 + 1000) {
+            m_catalogue.openSearchView(view.text(), ids, upTo);
+            return;
+        }
+    }
+    view.open(m_catalogue);
 }
 
 qint64 CatalogueList::showOpened(const ListView &view)

@@ -50,6 +50,9 @@ public:
     // other views by the keys of their rows). Returns how many rows it shows; a search held
     // that finds nothing leaves the list as it was. Raises PlatformError.
     qint64 show(const ListView &view);
+    // Opens the catalogue on view; a search, when the rows held were read whole and the file
+    // changed since, reads only the rows their names do not answer for.
+    void openView(const ListView &view);
     // The same for a view the caller has opened rsFiles on already.
     qint64 showOpened(const ListView &view);
     // The whole catalogue again, also where a view that failed ends: a failure to open it is

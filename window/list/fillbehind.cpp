@@ -8,6 +8,8 @@ namespace {
 
 // Rows per part: a part appended costs the window's thread a few milliseconds.
 constexpr size_t PartRows = 65536;
+// Parts on their way at once: enough to keep the window busy, few enough to hold little twice.
+constexpr int PartsAhead = 3;
 
 struct Stopped
 {
@@ -81,7 +83,28 @@ FillBehind::~FillBehind()
 
 void FillBehind::stop()
 {
-    m_stopped = true;
+    {
+        const std::lock_guard<std::mutex> lock(m_partsLock);
+        m_stopped = true;
+    }
+    m_partTaken.notify_all();
+}
+
+bool FillBehind::waitForRoom()
+{
+    std::unique_lock<std::mutex> lock(m_partsLock);
+    m_partTaken.wait(lock, [this] { return m_stopped || m_partsSent < PartsAhead; });
+    ++m_partsSent;
+    return !m_stopped;
+}
+
+void FillBehind::taken()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_partsLock);
+        --m_partsSent;
+    }
+    m_partTaken.notify_all();
 }
 
 void FillBehind::run(const QString &path)
@@ -97,7 +120,12 @@ void FillBehind::run(const QString &path)
             Qt::QueuedConnection);
     };
     PartSink sink(m_stopped, [&](std::shared_ptr<HeldRows> rows) {
-        deliver([this, rows] { Q_EMIT part(rows); });
+        if (!waitForRoom())
+            throw Stopped();
+        deliver([this, rows] {
+            Q_EMIT part(rows);
+            taken();
+        });
     });
     std::optional<PlatformError> failure;
     try {

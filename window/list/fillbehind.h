@@ -6,7 +6,9 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -30,7 +32,14 @@ Q_SIGNALS:
 
 private:
     void run(const QString &path);
+    // Waits while the window has parts enough to take in, so that the rows are not held twice
+    // over when it falls behind; false once stopped.
+    bool waitForRoom();
+    void taken();
 
     std::atomic<bool> m_stopped{false};
+    std::mutex m_partsLock;
+    std::condition_variable m_partTaken;
+    int m_partsSent = 0; // sent and not yet taken in
     std::thread m_thread;
 };

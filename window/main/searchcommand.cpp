@@ -23,7 +23,7 @@ void SearchCommand::cmdSearch_Click()
                 if (m_list.show(found) >= 1)
                     return;
             } else {
-                found.open(m_catalogue);
+                m_list.openView(found);
                 if (!m_catalogue.isViewEmpty() && m_list.showOpened(found) >= 1)
                     return;
             }
