@@ -9,6 +9,16 @@
 
 #include <sqlite3.h>
 
+namespace {
+
+void addFourRows(CatalogueFixture &catalogue)
+{
+    for (const QString &file : QStringList{"alpha", "beta", "gamma", "delta"})
+        catalogue.addRow("/media/cd", file);
+}
+
+} // namespace
+
 class TestRemoval : public QObject
 {
     Q_OBJECT
@@ -112,8 +122,7 @@ private Q_SLOTS:
     void undoTheLastRemoval()
     {
         CatalogueFixture catalogue;
-        for (const QString &file : QStringList{"alpha", "beta", "gamma", "delta"})
-            catalogue.addRow("/media/cd", file);
+        addFourRows(catalogue);
         LoadedCatalogue loaded;
         loaded.Form_Load(catalogue.folder());
         RemoveCommand command(loaded.catalogue, loaded.list);
@@ -151,8 +160,7 @@ private Q_SLOTS:
     void heldRowsFollowTheFile()
     {
         CatalogueFixture catalogue;
-        for (const QString &file : QStringList{"alpha", "beta", "gamma", "delta"})
-            catalogue.addRow("/media/cd", file);
+        addFourRows(catalogue);
         LoadedCatalogue loaded;
         loaded.Form_Load(catalogue.folder());
         QueuedBoxes boxes;
