@@ -29,7 +29,7 @@ void CatalogueList::fillBehind()
     stopFill();
     m_holdsWhole = false;
     m_view = ListView::wholeCatalogue();
-    m_fillFrom = changeStamp();
+    m_fillFrom = m_catalogue.changeStamp();
     // Filling already as the list empties: what counts the rows held (the Discs window) sees
     // that they are not all in.
     m_fill = std::make_unique<FillBehind>(m_catalogue.path());
@@ -149,7 +149,7 @@ void CatalogueList::RefreshLv()
         // list. Find's view is of the whole catalogue only.
         m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
         m_holdsWhole = whole && !m_model->refillFailure();
-        m_heldAt = changeStamp();
+        m_heldAt = m_catalogue.changeStamp();
         // A search answered from the names held is found again among the rows read.
         if (m_holdsWhole && m_view.kind() == ListView::Search)
             m_model->showRows(m_model->held().searchNames(m_view.text()));
@@ -227,7 +227,7 @@ bool CatalogueList::showHeld(const ListView &view)
         void row(qint64 id, const RowCell *) override { keys.push_back({RowKey::File, id}); }
         void member(qint64 id, const RowCell *) override { keys.push_back({RowKey::Member, id}); }
     } found;
-    const QPair<qint64, qint64> before = changeStamp();
+    const QPair<qint64, qint64> before = m_catalogue.changeStamp();
     std::vector<quint32> rows;
     bool held = false;
     {
@@ -239,7 +239,7 @@ bool CatalogueList::showHeld(const ListView &view)
         return false; // changed behind the stamp: read again
     // Opening a view may write to its own temporary tables, never to the rows.
     if (before == m_heldAt)
-        m_heldAt = changeStamp();
+        m_heldAt = m_catalogue.changeStamp();
     m_view = view;
     m_model->showRows(std::move(rows));
     return true;
@@ -277,13 +277,8 @@ void CatalogueList::removedHeld(std::vector<quint32> stored, bool heldBefore)
             return;
         }
     }
-    m_heldAt = changeStamp();
+    m_heldAt = m_catalogue.changeStamp();
     m_model->drop(stored);
-}
-
-QPair<qint64, qint64> CatalogueList::changeStamp() const
-{
-    return m_catalogue.changeStamp();
 }
 
 qint64 CatalogueList::showView(const ListView &view, bool refill)
@@ -330,7 +325,7 @@ void CatalogueList::showWholeCatalogue()
 
 bool CatalogueList::holdsWholeCatalogue() const
 {
-    const QPair<qint64, qint64> now = changeStamp();
+    const QPair<qint64, qint64> now = m_catalogue.changeStamp();
     return m_holdsWhole && now.first >= 0 && now == m_heldAt;
 }
 

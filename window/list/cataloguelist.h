@@ -92,8 +92,6 @@ private:
     qint64 showView(const ListView &view, bool refill);
     // Shows the view rsFiles is open on among the rows held; false when they cannot answer it.
     bool showHeld(const ListView &view);
-    // What the rows held answer to: the file as this connection and others changed it.
-    QPair<qint64, qint64> changeStamp() const;
     void fillEnded(const std::optional<PlatformError> &failure);
     // Shows again what a refill behind the window left (its view, its selection).
     void restoreShown();

@@ -44,20 +44,21 @@ QVariant CatalogueListModel::headerData(int section, Qt::Orientation orientation
 
 QString CatalogueListModel::text(int row, int column) const
 {
-    const QString raw = m_held.rows().text(storageRow(row), column);
-    return FilesField::isDate(column) ? displayDate(raw) : raw;
+    const size_t stored = storageRow(row);
+    if (FilesField::isDate(column)) {
+        // Read from the stored bytes; a text that is no date is shown as stored.
+        const auto [data, length] = m_held.rows().cell(stored, column);
+        const StoredDate date = StoredDate::parse(data, length);
+        if (date.isValid())
+            return LocalDates::text(date, m_dateFormat, m_timeFormat);
+    }
+    return m_held.rows().text(stored, column);
 }
 
 QByteArray CatalogueListModel::bytes(int row, int column) const
 {
     const auto [data, length] = m_held.rows().cell(storageRow(row), column);
     return QByteArray(data, length);
-}
-
-QString CatalogueListModel::displayDate(const QString &iso) const
-{
-    const StoredDate date = StoredDate::parse(QByteArrayView(iso.toLatin1()));
-    return date.isValid() ? LocalDates::text(date, m_dateFormat, m_timeFormat) : iso;
 }
 
 void CatalogueListModel::sort(int column, Qt::SortOrder order)

@@ -78,7 +78,6 @@ public:
 
 private:
     size_t storageRow(int row) const { return m_held.storedRow(size_t(row)); }
-    QString displayDate(const QString &iso) const;
 
 Q_SIGNALS:
     // Rows of a fill behind the window came in, shown or not yet.
