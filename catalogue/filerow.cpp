@@ -37,6 +37,22 @@ void FileRow::setDate(int field, qint64 day)
     dateLengths[d] = 10;
 }
 
+void FileRow::storedCells(RowCell *cells) const
+{
+    const auto text = [](const QByteArray &bytes) {
+        return RowCell{bytes.isNull() ? "" : bytes.constData(), int(bytes.size())};
+    };
+    cells[FilesField::ID] = cells[FilesField::Type] = {nullptr, 0};
+    cells[FilesField::Path] = text(path);
+    cells[FilesField::File] = text(file);
+    cells[FilesField::Size] = {size.data(), sizeLength};
+    for (int d = 0; d < FilesField::DateCount; ++d)
+        cells[FilesField::FirstDate + d] = {dateLengths[d] ? dates[d].data() : nullptr,
+                                            dateLengths[d]};
+    cells[FilesField::Archive] = text(label);
+    cells[FilesField::Serial] = text(serial);
+}
+
 int FileRow::formatSize(qint64 bytes, const QByteArray &separator, char *out)
 {
     if (bytes <= 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/filesfield.h"
+#include "platform/recordset.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -49,6 +50,10 @@ struct FileRow
         const int d = field - FilesField::FirstDate;
         return QByteArrayView(dates[size_t(d)].data(), dateLengths[size_t(d)]);
     }
+
+    // The row's cells as the catalogue stores them, by field (FieldCount of them): the ID and
+    // Type without data, an empty Size, label or serial an empty text, a missing date none.
+    void storedCells(RowCell *cells) const;
 
     // The texts of Size, as the indexer writes them and as every reader of them reads them:
     // digits grouped with any separator. formatSize writes into out and returns the length.

@@ -39,14 +39,19 @@ void bindDates(Statement &statement, int first, const FileRow &row)
     }
 }
 
+// Every field but the ID and Type, in the fields' order, as the list holds them once written.
 void bindRow(Statement &statement, int first, const FileRow &row)
 {
-    statement.bindText(first, row.path);
-    statement.bindText(first + 1, row.file);
-    statement.bindText(first + 2, row.size.data(), row.sizeLength);
-    bindDates(statement, first + 3, row);
-    statement.bindText(first + 6, row.label);
-    statement.bindText(first + 7, row.serial);
+    RowCell cells[FilesField::FieldCount];
+    row.storedCells(cells);
+    for (int field = FilesField::Path; field < FilesField::FieldCount; ++field) {
+        if (field == FilesField::Type)
+            continue;
+        if (cells[field].data)
+            statement.bindText(first++, cells[field].data, cells[field].length);
+        else
+            statement.bindNull(first++);
+    }
 }
 
 } // namespace
@@ -110,6 +115,10 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
     // is then not written).
     const auto addBatch = [&]() {
         if (count == BatchRows && !insert(rows, batch, count)) {
+            // The rows of one statement are given consecutive IDs, the last one's last.
+            const qint64 last = m_connection.lastInsertId();
+            for (int i = 0; i < count; ++i)
+                result.added.push_back({batch[i], last - (count - 1 - i)});
             result.written += count;
             count = 0;
             return true;
@@ -122,9 +131,10 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
                 return false;
             }
             ++result.written;
+            result.added.push_back({batch[i], m_connection.lastInsertId()});
             // An archive's members need its row's ID: it is added on its own.
             if (rows[batch[i]].members)
-                writeMembers(m_connection.lastInsertId(), rows[batch[i]], result);
+                writeMembers(result.added.back().second, rows[batch[i]], result);
         }
         count = 0;
         return true;

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class Catalogue;
@@ -33,6 +34,8 @@ public:
         qint64 changed = 0;
         qint64 removed = 0;
         qint64 members = 0; // of archives, written
+        // Each row added, as its place in the group and the ID it was given, in that order.
+        std::vector<std::pair<size_t, qint64>> added;
         std::vector<Refusal> refused;
     };
     // Rows an update brings to what is on the medium now, by ID: a changed file gets its new

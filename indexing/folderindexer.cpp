@@ -78,9 +78,8 @@ FolderIndexer::~FolderIndexer() = default;
 
 void FolderIndexer::IndexFolder(const QString &path)
 {
-    if (path.isEmpty())
-        return;
-    run(path);
+    if (!path.isEmpty())
+        run(path);
 }
 
 void FolderIndexer::UpdateMedium(const QString &root, const QString &label, const QString &serial)
@@ -106,9 +105,9 @@ void FolderIndexer::run(const QString &path)
     m_pending.clear();
     m_changes.clear();
     m_runTimer.start();
-    m_lastTick = 0;
-    m_groupStart = 0;
+    m_lastTick = m_groupStart = 0;
     m_writer->startRun();
+    m_groups.keepRows(!m_update);
 
     try {
         bool whole = true;
@@ -387,6 +386,7 @@ void FolderIndexer::collect()
         m_changes.clear();
         throw RunFailure(e);
     }
+    m_report.written(std::move(written.rows));
     const FileRowWriter::Result &result = written.result;
     m_progress.catalogued += result.written;
     m_progress.skipped += result.skipped;

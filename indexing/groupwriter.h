@@ -5,7 +5,10 @@
 
 #include <QStringList>
 
+class HeldRows;
+
 #include <future>
+#include <memory>
 #include <vector>
 
 // Writes the indexer's groups of rows on a thread of its own, one group at a time, while the
@@ -20,6 +23,9 @@ public:
     {
         FileRowWriter::Result result;
         QStringList refusedIn; // the folder of each refused row, as result.refused has them
+        // The rows the group added, as the list holds them (when kept); none when the group did
+        // more than add rows (changed or removed some, wrote members of archives).
+        std::shared_ptr<HeldRows> rows;
     };
 
     explicit GroupWriter(FileRowWriter &writer) : m_writer(writer) {}
@@ -35,6 +41,8 @@ public:
     // catalogue failed, as FileRowWriter::write does: then nothing of the group was written.
     bool wait(Written &written);
     bool busy() const { return m_done.valid(); }
+    // Whether the groups from now on give back the rows they added, made on the writing thread.
+    void keepRows(bool keep) { m_keepRows = keep; }
     // Gives back the memory the last groups held.
     void release();
 
@@ -42,5 +50,7 @@ private:
     FileRowWriter &m_writer;
     std::vector<FileRow> m_rows;
     FileRowWriter::Changes m_changes;
+    bool m_keepRows = false;
+    std::shared_ptr<HeldRows> m_added;
     std::future<FileRowWriter::Result> m_done;
 };

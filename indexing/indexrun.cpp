@@ -5,6 +5,7 @@
 #include "platform/platformerror.h"
 #include "platform/threadheaps.h"
 
+#include <QMetaObject>
 #include <QThread>
 
 #include <new>
@@ -30,6 +31,15 @@ public:
         Q_EMIT m_run.progress(progress);
     }
     bool cancelled() override { return m_run.m_stop.load(std::memory_order_relaxed); }
+    void written(std::shared_ptr<HeldRows> rows) override
+    {
+        onlyAdded = onlyAdded && rows;
+        if (onlyAdded)
+            QMetaObject::invokeMethod(
+                &m_run, [run = &m_run, rows] { Q_EMIT run->written(rows); }, Qt::QueuedConnection);
+    }
+
+    bool onlyAdded = true; // so far
 
 private:
     IndexRun &m_run;
@@ -74,11 +84,16 @@ template <typename Walk> void IndexRun::start(Walk walk)
         try {
             Catalogue catalogue;
             catalogue.open(m_catalogueFile);
+            // Changes another program commits show in this connection's stamp; its own do not.
+            const qint64 before = catalogue.changeStamp().first;
+            Q_EMIT opened();
             {
                 FolderIndexer indexer(catalogue, report, m_volumes, m_lister, m_metadata);
                 indexer.setMemberReader(&m_archives);
                 walk(indexer);
             }
+            m_result.onlyAdded = report.onlyAdded && !m_result.failed && before >= 0 &&
+                                 catalogue.changeStamp().first == before;
             // The rows written are folded into data.mdb here, off the window's thread.
             catalogue.close();
         } catch (const PlatformError &e) {

@@ -8,9 +8,11 @@
 #include <QString>
 
 #include <atomic>
+#include <memory>
 
 class FileMetadataReader;
 class FolderLister;
+class HeldRows;
 class QThread;
 class VolumeQuery;
 
@@ -36,6 +38,9 @@ public:
         QList<Failure> folderFailures; // the folders that failed; the run went on
         bool failed = false;           // a failure of the catalogue or the medium ended it
         Failure runFailure;
+        // The run did nothing but add the rows written() handed over, and no other program
+        // wrote to the catalogue from opened() on.
+        bool onlyAdded = false;
     };
 
     // The run opens catalogueFile itself.
@@ -58,6 +63,11 @@ public:
     const Result &result() const { return m_result; }
 
 Q_SIGNALS:
+    // The run's connection is open; it has written nothing yet.
+    void opened();
+    // The rows a group of an index run added, as the list holds them, in the order written;
+    // emitted on this object's thread.
+    void written(std::shared_ptr<HeldRows> rows);
     // Several times a second while the run lasts.
     void progress(const IndexingProgress &progress);
     void finished();

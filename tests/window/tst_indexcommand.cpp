@@ -4,14 +4,18 @@
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
 #include "support/testservices.h"
+#include "window/list/cataloguelist.h"
+#include "window/list/cataloguelistmodel.h"
 #include "window/main/frmmain.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
 
@@ -51,6 +55,21 @@ struct SlowMountedTree
 QPushButton *button(QWidget &w, const char *name)
 {
     return w.findChild<QPushButton *>(QLatin1String(name));
+}
+
+// Each row held as its key and cells, for comparing the list's rows with a fresh read.
+QStringList cells(const CatalogueRows &rows)
+{
+    QStringList texts;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        QString text = QString::number(int(rows.isMember(row))) + QString::number(rows.id(row));
+        for (int subItem = 1; subItem <= CatalogueRows::SubItemCount; ++subItem) {
+            const auto [data, length] = rows.cell(row, subItem);
+            text += u'|' + QString::fromUtf8(data, length);
+        }
+        texts.append(text);
+    }
+    return texts;
 }
 
 } // namespace
@@ -150,7 +169,7 @@ private Q_SLOTS:
         button(w, "cmdIndexDirectory")->click();
         QVERIFY(w.runUnderWay());
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor); // busy, and in use
-        QTest::qWait(1000);             // past the first sub-folders
+        QTest::qWait(1000); // past the first sub-folders
         auto *dialog = w.findChild<QProgressDialog *>(QStringLiteral("indexProgress"));
         QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
         const QString seen = dialog->labelText();
@@ -192,6 +211,56 @@ private Q_SLOTS:
         QCOMPARE(w.isVisible(), how != QLatin1String("close"));
         QVERIFY(button(w, "cmdIndexDirectory")->isEnabled() &&
                 button(w, "cmdIndexDirectory")->toolTip().isEmpty());
+    }
+
+    // The rows held after a run are those a fresh read gives, text for text: taken in as the run
+    // wrote them where it only added rows, read again where it did more.
+    void heldAfterRun_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("readAgain");
+        QTest::newRow("new disc") << "new" << false;
+        QTest::newRow("cancelled") << "cancel" << false;
+        QTest::newRow("archives") << "archive" << true;
+        QTest::newRow("failed part way") << "fail" << true;
+        QTest::newRow("another program wrote") << "other" << true;
+    }
+    void heldAfterRun()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, readAgain);
+        SlowMountedTree tree;
+        IndexingFixture &f = tree.f;
+        QVERIFY(f.exec("INSERT INTO Files (Path, File, Size) VALUES ('/old', 'o.txt', '')"));
+        if (how == "archive")
+            QCOMPARE(QProcess::execute("python3", {"-c",
+                                                   "import zipfile,sys\n"
+                                                   "with zipfile.ZipFile(sys.argv[1],'w') as z:\n"
+                                                   "  z.writestr('in/a.txt','a')\n",
+                                                   f.tree() + "/F3/a.zip"}),
+                     0);
+        QueuedBoxes boxes;
+        boxes.queueInput(f.tree());
+        if (how == "fail")
+            boxes.queueAnswer(BoxAnswer::Ok);
+        frmMain w(tree.services);
+        w.Form_Load();
+        QTRY_VERIFY(!w.list().filling());
+        QSignalSpy reset(w.list().model(), &QAbstractItemModel::modelReset);
+        button(w, "cmdIndexDirectory")->click();
+        QTest::qWait(500); // past the first groups
+        if (how == "cancel")
+            w.findChild<QProgressDialog *>()->cancel();
+        else if (how == "fail")
+            f.volume.answers = false;
+        else if (how == "other")
+            QVERIFY(f.exec("INSERT INTO Files (Path, File) VALUES ('/other', 'x.txt')"));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.runUnderWay() && !w.list().filling(), 15000);
+        QCOMPARE(!reset.isEmpty(), readAgain);
+        HeldRows fresh;
+        QVERIFY(!fresh.fill(f.loaded.catalogue, false));
+        QVERIFY(fresh.rows().size() > 100);
+        QCOMPARE(cells(w.list().model()->held().rows()), cells(fresh.rows()));
     }
 
     // The Discs window closed during its Update: the progress, and its Cancel, go over the main

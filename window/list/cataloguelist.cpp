@@ -7,11 +7,11 @@
 #include "window/boxes/errorbox.h"
 #include "window/list/cataloguelistmodel.h"
 #include "window/list/fillbehind.h"
+#include "window/list/shownrows.h"
 
 #include <QItemSelectionModel>
 
 #include <algorithm>
-#include <unordered_set>
 
 CatalogueList::CatalogueList(Catalogue &catalogue)
     : m_catalogue(catalogue), m_model(std::make_unique<CatalogueListModel>()),
@@ -57,25 +57,69 @@ void CatalogueList::fillEnded(const std::optional<PlatformError> &failure)
     m_model->endFill();
     restoreShown();
     m_fill.release()->deleteLater();
+    for (const std::shared_ptr<HeldRows> &rows : std::exchange(m_runRows, {}))
+        takeWritten(rows);
+}
+
+void CatalogueList::followRun()
+{
+    // Only rows written after those held (or being read) come after them as a fill reads them.
+    const bool whole = filling() ? m_catalogue.changeStamp() == m_fillFrom : holdsWholeCatalogue();
+    // The file's log is taken up here, once, so that the run's connection and this one share it
+    // from the first row on: that changes the stamp, not the rows. A damaged file is left to the
+    // run's own connection to find and report.
+    if (!m_catalogue.isDamaged())
+        m_catalogue.beginWrite();
+    m_followFrom = whole ? m_catalogue.changeStamp() : QPair<qint64, qint64>(-1, -1);
+    m_runRows.clear();
+}
+
+void CatalogueList::runOpened()
+{
+    // Nothing written since: each later change by another program shows to the run's connection.
+    m_following = m_followFrom.first >= 0 && m_catalogue.changeStamp() == m_followFrom;
+}
+
+void CatalogueList::takeWritten(const std::shared_ptr<HeldRows> &rows)
+{
+    if (!m_following || rows->rows().size() == 0)
+        return;
+    if (filling())
+        return m_runRows.push_back(rows); // taken in once the fill ends
+    const CatalogueRows &held = m_model->held().rows(), &added = rows->rows();
+    const size_t files = held.firstMember();
+    // A fill that began before the run may have read its first groups: their IDs are held.
+    if (files > 0 && added.id(added.size() - 1) <= held.id(files - 1))
+        return;
+    // Files are held in ID order, before the members of archives.
+    m_following = files == held.size() && (files == 0 || added.id(0) > held.id(files - 1));
+    if (m_following)
+        m_model->appendPart(*rows);
+}
+
+void CatalogueList::runEnded(bool onlyAdded)
+{
+    if (!std::exchange(m_following, false) || !onlyAdded || filling() ||
+        !m_catalogue.isFullView() || !m_view.answeredFromHeld()) {
+        refillBehind();
+        return;
+    }
+    m_holdsWhole = true;
+    m_heldAt = m_catalogue.changeStamp();
+    m_restore.emplace(m_view, *m_model, *m_selection);
+    m_model->endFill(); // the rows taken in sorted among the others
+    restoreShown();
 }
 
 void CatalogueList::refillBehind()
 {
-    // A search and Find are answered from the rows held, on the whole table; the other views
-    // read their own rows only.
+    // The other views read their own rows only.
     const ListView view = m_view;
-    const bool held = view.kind() == ListView::WholeCatalogue || view.kind() == ListView::Search ||
-                      view.kind() == ListView::Find;
-    if (!held || !m_catalogue.isFullView()) {
+    if (!view.answeredFromHeld() || !m_catalogue.isFullView()) {
         RefreshLv();
         return;
     }
-    Shown shown{view, {}, std::nullopt};
-    for (int row : selectedRows())
-        shown.selected.push_back(key(row));
-    const QModelIndex current = m_selection->currentIndex();
-    if (current.isValid())
-        shown.current = key(current.row());
+    ShownRows shown(view, *m_model, *m_selection);
     fillBehind();
     // The view stays; its rows are shown once every row is in.
     m_view = view;
@@ -88,51 +132,15 @@ void CatalogueList::refillBehind()
 
 void CatalogueList::restoreShown()
 {
-    if (!m_restore)
-        return;
-    const Shown shown = std::move(*m_restore);
-    m_restore.reset();
-    if (shown.view.kind() == ListView::Find)
-        m_model->showOnly(shown.view.query());
-    else if (shown.view.kind() == ListView::Search)
-        m_model->showRows(m_model->held().searchNames(shown.view.text()));
-    if (shown.selected.empty() && !shown.current)
-        return;
-    // Records the run took out (an Update) are not found again.
-    const auto hash = [](const RowKey &key) { return std::hash<qint64>()(key.id * 2 + key.kind); };
-    const std::unordered_set<RowKey, decltype(hash)> wanted(shown.selected.begin(),
-                                                            shown.selected.end(), 0, hash);
-    const CatalogueRows &rows = m_model->held().rows();
-    const std::vector<qint64> places = m_model->held().shownPlaces();
-    std::vector<int> selected;
-    int current = -1;
-    for (size_t row = 0; row < rows.size(); ++row) {
-        if (places[row] < 0)
-            continue;
-        const RowKey rowKey = rows.key(row);
-        if (wanted.count(rowKey))
-            selected.push_back(int(places[row]));
-        if (shown.current && rowKey == *shown.current)
-            current = int(places[row]);
-    }
-    std::sort(selected.begin(), selected.end());
-    QItemSelection selection;
-    for (size_t first = 0; first < selected.size();) {
-        size_t last = first;
-        while (last + 1 < selected.size() && selected[last + 1] == selected[last] + 1)
-            ++last;
-        selection.select(m_model->index(selected[first], 0),
-                         m_model->index(selected[last], m_model->columnCount() - 1));
-        first = last + 1;
-    }
-    m_selection->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (current >= 0)
-        m_selection->setCurrentIndex(m_model->index(current, 0), QItemSelectionModel::NoUpdate);
+    if (const std::optional<ShownRows> shown = std::exchange(m_restore, std::nullopt))
+        shown->showAgain(*m_model, *m_selection);
 }
 
 void CatalogueList::stopFill()
 {
-    m_restore.reset(); // the refill that follows shows the view
+    m_restore.reset();   // the refill that follows shows the view
+    m_following = false; // the rows held are not the whole catalogue's
+    m_runRows.clear();
     if (!m_fill)
         return;
     m_fill.reset();

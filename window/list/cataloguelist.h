@@ -2,6 +2,7 @@
 
 #include "catalogue/rowkey.h"
 #include "window/list/listview.h"
+#include "window/list/shownrows.h"
 
 #include <QPair>
 #include <QString>
@@ -13,6 +14,7 @@
 class Catalogue;
 class CatalogueListModel;
 class FillBehind;
+class HeldRows;
 class PlatformError;
 class QItemSelectionModel;
 
@@ -42,6 +44,19 @@ public:
     void refillBehind();
     // Stops a fill behind the window, keeping the rows in so far; its connection is closed.
     void stopFill();
+
+    // An indexing run starts (the catalogue's log is taken up for it), then has opened the
+    // catalogue: when the list held every row (or was reading them behind the window) and
+    // nothing was written between the two, the rows the run adds are taken in as each group is
+    // written, and nothing is read again at its end.
+    void followRun();
+    void runOpened();
+    // The rows a group of the run added, with their IDs.
+    void takeWritten(const std::shared_ptr<HeldRows> &rows);
+    // The run ended; onlyAdded when it did nothing but add the rows taken in. The view, sort and
+    // selection stay as refillBehind keeps them; the list reads every row again behind the
+    // window where the rows taken in are not the catalogue's.
+    void runEnded(bool onlyAdded);
 
     // The view of the catalogue the list shows.
     const ListView &view() const { return m_view; }
@@ -103,13 +118,10 @@ private:
     ListView m_view = ListView::wholeCatalogue();
     std::unique_ptr<FillBehind> m_fill;
     QPair<qint64, qint64> m_fillFrom{-1, -1};
-    struct Shown
-    {
-        ListView view;
-        std::vector<RowKey> selected;
-        std::optional<RowKey> current;
-    };
-    std::optional<Shown> m_restore; // what refillBehind shows again once every row is in
+    QPair<qint64, qint64> m_followFrom{-1, -1}; // the stamp as a run started
+    bool m_following = false; // the rows a run adds are taken in as it writes them
+    std::vector<std::shared_ptr<HeldRows>> m_runRows; // taken in once the fill under way ends
+    std::optional<ShownRows> m_restore; // what refillBehind shows again once every row is in
     std::unique_ptr<CatalogueListModel> m_model;
     std::unique_ptr<QItemSelectionModel> m_selection;
 };

@@ -7,8 +7,8 @@
 class Catalogue;
 
 // What the main list shows: the whole catalogue, or one narrowed view of it (a search's rows,
-// the duplicates, one medium's rows, the rows a Find query matches). Another kind of view is one more Kind, its factory and
-// its case in open().
+// the duplicates, one medium's rows, the rows a Find query matches). Another kind of view is one
+// more Kind, its factory and its case in open().
 class ListView
 {
 public:
@@ -26,6 +26,11 @@ public:
     Kind kind() const { return m_kind; }
     // Every view but the whole catalogue: the search button then brings the whole one back.
     bool narrowed() const { return m_kind != WholeCatalogue; }
+    // Whether the rows of the whole catalogue, held, answer the view: a search's and Find's.
+    bool answeredFromHeld() const
+    {
+        return m_kind == WholeCatalogue || m_kind == Search || m_kind == Find;
+    }
     const QString &text() const { return m_text; }
     const QString &label() const { return m_label; }
     const QString &serial() const { return m_serial; }

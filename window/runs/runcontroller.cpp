@@ -32,6 +32,9 @@ RunController::RunController(Catalogue &catalogue, CatalogueList &list, VolumeQu
     : m_catalogue(catalogue), m_list(list), m_media(media), m_window(window),
       m_run(QString(), volumes, lister, metadata)
 {
+    connect(&m_run, &IndexRun::opened, this, [this] { m_list.runOpened(); });
+    connect(&m_run, &IndexRun::written, this,
+            [this](const std::shared_ptr<HeldRows> &rows) { m_list.takeWritten(rows); });
     connect(&m_run, &IndexRun::progress, this, &RunController::showProgress);
     connect(&m_run, &IndexRun::finished, this, &RunController::runEnded);
 }
@@ -86,13 +89,7 @@ void RunController::start(const QString &title, QWidget *owner, bool updating)
     m_after = After::Nothing;
     m_run.setCatalogueFile(m_catalogue.path());
     ArchiveSettings::configure(m_run.memberReader());
-    // The file's log is taken up here, once, so that the run's connection and this one share
-    // it from the first row on.
-    try {
-        m_catalogue.beginWrite();
-    } catch (const PlatformError &) {
-        // A damaged file: the run's own connection finds it so and says it.
-    }
+    m_list.followRun();
     m_title = title;
     showProgressOver(owner, ProgressDelayMs);
     m_busy.emplace(BusyCursor::Beside);
@@ -168,8 +165,9 @@ void RunController::runEnded()
         Q_EMIT endWanted();
         return;
     }
-    // Read behind the window: at a million rows a refill here would hold it for seconds.
-    m_list.refillBehind();
+    // The list holds the run's rows already, or reads them behind the window: at a million
+    // rows a refill here would hold it for seconds.
+    m_list.runEnded(result.onlyAdded);
     Q_EMIT ended(result.counts, m_updating);
     Q_EMIT runningChanged(false);
     if (m_after == After::Close) {
