@@ -108,6 +108,7 @@ void CatalogueList::runEnded(bool onlyAdded)
     m_heldAt = m_catalogue.changeStamp();
     m_restore.emplace(m_view, *m_model, *m_selection);
     m_model->endFill(); // the rows taken in sorted among the others
+    m_model->rowsReplaced(); // what counts the rows (Find, the Discs window) counts again
     restoreShown();
 }
 

@@ -68,6 +68,13 @@ public:
     void beginFill();
     void appendPart(const HeldRows &part);
     void endFill();
+    // Tells the views that the rows changed as a whole, as a refill does (rows taken in behind
+    // them, now in their order).
+    void rowsReplaced()
+    {
+        beginResetModel();
+        endResetModel();
+    }
     // Takes these held rows out (a removal), as HeldRows::drop.
     void drop(const std::vector<quint32> &rows);
 

@@ -24,10 +24,11 @@ class VolumeQuery;
 // the counts so far, the time taken), or over the main window once that one has closed; its
 // Cancel, or Esc, stops the run at the next file.
 //
-// The end of every run is decided in one place (runEnded): the log folded and the list read
-// again behind the window, then the end of the program when Exit or a signal came during the run,
-// the window closed when it was closed during the run, and otherwise one box for what failed, over
-// the window that started the run.
+// The rows a run adds go into the list as each group is written. The end of every run is decided
+// in one place (runEnded): the log folded and the list holding every row (or read again behind
+// the window), then the end of the program when Exit or a signal came during the run, the window
+// closed when it was closed during the run, and otherwise one box for what failed, over the
+// window that started the run.
 class RunController : public QObject
 {
     Q_OBJECT
@@ -62,7 +63,7 @@ Q_SIGNALS:
     void runningChanged(bool running);
     // A run ended that Exit or a signal stopped: the program ends now.
     void endWanted();
-    // A run ended, the list being read again: what it did, as its last progress counted it.
+    // A run ended, the list holding its rows: what it did, as its last progress counted it.
     void ended(const IndexingProgress &counts, bool update);
     // A run ended that closing the main window stopped: it closes now.
     void closeWanted();
