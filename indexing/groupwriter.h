@@ -5,11 +5,11 @@
 
 #include <QStringList>
 
-class HeldRows;
-
 #include <future>
 #include <memory>
 #include <vector>
+
+class HeldRows;
 
 // Writes the indexer's groups of rows on a thread of its own, one group at a time, while the
 // walk gathers the next: reading a folder's metadata and writing the rows before take about as

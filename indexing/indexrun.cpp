@@ -23,6 +23,7 @@ public:
     void runFailed(int number, const QString &description, const QString &folder) override
     {
         m_run.m_result.failed = true;
+        m_run.m_result.onlyAdded = false; // also where the fold at the end failed
         m_run.m_result.runFailure = {number, description, folder};
     }
     void progress(const IndexingProgress &progress) override

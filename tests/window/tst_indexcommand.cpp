@@ -61,14 +61,9 @@ QPushButton *button(QWidget &w, const char *name)
 QStringList cells(const CatalogueRows &rows)
 {
     QStringList texts;
-    for (size_t row = 0; row < rows.size(); ++row) {
-        QString text = QString::number(int(rows.isMember(row))) + QString::number(rows.id(row));
-        for (int subItem = 1; subItem <= CatalogueRows::SubItemCount; ++subItem) {
-            const auto [data, length] = rows.cell(row, subItem);
-            text += u'|' + QString::fromUtf8(data, length);
-        }
-        texts.append(text);
-    }
+    for (size_t row = 0; row < rows.size(); ++row)
+        for (int subItem = 0; subItem <= CatalogueRows::SubItemCount; ++subItem)
+            texts.append(subItem ? rows.text(row, subItem) : QString::number(rows.key(row).id));
     return texts;
 }
 
