@@ -1,9 +1,7 @@
 #include "catalogue/findmatcher.h"
 
 #include "catalogue/casefold.h"
-#include "catalogue/filerow.h"
 #include "catalogue/filesfield.h"
-#include "catalogue/storeddate.h"
 
 #include <algorithm>
 #include <cstring>
@@ -91,12 +89,12 @@ FindMatcher::FindMatcher(const FindQuery &query)
     });
 }
 
-bool FindMatcher::matches(const Cell *cells)
+bool FindMatcher::matches(const Cell *cells, const qint64 *numbers)
 {
     m_nameFolded = false;
     m_nameAscii = -1;
     for (Test &test : m_tests)
-        if (holds(test, cells) == test.term.exclude)
+        if (holds(test, cells, numbers) == test.term.exclude)
             return false;
     return true;
 }
@@ -110,9 +108,17 @@ const std::string &FindMatcher::foldedName(const Cell &name)
     return m_name;
 }
 
-bool FindMatcher::holds(Test &test, const Cell *cells)
+bool FindMatcher::holds(Test &test, const Cell *cells, const qint64 *numbers)
 {
     const FindQuery::Term &term = test.term;
+    if (term.field == FindQuery::Size) {
+        const qint64 bytes = numbers[test.subItem - 1];
+        return bytes >= term.low && bytes <= term.high;
+    }
+    if (FilesField::isDate(test.subItem)) {
+        const qint64 day = numbers[test.subItem - 1];
+        return day >= 0 && day >= term.low && day <= term.high;
+    }
     const Cell &cell = cells[test.subItem - 1];
     if (term.field == FindQuery::Name || term.field == FindQuery::Type) {
         if (m_nameAscii < 0)
@@ -156,16 +162,9 @@ bool FindMatcher::holds(Test &test, const Cell *cells)
                    QByteArrayView(serial.first, serial.second) == medium.second;
         });
         break;
-    case FindQuery::Size: {
-        const qint64 bytes = FileRow::sizeValue(cell.first, cell.second);
-        answer = bytes >= term.low && bytes <= term.high;
+    default:
+        answer = false;
         break;
-    }
-    default: {
-        const qint64 day = StoredDate::parse(cell.first, cell.second).day();
-        answer = day >= 0 && day >= term.low && day <= term.high;
-        break;
-    }
     }
     test.seen = cell.first;
     test.seenLength = cell.second;

@@ -2,16 +2,18 @@
 
 #include "catalogue/findquery.h"
 
+#include <QtGlobal>
+
 #include <string>
 #include <utility>
 #include <vector>
 
-// Decides whether a row answers a Find query. A row comes as its stored cells, the sub-items
-// FilesField::Path to FilesField::Serial, as UTF-8 bytes, empty for no value. Rows are read from
-// storage that stays put for the matcher's life, where rows share the cell they have in common
-// with the row before: a cell at the same place as before is the same text, and its answer is
-// reused. An empty Size is 0; a row with no date matches no
-// bound on that date.
+// Decides whether a row answers a Find query. A row comes as its stored text cells, the sub-items
+// FilesField::Path to FilesField::Serial, as UTF-8 bytes, empty for no value, and its size and
+// dates as numbers. Texts are read from storage that stays put for the matcher's life, where
+// rows share the cell they have in common with the row before: a cell at the same place as
+// before is the same text, and its answer is reused. An empty Size is 0; a row with no date
+// matches no bound on that date.
 class FindMatcher
 {
 public:
@@ -19,8 +21,9 @@ public:
 
     explicit FindMatcher(const FindQuery &query);
 
-    // cells[field - 1] is the cell of FilesField field; only the cells of subItems() are read.
-    bool matches(const Cell *cells);
+    // cells[field - 1] is the cell of FilesField field, numbers[field - 1] the size in bytes or
+    // a date's day (yyyymmdd, -1 for none); only those of subItems() are read.
+    bool matches(const Cell *cells, const qint64 *numbers);
     // The sub-items the query reads, as bits (1 << subItem).
     unsigned subItems() const { return m_subItems; }
 
@@ -35,7 +38,7 @@ private:
         int seenSerialLength = -1;
         bool answer = false;
     };
-    bool holds(Test &test, const Cell *cells);
+    bool holds(Test &test, const Cell *cells, const qint64 *numbers);
     const std::string &foldedName(const Cell &name);
 
     std::vector<Test> m_tests; // the cheaper first
