@@ -298,6 +298,16 @@ bool CatalogueRows::sharesCellAbove(size_t row, int subItem) const
     const quint32 here = word(row, PlaceWord), above = word(row - 1, PlaceWord);
     switch (subItem) {
     case FilesField::Path:
+    case FilesField::Archive:
+    case FilesField::Serial:
+        if (here == above)
+            return true;
+        break;
+    default:
+        break;
+    }
+    switch (subItem) {
+    case FilesField::Path:
         return m_places[here].path == m_places[above].path;
     case FilesField::Archive:
         return m_places[here].archive == m_places[above].archive;

@@ -89,12 +89,12 @@ FindMatcher::FindMatcher(const FindQuery &query)
     });
 }
 
-bool FindMatcher::matches(const Cell *cells, const qint64 *numbers)
+bool FindMatcher::matches(const Cell *cells, const CatalogueRows &rows, size_t row)
 {
     m_nameFolded = false;
     m_nameAscii = -1;
     for (Test &test : m_tests)
-        if (holds(test, cells, numbers) == test.term.exclude)
+        if (holds(test, cells, rows, row) == test.term.exclude)
             return false;
     return true;
 }
@@ -108,16 +108,17 @@ const std::string &FindMatcher::foldedName(const Cell &name)
     return m_name;
 }
 
-bool FindMatcher::holds(Test &test, const Cell *cells, const qint64 *numbers)
+bool FindMatcher::holds(Test &test, const Cell *cells, const CatalogueRows &rows, size_t row)
 {
     const FindQuery::Term &term = test.term;
     if (term.field == FindQuery::Size) {
-        const qint64 bytes = numbers[test.subItem - 1];
+        const qint64 bytes = rows.sizeValue(row);
         return bytes >= term.low && bytes <= term.high;
     }
     if (FilesField::isDate(test.subItem)) {
-        const qint64 day = numbers[test.subItem - 1];
-        return day >= 0 && day >= term.low && day <= term.high;
+        const qint64 moment = rows.moment(row, test.subItem);
+        const qint64 day = moment / 1000000;
+        return moment >= 0 && day >= term.low && day <= term.high;
     }
     const Cell &cell = cells[test.subItem - 1];
     if (term.field == FindQuery::Name || term.field == FindQuery::Type) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/cataloguerows.h"
 #include "catalogue/findquery.h"
 
 #include <QtGlobal>
@@ -9,8 +10,8 @@
 #include <vector>
 
 // Decides whether a row answers a Find query. A row comes as its stored text cells, the sub-items
-// FilesField::Path to FilesField::Serial, as UTF-8 bytes, empty for no value, and its size and
-// dates as numbers. Texts are read from storage that stays put for the matcher's life, where
+// FilesField::Path to FilesField::Serial, as UTF-8 bytes, empty for no value; its size and
+// dates are read as numbers. Texts are read from storage that stays put for the matcher's life, where
 // rows share the cell they have in common with the row before: a cell at the same place as
 // before is the same text, and its answer is reused. An empty Size is 0; a row with no date
 // matches no bound on that date.
@@ -21,9 +22,9 @@ public:
 
     explicit FindMatcher(const FindQuery &query);
 
-    // cells[field - 1] is the cell of FilesField field, numbers[field - 1] the size in bytes or
-    // a date's day (yyyymmdd, -1 for none); only those of subItems() are read.
-    bool matches(const Cell *cells, const qint64 *numbers);
+    // cells[field - 1] is the text cell of FilesField field; only those of subItems() are read.
+    // The size and dates are read from row of rows, when a test comes to them.
+    bool matches(const Cell *cells, const CatalogueRows &rows, size_t row);
     // The sub-items the query reads, as bits (1 << subItem).
     unsigned subItems() const { return m_subItems; }
 
@@ -38,7 +39,7 @@ private:
         int seenSerialLength = -1;
         bool answer = false;
     };
-    bool holds(Test &test, const Cell *cells, const qint64 *numbers);
+    bool holds(Test &test, const Cell *cells, const CatalogueRows &rows, size_t row);
     const std::string &foldedName(const Cell &name);
 
     std::vector<Test> m_tests; // the cheaper first

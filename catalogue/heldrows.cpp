@@ -147,7 +147,6 @@ bool HeldRows::scan(const FindQuery &query, const std::function<bool()> &stopped
     FindMatcher matcher(query);
     const unsigned wanted = namesOnly ? 0 : matcher.subItems();
     FindMatcher::Cell cells[CatalogueRows::SubItemCount] = {};
-    qint64 numbers[CatalogueRows::SubItemCount] = {};
     size_t last = size_t(-1); // the row whose cells are in cells
     for (size_t row = 0; row < n; ++row) {
         if ((row & 0x3FFF) == 0 && row > 0 &&
@@ -155,22 +154,15 @@ bool HeldRows::scan(const FindQuery &query, const std::function<bool()> &stopped
             return false;
         if (!named.empty() && !named[row])
             continue;
-        // A cell shared with the row above is where it was: it need not be looked up again.
+        // A text shared with the row above is where it was: it need not be looked up again. The
+        // size and dates are read as numbers by the tests that come to them.
         const bool follows = row > 0 && last + 1 == row;
-        for (int subItem = 1; subItem <= CatalogueRows::SubItemCount; ++subItem) {
-            if (!(wanted & (1u << subItem)) || (follows && m_rows.sharesCellAbove(row, subItem)))
-                continue;
-            if (subItem == Size) {
-                numbers[Size - 1] = m_rows.sizeValue(row);
-            } else if (isDate(subItem)) {
-                const qint64 moment = m_rows.moment(row, subItem);
-                numbers[subItem - 1] = moment < 0 ? -1 : moment / 1000000;
-            } else {
+        for (int subItem = 1; subItem <= CatalogueRows::SubItemCount; ++subItem)
+            if ((wanted & (1u << subItem)) && subItem != Size && !isDate(subItem) &&
+                (!follows || !m_rows.sharesCellAbove(row, subItem)))
                 cells[subItem - 1] = m_rows.cell(row, subItem);
-            }
-        }
         last = row;
-        if (namesOnly || matcher.matches(cells, numbers))
+        if (namesOnly || matcher.matches(cells, m_rows, row))
             onMatch(row);
     }
     return true;
