@@ -4,7 +4,9 @@
 #include "catalogue/storeddate.h"
 #include "platform/platformerror.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <tuple>
 
 namespace {
@@ -28,6 +30,7 @@ void CatalogueRows::clear()
     m_words.clear();
     m_flags.clear();
     m_types.clear();
+    std::fill(std::begin(m_recentTypes), std::end(m_recentTypes), NullCell);
     m_places.clear();
 }
 
@@ -143,7 +146,20 @@ void CatalogueRows::putType(size_t row, quint32 above, const char *data, int len
         for (size_t i = 0; i < m_size; ++i)
             m_types[i] = NullCell;
     }
+    // A few kinds of file make most of a catalogue's types: the last types stored are tried
+    // before the text is stored again.
+    for (quint32 ref : m_recentTypes) {
+        const auto [text, textLength] = at(ref);
+        if (ref != NullCell && textLength == length && std::memcmp(text, data, size_t(length)) == 0) {
+            m_types[row] = ref;
+            return;
+        }
+    }
     m_types[row] = storeText(above, data, length);
+    if (m_types[row] != above) {
+        std::copy_backward(m_recentTypes, m_recentTypes + RecentTypes - 1, m_recentTypes + RecentTypes);
+        m_recentTypes[0] = m_types[row];
+    }
 }
 
 void CatalogueRows::putDate(size_t row, int date, const char *s, int n)
@@ -238,6 +254,7 @@ void CatalogueRows::drop(const std::vector<bool> &gone)
         m_words.swap(packed.m_words);
         m_flags.swap(packed.m_flags);
         m_types.swap(packed.m_types);
+        std::copy(std::begin(packed.m_recentTypes), std::end(packed.m_recentTypes), m_recentTypes);
         m_places.swap(packed.m_places);
     }
 }

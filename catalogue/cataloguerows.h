@@ -106,6 +106,9 @@ private:
     LargeArray<quint32> m_words;   // WordCount per row
     LargeArray<quint8> m_flags;    // one per row
     LargeArray<quint32> m_types;   // empty while no row has a type
+    static constexpr int RecentTypes = 8;
+    quint32 m_recentTypes[RecentTypes] = {NullCell, NullCell, NullCell, NullCell,
+                                          NullCell, NullCell, NullCell, NullCell};
     LargeArray<Place> m_places;
     size_t m_size = 0;
     size_t m_firstMember = size_t(-1);

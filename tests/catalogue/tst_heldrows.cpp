@@ -96,7 +96,9 @@ private Q_SLOTS:
                 for (int c = 0; c < CatalogueRows::SubItemCount; ++c) {
                     texts[c] = c == 0 ? QByteArray(300, char('a' + r / 7 % 26)) // shared runs
                                       : QByteArray::number(r * 10 + c).repeated(c * 3);
-                    cells[c] = c == 3 ? nullptr : texts[c].constData();
+                    if (c == 3) // types: none, then some, a few kinds in turn
+                        texts[c] = r < 100 * fill ? QByteArray::number(r % 3) : QByteArray();
+                    cells[c] = texts[c].isNull() ? nullptr : texts[c].constData();
                     lengths[c] = int(texts[c].size());
                 }
                 // IDs one after another, then apart, then past 32 bits.
@@ -105,11 +107,11 @@ private Q_SLOTS:
             }
             rows.release();
             QCOMPARE(rows.size(), size_t(count));
-            for (int r : {0, 1, 4095, 4096, count - 1}) {
+            for (int r : {0, 1, 98, 99, 4095, 4096, count - 1}) {
                 QCOMPARE(rows.id(size_t(r)), fill == 0 ? r : r * 3 + (r >= 4000 ? qint64(1) << 33 : 0));
                 QCOMPARE(rows.text(size_t(r), 1), QString(300, QChar('a' + r / 7 % 26)));
                 QCOMPARE(rows.text(size_t(r), 9), QString::number(r * 10 + 8).repeated(24));
-                QCOMPARE(rows.text(size_t(r), 4), QString());
+                QCOMPARE(rows.text(size_t(r), 4), r < 100 * fill ? QString::number(r % 3) : QString());
             }
         }
     }
