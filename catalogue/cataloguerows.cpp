@@ -97,9 +97,11 @@ quint32 CatalogueRows::placeFor(size_t row, const char *const *cells, const int 
 {
     const Place *above = row > 0 ? &m_places[word(row - 1, PlaceWord)] : nullptr;
     const auto ref = [&](quint32 Place::*field, int subItem) {
-        return storeText(above ? above->*field : NullCell, cells[subItem - 1], lengths[subItem - 1]);
+        return storeText(above ? above->*field : NullCell, cells[subItem - 1],
+                         lengths[subItem - 1]);
     };
-    const Place place{ref(&Place::path, FilesField::Path), ref(&Place::archive, FilesField::Archive),
+    const Place place{ref(&Place::path, FilesField::Path),
+                      ref(&Place::archive, FilesField::Archive),
                       ref(&Place::serial, FilesField::Serial)};
     if (above && above->path == place.path && above->archive == place.archive &&
         above->serial == place.serial)
@@ -150,14 +152,16 @@ void CatalogueRows::putType(size_t row, quint32 above, const char *data, int len
     // before the text is stored again.
     for (quint32 ref : m_recentTypes) {
         const auto [text, textLength] = at(ref);
-        if (ref != NullCell && textLength == length && std::memcmp(text, data, size_t(length)) == 0) {
+        if (ref != NullCell && textLength == length &&
+            std::memcmp(text, data, size_t(length)) == 0) {
             m_types[row] = ref;
             return;
         }
     }
     m_types[row] = storeText(above, data, length);
     if (m_types[row] != above) {
-        std::copy_backward(m_recentTypes, m_recentTypes + RecentTypes - 1, m_recentTypes + RecentTypes);
+        std::copy_backward(m_recentTypes, m_recentTypes + RecentTypes - 1,
+                           m_recentTypes + RecentTypes);
         m_recentTypes[0] = m_types[row];
     }
 }

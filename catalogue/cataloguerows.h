@@ -46,7 +46,10 @@ public:
     bool isMember(size_t row) const { return row >= m_firstMember; }
     // The first member's row; size() when there is none.
     size_t firstMember() const { return m_firstMember < size() ? m_firstMember : size(); }
-    RowKey key(size_t row) const { return {isMember(row) ? RowKey::Member : RowKey::File, id(row)}; }
+    RowKey key(size_t row) const
+    {
+        return {isMember(row) ? RowKey::Member : RowKey::File, id(row)};
+    }
     // The cell's bytes as stored; empty for null. Rows sharing a stored text give the same
     // pointer. A size or date held as a number is written into a buffer of the calling thread,
     // one per column, valid until the next cell of that column is asked for there.
@@ -103,9 +106,9 @@ private:
 
     LargeArray<char> m_text;
     RowIds m_ids;
-    LargeArray<quint32> m_words;   // WordCount per row
-    LargeArray<quint8> m_flags;    // one per row
-    LargeArray<quint32> m_types;   // empty while no row has a type
+    LargeArray<quint32> m_words; // WordCount per row
+    LargeArray<quint8> m_flags;  // one per row
+    LargeArray<quint32> m_types; // empty while no row has a type
     static constexpr int RecentTypes = 8;
     quint32 m_recentTypes[RecentTypes] = {NullCell, NullCell, NullCell, NullCell,
                                           NullCell, NullCell, NullCell, NullCell};

@@ -11,8 +11,8 @@
 
 // Decides whether a row answers a Find query. A row comes as its stored text cells, the sub-items
 // FilesField::Path to FilesField::Serial, as UTF-8 bytes, empty for no value; its size and
-// dates are read as numbers. Texts are read from storage that stays put for the matcher's life, where
-// rows share the cell they have in common with the row before: a cell at the same place as
+// dates are read as numbers. Texts are read from storage that stays put for the matcher's life,
+// where rows share the cell they have in common with the row before: a cell at the same place as
 // before is the same text, and its answer is reused. An empty Size is 0; a row with no date
 // matches no bound on that date.
 class FindMatcher
@@ -32,7 +32,7 @@ private:
     struct Test
     {
         FindQuery::Term term;
-        int subItem;       // the cell it reads (Disc: the label, and the serial after it)
+        int subItem;                // the cell it reads (Disc: the label, and the serial after it)
         const char *seen = nullptr; // the cells of the last answer
         const char *seenSerial = nullptr;
         int seenLength = -1;

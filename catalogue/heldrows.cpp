@@ -100,8 +100,7 @@ void HeldRows::arrange(bool rematch)
     if (m_viewRows && rematch) {
         rows = *m_viewRows;
     } else if (m_filter && rematch) {
-        scan(*m_filter, nullptr,
-             [&rows](size_t row) { rows.push_back(quint32(row)); });
+        scan(*m_filter, nullptr, [&rows](size_t row) { rows.push_back(quint32(row)); });
     } else if (narrowed()) {
         rows.swap(m_order);
     } else if (m_sorted) {

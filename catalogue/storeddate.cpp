@@ -65,7 +65,8 @@ bool StoredDate::toSeconds(const char *data, qsizetype length, quint32 &seconds)
     const int time = date.m_hour * 3600 + date.m_minute * 60 + date.m_second;
     if (length == 19 && time == 0) // midnight is written without its time
         return false;
-    const qint64 value = daysFromCivil(date.m_year, date.m_month, date.m_day) * SecondsPerDay + time;
+    const qint64 value =
+        daysFromCivil(date.m_year, date.m_month, date.m_day) * SecondsPerDay + time;
     if (value > qint64(0xFFFFFFFFu))
         return false;
     seconds = quint32(value);

@@ -20,7 +20,9 @@ class TestHeldRows : public QObject
                                   {"K", "1,234", "2002-01-02"}};
         qint64 id = 9;
         for (const auto &f : files) {
-            const RowCell cells[] = {{nullptr, 0}, {"/d", 2}, {f[0], int(strlen(f[0]))},
+            const RowCell cells[] = {{nullptr, 0},
+                                     {"/d", 2},
+                                     {f[0], int(strlen(f[0]))},
                                      {f[1], int(strlen(f[1]))},
                                      {f[2], f[2] ? int(strlen(f[2])) : 0}};
             held.row(id++, cells);
@@ -46,12 +48,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("column");
         QTest::addColumn<QStringList>("ascending"); // File names in ascending order
-        QTest::newRow("size by value") << int(FilesField::Size)
-                                       << QStringList({"zero", "Member", "amember", "nine", "K",
-                                                       "tenk"});
-        QTest::newRow("date by value") << int(FilesField::Created)
-                                       << QStringList({"zero", "Member", "amember", "K", "tenk",
-                                                       "nine"});
+        QTest::newRow("size by value")
+            << int(FilesField::Size)
+            << QStringList({"zero", "Member", "amember", "nine", "K", "tenk"});
+        QTest::newRow("date by value")
+            << int(FilesField::Created)
+            << QStringList({"zero", "Member", "amember", "K", "tenk", "nine"});
         QTest::newRow("text without case")
             << int(FilesField::File)
             << QStringList({"amember", "K", "Member", "nine", "tenk", "zero"});
@@ -108,10 +110,12 @@ private Q_SLOTS:
             rows.release();
             QCOMPARE(rows.size(), size_t(count));
             for (int r : {0, 1, 98, 99, 4095, 4096, count - 1}) {
-                QCOMPARE(rows.id(size_t(r)), fill == 0 ? r : r * 3 + (r >= 4000 ? qint64(1) << 33 : 0));
+                QCOMPARE(rows.id(size_t(r)),
+                         fill == 0 ? r : r * 3 + (r >= 4000 ? qint64(1) << 33 : 0));
                 QCOMPARE(rows.text(size_t(r), 1), QString(300, QChar('a' + r / 7 % 26)));
                 QCOMPARE(rows.text(size_t(r), 9), QString::number(r * 10 + 8).repeated(24));
-                QCOMPARE(rows.text(size_t(r), 4), r < 100 * fill ? QString::number(r % 3) : QString());
+                QCOMPARE(rows.text(size_t(r), 4),
+                         r < 100 * fill ? QString::number(r % 3) : QString());
             }
         }
     }
@@ -126,11 +130,15 @@ private Q_SLOTS:
         const int size = FilesField::Size, date = FilesField::Modified;
         QTest::newRow("size") << QByteArray("1,000") << size << QByteArray("1,234,567");
         QTest::newRow("size of 5 GB") << QByteArray("1") << size << QByteArray("5,368,709,120");
-        QTest::newRow("size past 64 GB") << QByteArray() << size << QByteArray("99,999,999,999,999");
-        QTest::newRow("size grouped by points") << QByteArray("1.000") << size << QByteArray("12.345");
-        QTest::newRow("size grouped otherwise") << QByteArray("1.000") << size << QByteArray("12,345");
+        QTest::newRow("size past 64 GB")
+            << QByteArray() << size << QByteArray("99,999,999,999,999");
+        QTest::newRow("size grouped by points")
+            << QByteArray("1.000") << size << QByteArray("12.345");
+        QTest::newRow("size grouped otherwise")
+            << QByteArray("1.000") << size << QByteArray("12,345");
         QTest::newRow("size not grouped") << QByteArray("1000") << size << QByteArray("123456");
-        QTest::newRow("size ungrouped among grouped") << QByteArray("1,000") << size << QByteArray("1234");
+        QTest::newRow("size ungrouped among grouped")
+            << QByteArray("1,000") << size << QByteArray("1234");
         QTest::newRow("size badly grouped") << QByteArray("1,000") << size << QByteArray("12,34");
         QTest::newRow("size zero") << QByteArray() << size << QByteArray("0");
         QTest::newRow("size leading zero") << QByteArray() << size << QByteArray("0,123");
@@ -139,8 +147,10 @@ private Q_SLOTS:
         QTest::newRow("date") << QByteArray() << date << QByteArray("2003-08-23");
         QTest::newRow("date and time") << QByteArray() << date << QByteArray("2001-11-15 22:40:35");
         QTest::newRow("leap day") << QByteArray() << date << QByteArray("2020-02-29");
-        QTest::newRow("last second held") << QByteArray() << date << QByteArray("2106-02-07 06:28:15");
-        QTest::newRow("midnight written") << QByteArray() << date << QByteArray("2001-11-15 00:00:00");
+        QTest::newRow("last second held")
+            << QByteArray() << date << QByteArray("2106-02-07 06:28:15");
+        QTest::newRow("midnight written")
+            << QByteArray() << date << QByteArray("2001-11-15 00:00:00");
         QTest::newRow("no such day") << QByteArray() << date << QByteArray("2019-02-30");
         QTest::newRow("no leap day") << QByteArray() << date << QByteArray("2100-02-29");
         QTest::newRow("hour 24") << QByteArray() << date << QByteArray("2003-01-02 24:00:00");
@@ -173,7 +183,8 @@ private Q_SLOTS:
             const auto [data, length] = held->cell(row, column);
             QCOMPARE(QByteArray(data, length), stored.isNull() ? QByteArray("") : stored);
             if (column == FilesField::Size)
-                QCOMPARE(held->sizeValue(row), FileRow::sizeValue(stored.constData(), int(stored.size())));
+                QCOMPARE(held->sizeValue(row),
+                         FileRow::sizeValue(stored.constData(), int(stored.size())));
             else
                 QCOMPARE(held->moment(row, column), StoredDate::parse(stored).moment());
         }
