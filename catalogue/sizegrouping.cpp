@@ -43,6 +43,10 @@ bool SizeGrouping::learn(const char *s, int n)
         ++end;
     if (end == n || end - i > int(sizeof m_separator))
         return false;
+    // A letter makes the text no size at all (FileRow::sizeValue): it stays a text.
+    for (int k = i; k < end; ++k)
+        if ((s[k] >= 'A' && s[k] <= 'Z') || (s[k] >= 'a' && s[k] <= 'z'))
+            return false;
     m_length = end - i;
     std::memcpy(m_separator, s + i, size_t(m_length));
     return true;

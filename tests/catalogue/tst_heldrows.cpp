@@ -140,6 +140,7 @@ private Q_SLOTS:
         QTest::newRow("size ungrouped among grouped")
             << QByteArray("1,000") << size << QByteArray("1234");
         QTest::newRow("size badly grouped") << QByteArray("1,000") << size << QByteArray("12,34");
+        QTest::newRow("size with a letter") << QByteArray("1k000") << size << QByteArray("1k234");
         QTest::newRow("size zero") << QByteArray() << size << QByteArray("0");
         QTest::newRow("size leading zero") << QByteArray() << size << QByteArray("0,123");
         QTest::newRow("size signed") << QByteArray() << size << QByteArray("-1,234");
