@@ -194,6 +194,21 @@ private Q_SLOTS:
         QCOMPARE(copy.id(1), qint64(1) << 33);
     }
 
+    // Find's byte total: a size that reads as no number adds nothing.
+    void countAddsReadableSizes()
+    {
+        HeldRows held;
+        held.begin({"ID", "File", "Size"});
+        for (const char *size : {"1,234", "n/a", "10"}) {
+            const RowCell cells[] = {{nullptr, 0}, {"f", 1}, {size, int(strlen(size))}};
+            held.row(1, cells);
+        }
+        HeldRows::FindTotal total;
+        QVERIFY(held.countMatching(FindQuery::parse("f"), nullptr, total));
+        QCOMPARE(total.files, 3);
+        QCOMPARE(total.bytes, 1244);
+    }
+
     // Most rows dropped: their memory goes, the rest keep their cells and names.
     void dropMost()
     {
