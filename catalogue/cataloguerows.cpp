@@ -1,45 +1,227 @@
 #include "catalogue/cataloguerows.h"
 
+#include "catalogue/filerow.h"
+#include "catalogue/storeddate.h"
 #include "platform/platformerror.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <tuple>
+
+namespace {
+
+// One buffer per column and thread for the cells given back as text.
+char *buffer(int subItem)
+{
+    thread_local char buffers[CatalogueRows::SubItemCount][SizeGrouping::MaxText];
+    return buffers[subItem - 1];
+}
+
+} // namespace
 
 void CatalogueRows::clear()
 {
+    m_size = 0;
     m_firstMember = size_t(-1);
+    m_grouping.reset();
     m_text.clear();
     m_ids.clear();
-    m_cells.clear();
+    m_words.clear();
+    m_flags.clear();
+    m_types.clear();
+    std::fill(std::begin(m_recentTypes), std::end(m_recentTypes), NullCell);
+    m_places.clear();
 }
 
 void CatalogueRows::release()
 {
     m_text.shrink();
     m_ids.shrink();
-    m_cells.shrink();
+    m_words.shrink();
+    m_flags.shrink();
+    m_types.shrink();
+    m_places.shrink();
+}
+
+int CatalogueRows::wordOf(int subItem) const
+{
+    switch (subItem) {
+    case FilesField::File:
+        return FileWord;
+    case FilesField::Size:
+        return SizeWord;
+    default:
+        return FirstDateWord + subItem - FilesField::FirstDate;
+    }
+}
+
+size_t CatalogueRows::startRow(qint64 id, bool member)
+{
+    const size_t row = m_size;
+    if (member && m_firstMember > row)
+        m_firstMember = row;
+    m_ids.push_back(id);
+    m_words.resize((row + 1) * WordCount);
+    m_flags.push_back(0);
+    if (!m_types.empty())
+        m_types.push_back(NullCell);
+    m_size = row + 1;
+    return row;
 }
 
 void CatalogueRows::appendMember(qint64 id, const char *const *cells, const int *lengths)
 {
-    if (m_firstMember > m_ids.size())
-        m_firstMember = m_ids.size();
-    append(id, cells, lengths);
+    appendRow(startRow(id, true), cells, lengths);
 }
 
-void CatalogueRows::appendFrom(const CatalogueRows &other, size_t row)
+void CatalogueRows::append(qint64 id, const char *const *cells, const int *lengths)
 {
-    const char *cells[SubItemCount];
-    int lengths[SubItemCount];
-    for (int i = 0; i < SubItemCount; ++i) {
-        const quint32 ref = other.m_cells[row * SubItemCount + size_t(i)];
-        const auto [data, length] = ref == NullCell ? std::pair<const char *, int>() : other.at(ref);
-        cells[i] = data;
-        lengths[i] = length;
+    appendRow(startRow(id, false), cells, lengths);
+}
+
+void CatalogueRows::appendRow(size_t row, const char *const *cells, const int *lengths)
+{
+    word(row, PlaceWord) = placeFor(row, cells, lengths);
+    word(row, FileWord) = storeText(row > 0 ? word(row - 1, FileWord) : NullCell,
+                                    cells[FilesField::File - 1], lengths[FilesField::File - 1]);
+    putType(row, row > 0 ? type(row - 1) : NullCell, cells[FilesField::Type - 1],
+            lengths[FilesField::Type - 1]);
+    putSize(row, cells[FilesField::Size - 1], lengths[FilesField::Size - 1]);
+    for (int d = 0; d < FilesField::DateCount; ++d)
+        putDate(row, d, cells[FilesField::FirstDate + d - 1],
+                lengths[FilesField::FirstDate + d - 1]);
+}
+
+quint32 CatalogueRows::placeFor(size_t row, const char *const *cells, const int *lengths)
+{
+    const Place *above = row > 0 ? &m_places[word(row - 1, PlaceWord)] : nullptr;
+    const auto ref = [&](quint32 Place::*field, int subItem) {
+        return storeText(above ? above->*field : NullCell, cells[subItem - 1],
+                         lengths[subItem - 1]);
+    };
+    const Place place{ref(&Place::path, FilesField::Path),
+                      ref(&Place::archive, FilesField::Archive),
+                      ref(&Place::serial, FilesField::Serial)};
+    if (above && above->path == place.path && above->archive == place.archive &&
+        above->serial == place.serial)
+        return word(row - 1, PlaceWord);
+    if (m_places.size() >= NullCell)
+        throw PlatformError(7, QStringLiteral("Out of memory"));
+    m_places.push_back(place);
+    return quint32(m_places.size() - 1);
+}
+
+quint32 CatalogueRows::storeText(quint32 above, const char *data, int length)
+{
+    if (!data)
+        return NullCell;
+    if (above != NullCell) {
+        const auto [text, textLength] = at(above);
+        // The last byte first: neighbouring texts mostly differ there.
+        if (textLength == length && (length == 0 || text[length - 1] == data[length - 1]) &&
+            std::memcmp(text, data, size_t(length)) == 0)
+            return above;
     }
-    if (other.isMember(row))
-        appendMember(other.id(row), cells, lengths);
-    else
-        append(other.id(row), cells, lengths);
+    return store(data, length);
+}
+
+void CatalogueRows::putSize(size_t row, const char *data, int length)
+{
+    quint64 value;
+    if (data && m_grouping.parse(data, length, value)) {
+        word(row, SizeWord) = quint32(value);
+        m_flags[row] |= quint8(SizeNumber | ((value >> 32) << HighShift));
+        return;
+    }
+    const quint32 above =
+        row > 0 && !(m_flags[row - 1] & SizeNumber) ? word(row - 1, SizeWord) : NullCell;
+    word(row, SizeWord) = storeText(above, data, length);
+}
+
+void CatalogueRows::putType(size_t row, quint32 above, const char *data, int length)
+{
+    if (!data)
+        return; // a new row's type is null already
+    if (m_types.empty()) {
+        m_types.resize(m_size);
+        for (size_t i = 0; i < m_size; ++i)
+            m_types[i] = NullCell;
+    }
+    // A few kinds of file make most of a catalogue's types: the last types stored are tried
+    // before the text is stored again.
+    for (quint32 ref : m_recentTypes) {
+        const auto [text, textLength] = at(ref);
+        if (ref != NullCell && textLength == length &&
+            std::memcmp(text, data, size_t(length)) == 0) {
+            m_types[row] = ref;
+            return;
+        }
+    }
+    m_types[row] = storeText(above, data, length);
+    if (m_types[row] != above) {
+        std::copy_backward(m_recentTypes, m_recentTypes + RecentTypes - 1,
+                           m_recentTypes + RecentTypes);
+        m_recentTypes[0] = m_types[row];
+    }
+}
+
+void CatalogueRows::putDate(size_t row, int date, const char *s, int n)
+{
+    const int w = FirstDateWord + date;
+    const quint8 bit = quint8(DateNumber << date);
+    quint32 seconds;
+    if (s && StoredDate::toSeconds(s, n, seconds)) {
+        word(row, w) = seconds;
+        m_flags[row] |= bit;
+        return;
+    }
+    const quint32 above = row > 0 && !(m_flags[row - 1] & bit) ? word(row - 1, w) : NullCell;
+    word(row, w) = storeText(above, s, n);
+}
+
+void CatalogueRows::appendFrom(const CatalogueRows &other, size_t r)
+{
+    m_grouping.adopt(other.m_grouping);
+    const size_t row = startRow(other.id(r), other.isMember(r));
+    const auto textOf = [&other](quint32 ref) {
+        return ref == NullCell ? std::pair<const char *, int>() : other.at(ref);
+    };
+    const Place &place = other.m_places[other.word(r, PlaceWord)];
+    const char *cells[SubItemCount] = {};
+    int lengths[SubItemCount] = {};
+    for (const auto &[field, subItem] : {std::pair(&Place::path, int(FilesField::Path)),
+                                         std::pair(&Place::archive, int(FilesField::Archive)),
+                                         std::pair(&Place::serial, int(FilesField::Serial))})
+        std::tie(cells[subItem - 1], lengths[subItem - 1]) = textOf(place.*field);
+    word(row, PlaceWord) = placeFor(row, cells, lengths);
+    const auto [name, nameLength] = textOf(other.word(r, FileWord));
+    word(row, FileWord) = storeText(row > 0 ? word(row - 1, FileWord) : NullCell, name, nameLength);
+    if (other.type(r) != NullCell) {
+        const auto [data, length] = other.at(other.type(r));
+        putType(row, row > 0 ? type(row - 1) : NullCell, data, length);
+    }
+    const quint8 flags = other.m_flags[r];
+    if ((flags & SizeNumber) && m_grouping == other.m_grouping) {
+        word(row, SizeWord) = other.word(r, SizeWord);
+        m_flags[row] |= flags & quint8(SizeNumber | (0xF << HighShift));
+    } else if (flags & SizeNumber) {
+        const auto [data, length] = other.cell(r, FilesField::Size);
+        putSize(row, data, length);
+    } else {
+        const auto [data, length] = textOf(other.word(r, SizeWord));
+        putSize(row, data, length);
+    }
+    for (int d = 0; d < FilesField::DateCount; ++d) {
+        const quint8 bit = quint8(DateNumber << d);
+        if (flags & bit) {
+            word(row, FirstDateWord + d) = other.word(r, FirstDateWord + d);
+            m_flags[row] |= bit;
+        } else {
+            const auto [data, length] = textOf(other.word(r, FirstDateWord + d));
+            putDate(row, d, data, length);
+        }
+    }
 }
 
 void CatalogueRows::drop(const std::vector<bool> &gone)
@@ -47,18 +229,24 @@ void CatalogueRows::drop(const std::vector<bool> &gone)
     size_t kept = 0;
     const size_t firstMember = m_firstMember;
     m_firstMember = size_t(-1);
-    for (size_t row = 0; row < m_ids.size(); ++row) {
+    for (size_t row = 0; row < m_size; ++row) {
         if (gone[row])
             continue;
         if (row >= firstMember && m_firstMember == size_t(-1))
             m_firstMember = kept;
-        m_ids[kept] = m_ids[row];
-        std::memmove(&m_cells[kept * SubItemCount], &m_cells[row * SubItemCount],
-                     SubItemCount * sizeof(quint32));
+        std::memmove(&m_words[kept * WordCount], &m_words[row * WordCount],
+                     WordCount * sizeof(quint32));
+        m_flags[kept] = m_flags[row];
+        if (!m_types.empty())
+            m_types[kept] = m_types[row];
         ++kept;
     }
-    m_ids.resize(kept);
-    m_cells.resize(kept * SubItemCount);
+    m_size = kept;
+    m_ids.drop(gone);
+    m_words.resize(kept * WordCount);
+    m_flags.resize(kept);
+    if (!m_types.empty())
+        m_types.resize(kept);
     // Most rows gone (a disc removed, every row selected): the texts of the rest are stored
     // again, and the memory of the others is given back.
     if (kept * 2 < gone.size()) {
@@ -67,32 +255,11 @@ void CatalogueRows::drop(const std::vector<bool> &gone)
             packed.appendFrom(*this, row);
         m_text.swap(packed.m_text);
         m_ids.swap(packed.m_ids);
-        m_cells.swap(packed.m_cells);
-    }
-}
-
-void CatalogueRows::append(qint64 id, const char *const *cells, const int *lengths)
-{
-    const size_t row = m_ids.size();
-    m_cells.resize((row + 1) * SubItemCount);
-    m_ids.push_back(id);
-    quint32 *refs = &m_cells[row * SubItemCount];
-    const quint32 *above = row > 0 ? refs - SubItemCount : nullptr;
-    for (int i = 0; i < SubItemCount; ++i) {
-        if (!cells[i]) {
-            refs[i] = NullCell;
-            continue;
-        }
-        if (above && above[i] != NullCell) {
-            const auto [data, length] = at(above[i]);
-            // The last byte first: neighbouring dates and sizes mostly differ there.
-            if (length == lengths[i] && (length == 0 || data[length - 1] == cells[i][length - 1]) &&
-                std::memcmp(data, cells[i], size_t(length)) == 0) {
-                refs[i] = above[i];
-                continue;
-            }
-        }
-        refs[i] = store(cells[i], lengths[i]);
+        m_words.swap(packed.m_words);
+        m_flags.swap(packed.m_flags);
+        m_types.swap(packed.m_types);
+        std::copy(std::begin(packed.m_recentTypes), std::end(packed.m_recentTypes), m_recentTypes);
+        m_places.swap(packed.m_places);
     }
 }
 
@@ -118,30 +285,97 @@ quint32 CatalogueRows::store(const char *data, int length)
     return quint32(offset);
 }
 
-std::pair<const char *, int> CatalogueRows::at(quint32 ref) const
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(m_text.data() + ref);
-    if (*p < 128)
-        return {reinterpret_cast<const char *>(p + 1), int(*p)};
-    const int length =
-        int(((quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3])) &
-            0x7FFFFFFFu);
-    return {reinterpret_cast<const char *>(p + 4), length};
-}
-
 std::pair<const char *, int> CatalogueRows::cell(size_t row, int subItem) const
 {
-    const quint32 ref = m_cells[row * SubItemCount + size_t(subItem - 1)];
-    if (ref == NullCell)
-        return {"", 0};
-    return at(ref);
+    switch (subItem) {
+    case FilesField::Path:
+        return at(m_places[word(row, PlaceWord)].path);
+    case FilesField::Archive:
+        return at(m_places[word(row, PlaceWord)].archive);
+    case FilesField::Serial:
+        return at(m_places[word(row, PlaceWord)].serial);
+    case FilesField::File:
+        return at(word(row, FileWord));
+    case FilesField::Type:
+        return at(type(row));
+    default:
+        break;
+    }
+    const quint8 flags = m_flags[row];
+    const quint32 value = word(row, wordOf(subItem));
+    char *out = buffer(subItem);
+    if (subItem == FilesField::Size) {
+        if (!(flags & SizeNumber))
+            return at(value);
+        return {out, m_grouping.format(sizeValue(row), out)};
+    }
+    if (!(flags & (DateNumber << (subItem - FilesField::FirstDate))))
+        return at(value);
+    return {out, StoredDate::secondsText(value, out)};
+}
+
+bool CatalogueRows::sharesCellAbove(size_t row, int subItem) const
+{
+    const quint32 here = word(row, PlaceWord), above = word(row - 1, PlaceWord);
+    switch (subItem) {
+    case FilesField::Path:
+    case FilesField::Archive:
+    case FilesField::Serial:
+        if (here == above)
+            return true;
+        break;
+    default:
+        break;
+    }
+    switch (subItem) {
+    case FilesField::Path:
+        return m_places[here].path == m_places[above].path;
+    case FilesField::Archive:
+        return m_places[here].archive == m_places[above].archive;
+    case FilesField::Serial:
+        return m_places[here].serial == m_places[above].serial;
+    case FilesField::File:
+        break;
+    case FilesField::Type:
+        return type(row) == type(row - 1);
+    case FilesField::Size:
+        if (((m_flags[row] ^ m_flags[row - 1]) & ~quint8((DateNumber << 3) - DateNumber)) != 0)
+            return false;
+        break;
+    default: {
+        const quint8 bit = quint8(DateNumber << (subItem - FilesField::FirstDate));
+        if ((m_flags[row] ^ m_flags[row - 1]) & bit)
+            return false;
+    }
+    }
+    const int w = wordOf(subItem);
+    return word(row, w) == word(row - 1, w);
+}
+
+qint64 CatalogueRows::sizeValue(size_t row) const
+{
+    const quint8 flags = m_flags[row];
+    if (flags & SizeNumber)
+        return qint64(quint64(word(row, SizeWord)) | (quint64(flags >> HighShift) << 32));
+    const auto [data, length] = at(word(row, SizeWord));
+    return FileRow::sizeValue(data, length);
+}
+
+qint64 CatalogueRows::moment(size_t row, int subItem) const
+{
+    const int date = subItem - FilesField::FirstDate;
+    const quint32 value = word(row, FirstDateWord + date);
+    if (m_flags[row] & (DateNumber << date))
+        return StoredDate::secondsMoment(value);
+    const auto [data, length] = at(value);
+    return StoredDate::parse(data, length).moment();
 }
 
 QString CatalogueRows::text(size_t row, int subItem) const
 {
     // A member's ID is not one of Files: the column shows only those.
     if (subItem == 0)
-        return isMember(row) ? QString() : QString::number(m_ids[row]);
+        return isMember(row) ? QString() : QString::number(id(row));
     const auto [data, length] = cell(row, subItem);
     return QString::fromUtf8(data, length);
 }

@@ -1,9 +1,7 @@
 #include "catalogue/findmatcher.h"
 
 #include "catalogue/casefold.h"
-#include "catalogue/filerow.h"
 #include "catalogue/filesfield.h"
-#include "catalogue/storeddate.h"
 
 #include <algorithm>
 #include <cstring>
@@ -91,12 +89,12 @@ FindMatcher::FindMatcher(const FindQuery &query)
     });
 }
 
-bool FindMatcher::matches(const Cell *cells)
+bool FindMatcher::matches(const Cell *cells, const CatalogueRows &rows, size_t row)
 {
     m_nameFolded = false;
     m_nameAscii = -1;
     for (Test &test : m_tests)
-        if (holds(test, cells) == test.term.exclude)
+        if (holds(test, cells, rows, row) == test.term.exclude)
             return false;
     return true;
 }
@@ -110,9 +108,18 @@ const std::string &FindMatcher::foldedName(const Cell &name)
     return m_name;
 }
 
-bool FindMatcher::holds(Test &test, const Cell *cells)
+bool FindMatcher::holds(Test &test, const Cell *cells, const CatalogueRows &rows, size_t row)
 {
     const FindQuery::Term &term = test.term;
+    if (term.field == FindQuery::Size) {
+        const qint64 bytes = rows.sizeValue(row);
+        return bytes >= term.low && bytes <= term.high;
+    }
+    if (FilesField::isDate(test.subItem)) {
+        const qint64 moment = rows.moment(row, test.subItem);
+        const qint64 day = moment / 1000000;
+        return moment >= 0 && day >= term.low && day <= term.high;
+    }
     const Cell &cell = cells[test.subItem - 1];
     if (term.field == FindQuery::Name || term.field == FindQuery::Type) {
         if (m_nameAscii < 0)
@@ -156,16 +163,9 @@ bool FindMatcher::holds(Test &test, const Cell *cells)
                    QByteArrayView(serial.first, serial.second) == medium.second;
         });
         break;
-    case FindQuery::Size: {
-        const qint64 bytes = FileRow::sizeValue(cell.first, cell.second);
-        answer = bytes >= term.low && bytes <= term.high;
+    default:
+        answer = false;
         break;
-    }
-    default: {
-        const qint64 day = StoredDate::parse(cell.first, cell.second).day();
-        answer = day >= 0 && day >= term.low && day <= term.high;
-        break;
-    }
     }
     test.seen = cell.first;
     test.seenLength = cell.second;

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "catalogue/cataloguerows.h"
 #include "catalogue/findquery.h"
+
+#include <QtGlobal>
 
 #include <string>
 #include <utility>
 #include <vector>
 
-// Decides whether a row answers a Find query. A row comes as its stored cells, the sub-items
-// FilesField::Path to FilesField::Serial, as UTF-8 bytes, empty for no value. Rows are read from
-// storage that stays put for the matcher's life, where rows share the cell they have in common
-// with the row before: a cell at the same place as before is the same text, and its answer is
-// reused. An empty Size is 0; a row with no date matches no
-// bound on that date.
+// Decides whether a row answers a Find query. A row comes as its stored text cells, the sub-items
+// FilesField::Path to FilesField::Serial, as UTF-8 bytes, empty for no value; its size and
+// dates are read as numbers. Texts are read from storage that stays put for the matcher's life,
+// where rows share the cell they have in common with the row before: a cell at the same place as
+// before is the same text, and its answer is reused. An empty Size is 0; a row with no date
+// matches no bound on that date.
 class FindMatcher
 {
 public:
@@ -19,8 +22,9 @@ public:
 
     explicit FindMatcher(const FindQuery &query);
 
-    // cells[field - 1] is the cell of FilesField field; only the cells of subItems() are read.
-    bool matches(const Cell *cells);
+    // cells[field - 1] is the text cell of FilesField field; only those of subItems() are read.
+    // The size and dates are read from row of rows, when a test comes to them.
+    bool matches(const Cell *cells, const CatalogueRows &rows, size_t row);
     // The sub-items the query reads, as bits (1 << subItem).
     unsigned subItems() const { return m_subItems; }
 
@@ -28,14 +32,14 @@ private:
     struct Test
     {
         FindQuery::Term term;
-        int subItem;       // the cell it reads (Disc: the label, and the serial after it)
+        int subItem;                // the cell it reads (Disc: the label, and the serial after it)
         const char *seen = nullptr; // the cells of the last answer
         const char *seenSerial = nullptr;
         int seenLength = -1;
         int seenSerialLength = -1;
         bool answer = false;
     };
-    bool holds(Test &test, const Cell *cells);
+    bool holds(Test &test, const Cell *cells, const CatalogueRows &rows, size_t row);
     const std::string &foldedName(const Cell &name);
 
     std::vector<Test> m_tests; // the cheaper first

@@ -2,7 +2,6 @@
 
 #include "catalogue/casefold.h"
 #include "catalogue/catalogue.h"
-#include "catalogue/filerow.h"
 #include "catalogue/findmatcher.h"
 #include "catalogue/namesearch.h"
 #include "catalogue/roworder.h"
@@ -101,8 +100,7 @@ void HeldRows::arrange(bool rematch)
     if (m_viewRows && rematch) {
         rows = *m_viewRows;
     } else if (m_filter && rematch) {
-        scan(*m_filter, nullptr,
-             [&rows](size_t row, const FindMatcher::Cell *) { rows.push_back(quint32(row)); });
+        scan(*m_filter, nullptr, [&rows](size_t row) { rows.push_back(quint32(row)); });
     } else if (narrowed()) {
         rows.swap(m_order);
     } else if (m_sorted) {
@@ -155,17 +153,16 @@ bool HeldRows::scan(const FindQuery &query, const std::function<bool()> &stopped
             return false;
         if (!named.empty() && !named[row])
             continue;
-        // A cell shared with the row above is where it was: its text need not be looked up.
+        // A text shared with the row above is where it was: it need not be looked up again. The
+        // size and dates are read as numbers by the tests that come to them.
         const bool follows = row > 0 && last + 1 == row;
         for (int subItem = 1; subItem <= CatalogueRows::SubItemCount; ++subItem)
-            if ((wanted & (1u << subItem)) && (!follows || !m_rows.sharesCellAbove(row, subItem)))
+            if ((wanted & (1u << subItem)) && subItem != Size && !isDate(subItem) &&
+                (!follows || !m_rows.sharesCellAbove(row, subItem)))
                 cells[subItem - 1] = m_rows.cell(row, subItem);
         last = row;
-        if (namesOnly || matcher.matches(cells)) {
-            if (!(wanted & (1u << Size)))
-                cells[Size - 1] = m_rows.cell(row, Size);
-            onMatch(row, cells);
-        }
+        if (namesOnly || matcher.matches(cells, m_rows, row))
+            onMatch(row);
     }
     return true;
 }
@@ -177,16 +174,9 @@ bool HeldRows::countMatching(const FindQuery &query, const std::function<bool()>
         return false;
     const std::shared_lock lock(m_rowsLock);
     FindTotal found;
-    // A size stored once for several rows is read once.
-    FindMatcher::Cell lastSize{nullptr, -1};
-    qint64 bytes = 0;
-    const bool done = scan(query, stopped, [&](size_t, const FindMatcher::Cell *cells) {
+    const bool done = scan(query, stopped, [&](size_t row) {
         ++found.files;
-        if (cells[Size - 1] != lastSize) {
-            lastSize = cells[Size - 1];
-            bytes = FileRow::sizeValue(lastSize.first, lastSize.second);
-        }
-        found.bytes += bytes;
+        found.bytes += std::max<qint64>(m_rows.sizeValue(row), 0); // a size unread adds nothing
     });
     if (done)
         total = found;

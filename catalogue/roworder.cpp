@@ -1,9 +1,7 @@
 #include "catalogue/roworder.h"
 
 #include "catalogue/distincttexts.h"
-#include "catalogue/filerow.h"
 #include "catalogue/filesfield.h"
-#include "catalogue/storeddate.h"
 
 #include <algorithm>
 #include <limits>
@@ -34,9 +32,7 @@ void sort(const CatalogueRows &held, std::vector<quint32> &rows, int column, boo
                 // Members, whose IDs are not of Files, after every file.
                 value = held.isMember(i) ? std::numeric_limits<qint64>::max() : held.id(i);
             } else {
-                const auto [data, length] = held.cell(i, column);
-                value = column == FilesField::Size ? FileRow::sizeValue(data, length)
-                                                   : StoredDate::parse(data, length).moment();
+                value = column == FilesField::Size ? held.sizeValue(i) : held.moment(i, column);
             }
             keys[k] = {value, quint32(i)};
         }

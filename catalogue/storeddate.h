@@ -33,6 +33,13 @@ public:
     QTime time() const { return isValid() ? QTime(m_hour, m_minute, m_second) : QTime(); }
     // The stored moment as UTC, which the catalogue's own times are.
     QDateTime utc() const;
+    // A date in the catalogue's own form as seconds from 1970 (to 2106): true when text is one
+    // that secondsText() writes back byte for byte (so no midnight written out, no "T").
+    static bool toSeconds(const char *data, qsizetype length, quint32 &seconds);
+    // Writes the catalogue's own form of such a date at out (19 bytes room); gives the length.
+    static int secondsText(quint32 seconds, char *out);
+    // moment() of such a date.
+    static qint64 secondsMoment(quint32 seconds);
     // Appends the date text holds as ISO 8601 has it ("YYYY-MM-DD", or "YYYY-MM-DDTHH:MM:SS"
     // where a time was written); false, appending nothing, when it holds none.
     static bool appendIso(const char *data, qsizetype length, std::string &out);

@@ -1,5 +1,6 @@
 #include "platform/largeblock.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 
 #include <new>
@@ -54,4 +55,9 @@ void LargeBlock::shrink(size_t bytes)
     // fill as large as before reuses them without faulting each one in again (a search view
     // between two fills of the whole catalogue).
     madvise(m_data + keep, m_capacity - keep, MADV_FREE);
+}
+
+void LargeBlock::trimFreed()
+{
+    malloc_trim(0);
 }

@@ -20,6 +20,9 @@ public:
     void swap(LargeBlock &other);
     // Lets the system take back the memory past bytes, when that is more than half of it.
     void shrink(size_t bytes);
+    // Gives the system back what the C library holds freed: the arrays of many megabytes a sort
+    // makes and frees would otherwise stay with the process, more after each sort.
+    static void trimFreed();
 
 private:
     char *m_data = nullptr;

@@ -1,6 +1,7 @@
 #include "window/list/cataloguelistmodel.h"
 
 #include "catalogue/storeddate.h"
+#include "platform/largeblock.h"
 #include "window/main/localdates.h"
 
 #include <QCoreApplication>
@@ -73,6 +74,7 @@ void CatalogueListModel::sort(int column, Qt::SortOrder order)
         storedBefore.push_back(storageRow(index.row()));
 
     m_held.sort(column, order == Qt::DescendingOrder);
+    LargeBlock::trimFreed();
 
     if (!before.isEmpty()) {
         const std::vector<qint64> place = m_held.shownPlaces();
@@ -147,4 +149,5 @@ void CatalogueListModel::refill(Catalogue &catalogue, bool keepFilter)
     beginResetModel();
     m_refillFailure = m_held.fill(catalogue, keepFilter);
     endResetModel();
+    LargeBlock::trimFreed();
 }
