@@ -1,6 +1,7 @@
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
+#include "platform/statement.h"
 #include "window/list/cataloguelistmodel.h"
 #include "window/main/removecommand.h"
 #include "window/main/searchcommand.h"
@@ -139,6 +140,10 @@ private Q_SLOTS:
             removeFile(name);
             catalogue.exec("DROP TRIGGER t");
         };
+        const auto cacheSize = [&] {
+            return Statement::scalar(loaded.catalogue.cnCatalogue(), "PRAGMA cache_size");
+        };
+        const qint64 cacheBefore = cacheSize();
         failingRemoval("delta"); // the first of all: the next ones are kept all the same
         removeFile("alpha");
         removeFile("beta");
@@ -146,6 +151,7 @@ private Q_SLOTS:
         loaded.list.selectionModel()->clearSelection();
         command.cmdRemove_Click(); // nothing selected: keeps what can be put back
         QCOMPARE(loaded.catalogue.removedCount(), 1);
+        QCOMPARE(cacheSize(), cacheBefore); // the larger cache of a removal is given back
         catalogue.exec("INSERT INTO Files (ID, File) VALUES (2, 'other')");
         boxes.queueAnswer(BoxAnswer::Ok);
         QCOMPARE(command.undoRemove(), 0);
