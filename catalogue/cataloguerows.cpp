@@ -2,6 +2,7 @@
 
 #include "platform/platformerror.h"
 
+#include <algorithm>
 #include <cstring>
 
 void CatalogueRows::clear()
@@ -44,21 +45,18 @@ void CatalogueRows::appendFrom(const CatalogueRows &other, size_t row)
 
 void CatalogueRows::drop(const std::vector<bool> &gone)
 {
-    size_t kept = 0;
-    const size_t firstMember = m_firstMember;
-    m_firstMember = size_t(-1);
-    for (size_t row = 0; row < m_ids.size(); ++row) {
-        if (gone[row])
-            continue;
-        if (row >= firstMember && m_firstMember == size_t(-1))
-            m_firstMember = kept;
-        m_ids[kept] = m_ids[row];
-        std::memmove(&m_cells[kept * SubItemCount], &m_cells[row * SubItemCount],
-                     SubItemCount * sizeof(quint32));
-        ++kept;
+    // The members stay after the files: they begin after the files kept, if any is kept.
+    if (m_firstMember < m_ids.size()) {
+        const size_t files = m_firstMember - size_t(std::count(gone.begin(),
+                                                               gone.begin() + qint64(m_firstMember),
+                                                               true));
+        const size_t members = size_t(std::count(gone.begin() + qint64(m_firstMember), gone.end(),
+                                                 false));
+        m_firstMember = members > 0 ? files : size_t(-1);
     }
-    m_ids.resize(kept);
-    m_cells.resize(kept * SubItemCount);
+    m_ids.dropRows(gone);
+    m_cells.dropRows(gone, SubItemCount);
+    const size_t kept = m_ids.size();
     // Most rows gone (a disc removed, every row selected): the texts of the rest are stored
     // again, and the memory of the others is given back.
     if (kept * 2 < gone.size()) {
