@@ -5,6 +5,8 @@
 #include "platform/statement.h"
 #include "platform/transaction.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <utility>
 
@@ -12,9 +14,10 @@ namespace {
 
 const char Fields[] = "ID, Path, File, Size, Type, Created, Accessed, Modified, Archive, Serial";
 
-// The catalogue's pages a removal may keep in memory (16 MiB, in KiB), given back after it: a
-// thousand rows spread over the table change a page of the table and one of the index apiece,
-// and with the usual 2 MB those are written out to the log early and read back from it.
+// The catalogue's pages a removal or its undoing may keep in memory (16 MiB, in KiB), given
+// back after it: a thousand rows spread over the table change a page of the table and one of
+// the index apiece, and with the usual 2 MB those are written out to the log early and read
+// back from it.
 constexpr int RemovalCacheKiB = -16384;
 
 const char MemberFields[] = "ID, FileID, Path, File, Size, Modified";
@@ -137,6 +140,8 @@ qint64 RemovedRows::putBack()
 {
     if (m_count == 0)
         return 0;
+    const int cacheBefore = m_connection.setCachePages(RemovalCacheKiB);
+    const auto restoreCache = qScopeGuard([&] { m_connection.setCachePages(cacheBefore); });
     Transaction transaction(m_connection);
     // In ID order: the rows go back where they were in the table.
     Statement::exec(m_connection, (QByteArray("INSERT INTO main.Files (") + Fields + ") SELECT " +
