@@ -226,27 +226,22 @@ void CatalogueRows::appendFrom(const CatalogueRows &other, size_t r)
 
 void CatalogueRows::drop(const std::vector<bool> &gone)
 {
-    size_t kept = 0;
-    const size_t firstMember = m_firstMember;
-    m_firstMember = size_t(-1);
-    for (size_t row = 0; row < m_size; ++row) {
-        if (gone[row])
-            continue;
-        if (row >= firstMember && m_firstMember == size_t(-1))
-            m_firstMember = kept;
-        std::memmove(&m_words[kept * WordCount], &m_words[row * WordCount],
-                     WordCount * sizeof(quint32));
-        m_flags[kept] = m_flags[row];
-        if (!m_types.empty())
-            m_types[kept] = m_types[row];
-        ++kept;
+    // The members stay after the files: they begin after the files kept, if any is kept.
+    if (m_firstMember < m_size) {
+        const size_t files = m_firstMember - size_t(std::count(gone.begin(),
+                                                               gone.begin() + qint64(m_firstMember),
+                                                               true));
+        const size_t members = size_t(std::count(gone.begin() + qint64(m_firstMember), gone.end(),
+                                                 false));
+        m_firstMember = members > 0 ? files : size_t(-1);
     }
-    m_size = kept;
     m_ids.drop(gone);
-    m_words.resize(kept * WordCount);
-    m_flags.resize(kept);
+    m_words.dropRows(gone, WordCount);
+    m_flags.dropRows(gone);
     if (!m_types.empty())
-        m_types.resize(kept);
+        m_types.dropRows(gone);
+    const size_t kept = m_ids.size();
+    m_size = kept;
     // Most rows gone (a disc removed, every row selected): the texts of the rest are stored
     // again, and the memory of the others is given back.
     if (kept * 2 < gone.size()) {

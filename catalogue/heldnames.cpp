@@ -94,11 +94,8 @@ void HeldNames::append(const HeldNames &other)
 
 void HeldNames::drop(const std::vector<bool> &gone)
 {
-    size_t kept = 0;
-    for (size_t row = 0; row < m_at.size(); ++row)
-        if (!gone[row])
-            m_at[kept++] = m_at[row];
-    m_at.resize(kept);
+    m_at.dropRows(gone);
+    const size_t kept = m_at.size();
     if (kept * 2 >= gone.size())
         return;
     // Most rows gone: the names of the rest are stored again, the others' memory given back.

@@ -278,6 +278,12 @@ void HeldRows::drop(const std::vector<quint32> &rows)
     std::vector<bool> gone(n, false);
     for (quint32 row : rows)
         gone[row] = true;
+    m_names.drop(gone);
+    m_rows.drop(gone);
+    if (m_order.empty() && !m_viewRows) {
+        m_filling = false;
+        return; // shown in the order held: nothing refers to the rows by number
+    }
     // Each row kept moves up by the rows dropped before it.
     std::vector<quint32> moved(n);
     quint32 kept = 0;
@@ -285,8 +291,6 @@ void HeldRows::drop(const std::vector<quint32> &rows)
         moved[row] = kept;
         kept += gone[row] ? 0 : 1;
     }
-    m_names.drop(gone);
-    m_rows.drop(gone);
     const auto renumber = [&](std::vector<quint32> &list) {
         size_t out = 0;
         for (quint32 row : list)

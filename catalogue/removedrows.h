@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <optional>
 #include <vector>
 
 class Connection;
@@ -52,4 +53,5 @@ private:
     qint64 m_count = 0;
     qint64 m_removals = 0;
     bool m_made = false;
+    std::optional<int> m_cacheBefore; // the connection's cache while a removal has it larger
 };

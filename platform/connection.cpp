@@ -381,3 +381,15 @@ int Connection::setCheckpointPages(int pages)
     sqlite3_wal_autocheckpoint(m_handle, pages);
     return before;
 }
+
+int Connection::setCachePages(int pages)
+{
+    int before = 0;
+    try {
+        before = int(Statement::scalar(*this, "PRAGMA main.cache_size"));
+        Statement::exec(*this, ("PRAGMA main.cache_size = " + QByteArray::number(pages)).constData());
+    } catch (const PlatformError &) {
+        return pages; // only a tuning: the connection works all the same
+    }
+    return before;
+}

@@ -80,6 +80,9 @@ public:
     // Only a tuning: how many pages the write-ahead log grows to before it is copied back;
     // returns the setting before, -1 when the engine refuses it.
     int setCheckpointPages(int pages);
+    // Only a tuning too: how many pages of the catalogue the connection keeps in memory (a
+    // negative number: that many KiB); returns the setting before. Fewer frees their memory.
+    int setCachePages(int pages);
     // The engine handle, for statements and for tests that reach the engine beside the program.
     sqlite3 *handle() const { return m_handle; }
 

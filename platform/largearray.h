@@ -2,8 +2,10 @@
 
 #include "platform/largeblock.h"
 
+#include <cstring>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 // A growable array of plain items in a LargeBlock: like std::vector for the operations the
 // catalogue's row storage needs, without copies when it grows.
@@ -38,6 +40,29 @@ public:
     }
     // Gives back the memory a much larger earlier fill left unused.
     void shrink() { m_block.shrink(m_size * sizeof(T)); }
+    // Takes out the rows marked gone, each row being width items, and closes up the rest in
+    // their order; each run of rows kept moves as one block, so a few rows taken out of
+    // millions cost a few moves, not one per row.
+    void dropRows(const std::vector<bool> &gone, size_t width = 1)
+    {
+        const size_t rows = gone.size();
+        size_t kept = 0;
+        for (size_t row = 0; row < rows;) {
+            if (gone[row]) {
+                ++row;
+                continue;
+            }
+            size_t end = row + 1;
+            while (end < rows && !gone[end])
+                ++end;
+            if (kept != row)
+                std::memmove(data() + kept * width, data() + row * width,
+                             (end - row) * width * sizeof(T));
+            kept += end - row;
+            row = end;
+        }
+        resize(kept * width);
+    }
 
 private:
     LargeBlock m_block;

@@ -209,16 +209,40 @@ private Q_SLOTS:
         QCOMPARE(total.bytes, 1244);
     }
 
-    // Most rows dropped: their memory goes, the rest keep their cells and names.
-    void dropMost()
+    // Rows dropped, a few (moved up in place) or most (their memory goes): the rest keep their
+    // cells, names, kind and order.
+    void drop_data()
     {
+        QTest::addColumn<int>("sortColumn"); // -1: the order held
+        QTest::addColumn<std::vector<quint32>>("dropped");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("kinds"); // of the rows kept, as held: f file, m member
+        QTest::addColumn<std::vector<quint32>>("withE"); // rows kept whose names hold an e
+        QTest::newRow("most") << -1 << std::vector<quint32>{0, 2, 3, 5}
+                              << QStringList({"tenk", "Member"}) << "fm"
+                              << std::vector<quint32>{0, 1};
+        QTest::newRow("a few") << -1 << std::vector<quint32>{1, 4}
+                               << QStringList({"nine", "zero", "K", "amember"}) << "fffm"
+                               << std::vector<quint32>{0, 1, 3};
+        QTest::newRow("a few, sorted") << int(FilesField::File) << std::vector<quint32>{1, 4}
+                                       << QStringList({"amember", "K", "nine", "zero"}) << "fffm"
+                                       << std::vector<quint32>{0, 1, 3};
+    }
+    void drop()
+    {
+        QFETCH(int, sortColumn);
+        QFETCH(std::vector<quint32>, dropped);
         HeldRows held;
         fill(held);
-        held.drop({0, 2, 3, 5});
-        QCOMPARE(shown(held), QStringList({"tenk", "Member"}));
-        QVERIFY(!held.rows().isMember(0) && held.rows().isMember(1));
-        QCOMPARE(held.searchNames("MEMBER"), std::vector<quint32>({1}));
-        QCOMPARE(held.searchNames("k"), std::vector<quint32>({0}));
+        if (sortColumn >= 0)
+            held.sort(sortColumn, false);
+        held.drop(dropped);
+        QTEST(shown(held), "shown");
+        QString kinds;
+        for (size_t row = 0; row < held.rows().size(); ++row)
+            kinds += held.rows().isMember(row) ? 'm' : 'f';
+        QTEST(kinds, "kinds");
+        QTEST(held.searchNames("E"), "withE");
     }
 };
 

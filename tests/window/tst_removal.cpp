@@ -1,6 +1,7 @@
 #include "support/loadedcatalogue.h"
 #include "support/queuedboxes.h"
 #include "support/testcatalogue.h"
+#include "platform/statement.h"
 #include "window/list/cataloguelistmodel.h"
 #include "window/main/removecommand.h"
 #include "window/main/searchcommand.h"
@@ -139,6 +140,10 @@ private Q_SLOTS:
             removeFile(name);
             catalogue.exec("DROP TRIGGER t");
         };
+        const auto cacheSize = [&] {
+            return Statement::scalar(loaded.catalogue.cnCatalogue(), "PRAGMA cache_size");
+        };
+        const qint64 cacheBefore = cacheSize();
         failingRemoval("delta"); // the first of all: the next ones are kept all the same
         removeFile("alpha");
         removeFile("beta");
@@ -153,6 +158,7 @@ private Q_SLOTS:
         catalogue.exec("DELETE FROM Files WHERE ID = 2");
         QCOMPARE(command.undoRemove(), 1);
         QCOMPARE(catalogue.files().join(' '), "beta gamma delta");
+        QCOMPARE(cacheSize(), cacheBefore); // the larger cache of a removal is given back
     }
 
     // Show All and a removal answer from the rows held, which follow what another program

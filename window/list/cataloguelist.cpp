@@ -274,17 +274,12 @@ void CatalogueList::removedHeld(std::vector<quint32> stored, bool heldBefore)
         return;
     }
     const CatalogueRows &held = m_model->held().rows();
-    // Members of an archive go with its row, unseen: the count tells whether any did.
-    if (held.firstMember() < held.size()) {
-        try {
-            m_holdsWhole = m_catalogue.fileCount() == qint64(held.size() - stored.size());
-        } catch (const PlatformError &) {
-            m_holdsWhole = false;
-        }
-        if (!m_holdsWhole) {
-            RefreshLv();
-            return;
-        }
+    // Members of an archive go with its row, unseen: the rows kept for Undo tell whether any
+    // did (they are the rows dropped and those), without a count of the whole catalogue.
+    if (held.firstMember() < held.size() && !stored.empty() &&
+        m_catalogue.removedCount() != qint64(stored.size())) {
+        RefreshLv();
+        return;
     }
     m_heldAt = m_catalogue.changeStamp();
     m_model->drop(stored);

@@ -330,6 +330,7 @@ void frmMain::cmdExit_Click()
     // The process ends at once, but not before data.mdb holds everything on its own.
     m_launcher.removeExtracted();
     m_list.stopFill(); // its connection is closed before the file is left on its own
+    lblStatus->stopCounting(); // and so is that of a count
     try {
         m_catalogue.close();
     } catch (const PlatformError &error) {

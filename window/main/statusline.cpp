@@ -93,17 +93,49 @@ qint64 StatusLine::catalogueFiles()
     // Every narrowed view is shown among the rows of the whole catalogue, when they are held.
     if (m_list.holdsWholeCatalogue())
         return qint64(m_list.model()->storedRows().size());
-    try {
-        const QPair<qint64, qint64> now = m_catalogue.changeStamp();
-        if (now != m_countedAt || now.first < 0) {
-            m_total = m_catalogue.fileCount();
-            m_countedAt = now;
-        }
-    } catch (const PlatformError &) {
-        // A file that cannot be counted now: the count last made, the next refill tries again.
-        m_countedAt = {-1, -1};
-    }
+    const QPair<qint64, qint64> now = m_catalogue.changeStamp();
+    if ((now != m_countedAt || now.first < 0) && !m_counting)
+        countBehind(now);
     return m_total;
+}
+
+void StatusLine::countBehind(QPair<qint64, qint64> stamp)
+{
+    stopCounting();
+    m_counting = true;
+    m_counter = std::thread([this, path = m_catalogue.path(), stamp] {
+        qint64 total = -1;
+        try {
+            Catalogue catalogue;
+            catalogue.open(path);
+            total = catalogue.fileCount();
+        } catch (const PlatformError &) {
+            // A file that cannot be counted now: the count last made, the next action tries
+            // again.
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, total, stamp] {
+                m_counting = false;
+                if (total < 0)
+                    return;
+                m_total = total;
+                m_countedAt = stamp;
+                refresh();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void StatusLine::stopCounting()
+{
+    if (m_counter.joinable())
+        m_counter.join();
+}
+
+StatusLine::~StatusLine()
+{
+    stopCounting();
 }
 
 QString StatusLine::viewText() const

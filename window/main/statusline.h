@@ -4,6 +4,8 @@
 #include <QPair>
 #include <QTimer>
 
+#include <thread>
+
 class Catalogue;
 class CatalogueList;
 
@@ -15,11 +17,14 @@ class StatusLine : public QLabel
     Q_OBJECT
 public:
     StatusLine(Catalogue &catalogue, CatalogueList &list, QWidget *parent);
+    ~StatusLine() override;
 
     // Shown in place of the counts until the next action (a refill, a sort, another selection).
     void showMessage(const QString &message);
     // The counts as they stand now.
     void refresh();
+    // Waits for a count of the catalogue under way, whose connection holds the file.
+    void stopCounting();
 
     // "Catalogued 1,204 files, 12 already catalogued, in 3 s" and, for an update, what it
     // added, changed and removed.
@@ -27,8 +32,10 @@ public:
                            qint64 elapsedMs, bool update);
 
 private:
-    // The rows of the whole catalogue, counted again only when it has changed.
+    // The rows of the whole catalogue, counted again only when it has changed: behind the
+    // window (a count of ten million rows takes a second), the count last made shown meanwhile.
     qint64 catalogueFiles();
+    void countBehind(QPair<qint64, qint64> stamp);
     QString viewText() const;
     QString selectionText() const;
     void actionDone();
@@ -40,4 +47,6 @@ private:
     qint64 m_total = 0;
     QPair<qint64, qint64> m_countedAt{-1, -1};
     QTimer m_later; // a burst of selection changes is counted once
+    std::thread m_counter;
+    bool m_counting = false;
 };
