@@ -12,9 +12,8 @@ class DistinctTexts
 {
 public:
     // The number of this text (UTF-8 bytes), new or already seen. The bytes are not copied:
-    // they must stay where they are until places(). folded, when given, is the text's folded
-    // form (casefold.h) ended by a NUL, kept likewise, so that places() need not fold it.
-    quint32 add(const char *data, int length, const char *folded = nullptr);
+    // they must stay where they are until places().
+    quint32 add(const char *data, int length);
     size_t size() const { return m_data.size(); }
     // For each text number, its place among the texts ordered without regard to case (texts
     // equal so are ordered by their bytes). No text can be added after it.
@@ -23,7 +22,7 @@ public:
 private:
     void rehash(size_t slots);
 
-    std::vector<const char *> m_data, m_folded; // m_folded empty when none was given
+    std::vector<const char *> m_data;
     std::vector<quint32> m_lengths;
     std::vector<quint32> m_slots; // text number + 1; 0 is free
 };
