@@ -19,8 +19,9 @@ struct Stopped
 class PartSink : public RowSink, public MemberSink
 {
 public:
-    PartSink(const std::atomic<bool> &stopped, std::function<void(std::shared_ptr<HeldRows>)> send)
-        : m_stopped(stopped), m_send(std::move(send))
+    PartSink(const std::atomic<bool> &stopped, std::function<void(std::shared_ptr<HeldRows>)> send,
+             std::function<std::shared_ptr<HeldRows>()> spare)
+        : m_stopped(stopped), m_send(std::move(send)), m_spare(std::move(spare))
     {}
 
     void begin(const std::vector<QString> &columns) override
@@ -48,7 +49,11 @@ public:
 private:
     void next()
     {
-        m_part = std::make_shared<HeldRows>();
+        // A part taken in already is filled again: its memory is there, nothing to clear anew.
+        m_part = m_spare();
+        if (!m_part)
+            m_part = std::make_shared<HeldRows>();
+        m_part->leaveNamesToAppend(); // the window's thread folds them, beside this one's reading
         m_part->begin(m_columns);
     }
     void full()
@@ -63,6 +68,7 @@ private:
 
     const std::atomic<bool> &m_stopped;
     std::function<void(std::shared_ptr<HeldRows>)> m_send;
+    std::function<std::shared_ptr<HeldRows>()> m_spare;
     std::vector<QString> m_columns;
     std::shared_ptr<HeldRows> m_part;
 };
@@ -98,11 +104,13 @@ bool FillBehind::waitForRoom()
     return !m_stopped;
 }
 
-void FillBehind::taken()
+void FillBehind::taken(const std::shared_ptr<HeldRows> &part)
 {
     {
         const std::lock_guard<std::mutex> lock(m_partsLock);
         --m_partsSent;
+        if (m_reading)
+            m_spare.push_back(part);
     }
     m_partTaken.notify_all();
 }
@@ -124,8 +132,16 @@ void FillBehind::run(const QString &path)
             throw Stopped();
         deliver([this, rows] {
             Q_EMIT part(rows);
-            taken();
+            taken(rows);
         });
+    }, [this] {
+        const std::lock_guard<std::mutex> lock(m_partsLock);
+        std::shared_ptr<HeldRows> spare;
+        if (!m_spare.empty()) {
+            spare = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        return spare;
     });
     std::optional<PlatformError> failure;
     try {
@@ -133,6 +149,12 @@ void FillBehind::run(const QString &path)
         catalogue.open(path);
         catalogue.requery(&sink, &sink);
         sink.flush();
+        {
+            // Nothing more to fill: the parts' memory goes as they are taken in.
+            const std::lock_guard<std::mutex> lock(m_partsLock);
+            m_reading = false;
+            m_spare.clear();
+        }
         if (catalogue.cnCatalogue().isDamaged())
             failure = catalogue.cnCatalogue().damage();
     } catch (const Stopped &) {
