@@ -78,10 +78,6 @@ std::vector<quint32> DistinctTexts::places()
             c = bytesCompare(m_data[a.text], m_lengths[a.text], m_data[b.text], m_lengths[b.text]);
         return c < 0;
     };
-    struct Run
-    {
-        size_t begin, end, depth;
-    };
     std::vector<Run> runs{{0, keys.size(), 0}};
     while (!runs.empty()) {
         const Run run = runs.back();
@@ -95,16 +91,7 @@ std::vector<quint32> DistinctTexts::places()
             std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end), fullLess);
             continue;
         }
-        std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end),
-                  [](const Key &a, const Key &b) { return a.chunk < b.chunk; });
-        for (size_t i = run.begin; i < run.end;) {
-            size_t j = i + 1;
-            while (j < run.end && keys[j].chunk == keys[i].chunk)
-                ++j;
-            if (j - i > 1)
-                runs.push_back({i, j, run.depth + 8});
-            i = j;
-        }
+        splitByChunk(keys, run, runs);
     }
     std::vector<quint32> place(keys.size());
     for (size_t i = 0; i < keys.size(); ++i)

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <vector>
 
 // The distinct texts of a column, each numbered in order of first appearance. A catalogue
@@ -18,6 +19,28 @@ public:
     // For each text number, its place among the texts ordered without regard to case (texts
     // equal so are ordered by their bytes). No text can be added after it.
     std::vector<quint32> places();
+
+    // Texts ordered so far by their first depth folded bytes, from begin to end.
+    struct Run
+    {
+        size_t begin, end, depth;
+    };
+    // Orders run's keys by their chunk (eight folded bytes from run.depth as a number) and adds
+    // the runs of keys that share one, to be ordered by the next eight bytes.
+    template <typename Key> static void splitByChunk(std::vector<Key> &keys, const Run &run,
+                                                     std::vector<Run> &runs)
+    {
+        std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end),
+                  [](const Key &a, const Key &b) { return a.chunk < b.chunk; });
+        for (size_t i = run.begin; i < run.end;) {
+            size_t j = i + 1;
+            while (j < run.end && keys[j].chunk == keys[i].chunk)
+                ++j;
+            if (j - i > 1)
+                runs.push_back({i, j, run.depth + 8});
+            i = j;
+        }
+    }
 
 private:
     void rehash(size_t slots);

@@ -74,15 +74,11 @@ void sortByFoldedName(const CatalogueRows &held, const HeldNames &names,
         const int c = std::memcmp(x, y, size_t(std::min(lx, ly)));
         return c != 0 ? c < 0 : lx != ly ? lx < ly : a.given < b.given;
     };
-    struct Run
-    {
-        size_t begin, end, depth;
-    };
+    using Run = DistinctTexts::Run;
     std::vector<Run> runs;
     for (size_t s = 0, begin = 0; s < Spreads; begin = end[s], ++s)
         if (end[s] - begin > 1)
             runs.push_back({begin, end[s], 0});
-    const auto byChunk = [](const NameKey &a, const NameKey &b) { return a.chunk < b.chunk; };
     while (!runs.empty()) {
         const Run run = runs.back();
         runs.pop_back();
@@ -116,15 +112,7 @@ void sortByFoldedName(const CatalogueRows &held, const HeldNames &names,
             }
             continue;
         }
-        std::sort(first, last, byChunk);
-        for (size_t i = run.begin; i < run.end;) {
-            size_t j = i + 1;
-            while (j < run.end && keys[j].chunk == keys[i].chunk)
-                ++j;
-            if (j - i > 1)
-                runs.push_back({i, j, run.depth + 8});
-            i = j;
-        }
+        DistinctTexts::splitByChunk(keys, run, runs);
     }
     for (size_t k = 0; k < n; ++k)
         rows[k] = keys[k].row;
