@@ -89,6 +89,28 @@ void Catalogue::requery(RowSink *sink, MemberSink *members)
         m_cnCatalogue.foldLeftLog();
 }
 
+void Catalogue::requeryIds(qint64 above, qint64 upTo, RowSink *sink)
+{
+    Recordset piece;
+    piece.Open(QStringLiteral("SELECT * FROM %1 WHERE ID > ? AND ID <= ?").arg(FilesTable),
+               &m_cnCatalogue, {above, upTo});
+    piece.Requery(sink);
+}
+
+void Catalogue::requeryMembers(MemberSink *members)
+{
+    ArchiveMembers::read(m_cnCatalogue, {ArchiveMembers::View::All, {}}, *members);
+    if (m_cnCatalogue.autocommit() && !m_cnCatalogue.isDamaged())
+        m_cnCatalogue.foldLeftLog();
+}
+
+QPair<qint64, qint64> Catalogue::idSpan()
+{
+    // Each through the table's own order: one step, where both in one query read every row.
+    return {Statement::scalar(m_cnCatalogue, "SELECT min(ID) FROM Files"),
+            Statement::scalar(m_cnCatalogue, "SELECT max(ID) FROM Files")};
+}
+
 void Catalogue::openSearchView(const QString &text)
 {
     closeView();

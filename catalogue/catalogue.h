@@ -64,6 +64,13 @@ public:
     // archives the view holds (all of them, those of the search's names, those of the medium)
     // follow the rows, to members when given.
     void requery(RowSink *sink, MemberSink *members = nullptr);
+    // The whole catalogue read in pieces, as a read on several threads divides it: the rows of
+    // Files with an ID above above and up to upTo, in ID order; then every member of archives,
+    // which ends the read. rsFiles stays as it was.
+    void requeryIds(qint64 above, qint64 upTo, RowSink *sink);
+    void requeryMembers(MemberSink *members);
+    // The lowest and highest ID of Files; (0, 0) when it is empty.
+    QPair<qint64, qint64> idSpan();
 
     // The two views of the catalogue. Each opens rsFiles again; the search view holds every row
     // whose File contains text (% and _ keep their pattern meaning, case is ignored), ordered by

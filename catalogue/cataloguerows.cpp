@@ -224,6 +224,23 @@ void CatalogueRows::appendFrom(const CatalogueRows &other, size_t r)
     }
 }
 
+void CatalogueRows::appendAll(const CatalogueRows &other)
+{
+    const size_t rows = size(), text = m_text.size();
+    if (text + other.m_text.size() >= NullCell)
+        throw PlatformError(7, QStringLiteral("Out of memory"));
+    if (other.m_firstMember < other.size() && m_firstMember > rows)
+        m_firstMember = rows + other.m_firstMember;
+    m_text.resize(text + other.m_text.size());
+    std::memcpy(m_text.data() + text, other.m_text.data(), other.m_text.size());
+    m_ids.resize(rows + other.size());
+    std::memcpy(m_ids.data() + rows, other.m_ids.data(), other.size() * sizeof(qint64));
+    m_cells.resize((rows + other.size()) * SubItemCount);
+    quint32 *refs = m_cells.data() + rows * SubItemCount;
+    for (size_t i = 0; i < other.m_cells.size(); ++i)
+        refs[i] = other.m_cells[i] == NullCell ? NullCell : other.m_cells[i] + quint32(text);
+}
+
 void CatalogueRows::drop(const std::vector<bool> &gone)
 {
     // The members stay after the files: they begin after the files kept, if any is kept.

@@ -37,6 +37,8 @@ public:
     void appendMember(qint64 id, const char *const *cells, const int *lengths);
     // Appends row of other as it is there, a file or a member.
     void appendFrom(const CatalogueRows &other, size_t row);
+    // Appends every row of other as they are there, their texts taken over in one piece.
+    void appendAll(const CatalogueRows &other);
     // Drops the rows marked gone, keeping the order of the rest; their texts stay unused until
     // the next fill, unless most rows went.
     void drop(const std::vector<bool> &gone);

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-quint32 DistinctTexts::add(const char *data, int length, const char *folded)
+quint32 DistinctTexts::add(const char *data, int length)
 {
     const auto n = quint32(length);
     if (!data)
@@ -21,8 +21,6 @@ quint32 DistinctTexts::add(const char *data, int length, const char *folded)
         if (entry == 0) {
             m_data.push_back(data);
             m_lengths.push_back(n);
-            if (folded)
-                m_folded.push_back(folded);
             m_slots[slot] = quint32(m_data.size());
             return quint32(m_data.size() - 1);
         }
@@ -34,16 +32,11 @@ quint32 DistinctTexts::add(const char *data, int length, const char *folded)
 std::vector<quint32> DistinctTexts::places()
 {
     std::vector<quint32>().swap(m_slots); // the lookup is done: its memory goes first
-    // Each distinct text's folded form: the one given, or folded here once.
+    // Each distinct text's folded form, folded here once.
     std::string folded;
-    std::vector<const char *> foldedAt;
+    std::vector<const char *> foldedAt(size());
     std::vector<quint32> foldedLength(size());
-    if (m_folded.size() == size()) {
-        foldedAt.swap(m_folded);
-        for (size_t i = 0; i < size(); ++i)
-            foldedLength[i] = quint32(std::strlen(foldedAt[i]));
-    } else {
-        foldedAt.resize(size());
+    {
         std::vector<quint32> start(size());
         for (size_t i = 0; i < size(); ++i) {
             start[i] = quint32(folded.size());
@@ -85,10 +78,6 @@ std::vector<quint32> DistinctTexts::places()
             c = bytesCompare(m_data[a.text], m_lengths[a.text], m_data[b.text], m_lengths[b.text]);
         return c < 0;
     };
-    struct Run
-    {
-        size_t begin, end, depth;
-    };
     std::vector<Run> runs{{0, keys.size(), 0}};
     while (!runs.empty()) {
         const Run run = runs.back();
@@ -102,16 +91,7 @@ std::vector<quint32> DistinctTexts::places()
             std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end), fullLess);
             continue;
         }
-        std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end),
-                  [](const Key &a, const Key &b) { return a.chunk < b.chunk; });
-        for (size_t i = run.begin; i < run.end;) {
-            size_t j = i + 1;
-            while (j < run.end && keys[j].chunk == keys[i].chunk)
-                ++j;
-            if (j - i > 1)
-                runs.push_back({i, j, run.depth + 8});
-            i = j;
-        }
+        splitByChunk(keys, run, runs);
     }
     std::vector<quint32> place(keys.size());
     for (size_t i = 0; i < keys.size(); ++i)

@@ -69,9 +69,16 @@ void HeldRows::append(const HeldRows &part)
     m_filling = true; // a count running gives way
     {
         const std::unique_lock lock(m_rowsLock);
-        for (size_t row = 0; row < part.m_rows.size(); ++row)
-            m_rows.appendFrom(part.m_rows, row);
-        m_names.append(part.m_names);
+        const size_t first = m_rows.size();
+        m_rows.appendAll(part.m_rows);
+        if (part.m_names.size() == part.m_rows.size()) {
+            m_names.append(part.m_names);
+        } else {
+            for (size_t row = first; row < m_rows.size(); ++row) {
+                const auto [data, length] = m_rows.cell(row, File);
+                m_names.add(data, length);
+            }
+        }
     }
     m_filling = false;
 }
@@ -326,7 +333,8 @@ void HeldRows::row(qint64 id, const RowCell *cells)
         lengths[c - 1] = source < 0 ? 0 : cells[source].length;
     }
     m_rows.append(id, texts, lengths);
-    m_names.add(texts[File - 1], lengths[File - 1]);
+    if (m_foldNames)
+        m_names.add(texts[File - 1], lengths[File - 1]);
 }
 
 void HeldRows::member(qint64 id, const RowCell *cells)
@@ -338,5 +346,6 @@ void HeldRows::member(qint64 id, const RowCell *cells)
         lengths[c - 1] = cells[c].length;
     }
     m_rows.appendMember(id, texts, lengths);
-    m_names.add(cells[File].data, cells[File].length);
+    if (m_foldNames)
+        m_names.add(cells[File].data, cells[File].length);
 }

@@ -47,6 +47,9 @@ public:
     // Appends the rows of a part read elsewhere after those held. Unsorted and not narrowed they
     // are shown at once; else when the order is made again (sort(), a fill).
     void append(const HeldRows &part);
+    // Takes the rows that follow in without their folded names: the rows they are appended to
+    // fold them (a part read on one thread, appended on another, shares the work so).
+    void leaveNamesToAppend() { m_foldNames = false; }
     // Empties the rows, keeping the sort; shows them all.
     void clear();
 
@@ -104,6 +107,7 @@ private:
     mutable std::shared_mutex m_rowsLock;
     std::atomic<bool> m_filling{false};
     int m_sourceColumn[FieldCount] = {};
+    bool m_foldNames = true;
     bool m_sorted = false;
     int m_sortColumn = 0;
     bool m_descending = false;

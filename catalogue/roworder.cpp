@@ -4,6 +4,7 @@
 #include "catalogue/filesfield.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -13,6 +14,107 @@ struct NumberKey
     qint64 value;
     quint32 row;
 };
+
+// Eight folded bytes of a name from depth on (depth within the name) as a number that orders as
+// the bytes do, zeros past the name's end. Its last byte is not zero only when the name reaches
+// it: the name may go on.
+quint64 chunkAt(const char *folded, size_t depth)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(folded) + depth;
+    quint64 chunk = 0;
+    int i = 0;
+    for (; i < 8 && p[i] != 0; ++i)
+        chunk = (chunk << 8) | p[i];
+    return i == 0 ? 0 : chunk << (8 * (8 - i));
+}
+
+struct NameKey
+{
+    quint64 chunk; // the folded name's bytes at the depth being ordered
+    quint32 row;
+    quint32 given; // the row's place as given, for equal names
+};
+
+// Orders the rows by their folded names (the names held), names equal so by their own bytes,
+// and names equal byte for byte as given. The rows are first spread by the first two folded
+// bytes, in place; each spread is then ordered eight bytes at a time, the bytes past them read
+// only for rows that share them.
+void sortByFoldedName(const CatalogueRows &held, const HeldNames &names,
+                      std::vector<quint32> &rows)
+{
+    const size_t n = rows.size();
+    std::vector<NameKey> keys(n);
+    for (size_t k = 0; k < n; ++k)
+        keys[k] = {chunkAt(names.name(rows[k]), 0), rows[k], quint32(k)};
+
+    constexpr size_t Spreads = 1 << 16;
+    const auto spreadOf = [](const NameKey &key) { return size_t(key.chunk >> 48); };
+    std::vector<size_t> next(Spreads + 1, 0), end(Spreads, 0);
+    for (const NameKey &key : keys)
+        ++next[spreadOf(key) + 1];
+    for (size_t s = 1; s <= Spreads; ++s)
+        next[s] += next[s - 1];
+    for (size_t s = 0; s < Spreads; ++s)
+        end[s] = next[s + 1];
+    for (size_t s = 0; s < Spreads; ++s)
+        while (next[s] < end[s]) {
+            const size_t to = spreadOf(keys[next[s]]);
+            if (to == s)
+                ++next[s];
+            else
+                std::swap(keys[next[s]], keys[next[to]++]);
+        }
+
+    // Names equal when folded: by their own bytes, then as given.
+    const auto bytesLess = [&](const NameKey &a, const NameKey &b) {
+        const auto [x, lx] = held.cell(a.row, FilesField::File);
+        const auto [y, ly] = held.cell(b.row, FilesField::File);
+        const int c = std::memcmp(x, y, size_t(std::min(lx, ly)));
+        return c != 0 ? c < 0 : lx != ly ? lx < ly : a.given < b.given;
+    };
+    using Run = DistinctTexts::Run;
+    std::vector<Run> runs;
+    for (size_t s = 0, begin = 0; s < Spreads; begin = end[s], ++s)
+        if (end[s] - begin > 1)
+            runs.push_back({begin, end[s], 0});
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        const auto first = keys.begin() + long(run.begin), last = keys.begin() + long(run.end);
+        bool longer = false; // a name of the run goes on past this chunk
+        for (auto key = first; key != last; ++key) {
+            // A name that ended in the chunk before has only zeros here.
+            if (run.depth > 0)
+                key->chunk = (key->chunk & 0xFF) ? chunkAt(names.name(key->row), run.depth) : 0;
+            longer = longer || (key->chunk & 0xFF) != 0;
+        }
+        if (!longer) {
+            // Every name ends in this chunk: equal chunks are equal folded names. Those are
+            // mostly the same bytes too; only where they are not are the bytes compared.
+            std::sort(first, last, [](const NameKey &a, const NameKey &b) {
+                return a.chunk != b.chunk ? a.chunk < b.chunk : a.given < b.given;
+            });
+            for (auto from = first; from != last;) {
+                auto to = from + 1;
+                while (to != last && to->chunk == from->chunk)
+                    ++to;
+                const auto [x, lx] = held.cell(from->row, FilesField::File);
+                for (auto key = from + 1; key != to; ++key) {
+                    const auto [y, ly] = held.cell(key->row, FilesField::File);
+                    if (lx != ly || std::memcmp(x, y, size_t(lx)) != 0) {
+                        std::sort(from, to, bytesLess);
+                        break;
+                    }
+                }
+                from = to;
+            }
+            continue;
+        }
+        DistinctTexts::splitByChunk(keys, run, runs);
+    }
+    for (size_t k = 0; k < n; ++k)
+        rows[k] = keys[k].row;
+}
 
 } // namespace
 
@@ -41,6 +143,8 @@ void sort(const CatalogueRows &held, std::vector<quint32> &rows, int column, boo
         });
         for (size_t k = 0; k < n; ++k)
             rows[k] = keys[k].row;
+    } else if (names && column == FilesField::File && names->size() == held.size()) {
+        sortByFoldedName(held, *names, rows);
     } else {
         // Each row gets its text's number (rows sharing a stored cell share it without a
         // lookup), then the rows are placed by their text's place, keeping stored order among
@@ -48,12 +152,11 @@ void sort(const CatalogueRows &held, std::vector<quint32> &rows, int column, boo
         DistinctTexts texts;
         std::vector<quint32> number(n);
         const char *lastData = nullptr;
-        const bool folded = names && column == FilesField::File && names->size() == held.size();
         for (size_t k = 0; k < n; ++k) {
             const auto [data, length] = held.cell(rows[k], column);
             number[k] = k > 0 && data == lastData
                             ? number[k - 1]
-                            : texts.add(data, length, folded ? names->name(rows[k]) : nullptr);
+                            : texts.add(data, length);
             lastData = data;
         }
         std::vector<quint32> place = texts.places();

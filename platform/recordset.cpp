@@ -131,11 +131,11 @@ void Recordset::loadKeys(RowSink *sink)
                     m_rowCells[c] = {nullptr, 0}; // the sink has the key as a number
                     continue;
                 }
-                // Text first: only a missing text needs the type asked, to tell null from empty.
-                const std::string_view text = source.textAt(int(c));
+                bool null = false;
+                const std::string_view text = source.cellAt(int(c), null);
                 if (text.data())
                     m_rowCells[c] = {text.data(), int(text.size())};
-                else if (!source.isNull(int(c)))
+                else if (!null)
                     m_rowCells[c] = {"", 0}; // no text from the engine: an empty cell
                 else
                     m_rowCells[c] = {nullptr, 0};

@@ -91,6 +91,14 @@ std::string_view Statement::textAt(int column) const
                 : std::string_view();
 }
 
+std::string_view Statement::cellAt(int column, bool &null) const
+{
+    sqlite3_value *value = sqlite3_column_value(m_stmt, column);
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
+    null = !text && sqlite3_value_type(value) == SQLITE_NULL;
+    return text ? std::string_view(text, size_t(sqlite3_value_bytes(value))) : std::string_view();
+}
+
 void Statement::exec(Connection &connection, const char *sql)
 {
     if (const int rc = sqlite3_exec(connection.handle(), sql, nullptr, nullptr, nullptr);

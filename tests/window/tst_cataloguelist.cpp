@@ -1,3 +1,4 @@
+#include "catalogue/casefold.h"
 #include "catalogue/findquery.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
@@ -103,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(ws->list.count(), 0);
         QVERIFY(!ws->list.holdsWholeCatalogue());
         QTRY_VERIFY(!ws->list.filling());
-        QCOMPARE(arrived.size(), 2);
+        QCOMPARE(arrived.size(), 3);
         QCOMPARE(ws->list.count(), 70000);
         QCOMPARE(ws->list.text(69999, 2), "f70000");
         QVERIFY(ws->list.holdsWholeCatalogue());
@@ -118,6 +119,60 @@ private Q_SLOTS:
         QTest::qWait(50); // nothing more comes
         QCOMPARE(ws->list.count(), 70000);
         QCOMPARE(ws->list.text(0, 2), "f70000");
+    }
+
+    // Once every row is in, the list filled behind is the list read and sorted at once: the
+    // same rows in the same order, over parts, names equal but for case and archives' members.
+    void fillBehindOrdersAsARefill_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("order");
+        QTest::newRow("empty") << 0 << int(CatalogueListModel::File) << 0;
+        QTest::newRow("names, parts") << 70000 << int(CatalogueListModel::File) << 0;
+        QTest::newRow("names, descending") << 70000 << int(CatalogueListModel::File) << 1;
+        QTest::newRow("folders") << 70000 << int(CatalogueListModel::Path) << 0;
+    }
+    void fillBehindOrdersAsARefill()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, column);
+        QFETCH(int, order);
+        auto ws = load({});
+        // Names of several lengths that share their first eight folded bytes, and equal but
+        // for case ("Straße" and "STRASSE" fold alike); IDs spread wide, with a gap, as the
+        // read in pieces by ID meets them.
+        TestCatalogue::exec(
+            m_file, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 WHERE %1 > 0 UNION ALL "
+                                   "SELECT i + 1 FROM n WHERE i < %1) INSERT INTO Files (ID, "
+                                   "Path, File) SELECT i * 3 + (i > 35000) * 200000, '/d' || "
+                                   "(i % 5), CASE i % 6 WHEN 0 THEN "
+                                   "'Straße' WHEN 1 THEN 'STRASSE' WHEN 2 THEN 'IMG_00' || (i % "
+                                   "97) || '.JPG' WHEN 3 THEN 'img_00' || (i % 89) || '.jpg' "
+                                   "WHEN 4 THEN 'a' ELSE 'A' END FROM n;"
+                                   "INSERT INTO ArchiveMembers (FileID, Path, File) SELECT ID, "
+                                   "'', 'a' FROM Files WHERE ID < 7")
+                        .arg(rows));
+        ws->list.sortBy(column, order);
+        ws->list.fillBehind();
+        QTRY_VERIFY_WITH_TIMEOUT(!ws->list.filling(), 20000);
+        std::vector<RowKey> behind;
+        for (int row = 0; row < ws->list.count(); ++row)
+            behind.push_back(ws->list.key(row));
+        ws->list.RefreshLv();
+        QCOMPARE(ws->list.count(), rows + std::min(rows, 2));
+        for (int row = 0; row < ws->list.count(); ++row) {
+            QVERIFY2(ws->list.key(row) == behind[size_t(row)], qPrintable(QString::number(row)));
+            if (row == 0 || column != CatalogueListModel::File)
+                continue;
+            // By folded name, then by the bytes, then files before members, each by ID.
+            const QByteArray a = ws->list.bytes(row - 1, 2), b = ws->list.bytes(row, 2);
+            const int c = CaseFold::compare(a.constData(), a.size(), b.constData(), b.size());
+            const RowKey x = ws->list.key(row - 1), y = ws->list.key(row);
+            const bool stored = x.kind != y.kind ? x.kind == RowKey::File : x.id < y.id;
+            QVERIFY((order == 0 ? c < 0 || (c == 0 && stored) : c > 0 || (c == 0 && !stored)));
+        }
+        QVERIFY(ws->list.holdsWholeCatalogue());
     }
 
     // Read again behind the window after a run wrote: the view, the sort and the records

@@ -6,10 +6,14 @@
 
 namespace {
 
-// Rows per part: a part appended costs the window's thread a few milliseconds.
-constexpr size_t PartRows = 65536;
+// Rows per part, and IDs per piece: a part appended costs the window's thread a few
+// milliseconds.
+constexpr size_t PartRows = 32768;
 // Parts on their way at once: enough to keep the window busy, few enough to hold little twice.
 constexpr int PartsAhead = 3;
+// Pieces at most: IDs spread wider (another program's) are read at once, as are a few.
+constexpr qint64 MostPieces = 4096;
+constexpr qint64 FewestPieces = 4;
 
 struct Stopped
 {
@@ -19,8 +23,9 @@ struct Stopped
 class PartSink : public RowSink, public MemberSink
 {
 public:
-    PartSink(const std::atomic<bool> &stopped, std::function<void(std::shared_ptr<HeldRows>)> send)
-        : m_stopped(stopped), m_send(std::move(send))
+    PartSink(const std::atomic<bool> &halted, std::function<void(std::shared_ptr<HeldRows>)> send,
+             std::function<std::shared_ptr<HeldRows>()> spare)
+        : m_halted(halted), m_send(std::move(send)), m_spare(std::move(spare))
     {}
 
     void begin(const std::vector<QString> &columns) override
@@ -35,6 +40,8 @@ public:
     }
     void member(qint64 id, const RowCell *cells) override
     {
+        if (!m_part)
+            next(); // members alone: no columns to begin with
         m_part->member(id, cells);
         full();
     }
@@ -48,12 +55,16 @@ public:
 private:
     void next()
     {
-        m_part = std::make_shared<HeldRows>();
+        // A part taken in already is filled again: its memory is there, nothing to clear anew.
+        m_part = m_spare();
+        if (!m_part)
+            m_part = std::make_shared<HeldRows>();
+        m_part->leaveNamesToAppend(); // the window's thread folds them, beside the reading
         m_part->begin(m_columns);
     }
     void full()
     {
-        if (m_stopped.load(std::memory_order_relaxed))
+        if (m_halted.load(std::memory_order_relaxed))
             throw Stopped();
         if (m_part->rows().size() < PartRows)
             return;
@@ -61,8 +72,9 @@ private:
         next();
     }
 
-    const std::atomic<bool> &m_stopped;
+    const std::atomic<bool> &m_halted;
     std::function<void(std::shared_ptr<HeldRows>)> m_send;
+    std::function<std::shared_ptr<HeldRows>()> m_spare;
     std::vector<QString> m_columns;
     std::shared_ptr<HeldRows> m_part;
 };
@@ -71,7 +83,7 @@ private:
 
 FillBehind::FillBehind(const QString &path, QObject *parent) : QObject(parent)
 {
-    m_thread = std::thread(&FillBehind::run, this, path);
+    m_thread = std::thread(&FillBehind::read, this, path, true);
 }
 
 FillBehind::~FillBehind()
@@ -79,6 +91,9 @@ FillBehind::~FillBehind()
     stop();
     if (m_thread.joinable())
         m_thread.join();
+    // Started by the first thread, which has ended.
+    if (m_second.joinable())
+        m_second.join();
 }
 
 void FillBehind::stop()
@@ -86,61 +101,139 @@ void FillBehind::stop()
     {
         const std::lock_guard<std::mutex> lock(m_partsLock);
         m_stopped = true;
+        m_halted = true;
     }
     m_partTaken.notify_all();
 }
 
-bool FillBehind::waitForRoom()
+template <typename Call> void FillBehind::deliver(Call call)
 {
-    std::unique_lock<std::mutex> lock(m_partsLock);
-    m_partTaken.wait(lock, [this] { return m_stopped || m_partsSent < PartsAhead; });
-    ++m_partsSent;
-    return !m_stopped;
+    QMetaObject::invokeMethod(
+        this,
+        [this, call] {
+            if (!m_stopped)
+                call();
+        },
+        Qt::QueuedConnection);
 }
 
-void FillBehind::taken()
+void FillBehind::send(int piece, std::shared_ptr<HeldRows> part)
+{
+    std::unique_lock<std::mutex> lock(m_partsLock);
+    m_partTaken.wait(lock,
+                     [&] { return m_halted || (m_turn == piece && m_partsSent < PartsAhead); });
+    if (m_halted)
+        throw Stopped();
+    ++m_partsSent;
+    deliver([this, rows = std::move(part)] {
+        Q_EMIT this->part(rows);
+        taken(rows);
+    });
+}
+
+void FillBehind::sent(int piece)
+{
+    {
+        std::unique_lock<std::mutex> lock(m_partsLock);
+        m_partTaken.wait(lock, [&] { return m_halted || m_turn == piece; });
+        if (m_halted)
+            throw Stopped();
+        ++m_turn;
+    }
+    m_partTaken.notify_all();
+}
+
+std::shared_ptr<HeldRows> FillBehind::spare()
+{
+    const std::lock_guard<std::mutex> lock(m_partsLock);
+    std::shared_ptr<HeldRows> part;
+    if (!m_spare.empty()) {
+        part = std::move(m_spare.back());
+        m_spare.pop_back();
+    }
+    return part;
+}
+
+void FillBehind::taken(const std::shared_ptr<HeldRows> &part)
 {
     {
         const std::lock_guard<std::mutex> lock(m_partsLock);
         --m_partsSent;
+        if (m_turn < m_pieces)
+            m_spare.push_back(part);
     }
     m_partTaken.notify_all();
 }
 
-void FillBehind::run(const QString &path)
+void FillBehind::readPiece(Catalogue &catalogue, int piece)
 {
-    // Delivered on the window's thread, and only while this object has not been stopped.
-    const auto deliver = [this](auto call) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, call] {
-                if (!m_stopped)
-                    call();
-            },
-            Qt::QueuedConnection);
-    };
-    PartSink sink(m_stopped, [&](std::shared_ptr<HeldRows> rows) {
-        if (!waitForRoom())
-            throw Stopped();
-        deliver([this, rows] {
-            Q_EMIT part(rows);
-            taken();
-        });
-    });
+    PartSink sink(
+        m_halted, [&](std::shared_ptr<HeldRows> rows) { send(piece, std::move(rows)); },
+        [this] { return spare(); });
+    if (m_whole) {
+        catalogue.requery(&sink, &sink);
+    } else if (piece + 1 < m_pieces) {
+        const qint64 above = m_lowest - 1 + piece * qint64(PartRows);
+        catalogue.requeryIds(above, above + qint64(PartRows), &sink);
+    } else {
+        catalogue.requeryMembers(&sink);
+    }
+    sink.flush();
+    sent(piece);
+}
+
+void FillBehind::read(const QString &path, bool first)
+{
     std::optional<PlatformError> failure;
     try {
         Catalogue catalogue;
         catalogue.open(path);
-        catalogue.requery(&sink, &sink);
-        sink.flush();
+        if (first) {
+            const QPair<qint64, qint64> span = catalogue.idSpan();
+            const qint64 limit = qint64(1) << 62; // far from overflowing
+            const qint64 ranges = span.first > -limit && span.second < limit
+                                      ? (span.second - span.first) / qint64(PartRows) + 1
+                                      : MostPieces + 1;
+            const std::lock_guard<std::mutex> lock(m_partsLock);
+            if (ranges >= FewestPieces && ranges <= MostPieces) {
+                m_whole = false;
+                m_lowest = span.first;
+                m_pieces = int(ranges) + 1; // and the members
+                ++m_readers;
+                m_second = std::thread(&FillBehind::read, this, path, false);
+            }
+        }
+        while (true) {
+            int piece;
+            {
+                const std::lock_guard<std::mutex> lock(m_partsLock);
+                piece = m_nextPiece++;
+            }
+            if (piece >= m_pieces)
+                break;
+            readPiece(catalogue, piece);
+        }
         if (catalogue.cnCatalogue().isDamaged())
             failure = catalogue.cnCatalogue().damage();
     } catch (const Stopped &) {
-        return;
     } catch (const PlatformError &error) {
         failure = error;
     } catch (const std::bad_alloc &) {
         failure = PlatformError(7, QStringLiteral("Out of memory"));
     }
-    deliver([this, failure] { Q_EMIT finished(failure); });
+    {
+        const std::lock_guard<std::mutex> lock(m_partsLock);
+        if (failure && !m_failure) {
+            m_failure = failure;
+            m_halted = true; // the other reader stops too
+        }
+        if (--m_readers > 0) {
+            m_partTaken.notify_all();
+            return;
+        }
+        // Nothing more to fill: the parts' memory goes as they are taken in.
+        m_spare.clear();
+        const std::optional<PlatformError> result = m_failure;
+        deliver([this, result] { Q_EMIT finished(result); });
+    }
 }

@@ -11,10 +11,15 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
-// Reads every row of the catalogue file on a thread of its own, over a connection of its own,
-// and hands them over in parts as they come, so that the window is in use meanwhile. Stopping
-// (or destroying it) ends the read at once; nothing is reported after that.
+class Catalogue;
+
+// Reads every row of the catalogue file behind the window and hands them over in parts as they
+// come, so that the window is in use meanwhile. Two threads, each over a connection of its own,
+// take turns at the catalogue's ID ranges, one part each, and the parts are handed over in the
+// catalogue's order. Stopping (or destroying it) ends the read at once; nothing is reported
+// after that.
 class FillBehind : public QObject
 {
     Q_OBJECT
@@ -25,21 +30,40 @@ public:
     void stop();
 
 Q_SIGNALS:
-    // The next rows read, in the catalogue's order: files, then the members of archives.
+    // The next rows read, in the catalogue's order: files, then the members of archives. The
+    // part is filled again once its receivers return: they copy what they keep of it.
     void part(std::shared_ptr<HeldRows> rows);
     // Every row is in; failure when the read could not be done whole.
     void finished(std::optional<PlatformError> failure);
 
 private:
-    void run(const QString &path);
-    // Waits while the window has parts enough to take in, so that the rows are not held twice
-    // over when it falls behind; false once stopped.
-    bool waitForRoom();
-    void taken();
+    // One reading thread: the first divides the catalogue into pieces and starts the second.
+    void read(const QString &path, bool first);
+    void readPiece(Catalogue &catalogue, int piece);
+    // Sends a part of a piece once the pieces before it are sent and the window has room: the
+    // rows are then not held twice over when it falls behind.
+    void send(int piece, std::shared_ptr<HeldRows> part);
+    // The piece is all sent: the next one's turn.
+    void sent(int piece);
+    std::shared_ptr<HeldRows> spare();
+    // part is taken in: it is filled again while the read goes on.
+    void taken(const std::shared_ptr<HeldRows> &part);
+    // Runs call on the window's thread, unless stopped meanwhile.
+    template <typename Call> void deliver(Call call);
 
     std::atomic<bool> m_stopped{false};
+    std::atomic<bool> m_halted{false}; // stopped, or a reader failed: the other stops too
     std::mutex m_partsLock;
-    std::condition_variable m_partTaken;
-    int m_partsSent = 0; // sent and not yet taken in
-    std::thread m_thread;
+    std::condition_variable m_partTaken; // a part taken in, or a piece sent
+    int m_partsSent = 0;                 // sent and not yet taken in
+    std::vector<std::shared_ptr<HeldRows>> m_spare; // taken in, to be filled again
+    // The pieces: ID ranges from m_lowest on, then the members; or the whole catalogue at once.
+    qint64 m_lowest = 0;
+    int m_pieces = 1;
+    bool m_whole = true;
+    int m_nextPiece = 0; // the next to read
+    int m_turn = 0;      // the next to send
+    int m_readers = 1;   // reading threads not yet ended
+    std::optional<PlatformError> m_failure;
+    std::thread m_thread, m_second;
 };
