@@ -83,8 +83,9 @@ void CatalogueRows::append(qint64 id, const char *const *cells, const int *lengt
 void CatalogueRows::appendRow(size_t row, const char *const *cells, const int *lengths)
 {
     word(row, PlaceWord) = placeFor(row, cells, lengths);
-    word(row, FileWord) = storeText(row > 0 ? word(row - 1, FileWord) : NullCell,
-                                    cells[FilesField::File - 1], lengths[FilesField::File - 1]);
+    word(row, FileWord) =
+        m_text.storeUnlessAbove(row > 0 ? word(row - 1, FileWord) : NullCell,
+                                cells[FilesField::File - 1], lengths[FilesField::File - 1]);
     putType(row, row > 0 ? type(row - 1) : NullCell, cells[FilesField::Type - 1],
             lengths[FilesField::Type - 1]);
     putSize(row, cells[FilesField::Size - 1], lengths[FilesField::Size - 1]);
@@ -97,8 +98,8 @@ quint32 CatalogueRows::placeFor(size_t row, const char *const *cells, const int 
 {
     const Place *above = row > 0 ? &m_places[word(row - 1, PlaceWord)] : nullptr;
     const auto ref = [&](quint32 Place::*field, int subItem) {
-        return storeText(above ? above->*field : NullCell, cells[subItem - 1],
-                         lengths[subItem - 1]);
+        return m_text.storeUnlessAbove(above ? above->*field : NullCell, cells[subItem - 1],
+                                       lengths[subItem - 1]);
     };
     const Place place{ref(&Place::path, FilesField::Path),
                       ref(&Place::archive, FilesField::Archive),
@@ -112,20 +113,6 @@ quint32 CatalogueRows::placeFor(size_t row, const char *const *cells, const int 
     return quint32(m_places.size() - 1);
 }
 
-quint32 CatalogueRows::storeText(quint32 above, const char *data, int length)
-{
-    if (!data)
-        return NullCell;
-    if (above != NullCell) {
-        const auto [text, textLength] = at(above);
-        // The last byte first: neighbouring texts mostly differ there.
-        if (textLength == length && (length == 0 || text[length - 1] == data[length - 1]) &&
-            std::memcmp(text, data, size_t(length)) == 0)
-            return above;
-    }
-    return store(data, length);
-}
-
 void CatalogueRows::putSize(size_t row, const char *data, int length)
 {
     quint64 value;
@@ -136,7 +123,7 @@ void CatalogueRows::putSize(size_t row, const char *data, int length)
     }
     const quint32 above =
         row > 0 && !(m_flags[row - 1] & SizeNumber) ? word(row - 1, SizeWord) : NullCell;
-    word(row, SizeWord) = storeText(above, data, length);
+    word(row, SizeWord) = m_text.storeUnlessAbove(above, data, length);
 }
 
 void CatalogueRows::putType(size_t row, quint32 above, const char *data, int length)
@@ -151,14 +138,14 @@ void CatalogueRows::putType(size_t row, quint32 above, const char *data, int len
     // A few kinds of file make most of a catalogue's types: the last types stored are tried
     // before the text is stored again.
     for (quint32 ref : m_recentTypes) {
-        const auto [text, textLength] = at(ref);
+        const auto [text, textLength] = m_text.at(ref);
         if (ref != NullCell && textLength == length &&
             std::memcmp(text, data, size_t(length)) == 0) {
             m_types[row] = ref;
             return;
         }
     }
-    m_types[row] = storeText(above, data, length);
+    m_types[row] = m_text.storeUnlessAbove(above, data, length);
     if (m_types[row] != above) {
         std::copy_backward(m_recentTypes, m_recentTypes + RecentTypes - 1,
                            m_recentTypes + RecentTypes);
@@ -177,7 +164,7 @@ void CatalogueRows::putDate(size_t row, int date, const char *s, int n)
         return;
     }
     const quint32 above = row > 0 && !(m_flags[row - 1] & bit) ? word(row - 1, w) : NullCell;
-    word(row, w) = storeText(above, s, n);
+    word(row, w) = m_text.storeUnlessAbove(above, s, n);
 }
 
 void CatalogueRows::appendFrom(const CatalogueRows &other, size_t r)
@@ -185,7 +172,7 @@ void CatalogueRows::appendFrom(const CatalogueRows &other, size_t r)
     m_grouping.adopt(other.m_grouping);
     const size_t row = startRow(other.id(r), other.isMember(r));
     const auto textOf = [&other](quint32 ref) {
-        return ref == NullCell ? std::pair<const char *, int>() : other.at(ref);
+        return ref == NullCell ? std::pair<const char *, int>() : other.m_text.at(ref);
     };
     const Place &place = other.m_places[other.word(r, PlaceWord)];
     const char *cells[SubItemCount] = {};
@@ -196,9 +183,10 @@ void CatalogueRows::appendFrom(const CatalogueRows &other, size_t r)
         std::tie(cells[subItem - 1], lengths[subItem - 1]) = textOf(place.*field);
     word(row, PlaceWord) = placeFor(row, cells, lengths);
     const auto [name, nameLength] = textOf(other.word(r, FileWord));
-    word(row, FileWord) = storeText(row > 0 ? word(row - 1, FileWord) : NullCell, name, nameLength);
+    word(row, FileWord) =
+        m_text.storeUnlessAbove(row > 0 ? word(row - 1, FileWord) : NullCell, name, nameLength);
     if (other.type(r) != NullCell) {
-        const auto [data, length] = other.at(other.type(r));
+        const auto [data, length] = other.m_text.at(other.type(r));
         putType(row, row > 0 ? type(row - 1) : NullCell, data, length);
     }
     const quint8 flags = other.m_flags[r];
@@ -226,30 +214,61 @@ void CatalogueRows::appendFrom(const CatalogueRows &other, size_t r)
 
 void CatalogueRows::appendAll(const CatalogueRows &other)
 {
-    const size_t rows = size(), text = m_text.size();
-    if (text + other.m_text.size() >= NullCell)
+    // A part whose sizes are grouped otherwise is taken row by row: its sizes are written back
+    // with their own grouping and held again here as this one reads them.
+    m_grouping.adopt(other.m_grouping);
+    if (other.m_grouping != SizeGrouping() && other.m_grouping != m_grouping) {
+        for (size_t row = 0; row < other.size(); ++row)
+            appendFrom(other, row);
+        return;
+    }
+    const size_t rows = m_size, places = m_places.size();
+    if (places + other.m_places.size() >= NullCell)
         throw PlatformError(7, QStringLiteral("Out of memory"));
+    const quint32 text = m_text.takeAll(other.m_text);
+    const auto moved = [text](quint32 ref) { return ref == NullCell ? NullCell : ref + text; };
     if (other.m_firstMember < other.size() && m_firstMember > rows)
         m_firstMember = rows + other.m_firstMember;
-    m_text.resize(text + other.m_text.size());
-    std::memcpy(m_text.data() + text, other.m_text.data(), other.m_text.size());
-    m_ids.resize(rows + other.size());
-    std::memcpy(m_ids.data() + rows, other.m_ids.data(), other.size() * sizeof(qint64));
-    m_cells.resize((rows + other.size()) * SubItemCount);
-    quint32 *refs = m_cells.data() + rows * SubItemCount;
-    for (size_t i = 0; i < other.m_cells.size(); ++i)
-        refs[i] = other.m_cells[i] == NullCell ? NullCell : other.m_cells[i] + quint32(text);
+    m_places.resize(places + other.m_places.size());
+    for (size_t i = 0; i < other.m_places.size(); ++i) {
+        const Place &place = other.m_places[i];
+        m_places[places + i] = {moved(place.path), moved(place.archive), moved(place.serial)};
+    }
+    m_words.resize((rows + other.size()) * WordCount);
+    m_flags.resize(rows + other.size());
+    if (!other.m_types.empty() && m_types.empty()) {
+        m_types.resize(rows);
+        for (size_t i = 0; i < rows; ++i)
+            m_types[i] = NullCell;
+    }
+    for (size_t r = 0; r < other.size(); ++r) {
+        const size_t row = rows + r;
+        const quint8 flags = other.m_flags[r];
+        m_ids.push_back(other.id(r));
+        m_flags[row] = flags;
+        word(row, PlaceWord) = other.word(r, PlaceWord) + quint32(places);
+        word(row, FileWord) = moved(other.word(r, FileWord));
+        word(row, SizeWord) =
+            flags & SizeNumber ? other.word(r, SizeWord) : moved(other.word(r, SizeWord));
+        for (int d = 0; d < FilesField::DateCount; ++d) {
+            const quint32 value = other.word(r, FirstDateWord + d);
+            word(row, FirstDateWord + d) = flags & (DateNumber << d) ? value : moved(value);
+        }
+        if (!m_types.empty())
+            m_types.push_back(moved(other.type(r)));
+    }
+    m_size = rows + other.size();
 }
 
 void CatalogueRows::drop(const std::vector<bool> &gone)
 {
     // The members stay after the files: they begin after the files kept, if any is kept.
     if (m_firstMember < m_size) {
-        const size_t files = m_firstMember - size_t(std::count(gone.begin(),
-                                                               gone.begin() + qint64(m_firstMember),
-                                                               true));
-        const size_t members = size_t(std::count(gone.begin() + qint64(m_firstMember), gone.end(),
-                                                 false));
+        const size_t files =
+            m_firstMember -
+            size_t(std::count(gone.begin(), gone.begin() + qint64(m_firstMember), true));
+        const size_t members =
+            size_t(std::count(gone.begin() + qint64(m_firstMember), gone.end(), false));
         m_firstMember = members > 0 ? files : size_t(-1);
     }
     m_ids.drop(gone);
@@ -275,41 +294,19 @@ void CatalogueRows::drop(const std::vector<bool> &gone)
     }
 }
 
-quint32 CatalogueRows::store(const char *data, int length)
-{
-    // Length prefix: 1 byte below 128, else 4 bytes with the top bit of the first set.
-    const size_t offset = m_text.size();
-    const size_t need = size_t(length < 128 ? 1 : 4) + size_t(length);
-    if (offset + need >= NullCell)
-        throw PlatformError(7, QStringLiteral("Out of memory"));
-    m_text.resize(offset + need);
-    char *p = &m_text[offset];
-    if (length < 128) {
-        *p++ = char(length);
-    } else {
-        const quint32 l = quint32(length) | 0x80000000u;
-        *p++ = char(l >> 24);
-        *p++ = char(l >> 16);
-        *p++ = char(l >> 8);
-        *p++ = char(l);
-    }
-    std::memcpy(p, data, size_t(length));
-    return quint32(offset);
-}
-
 std::pair<const char *, int> CatalogueRows::cell(size_t row, int subItem) const
 {
     switch (subItem) {
     case FilesField::Path:
-        return at(m_places[word(row, PlaceWord)].path);
+        return m_text.at(m_places[word(row, PlaceWord)].path);
     case FilesField::Archive:
-        return at(m_places[word(row, PlaceWord)].archive);
+        return m_text.at(m_places[word(row, PlaceWord)].archive);
     case FilesField::Serial:
-        return at(m_places[word(row, PlaceWord)].serial);
+        return m_text.at(m_places[word(row, PlaceWord)].serial);
     case FilesField::File:
-        return at(word(row, FileWord));
+        return m_text.at(word(row, FileWord));
     case FilesField::Type:
-        return at(type(row));
+        return m_text.at(type(row));
     default:
         break;
     }
@@ -318,11 +315,11 @@ std::pair<const char *, int> CatalogueRows::cell(size_t row, int subItem) const
     char *out = buffer(subItem);
     if (subItem == FilesField::Size) {
         if (!(flags & SizeNumber))
-            return at(value);
+            return m_text.at(value);
         return {out, m_grouping.format(sizeValue(row), out)};
     }
     if (!(flags & (DateNumber << (subItem - FilesField::FirstDate))))
-        return at(value);
+        return m_text.at(value);
     return {out, StoredDate::secondsText(value, out)};
 }
 
@@ -369,7 +366,7 @@ qint64 CatalogueRows::sizeValue(size_t row) const
     const quint8 flags = m_flags[row];
     if (flags & SizeNumber)
         return qint64(quint64(word(row, SizeWord)) | (quint64(flags >> HighShift) << 32));
-    const auto [data, length] = at(word(row, SizeWord));
+    const auto [data, length] = m_text.at(word(row, SizeWord));
     return FileRow::sizeValue(data, length);
 }
 
@@ -379,7 +376,7 @@ qint64 CatalogueRows::moment(size_t row, int subItem) const
     const quint32 value = word(row, FirstDateWord + date);
     if (m_flags[row] & (DateNumber << date))
         return StoredDate::secondsMoment(value);
-    const auto [data, length] = at(value);
+    const auto [data, length] = m_text.at(value);
     return StoredDate::parse(data, length).moment();
 }
 

@@ -4,6 +4,7 @@
 #include "catalogue/rowids.h"
 #include "catalogue/rowkey.h"
 #include "catalogue/sizegrouping.h"
+#include "catalogue/textarena.h"
 #include "platform/largearray.h"
 
 #include <QString>
@@ -78,23 +79,8 @@ private:
     {
         quint32 path, archive, serial;
     };
-    static constexpr quint32 NullCell = 0xFFFFFFFFu;
+    static constexpr quint32 NullCell = TextArena::Null;
 
-    std::pair<const char *, int> at(quint32 ref) const
-    {
-        if (ref == NullCell)
-            return {"", 0};
-        const auto *p = reinterpret_cast<const unsigned char *>(m_text.data() + ref);
-        if (*p < 128)
-            return {reinterpret_cast<const char *>(p + 1), int(*p)};
-        return {reinterpret_cast<const char *>(p + 4),
-                int(((quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) |
-                     quint32(p[3])) &
-                    0x7FFFFFFFu)};
-    }
-    quint32 store(const char *data, int length);
-    // The reference of a text cell: above's when it holds the same text, else stored anew.
-    quint32 storeText(quint32 above, const char *data, int length);
     quint32 placeFor(size_t row, const char *const *cells, const int *lengths);
     size_t startRow(qint64 id, bool member);
     void appendRow(size_t row, const char *const *cells, const int *lengths);
@@ -106,7 +92,7 @@ private:
     quint32 word(size_t row, int w) const { return m_words[row * WordCount + size_t(w)]; }
     quint32 &word(size_t row, int w) { return m_words[row * WordCount + size_t(w)]; }
 
-    LargeArray<char> m_text;
+    TextArena m_text;
     RowIds m_ids;
     LargeArray<quint32> m_words; // WordCount per row
     LargeArray<quint8> m_flags;  // one per row

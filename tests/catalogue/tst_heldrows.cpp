@@ -179,8 +179,21 @@ private Q_SLOTS:
         for (size_t row = 0; row < 3; ++row)
             copy.appendFrom(rows, row);
         copy.drop({true, false, false});
-        for (const auto &[held, row] : {std::pair(&rows, size_t(1)), std::pair(&rows, size_t(2)),
-                                        std::pair(&copy, size_t(0)), std::pair(&copy, size_t(1))}) {
+        CatalogueRows whole; // parts taken in whole, one after the other
+        whole.appendAll(rows);
+        whole.appendAll(rows);
+        CatalogueRows mixed; // a part taken in after sizes grouped otherwise
+        const char *grouped[CatalogueRows::SubItemCount] = {};
+        int groupedLengths[CatalogueRows::SubItemCount] = {};
+        grouped[FilesField::Size - 1] = "9.999";
+        groupedLengths[FilesField::Size - 1] = 5;
+        mixed.append(1, grouped, groupedLengths);
+        mixed.appendAll(rows);
+        for (const auto &[held, row] :
+             {std::pair(&rows, size_t(1)), std::pair(&rows, size_t(2)), std::pair(&copy, size_t(0)),
+              std::pair(&copy, size_t(1)), std::pair(&whole, size_t(4)),
+              std::pair(&whole, size_t(5)), std::pair(&mixed, size_t(2)),
+              std::pair(&mixed, size_t(3))}) {
             const auto [data, length] = held->cell(row, column);
             QCOMPARE(QByteArray(data, length), stored.isNull() ? QByteArray("") : stored);
             if (column == FilesField::Size)
@@ -192,6 +205,7 @@ private Q_SLOTS:
         QVERIFY(rows.sharesCellAbove(2, column));
         QCOMPARE(rows.id(0), 7);
         QCOMPARE(copy.id(1), qint64(1) << 33);
+        QCOMPARE(whole.id(5), qint64(1) << 33);
     }
 
     // Find's byte total: a size that reads as no number adds nothing.
