@@ -117,7 +117,7 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
         if (count == BatchRows && !insert(rows, batch, count)) {
             // The rows of one statement are given consecutive IDs, the last one's last.
             const qint64 last = m_connection.lastInsertId();
-            for (int i = 0; i < count; ++i)
+            for (int i = 0; m_keepAdded && i < count; ++i)
                 result.added.push_back({batch[i], last - (count - 1 - i)});
             result.written += count;
             count = 0;
@@ -131,10 +131,12 @@ void FileRowWriter::writeFolder(const std::vector<FileRow> &rows, size_t begin, 
                 return false;
             }
             ++result.written;
-            result.added.push_back({batch[i], m_connection.lastInsertId()});
+            const qint64 id = m_connection.lastInsertId();
+            if (m_keepAdded)
+                result.added.push_back({batch[i], id});
             // An archive's members need its row's ID: it is added on its own.
             if (rows[batch[i]].members)
-                writeMembers(result.added.back().second, rows[batch[i]], result);
+                writeMembers(id, rows[batch[i]], result);
         }
         count = 0;
         return true;

@@ -34,7 +34,8 @@ public:
         qint64 changed = 0;
         qint64 removed = 0;
         qint64 members = 0; // of archives, written
-        // Each row added, as its place in the group and the ID it was given, in that order.
+        // Each row added, as its place in the group and the ID it was given, in that order;
+        // kept only when asked for (keepAdded()).
         std::vector<std::pair<size_t, qint64>> added;
         std::vector<Refusal> refused;
     };
@@ -72,6 +73,9 @@ public:
     // The changes, when given, are made in the same transaction, before the rows are added.
     Result write(const std::vector<FileRow> &rows, const Changes *changes = nullptr);
 
+    // Whether the results list the rows added.
+    void keepAdded(bool keep) { m_keepAdded = keep; }
+
     // Around a run of groups: the catalogue's write-ahead log is copied back less often meanwhile.
     void startRun();
     void endRun();
@@ -98,5 +102,6 @@ private:
     std::unique_ptr<Statement> m_member;
     std::unique_ptr<Statement> m_memberBatch;
     std::unique_ptr<Statement> m_dropMembers;
+    bool m_keepAdded = false;
     int m_checkpointPages = -1; // the catalogue's own setting, during a run
 };

@@ -107,7 +107,7 @@ void FolderIndexer::run(const QString &path)
     m_runTimer.start();
     m_lastTick = m_groupStart = 0;
     m_writer->startRun();
-    m_groups.keepRows(!m_update);
+    m_groups.keepRows(!m_update && m_report.keepsWritten());
 
     try {
         bool whole = true;

@@ -42,7 +42,11 @@ public:
     bool wait(Written &written);
     bool busy() const { return m_done.valid(); }
     // Whether the groups from now on give back the rows they added, made on the writing thread.
-    void keepRows(bool keep) { m_keepRows = keep; }
+    void keepRows(bool keep)
+    {
+        m_keepRows = keep;
+        m_writer.keepAdded(keep);
+    }
     // Gives back the memory the last groups held.
     void release();
 

@@ -32,6 +32,7 @@ public:
         Q_EMIT m_run.progress(progress);
     }
     bool cancelled() override { return m_run.m_stop.load(std::memory_order_relaxed); }
+    bool keepsWritten() const override { return true; }
     void written(std::shared_ptr<HeldRows> rows) override
     {
         onlyAdded = onlyAdded && rows;
