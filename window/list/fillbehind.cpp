@@ -28,13 +28,13 @@ public:
         : m_halted(halted), m_send(std::move(send)), m_spare(std::move(spare))
     {}
 
-    void begin(const std::vector<QString> &columns) override
-    {
-        m_columns = columns;
-        next();
-    }
+    void begin(const std::vector<QString> &columns) override { m_columns = columns; }
     void row(qint64 id, const RowCell *cells) override
     {
+        // Taken only for a row to hold: a part left empty at a piece's end would go with its
+        // memory, and each piece would fault in a fresh one.
+        if (!m_part)
+            next();
         m_part->row(id, cells);
         full();
     }
@@ -69,7 +69,7 @@ private:
         if (m_part->rows().size() < PartRows)
             return;
         m_send(std::move(m_part));
-        next();
+        m_part.reset();
     }
 
     const std::atomic<bool> &m_halted;
