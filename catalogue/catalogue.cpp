@@ -91,10 +91,15 @@ void Catalogue::requery(RowSink *sink, MemberSink *members)
 
 void Catalogue::requeryIds(qint64 above, qint64 upTo, RowSink *sink)
 {
-    Recordset piece;
-    piece.Open(QStringLiteral("SELECT * FROM %1 WHERE ID > ? AND ID <= ?").arg(FilesTable),
-               &m_cnCatalogue, {above, upTo});
-    piece.Requery(sink);
+    // One set for every range, closed after each: the memory of its keys is used again.
+    m_rsPiece.Open(QStringLiteral("SELECT * FROM %1 WHERE ID > ? AND ID <= ?").arg(FilesTable),
+                   &m_cnCatalogue, {above, upTo});
+    struct Closing
+    {
+        Recordset &set;
+        ~Closing() { set.Close(); }
+    } closing{m_rsPiece};
+    m_rsPiece.Requery(sink);
 }
 
 void Catalogue::requeryMembers(MemberSink *members)

@@ -123,6 +123,7 @@ private:
 
     Connection m_cnCatalogue;
     Recordset m_rsFiles;
+    Recordset m_rsPiece; // requeryIds' ranges
     Media m_media{m_cnCatalogue};
     MediumRows m_mediumRows{m_cnCatalogue};
     bool m_hasNameNotes = false; // FilesNameChanged and its triggers: renamed rows are noted

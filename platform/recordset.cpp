@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int ConnectionUnusable = 3709;
+constexpr size_t SpareKeys = 65536;
 
 QString quoted(const QString &identifier)
 {
@@ -121,6 +122,8 @@ void Recordset::loadKeys(RowSink *sink)
     if (sink)
         sink->begin(m_columns);
     LargeArray<qint64> keys;
+    keys.swap(m_spareKeys);
+    keys.clear();
     m_rowCells.resize(m_columns.size());
     while (source.step()) {
         const qint64 id = source.intAt(idColumn);
@@ -146,6 +149,10 @@ void Recordset::loadKeys(RowSink *sink)
 
     m_keysStale = false;
     m_keys.swap(keys);
+    // A small set's memory serves the next read: a source read again and again in small ranges
+    // then maps and faults in no fresh pages for each. A large one goes, not held twice.
+    if (keys.size() <= SpareKeys)
+        m_spareKeys.swap(keys);
     m_deleted.assign(m_keys.size(), false);
     m_keyIndex.clear();
     m_liveCount = qint64(m_keys.size());

@@ -90,6 +90,7 @@ private:
 
     // The keyset: the source's row keys in its order, and which of them this set deleted.
     LargeArray<qint64> m_keys;
+    LargeArray<qint64> m_spareKeys; // the last small keyset's memory, for the next read
     std::vector<bool> m_deleted;
     std::vector<std::pair<qint64, size_t>> m_keyIndex; // sorted by key, made on first use
     qint64 m_liveCount = 0;

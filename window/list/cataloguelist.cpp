@@ -156,7 +156,10 @@ void CatalogueList::RefreshLv()
         const BusyCursor busy;
         // Re-running the source and walking it is one pass: each row goes straight into the
         // list. Find's view is of the whole catalogue only.
-        m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
+        if (whole && m_view.kind() != ListView::Find && readsInParts())
+            m_model->refillInParts(m_catalogue);
+        else
+            m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
         m_holdsWhole = whole && !m_model->refillFailure();
         m_heldAt = m_catalogue.changeStamp();
         // A search answered from the names held is found again among the rows read.
@@ -168,6 +171,23 @@ void CatalogueList::RefreshLv()
         const PlatformError damage = m_catalogue.damage();
         ShowErrorBox(damage.number(), damage.description());
     }
+}
+
+bool CatalogueList::readsInParts()
+{
+    // Other connections see only what this one committed; a damaged file is read here, where
+    // its damage is reported.
+    if (m_catalogue.isDamaged() || !m_catalogue.cnCatalogue().autocommit())
+        return false;
+    try {
+        if (!FillBehind::readsInPieces(m_catalogue.idSpan()))
+            return false;
+        // The table's set opened again holds each of its rows, as one run again would.
+        m_catalogue.openFullView();
+    } catch (const PlatformError &) {
+        return false; // the refill meets it again and reports it
+    }
+    return true;
 }
 
 qint64 CatalogueList::show(const ListView &view)

@@ -1,7 +1,9 @@
 #include "window/list/cataloguelistmodel.h"
 
+#include "catalogue/catalogue.h"
 #include "catalogue/storeddate.h"
 #include "platform/largeblock.h"
+#include "window/list/fillbehind.h"
 #include "window/main/localdates.h"
 
 #include <QCoreApplication>
@@ -142,6 +144,31 @@ void CatalogueListModel::showAll()
     beginResetModel();
     m_held.showAll();
     endResetModel();
+}
+
+void CatalogueListModel::refillInParts(Catalogue &catalogue)
+{
+    std::optional<PlatformError> failure;
+    beginResetModel();
+    m_held.clear();
+    try {
+        FillBehind reading(catalogue.path(), FillBehind::Waited);
+        failure = reading.takeAll([this](const HeldRows &part) { m_held.append(part); });
+    } catch (const PlatformError &error) {
+        failure = error;
+    } catch (const std::bad_alloc &) {
+        failure = PlatformError(7, QStringLiteral("Out of memory"));
+    }
+    if (failure) {
+        // Read again the one way, which reports what it meets as a refill does.
+        m_refillFailure = m_held.fill(catalogue, false);
+    } else {
+        m_refillFailure.reset();
+        if (m_held.sorted())
+            m_held.sort(m_held.sortColumn(), m_held.descending());
+    }
+    endResetModel();
+    LargeBlock::trimFreed();
 }
 
 void CatalogueListModel::refill(Catalogue &catalogue, bool keepFilter)

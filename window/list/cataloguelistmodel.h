@@ -33,6 +33,9 @@ public:
     // that cannot be run leaves the list empty; never raises. Find's filter stays only when
     // keepFilter is true.
     void refill(Catalogue &catalogue, bool keepFilter = true);
+    // As refill of the whole table, read on two threads as the fill behind reads it (Find's
+    // filter goes). What keeps that read from being done whole leaves it to refill.
+    void refillInParts(Catalogue &catalogue);
     // What kept the last refill's source from running, if anything but damage did.
     const std::optional<PlatformError> &refillFailure() const { return m_refillFailure; }
 

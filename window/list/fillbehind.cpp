@@ -28,13 +28,13 @@ public:
         : m_halted(halted), m_send(std::move(send)), m_spare(std::move(spare))
     {}
 
-    void begin(const std::vector<QString> &columns) override
-    {
-        m_columns = columns;
-        next();
-    }
+    void begin(const std::vector<QString> &columns) override { m_columns = columns; }
     void row(qint64 id, const RowCell *cells) override
     {
+        // Taken only for a row to hold: a part left empty at a piece's end would go with its
+        // memory, and each piece would fault in a fresh one.
+        if (!m_part)
+            next();
         m_part->row(id, cells);
         full();
     }
@@ -69,7 +69,7 @@ private:
         if (m_part->rows().size() < PartRows)
             return;
         m_send(std::move(m_part));
-        next();
+        m_part.reset();
     }
 
     const std::atomic<bool> &m_halted;
@@ -81,7 +81,27 @@ private:
 
 } // namespace
 
-FillBehind::FillBehind(const QString &path, QObject *parent) : QObject(parent)
+namespace {
+
+// The ID ranges of a part each that the span holds; past MostPieces when too wide to count.
+qint64 rangesOf(const QPair<qint64, qint64> &span)
+{
+    const qint64 limit = qint64(1) << 62; // far from overflowing
+    return span.first > -limit && span.second < limit
+               ? (span.second - span.first) / qint64(PartRows) + 1
+               : MostPieces + 1;
+}
+
+} // namespace
+
+bool FillBehind::readsInPieces(const QPair<qint64, qint64> &span)
+{
+    const qint64 ranges = rangesOf(span);
+    return ranges >= FewestPieces && ranges <= MostPieces;
+}
+
+FillBehind::FillBehind(const QString &path, Delivery delivery, QObject *parent)
+    : QObject(parent), m_waited(delivery == Waited)
 {
     m_thread = std::thread(&FillBehind::read, this, path, true);
 }
@@ -125,6 +145,12 @@ void FillBehind::send(int piece, std::shared_ptr<HeldRows> part)
     if (m_halted)
         throw Stopped();
     ++m_partsSent;
+    if (m_waited) {
+        m_ready.push_back(std::move(part));
+        lock.unlock();
+        m_partTaken.notify_all();
+        return;
+    }
     deliver([this, rows = std::move(part)] {
         Q_EMIT this->part(rows);
         taken(rows);
@@ -190,15 +216,11 @@ void FillBehind::read(const QString &path, bool first)
         catalogue.open(path);
         if (first) {
             const QPair<qint64, qint64> span = catalogue.idSpan();
-            const qint64 limit = qint64(1) << 62; // far from overflowing
-            const qint64 ranges = span.first > -limit && span.second < limit
-                                      ? (span.second - span.first) / qint64(PartRows) + 1
-                                      : MostPieces + 1;
             const std::lock_guard<std::mutex> lock(m_partsLock);
-            if (ranges >= FewestPieces && ranges <= MostPieces) {
+            if (readsInPieces(span)) {
                 m_whole = false;
                 m_lowest = span.first;
-                m_pieces = int(ranges) + 1; // and the members
+                m_pieces = int(rangesOf(span)) + 1; // and the members
                 ++m_readers;
                 m_second = std::thread(&FillBehind::read, this, path, false);
             }
@@ -233,7 +255,29 @@ void FillBehind::read(const QString &path, bool first)
         }
         // Nothing more to fill: the parts' memory goes as they are taken in.
         m_spare.clear();
+        if (m_waited) {
+            m_partTaken.notify_all();
+            return;
+        }
         const std::optional<PlatformError> result = m_failure;
         deliver([this, result] { Q_EMIT finished(result); });
+    }
+}
+
+std::optional<PlatformError>
+FillBehind::takeAll(const std::function<void(const HeldRows &)> &take)
+{
+    while (true) {
+        std::shared_ptr<HeldRows> part;
+        {
+            std::unique_lock<std::mutex> lock(m_partsLock);
+            m_partTaken.wait(lock, [&] { return !m_ready.empty() || m_readers == 0; });
+            if (m_ready.empty())
+                return m_failure;
+            part = std::move(m_ready.front());
+            m_ready.pop_front();
+        }
+        take(*part);
+        taken(part);
     }
 }

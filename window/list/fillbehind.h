@@ -3,10 +3,13 @@
 #include "catalogue/heldrows.h"
 
 #include <QObject>
+#include <QPair>
 #include <QString>
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,10 +27,20 @@ class FillBehind : public QObject
 {
     Q_OBJECT
 public:
-    explicit FillBehind(const QString &path, QObject *parent = nullptr);
+    // How the parts reach the window's thread: through its event loop (part, finished), or
+    // taken by takeAll there, which returns once every row is in.
+    enum Delivery { Queued, Waited };
+
+    explicit FillBehind(const QString &path, Delivery delivery = Queued, QObject *parent = nullptr);
     ~FillBehind() override;
 
     void stop();
+    // Waited: hands each part to take in the catalogue's order as it comes, and gives back what
+    // kept the read from being done whole. What take throws ends the read.
+    std::optional<PlatformError> takeAll(const std::function<void(const HeldRows &)> &take);
+    // Whether two threads share the read of a catalogue whose IDs span these: one reads a
+    // narrower one as quickly alone.
+    static bool readsInPieces(const QPair<qint64, qint64> &span);
 
 Q_SIGNALS:
     // The next rows read, in the catalogue's order: files, then the members of archives. The
@@ -57,6 +70,8 @@ private:
     std::condition_variable m_partTaken; // a part taken in, or a piece sent
     int m_partsSent = 0;                 // sent and not yet taken in
     std::vector<std::shared_ptr<HeldRows>> m_spare; // taken in, to be filled again
+    const bool m_waited;
+    std::deque<std::shared_ptr<HeldRows>> m_ready; // Waited: sent, for takeAll
     // The pieces: ID ranges from m_lowest on, then the members; or the whole catalogue at once.
     qint64 m_lowest = 0;
     int m_pieces = 1;
