@@ -62,6 +62,10 @@ public:
     // an equal number.
     bool sharesCellAbove(size_t row, int subItem) const;
 
+    // The row's place: rows with one place share their folder, label and serial.
+    quint32 place(size_t row) const { return word(row, PlaceWord); }
+    size_t placeCount() const { return m_places.size(); }
+
     // The size in bytes as FileRow::sizeValue reads the cell.
     qint64 sizeValue(size_t row) const;
     // A date cell as StoredDate::moment() gives it (yyyymmddhhmmss; -1 for no date).

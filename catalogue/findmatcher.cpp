@@ -61,6 +61,21 @@ bool contains(const std::string &text, const QByteArray &needle)
            memmem(text.data(), text.size(), needle.constData(), size_t(needle.size())) != nullptr;
 }
 
+std::string &folded()
+{
+    thread_local std::string text;
+    return text;
+}
+
+// Whether the cell's folded form contains needle (folded); ASCII without making that form.
+bool foldedContains(const FindMatcher::Cell &cell, const QByteArray &needle)
+{
+    if (CaseFold::isAscii(cell.first, cell.second))
+        return asciiContains(cell.first, cell.second, needle);
+    fold(folded(), cell);
+    return contains(folded(), needle);
+}
+
 bool endsWith(const std::string &text, const QByteArray &ending)
 {
     return text.size() >= size_t(ending.size()) &&
@@ -87,6 +102,15 @@ FindMatcher::FindMatcher(const FindQuery &query)
     std::stable_sort(m_tests.begin(), m_tests.end(), [](const Test &a, const Test &b) {
         return CostOf[a.term.field] < CostOf[b.term.field];
     });
+}
+
+FindMatcher::FindMatcher(FindQuery::Term term)
+{
+    term.exclude = false;
+    m_tests.push_back({term, SubItemOf[term.field]});
+    m_subItems = 1u << SubItemOf[term.field];
+    if (term.field == FindQuery::Disc || term.field == FindQuery::Note)
+        m_subItems |= 1u << FilesField::Serial;
 }
 
 bool FindMatcher::matches(const Cell *cells, const CatalogueRows &rows, size_t row)
@@ -142,19 +166,20 @@ bool FindMatcher::holds(Test &test, const Cell *cells, const CatalogueRows &rows
         ((term.field != FindQuery::Disc && term.field != FindQuery::Note) ||
          (serial.first == test.seenSerial && serial.second == test.seenSerialLength)))
         return test.answer;
-    thread_local std::string text;
     bool answer;
     switch (term.field) {
     case FindQuery::Folder:
-        fold(text, cell);
-        answer = contains(text, term.texts[0]);
+        answer = foldedContains(cell, term.texts[0]);
         break;
     case FindQuery::Disc:
-        fold(text, cell);
-        answer = contains(text, term.texts[0]);
+        answer = foldedContains(cell, term.texts[0]);
         if (!answer) {
-            fold(text, serial);
-            answer = equals(text, term.texts[0]);
+            const QByteArray &wanted = term.texts[0];
+            // Equal folded forms of ASCII have one length: the test of a part is the test.
+            answer = CaseFold::isAscii(serial.first, serial.second)
+                         ? serial.second == wanted.size() &&
+                               asciiContains(serial.first, serial.second, wanted)
+                         : (fold(folded(), serial), equals(folded(), wanted));
         }
         break;
     case FindQuery::Note:

@@ -21,6 +21,8 @@ public:
     using Cell = std::pair<const char *, int>;
 
     explicit FindMatcher(const FindQuery &query);
+    // The test of one term alone, as if it were not an exclusion.
+    explicit FindMatcher(FindQuery::Term term);
 
     // cells[field - 1] is the text cell of FilesField field; only those of subItems() are read.
     // The size and dates are read from row of rows, when a test comes to them.

@@ -14,7 +14,6 @@
 #include <mutex>
 #include <new>
 
-
 std::optional<PlatformError> HeldRows::fill(Catalogue &catalogue, bool keepShown)
 {
     if (!keepShown)
@@ -131,17 +130,27 @@ bool HeldRows::scan(const FindQuery &query, const std::function<bool()> &stopped
                     OnMatch onMatch) const
 {
     const size_t n = m_rows.size();
-    // Words and phrases are looked for in the folded names all at once, as the search does:
-    // only the rows they leave are read cell by cell, and a query of names alone not at all.
+    // Words and phrases are looked for in the folded names all at once, as the search does,
+    // types at the names' ends, folders and discs once per place: only the rows they leave are
+    // read cell by cell, and a query of these alone not at all.
     std::vector<bool> named;
-    bool namesOnly = true;
+    const auto marked = [](const FindQuery::Term &term) {
+        return term.field == FindQuery::Name || term.field == FindQuery::Type ||
+               term.field == FindQuery::Folder || term.field == FindQuery::Disc ||
+               term.field == FindQuery::Note;
+    };
+    // Mixed with other tests, the cheapest first decide most rows alone: only words are marked.
+    const bool namesOnly = std::all_of(query.terms().begin(), query.terms().end(), marked);
     for (const FindQuery::Term &term : query.terms()) {
-        if (term.field != FindQuery::Name) {
-            namesOnly = false;
+        if (namesOnly ? !marked(term) : term.field != FindQuery::Name)
             continue;
-        }
         std::vector<bool> hits(n, false);
-        m_names.mark(term.texts[0], hits);
+        if (term.field == FindQuery::Name)
+            m_names.mark(term.texts[0], hits);
+        else if (term.field == FindQuery::Type)
+            markEndings(term.texts, hits);
+        else
+            markPlaces(term, hits);
         if (term.exclude)
             hits.flip();
         if (named.empty())
@@ -172,6 +181,39 @@ bool HeldRows::scan(const FindQuery &query, const std::function<bool()> &stopped
             onMatch(row);
     }
     return true;
+}
+
+void HeldRows::markEndings(const std::vector<QByteArray> &endings, std::vector<bool> &marks) const
+{
+    // The folded names held, read in their order: a type is a name's ending.
+    for (size_t row = 0; row < marks.size(); ++row) {
+        const char *name = m_names.name(row);
+        const size_t length = std::strlen(name);
+        for (const QByteArray &ending : endings)
+            if (length >= size_t(ending.size()) &&
+                std::memcmp(name + length - size_t(ending.size()), ending.constData(),
+                            size_t(ending.size())) == 0) {
+                marks[row] = true;
+                break;
+            }
+    }
+}
+
+void HeldRows::markPlaces(const FindQuery::Term &term, std::vector<bool> &marks) const
+{
+    // Rows of one place share the cells the term reads: each place is tested once.
+    std::vector<qint8> answers(m_rows.placeCount(), -1);
+    FindMatcher matcher(term);
+    FindMatcher::Cell cells[CatalogueRows::SubItemCount] = {};
+    for (size_t row = 0; row < marks.size(); ++row) {
+        qint8 &answer = answers[m_rows.place(row)];
+        if (answer < 0) {
+            for (int subItem : {Path, Archive, Serial})
+                cells[subItem - 1] = m_rows.cell(row, subItem);
+            answer = matcher.matches(cells, m_rows, row) ? 1 : 0;
+        }
+        marks[row] = answer != 0;
+    }
 }
 
 bool HeldRows::countMatching(const FindQuery &query, const std::function<bool()> &stopped,

@@ -94,6 +94,10 @@ private:
     void arrange(bool rematch);
     void applySort(std::vector<quint32> &rows) const;
     void clearRows();
+    // Marks the rows whose folded name ends with one of endings (folded).
+    void markEndings(const std::vector<QByteArray> &endings, std::vector<bool> &marks) const;
+    // Marks the rows whose folder, label and serial answer term (not as an exclusion).
+    void markPlaces(const FindQuery::Term &term, std::vector<bool> &marks) const;
     template <typename OnMatch>
     bool scan(const FindQuery &query, const std::function<bool()> &stopped, OnMatch onMatch) const;
 

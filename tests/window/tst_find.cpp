@@ -1,8 +1,8 @@
 #include "catalogue/findquery.h"
 #include "support/loadedcatalogue.h"
 #include "support/testcatalogue.h"
-#include "window/list/cataloguelistmodel.h"
 #include "window/find/findcounter.h"
+#include "window/list/cataloguelistmodel.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -100,6 +100,11 @@ private Q_SLOTS:
         QTest::newRow("combined") << "type:mp3 size:>1MB disc:blue -two" << QStringList{a};
         QTest::newRow("combined with folder and date")
             << "folder:iso disc:software -debian modified:2005" << QStringList{h};
+        QTest::newRow("names and places only")
+            << "type:mp3,txt folder:music -disc:blue" << QStringList{f};
+        QTest::newRow("names and places excluded")
+            << "-type:iso -folder:MUSIC" << QStringList{c, d, e};
+        QTest::newRow("serial and type") << "disc:1111-2222 type:.ISO" << QStringList{g, h};
 
         QTest::newRow("bad unit") << "song size:10XB" << QStringList{"\"10XB\" is not a size"};
         QTest::newRow("bad bound") << "size:1MB..x" << QStringList{"\"x\" is not a size"};
