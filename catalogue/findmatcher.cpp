@@ -67,13 +67,21 @@ std::string &folded()
     return text;
 }
 
-// Whether the cell's folded form contains needle (folded); ASCII without making that form.
+// Whether the cell's folded form contains needle (folded): of ASCII its lower case, made in
+// one pass that finds whether the text is ASCII.
 bool foldedContains(const FindMatcher::Cell &cell, const QByteArray &needle)
 {
-    if (CaseFold::isAscii(cell.first, cell.second))
-        return asciiContains(cell.first, cell.second, needle);
-    fold(folded(), cell);
-    return contains(folded(), needle);
+    std::string &text = folded();
+    text.resize(size_t(cell.second));
+    unsigned char high = 0;
+    for (int i = 0; i < cell.second; ++i) {
+        const unsigned char c = static_cast<unsigned char>(cell.first[i]);
+        high |= c;
+        text[size_t(i)] = char(unsigned(c - 'A') < 26u ? c + ('a' - 'A') : c);
+    }
+    if (high & 0x80)
+        fold(text, cell);
+    return contains(text, needle);
 }
 
 bool endsWith(const std::string &text, const QByteArray &ending)

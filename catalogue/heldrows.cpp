@@ -209,7 +209,8 @@ void HeldRows::markPlaces(const FindQuery::Term &term, std::vector<bool> &marks)
         qint8 &answer = answers[m_rows.place(row)];
         if (answer < 0) {
             for (int subItem : {Path, Archive, Serial})
-                cells[subItem - 1] = m_rows.cell(row, subItem);
+                if (matcher.subItems() & (1u << subItem))
+                    cells[subItem - 1] = m_rows.cell(row, subItem);
             answer = matcher.matches(cells, m_rows, row) ? 1 : 0;
         }
         marks[row] = answer != 0;
