@@ -32,35 +32,41 @@ quint32 DistinctTexts::add(const char *data, int length)
 std::vector<quint32> DistinctTexts::places()
 {
     std::vector<quint32>().swap(m_slots); // the lookup is done: its memory goes first
-    // Each distinct text's folded form, folded here once.
+    // Each distinct text's folded form, folded here once into one string reserved for the
+    // texts as they are (folding seldom changes a length): growing it by doubling would hold
+    // the old and the new copy at once, the largest memory a sort by folder takes.
     std::string folded;
-    std::vector<const char *> foldedAt(size());
-    std::vector<quint32> foldedLength(size());
     {
-        std::vector<quint32> start(size());
-        for (size_t i = 0; i < size(); ++i) {
-            start[i] = quint32(folded.size());
-            CaseFold::appendFolded(folded, m_data[i], int(m_lengths[i]));
-            foldedLength[i] = quint32(folded.size()) - start[i];
-        }
-        for (size_t i = 0; i < size(); ++i)
-            foldedAt[i] = folded.data() + start[i];
+        size_t bytes = 0;
+        for (quint32 length : m_lengths)
+            bytes += length;
+        folded.reserve(bytes + bytes / 32 + 64);
     }
+    std::vector<size_t> foldedStart(size());
+    std::vector<quint32> foldedLength(size());
+    for (size_t i = 0; i < size(); ++i) {
+        foldedStart[i] = folded.size();
+        CaseFold::appendFolded(folded, m_data[i], int(m_lengths[i]));
+        foldedLength[i] = quint32(folded.size() - foldedStart[i]);
+    }
+    const auto foldedAt = [&](quint32 text) { return folded.data() + foldedStart[text]; };
 
     // Ordered eight folded bytes at a time, as numbers held beside the text numbers: most
     // comparisons then touch no text. Texts that share their first bytes (the folders of one
     // medium, numbered pictures) are ordered by their next eight bytes, and so on.
+#pragma pack(push, 4) // twelve bytes a key, not sixteen
     struct Key
     {
         quint64 chunk;
         quint32 text;
     };
+#pragma pack(pop)
     std::vector<Key> keys(size());
     for (size_t i = 0; i < keys.size(); ++i)
         keys[i].text = quint32(i);
     const auto chunkAt = [&](quint32 text, size_t depth) {
         quint64 chunk = 0;
-        const char *at = foldedAt[text];
+        const char *at = foldedAt(text);
         const size_t length = foldedLength[text];
         for (size_t k = depth; k < depth + 8; ++k)
             chunk = (chunk << 8) | (k < length ? static_cast<unsigned char>(at[k]) : 0u);
@@ -72,7 +78,7 @@ std::vector<quint32> DistinctTexts::places()
     };
     // Texts equal in every chunk: by their folded length, then by their own bytes.
     const auto fullLess = [&](const Key &a, const Key &b) {
-        int c = bytesCompare(foldedAt[a.text], foldedLength[a.text], foldedAt[b.text],
+        int c = bytesCompare(foldedAt(a.text), foldedLength[a.text], foldedAt(b.text),
                              foldedLength[b.text]);
         if (c == 0)
             c = bytesCompare(m_data[a.text], m_lengths[a.text], m_data[b.text], m_lengths[b.text]);
