@@ -32,24 +32,32 @@ quint32 DistinctTexts::add(const char *data, int length)
 std::vector<quint32> DistinctTexts::places()
 {
     std::vector<quint32>().swap(m_slots); // the lookup is done: its memory goes first
-    // Each distinct text's folded form, folded here once into one string reserved for the
-    // texts as they are (folding seldom changes a length): growing it by doubling would hold
-    // the old and the new copy at once, the largest memory a sort by folder takes.
+    // A text folds byte for byte up to its first byte beyond ASCII, where it is read; only the
+    // rest of it is folded here, once, into one string reserved for it (folding seldom changes a
+    // length; growing by doubling would hold two copies at once). Most folders and names are
+    // ASCII, or nearly.
+    std::vector<quint32> ascii(size());  // the bytes before the first beyond ASCII
+    std::vector<size_t> rest(size(), 0); // where the folded rest begins in folded
+    std::vector<quint32> foldedLength(m_lengths);
     std::string folded;
     {
         size_t bytes = 0;
-        for (quint32 length : m_lengths)
-            bytes += length;
+        for (size_t i = 0; i < size(); ++i) {
+            const auto *at = reinterpret_cast<const unsigned char *>(m_data[i]);
+            quint32 k = 0;
+            while (k < m_lengths[i] && at[k] < 0x80)
+                ++k;
+            ascii[i] = k;
+            bytes += m_lengths[i] - k;
+        }
         folded.reserve(bytes + bytes / 32 + 64);
     }
-    std::vector<size_t> foldedStart(size());
-    std::vector<quint32> foldedLength(size());
-    for (size_t i = 0; i < size(); ++i) {
-        foldedStart[i] = folded.size();
-        CaseFold::appendFolded(folded, m_data[i], int(m_lengths[i]));
-        foldedLength[i] = quint32(folded.size() - foldedStart[i]);
-    }
-    const auto foldedAt = [&](quint32 text) { return folded.data() + foldedStart[text]; };
+    for (size_t i = 0; i < size(); ++i)
+        if (ascii[i] < m_lengths[i]) {
+            rest[i] = folded.size();
+            CaseFold::appendFolded(folded, m_data[i] + ascii[i], int(m_lengths[i] - ascii[i]));
+            foldedLength[i] = ascii[i] + quint32(folded.size() - rest[i]);
+        }
 
     // Ordered eight folded bytes at a time, as numbers held beside the text numbers: most
     // comparisons then touch no text. Texts that share their first bytes (the folders of one
@@ -66,20 +74,29 @@ std::vector<quint32> DistinctTexts::places()
         keys[i].text = quint32(i);
     const auto chunkAt = [&](quint32 text, size_t depth) {
         quint64 chunk = 0;
-        const char *at = foldedAt(text);
-        const size_t length = foldedLength[text];
-        for (size_t k = depth; k < depth + 8; ++k)
-            chunk = (chunk << 8) | (k < length ? static_cast<unsigned char>(at[k]) : 0u);
+        const size_t length = foldedLength[text], plain = ascii[text];
+        const char *at = m_data[text], *after = folded.data() + rest[text];
+        for (size_t k = depth; k < depth + 8; ++k) {
+            const char c = k >= length ? 0 : k < plain ? CaseFold::foldedAscii(at[k]) : after[k - plain];
+            chunk = (chunk << 8) | static_cast<unsigned char>(c);
+        }
         return chunk;
     };
     const auto bytesCompare = [](const char *x, quint32 lx, const char *y, quint32 ly) {
         const int c = std::memcmp(x, y, std::min(lx, ly));
         return c != 0 ? c : lx == ly ? 0 : lx < ly ? -1 : 1;
     };
-    // Texts equal in every chunk: by their folded length, then by their own bytes.
+    // Texts equal in every chunk: by their folded length, then by their own bytes. The folded
+    // forms are compared chunk by chunk: a shorter text's chunks end in zeros.
     const auto fullLess = [&](const Key &a, const Key &b) {
-        int c = bytesCompare(foldedAt(a.text), foldedLength[a.text], foldedAt(b.text),
-                             foldedLength[b.text]);
+        const quint32 la = foldedLength[a.text], lb = foldedLength[b.text];
+        int c = 0;
+        for (size_t depth = 0; c == 0 && depth < std::max(la, lb); depth += 8) {
+            const quint64 x = chunkAt(a.text, depth), y = chunkAt(b.text, depth);
+            c = x == y ? 0 : x < y ? -1 : 1;
+        }
+        if (c == 0)
+            c = la == lb ? 0 : la < lb ? -1 : 1;
         if (c == 0)
             c = bytesCompare(m_data[a.text], m_lengths[a.text], m_data[b.text], m_lengths[b.text]);
         return c < 0;
