@@ -32,6 +32,9 @@ quint32 DistinctTexts::add(const char *data, int length)
 std::vector<quint32> DistinctTexts::places()
 {
     std::vector<quint32>().swap(m_slots); // the lookup is done: its memory goes first
+    // Grown by doubling: the room past the texts goes before the sort's arrays come.
+    m_data.shrink_to_fit();
+    m_lengths.shrink_to_fit();
     // A text folds byte for byte up to its first byte beyond ASCII, where it is read; only the
     // rest of it is folded here, once, into one string reserved for it (folding seldom changes a
     // length; growing by doubling would hold two copies at once). Most folders and names are
