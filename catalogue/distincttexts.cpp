@@ -89,20 +89,17 @@ std::vector<quint32> DistinctTexts::places()
         const int c = std::memcmp(x, y, std::min(lx, ly));
         return c != 0 ? c : lx == ly ? 0 : lx < ly ? -1 : 1;
     };
-    // Texts equal in every chunk: by their folded length, then by their own bytes. The folded
-    // forms are compared chunk by chunk: a shorter text's chunks end in zeros.
-    const auto fullLess = [&](const Key &a, const Key &b) {
+    // Texts of a run that all end in its chunk: by the chunk (the run shares the ones before),
+    // then by their folded length (zeros past a text's end read as its own zeros would), then
+    // by their own bytes.
+    const auto endingLess = [&](const Key &a, const Key &b) {
+        if (a.chunk != b.chunk)
+            return a.chunk < b.chunk;
         const quint32 la = foldedLength[a.text], lb = foldedLength[b.text];
-        int c = 0;
-        for (size_t depth = 0; c == 0 && depth < std::max(la, lb); depth += 8) {
-            const quint64 x = chunkAt(a.text, depth), y = chunkAt(b.text, depth);
-            c = x == y ? 0 : x < y ? -1 : 1;
-        }
-        if (c == 0)
-            c = la == lb ? 0 : la < lb ? -1 : 1;
-        if (c == 0)
-            c = bytesCompare(m_data[a.text], m_lengths[a.text], m_data[b.text], m_lengths[b.text]);
-        return c < 0;
+        if (la != lb)
+            return la < lb;
+        return bytesCompare(m_data[a.text], m_lengths[a.text], m_data[b.text], m_lengths[b.text]) <
+               0;
     };
     std::vector<Run> runs{{0, keys.size(), 0}};
     while (!runs.empty()) {
@@ -114,7 +111,7 @@ std::vector<quint32> DistinctTexts::places()
             longer = longer || foldedLength[keys[i].text] > run.depth + 8;
         }
         if (!longer) {
-            std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end), fullLess);
+            std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end), endingLess);
             continue;
         }
         splitByChunk(keys, run, runs);
