@@ -32,51 +32,74 @@ quint32 DistinctTexts::add(const char *data, int length)
 std::vector<quint32> DistinctTexts::places()
 {
     std::vector<quint32>().swap(m_slots); // the lookup is done: its memory goes first
-    // Each distinct text's folded form, folded here once.
+    // Grown by doubling: the room past the texts goes before the sort's arrays come.
+    m_data.shrink_to_fit();
+    m_lengths.shrink_to_fit();
+    // A text folds byte for byte up to its first byte beyond ASCII, where it is read; only the
+    // rest of it is folded here, once, into one string reserved for it (folding seldom changes a
+    // length; growing by doubling would hold two copies at once). Most folders and names are
+    // ASCII, or nearly.
+    std::vector<quint32> ascii(size());  // the bytes before the first beyond ASCII
+    std::vector<size_t> rest(size(), 0); // where the folded rest begins in folded
+    std::vector<quint32> foldedLength(m_lengths);
     std::string folded;
-    std::vector<const char *> foldedAt(size());
-    std::vector<quint32> foldedLength(size());
     {
-        std::vector<quint32> start(size());
+        size_t bytes = 0;
         for (size_t i = 0; i < size(); ++i) {
-            start[i] = quint32(folded.size());
-            CaseFold::appendFolded(folded, m_data[i], int(m_lengths[i]));
-            foldedLength[i] = quint32(folded.size()) - start[i];
+            const auto *at = reinterpret_cast<const unsigned char *>(m_data[i]);
+            quint32 k = 0;
+            while (k < m_lengths[i] && at[k] < 0x80)
+                ++k;
+            ascii[i] = k;
+            bytes += m_lengths[i] - k;
         }
-        for (size_t i = 0; i < size(); ++i)
-            foldedAt[i] = folded.data() + start[i];
+        folded.reserve(bytes + bytes / 32 + 64);
     }
+    for (size_t i = 0; i < size(); ++i)
+        if (ascii[i] < m_lengths[i]) {
+            rest[i] = folded.size();
+            CaseFold::appendFolded(folded, m_data[i] + ascii[i], int(m_lengths[i] - ascii[i]));
+            foldedLength[i] = ascii[i] + quint32(folded.size() - rest[i]);
+        }
 
     // Ordered eight folded bytes at a time, as numbers held beside the text numbers: most
     // comparisons then touch no text. Texts that share their first bytes (the folders of one
     // medium, numbered pictures) are ordered by their next eight bytes, and so on.
+#pragma pack(push, 4) // twelve bytes a key, not sixteen
     struct Key
     {
         quint64 chunk;
         quint32 text;
     };
+#pragma pack(pop)
     std::vector<Key> keys(size());
     for (size_t i = 0; i < keys.size(); ++i)
         keys[i].text = quint32(i);
     const auto chunkAt = [&](quint32 text, size_t depth) {
         quint64 chunk = 0;
-        const char *at = foldedAt[text];
-        const size_t length = foldedLength[text];
-        for (size_t k = depth; k < depth + 8; ++k)
-            chunk = (chunk << 8) | (k < length ? static_cast<unsigned char>(at[k]) : 0u);
+        const size_t length = foldedLength[text], plain = ascii[text];
+        const char *at = m_data[text], *after = folded.data() + rest[text];
+        for (size_t k = depth; k < depth + 8; ++k) {
+            const char c = k >= length ? 0 : k < plain ? CaseFold::foldedAscii(at[k]) : after[k - plain];
+            chunk = (chunk << 8) | static_cast<unsigned char>(c);
+        }
         return chunk;
     };
     const auto bytesCompare = [](const char *x, quint32 lx, const char *y, quint32 ly) {
         const int c = std::memcmp(x, y, std::min(lx, ly));
         return c != 0 ? c : lx == ly ? 0 : lx < ly ? -1 : 1;
     };
-    // Texts equal in every chunk: by their folded length, then by their own bytes.
-    const auto fullLess = [&](const Key &a, const Key &b) {
-        int c = bytesCompare(foldedAt[a.text], foldedLength[a.text], foldedAt[b.text],
-                             foldedLength[b.text]);
-        if (c == 0)
-            c = bytesCompare(m_data[a.text], m_lengths[a.text], m_data[b.text], m_lengths[b.text]);
-        return c < 0;
+    // Texts of a run that all end in its chunk: by the chunk (the run shares the ones before),
+    // then by their folded length (zeros past a text's end read as its own zeros would), then
+    // by their own bytes.
+    const auto endingLess = [&](const Key &a, const Key &b) {
+        if (a.chunk != b.chunk)
+            return a.chunk < b.chunk;
+        const quint32 la = foldedLength[a.text], lb = foldedLength[b.text];
+        if (la != lb)
+            return la < lb;
+        return bytesCompare(m_data[a.text], m_lengths[a.text], m_data[b.text], m_lengths[b.text]) <
+               0;
     };
     std::vector<Run> runs{{0, keys.size(), 0}};
     while (!runs.empty()) {
@@ -88,7 +111,7 @@ std::vector<quint32> DistinctTexts::places()
             longer = longer || foldedLength[keys[i].text] > run.depth + 8;
         }
         if (!longer) {
-            std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end), fullLess);
+            std::sort(keys.begin() + long(run.begin), keys.begin() + long(run.end), endingLess);
             continue;
         }
         splitByChunk(keys, run, runs);

@@ -9,6 +9,9 @@
 
 namespace {
 
+// The sorts' keys are packed to twelve bytes: at ten million rows each key array is the largest
+// memory a sort takes, and a third less of it is worth the unaligned reads.
+#pragma pack(push, 4)
 struct NumberKey
 {
     qint64 value;
@@ -31,9 +34,9 @@ quint64 chunkAt(const char *folded, size_t depth)
 struct NameKey
 {
     quint64 chunk; // the folded name's bytes at the depth being ordered
-    quint32 row;
-    quint32 given; // the row's place as given, for equal names
+    quint32 given; // the row's place as given: its row, and the order of equal names
 };
+#pragma pack(pop)
 
 // Orders the rows by their folded names (the names held), names equal so by their own bytes,
 // and names equal byte for byte as given. The rows are first spread by the first two folded
@@ -45,7 +48,8 @@ void sortByFoldedName(const CatalogueRows &held, const HeldNames &names,
     const size_t n = rows.size();
     std::vector<NameKey> keys(n);
     for (size_t k = 0; k < n; ++k)
-        keys[k] = {chunkAt(names.name(rows[k]), 0), rows[k], quint32(k)};
+        keys[k] = {chunkAt(names.name(rows[k]), 0), quint32(k)};
+    const auto rowOf = [&rows](const NameKey &key) { return rows[key.given]; };
 
     constexpr size_t Spreads = 1 << 16;
     const auto spreadOf = [](const NameKey &key) { return size_t(key.chunk >> 48); };
@@ -67,8 +71,8 @@ void sortByFoldedName(const CatalogueRows &held, const HeldNames &names,
 
     // Names equal when folded: by their own bytes, then as given.
     const auto bytesLess = [&](const NameKey &a, const NameKey &b) {
-        const auto [x, lx] = held.cell(a.row, FilesField::File);
-        const auto [y, ly] = held.cell(b.row, FilesField::File);
+        const auto [x, lx] = held.cell(rowOf(a), FilesField::File);
+        const auto [y, ly] = held.cell(rowOf(b), FilesField::File);
         const int c = std::memcmp(x, y, size_t(std::min(lx, ly)));
         return c != 0 ? c < 0 : lx != ly ? lx < ly : a.given < b.given;
     };
@@ -85,7 +89,7 @@ void sortByFoldedName(const CatalogueRows &held, const HeldNames &names,
         for (auto key = first; key != last; ++key) {
             // A name that ended in the chunk before has only zeros here.
             if (run.depth > 0)
-                key->chunk = (key->chunk & 0xFF) ? chunkAt(names.name(key->row), run.depth) : 0;
+                key->chunk = (key->chunk & 0xFF) ? chunkAt(names.name(rowOf(*key)), run.depth) : 0;
             longer = longer || (key->chunk & 0xFF) != 0;
         }
         if (!longer) {
@@ -98,9 +102,9 @@ void sortByFoldedName(const CatalogueRows &held, const HeldNames &names,
                 auto to = from + 1;
                 while (to != last && to->chunk == from->chunk)
                     ++to;
-                const auto [x, lx] = held.cell(from->row, FilesField::File);
+                const auto [x, lx] = held.cell(rowOf(*from), FilesField::File);
                 for (auto key = from + 1; key != to; ++key) {
-                    const auto [y, ly] = held.cell(key->row, FilesField::File);
+                    const auto [y, ly] = held.cell(rowOf(*key), FilesField::File);
                     if (lx != ly || std::memcmp(x, y, size_t(lx)) != 0) {
                         std::sort(from, to, bytesLess);
                         break;
@@ -112,8 +116,11 @@ void sortByFoldedName(const CatalogueRows &held, const HeldNames &names,
         }
         DistinctTexts::splitByChunk(keys, run, runs);
     }
+    // Each key's place as given becomes its row before any row is written over.
+    for (NameKey &key : keys)
+        key.given = rowOf(key);
     for (size_t k = 0; k < n; ++k)
-        rows[k] = keys[k].row;
+        rows[k] = keys[k].given;
 }
 
 } // namespace

@@ -46,6 +46,7 @@ quint32 TextArena::takeAll(const TextArena &other)
     if (offset + other.m_bytes.size() >= Null)
         throw PlatformError(7, QStringLiteral("Out of memory"));
     m_bytes.resize(offset + other.m_bytes.size());
-    std::memcpy(m_bytes.data() + offset, other.m_bytes.data(), other.m_bytes.size());
+    if (!other.m_bytes.empty()) // an arena never written has no memory to copy from
+        std::memcpy(m_bytes.data() + offset, other.m_bytes.data(), other.m_bytes.size());
     return quint32(offset);
 }

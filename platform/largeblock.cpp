@@ -9,6 +9,7 @@
 namespace {
 
 constexpr size_t HugePage = size_t(2) << 20;
+constexpr size_t HugeFrom = size_t(16) << 20;
 
 size_t roundUp(size_t bytes)
 {
@@ -34,8 +35,12 @@ void LargeBlock::reserve(size_t bytes)
                             -1, 0);
     if (p == MAP_FAILED)
         throw std::bad_alloc();
-    // Only advice: where huge pages are off, small pages serve as well.
-    madvise(p, capacity, MADV_HUGEPAGE);
+    // Only advice: where huge pages are off, small pages serve as well. A small block keeps
+    // small pages: a huge one is taken whole at the first byte written, and the parts a fill
+    // reads on other threads, a few of them at a time with several blocks each, would hold
+    // tens of megabytes they do not use.
+    if (capacity >= HugeFrom)
+        madvise(p, capacity, MADV_HUGEPAGE);
     m_data = static_cast<char *>(p);
     m_capacity = capacity;
 }

@@ -121,13 +121,17 @@ void Recordset::loadKeys(RowSink *sink)
     bindParams(source, texts);
     if (sink)
         sink->begin(m_columns);
+    // A whole table needs no keys to find its rows by (as after Open): its walk keeps none, and
+    // the eight bytes a row they would take stay free.
+    const bool keep = !(sink && m_isTable);
     LargeArray<qint64> keys;
     keys.swap(m_spareKeys);
     keys.clear();
     m_rowCells.resize(m_columns.size());
     while (source.step()) {
         const qint64 id = source.intAt(idColumn);
-        keys.push_back(id);
+        if (keep)
+            keys.push_back(id);
         if (sink) {
             for (size_t c = 0; c < m_rowCells.size(); ++c) {
                 if (int(c) == m_idColumn) {
@@ -147,7 +151,7 @@ void Recordset::loadKeys(RowSink *sink)
         }
     }
 
-    m_keysStale = false;
+    m_keysStale = !keep;
     m_keys.swap(keys);
     // A small set's memory serves the next read: a source read again and again in small ranges
     // then maps and faults in no fresh pages for each. A large one goes, not held twice.
@@ -155,6 +159,7 @@ void Recordset::loadKeys(RowSink *sink)
         m_spareKeys.swap(keys);
     m_deleted.assign(m_keys.size(), false);
     m_keyIndex.clear();
+    m_keyIndex.shrink_to_fit();
     m_liveCount = qint64(m_keys.size());
 }
 

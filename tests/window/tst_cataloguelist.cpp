@@ -139,14 +139,16 @@ private Q_SLOTS:
         QFETCH(int, column);
         QFETCH(int, order);
         auto ws = load({});
-        // Names of several lengths that share their first eight folded bytes, and equal but
-        // for case ("Straße" and "STRASSE" fold alike); IDs spread wide, with a gap, as the
+        // Names and folders of several lengths that share their first eight folded bytes, and
+        // equal but for case ("Straße" and "STRASSE" fold alike); IDs spread wide, with a gap, as the
         // read in pieces by ID meets them.
         TestCatalogue::exec(
             m_file, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 WHERE %1 > 0 UNION ALL "
                                    "SELECT i + 1 FROM n WHERE i < %1) INSERT INTO Files (ID, "
-                                   "Path, File) SELECT i * 3 + (i > 35000) * 200000, '/d' || "
-                                   "(i % 5), CASE i % 6 WHEN 0 THEN "
+                                   "Path, File) SELECT i * 3 + (i > 35000) * 200000, CASE i "
+                                   "% 4 WHEN 0 THEN '/d' || (i % 5) WHEN 1 THEN '/Größe ' || "
+                                   "(i % 7) WHEN 2 THEN '/GRÖSSE ' || (i % 3) ELSE "
+                                   "'/größe/Ünter' || (i % 11) END, CASE i % 6 WHEN 0 THEN "
                                    "'Straße' WHEN 1 THEN 'STRASSE' WHEN 2 THEN 'IMG_00' || (i % "
                                    "97) || '.JPG' WHEN 3 THEN 'img_00' || (i % 89) || '.jpg' "
                                    "WHEN 4 THEN 'a' ELSE 'A' END FROM n;"
@@ -170,10 +172,10 @@ private Q_SLOTS:
         for (int row = 0; row < ws->list.count(); ++row) {
             QVERIFY2(ws->list.key(row) == behind[size_t(row)], qPrintable(QString::number(row)));
             QVERIFY(ws->list.key(row) == plain.rows().key(plain.storedRow(size_t(row))));
-            if (row == 0 || column != CatalogueListModel::File)
+            if (row == 0)
                 continue;
-            // By folded name, then by the bytes, then files before members, each by ID.
-            const QByteArray a = ws->list.bytes(row - 1, 2), b = ws->list.bytes(row, 2);
+            // By folded text, then by the bytes, then files before members, each by ID.
+            const QByteArray a = ws->list.bytes(row - 1, column), b = ws->list.bytes(row, column);
             const int c = CaseFold::compare(a.constData(), a.size(), b.constData(), b.size());
             const RowKey x = ws->list.key(row - 1), y = ws->list.key(row);
             const bool stored = x.kind != y.kind ? x.kind == RowKey::File : x.id < y.id;
