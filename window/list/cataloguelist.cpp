@@ -107,7 +107,7 @@ void CatalogueList::runEnded(bool onlyAdded)
     m_holdsWhole = true;
     m_heldAt = m_catalogue.changeStamp();
     m_restore.emplace(m_view, *m_model, *m_selection);
-    m_model->endFill(); // the rows taken in sorted among the others
+    m_model->endFill();      // the rows taken in sorted among the others
     m_model->rowsReplaced(); // what counts the rows (Find, the Discs window) counts again
     restoreShown();
 }
@@ -156,7 +156,7 @@ void CatalogueList::RefreshLv()
         const BusyCursor busy;
         // Re-running the source and walking it is one pass: each row goes straight into the
         // list. Find's view is of the whole catalogue only.
-        if (whole && m_view.kind() != ListView::Find && readsInParts())
+        if (whole && m_view.kind() != ListView::Find && FillBehind::readsInPieces(m_catalogue))
             m_model->refillInParts(m_catalogue);
         else
             m_model->refill(m_catalogue, m_view.kind() == ListView::Find);
@@ -171,23 +171,6 @@ void CatalogueList::RefreshLv()
         const PlatformError damage = m_catalogue.damage();
         ShowErrorBox(damage.number(), damage.description());
     }
-}
-
-bool CatalogueList::readsInParts()
-{
-    // Other connections see only what this one committed; a damaged file is read here, where
-    // its damage is reported.
-    if (m_catalogue.isDamaged() || !m_catalogue.cnCatalogue().autocommit())
-        return false;
-    try {
-        if (!FillBehind::readsInPieces(m_catalogue.idSpan()))
-            return false;
-        // The table's set opened again holds each of its rows, as one run again would.
-        m_catalogue.openFullView();
-    } catch (const PlatformError &) {
-        return false; // the refill meets it again and reports it
-    }
-    return true;
 }
 
 qint64 CatalogueList::show(const ListView &view)

@@ -107,9 +107,6 @@ private:
     qint64 showView(const ListView &view, bool refill);
     // Shows the view rsFiles is open on among the rows held; false when they cannot answer it.
     bool showHeld(const ListView &view);
-    // Whether RefreshLv reads the whole table on two threads: one that is large, and whose rows
-    // other connections see as this one does.
-    bool readsInParts();
     void fillEnded(const std::optional<PlatformError> &failure);
     // Shows again what a refill behind the window left (its view, its selection).
     void restoreShown();

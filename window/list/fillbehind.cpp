@@ -100,6 +100,23 @@ bool FillBehind::readsInPieces(const QPair<qint64, qint64> &span)
     return ranges >= FewestPieces && ranges <= MostPieces;
 }
 
+bool FillBehind::readsInPieces(Catalogue &catalogue)
+{
+    // Other connections see only what this one committed; a damaged file is read here, where
+    // its damage is reported.
+    if (catalogue.isDamaged() || !catalogue.cnCatalogue().autocommit())
+        return false;
+    try {
+        if (!readsInPieces(catalogue.idSpan()))
+            return false;
+        // The table's set opened again holds each of its rows, as one run again would.
+        catalogue.openFullView();
+    } catch (const PlatformError &) {
+        return false; // the refill meets it again and reports it
+    }
+    return true;
+}
+
 FillBehind::FillBehind(const QString &path, Delivery delivery, QObject *parent)
     : QObject(parent), m_waited(delivery == Waited)
 {
@@ -264,8 +281,7 @@ void FillBehind::read(const QString &path, bool first)
     }
 }
 
-std::optional<PlatformError>
-FillBehind::takeAll(const std::function<void(const HeldRows &)> &take)
+std::optional<PlatformError> FillBehind::takeAll(const std::function<void(const HeldRows &)> &take)
 {
     while (true) {
         std::shared_ptr<HeldRows> part;

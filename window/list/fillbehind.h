@@ -41,6 +41,10 @@ public:
     // Whether two threads share the read of a catalogue whose IDs span these: one reads a
     // narrower one as quickly alone.
     static bool readsInPieces(const QPair<qint64, qint64> &span);
+    // Whether the catalogue's table is best read again so, its set opened again as one run
+    // would: not for a damaged file, which is read where its damage is reported, nor inside a
+    // transaction, whose changes other connections do not see.
+    static bool readsInPieces(Catalogue &catalogue);
 
 Q_SIGNALS:
     // The next rows read, in the catalogue's order: files, then the members of archives. The
@@ -67,8 +71,8 @@ private:
     std::atomic<bool> m_stopped{false};
     std::atomic<bool> m_halted{false}; // stopped, or a reader failed: the other stops too
     std::mutex m_partsLock;
-    std::condition_variable m_partTaken; // a part taken in, or a piece sent
-    int m_partsSent = 0;                 // sent and not yet taken in
+    std::condition_variable m_partTaken;            // a part taken in, or a piece sent
+    int m_partsSent = 0;                            // sent and not yet taken in
     std::vector<std::shared_ptr<HeldRows>> m_spare; // taken in, to be filled again
     const bool m_waited;
     std::deque<std::shared_ptr<HeldRows>> m_ready; // Waited: sent, for takeAll
