@@ -5,9 +5,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <limits>
+#include <system_error>
 
 namespace {
+
+// Rows below which a sort by name is ordered on the calling thread alone.
+constexpr size_t ParallelRows = 65536;
 
 // The sorts' keys are packed to twelve bytes: at ten million rows each key array is the largest
 // memory a sort takes, and a third less of it is worth the unaligned reads.
@@ -42,8 +47,7 @@ struct NameKey
 // and names equal byte for byte as given. The rows are first spread by the first two folded
 // bytes, in place; each spread is then ordered eight bytes at a time, the bytes past them read
 // only for rows that share them.
-void sortByFoldedName(const CatalogueRows &held, const HeldNames &names,
-                      std::vector<quint32> &rows)
+void sortByFoldedName(const CatalogueRows &held, const HeldNames &names, std::vector<quint32> &rows)
 {
     const size_t n = rows.size();
     std::vector<NameKey> keys(n);
@@ -81,41 +85,64 @@ void sortByFoldedName(const CatalogueRows &held, const HeldNames &names,
     for (size_t s = 0, begin = 0; s < Spreads; begin = end[s], ++s)
         if (end[s] - begin > 1)
             runs.push_back({begin, end[s], 0});
-    while (!runs.empty()) {
-        const Run run = runs.back();
-        runs.pop_back();
-        const auto first = keys.begin() + long(run.begin), last = keys.begin() + long(run.end);
-        bool longer = false; // a name of the run goes on past this chunk
-        for (auto key = first; key != last; ++key) {
-            // A name that ended in the chunk before has only zeros here.
-            if (run.depth > 0)
-                key->chunk = (key->chunk & 0xFF) ? chunkAt(names.name(rowOf(*key)), run.depth) : 0;
-            longer = longer || (key->chunk & 0xFF) != 0;
-        }
-        if (!longer) {
-            // Every name ends in this chunk: equal chunks are equal folded names. Those are
-            // mostly the same bytes too; only where they are not are the bytes compared.
-            std::sort(first, last, [](const NameKey &a, const NameKey &b) {
-                return a.chunk != b.chunk ? a.chunk < b.chunk : a.given < b.given;
-            });
-            for (auto from = first; from != last;) {
-                auto to = from + 1;
-                while (to != last && to->chunk == from->chunk)
-                    ++to;
-                const auto [x, lx] = held.cell(rowOf(*from), FilesField::File);
-                for (auto key = from + 1; key != to; ++key) {
-                    const auto [y, ly] = held.cell(rowOf(*key), FilesField::File);
-                    if (lx != ly || std::memcmp(x, y, size_t(lx)) != 0) {
-                        std::sort(from, to, bytesLess);
-                        break;
-                    }
-                }
-                from = to;
+    // The spreads are ordered apart from each other: two threads share them, half the keys
+    // each, where there are enough to be worth a thread.
+    const auto order = [&](std::vector<Run> stack) {
+        while (!stack.empty()) {
+            const Run run = stack.back();
+            stack.pop_back();
+            const auto first = keys.begin() + long(run.begin), last = keys.begin() + long(run.end);
+            bool longer = false; // a name of the run goes on past this chunk
+            for (auto key = first; key != last; ++key) {
+                // A name that ended in the chunk before has only zeros here.
+                if (run.depth > 0)
+                    key->chunk =
+                        (key->chunk & 0xFF) ? chunkAt(names.name(rowOf(*key)), run.depth) : 0;
+                longer = longer || (key->chunk & 0xFF) != 0;
             }
-            continue;
+            if (!longer) {
+                // Every name ends in this chunk: equal chunks are equal folded names. Those are
+                // mostly the same bytes too; only where they are not are the bytes compared.
+                std::sort(first, last, [](const NameKey &a, const NameKey &b) {
+                    return a.chunk != b.chunk ? a.chunk < b.chunk : a.given < b.given;
+                });
+                for (auto from = first; from != last;) {
+                    auto to = from + 1;
+                    while (to != last && to->chunk == from->chunk)
+                        ++to;
+                    const auto [x, lx] = held.cell(rowOf(*from), FilesField::File);
+                    for (auto key = from + 1; key != to; ++key) {
+                        const auto [y, ly] = held.cell(rowOf(*key), FilesField::File);
+                        if (lx != ly || std::memcmp(x, y, size_t(lx)) != 0) {
+                            std::sort(from, to, bytesLess);
+                            break;
+                        }
+                    }
+                    from = to;
+                }
+                continue;
+            }
+            DistinctTexts::splitByChunk(keys, run, stack);
         }
-        DistinctTexts::splitByChunk(keys, run, runs);
+    };
+    size_t half = 0, split = 0;
+    for (; split < runs.size() && half < n / 2; ++split)
+        half += runs[split].end - runs[split].begin;
+    std::vector<Run> second(runs.begin() + long(split), runs.end());
+    runs.resize(split);
+    std::future<void> other;
+    if (n >= ParallelRows) {
+        try {
+            other = std::async(std::launch::async, order, second);
+        } catch (const std::system_error &) {
+            // No thread to be had: this one orders both halves.
+        }
     }
+    order(std::move(runs));
+    if (other.valid())
+        other.get();
+    else
+        order(std::move(second));
     // Each key's place as given becomes its row before any row is written over.
     for (NameKey &key : keys)
         key.given = rowOf(key);
@@ -161,9 +188,7 @@ void sort(const CatalogueRows &held, std::vector<quint32> &rows, int column, boo
         const char *lastData = nullptr;
         for (size_t k = 0; k < n; ++k) {
             const auto [data, length] = held.cell(rows[k], column);
-            number[k] = k > 0 && data == lastData
-                            ? number[k - 1]
-                            : texts.add(data, length);
+            number[k] = k > 0 && data == lastData ? number[k - 1] : texts.add(data, length);
             lastData = data;
         }
         std::vector<quint32> place = texts.places();
