@@ -75,6 +75,7 @@ public:
 
     // Whether the results list the rows added.
     void keepAdded(bool keep) { m_keepAdded = keep; }
+    bool keepsAdded() const { return m_keepAdded; }
 
     // Around a run of groups: the catalogue's write-ahead log is copied back less often meanwhile.
     void startRun();

@@ -42,7 +42,7 @@ void GroupWriter::start(std::vector<FileRow> &rows, FileRowWriter::Changes &chan
     m_done = std::async(std::launch::async, [this] {
         FileRowWriter::Result result = m_writer.write(m_rows, &m_changes);
         try {
-            if (m_keepRows)
+            if (m_writer.keepsAdded())
                 m_added = addedRows(m_rows, result);
         } catch (...) {
             // Out of memory: the rows are written all the same, and the list reads them again.

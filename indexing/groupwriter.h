@@ -42,11 +42,7 @@ public:
     bool wait(Written &written);
     bool busy() const { return m_done.valid(); }
     // Whether the groups from now on give back the rows they added, made on the writing thread.
-    void keepRows(bool keep)
-    {
-        m_keepRows = keep;
-        m_writer.keepAdded(keep);
-    }
+    void keepRows(bool keep) { m_writer.keepAdded(keep); }
     // Gives back the memory the last groups held.
     void release();
 
@@ -54,7 +50,6 @@ private:
     FileRowWriter &m_writer;
     std::vector<FileRow> m_rows;
     FileRowWriter::Changes m_changes;
-    bool m_keepRows = false;
     std::shared_ptr<HeldRows> m_added;
     std::future<FileRowWriter::Result> m_done;
 };
