@@ -29,22 +29,8 @@ public:
     {}
 
     void begin(const std::vector<QString> &columns) override { m_columns = columns; }
-    void row(qint64 id, const RowCell *cells) override
-    {
-        // Taken only for a row to hold: a part left empty at a piece's end would go with its
-        // memory, and each piece would fault in a fresh one.
-        if (!m_part)
-            next();
-        m_part->row(id, cells);
-        full();
-    }
-    void member(qint64 id, const RowCell *cells) override
-    {
-        if (!m_part)
-            next(); // members alone: no columns to begin with
-        m_part->member(id, cells);
-        full();
-    }
+    void row(qint64 id, const RowCell *cells) override { take(&HeldRows::row, id, cells); }
+    void member(qint64 id, const RowCell *cells) override { take(&HeldRows::member, id, cells); }
     void flush()
     {
         if (m_part && m_part->rows().size() > 0)
@@ -53,6 +39,15 @@ public:
     }
 
 private:
+    void take(void (HeldRows::*add)(qint64, const RowCell *), qint64 id, const RowCell *cells)
+    {
+        // Taken only for a row to hold: a part left empty at a piece's end would go with its
+        // memory, and each piece would fault in a fresh one.
+        if (!m_part)
+            next();
+        (*m_part.*add)(id, cells);
+        full();
+    }
     void next()
     {
         // A part taken in already is filled again: its memory is there, nothing to clear anew.
@@ -78,10 +73,6 @@ private:
     std::vector<QString> m_columns;
     std::shared_ptr<HeldRows> m_part;
 };
-
-} // namespace
-
-namespace {
 
 // The ID ranges of a part each that the span holds; past MostPieces when too wide to count.
 qint64 rangesOf(const QPair<qint64, qint64> &span)
